@@ -1,0 +1,63 @@
+# The two commands of the README:
+#   make demo   installs what is missing, builds, and renders the demo scenes to PNG
+#   make test   installs what is missing, builds, and runs every test: the normal build,
+#               the sanitizer build (ASan + UBSan) and the comparison against real GDI
+#               under Wine
+# Further targets: make bench (benchmarks, ours and real GDI under Wine), make format.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+# Debian packages the build and the tests need.
+PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
+           libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format
+
+.PHONY: all deps build asan reference test demo bench format clean
+
+all: build
+
+# Installs only what is missing, quietly when everything is there.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+	    | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$(echo $$missing)"; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@ninja -C $(BUILD)
+
+asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON >/dev/null
+	@ninja -C $(ASAN_BUILD)
+
+# Runs every scene on real GDI under Wine; the tests compare our raster with the result.
+reference: deps
+	@tests/reference/run.sh $(BUILD)
+	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/gdi_scenes.bin $(ASAN_BUILD)/reference/
+
+test: build asan reference
+	@echo "== tests =="
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@echo "== tests under ASan + UBSan =="
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	@mkdir -p demo-out
+	@$(BUILD)/sheenwork-demo demo-out
+
+bench: build reference
+	@tests/reference/run.sh $(BUILD) --bench
+	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) demo-out

@@ -1,0 +1,200 @@
+// The device-context interface: the GDI calls the control paints with.
+//
+// Every painter of the button is written against `gdi::Gdi`. Two implementations
+// exist: `RasterGdi` (our software raster, the one the library ships on Linux) and
+// `Win32Gdi` (a thin layer over real HDCs, built with mingw and run under Wine or on
+// Windows). Because both take the same calls, any drawing code can be run on both and
+// the resulting bitmaps compared pixel for pixel.
+//
+// The calls keep their Win32 names, argument order and meanings, so that a reader
+// who knows GDI knows what each does; only the handle types are our own opaque ones.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <sheenwork/vb/syscolors.h>
+
+namespace sheenwork::gdi {
+
+// A colour as GDI stores it: 0x00BBGGRR. Plain colours only; system colours are
+// resolved before they reach a device context.
+using ColorRef = std::uint32_t;
+
+constexpr ColorRef Rgb(unsigned r, unsigned g, unsigned b) {
+    return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
+}
+constexpr unsigned RedOf(ColorRef c) { return c & 0xFFu; }
+constexpr unsigned GreenOf(ColorRef c) { return (c >> 8) & 0xFFu; }
+constexpr unsigned BlueOf(ColorRef c) { return (c >> 16) & 0xFFu; }
+
+constexpr ColorRef kClrInvalid = 0xFFFFFFFFu;  // GetPixel outside the bitmap, CLR_INVALID
+
+// A GDI rectangle: left/top inside, right/bottom one past the last pixel.
+// Width() == right - left; an empty or inverted rectangle paints nothing.
+// The layout matches Win32's RECT, so a RECT* can be passed where a Rect* is wanted.
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Empty() const { return right <= left || bottom <= top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Point {
+    int x = 0, y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Opaque handles. In the raster they point at our own objects; in the Win32 layer they
+// are the real HDC / HGDIOBJ values.
+struct DcTag;
+struct ObjTag;
+using Hdc = DcTag*;
+using Hgdiobj = ObjTag*;
+
+// The 40-byte BITMAPINFOHEADER (same layout as Win32's).
+#pragma pack(push, 2)
+struct BitmapInfoHeader {
+    std::uint32_t biSize = 40;
+    std::int32_t biWidth = 0;
+    std::int32_t biHeight = 0;
+    std::uint16_t biPlanes = 1;
+    std::uint16_t biBitCount = 24;
+    std::uint32_t biCompression = 0;  // BI_RGB
+    std::uint32_t biSizeImage = 0;
+    std::int32_t biXPelsPerMeter = 0;
+    std::int32_t biYPelsPerMeter = 0;
+    std::uint32_t biClrUsed = 0;
+    std::uint32_t biClrImportant = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(BitmapInfoHeader) == 40);
+
+// Raster operations (the ternary codes GDI uses).
+enum : std::uint32_t {
+    SRCCOPY = 0x00CC0020,
+    SRCPAINT = 0x00EE0086,
+    SRCAND = 0x008800C6,
+    SRCINVERT = 0x00660046,
+    SRCERASE = 0x00440328,
+    NOTSRCCOPY = 0x00330008,
+    NOTSRCERASE = 0x001100A6,
+    MERGEPAINT = 0x00BB0226,
+    DSTINVERT = 0x00550009,
+    BLACKNESS = 0x00000042,
+    WHITENESS = 0x00FF0062,
+};
+
+enum : int { TRANSPARENT = 1, OPAQUE = 2, NEWTRANSPARENT = 3 };
+enum : int { CAPS1 = 94, C1_TRANSPARENT = 1 };
+enum : int { PS_SOLID = 0, PS_NULL = 5 };
+enum : int { WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5, WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8 };
+enum : unsigned { DIB_RGB_COLORS = 0 };
+
+// DrawEdge: border kinds and side flags.
+enum : unsigned {
+    BDR_RAISEDOUTER = 0x1,
+    BDR_SUNKENOUTER = 0x2,
+    BDR_RAISEDINNER = 0x4,
+    BDR_SUNKENINNER = 0x8,
+    EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER,
+    EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER,
+    EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
+    BF_LEFT = 0x1,
+    BF_TOP = 0x2,
+    BF_RIGHT = 0x4,
+    BF_BOTTOM = 0x8,
+    BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
+    BF_MIDDLE = 0x800,
+    BF_ADJUST = 0x2000,
+};
+
+// System colour indices DrawEdge reads (GetSysColor numbering).
+enum : int {
+    COLOR_3DFACE = 15,
+    COLOR_3DSHADOW = 16,
+    COLOR_3DHILIGHT = 20,
+    COLOR_3DDKSHADOW = 21,
+    COLOR_3DLIGHT = 22,
+};
+
+class Gdi {
+public:
+    virtual ~Gdi() = default;
+
+    // --- objects ---------------------------------------------------------------
+    // A memory DC; its first bitmap is a 1 x 1 monochrome one, as in GDI.
+    // `like` may be null (the screen).
+    virtual Hdc CreateCompatibleDC(Hdc like) = 0;
+    virtual bool DeleteDC(Hdc dc) = 0;
+    // A colour bitmap of the format of the bitmap selected into `like` (32 bit for the
+    // surfaces; monochrome when a monochrome bitmap is selected, as in GDI).
+    virtual Hgdiobj CreateCompatibleBitmap(Hdc like, int width, int height) = 0;
+    // planes 1 and bpp 1 gives a monochrome bitmap; `bits` (may be null) holds rows
+    // padded to 16 bits, MSB first, 1 = white.
+    virtual Hgdiobj CreateBitmap(int width, int height, unsigned planes, unsigned bpp,
+                                 const void* bits) = 0;
+    // A 32-bit top-down bitmap whose pixels `ReadBitmap` can return: what a surface
+    // and every test scene draws into. All pixels start as 0 (black).
+    virtual Hgdiobj CreateSurfaceBitmap(int width, int height) = 0;
+    // The pixels of a bitmap as 0x00BBGGRR, row by row from the top (monochrome:
+    // 0x000000 / 0xFFFFFF). Empty when `bitmap` is not a bitmap.
+    virtual std::vector<ColorRef> ReadBitmap(Hgdiobj bitmap) = 0;
+    virtual Hgdiobj CreatePen(int style, int width, ColorRef color) = 0;
+    virtual Hgdiobj CreateSolidBrush(ColorRef color) = 0;
+    virtual Hgdiobj GetStockObject(int which) = 0;
+    // Returns the object previously selected of the same kind, or null on failure.
+    virtual Hgdiobj SelectObject(Hdc dc, Hgdiobj obj) = 0;
+    virtual bool DeleteObject(Hgdiobj obj) = 0;
+
+    // --- state -----------------------------------------------------------------
+    virtual ColorRef SetBkColor(Hdc dc, ColorRef color) = 0;
+    virtual ColorRef GetBkColor(Hdc dc) = 0;
+    virtual ColorRef SetTextColor(Hdc dc, ColorRef color) = 0;
+    virtual ColorRef GetTextColor(Hdc dc) = 0;
+    virtual int SetBkMode(Hdc dc, int mode) = 0;
+    virtual int GetBkMode(Hdc dc) = 0;
+    virtual int GetDeviceCaps(Hdc dc, int index) = 0;
+
+    // --- drawing ---------------------------------------------------------------
+    virtual bool MoveToEx(Hdc dc, int x, int y, Point* previous) = 0;
+    virtual bool LineTo(Hdc dc, int x, int y) = 0;
+    virtual ColorRef SetPixel(Hdc dc, int x, int y, ColorRef color) = 0;
+    virtual ColorRef GetPixel(Hdc dc, int x, int y) = 0;
+    virtual bool Rectangle(Hdc dc, int left, int top, int right, int bottom) = 0;
+    virtual int FillRect(Hdc dc, const Rect* rect, Hgdiobj brush) = 0;
+    virtual bool RoundRect(Hdc dc, int left, int top, int right, int bottom, int width,
+                           int height) = 0;
+    virtual bool DrawEdge(Hdc dc, Rect* rect, unsigned edge, unsigned flags) = 0;
+    virtual bool DrawFocusRect(Hdc dc, const Rect* rect) = 0;
+    virtual int StretchDIBits(Hdc dc, int xDest, int yDest, int destWidth, int destHeight,
+                              int xSrc, int ySrc, int srcWidth, int srcHeight, const void* bits,
+                              const BitmapInfoHeader* info, unsigned usage,
+                              std::uint32_t rop) = 0;
+    virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc,
+                        int ySrc, std::uint32_t rop) = 0;
+};
+
+// DrawEdge takes its colours from the process's system-colour table.
+using vb::SysColor;
+
+// Our software raster. Counts its live DCs and GDI objects so that tests can prove a
+// routine released everything it created.
+std::unique_ptr<Gdi> MakeRasterGdi();
+
+struct LiveObjects {
+    int dcs = 0;
+    int objects = 0;  // bitmaps, pens and brushes, stock objects excluded
+    friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
+};
+LiveObjects RasterLiveObjects(Gdi& raster);
+
+// What the raster answers for GetDeviceCaps(CAPS1). By default 0, like a display
+// driver without transparent blits; set C1_TRANSPARENT to make BitBlt honour the
+// NEWTRANSPARENT background mode instead.
+void SetRasterCaps1(Gdi& raster, int caps1);
+
+}  // namespace sheenwork::gdi

@@ -1,0 +1,290 @@
+// DCs, bitmaps, pens, brushes and the per-DC state of the raster.
+#include "raster.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace sheenwork::gdi::raster {
+
+ColorRef ToBitmapColor(const Dc& dc, ColorRef color) {
+    color &= 0x00FFFFFFu;
+    if (dc.bitmap == nullptr || !dc.bitmap->mono) return color;
+    if (color == (dc.bk_color & 0x00FFFFFFu)) return 0xFFFFFF;
+    const unsigned sum = RedOf(color) + GreenOf(color) + BlueOf(color);
+    return sum >= 3 * 128 ? 0xFFFFFF : 0x000000;
+}
+
+void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c) {
+    if (y < 0 || y >= b.height) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, b.width);
+    for (int x = x0; x < x1; ++x) b.At(x, y) = c;
+}
+
+Rect ClipToBitmap(const Bitmap& b, Rect r) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, b.width);
+    r.bottom = std::min(r.bottom, b.height);
+    if (r.Empty()) return Rect{};
+    return r;
+}
+
+RasterGdi::RasterGdi() {
+    auto stock = [&](int index, Object* o) {
+        o->stock = true;
+        stock_[index] = o;
+        objects_.push_back(o);
+    };
+    stock(WHITE_BRUSH, new Brush(false, 0xFFFFFF));
+    stock(BLACK_BRUSH, new Brush(false, 0x000000));
+    stock(NULL_BRUSH, new Brush(true, 0));
+    stock(WHITE_PEN, new Pen(PS_SOLID, 0, 0xFFFFFF));
+    stock(BLACK_PEN, new Pen(PS_SOLID, 0, 0x000000));
+    stock(NULL_PEN, new Pen(PS_NULL, 0, 0));
+}
+
+RasterGdi::~RasterGdi() {
+    for (Dc* d : dcs_) {
+        delete d->default_bitmap;
+        delete d;
+    }
+    for (Object* o : objects_) delete o;
+}
+
+Dc* RasterGdi::Valid(Hdc h) const {
+    Dc* d = ToDc(h);
+    return std::find(dcs_.begin(), dcs_.end(), d) != dcs_.end() ? d : nullptr;
+}
+
+Object* RasterGdi::ValidObject(Hgdiobj h) const {
+    Object* o = ToObject(h);
+    return std::find(objects_.begin(), objects_.end(), o) != objects_.end() ? o : nullptr;
+}
+
+Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
+    if (like != nullptr && Valid(like) == nullptr) return nullptr;
+    auto* d = new Dc;
+    d->default_bitmap = new Bitmap(1, 1, true);
+    d->default_bitmap->selected_into = 1;
+    d->bitmap = d->default_bitmap;
+    d->pen = static_cast<Pen*>(stock_[BLACK_PEN]);
+    d->brush = static_cast<Brush*>(stock_[WHITE_BRUSH]);
+    dcs_.push_back(d);
+    ++live_.dcs;
+    return ToHdc(d);
+}
+
+void RasterGdi::Release(Object* o) {
+    if (o != nullptr && o->selected_into > 0) --o->selected_into;
+}
+
+bool RasterGdi::DeleteDC(Hdc h) {
+    Dc* d = Valid(h);
+    if (d == nullptr) return false;
+    if (d->bitmap != d->default_bitmap) Release(d->bitmap);
+    Release(d->pen);
+    Release(d->brush);
+    dcs_.erase(std::find(dcs_.begin(), dcs_.end(), d));
+    delete d->default_bitmap;
+    delete d;
+    --live_.dcs;
+    return true;
+}
+
+namespace {
+// GDI refuses bitmaps whose pixel count overflows its 32-bit size computations.
+bool SaneSize(int w, int h) {
+    if (w <= 0 || h <= 0) return false;
+    return static_cast<long long>(w) * h <= (1LL << 28);
+}
+}  // namespace
+
+Hgdiobj RasterGdi::CreateCompatibleBitmap(Hdc like, int width, int height) {
+    Dc* d = like != nullptr ? Valid(like) : nullptr;
+    if (like != nullptr && d == nullptr) return nullptr;
+    if (!SaneSize(width, height)) return nullptr;
+    const bool mono = d != nullptr && d->bitmap != nullptr && d->bitmap->mono;
+    auto* b = new Bitmap(width, height, mono);
+    objects_.push_back(b);
+    ++live_.objects;
+    return ToHandle(b);
+}
+
+Hgdiobj RasterGdi::CreateBitmap(int width, int height, unsigned planes, unsigned bpp,
+                                const void* bits) {
+    if (planes != 1 || (bpp != 1 && bpp != 32)) return nullptr;
+    if (!SaneSize(width, height)) return nullptr;
+    auto* b = new Bitmap(width, height, bpp == 1);
+    if (bits != nullptr) {
+        const auto* bytes = static_cast<const unsigned char*>(bits);
+        if (bpp == 1) {
+            const int stride = ((width + 15) / 16) * 2;  // rows padded to 16 bits
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const unsigned char byte = bytes[y * stride + x / 8];
+                    b->At(x, y) = (byte >> (7 - x % 8)) & 1 ? 0xFFFFFF : 0x000000;
+                }
+        } else {
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const unsigned char* p = bytes + (static_cast<std::size_t>(y) * width + x) * 4;
+                    b->At(x, y) = Rgb(p[2], p[1], p[0]);  // BGRA in memory
+                }
+        }
+    }
+    objects_.push_back(b);
+    ++live_.objects;
+    return ToHandle(b);
+}
+
+Hgdiobj RasterGdi::CreateSurfaceBitmap(int width, int height) {
+    if (!SaneSize(width, height)) return nullptr;
+    auto* b = new Bitmap(width, height, false);
+    objects_.push_back(b);
+    ++live_.objects;
+    return ToHandle(b);
+}
+
+std::vector<ColorRef> RasterGdi::ReadBitmap(Hgdiobj h) {
+    Object* o = ValidObject(h);
+    if (o == nullptr || o->kind != Kind::Bitmap) return {};
+    return static_cast<Bitmap*>(o)->pixels;
+}
+
+Hgdiobj RasterGdi::CreatePen(int style, int width, ColorRef color) {
+    auto* p = new Pen(style, width, color & 0x00FFFFFFu);
+    objects_.push_back(p);
+    ++live_.objects;
+    return ToHandle(p);
+}
+
+Hgdiobj RasterGdi::CreateSolidBrush(ColorRef color) {
+    auto* b = new Brush(false, color & 0x00FFFFFFu);
+    objects_.push_back(b);
+    ++live_.objects;
+    return ToHandle(b);
+}
+
+Hgdiobj RasterGdi::GetStockObject(int which) {
+    if (which < 0 || which >= static_cast<int>(std::size(stock_))) return nullptr;
+    return ToHandle(stock_[which]);
+}
+
+Hgdiobj RasterGdi::SelectObject(Hdc h, Hgdiobj obj) {
+    Dc* d = Valid(h);
+    Object* o = ValidObject(obj);
+    if (d == nullptr || o == nullptr) return nullptr;
+    Object* previous = nullptr;
+    switch (o->kind) {
+        case Kind::Bitmap: {
+            auto* b = static_cast<Bitmap*>(o);
+            // A bitmap lives in one DC at a time.
+            if (b->selected_into > 0 && b != d->bitmap) return nullptr;
+            previous = d->bitmap;
+            d->bitmap = b;
+            break;
+        }
+        case Kind::Pen:
+            previous = d->pen;
+            d->pen = static_cast<Pen*>(o);
+            break;
+        case Kind::Brush:
+            previous = d->brush;
+            d->brush = static_cast<Brush*>(o);
+            break;
+    }
+    if (previous != o) {
+        Release(previous);
+        ++o->selected_into;
+    }
+    return ToHandle(previous);
+}
+
+bool RasterGdi::DeleteObject(Hgdiobj h) {
+    Object* o = ValidObject(h);
+    if (o == nullptr) return false;
+    if (o->stock) return true;  // deleting a stock object is a harmless no-op in GDI
+    if (o->selected_into > 0) return false;
+    objects_.erase(std::find(objects_.begin(), objects_.end(), o));
+    delete o;
+    --live_.objects;
+    return true;
+}
+
+ColorRef RasterGdi::SetBkColor(Hdc h, ColorRef color) {
+    Dc* d = Valid(h);
+    if (d == nullptr) return kClrInvalid;
+    return std::exchange(d->bk_color, color & 0x00FFFFFFu);
+}
+ColorRef RasterGdi::GetBkColor(Hdc h) {
+    Dc* d = Valid(h);
+    return d != nullptr ? d->bk_color : kClrInvalid;
+}
+ColorRef RasterGdi::SetTextColor(Hdc h, ColorRef color) {
+    Dc* d = Valid(h);
+    if (d == nullptr) return kClrInvalid;
+    return std::exchange(d->text_color, color & 0x00FFFFFFu);
+}
+ColorRef RasterGdi::GetTextColor(Hdc h) {
+    Dc* d = Valid(h);
+    return d != nullptr ? d->text_color : kClrInvalid;
+}
+int RasterGdi::SetBkMode(Hdc h, int mode) {
+    Dc* d = Valid(h);
+    if (d == nullptr || mode < TRANSPARENT || mode > NEWTRANSPARENT) return 0;
+    return std::exchange(d->bk_mode, mode);
+}
+int RasterGdi::GetBkMode(Hdc h) {
+    Dc* d = Valid(h);
+    return d != nullptr ? d->bk_mode : 0;
+}
+
+int RasterGdi::GetDeviceCaps(Hdc h, int index) {
+    Dc* d = Valid(h);
+    if (d == nullptr) return 0;
+    switch (index) {
+        case CAPS1: return caps1_;
+        case 8: return d->bitmap->width;    // HORZRES
+        case 10: return d->bitmap->height;  // VERTRES
+        case 12: return d->bitmap->mono ? 1 : 32;  // BITSPIXEL
+        case 14: return 1;                  // PLANES
+        case 88:                            // LOGPIXELSX
+        case 90: return 96;                 // LOGPIXELSY
+        default: return 0;
+    }
+}
+
+// SetPixel answers the colour it actually set (on a monochrome bitmap, black or white).
+ColorRef RasterGdi::SetPixel(Hdc h, int x, int y, ColorRef color) {
+    Dc* d = Valid(h);
+    if (d == nullptr || !d->bitmap->Contains(x, y)) return kClrInvalid;
+    const ColorRef c = ToBitmapColor(*d, color);
+    d->bitmap->At(x, y) = c;
+    return c;
+}
+
+ColorRef RasterGdi::GetPixel(Hdc h, int x, int y) {
+    Dc* d = Valid(h);
+    if (d == nullptr || !d->bitmap->Contains(x, y)) return kClrInvalid;
+    return d->bitmap->At(x, y);
+}
+
+}  // namespace sheenwork::gdi::raster
+
+namespace sheenwork::gdi {
+
+std::unique_ptr<Gdi> MakeRasterGdi() { return std::make_unique<raster::RasterGdi>(); }
+
+LiveObjects RasterLiveObjects(Gdi& gdi) {
+    auto* r = dynamic_cast<raster::RasterGdi*>(&gdi);
+    return r != nullptr ? r->Live() : LiveObjects{};
+}
+
+void SetRasterCaps1(Gdi& gdi, int caps1) {
+    if (auto* r = dynamic_cast<raster::RasterGdi*>(&gdi)) r->SetCaps1(caps1);
+}
+
+}  // namespace sheenwork::gdi

@@ -1,0 +1,149 @@
+// The software raster's objects and its Gdi implementation.
+//
+// A bitmap stores one 32-bit value per pixel in COLORREF order (0x00BBGGRR) so that
+// GetPixel is a plain read. A monochrome bitmap uses the same storage, holding only
+// 0x000000 (bit 0) and 0xFFFFFF (bit 1).
+//
+// Every primitive opens the same way: clip to the selected bitmap, return when nothing
+// is left, then loop. `Plot` and `FillSpan` are the only writers and they check bounds
+// themselves, so no primitive can write outside a bitmap whatever it computes.
+#pragma once
+
+#include <sheenwork/gdi/gdi.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace sheenwork::gdi::raster {
+
+enum class Kind { Bitmap, Pen, Brush };
+
+struct Object {
+    explicit Object(Kind k) : kind(k) {}
+    virtual ~Object() = default;
+    Kind kind;
+    bool stock = false;
+    int selected_into = 0;  // number of DCs holding it; GDI refuses to delete those
+};
+
+struct Bitmap : Object {
+    Bitmap(int w, int h, bool is_mono)
+        : Object(Kind::Bitmap), width(w), height(h), mono(is_mono),
+          pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0) {}
+    int width;
+    int height;
+    bool mono;
+    std::vector<ColorRef> pixels;
+
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    ColorRef& At(int x, int y) {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+    ColorRef At(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+struct Pen : Object {
+    Pen(int s, int w, ColorRef c) : Object(Kind::Pen), style(s), width(w), color(c) {}
+    int style;
+    int width;
+    ColorRef color;
+};
+
+struct Brush : Object {
+    Brush(bool hollow, ColorRef c) : Object(Kind::Brush), null(hollow), color(c) {}
+    bool null;
+    ColorRef color;
+};
+
+struct Dc {
+    Bitmap* bitmap = nullptr;
+    Pen* pen = nullptr;
+    Brush* brush = nullptr;
+    ColorRef bk_color = 0xFFFFFF;
+    ColorRef text_color = 0x000000;
+    int bk_mode = OPAQUE;
+    Point position;
+    Bitmap* default_bitmap = nullptr;  // the 1 x 1 monochrome bitmap a new DC starts with
+};
+
+inline Dc* ToDc(Hdc h) { return reinterpret_cast<Dc*>(h); }
+inline Hdc ToHdc(Dc* d) { return reinterpret_cast<Hdc>(d); }
+inline Object* ToObject(Hgdiobj h) { return reinterpret_cast<Object*>(h); }
+inline Hgdiobj ToHandle(Object* o) { return reinterpret_cast<Hgdiobj>(o); }
+
+// The colour a pixel of `bitmap` takes when `color` is written to it: unchanged on a
+// colour bitmap; on a monochrome one white when the colour is the DC's background
+// colour or brighter than mid-grey, else black (GDI's nearest-palette-entry rule).
+ColorRef ToBitmapColor(const Dc& dc, ColorRef color);
+
+// The only pixel writers. Both ignore anything outside the bitmap.
+inline void Plot(Bitmap& b, int x, int y, ColorRef c) {
+    if (b.Contains(x, y)) b.At(x, y) = c;
+}
+void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c);  // x0 inside, x1 exclusive
+
+// `r` cut to the bitmap; empty when nothing of it lies inside.
+Rect ClipToBitmap(const Bitmap& b, Rect r);
+
+class RasterGdi final : public Gdi {
+public:
+    RasterGdi();
+    ~RasterGdi() override;
+
+    Hdc CreateCompatibleDC(Hdc like) override;
+    bool DeleteDC(Hdc dc) override;
+    Hgdiobj CreateCompatibleBitmap(Hdc like, int width, int height) override;
+    Hgdiobj CreateBitmap(int width, int height, unsigned planes, unsigned bpp,
+                         const void* bits) override;
+    Hgdiobj CreateSurfaceBitmap(int width, int height) override;
+    std::vector<ColorRef> ReadBitmap(Hgdiobj bitmap) override;
+    Hgdiobj CreatePen(int style, int width, ColorRef color) override;
+    Hgdiobj CreateSolidBrush(ColorRef color) override;
+    Hgdiobj GetStockObject(int which) override;
+    Hgdiobj SelectObject(Hdc dc, Hgdiobj obj) override;
+    bool DeleteObject(Hgdiobj obj) override;
+
+    ColorRef SetBkColor(Hdc dc, ColorRef color) override;
+    ColorRef GetBkColor(Hdc dc) override;
+    ColorRef SetTextColor(Hdc dc, ColorRef color) override;
+    ColorRef GetTextColor(Hdc dc) override;
+    int SetBkMode(Hdc dc, int mode) override;
+    int GetBkMode(Hdc dc) override;
+    int GetDeviceCaps(Hdc dc, int index) override;
+
+    bool MoveToEx(Hdc dc, int x, int y, Point* previous) override;
+    bool LineTo(Hdc dc, int x, int y) override;
+    ColorRef SetPixel(Hdc dc, int x, int y, ColorRef color) override;
+    ColorRef GetPixel(Hdc dc, int x, int y) override;
+    bool Rectangle(Hdc dc, int left, int top, int right, int bottom) override;
+    int FillRect(Hdc dc, const Rect* rect, Hgdiobj brush) override;
+    bool RoundRect(Hdc dc, int left, int top, int right, int bottom, int width,
+                   int height) override;
+    bool DrawEdge(Hdc dc, Rect* rect, unsigned edge, unsigned flags) override;
+    bool DrawFocusRect(Hdc dc, const Rect* rect) override;
+    int StretchDIBits(Hdc dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                      int ySrc, int srcWidth, int srcHeight, const void* bits,
+                      const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) override;
+    bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
+                std::uint32_t rop) override;
+
+    LiveObjects Live() const { return live_; }
+    void SetCaps1(int caps1) { caps1_ = caps1; }
+
+private:
+    Dc* Valid(Hdc h) const;
+    Object* ValidObject(Hgdiobj h) const;
+    void Release(Object* o);
+
+    std::vector<Dc*> dcs_;
+    std::vector<Object*> objects_;  // every live object, stock ones included
+    Object* stock_[9] = {};
+    LiveObjects live_;
+    int caps1_ = 0;
+};
+
+}  // namespace sheenwork::gdi::raster

@@ -1,0 +1,150 @@
+#include <sheenwork/host/surface.h>
+
+#include <sheenwork/vb/syscolors.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sheenwork::host {
+namespace {
+
+// Single -> pixel: nearest, halves to even (the current rounding mode's default),
+// saturated so that absurd values stay far outside the surface without overflowing.
+int ToPixel(float v) {
+    if (std::isnan(v)) return 0;
+    constexpr float kLimit = 1e9f;
+    v = std::clamp(v, -kLimit, kLimit);
+    return static_cast<int>(std::nearbyint(v));
+}
+
+}  // namespace
+
+Surface::Surface(gdi::Gdi& gdi, int width, int height) : gdi_(gdi) {
+    dc_ = gdi_.CreateCompatibleDC(nullptr);
+    Resize(width, height);
+}
+
+Surface::~Surface() {
+    if (old_pen_ != nullptr) gdi_.SelectObject(dc_, old_pen_);
+    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
+    if (old_bitmap_ != nullptr) gdi_.SelectObject(dc_, old_bitmap_);
+    if (bitmap_ != nullptr) gdi_.DeleteObject(bitmap_);
+    gdi_.DeleteDC(dc_);
+}
+
+void Surface::Resize(int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    gdi::Hgdiobj fresh = gdi_.CreateSurfaceBitmap(width, height);
+    if (fresh == nullptr) return;
+    gdi::Hgdiobj previous = gdi_.SelectObject(dc_, fresh);
+    if (old_bitmap_ == nullptr) old_bitmap_ = previous;
+    if (bitmap_ != nullptr) gdi_.DeleteObject(bitmap_);
+    bitmap_ = fresh;
+    width_ = width;
+    height_ = height;
+    gdi_.SetTextColor(dc_, Resolve(fore_color_));
+    Cls();
+}
+
+gdi::ColorRef Surface::Resolve(std::uint32_t color) const {
+    if ((color & 0x80000000u) != 0) return vb::SysColor(static_cast<int>(color & 0xFFu));
+    return color & 0x00FFFFFFu;
+}
+
+void Surface::BackColor(std::uint32_t color) {
+    back_color_ = color;
+    Cls();
+}
+
+void Surface::ForeColor(std::uint32_t color) {
+    fore_color_ = color;
+    gdi_.SetTextColor(dc_, Resolve(color));
+    SelectPen(Resolve(color));
+}
+
+void Surface::SelectPen(gdi::ColorRef color) {
+    gdi::Hgdiobj pen = gdi_.CreatePen(gdi::PS_SOLID, 1, color);
+    gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pen);
+    if (old_pen_ == nullptr) old_pen_ = previous;
+    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
+    pen_ = pen;
+}
+
+void Surface::Cls() {
+    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(back_color_));
+    const gdi::Rect all{0, 0, width_, height_};
+    gdi_.FillRect(dc_, &all, brush);
+    gdi_.DeleteObject(brush);
+}
+
+void Surface::Line(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color) {
+    SelectPen(Resolve(color.value_or(fore_color_)));
+    gdi_.MoveToEx(dc_, ToPixel(x1), ToPixel(y1), nullptr);
+    gdi_.LineTo(dc_, ToPixel(x2), ToPixel(y2));
+    if (color) SelectPen(Resolve(fore_color_));
+}
+
+void Surface::Box(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color) {
+    const int l = std::min(ToPixel(x1), ToPixel(x2)), r = std::max(ToPixel(x1), ToPixel(x2));
+    const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
+    // A frame of one pixel drawn as four fills, so that both corners are covered and
+    // a one-pixel-wide box is a plain line.
+    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
+    const gdi::Rect sides[] = {{l, t, r + 1, t + 1}, {l, b, r + 1, b + 1},
+                               {l, t, l + 1, b + 1}, {r, t, r + 1, b + 1}};
+    for (const gdi::Rect& side : sides) gdi_.FillRect(dc_, &side, brush);
+    gdi_.DeleteObject(brush);
+}
+
+void Surface::FilledBox(float x1, float y1, float x2, float y2,
+                        std::optional<std::uint32_t> color) {
+    const int l = std::min(ToPixel(x1), ToPixel(x2)), r = std::max(ToPixel(x1), ToPixel(x2));
+    const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
+    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
+    const gdi::Rect area{l, t, r + 1, b + 1};
+    gdi_.FillRect(dc_, &area, brush);
+    gdi_.DeleteObject(brush);
+}
+
+void Surface::PSet(float x, float y, std::optional<std::uint32_t> color) {
+    gdi_.SetPixel(dc_, ToPixel(x), ToPixel(y), Resolve(color.value_or(fore_color_)));
+}
+
+std::vector<gdi::ColorRef> Surface::Pixels() const { return gdi_.ReadBitmap(bitmap_); }
+
+std::shared_ptr<SurfaceImage> Surface::Image() const {
+    auto image = std::make_shared<SurfaceImage>();
+    image->width = width_;
+    image->height = height_;
+    image->pixels = Pixels();
+    return image;
+}
+
+void Surface::PaintPicture(const SurfaceImage& image, float x, float y, float w, float h,
+                           float sx, float sy, float sw, float sh) {
+    if (image.width <= 0 || image.height <= 0) return;
+    const int src_x = ToPixel(sx), src_y = ToPixel(sy);
+    const int src_w = sw > 0 ? ToPixel(sw) : image.width - src_x;
+    const int src_h = sh > 0 ? ToPixel(sh) : image.height - src_y;
+    const int dst_w = w > 0 ? ToPixel(w) : src_w;
+    const int dst_h = h > 0 ? ToPixel(h) : src_h;
+    if (src_w <= 0 || src_h <= 0) return;
+    // The image goes through GDI as a 32-bit top-down DIB, BGRA in memory.
+    std::vector<std::uint8_t> bits(image.pixels.size() * 4);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        bits[i * 4 + 0] = static_cast<std::uint8_t>(gdi::BlueOf(image.pixels[i]));
+        bits[i * 4 + 1] = static_cast<std::uint8_t>(gdi::GreenOf(image.pixels[i]));
+        bits[i * 4 + 2] = static_cast<std::uint8_t>(gdi::RedOf(image.pixels[i]));
+    }
+    gdi::BitmapInfoHeader info;
+    info.biWidth = image.width;
+    info.biHeight = -image.height;
+    info.biBitCount = 32;
+    info.biSizeImage = static_cast<std::uint32_t>(bits.size());
+    gdi_.StretchDIBits(dc_, ToPixel(x), ToPixel(y), dst_w, dst_h, src_x, src_y, src_w, src_h,
+                       bits.data(), &info, gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+}
+
+}  // namespace sheenwork::host

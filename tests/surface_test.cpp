@@ -1,0 +1,116 @@
+// The host surface's drawing methods on top of the raster: which pixels each covers.
+#include <sheenwork/host/surface.h>
+#include <sheenwork/vb/syscolors.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace sheenwork::host {
+namespace {
+
+constexpr gdi::ColorRef kBack = 0xCCCCCC;
+constexpr gdi::ColorRef kInk = 0x0000FF;
+
+// The surface as text rows: '.' for the back colour, '#' for ink, '?' for anything else.
+std::string Rows(const Surface& s) {
+    const auto px = s.Pixels();
+    const int w = static_cast<int>(s.ScaleWidth()), h = static_cast<int>(s.ScaleHeight());
+    std::string out;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const auto c = px[static_cast<std::size_t>(y) * w + x];
+            out += c == kBack ? '.' : c == kInk ? '#' : '?';
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+struct SurfaceTest : ::testing::Test {
+    void SetUp() override { vb::ResetSysColors(); }
+    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
+};
+
+TEST_F(SurfaceTest, LineCoversStartAndStopsShortOfEnd) {
+    Surface s(*gdi, 6, 3);
+    s.BackColor(kBack);
+    s.Line(1, 1, 4, 1, kInk);
+    EXPECT_EQ(Rows(s), "......\n.###..\n......\n");
+    s.Cls();
+    s.ForeColor(kInk);
+    s.Line(4, 2, 4, 0);  // upward: (4, 2) and (4, 1), not (4, 0)
+    EXPECT_EQ(Rows(s), "......\n....#.\n....#.\n");
+}
+
+TEST_F(SurfaceTest, BoxesIncludeBothCornersInEitherOrder) {
+    Surface s(*gdi, 6, 5);
+    s.BackColor(kBack);
+    s.Box(4, 3, 1, 1, kInk);
+    EXPECT_EQ(Rows(s), "......\n.####.\n.#..#.\n.####.\n......\n");
+    s.Cls();
+    s.FilledBox(1, 1, 2, 3, kInk);
+    EXPECT_EQ(Rows(s), "......\n.##...\n.##...\n.##...\n......\n");
+    s.Cls();
+    s.Box(2, 2, 2, 2, kInk);  // one pixel
+    EXPECT_EQ(Rows(s), "......\n......\n..#...\n......\n......\n");
+}
+
+TEST_F(SurfaceTest, DrawingPastTheEdgesIsClipped) {
+    Surface s(*gdi, 3, 3);
+    s.BackColor(kBack);
+    s.FilledBox(-1e9f, -5, 1e9f, 0, kInk);
+    s.Line(-100, 2, 100, 2, kInk);
+    s.PSet(3, 1, kInk);
+    s.PSet(-1, 1, kInk);
+    EXPECT_EQ(Rows(s), "###\n...\n###\n");
+}
+
+TEST_F(SurfaceTest, SinglesRoundHalfToEven) {
+    Surface s(*gdi, 6, 1);
+    s.BackColor(kBack);
+    s.PSet(2.5f, 0, kInk);  // -> 2
+    s.PSet(3.5f, 0, kInk);  // -> 4
+    EXPECT_EQ(Rows(s), "..#.#.\n");
+}
+
+TEST_F(SurfaceTest, SystemColoursResolveWhenUsed) {
+    Surface s(*gdi, 2, 1);
+    s.BackColor(0x8000000F);  // button face
+    EXPECT_EQ(s.Pixels()[0], vb::SysColor(15));
+    vb::SetSysColor(16, 0x123456);
+    s.PSet(1, 0, 0x80000010);
+    EXPECT_EQ(s.Pixels()[1], 0x123456u);
+}
+
+TEST_F(SurfaceTest, SnapshotIsACopyAndPaintsBackUnscaled) {
+    Surface s(*gdi, 4, 2);
+    s.BackColor(kBack);
+    s.PSet(0, 0, kInk);
+    s.PSet(3, 1, kInk);
+    const auto snapshot = s.Image();
+    s.BackColor(0x00FF00);
+    EXPECT_EQ(snapshot->pixels[0], kInk);  // the snapshot does not follow the surface
+    // Copy back all but the first column, destination and source at the same place.
+    s.PaintPicture(*snapshot, 1, 0, 3, 2, 1, 0, 3, 2);
+    const auto px = s.Pixels();
+    EXPECT_EQ(px[0], 0x00FF00u);
+    EXPECT_EQ(px[1], kBack);
+    EXPECT_EQ(px[7], kInk);
+}
+
+TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
+    const auto before = gdi::RasterLiveObjects(*gdi);
+    {
+        Surface s(*gdi, 5, 5);
+        s.ForeColor(kInk);
+        s.Line(0, 0, 4, 4, 0xFF0000);
+        s.Box(0, 0, 4, 4);
+        s.Resize(7, 3);
+        s.PaintPicture(*s.Image(), 1, 1);
+    }
+    EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
+}
+
+}  // namespace
+}  // namespace sheenwork::host
