@@ -1,0 +1,108 @@
+// The raster's object model: selection, deletion rules, live counts, monochrome bits.
+#include <sheenwork/gdi/gdi.h>
+
+#include <gtest/gtest.h>
+
+namespace sheenwork::gdi {
+namespace {
+
+struct RasterObjects : ::testing::Test {
+    std::unique_ptr<Gdi> g = MakeRasterGdi();
+};
+
+TEST_F(RasterObjects, SelectReturnsThePreviousObjectOfTheSameKind) {
+    Hdc dc = g->CreateCompatibleDC(nullptr);
+    Hgdiobj a = g->CreateSurfaceBitmap(2, 2), b = g->CreateSurfaceBitmap(3, 3);
+    Hgdiobj original = g->SelectObject(dc, a);
+    ASSERT_NE(original, nullptr);  // the DC's own 1 x 1 monochrome bitmap
+    EXPECT_EQ(g->SelectObject(dc, b), a);
+    Hgdiobj pen = g->CreatePen(PS_SOLID, 1, 0xFF);
+    EXPECT_EQ(g->SelectObject(dc, pen), g->GetStockObject(BLACK_PEN));
+    EXPECT_EQ(g->SelectObject(dc, g->GetStockObject(NULL_BRUSH)), g->GetStockObject(WHITE_BRUSH));
+    g->SelectObject(dc, original);
+    g->SelectObject(dc, g->GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(g->DeleteObject(a));
+    EXPECT_TRUE(g->DeleteObject(b));
+    EXPECT_TRUE(g->DeleteObject(pen));
+    EXPECT_TRUE(g->DeleteDC(dc));
+}
+
+TEST_F(RasterObjects, ASelectedObjectCannotBeDeletedAndABitmapLivesInOneDc) {
+    Hdc one = g->CreateCompatibleDC(nullptr), two = g->CreateCompatibleDC(nullptr);
+    Hgdiobj bitmap = g->CreateSurfaceBitmap(4, 4);
+    Hgdiobj previous = g->SelectObject(one, bitmap);
+    EXPECT_EQ(g->SelectObject(two, bitmap), nullptr);
+    EXPECT_FALSE(g->DeleteObject(bitmap));
+    g->SelectObject(one, previous);
+    EXPECT_TRUE(g->DeleteObject(bitmap));
+    EXPECT_FALSE(g->DeleteObject(bitmap));  // a stale handle is refused, not a crash
+    EXPECT_TRUE(g->DeleteDC(one));
+    EXPECT_TRUE(g->DeleteDC(two));
+    EXPECT_FALSE(g->DeleteDC(one));
+}
+
+TEST_F(RasterObjects, LiveCountsReturnToTheStart) {
+    const LiveObjects start = RasterLiveObjects(*g);
+    Hdc dc = g->CreateCompatibleDC(nullptr);
+    Hgdiobj mono = g->CreateBitmap(8, 8, 1, 1, nullptr);
+    Hgdiobj brush = g->CreateSolidBrush(0);
+    EXPECT_EQ(RasterLiveObjects(*g), (LiveObjects{start.dcs + 1, start.objects + 2}));
+    g->DeleteObject(mono);
+    g->DeleteObject(brush);
+    g->DeleteDC(dc);
+    EXPECT_EQ(RasterLiveObjects(*g), start);
+}
+
+TEST_F(RasterObjects, MonochromeBitsAreMsbFirstWithRowsPaddedToSixteenBits) {
+    // 10 pixels wide: two bytes per row. Row 0 = 1000000001, row 1 = 0100000000.
+    const unsigned char bits[] = {0x80, 0x40, 0x40, 0x00};
+    Hgdiobj mono = g->CreateBitmap(10, 2, 1, 1, bits);
+    const auto px = g->ReadBitmap(mono);
+    ASSERT_EQ(px.size(), 20u);
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(px[x], (x == 0 || x == 9) ? 0xFFFFFFu : 0u) << x;
+        EXPECT_EQ(px[10 + x], x == 1 ? 0xFFFFFFu : 0u) << x;
+    }
+    g->DeleteObject(mono);
+}
+
+TEST_F(RasterObjects, CompatibleBitmapFollowsTheSelectedFormat) {
+    Hdc dc = g->CreateCompatibleDC(nullptr);  // holds its monochrome 1 x 1 bitmap
+    Hgdiobj mono = g->CreateCompatibleBitmap(dc, 2, 1);
+    Hgdiobj colour = g->CreateSurfaceBitmap(2, 1);
+    Hgdiobj original = g->SelectObject(dc, colour);
+    Hgdiobj colour2 = g->CreateCompatibleBitmap(dc, 2, 1);
+    g->SelectObject(dc, mono);
+    EXPECT_EQ(g->SetPixel(dc, 0, 0, 0x808080), 0xFFFFFFu);  // bright enough for white
+    EXPECT_EQ(g->SetPixel(dc, 1, 0, 0x7F7F7F), 0x000000u);
+    g->SelectObject(dc, colour2);
+    EXPECT_EQ(g->SetPixel(dc, 0, 0, 0x7F7F7F), 0x7F7F7Fu);
+    g->SelectObject(dc, original);
+    for (Hgdiobj o : {mono, colour, colour2}) EXPECT_TRUE(g->DeleteObject(o));
+    g->DeleteDC(dc);
+}
+
+TEST_F(RasterObjects, PixelsOutsideTheBitmapAreInvalid) {
+    Hdc dc = g->CreateCompatibleDC(nullptr);
+    Hgdiobj bitmap = g->CreateSurfaceBitmap(3, 2);
+    Hgdiobj original = g->SelectObject(dc, bitmap);
+    for (auto [x, y] : {std::pair{-1, 0}, {3, 0}, {0, 2}, {0, -1}, {INT32_MIN, INT32_MAX}}) {
+        EXPECT_EQ(g->SetPixel(dc, x, y, 0xFF), kClrInvalid);
+        EXPECT_EQ(g->GetPixel(dc, x, y), kClrInvalid);
+    }
+    EXPECT_EQ(g->SetPixel(dc, 2, 1, 0x123456), 0x123456u);
+    EXPECT_EQ(g->GetPixel(dc, 2, 1), 0x123456u);
+    g->SelectObject(dc, original);
+    g->DeleteObject(bitmap);
+    g->DeleteDC(dc);
+}
+
+TEST_F(RasterObjects, AbsurdBitmapSizesAreRefused) {
+    EXPECT_EQ(g->CreateSurfaceBitmap(0, 5), nullptr);
+    EXPECT_EQ(g->CreateSurfaceBitmap(-3, 5), nullptr);
+    EXPECT_EQ(g->CreateSurfaceBitmap(INT32_MAX, INT32_MAX), nullptr);
+    EXPECT_EQ(g->CreateBitmap(4, 4, 2, 1, nullptr), nullptr);
+}
+
+}  // namespace
+}  // namespace sheenwork::gdi
