@@ -36,7 +36,7 @@ void Write(const std::string& path, const Image& image) {
         png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnError, OnWarning);
         png_infop info = png ? png_create_info_struct(png) : nullptr;
         std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 3);
-        bool failed = png == nullptr || info == nullptr;
+        volatile bool failed = png == nullptr || info == nullptr;
         if (!failed && setjmp(png_jmpbuf(png)) == 0) {
             png_init_io(png, file.get());
             png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB,

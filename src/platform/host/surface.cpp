@@ -1,6 +1,6 @@
 #include <sheenwork/host/surface.h>
 
-#include <sheenwork/vb/syscolors.h>
+#include <sheenwork/vb/color.h>
 
 #include <algorithm>
 #include <cmath>
@@ -49,8 +49,7 @@ void Surface::Resize(int width, int height) {
 }
 
 gdi::ColorRef Surface::Resolve(std::uint32_t color) const {
-    if ((color & 0x80000000u) != 0) return vb::SysColor(static_cast<int>(color & 0xFFu));
-    return color & 0x00FFFFFFu;
+    return vb::TranslateColor(color);
 }
 
 void Surface::BackColor(std::uint32_t color) {
