@@ -11,9 +11,19 @@ namespace sheenwork::gdi::raster {
 ColorRef ToBitmapColor(const Dc& dc, ColorRef color) {
     color &= 0x00FFFFFFu;
     if (dc.bitmap == nullptr || !dc.bitmap->mono) return color;
-    if (color == (dc.bk_color & 0x00FFFFFFu)) return 0xFFFFFF;
+    // The nearer of black and white in RGB distance; 765 is odd, so there is no tie:
+    // white exactly when 2 * (r + g + b) > 765.
     const unsigned sum = RedOf(color) + GreenOf(color) + BlueOf(color);
-    return sum >= 3 * 128 ? 0xFFFFFF : 0x000000;
+    return 2 * sum > 765 ? 0xFFFFFF : 0x000000;
+}
+
+ColorRef ToPenColor(const Dc& dc, ColorRef color) {
+    color &= 0x00FFFFFFu;
+    if (dc.bitmap == nullptr || !dc.bitmap->mono) return color;
+    if (color == 0x000000 || color == 0xFFFFFF) return color;
+    const ColorRef background = ToBitmapColor(dc, dc.bk_color);
+    if (color == (dc.bk_color & 0x00FFFFFFu)) return background;
+    return background ^ 0xFFFFFFu;
 }
 
 void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c) {
@@ -44,13 +54,14 @@ RasterGdi::RasterGdi() {
     stock(WHITE_PEN, new Pen(PS_SOLID, 0, 0xFFFFFF));
     stock(BLACK_PEN, new Pen(PS_SOLID, 0, 0x000000));
     stock(NULL_PEN, new Pen(PS_NULL, 0, 0));
+    // Every new DC starts with the same 1 x 1 monochrome stock bitmap, as in GDI.
+    default_bitmap_ = new Bitmap(1, 1, true);
+    default_bitmap_->stock = true;
+    objects_.push_back(default_bitmap_);
 }
 
 RasterGdi::~RasterGdi() {
-    for (Dc* d : dcs_) {
-        delete d->default_bitmap;
-        delete d;
-    }
+    for (Dc* d : dcs_) delete d;
     for (Object* o : objects_) delete o;
 }
 
@@ -67,9 +78,7 @@ Object* RasterGdi::ValidObject(Hgdiobj h) const {
 Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
     if (like != nullptr && Valid(like) == nullptr) return nullptr;
     auto* d = new Dc;
-    d->default_bitmap = new Bitmap(1, 1, true);
-    d->default_bitmap->selected_into = 1;
-    d->bitmap = d->default_bitmap;
+    d->bitmap = default_bitmap_;
     d->pen = static_cast<Pen*>(stock_[BLACK_PEN]);
     d->brush = static_cast<Brush*>(stock_[WHITE_BRUSH]);
     dcs_.push_back(d);
@@ -84,11 +93,10 @@ void RasterGdi::Release(Object* o) {
 bool RasterGdi::DeleteDC(Hdc h) {
     Dc* d = Valid(h);
     if (d == nullptr) return false;
-    if (d->bitmap != d->default_bitmap) Release(d->bitmap);
+    Release(d->bitmap);
     Release(d->pen);
     Release(d->brush);
     dcs_.erase(std::find(dcs_.begin(), dcs_.end(), d));
-    delete d->default_bitmap;
     delete d;
     --live_.dcs;
     return true;
@@ -181,8 +189,8 @@ Hgdiobj RasterGdi::SelectObject(Hdc h, Hgdiobj obj) {
     switch (o->kind) {
         case Kind::Bitmap: {
             auto* b = static_cast<Bitmap*>(o);
-            // A bitmap lives in one DC at a time.
-            if (b->selected_into > 0 && b != d->bitmap) return nullptr;
+            // A bitmap lives in one DC at a time; the shared stock bitmap is the exception.
+            if (!b->stock && b->selected_into > 0 && b != d->bitmap) return nullptr;
             previous = d->bitmap;
             d->bitmap = b;
             break;
@@ -234,7 +242,9 @@ ColorRef RasterGdi::GetTextColor(Hdc h) {
 }
 int RasterGdi::SetBkMode(Hdc h, int mode) {
     Dc* d = Valid(h);
-    if (d == nullptr || mode < TRANSPARENT || mode > NEWTRANSPARENT) return 0;
+    // NEWTRANSPARENT exists only on devices that blit transparently by themselves.
+    const int highest = (caps1_ & C1_TRANSPARENT) != 0 ? NEWTRANSPARENT : OPAQUE;
+    if (d == nullptr || mode < TRANSPARENT || mode > highest) return 0;
     return std::exchange(d->bk_mode, mode);
 }
 int RasterGdi::GetBkMode(Hdc h) {
@@ -247,9 +257,8 @@ int RasterGdi::GetDeviceCaps(Hdc h, int index) {
     if (d == nullptr) return 0;
     switch (index) {
         case CAPS1: return caps1_;
-        case 8: return d->bitmap->width;    // HORZRES
-        case 10: return d->bitmap->height;  // VERTRES
-        case 12: return d->bitmap->mono ? 1 : 32;  // BITSPIXEL
+        // A memory DC answers for the device, a 32-bit display, whatever bitmap it holds.
+        case 12: return 32;                 // BITSPIXEL
         case 14: return 1;                  // PLANES
         case 88:                            // LOGPIXELSX
         case 90: return 96;                 // LOGPIXELSY
@@ -257,7 +266,8 @@ int RasterGdi::GetDeviceCaps(Hdc h, int index) {
     }
 }
 
-// SetPixel answers the colour it actually set (on a monochrome bitmap, black or white).
+// SetPixel answers the colour it actually set (on a monochrome bitmap, the nearer of
+// black and white).
 ColorRef RasterGdi::SetPixel(Hdc h, int x, int y, ColorRef color) {
     Dc* d = Valid(h);
     if (d == nullptr || !d->bitmap->Contains(x, y)) return kClrInvalid;

@@ -67,7 +67,6 @@ struct Dc {
     ColorRef text_color = 0x000000;
     int bk_mode = OPAQUE;
     Point position;
-    Bitmap* default_bitmap = nullptr;  // the 1 x 1 monochrome bitmap a new DC starts with
 };
 
 inline Dc* ToDc(Hdc h) { return reinterpret_cast<Dc*>(h); }
@@ -76,9 +75,15 @@ inline Object* ToObject(Hgdiobj h) { return reinterpret_cast<Object*>(h); }
 inline Hgdiobj ToHandle(Object* o) { return reinterpret_cast<Hgdiobj>(o); }
 
 // The colour a pixel of `bitmap` takes when `color` is written to it: unchanged on a
-// colour bitmap; on a monochrome one white when the colour is the DC's background
-// colour or brighter than mid-grey, else black (GDI's nearest-palette-entry rule).
+// colour bitmap; on a monochrome one the nearer of black and white (GDI's
+// nearest-palette-entry rule).
 ColorRef ToBitmapColor(const Dc& dc, ColorRef color);
+
+// The colour a pen draws with. On a monochrome bitmap pure black and pure white keep
+// their bit; any other colour takes the background colour's bit when it is the
+// background colour and the opposite bit otherwise, so that a coloured line on a
+// monochrome mask always shows against the background (GDI's rule for pens).
+ColorRef ToPenColor(const Dc& dc, ColorRef color);
 
 // The only pixel writers. Both ignore anything outside the bitmap.
 inline void Plot(Bitmap& b, int x, int y, ColorRef c) {
@@ -133,6 +138,7 @@ public:
 
     LiveObjects Live() const { return live_; }
     void SetCaps1(int caps1) { caps1_ = caps1; }
+    int Caps1() const { return caps1_; }
 
 private:
     Dc* Valid(Hdc h) const;
@@ -142,6 +148,7 @@ private:
     std::vector<Dc*> dcs_;
     std::vector<Object*> objects_;  // every live object, stock ones included
     Object* stock_[9] = {};
+    Bitmap* default_bitmap_ = nullptr;
     LiveObjects live_;
     int caps1_ = 0;
 };

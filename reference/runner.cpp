@@ -1,0 +1,96 @@
+// sheenwork-reference: runs every drawing scene on real GDI and writes the pixels to one
+// results file, which the ReferenceGdi tests compare with our raster.
+//
+//   sheenwork-reference.exe <results-file>
+//
+// File layout (little-endian): the 8 bytes "SWREF01\n", a uint32 scene count, then per
+// scene a uint32 name length, the name's bytes, int32 width, int32 height and
+// width * height uint32 pixels (0x00BBGGRR, rows from the top).
+#include <sheenwork/gdi/gdi.h>
+#include <sheenwork/vb/syscolors.h>
+
+#include "scenes.h"
+#include "win32_gdi.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+// DrawEdge reads the system colours; give this session of Windows (or Wine) our table,
+// the XP Luna values, so that both sides paint with the same colours.
+bool UseOurSystemColors() {
+    std::vector<INT> indices;
+    std::vector<COLORREF> colors;
+    for (int i = 0; i < sheenwork::vb::kSysColorCount; ++i) {
+        indices.push_back(i);
+        colors.push_back(sheenwork::vb::SysColor(i));
+    }
+    if (!SetSysColors(static_cast<int>(indices.size()), indices.data(), colors.data())) return false;
+    for (int i = 0; i < sheenwork::vb::kSysColorCount; ++i)
+        if (GetSysColor(i) != sheenwork::vb::SysColor(i)) {
+            std::fprintf(stderr, "system colour %d is 0x%06lX after SetSysColors, wanted 0x%06X\n", i,
+                         static_cast<unsigned long>(GetSysColor(i)),
+                         static_cast<unsigned>(sheenwork::vb::SysColor(i)));
+            return false;
+        }
+    return true;
+}
+
+void Put32(std::FILE* f, std::uint32_t v) {
+    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: sheenwork-reference.exe <results-file>\n");
+        return 2;
+    }
+    try {
+        if (!UseOurSystemColors()) {
+            std::fprintf(stderr, "sheenwork-reference: could not set the system colours\n");
+            return 1;
+        }
+        auto gdi = sheenwork::gdi::MakeWin32Gdi();
+        const auto& scenes = sheenwork::scenes::AllScenes();
+        std::FILE* out = std::fopen(argv[1], "wb");
+        if (out == nullptr) {
+            std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", argv[1]);
+            return 1;
+        }
+        std::fwrite("SWREF01\n", 1, 8, out);
+        Put32(out, static_cast<std::uint32_t>(scenes.size()));
+        int failed = 0;
+        for (const auto& scene : scenes) {
+            std::vector<sheenwork::gdi::ColorRef> pixels = sheenwork::scenes::RenderScene(*gdi, scene);
+            if (pixels.size() != static_cast<std::size_t>(scene.width) * scene.height) {
+                std::fprintf(stderr, "scene %s: could not read its bitmap\n", scene.name.c_str());
+                pixels.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
+                ++failed;
+            }
+            Put32(out, static_cast<std::uint32_t>(scene.name.size()));
+            std::fwrite(scene.name.data(), 1, scene.name.size(), out);
+            Put32(out, static_cast<std::uint32_t>(scene.width));
+            Put32(out, static_cast<std::uint32_t>(scene.height));
+            for (auto p : pixels) Put32(out, p);
+        }
+        if (std::fclose(out) != 0) {
+            std::fprintf(stderr, "sheenwork-reference: error writing %s\n", argv[1]);
+            return 1;
+        }
+        std::printf("sheenwork-reference: %zu scenes on real GDI written to %s\n", scenes.size(), argv[1]);
+        return failed == 0 ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sheenwork-reference: %s\n", e.what());
+        return 1;
+    }
+}

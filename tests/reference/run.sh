@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs every drawing scene on real GDI under Wine and writes the pixels to
+# <build-dir>/reference/gdi_scenes.bin, which the ReferenceGdi tests compare with our
+# raster. With --bench it runs the benchmark operations on real GDI instead.
+#
+#   tests/reference/run.sh <build-dir> [--bench]
+#
+# Builds reference/ with mingw-w64 into <build-dir>/reference-win and runs it in a fresh
+# Wine prefix, <build-dir>/wineprefix, created once for the run. Memory DCs need no
+# display, so no X server is used.
+set -euo pipefail
+
+usage() { echo "usage: $0 <build-dir> [--bench]" >&2; exit 2; }
+[ $# -ge 1 ] || usage
+build=$1
+mode=scenes
+if [ $# -ge 2 ]; then
+  [ "$2" = --bench ] || usage
+  mode=bench
+fi
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+
+missing=()
+command -v wine >/dev/null 2>&1 || missing+=("wine (Debian packages wine, wine64)")
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||
+  missing+=("x86_64-w64-mingw32-g++-posix (Debian package g++-mingw-w64-x86-64-posix)")
+command -v cmake >/dev/null 2>&1 || missing+=("cmake")
+command -v ninja >/dev/null 2>&1 || missing+=("ninja (Debian package ninja-build)")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "tests/reference/run.sh: cannot run the scenes on real GDI; missing:" >&2
+  for m in "${missing[@]}"; do echo "  - $m" >&2; done
+  echo "Install them (make deps does) and run again." >&2
+  exit 1
+fi
+
+win_build=$build/reference-win
+cmake -S "$root/reference" -B "$win_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
+ninja -C "$win_build" >/dev/null
+
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+unset DISPLAY WAYLAND_DISPLAY
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+
+# The prefix's wineserver is ours: stop it however the script ends.
+stop_server() { wineserver -k >/dev/null 2>&1 || true; }
+trap stop_server EXIT
+
+wineboot --init >/dev/null 2>&1 || { echo "tests/reference/run.sh: wineboot failed" >&2; exit 1; }
+wineserver -w
+
+if [ "$mode" = bench ]; then
+  wine "$win_build/sheenwork-reference-bench.exe"
+  exit 0
+fi
+
+mkdir -p "$build/reference"
+out=$build/reference/gdi_scenes.bin
+tmp=$out.tmp
+rm -f "$tmp"
+wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$tmp")"
+mv "$tmp" "$out"
+echo "real GDI results: $out"
