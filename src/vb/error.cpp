@@ -86,7 +86,6 @@ constexpr std::array kTexts = {
           "Property let procedure not defined and property get procedure did not "
           "return an object"},
     Entry{452, "Invalid ordinal"},
-    Entry{453, "Specified DLL function not found"},
     Entry{454, "Code resource not found"},
     Entry{455, "Code resource lock error"},
     Entry{457, "This key is already associated with an element of this collection"},
