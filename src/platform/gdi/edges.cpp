@@ -182,8 +182,10 @@ bool RasterGdi::DrawFocusRect(Hdc h, const Rect* rect) {
     Dc* d = Valid(h);
     if (d == nullptr || rect == nullptr) return false;
     Bitmap& bm = *d->bitmap;
-    const i64 l = std::min(rect->left, rect->right), r = std::max(rect->left, rect->right) - 1;
-    const i64 t = std::min(rect->top, rect->bottom), b = std::max(rect->top, rect->bottom) - 1;
+    const i64 l = std::min<i64>(rect->left, rect->right);
+    const i64 r = std::max<i64>(rect->left, rect->right) - 1;
+    const i64 t = std::min<i64>(rect->top, rect->bottom);
+    const i64 b = std::max<i64>(rect->top, rect->bottom) - 1;
     if (r < l || b < t) return true;  // zero width or height (r, b are inclusive now)
 
     const ColorRef flip = 0xFFFFFF;
