@@ -1,0 +1,129 @@
+// The system services the library calls outside the host: registry, files, shell, sound,
+// theme and version queries, the process and library paths, the clock, the message box
+// and the outside error component.
+//
+// One process-wide instance serves the whole library. The default is the Linux
+// implementation (a small registry file store under the user's configuration folder,
+// xdg-open, a wave player, fontconfig-free theme answer from the environment). A host
+// installs its own to show message boxes in a window; tests install one that records.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sheenwork::system {
+
+// What the outside error component receives as its second argument.
+struct LibraryInfo {
+    std::string name;     // "Sheenwork"
+    std::string folder;   // the folder of the file that holds the library
+    std::string version;  // "2.8.0"
+};
+
+// An outside error-handling component created by its programmatic name. RaiseError
+// takes the eight report arguments; the last six by reference. It throws when the call
+// fails.
+class ErrorComponent {
+public:
+    virtual ~ErrorComponent() = default;
+    virtual void RaiseError(const std::string& host_path, const LibraryInfo& library, long& number,
+                            std::string& description, std::string& procedure, long& line,
+                            std::string& module_kind, std::string& module_name) = 0;
+};
+
+// The registry hives the library reads.
+enum class Hive { CurrentUser, LocalMachine };
+
+// OSVERSIONINFO's fields that matter.
+struct VersionInfo {
+    unsigned major = 0, minor = 0, build = 0, platform_id = 0;
+};
+
+// The three names GetCurrentThemeName returns.
+struct ThemeName {
+    std::string file, color, size;
+};
+
+// Message box styles and answers (MB_* / ID* values).
+enum : int { MB_OK = 0, MB_ICONSTOP = 16 };
+enum : int { IDOK = 1 };
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // RegOpenKeyExA + RegQueryValueExA of a string value; the text up to its first NUL.
+    // Empty when the key or the value is missing.
+    virtual std::optional<std::string> RegistryString(Hive hive, const std::string& key,
+                                                      const std::string& value) = 0;
+    // Full path of the file that holds the library (the executable when linked in).
+    virtual std::string LibraryPath() = 0;
+    // Full path of the running host process's executable; "" when it cannot be found.
+    virtual std::string ProcessPath() = 0;
+    // The current local date and time in the user's short date and long time formats,
+    // joined by one blank.
+    virtual std::string NowText() = 0;
+    // Creates the component named `prog_id`; null when none is installed.
+    virtual std::unique_ptr<ErrorComponent> CreateComponent(const std::string& prog_id) = 0;
+    // A modal message box; returns the button pressed.
+    virtual int MessageBox(const std::string& text, const std::string& title, int style) = 0;
+    // FindFirstFileA + FindClose: whether anything matches the name or wildcard pattern.
+    virtual bool FindFirstFile(const std::string& pattern) = 0;
+    // ShellExecuteA; the result is an instance-handle-like number, > 32 on success.
+    virtual long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
+                              const std::string& parameters, const std::string& directory,
+                              int show) = 0;
+    // sndPlaySoundA; returns whether a sound was started.
+    virtual bool PlaySound(const std::string& file, unsigned flags) = 0;
+    // GetVersionExA; empty when the call fails.
+    virtual std::optional<VersionInfo> Version() = 0;
+    // GetCurrentThemeName; empty when no visual style is active.
+    virtual std::optional<ThemeName> CurrentThemeName() = 0;
+    // GetAsyncKeyState for a virtual-key code.
+    virtual std::int16_t AsyncKeyState(int virtual_key) = 0;
+};
+
+// The process-wide services. Install(nullptr) puts the default back. The installed
+// object must outlive its use; the library never deletes it.
+Services& Current() noexcept;
+void Install(Services* services) noexcept;
+
+// The Linux implementation. `config_dir` is where the registry store lives (default:
+// $XDG_CONFIG_HOME/sheenwork or ~/.config/sheenwork); `component_path` the folders
+// searched for outside components (default: $SHEENWORK_COMPONENT_PATH, then the
+// library's folder, then <config_dir>/components).
+std::unique_ptr<Services> MakeLinuxServices(std::string config_dir = {},
+                                            std::vector<std::string> component_path = {});
+
+// The registry store's file inside a configuration folder, and writing one value to it
+// (atomically: a temporary file renamed over the old one). Used by tools and tests.
+std::string RegistryFile(const std::string& config_dir);
+void WriteRegistryString(const std::string& config_dir, Hive hive, const std::string& key,
+                         const std::string& value, const std::string& data);
+
+// The name a component's shared object has on Linux: "<prog_id>.so", exporting
+//   extern "C" int SheenworkRaiseError(const char* host_path,
+//                                      const SheenworkLibraryInfo* library,
+//                                      long* number, const char** description,
+//                                      const char** procedure, long* line,
+//                                      const char** module_kind, const char** module_name);
+// which returns 0 when it handled the error.
+std::string ComponentFileName(const std::string& prog_id);
+
+}  // namespace sheenwork::system
+
+extern "C" {
+struct SheenworkLibraryInfo {
+    const char* name;
+    const char* folder;
+    const char* version;
+};
+typedef int (*SheenworkRaiseErrorFn)(const char* host_path, const SheenworkLibraryInfo* library,
+                                     long* number, const char** description, const char** procedure,
+                                     long* line, const char** module_kind,
+                                     const char** module_name);
+}

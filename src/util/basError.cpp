@@ -1,0 +1,157 @@
+// The error trap, the report routine and the public Error object.
+#include <sheenwork/system/services.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/error.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <string>
+
+namespace sheenwork {
+namespace {
+
+// The process-wide state: one copy for the library, plain values (UI thread only).
+vb::Boolean g_silent_error = vb::False;
+vb::Boolean g_error_init = vb::False;
+
+constexpr char kLibraryName[] = "Sheenwork";
+constexpr char kLibraryVersion[] = "2.8.0";
+constexpr char kComponentName[] = "SheenlineErrorHandler.ErrorHandler";
+constexpr char kLogFile[] = "SheenlineError.txt";
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(' ');
+    return s.substr(first, last - first + 1);
+}
+
+// The log folder: "ErrorLog" under HKEY_CURRENT_USER\Software\Sheenline, "" without one.
+std::string LogFolder(system::Services& services) {
+    std::string folder;
+    IgnoreErrors([&] {
+        folder =
+            services.RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "ErrorLog")
+                .value_or("");
+    });
+    return folder;
+}
+
+std::string LibraryFolder(system::Services& services) {
+    std::string folder;
+    IgnoreErrors(
+        [&] { folder = std::filesystem::path(services.LibraryPath()).parent_path().string(); });
+    return folder;
+}
+
+void AppendLog(system::Services& services, const std::string& report) {
+    std::string folder = Trim(LogFolder(services));
+    if (folder.empty()) return;
+    if (folder == "*app*") folder = LibraryFolder(services);
+    // A final separator is optional; either kind is accepted.
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '/';
+    const std::string path = folder + kLogFile;
+    std::string record;
+    IgnoreErrors([&] { record = services.NowText(); });
+    record += "\r\n" + report + "\r\n" + std::string(30, '-') + "\r\n";
+    // Opening, writing or closing may fail (no such folder, no right to write): the
+    // log is then simply not written.
+    if (std::FILE* f = std::fopen(path.c_str(), "ab")) {
+        std::fwrite(record.data(), 1, record.size(), f);
+        std::fclose(f);
+    }
+}
+
+}  // namespace
+
+std::string_view ModuleKindName(ModuleKind kind) {
+    switch (kind) {
+        case ModuleKind::UserControl: return "Benutzersteuerelement";
+        case ModuleKind::ClassModule: return "Klassenmodul";
+        case ModuleKind::StandardModule: return "Modul";
+    }
+    return "Modul";
+}
+
+vb::Boolean SilentError() noexcept { return g_silent_error; }
+void SetSilentError(vb::Boolean value) noexcept { g_silent_error = value; }
+
+std::string ErrorReportText(long Number, const std::string& Description,
+                            const std::string& Procedure, long Line, const std::string& ModuleKind,
+                            const std::string& ModuleName) {
+    return "Error no.: " + std::to_string(Number) + "\r\n" + "Error description: " + Description +
+           "\r\n" + "Project: " + kLibraryName + "\r\n" + "Module: " + ModuleKind + " " +
+           ModuleName + "\r\n" + "Line/Procedure: " + std::to_string(Line) + "/" + Procedure +
+           "\r\n" + "Version: " + kLibraryVersion;
+}
+
+void ErrorHandler(long Number, const std::string& Description, const std::string& Procedure,
+                  long Line, const std::string& ModuleKind,
+                  const std::string& ModuleName) noexcept {
+    IgnoreErrors([&] {
+        auto& services = system::Current();
+        std::unique_ptr<system::ErrorComponent> component;
+        IgnoreErrors([&] { component = services.CreateComponent(kComponentName); });
+
+        const std::string report =
+            ErrorReportText(Number, Description, Procedure, Line, ModuleKind, ModuleName);
+        AppendLog(services, report);
+
+        bool handled = false;
+        if (component) {
+            handled = IgnoreErrors([&] {
+                system::LibraryInfo library{kLibraryName, LibraryFolder(services), kLibraryVersion};
+                std::string host_path;
+                IgnoreErrors([&] { host_path = services.ProcessPath(); });
+                long number = Number, line = Line;
+                std::string description = Description, procedure = Procedure, kind = ModuleKind,
+                            name = ModuleName;
+                component->RaiseError(host_path, library, number, description, procedure, line,
+                                      kind, name);
+            });
+        }
+        if (!handled)
+            IgnoreErrors(
+                [&] { services.MessageBox(report, "Error", system::MB_OK | system::MB_ICONSTOP); });
+    });
+}
+
+void Procedure::Fail() noexcept {
+    long number = 51;
+    std::string description;
+    try {
+        throw;
+    } catch (const vb::RuntimeError& e) {
+        number = e.Number();
+        description = e.Description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+    } catch (const std::exception& e) {
+        // Not a run-time error of the language: reported as an internal error with what
+        // the exception says, so that nothing is lost.
+        description = std::string(vb::ErrorText(51)) + ": " + e.what();
+    } catch (...) {
+    }
+    if (g_silent_error) return;  // skip the step, go on with the next
+    ended_ = true;
+    if (description.empty()) description = std::string(vb::ErrorText(number));
+    ErrorHandler(number, description, name_, 0, std::string(ModuleKindName(kind_)), module_);
+}
+
+Error::Error() noexcept {
+    if (!g_error_init) {
+        g_error_init = vb::True;
+        g_silent_error = vb::False;
+    }
+}
+
+vb::Boolean Error::SilentError() const noexcept { return g_silent_error; }
+void Error::SilentError(vb::Boolean value) noexcept { g_silent_error = value; }
+
+Error& ErrorObject() noexcept {
+    static Error predeclared;
+    return predeclared;
+}
+
+}  // namespace sheenwork

@@ -1,0 +1,241 @@
+// The error trap, the report routine (text, log file, outside component, message box)
+// and the Error object.
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/error.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+using testing::RecordingServices;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ErrorReport : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+};
+
+TEST_F(ErrorReport, TextHasSixLinesJoinedByCrLf) {
+    EXPECT_EQ(
+        ErrorReportText(6, "Overflow", "MousePointer", 0, "Benutzersteuerelement", "sheenButton"),
+        "Error no.: 6\r\n"
+        "Error description: Overflow\r\n"
+        "Project: Sheenwork\r\n"
+        "Module: Benutzersteuerelement sheenButton\r\n"
+        "Line/Procedure: 0/MousePointer\r\n"
+        "Version: 2.8.0");
+    EXPECT_EQ(
+        ErrorReportText(-2147221504, "x", "TextRead", 120, "Klassenmodul", "SpEv").substr(0, 24),
+        "Error no.: -2147221504\r\n");
+}
+
+TEST_F(ErrorReport, FirstFailureIsReportedOnceAndEndsTheProcedure) {
+    RecordingServices services;
+    std::vector<int> ran;
+    Procedure p{"BackColor", ModuleKind::UserControl, "sheenButton"};
+    p([&] { ran.push_back(1); });
+    p([&] { vb::Raise(13); });
+    p([&] { ran.push_back(3); });
+    p([&] { vb::Raise(6); });
+    EXPECT_TRUE(p.Ended());
+    EXPECT_EQ(ran, std::vector<int>{1});
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].title, "Error");
+    EXPECT_EQ(services.boxes[0].style, 16);
+    EXPECT_EQ(services.boxes[0].text, ErrorReportText(13, "Type mismatch", "BackColor", 0,
+                                                      "Benutzersteuerelement", "sheenButton"));
+}
+
+TEST_F(ErrorReport, SilentErrorSkipsOnlyTheFailingStep) {
+    RecordingServices services;
+    SetSilentError(vb::True);
+    std::vector<int> ran;
+    Procedure p{"Redraw", ModuleKind::UserControl, "sheenButton"};
+    p([&] { ran.push_back(1); });
+    p([&] {
+        vb::Raise(5);
+        ran.push_back(99);  // never: the rest of the failing step is skipped
+    });
+    p([&] { ran.push_back(3); });
+    EXPECT_FALSE(p.Ended());
+    EXPECT_EQ(ran, (std::vector<int>{1, 3}));
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(ErrorReport, ForeignExceptionsBecomeRunTimeErrors) {
+    RecordingServices services;
+    {
+        Procedure p{"TextRead", ModuleKind::ClassModule, "SpEv"};
+        p([] { throw std::bad_alloc(); });
+    }
+    {
+        Procedure p{"Create", ModuleKind::ClassModule, "QI"};
+        p([] { throw std::runtime_error("socket closed"); });
+    }
+    {
+        Procedure p{"DrawGradient", ModuleKind::StandardModule, "basButton"};
+        p([] { throw 42; });
+    }
+    ASSERT_EQ(services.boxes.size(), 3u);
+    EXPECT_NE(services.boxes[0].text.find("Error no.: 7\r\nError description: Out of memory"),
+              std::string::npos);
+    EXPECT_NE(services.boxes[1].text.find("Internal error: socket closed"), std::string::npos);
+    EXPECT_NE(services.boxes[1].text.find("Module: Klassenmodul QI"), std::string::npos);
+    EXPECT_NE(services.boxes[2].text.find("Module: Modul basButton"), std::string::npos);
+    EXPECT_NE(services.boxes[2].text.find("Line/Procedure: 0/DrawGradient"), std::string::npos);
+}
+
+TEST_F(ErrorReport, ErrorObjectsShareOneSwitch) {
+    Error& global = ErrorObject();
+    Error a;
+    a.SilentError(vb::True);
+    Error b;  // a later object does not reset the switch
+    EXPECT_EQ(b.SilentError(), vb::True);
+    EXPECT_EQ(global.SilentError(), vb::True);
+    EXPECT_EQ(SilentError(), vb::True);
+    global.SilentError(vb::False);
+    EXPECT_EQ(a.SilentError(), vb::False);
+}
+
+TEST_F(ErrorReport, LogRecordsAppendToTheFolderTheRegistryNames) {
+    RecordingServices services;
+    testing::TempDir logs;
+    for (const std::string& folder :
+         {logs.Path().string(), logs.Path().string() + "/", "  " + logs.Path().string() + "  "}) {
+        std::filesystem::remove(logs / "SheenlineError.txt");
+        services.SetErrorLog(folder);
+        ErrorHandler(53, "File not found", "TextRead", 0, "Klassenmodul", "SpEv");
+        ErrorHandler(6, "Overflow", "MousePointer", 0, "Benutzersteuerelement", "sheenButton");
+        const std::string expected =
+            "06.12.2026 16:13:23\r\n" +
+            ErrorReportText(53, "File not found", "TextRead", 0, "Klassenmodul", "SpEv") + "\r\n" +
+            std::string(30, '-') + "\r\n" + "06.12.2026 16:13:23\r\n" +
+            ErrorReportText(6, "Overflow", "MousePointer", 0, "Benutzersteuerelement",
+                            "sheenButton") +
+            "\r\n" + std::string(30, '-') + "\r\n";
+        EXPECT_EQ(ReadFile(logs / "SheenlineError.txt"), expected) << "folder '" << folder << "'";
+    }
+    // The log is written in addition to the box, not instead of it.
+    EXPECT_EQ(services.boxes.size(), 6u);
+}
+
+TEST_F(ErrorReport, AppFolderMeansTheLibrarysFolder) {
+    RecordingServices services;
+    testing::TempDir app;
+    services.library_path = app / "libsheenwork.so";
+    services.SetErrorLog("*app*");
+    ErrorHandler(5, "Invalid procedure call or argument", "Redraw", 0, "Benutzersteuerelement",
+                 "sheenButton");
+    EXPECT_NE(ReadFile(app / "SheenlineError.txt").find("Line/Procedure: 0/Redraw"),
+              std::string::npos);
+}
+
+TEST_F(ErrorReport, MissingOrBlankFolderWritesNoLogButStillShowsTheBox) {
+    RecordingServices services;
+    testing::TempDir logs;
+    services.SetErrorLog(logs / "does-not-exist");
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_FALSE(std::filesystem::exists(logs / "does-not-exist"));
+    services.SetErrorLog("   ");
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_EQ(services.boxes.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_empty(logs.Path()));
+}
+
+class ErrorComponentReport : public ErrorReport {
+protected:
+    void SetUp() override {
+        ErrorReport::SetUp();
+        component_dir_ = SHEENWORK_TEST_COMPONENT_DIR;
+        ASSERT_TRUE(std::filesystem::exists(
+            component_dir_ + "/" + system::ComponentFileName("SheenlineErrorHandler.ErrorHandler")))
+            << "the test component is built with the tests";
+        setenv("SHEENWORK_TEST_COMPONENT_LOG", (scratch_ / "component.log").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("SHEENWORK_TEST_COMPONENT_LOG");
+        unsetenv("SHEENWORK_TEST_COMPONENT_RESULT");
+        ErrorReport::TearDown();
+    }
+    std::string component_dir_;
+    testing::TempDir scratch_;
+};
+
+TEST_F(ErrorComponentReport, InstalledComponentGetsEightArgumentsAndNoBoxAppears) {
+    RecordingServices services({component_dir_});
+    testing::TempDir app;
+    services.library_path = app / "libsheenwork.so";
+    ErrorHandler(91, "Object variable or With block variable not set", "CheckForVeloToolTip", 7,
+                 "Benutzersteuerelement", "sheenButton");
+    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_EQ(ReadFile(scratch_ / "component.log"),
+              "/usr/bin/host-app\n"
+              "Sheenwork|" +
+                  app.Path().string() +
+                  "|2.8.0\n"
+                  "91\n"
+                  "Object variable or With block variable not set\n"
+                  "CheckForVeloToolTip\n"
+                  "7\n"
+                  "Benutzersteuerelement\n"
+                  "sheenButton\n");
+}
+
+TEST_F(ErrorComponentReport, FailingComponentFallsBackToTheBox) {
+    RecordingServices services({component_dir_});
+    setenv("SHEENWORK_TEST_COMPONENT_RESULT", "1", 1);
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_EQ(services.boxes.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(scratch_ / "component.log"));
+}
+
+TEST_F(ErrorComponentReport, NoComponentInstalledShowsTheBox) {
+    RecordingServices services;  // searches an empty folder
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_EQ(services.boxes.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "component.log"));
+}
+
+TEST(RegistryStore, KeysAndValuesIgnoreCaseAndRewritesKeepOtherValues) {
+    testing::TempDir dir;
+    const auto root = dir.Path().string();
+    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Sheenline", "ErrorLog",
+                                "/a");
+    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Other", "ErrorLog",
+                                "/other");
+    system::WriteRegistryString(root, system::Hive::CurrentUser, "software\\SHEENLINE", "Second",
+                                "2");
+    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Sheenline", "errorlog",
+                                "/b");
+    auto services = system::MakeLinuxServices(root, {root});
+    EXPECT_EQ(
+        services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "ErrorLog"),
+        "/b");
+    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "Second"),
+              "2");
+    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Other", "ErrorLog"),
+              "/other");
+    EXPECT_EQ(
+        services->RegistryString(system::Hive::LocalMachine, "Software\\Sheenline", "ErrorLog"),
+        std::nullopt);
+    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "Nope"),
+              std::nullopt);
+}
+
+}  // namespace
+}  // namespace sheenwork
