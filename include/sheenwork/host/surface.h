@@ -52,8 +52,7 @@ public:
     // The outline of the rectangle with corners (x1, y1) and (x2, y2), both included.
     void Box(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color = {});
     // The same rectangle filled, both corners included.
-    void FilledBox(float x1, float y1, float x2, float y2,
-                   std::optional<std::uint32_t> color = {});
+    void FilledBox(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color = {});
     // Sets one pixel.
     void PSet(float x, float y, std::optional<std::uint32_t> color = {});
 

@@ -22,6 +22,8 @@ int ToPixel(float v) {
 
 Surface::Surface(gdi::Gdi& gdi, int width, int height) : gdi_(gdi) {
     dc_ = gdi_.CreateCompatibleDC(nullptr);
+    // The host surface's fill style is hollow: RoundRect on its hDC draws an outline.
+    gdi_.SelectObject(dc_, gdi_.GetStockObject(gdi::NULL_BRUSH));
     Resize(width, height);
 }
 

@@ -1,0 +1,38 @@
+// The host's picture object: pixels with alpha and a natural size. Pictures are shared
+// by reference (std::shared_ptr); no picture is a null reference.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace sheenwork::vb {
+
+enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
+
+class StdPicture {
+public:
+    // A width x height picture; `argb` holds straight (not premultiplied) 0xAARRGGBB
+    // pixels, rows from the top.
+    StdPicture(int width, int height, std::vector<std::uint32_t> argb,
+               PictureType type = PictureType::Bitmap);
+
+    int PixelWidth() const { return width_; }
+    int PixelHeight() const { return height_; }
+    // The host reports sizes in HIMETRIC (0.01 mm): pixels * 2540 / 96, rounded.
+    long Width() const;
+    long Height() const;
+    PictureType Type() const { return type_; }
+    const std::vector<std::uint32_t>& Pixels() const { return argb_; }
+    std::uint32_t Pixel(int x, int y) const {
+        return argb_[static_cast<std::size_t>(y) * width_ + x];
+    }
+
+private:
+    int width_;
+    int height_;
+    std::vector<std::uint32_t> argb_;
+    PictureType type_;
+};
+
+}  // namespace sheenwork::vb

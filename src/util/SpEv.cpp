@@ -1,0 +1,213 @@
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/system/services.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
+#include <sheenwork/vb/error.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+namespace sheenwork {
+namespace {
+
+constexpr char kModule[] = "SpEv";
+constexpr long kFileNotFound = 53;
+constexpr long kPathFileAccess = 75;
+constexpr long kPathNotFound = 76;
+constexpr long kObjectRequired = 424;
+constexpr long kObjectNotSet = 91;
+
+// A file handle that is closed when the statement sequence ends.
+struct File {
+    std::FILE* f = nullptr;
+    ~File() {
+        if (f) std::fclose(f);
+    }
+};
+
+[[noreturn]] void RaiseOpenError(bool for_writing) {
+    if (errno == ENOENT) vb::Raise(for_writing ? kPathNotFound : kFileNotFound);
+    vb::Raise(kPathFileAccess);
+}
+
+std::shared_ptr<vb::Dispatch> ListObject(const vb::Variant& list) {
+    const vb::Object o = std::holds_alternative<vb::Object>(list)
+                             ? std::get<vb::Object>(list)
+                             : (vb::Raise(kObjectRequired), vb::Object());
+    if (o.IsNothing()) vb::Raise(kObjectNotSet);
+    auto d = o.AsDispatch();
+    if (!d) vb::Raise(438);
+    return d;
+}
+
+}  // namespace
+
+std::string SpEv::TextRead(std::string& Filename) {
+    Procedure p{"TextRead", ModuleKind::ClassModule, kModule};
+    std::string text;
+    File file;
+    p([&] {
+        file.f = std::fopen(Filename.c_str(), "rb");
+        if (!file.f) RaiseOpenError(false);
+    });
+    p([&] {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file.f)) > 0;) text.append(buf, n);
+        if (std::ferror(file.f)) vb::Raise(57);
+    });
+    return text;
+}
+
+void SpEv::TextSave(std::string& Filename, std::string& Text) {
+    Procedure p{"TextSave", ModuleKind::ClassModule, kModule};
+    File file;
+    p([&] {
+        file.f = std::fopen(Filename.c_str(), "wb");
+        if (!file.f) RaiseOpenError(true);
+    });
+    p([&] {
+        if (std::fwrite(Text.data(), 1, Text.size(), file.f) != Text.size()) vb::Raise(61);
+    });
+    p([&] {
+        const int rc = std::fclose(file.f);
+        file.f = nullptr;
+        if (rc != 0) vb::Raise(61);
+    });
+}
+
+void SpEv::PlayMusic(std::string& Filename) {
+    Procedure p{"PlayMusic", ModuleKind::ClassModule, kModule};
+    constexpr unsigned SND_ASYNC = 1, SND_NODEFAULT = 2;
+    p([&] { system::Current().PlaySound(Filename, SND_ASYNC | SND_NODEFAULT); });
+}
+
+void SpEv::ListSave(vb::Variant& List, std::string& Filename, std::string TextBeforeListText,
+                    std::string TextAfterListText) {
+    Procedure p{"ListSave", ModuleKind::ClassModule, kModule};
+    File file;
+    std::shared_ptr<vb::Dispatch> list;
+    p([&] {
+        file.f = std::fopen(Filename.c_str(), "wb");
+        if (!file.f) RaiseOpenError(true);
+    });
+    p([&] { list = ListObject(List); });
+    p([&] {
+        std::vector<vb::Variant> none;
+        const vb::Long count =
+            vb::CLng(list->Invoke("ListCount", vb::InvokeKind::PropertyGet, none));
+        for (vb::Long i = 0; i < count; ++i) {
+            std::vector<vb::Variant> index{vb::Variant(vb::CInt(static_cast<double>(i)))};
+            const std::string line =
+                TextBeforeListText +
+                vb::CStr(list->Invoke("List", vb::InvokeKind::PropertyGet, index)) +
+                TextAfterListText + "\r\n";
+            if (std::fwrite(line.data(), 1, line.size(), file.f) != line.size()) vb::Raise(61);
+        }
+    });
+}
+
+void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
+    Procedure p{"ListRead", ModuleKind::ClassModule, kModule};
+    File file;
+    std::shared_ptr<vb::Dispatch> list;
+    p([&] {
+        file.f = std::fopen(Filename.c_str(), "rb");
+        if (!file.f) RaiseOpenError(false);
+    });
+    p([&] { list = ListObject(List); });
+    p([&] {
+        // Line Input: a line ends at CR or CR LF; the last line needs no line end.
+        std::string line;
+        bool pending = false;
+        const auto add = [&] {
+            std::vector<vb::Variant> item{vb::Variant(line)};
+            list->Invoke("AddItem", vb::InvokeKind::Method, item);
+            line.clear();
+            pending = false;
+        };
+        for (int c; (c = std::fgetc(file.f)) != EOF;) {
+            if (c == '\r') {
+                const int next = std::fgetc(file.f);
+                if (next != '\n' && next != EOF) std::ungetc(next, file.f);
+                add();
+                continue;
+            }
+            line += static_cast<char>(c);
+            pending = true;
+        }
+        if (pending) add();
+    });
+}
+
+vb::Boolean SpEv::FileExists(std::string& sFile) { return sheenwork::FileExists(sFile); }
+
+vb::Boolean SpEv::IsWinXP() {
+    Procedure p{"IsWinXP", ModuleKind::ClassModule, kModule};
+    vb::Boolean result;
+    p([&] {
+        const auto v = system::Current().Version();
+        // Major and minor are tested apart: 6.0 is not "XP or later", 6.1 is.
+        result = vb::Boolean(v && v->platform_id == 2 && v->major >= 5 && v->minor >= 1);
+    });
+    return result;
+}
+
+std::string SpEv::ConvUnicode(std::string& s) {
+    Procedure p{"ConvUnicode", ModuleKind::ClassModule, kModule};
+    std::string result;
+    p([&] { result = s.substr(0, s.find('\0')); });
+    return result;
+}
+
+cActiveXPTheme SpEv::ActiveXPTheme() {
+    Procedure p{"ActiveXPTheme", ModuleKind::ClassModule, kModule};
+    cActiveXPTheme result = styleClassic;
+    p([&] {
+        if (!IsWinXP()) {
+            result = styleClassic;
+            p.Exit();
+        }
+    });
+    // The buffers start blank; a failing query leaves them so.
+    std::string color(255, ' ');
+    p([&] {
+        if (const auto theme = system::Current().CurrentThemeName()) {
+            std::string c = theme->color;
+            color = ConvUnicode(c);
+        }
+    });
+    p([&] {
+        if (color == "NormalColor")
+            result = styleBlue;
+        else if (color == "Metallic")
+            result = styleSilver;
+        else if (color == "HomeStead")
+            result = styleOlive;
+        else
+            result = styleClassic;
+    });
+    return result;
+}
+
+cMouseButton SpEv::MouseButtonPressed() {
+    Procedure p{"MouseButtonPressed", ModuleKind::ClassModule, kModule};
+    cMouseButton result = mouseNone;
+    p([&] {
+        auto& services = system::Current();
+        if (services.AsyncKeyState(1) != 0)
+            result = mouseLeft;
+        else if (services.AsyncKeyState(2) != 0)
+            result = mouseRight;
+        else if (services.AsyncKeyState(4) != 0)
+            result = mouseMiddle;
+    });
+    return result;
+}
+
+SpEv& SpEvObject() noexcept {
+    static SpEv predeclared;
+    return predeclared;
+}
+
+}  // namespace sheenwork

@@ -1,0 +1,384 @@
+// The property accessors: the order of store, repaint and notify, the guards, and the
+// side effects, observed through the recording site.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
+#include <sheenwork/vb/stdpicture.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "support/button_fixture.h"
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+using testing::ButtonFixture;
+using Log = std::vector<std::string>;
+
+class Properties : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+    testing::RecordingServices services;
+    ButtonFixture f;
+};
+
+struct Assignment {
+    const char* name;
+    std::function<void(sheenButton&)> assign;
+    Log expected;
+};
+
+// S, R, N; S, N, R; S, N: one row per property, each expected sequence written out.
+TEST_F(Properties, EachAssignmentStoresRepaintsAndNotifiesInItsOrder) {
+    auto SRN = [](const char* n) { return Log{"Redraw", std::string("N ") + n}; };
+    auto SNR = [](const char* n) { return Log{std::string("N ") + n, "Redraw"}; };
+    auto SN = [](const char* n) { return Log{std::string("N ") + n}; };
+    const std::vector<Assignment> rows = {
+        {"CaptionAlign", [](sheenButton& b) { b.CaptionAlign(7); }, SRN("CaptionAlign")},
+        {"PictureAlign", [](sheenButton& b) { b.PictureAlign(2); }, SRN("PictureAlign")},
+        {"PictureShow", [](sheenButton& b) { b.PictureShow(vb::False); }, SRN("PictureShow")},
+        {"DropDown", [](sheenButton& b) { b.DropDown(vb::True); }, SRN("DropDown")},
+        {"DropDownColor", [](sheenButton& b) { b.DropDownColor(0xFF); }, SRN("DropDownColor")},
+        {"DropDownSize", [](sheenButton& b) { b.DropDownSize(12); }, SRN("DropDownSize")},
+        {"DropDownAlign", [](sheenButton& b) { b.DropDownAlign(5); }, SRN("DropDownAlign")},
+        {"DropDownSeparator", [](sheenButton& b) { b.DropDownSeparator(vb::False); },
+         SRN("DropDownSeparator")},
+        {"DropDownSeparatorColor", [](sheenButton& b) { b.DropDownSeparatorColor(1); },
+         SRN("DropDownSeparatorColor")},
+        {"BackColor", [](sheenButton& b) { b.BackColor(0x123456); }, SRN("BackColor")},
+        {"BackColorOver", [](sheenButton& b) { b.BackColorOver(1); }, SRN("BackColorOver")},
+        {"BackColorDown", [](sheenButton& b) { b.BackColorDown(1); }, SRN("BackColorDown")},
+        {"BackColorDis", [](sheenButton& b) { b.BackColorDis(1); }, SRN("BackColorDis")},
+        {"CornerColor", [](sheenButton& b) { b.CornerColor(1); }, SRN("CornerColor")},
+        {"ForeColorDis", [](sheenButton& b) { b.ForeColorDis(1); }, SRN("ForeColorDis")},
+        {"ForeColor", [](sheenButton& b) { b.ForeColor(1); }, SNR("ForeColor")},
+        {"PictureInFront", [](sheenButton& b) { b.PictureInFront(vb::True); },
+         SNR("PictureInFront")},
+        {"ButtonStyle", [](sheenButton& b) { b.ButtonStyle(0); }, SNR("ButtonStyle")},
+        {"OfficeBorderOnMouseOut", [](sheenButton& b) { b.OfficeBorderOnMouseOut(vb::True); },
+         SNR("OfficeBorderOnMouseOut")},
+        {"OfficeBorder", [](sheenButton& b) { b.OfficeBorder(1); }, SNR("OfficeBorder")},
+        {"OfficeBorderDown", [](sheenButton& b) { b.OfficeBorderDown(1); },
+         SNR("OfficeBorderDown")},
+        {"OfficeBackColor", [](sheenButton& b) { b.OfficeBackColor(1); }, SNR("OfficeBackColor")},
+        {"OfficeBackColorDown", [](sheenButton& b) { b.OfficeBackColorDown(1); },
+         SNR("OfficeBackColorDown")},
+        {"BorderColor", [](sheenButton& b) { b.BorderColor(1); }, SNR("BorderColor")},
+        {"FocusRect", [](sheenButton& b) { b.FocusRect(4); }, SNR("FocusRect")},
+        {"HoverRect", [](sheenButton& b) { b.HoverRect(4); }, SNR("HoverRect")},
+        {"FocusRectColor", [](sheenButton& b) { b.FocusRectColor(1); }, SNR("FocusRectColor")},
+        {"HoverRectColor", [](sheenButton& b) { b.HoverRectColor(1); }, SNR("HoverRectColor")},
+        {"MaskColor", [](sheenButton& b) { b.MaskColor(1); }, SNR("MaskColor")},
+        {"UseMaskColor", [](sheenButton& b) { b.UseMaskColor(vb::False); }, SNR("UseMaskColor")},
+        {"AllPicturesSame", [](sheenButton& b) { b.AllPicturesSame(vb::True); },
+         SNR("AllPicturesSame")},
+        {"ForeColorOver", [](sheenButton& b) { b.ForeColorOver(1); }, SN("ForeColorOver")},
+        {"ForeColorDown", [](sheenButton& b) { b.ForeColorDown(1); }, SN("ForeColorDown")},
+        {"MoveCaptionAtDown", [](sheenButton& b) { b.MoveCaptionAtDown(vb::True); },
+         SN("MoveCaptionAtDown")},
+        {"AutoXPMouseIcons", [](sheenButton& b) { b.AutoXPMouseIcons(vb::True); },
+         SN("AutoXPMouseIcons")},
+        {"PictureDown", [](sheenButton& b) { b.PictureDown(nullptr); }, SN("PictureDown")},
+        {"PictureOver", [](sheenButton& b) { b.PictureOver(nullptr); }, SN("PictureOver")},
+        {"UrlParam", [](sheenButton& b) { b.UrlParam("a=1"); }, SN("UrlParam")},
+        {"Wave", [](sheenButton& b) { b.Wave("x.wav"); }, SN("Wave")},
+        {"URL", [](sheenButton& b) { b.URL("http://x"); }, Log{"N Url"}},
+        {"Caption", [](sheenButton& b) { b.Caption("&Save"); }, SRN("Caption")},
+        {"Enabled", [](sheenButton& b) { b.Enabled(vb::False); }, SRN("Enabled")},
+        {"FontOnMouseOver", [](sheenButton& b) { b.FontOnMouseOver(nullptr); },
+         SN("FontOnMouseOver")},
+        {"FontDown", [](sheenButton& b) { b.FontDown(nullptr); }, SNR("FontDown")},
+        {"Font", [](sheenButton& b) { b.Font(nullptr); }, SRN("Font")},
+        {"MouseIcon", [](sheenButton& b) { b.MouseIcon(nullptr); }, SN("MouseIcon")},
+        {"MousePointer", [](sheenButton& b) { b.MousePointer(99); }, SN("MousePointer")},
+        {"RightToLeft", [](sheenButton& b) { b.RightToLeft(vb::True); }, SN("RightToLeft")},
+        {"OLEDropMode", [](sheenButton& b) { b.OLEDropMode(1); }, SN("OLEDropMode")},
+        {"Picture", [](sheenButton& b) { b.Picture(nullptr); }, SRN("Picture")},
+        {"PictureDis", [](sheenButton& b) { b.PictureDis(nullptr); }, SRN("PictureDis")},
+        {"Value (False)", [](sheenButton& b) { b.Value(vb::False); }, SN("Value")},
+        {"SpecialEvents", [](sheenButton& b) { b.SpecialEvents(nullptr); }, Log{}},
+    };
+    for (const auto& row : rows) {
+        f.site.log.Clear();
+        row.assign(f.button);
+        EXPECT_EQ(f.RepaintsAndNotifications(), row.expected) << row.name;
+    }
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(Properties, SurfaceSettingsAreMirroredBetweenStoreAndRepaint) {
+    f.button.Caption("Save &As");
+    f.button.Enabled(vb::False);
+    f.button.OLEDropMode(2);
+    f.button.RightToLeft(vb::True);
+    EXPECT_EQ(
+        f.site.log.Only({"Surface.", "PropertyChanged", "Paint:XPBody"}),
+        (Log{"Surface.AccessKeys \"A\"", "Paint:XPBody \"\" pass 0", "PropertyChanged Caption",
+             "Surface.Enabled False", "Paint:XPBody \"\" pass 0", "PropertyChanged Enabled",
+             "Surface.OLEDropMode 2", "PropertyChanged OLEDropMode", "Surface.RightToLeft True",
+             "PropertyChanged RightToLeft"}));
+    // RightToLeft reads the surface's own setting, not the field.
+    f.site.right_to_left = vb::False;
+    EXPECT_EQ(f.button.RightToLeft(), vb::False);
+    EXPECT_EQ(f.button.hwnd(), 200);
+}
+
+TEST_F(Properties, GuardedPositionsAndSizesDoNothingWhileTheGuardFails) {
+    f.button.CaptionLeft(10);
+    f.button.CaptionTop(10);
+    f.button.PictureLeft(10);
+    f.button.PictureTop(10);
+    f.button.PictureWidth(10);
+    f.button.PictureHeight(10);
+    EXPECT_TRUE(f.site.log.entries.empty());
+    EXPECT_EQ(f.button.CaptionLeft(), 0);
+    EXPECT_EQ(f.button.PictureWidth(), 64);
+
+    f.button.CaptionAlign(cBenutzerdefiniert);
+    f.button.PictureAlign(cBenutzerdefiniert);
+    f.site.log.Clear();
+    f.button.CaptionLeft(300);
+    f.button.PictureTop(150);
+    EXPECT_EQ(f.RepaintsAndNotifications(),
+              (Log{"Redraw", "N CaptionLeft", "Redraw", "N PictureTop"}));
+    EXPECT_EQ(f.button.CaptionLeft(), 300);
+    EXPECT_EQ(f.button.PictureTop(), 150);
+}
+
+TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
+    f.site.Holder().NaturalSize(32, 24);
+    f.site.Holder().Picture(
+        std::make_shared<vb::StdPicture>(32, 24, std::vector<std::uint32_t>(32 * 24)));
+    f.site.log.Clear();
+    f.button.RealPicSize(vb::False);
+    EXPECT_EQ(f.button.PictureHeight(), 24);
+    EXPECT_EQ(f.button.PictureWidth(), 32);
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N PictureHeight", "Redraw",
+                                                 "N PictureWidth", "Redraw", "N RealPicSize"}));
+    EXPECT_EQ(f.site.log.Only({"Image1."}),
+              (Log{"Image1.Stretch True", "Image1.Height 24", "Image1.Width 32"}));
+
+    // Back to True: both sizes are refused by their guards and stretching goes off, so
+    // the holder takes the natural size again.
+    f.button.PictureWidth(50);
+    f.site.log.Clear();
+    f.button.RealPicSize(vb::True);
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N RealPicSize"}));
+    EXPECT_EQ(f.button.PictureWidth(), 50);
+    EXPECT_EQ(f.site.Holder().Width(), 32);
+}
+
+TEST_F(Properties, ColorStyleRewritesTheHighlightSchemes) {
+    f.button.ColorStyle(cCustom);
+    EXPECT_EQ(f.RepaintsAndNotifications(),
+              (Log{"N FocusRect", "Redraw", "N HoverRect", "Redraw", "Redraw", "N ColorStyle"}));
+    EXPECT_EQ(f.button.FocusRect(), cRectColor);
+    EXPECT_EQ(f.button.HoverRect(), cRectColor);
+
+    f.site.log.Clear();
+    f.button.ColorStyle(cWinClassic);
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N ColorStyle"}));
+    EXPECT_EQ(f.button.FocusRect(), cRectColor);
+
+    f.button.ColorStyle(cXPSilver);
+    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
+    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
+    f.button.ColorStyle(42);  // stored as given, schemes untouched
+    EXPECT_EQ(f.button.ColorStyle(), 42);
+    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
+}
+
+TEST_F(Properties, AutoColorStyleFollowsTheReportedTheme) {
+    services.theme->color = "Metallic";
+    f.button.AutoColorStyle(vb::True);
+    EXPECT_EQ(f.button.ColorStyle(), cXPSilver);
+    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
+    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
+    const auto log = f.RepaintsAndNotifications();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.front(), "N AutoColorStyle");
+    EXPECT_EQ(log.back(), "Redraw");  // no notification after the last repaint
+
+    // A classic system: scheme 5, highlight schemes stay.
+    services.theme.reset();
+    f.button.AutoColorStyle(vb::True);
+    EXPECT_EQ(f.button.ColorStyle(), cWinClassic);
+    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
+
+    // Windows before XP counts as classic whatever the theme says; so does 6.0.
+    services.theme = system::ThemeName{"", "HomeStead", ""};
+    services.version = system::VersionInfo{6, 0, 6000, 2};
+    f.button.ColorStyle(cXPBlue);
+    f.button.AutoColorStyle(vb::True);
+    EXPECT_EQ(f.button.ColorStyle(), cWinClassic);
+    services.version = system::VersionInfo{6, 1, 7600, 2};
+    f.button.AutoColorStyle(vb::True);
+    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
+
+    // Switching it off, or switching it on while loading, leaves ColorStyle alone.
+    f.button.AutoColorStyle(vb::False);
+    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
+    services.theme->color = "NormalColor";
+    f.rec().bLoading = vb::True;
+    f.button.AutoColorStyle(vb::True);
+    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
+}
+
+TEST_F(Properties, ValueTrueClicksOnceAndReadsFalseAfterwards) {
+    vb::Boolean seen;
+    f.events.on_click = [&] { seen = f.button.Value(); };
+    f.button.Value(vb::True);
+    EXPECT_EQ(seen, vb::True);
+    EXPECT_EQ(f.button.Value(), vb::False);
+    EXPECT_EQ(f.site.log.Only({"Event:", "PropertyChanged"}),
+              (Log{"PropertyChanged Value", "Event:Click"}));
+    f.site.log.Clear();
+    f.button.Value(vb::False);
+    EXPECT_EQ(f.site.log.Only({"Event:"}), Log{});
+}
+
+TEST_F(Properties, ClickOpensTheWaveThenTheUrl) {
+    testing::TempDir dir;
+    const std::string wave = dir / "ding.wav";
+    std::ofstream(wave) << "RIFF";
+    f.button.Wave(wave);
+    f.button.URL(" http://example.org ");
+    f.button.UrlParam("q=1");
+    f.button.UserControl_Click();
+    EXPECT_EQ(services.calls, (Log{"ShellExecute 200 open [" + wave + "] [] [] 0",
+                                   "ShellExecute 200 open [ http://example.org ] [q=1] [] 0"}));
+
+    services.calls.clear();
+    f.button.Wave(dir / "missing.wav");
+    f.button.URL("   ");
+    f.button.UserControl_Click();
+    EXPECT_TRUE(services.calls.empty());
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(Properties, ClickReportedAfterAFailingHandlerLeavesValueTrue) {
+    f.events.on_click = [] { vb::Raise(11); };
+    f.button.UserControl_Click();
+    EXPECT_EQ(f.button.Value(), vb::True);
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("0/UserControl_Click"), std::string::npos);
+}
+
+TEST_F(Properties, PassThroughEventsHandBackWhatTheHandlerChanged) {
+    vb::Long effect = 3;
+    f.button.UserControl_OLECompleteDrag(effect);
+    EXPECT_EQ(effect, 7);
+    EXPECT_EQ(f.site.log.Only({"Event:"}), Log{"Event:OLECompleteDrag 3"});
+}
+
+TEST_F(Properties, PicturesGoToImage1OnlyForTheMatchingEnabledState) {
+    auto pic = std::make_shared<vb::StdPicture>(2, 2, std::vector<std::uint32_t>(4));
+    f.button.Enabled(vb::False);
+    f.site.log.Clear();
+    f.button.Picture(pic);
+    EXPECT_EQ(f.button.Picture(), pic);
+    EXPECT_EQ(f.site.Holder().Picture(), nullptr);
+    f.button.PictureDis(pic);
+    EXPECT_EQ(f.site.Holder().Picture(), pic);
+    f.button.PictureOver(pic);
+    f.button.PictureDown(pic);
+    EXPECT_EQ(f.site.log.Only({"Image1."}), Log{"Image1.Picture set"});
+}
+
+TEST_F(Properties, MousePointerBeyondSixteenBitsOverflowsAfterTheStore) {
+    f.button.MousePointer(70000);
+    EXPECT_EQ(f.button.MousePointer(), 70000);
+    EXPECT_EQ(f.site.log.Only({"Surface.MousePointer", "PropertyChanged"}), Log{});
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("Error no.: 6\r\nError description: Overflow"),
+              std::string::npos);
+    EXPECT_NE(services.boxes[0].text.find("0/MousePointer"), std::string::npos);
+
+    SetSilentError(vb::True);
+    f.site.log.Clear();
+    f.button.MousePointer(-40000);
+    EXPECT_EQ(f.site.log.Only({"Surface.MousePointer", "PropertyChanged"}),
+              Log{"PropertyChanged MousePointer"});
+}
+
+TEST_F(Properties, SpecialEventsIsNoObject) {
+    EXPECT_EQ(f.button.SpecialEvents(), nullptr);
+    f.button.SpecialEvents(std::make_shared<SpEv>());
+    EXPECT_EQ(f.button.SpecialEvents(), nullptr);
+    EXPECT_TRUE(f.site.log.entries.empty());
+}
+
+TEST_F(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Save &As", "A"}, {"&", ""},      {"A&&B", "A"}, {"&&&x", "x"},  {"Open", "O"}, {"", ""},
+        {"a&b&c", "c"},    {"Tail&", "T"}, {"&&", ""},    {"x&&&&", "x"}, {"&Ok&", "O"},
+    };
+    for (const auto& [caption, key] : cases) {
+        f.rec().Caption = caption;
+        EXPECT_EQ(f.button.GetPrefixText(), key) << '"' << caption << '"';
+    }
+}
+
+TEST_F(Properties, TooltipRegistersAfterEachTooltipAssignmentButNotWhileLoading) {
+    struct Spy : QI {
+        Log& log;
+        explicit Spy(Log& l) : log(l) {}
+        void Create(vb::Variant form, vb::Variant control, std::string& tip, vb::Integer& delay,
+                    vb::Integer& width) override {
+            log.push_back("Create " + tip + " " + std::to_string(delay) + " " +
+                          std::to_string(width) +
+                          (std::get<vb::Object>(control).IsNothing() ? " no-surface" : "") +
+                          (std::holds_alternative<vb::Object>(form) ? "" : " no-form"));
+        }
+        void Remove(vb::Variant) override { log.push_back("Remove"); }
+        void About() override {}
+    };
+    Log calls;
+    int created = 0;
+    SetQIFactory([&] {
+        ++created;
+        return std::make_shared<Spy>(calls);
+    });
+    f.button.VeloToolTip("Speichern");
+    f.button.VeloToolTipDelay(300);
+    f.button.UseVeloToolTip(vb::False);
+    f.button.UseVeloToolTip(vb::True);
+    f.rec().bLoading = vb::True;
+    f.button.VeloToolTip("ignored while loading");
+    SetQIFactory(nullptr);
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(calls, (Log{"Create Speichern 5000 240", "Create Speichern 300 240", "Remove",
+                          "Create Speichern 300 240"}));
+    EXPECT_EQ(f.site.log.Only({"PropertyChanged"}),
+              (Log{"PropertyChanged VeloToolTip", "PropertyChanged VeloToolTipDelay",
+                   "PropertyChanged UseVeloToolTip", "PropertyChanged UseVeloToolTip",
+                   "PropertyChanged VeloToolTip"}));
+}
+
+TEST_F(Properties, TooltipErrorsAreIgnoredWithoutAReport) {
+    struct Failing : QI {
+        void Create(vb::Variant, vb::Variant, std::string&, vb::Integer&, vb::Integer&) override {
+            vb::Raise(91);
+        }
+        void Remove(vb::Variant) override {}
+        void About() override {}
+    };
+    SetQIFactory([] { return std::make_shared<Failing>(); });
+    f.site.FailOn("Parent");
+    f.button.VeloToolTip("x");
+    SetQIFactory(nullptr);
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(Properties, AboutOpensTheAboutWindowThroughTheHost) {
+    f.button.About();
+    EXPECT_EQ(f.site.log.entries, Log{"ShowAbout 2.8.0"});
+}
+
+}  // namespace
+}  // namespace sheenwork

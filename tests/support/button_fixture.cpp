@@ -1,0 +1,82 @@
+#include "support/button_fixture.h"
+
+namespace sheenwork::testing {
+
+void RecordingPainters::XPBody(PaintContext& c) const {
+    log.Add("Paint:XPBody \"" + c.ps.sDrawState + "\" pass " + std::to_string(c.ps.iPass));
+}
+void RecordingPainters::OfficeBody(PaintContext& c) const {
+    log.Add("Paint:OfficeBody \"" + c.ps.sDrawState + "\" pass " + std::to_string(c.ps.iPass));
+}
+void RecordingPainters::WriteCaption(PaintContext&) const { log.Add("Paint:WriteCaption"); }
+void RecordingPainters::DrawImage(PaintContext&) const { log.Add("Paint:DrawImage"); }
+void RecordingPainters::DropDownGlyph(PaintContext& c) const {
+    log.Add("Paint:DropDownGlyph");
+    Painters::DropDownGlyph(c);
+}
+void RecordingPainters::drawMLine(PaintContext&, const std::string& sColor) const {
+    log.Add("Paint:drawMLine \"" + sColor + "\"");
+}
+void RecordingPainters::DropDownSeparator(PaintContext&) const {
+    log.Add("Paint:DropDownSeparator");
+}
+
+void RecordingEvents::Click() {
+    log.Add("Event:Click");
+    if (on_click) on_click();
+}
+void RecordingEvents::OLECompleteDrag(vb::Long& Effect) {
+    log.Add("Event:OLECompleteDrag " + std::to_string(Effect));
+    Effect = 7;
+}
+
+void SetNewInstanceFields(ButtonRecord& r, const std::string& name) {
+    r.CaptionAlign = cMitte_Mitte;
+    r.Caption = name;
+    r.BackColor = r.BackColorOver = r.BackColorDown = r.BackColorDis = 0x8000000F;
+    r.Enabled = vb::True;
+    r.ForeColor = r.ForeColorOver = r.ForeColorDown = 0;
+    r.PictureAlign = cMitte_Oben;
+    r.PictureShow = vb::True;
+    r.PictureWidth = r.PictureHeight = 64;
+    r.RealPicSize = vb::True;
+    r.ColorStyle = cXPBlue;
+    r.CornerColor = 0x8000000F;
+    r.ForeColorDis = 0x80000011;
+    r.ButtonStyle = cButtonWinXP;
+    r.OfficeBorder = r.OfficeBorderDown = 0x00C56A31;
+    r.OfficeBackColor = 0x00EED2C1;
+    r.OfficeBackColorDown = 0x00E2B598;
+    r.BorderColor = 0x00743C00;
+    r.FocusRect = r.HoverRect = cRectXPBlue;
+    r.FocusRectColor = 0x00ECBEA0;
+    r.HoverRectColor = 0x0079D2FC;
+    r.MaskColor = 0x00FF00FF;
+    r.UseMaskColor = vb::True;
+    r.UseVeloToolTip = vb::True;
+    r.DropDownSize = 16;
+    r.DropDownAlign = cDropDownRightDown;
+    r.DropDownSeparator = vb::True;
+    r.DropDownSeparatorColor = 0x00BCBCBC;
+    r.VeloToolTipDelay = 5000;
+}
+
+ButtonFixture::ButtonFixture(int width, int height)
+    : site(width, height), painters(std::make_shared<RecordingPainters>(site.log)) {
+    button.SetPainters(painters);
+    button.EventSink(&events);
+    SetNewInstanceFields(button.Record(), "sheenButton1");
+}
+
+std::vector<std::string> ButtonFixture::RepaintsAndNotifications() const {
+    std::vector<std::string> out;
+    for (const auto& e : site.log.entries) {
+        if (e.rfind("Paint:XPBody", 0) == 0)
+            out.push_back("Redraw");
+        else if (e.rfind("PropertyChanged ", 0) == 0)
+            out.push_back("N " + e.substr(16));
+    }
+    return out;
+}
+
+}  // namespace sheenwork::testing

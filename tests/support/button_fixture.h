@@ -1,0 +1,53 @@
+// A button on a recording site, in the state of a new instance on a form, with painters
+// that log each call instead of painting.
+#pragma once
+
+#include <sheenwork/control/sheenButton.h>
+
+#include <memory>
+#include <string>
+
+#include "render/redraw.h"
+#include "support/recording_site.h"
+
+namespace sheenwork::testing {
+
+// Logs "Paint:<painter>" entries; the body logs the state this paint shows.
+struct RecordingPainters : Painters {
+    explicit RecordingPainters(CallLog& log) : log(log) {}
+    CallLog& log;
+    void XPBody(PaintContext& c) const override;
+    void OfficeBody(PaintContext& c) const override;
+    void WriteCaption(PaintContext& c) const override;
+    void DrawImage(PaintContext& c) const override;
+    void DropDownGlyph(PaintContext& c) const override;
+    void drawMLine(PaintContext& c, const std::string& sColor) const override;
+    void DropDownSeparator(PaintContext& c) const override;
+};
+
+// Records events in the site's log as "Event:<name>".
+struct RecordingEvents : sheenButtonEvents {
+    explicit RecordingEvents(CallLog& log) : log(log) {}
+    CallLog& log;
+    std::function<void()> on_click;
+    void Click() override;
+    void DropDown() override { log.Add("Event:DropDown"); }
+    void OLECompleteDrag(vb::Long& Effect) override;
+};
+
+// The field values of a new instance (what initialising through an empty property bag
+// gives), set directly so that a test starts from them without the loading steps.
+void SetNewInstanceFields(ButtonRecord& rec, const std::string& name);
+
+struct ButtonFixture {
+    explicit ButtonFixture(int width = 75, int height = 23);
+    RecordingSite site;
+    std::shared_ptr<RecordingPainters> painters;
+    RecordingEvents events{site.log};
+    sheenButton button{site};
+    ButtonRecord& rec() { return button.Record(); }
+    // The log reduced to repaints and notifications.
+    std::vector<std::string> RepaintsAndNotifications() const;
+};
+
+}  // namespace sheenwork::testing
