@@ -375,6 +375,33 @@ TEST_F(Properties, TooltipErrorsAreIgnoredWithoutAReport) {
     EXPECT_TRUE(services.boxes.empty());
 }
 
+TEST_F(Properties, AFailingStepEndsTheAssignmentOrIsSkippedWhenSilent) {
+    f.site.FailOn("PropertyChanged", 70);
+    f.button.ForeColor(0xFF);  // S, N, R: the repaint never comes
+    EXPECT_EQ(f.button.ForeColor(), 0xFFu);
+    EXPECT_EQ(f.RepaintsAndNotifications(), Log{"N ForeColor"});
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, ErrorReportText(70, "Permission denied", "ForeColor", 0,
+                                                      "Benutzersteuerelement", "sheenButton"));
+
+    f.site.ClearFailures();
+    f.site.FailOn("Surface.AccessKeys");
+    f.site.log.Clear();
+    f.button.Caption("&Neu");
+    EXPECT_EQ(f.button.Caption(), "&Neu");
+    EXPECT_EQ(f.RepaintsAndNotifications(), Log{});
+
+    SetSilentError(vb::True);
+    f.site.log.Clear();
+    f.button.Caption("&Alt");
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N Caption"}));
+    f.site.FailOn("PropertyChanged");
+    f.site.log.Clear();
+    f.button.ForeColor(0xFF00);
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"N ForeColor", "Redraw"}));
+    EXPECT_EQ(services.boxes.size(), 2u);
+}
+
 TEST_F(Properties, AboutOpensTheAboutWindowThroughTheHost) {
     f.button.About();
     EXPECT_EQ(f.site.log.entries, Log{"ShowAbout 2.8.0"});

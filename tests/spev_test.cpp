@@ -1,0 +1,146 @@
+// The SpEv utility object: text and list files, sound, file search, theme and mouse.
+#include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
+#include <sheenwork/vb/error.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+// A list control as the host's late binding sees one.
+class ListBox final : public vb::Dispatch {
+public:
+    std::vector<std::string> items;
+    vb::Variant Invoke(const std::string& name, vb::InvokeKind,
+                       std::vector<vb::Variant>& args) override {
+        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
+        if (name == "List")
+            return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
+        if (name == "AddItem") {
+            items.push_back(vb::CStr(args.at(0)));
+            return {};
+        }
+        vb::Raise(438);
+    }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class SpEvTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    testing::RecordingServices services;
+    testing::TempDir dir;
+    SpEv& spev = SpEvObject();
+};
+
+TEST_F(SpEvTest, TextSaveAndReadKeepTheTextExactly) {
+    std::string name = dir / "a.txt";
+    for (std::string text :
+         {std::string("no line end"), std::string("two\r\nlines\r\n"), std::string("lf\nonly"),
+          std::string("nul\0inside", 10), std::string()}) {
+        spev.TextSave(name, text);
+        EXPECT_EQ(ReadFile(name), text);
+        EXPECT_EQ(spev.TextRead(name), text);
+    }
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(SpEvTest, MissingFilesAreReportedAsTheProcedure) {
+    std::string missing = dir / "missing.txt";
+    EXPECT_EQ(spev.TextRead(missing), "");
+    std::string text = "x", unwritable = dir / "no-such-folder/a.txt";
+    spev.TextSave(unwritable, text);
+    ASSERT_EQ(services.boxes.size(), 2u);
+    EXPECT_NE(services.boxes[0].text.find("Error no.: 53\r\nError description: File not found"),
+              std::string::npos);
+    EXPECT_NE(services.boxes[0].text.find("Module: Klassenmodul SpEv"), std::string::npos);
+    EXPECT_NE(services.boxes[0].text.find("0/TextRead"), std::string::npos);
+    EXPECT_NE(services.boxes[1].text.find("Error no.: 76"), std::string::npos);
+    EXPECT_NE(services.boxes[1].text.find("0/TextSave"), std::string::npos);
+}
+
+TEST_F(SpEvTest, ListsGoOneItemPerLine) {
+    auto list = std::make_shared<ListBox>();
+    list->items = {"eins", "", "drei"};
+    vb::Variant arg{vb::Object(list)};
+    std::string name = dir / "list.txt";
+    spev.ListSave(arg, name, "[", "]");
+    EXPECT_EQ(ReadFile(name), "[eins]\r\n[]\r\n[drei]\r\n");
+
+    auto empty = std::make_shared<ListBox>();
+    vb::Variant empty_arg{vb::Object(empty)};
+    spev.ListSave(empty_arg, name);
+    EXPECT_EQ(ReadFile(name), "");
+
+    // Reading keeps what the list holds; CR and CR LF end lines, the last needs none.
+    std::ofstream(name, std::ios::binary) << "a\r\nb\rc\r\n\r\nlast";
+    empty->items = {"kept"};
+    spev.ListRead(empty_arg, name);
+    EXPECT_EQ(empty->items, (std::vector<std::string>{"kept", "a", "b", "c", "", "last"}));
+    EXPECT_TRUE(services.boxes.empty());
+
+    vb::Variant nothing{vb::Object()};
+    spev.ListRead(nothing, name);
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("Error no.: 91"), std::string::npos);
+}
+
+TEST_F(SpEvTest, FileExistsMatchesNamesAndWildcards) {
+    std::ofstream(dir / "sound[1].wav") << "x";
+    std::string empty, exact = dir / "sound[1].wav", star = dir / "*.wav",
+                       question = dir / "sound[?].wav", none = dir / "*.mid";
+    EXPECT_EQ(spev.FileExists(empty), vb::False);
+    EXPECT_EQ(spev.FileExists(exact), vb::True);
+    EXPECT_EQ(spev.FileExists(star), vb::True);
+    EXPECT_EQ(spev.FileExists(question), vb::True);
+    EXPECT_EQ(spev.FileExists(none), vb::False);
+}
+
+TEST_F(SpEvTest, PlayMusicStartsAsynchronouslyWithoutDefaultSound) {
+    std::string name = "ding.wav";
+    spev.PlayMusic(name);
+    EXPECT_EQ(services.calls, std::vector<std::string>{"PlaySound [ding.wav] 3"});
+}
+
+TEST_F(SpEvTest, ThemeNamesMapToSchemes) {
+    const std::vector<std::pair<std::string, cActiveXPTheme>> cases = {
+        {"NormalColor", styleBlue}, {"Metallic", styleSilver},
+        {"HomeStead", styleOlive},  {"metallic", styleClassic},
+        {"Royale", styleClassic},   {std::string("Metallic\0x", 10), styleSilver}};
+    for (const auto& [color, expected] : cases) {
+        services.theme = system::ThemeName{"", color, ""};
+        EXPECT_EQ(spev.ActiveXPTheme(), expected) << color;
+    }
+    services.theme.reset();
+    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
+    services.theme = system::ThemeName{"", "Metallic", ""};
+    services.version = system::VersionInfo{5, 0, 2195, 2};
+    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
+    services.version = system::VersionInfo{5, 1, 0, 1};  // not NT
+    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
+}
+
+TEST_F(SpEvTest, MouseButtonsAreAskedLeftRightMiddle) {
+    EXPECT_EQ(spev.MouseButtonPressed(), mouseNone);
+    services.key_state[4] = 1;
+    EXPECT_EQ(spev.MouseButtonPressed(), mouseMiddle);
+    services.key_state[2] = static_cast<std::int16_t>(0x8000);
+    EXPECT_EQ(spev.MouseButtonPressed(), mouseRight);
+    services.key_state[1] = static_cast<std::int16_t>(0x8001);
+    EXPECT_EQ(spev.MouseButtonPressed(), mouseLeft);
+}
+
+}  // namespace
+}  // namespace sheenwork
