@@ -114,3 +114,32 @@ TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
 
 }  // namespace
 }  // namespace sheenwork::host
+
+#include <sheenwork/host/picture_holder.h>
+#include <sheenwork/vb/stdpicture.h>
+
+namespace sheenwork::host {
+namespace {
+
+TEST(ImageHolder, TakesTheNaturalSizeOnlyWhileStretchingIsOff) {
+    ImageHolder holder;
+    auto big = std::make_shared<vb::StdPicture>(32, 24, std::vector<std::uint32_t>(32 * 24));
+    auto small = std::make_shared<vb::StdPicture>(16, 16, std::vector<std::uint32_t>(16 * 16));
+    holder.Width(5);
+    holder.Picture(big);
+    EXPECT_EQ(holder.Width(), 32);
+    EXPECT_EQ(holder.Height(), 24);
+    holder.Stretch(vb::True);
+    holder.Width(64);
+    holder.Picture(small);  // stretching on: the assigned size stays
+    EXPECT_EQ(holder.Width(), 64);
+    EXPECT_EQ(holder.Height(), 24);
+    holder.Stretch(vb::False);
+    EXPECT_EQ(holder.Width(), 16);
+    holder.Picture(nullptr);
+    EXPECT_EQ(holder.Width(), 0);
+    EXPECT_EQ(holder.Height(), 0);
+}
+
+}  // namespace
+}  // namespace sheenwork::host
