@@ -110,4 +110,35 @@ void sheenButton::Redraw(vb::Integer iPass) {
     });
 }
 
+void sheenButton::drawMLine(const std::string& sColor) {
+    Procedure p{"drawMLine", ModuleKind::UserControl, "sheenButton"};
+    const auto painters = painters_;
+    p([&] {
+        PaintState ps;
+        PaintContext c{rec_, site_, site_.Surface(), ps};
+        painters->drawMLine(c, sColor);
+    });
+}
+
+void sheenButton::DrawAdded() {
+    Procedure p{"DrawAdded", ModuleKind::UserControl, "sheenButton"};
+    p([&] { site_.DoEvents(); });
+    p([&] {
+        const bool over = static_cast<bool>(rec_.bMouseOver);
+        if (rec_.sState == "down") {
+            // A press the pointer has left shows the hover border; one under the
+            // pointer is left as the press painted it.
+            if (over) return;
+            Redraw(0);
+            drawMLine("orange");
+            return;
+        }
+        Redraw(0);
+        if (over)
+            drawMLine("orange");
+        else if (rec_.bHasFocus)
+            drawMLine("blue");
+    });
+}
+
 }  // namespace sheenwork

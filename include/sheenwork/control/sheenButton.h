@@ -194,6 +194,12 @@ public:
 
     // Paints the whole control; iPass 0 from every caller outside Redraw.
     void Redraw(vb::Integer iPass);
+    // Puts the highlight border named `sColor` ("blue", "orange") on the surface as it
+    // is, without repainting the rest.
+    void drawMLine(const std::string& sColor);
+    // Lets the host process pending events, then repaints and puts the highlight of
+    // the current state on top; the mouse-down handling calls it after the press.
+    void DrawAdded();
 
     // Host notifications.
     void UserControl_Click();

@@ -1,0 +1,699 @@
+// The frame painters pixel for pixel: the gradient fill, the XP bodies, the Office and
+// browser-toolbar looks, the drop-down section and the highlight borders.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/util/error.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "render/basButton.h"
+#include "render/redraw.h"
+#include "support/button_fixture.h"
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+using gdi::ColorRef;
+using testing::ButtonFixture;
+using Log = std::vector<std::string>;
+
+constexpr ColorRef kSentinel = 0x123456;
+constexpr ColorRef kCorner = 0xFF00FF;
+constexpr ColorRef kWhite = 0xFFFFFF;
+
+// A bitmap filled with kSentinel, for calling DrawGradient on its own.
+struct Canvas {
+    Canvas(int w, int h) : width(w), height(h) {
+        dc = gdi->CreateCompatibleDC(nullptr);
+        bitmap = gdi->CreateSurfaceBitmap(w, h);
+        old = gdi->SelectObject(dc, bitmap);
+        const gdi::Rect all{0, 0, w, h};
+        auto brush = gdi->CreateSolidBrush(kSentinel);
+        gdi->FillRect(dc, &all, brush);
+        gdi->DeleteObject(brush);
+    }
+    ~Canvas() {
+        gdi->SelectObject(dc, old);
+        gdi->DeleteObject(bitmap);
+        gdi->DeleteDC(dc);
+    }
+    ColorRef At(int x, int y) { return gdi->GetPixel(dc, x, y); }
+    std::vector<ColorRef> Row(int y) {
+        std::vector<ColorRef> row;
+        for (int x = 0; x < width; ++x) row.push_back(At(x, y));
+        return row;
+    }
+    bool Untouched() {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (At(x, y) != kSentinel) return false;
+        return true;
+    }
+    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
+    int width, height;
+    gdi::Hdc dc;
+    gdi::Hgdiobj bitmap, old;
+};
+
+class GradientTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+    testing::RecordingServices services;
+};
+
+TEST_F(GradientTest, VerticalBandAdvancesOneStepPerPixelFromTheBottomUp) {
+    // (0, 0, 10, 2) from 0 to red 8: the bottom row holds red 0..3, the top row 4..7,
+    // each stretched over ten columns (source column floor(4x / 10)).
+    Canvas c(10, 2);
+    const gdi::Rect rc{0, 0, 10, 2};
+    DrawGradient(*c.gdi, c.dc, &rc, 0x000000, 0x000008, 1);
+    EXPECT_EQ(c.Row(1), (std::vector<ColorRef>{0, 0, 0, 1, 1, 2, 2, 2, 3, 3}));
+    EXPECT_EQ(c.Row(0), (std::vector<ColorRef>{4, 4, 4, 5, 5, 6, 6, 6, 7, 7}));
+}
+
+TEST_F(GradientTest, ComponentsRoundHalfToEven) {
+    // One row from red 0 to 1: quarter steps 0, 0.25, 0.5, 0.75 give 0, 0, 0, 1 (0.5
+    // goes to the even 0). Blue runs 255 -> 253: 255, 254.5, 254, 253.5 -> 255, 254, 254, 254.
+    Canvas c(4, 1);
+    const gdi::Rect rc{0, 0, 4, 1};
+    DrawGradient(*c.gdi, c.dc, &rc, 0xFF0000, 0xFD0001, 1);
+    EXPECT_EQ(c.Row(0), (std::vector<ColorRef>{0xFF0000, 0xFE0000, 0xFE0000, 0xFE0001}));
+}
+
+TEST_F(GradientTest, HorizontalRowIsStretchedOverTheHeight) {
+    Canvas c(6, 5);
+    const gdi::Rect rc{1, 1, 5, 4};
+    DrawGradient(*c.gdi, c.dc, &rc, 0x000010, 0x000050, 0);
+    for (int y = 1; y < 4; ++y)
+        EXPECT_EQ(c.Row(y), (std::vector<ColorRef>{kSentinel, 0x10, 0x20, 0x30, 0x40, kSentinel}));
+    EXPECT_EQ(c.Row(0), std::vector<ColorRef>(6, kSentinel));
+    EXPECT_EQ(c.Row(4), std::vector<ColorRef>(6, kSentinel));
+}
+
+TEST_F(GradientTest, EqualColoursGiveAFlatFillAndTheTopByteIsIgnored) {
+    Canvas c(7, 9);
+    const gdi::Rect rc{0, 0, 7, 9};
+    DrawGradient(*c.gdi, c.dc, &rc, static_cast<vb::Long>(0x80ABCDEF), 0x00ABCDEF, 1);
+    for (int y = 0; y < 9; ++y) EXPECT_EQ(c.Row(y), std::vector<ColorRef>(7, 0xABCDEF)) << y;
+}
+
+TEST_F(GradientTest, DrawsNothingForOtherDirectionsAndEmptyBands) {
+    for (const auto& [rc, direction] :
+         std::vector<std::pair<gdi::Rect, vb::Long>>{{{0, 0, 8, 8}, 2},
+                                                     {{0, 0, 8, 8}, -1},
+                                                     {{0, 4, 8, 4}, 1},  // no height
+                                                     {{0, 5, 8, 4}, 1},  // negative height
+                                                     {{4, 0, 4, 8}, 0},  // no width
+                                                     {{5, 0, 4, 8}, 0}}) {
+        Canvas c(8, 8);
+        DrawGradient(*c.gdi, c.dc, &rc, 0, 0xFFFFFF, direction);
+        EXPECT_TRUE(c.Untouched()) << direction << " " << rc.left << "," << rc.top;
+    }
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(GradientTest, NegativeWidthOfAVerticalBandIsPassedToTheBlit) {
+    // StretchDIBits mirrors a negative destination width: the band lands left of
+    // `left`, its first source column at the right.
+    Canvas c(8, 1);
+    const gdi::Rect rc{6, 0, 2, 1};
+    DrawGradient(*c.gdi, c.dc, &rc, 0x000000, 0x000004, 1);
+    EXPECT_EQ(c.Row(0),
+              (std::vector<ColorRef>{kSentinel, kSentinel, kSentinel, 3, 2, 1, 0, kSentinel}));
+}
+
+TEST_F(GradientTest, OverflowingSizesAreReportedAndDrawNothing) {
+    for (const auto& rc : {gdi::Rect{0, 0, 4, INT_MAX}, gdi::Rect{INT_MIN, 0, INT_MAX, 4}}) {
+        for (const vb::Boolean silent : {vb::False, vb::True}) {
+            services.boxes.clear();
+            SetSilentError(silent);
+            Canvas c(4, 4);
+            DrawGradient(*c.gdi, c.dc, &rc, 0, 0xFFFFFF, 1);
+            EXPECT_TRUE(c.Untouched());
+            if (silent) {
+                EXPECT_TRUE(services.boxes.empty());
+            } else {
+                ASSERT_EQ(services.boxes.size(), 1u);
+                EXPECT_NE(services.boxes[0].text.find("0/DrawGradient"), std::string::npos);
+                EXPECT_NE(services.boxes[0].text.find("basButton"), std::string::npos);
+                EXPECT_NE(services.boxes[0].text.find("Overflow"), std::string::npos);
+            }
+        }
+    }
+}
+
+// A button of the given size on a recording site with the real painters.
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+
+    void Make(int w, int h) {
+        f = std::make_unique<ButtonFixture>(w, h);
+        f->button.SetPainters(DefaultPainters());
+        rec().CornerColor = kCorner;
+    }
+    ButtonRecord& rec() { return f->rec(); }
+    host::Surface& surface() { return f->site.Surface(); }
+
+    // Only the body painter of the current ButtonStyle, on a cleared surface.
+    void PaintBody(const std::string& sDrawState = {}) {
+        ps = PaintState{};
+        ps.sDrawState = sDrawState;
+        surface().Cls();
+        PaintContext c{rec(), f->site, surface(), ps};
+        if (rec().ButtonStyle == cButtonWinXP)
+            DefaultPainters()->XPBody(c);
+        else
+            DefaultPainters()->OfficeBody(c);
+    }
+    void PaintRing(const std::string& sColor) {
+        PaintState none;
+        PaintContext c{rec(), f->site, surface(), none};
+        DefaultPainters()->drawMLine(c, sColor);
+    }
+    ColorRef At(int x, int y) { return surface().Gdi().GetPixel(surface().hDC(), x, y); }
+    // Pixels x0..x1 (both included) of row y all `color`.
+    ::testing::AssertionResult RowIs(int y, int x0, int x1, ColorRef color) {
+        for (int x = x0; x <= x1; ++x)
+            if (At(x, y) != color)
+                return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << std::hex
+                                                     << At(x, y) << ", not " << color;
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult ColumnIs(int x, int y0, int y1, ColorRef color) {
+        for (int y = y0; y <= y1; ++y)
+            if (At(x, y) != color)
+                return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << std::hex
+                                                     << At(x, y) << ", not " << color;
+        return ::testing::AssertionSuccess();
+    }
+    std::vector<ColorRef> Pixels() { return surface().Pixels(); }
+
+    testing::RecordingServices services;
+    std::unique_ptr<ButtonFixture> f;
+    PaintState ps;
+};
+
+TEST_F(FrameTest, BlueSchemeAtRestShowsShadingAroundTheBand) {
+    Make(20, 12);
+    PaintBody();
+    // Fill, shading lines from x = 1 to 18 on rows 1, 2, 9, 10; the band (1, 3, 19, 9)
+    // over rows 3 to 8; the frame colour left on the surface.
+    EXPECT_TRUE(ColumnIs(0, 2, 9, 0xEEF3F3));
+    EXPECT_TRUE(ColumnIs(19, 2, 9, 0xEEF3F3));
+    EXPECT_TRUE(RowIs(11, 2, 17, 0xEEF3F3));
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xFFFFFF));
+    EXPECT_TRUE(RowIs(2, 1, 18, 0xFEFEFE));
+    EXPECT_TRUE(RowIs(9, 1, 18, 0xD6DFE2));
+    EXPECT_TRUE(RowIs(10, 1, 18, 0xC5D0D6));
+    // The band: 24 steps from 0xEAF0F0 at the bottom left; red and green climb by 0.5,
+    // blue by 17/24 per pixel.
+    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
+    EXPECT_EQ(At(18, 8), 0xECF2F2u);  // step 3: 241.5 -> 242, 236.1 -> 236
+    EXPECT_EQ(At(1, 3), 0xF8FAFAu);   // step 20
+    EXPECT_EQ(At(18, 3), 0xFAFCFCu);  // step 23, one short of 0xFBFCFC
+    EXPECT_EQ(surface().ForeColor(), 0x743C00u);
+    // The twelve corner points.
+    for (auto [x, y] : {std::pair{0, 0},
+                        {1, 0},
+                        {0, 1},
+                        {0, 10},
+                        {0, 11},
+                        {1, 11},
+                        {18, 0},
+                        {19, 0},
+                        {19, 1},
+                        {19, 11},
+                        {18, 11},
+                        {19, 10}})
+        EXPECT_EQ(At(x, y), kCorner) << x << "," << y;
+    EXPECT_EQ(At(2, 0), 0xEEF3F3u);
+    EXPECT_EQ(At(1, 1), 0xFFFFFFu);
+}
+
+TEST_F(FrameTest, BlueSchemeStates) {
+    Make(20, 12);
+    // Hover: no shading, the band stays.
+    rec().bMouseOver = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xEEF3F3));
+    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF3F3));
+    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
+    // Pressed under the pointer: pressed fill and lines, no band.
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
+    EXPECT_TRUE(RowIs(2, 1, 18, 0xCFD8DC));
+    EXPECT_TRUE(RowIs(5, 0, 19, 0xD7E0E0));
+    EXPECT_TRUE(RowIs(9, 1, 18, 0xE3E9EA));
+    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF1F2));
+    // Pressed with the pointer outside: the rest look.
+    rec().bMouseOver = vb::False;
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xFFFFFF));
+    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
+    // Space held without a pressed state: pressed fill and lines, and still the band.
+    rec().bSpaceDown = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
+    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF1F2));
+    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
+    EXPECT_EQ(At(0, 5), 0xD7E0E0u);
+    // Disabled: the disabled fill and frame colour, nothing else but the corners.
+    rec().Enabled = vb::False;
+    PaintBody();
+    EXPECT_TRUE(RowIs(5, 0, 19, 0xEAF4F5));
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xEAF4F5));
+    EXPECT_EQ(surface().ForeColor(), 0xBAC7C9u);
+    EXPECT_EQ(At(0, 0), kCorner);
+}
+
+TEST_F(FrameTest, OliveSchemeBandCoversRowsFiveToSeven) {
+    Make(20, 12);
+    rec().ColorStyle = cXPOlive;
+    PaintBody();
+    EXPECT_TRUE(ColumnIs(0, 2, 9, 0xE5F6F9));
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xF6FFFF));
+    EXPECT_TRUE(RowIs(2, 1, 18, 0xF5FEFE));
+    EXPECT_TRUE(RowIs(3, 1, 18, 0xF2FEFC));
+    EXPECT_TRUE(RowIs(4, 1, 18, 0xEFFDFE));
+    EXPECT_TRUE(RowIs(8, 1, 18, 0xC9E1EC));
+    EXPECT_TRUE(RowIs(9, 1, 18, 0xDBEEF3));
+    EXPECT_TRUE(RowIs(10, 1, 18, 0xB8D1E3));
+    EXPECT_EQ(At(1, 7), 0xDBEEF3u);  // the band's bottom row starts at its first colour
+    EXPECT_NE(At(1, 5), 0xEFFDFCu);  // the shading of row 5 is painted over
+    EXPECT_EQ(surface().ForeColor(), 0x066237u);
+    PaintBody("down");
+    rec().bMouseOver = vb::True;
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(5, 0, 19, 0xCCE3EC));
+    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
+}
+
+TEST_F(FrameTest, SilverSchemeBands) {
+    Make(20, 12);
+    rec().ColorStyle = cXPSilver;
+    PaintBody();
+    // One band over the whole surface, white lines down the sides (the right one
+    // slanting from column 19 to 18).
+    EXPECT_EQ(At(2, 11), 0xEFE6E5u);
+    EXPECT_TRUE(ColumnIs(1, 2, 9, kWhite));
+    EXPECT_TRUE(ColumnIs(19, 2, 4, kWhite));
+    EXPECT_TRUE(ColumnIs(18, 7, 9, kWhite));
+    EXPECT_NE(At(19, 9), kWhite);
+    EXPECT_EQ(surface().ForeColor(), 0x743C00u);
+    rec().bMouseOver = vb::True;
+    PaintBody();
+    EXPECT_NE(At(1, 5), kWhite);
+}
+
+TEST_F(FrameTest, SilverPressedBandsOnATenPixelButton) {
+    Make(20, 10);
+    rec().ColorStyle = cXPSilver;
+    rec().bMouseOver = vb::True;
+    // Space held (D False) with the focus: no inner rounded rectangle, so both bands
+    // show: the upper (1, 1, 19, 2) is one row starting at 0xEFE6E5, the lower
+    // (1, 2, 19, 9) has white at its bottom and step 24 of 28 on its top row.
+    rec().bSpaceDown = vb::True;
+    rec().bHasFocus = vb::True;
+    PaintBody();
+    EXPECT_EQ(At(1, 1), 0xEFE6E5u);
+    EXPECT_EQ(At(1, 8), kWhite);
+    EXPECT_EQ(At(1, 2), 0xF7F1F0u);
+    // Rows 0 and 9 keep the cleared surface.
+    EXPECT_EQ(At(5, 0), vb::SysColor(15));
+    EXPECT_EQ(At(5, 9), vb::SysColor(15));
+    // Pressed under the pointer: the white rounded rectangle (1, 1, 19, 9) inside.
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(1, 3, 16, kWhite));
+    EXPECT_TRUE(ColumnIs(1, 3, 6, kWhite));
+    // The corner turns through (2, 2) and leaves (1, 1), (2, 1) and (1, 2) alone.
+    EXPECT_EQ(At(2, 2), kWhite);
+    EXPECT_EQ(At(1, 1), 0xEFE6E5u);
+    EXPECT_NE(At(2, 1), kWhite);
+    EXPECT_NE(At(1, 2), kWhite);
+}
+
+TEST_F(FrameTest, ClassicSchemeEdgesAndShadow) {
+    Make(12, 8);
+    rec().ColorStyle = cWinClassic;
+    rec().BackColor = 0x111111;
+    rec().BackColorOver = 0x222222;
+    rec().BackColorDown = 0x333333;
+    rec().BackColorDis = 0x444444;
+    // A raised edge: outer ring 3-D light / dark shadow, inner ring highlight / shadow.
+    const ColorRef shadow = vb::SysColor(16), light = vb::SysColor(22), dark = vb::SysColor(21);
+    PaintBody();
+    // Raised edge over the whole button; no corner points.
+    EXPECT_TRUE(RowIs(0, 0, 10, light));
+    EXPECT_TRUE(RowIs(7, 0, 11, dark));
+    EXPECT_EQ(At(5, 4), 0x111111u);
+    // Pressed without focus: only the shadow box (1, 1)-(10, 6); the outer ring keeps
+    // the pressed fill.
+    rec().bMouseOver = vb::True;
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(0, 0, 11, 0x333333));
+    EXPECT_TRUE(RowIs(1, 1, 10, shadow));
+    EXPECT_TRUE(RowIs(6, 1, 10, shadow));
+    EXPECT_TRUE(ColumnIs(10, 1, 6, shadow));
+    EXPECT_EQ(At(5, 4), 0x333333u);
+    // With the focus: a black box round the button, the edge inside it.
+    rec().bMouseOver = vb::False;
+    rec().bHasFocus = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(0, 0, 11, 0x000000));
+    EXPECT_TRUE(ColumnIs(11, 0, 7, 0x000000));
+    EXPECT_TRUE(RowIs(1, 1, 9, light));
+    EXPECT_EQ(rec().rcEdge, (gdi::Rect{1, 1, 11, 7}));
+    // Disabled: the disabled fill and a raised edge, as if not pressed.
+    rec().bHasFocus = vb::False;
+    rec().Enabled = vb::False;
+    rec().bMouseOver = vb::True;
+    PaintBody("down");
+    EXPECT_EQ(At(5, 4), 0x444444u);
+    EXPECT_TRUE(RowIs(0, 0, 10, light));
+    EXPECT_EQ(rec().lEdgeStyle, 5);
+}
+
+TEST_F(FrameTest, CustomAndUnknownSchemes) {
+    Make(10, 6);
+    rec().ColorStyle = cCustom;
+    rec().BorderColor = 0x00AA00;
+    rec().BackColorOver = 0x0000AA;
+    rec().bMouseOver = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(3, 0, 9, 0x0000AA));
+    EXPECT_EQ(surface().ForeColor(), 0x00AA00u);
+    rec().Enabled = vb::False;
+    PaintBody();
+    EXPECT_EQ(surface().ForeColor(), 0xBAC7C9u);
+    // Scheme 4: no fill, no lines, only the corner points on the cleared surface.
+    Make(10, 6);
+    rec().ColorStyle = 4;
+    surface().BackColor(0x5A5A5A);
+    PaintBody();
+    int corners = 0;
+    for (ColorRef px : Pixels()) corners += px == kCorner;
+    EXPECT_EQ(corners, 12);
+    EXPECT_EQ(At(5, 3), 0x5A5A5Au);
+}
+
+TEST_F(FrameTest, OfficeLookFaces) {
+    Make(10, 6);
+    rec().ButtonStyle = cButtonOffice;
+    rec().BackColor = 0x101010;
+    rec().BackColorDis = 0x202020;
+    rec().OfficeBackColor = 0x303030;
+    rec().OfficeBackColorDown = 0x404040;
+    rec().OfficeBorder = 0x505050;
+    rec().OfficeBorderDown = 0x606060;
+    PaintBody();
+    EXPECT_EQ(Pixels(), std::vector<ColorRef>(60, 0x101010));
+    rec().OfficeBorderOnMouseOut = vb::True;
+    PaintBody("down");  // the pointer left the press: rest, with the border kept
+    EXPECT_TRUE(RowIs(0, 0, 9, 0x505050));
+    EXPECT_TRUE(ColumnIs(9, 0, 5, 0x505050));
+    EXPECT_EQ(At(4, 3), 0x101010u);
+    rec().bMouseOver = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(5, 0, 9, 0x505050));
+    EXPECT_EQ(At(4, 3), 0x303030u);
+    PaintBody("down");
+    EXPECT_TRUE(ColumnIs(0, 0, 5, 0x606060));
+    EXPECT_EQ(At(4, 3), 0x404040u);
+    rec().Enabled = vb::False;
+    PaintBody("down");
+    EXPECT_EQ(Pixels(), std::vector<ColorRef>(60, 0x202020));
+}
+
+TEST_F(FrameTest, BrowserToolbarLookFaces) {
+    Make(12, 10);
+    rec().ButtonStyle = cButtonIExplorer;
+    rec().BackColor = 0x101010;
+    rec().BackColorDis = 0x202020;
+    PaintBody();
+    // Rest: the back colour and the four corners.
+    auto px = Pixels();
+    for (int i : {0, 11, 108, 119}) EXPECT_EQ(px[i], kCorner) << i;
+    EXPECT_EQ(std::count(px.begin(), px.end(), 0x101010u), 116);
+    // Hover: outline, the listed pixels, then the shading lines over them.
+    rec().bMouseOver = vb::True;
+    PaintBody();
+    EXPECT_TRUE(RowIs(0, 3, 8, 0xC3CECE));
+    EXPECT_EQ(At(1, 2), 0xF2F5F5u);
+    EXPECT_EQ(At(2, 1), 0xEFF2F2u);
+    EXPECT_EQ(At(9, 1), 0xF3F5F5u);
+    EXPECT_TRUE(RowIs(8, 1, 10, 0xC6D2D7));  // (1, H-2)-(W-1, H-2)
+    EXPECT_TRUE(RowIs(7, 1, 9, 0xD6E1E4));
+    EXPECT_TRUE(ColumnIs(10, 4, 7, 0xDEE6E9));  // (W-2, 4)-(W-2, H-2), after the rows
+    EXPECT_EQ(At(9, 5), 0xE6EEEFu);
+    EXPECT_EQ(At(1, 5), 0xEAF1F1u);  // the band (1, 1, 10, 6) ends at row 5
+    EXPECT_EQ(At(0, 0), kCorner);
+    // Pressed.
+    PaintBody("down");
+    EXPECT_TRUE(RowIs(9, 3, 8, 0x929D9D));
+    EXPECT_EQ(At(2, 1), 0xC1CBCDu);
+    EXPECT_TRUE(RowIs(1, 3, 7, 0xD1DADC));
+    EXPECT_TRUE(ColumnIs(1, 3, 5, 0xD7DFE1));
+    EXPECT_TRUE(RowIs(7, 3, 8, 0xDEE5E6));
+    EXPECT_EQ(At(4, 5), 0xD8E0E1u);  // the band (4, 4, 10, 6) starts at its bottom left
+    EXPECT_EQ(At(11, 9), kCorner);
+    // Disabled: the disabled fill, still the corners.
+    rec().Enabled = vb::False;
+    PaintBody();
+    px = Pixels();
+    EXPECT_EQ(std::count(px.begin(), px.end(), 0x202020u), 116);
+    EXPECT_EQ(px[119], kCorner);
+}
+
+TEST_F(FrameTest, RingsOnATwentyByTenButton) {
+    Make(20, 10);
+    surface().BackColor(0x000000);
+    PaintRing("blue");
+    const ColorRef c1 = 0xECBEA0;
+    // The second RoundRect spans (2, 2, 18, 8): its straight edges lie on row 2, row 7,
+    // column 2 and column 17.
+    EXPECT_TRUE(RowIs(2, 4, 15, c1));
+    EXPECT_TRUE(RowIs(7, 4, 15, c1));
+    EXPECT_TRUE(ColumnIs(2, 4, 5, c1));
+    EXPECT_TRUE(ColumnIs(17, 4, 5, c1));
+    // The first spans (1, 1, 19, 9); its top row is then covered by the top line
+    // (2, 1)-(18, 1), which stops before column 18.
+    EXPECT_TRUE(RowIs(1, 2, 17, 0xFFE7CE));
+    EXPECT_EQ(At(18, 1), 0x000000u);
+    EXPECT_TRUE(ColumnIs(1, 3, 6, c1));
+    EXPECT_TRUE(RowIs(8, 2, 17, 0xEE8269));
+    for (auto [x, y] : {std::pair{1, 2},
+                        {3, 2},
+                        {2, 3},
+                        {18, 2},
+                        {16, 2},
+                        {17, 3},
+                        {1, 7},
+                        {3, 7},
+                        {2, 6},
+                        {18, 7},
+                        {16, 7},
+                        {17, 6}})
+        EXPECT_EQ(At(x, y), c1) << x << "," << y;
+    EXPECT_EQ(At(0, 0), 0x000000u);
+    EXPECT_EQ(At(5, 5), 0x000000u);
+
+    // The hover set adds its inner bottom line in C4 at row H - 3.
+    surface().BackColor(0x000000);
+    PaintRing("orange");
+    EXPECT_TRUE(RowIs(7, 1, 17, 0x30B2F8));
+    EXPECT_TRUE(RowIs(1, 2, 17, 0xCFF0FF));
+    EXPECT_TRUE(RowIs(8, 2, 17, 0x0097E5));
+    EXPECT_TRUE(ColumnIs(1, 3, 6, 0x79D2FC));
+}
+
+TEST_F(FrameTest, RingColourSets) {
+    Make(20, 10);
+    // Olive sets.
+    rec().FocusRect = cRectXPOlive;
+    rec().HoverRect = cRectXPOlive;
+    surface().BackColor(0);
+    PaintRing("blue");
+    EXPECT_TRUE(RowIs(1, 2, 17, 0x8FD1C2));
+    EXPECT_TRUE(ColumnIs(1, 3, 6, 0x68C6A1));
+    surface().BackColor(0);
+    PaintRing("orange");
+    EXPECT_TRUE(RowIs(8, 2, 17, 0x2572CF));
+    EXPECT_EQ(At(5, 7), 0x7DAFE9u);  // no C4 line in the olive hover set
+    // Own colour: everything in it, no silver additions.
+    rec().FocusRect = cRectColor;
+    rec().FocusRectColor = 0x0000FF;
+    surface().BackColor(0);
+    PaintRing("blue");
+    auto px = Pixels();
+    for (ColorRef c : px) EXPECT_TRUE(c == 0 || c == 0x0000FF) << std::hex << c;
+    EXPECT_EQ(At(2, 4), 0x0000FFu);
+    EXPECT_EQ(At(3, 4), 0u);
+    // Silver additions: white inner columns, inner corners copied from their neighbours.
+    rec().FocusRect = cRectXPSilver;
+    surface().BackColor(0x0000AA);
+    PaintRing("blue");
+    EXPECT_TRUE(ColumnIs(2, 3, 6, kWhite));
+    EXPECT_TRUE(ColumnIs(17, 3, 6, kWhite));
+    EXPECT_EQ(At(3, 3), At(4, 3));
+    EXPECT_EQ(At(16, 6), At(15, 6));
+    EXPECT_TRUE(RowIs(1, 2, 17, 0xFFE7CE));
+}
+
+TEST_F(FrameTest, WhenNoRingIsDrawn) {
+    Make(20, 10);
+    const auto blank = [&] {
+        surface().BackColor(0x0000AA);
+        return Pixels();
+    };
+    auto expect_nothing = [&](const std::string& color, const char* why) {
+        const auto before = blank();
+        PaintRing(color);
+        EXPECT_EQ(Pixels(), before) << why;
+    };
+    rec().FocusRect = cOff;
+    expect_nothing("blue", "focus ring off, also when the hover ring is on");
+    rec().FocusRect = cRectXPBlue;
+    rec().HoverRect = cOff;
+    expect_nothing("orange", "hover ring off");
+    rec().HoverRect = cRectXPBlue;
+    rec().bSpaceDown = vb::True;
+    expect_nothing("orange", "Space held");
+    rec().bSpaceDown = vb::False;
+    expect_nothing("", "no highlight");
+    expect_nothing("green", "unknown highlight");
+    rec().ButtonStyle = cButtonOffice;
+    expect_nothing("blue", "Office look");
+    rec().ButtonStyle = cButtonIExplorer;
+    expect_nothing("orange", "browser-toolbar look");
+    rec().ButtonStyle = cButtonWinXP;
+    rec().Enabled = vb::False;
+    expect_nothing("blue", "disabled");
+}
+
+TEST_F(FrameTest, ClassicFocusRectangleOnlyAtRunTimeWithTheFocus) {
+    Make(16, 12);
+    rec().ColorStyle = cWinClassic;
+    const auto before = [&] {
+        surface().BackColor(0x000000);
+        return Pixels();
+    };
+    auto blank = before();
+    PaintRing("blue");  // no focus
+    EXPECT_EQ(Pixels(), blank);
+    rec().bHasFocus = vb::True;
+    f->site.user_mode = vb::False;
+    PaintRing("blue");
+    EXPECT_EQ(Pixels(), blank);
+    f->site.user_mode = vb::True;
+    PaintRing("");  // the name plays no part
+    // DrawFocusRect (4, 4, 12, 8): every other outline pixel inverted.
+    EXPECT_EQ(At(5, 4), 0xFFFFFFu);
+    EXPECT_EQ(At(4, 4), 0x000000u);
+    EXPECT_EQ(At(3, 3), 0x000000u);
+    EXPECT_EQ(At(6, 6), 0x000000u);
+    PaintRing("orange");  // twice restores
+    EXPECT_EQ(Pixels(), blank);
+    // An unreadable UserMode counts as False and is not reported.
+    f->site.FailOn("Ambient.UserMode");
+    PaintRing("blue");
+    EXPECT_EQ(Pixels(), blank);
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(FrameTest, DropDownSections) {
+    struct Case {
+        vb::Long align;
+        gdi::Rect drop, main;
+        int sep_x0, sep_y0, sep_x1, sep_y1;
+    };
+    for (const Case& k : {Case{2, {64, 0, 80, 24}, {0, 0, 64, 24}, 64, 1, 64, 23},
+                          Case{0, {0, 0, 16, 24}, {16, 0, 80, 24}, 16, 1, 16, 23},
+                          Case{4, {0, 0, 80, 16}, {0, 16, 80, 24}, 1, 16, 79, 16},
+                          Case{7, {0, 8, 80, 24}, {0, 0, 80, 8}, 1, 8, 79, 8},
+                          Case{8, {0, 0, 80, 24}, {0, 0, 80, 24}, 0, 0, 0, 0}}) {
+        Make(80, 24);
+        rec().DropDown = vb::True;
+        rec().DropDownAlign = k.align;
+        rec().DropDownSeparatorColor = 0x0000FF;
+        rec().DropDownColor = 0x00FF00;
+        PaintState state;
+        PaintContext c{rec(), f->site, surface(), state};
+        DefaultPainters()->DropDownGlyph(c);
+        EXPECT_EQ(state.rcDropDown, k.drop) << k.align;
+        EXPECT_EQ(state.rcMain, k.main) << k.align;
+        EXPECT_TRUE(state.bGlyphDrawn);
+        EXPECT_EQ(surface().ForeColor(), 0x00FF00u);
+        f->button.Redraw(0);
+        int red = 0;
+        for (ColorRef px : Pixels()) red += px == 0x0000FF;
+        const int length = (k.sep_x1 - k.sep_x0) + (k.sep_y1 - k.sep_y0) + 1;
+        EXPECT_EQ(red, length) << k.align;
+        EXPECT_EQ(At(k.sep_x0, k.sep_y0), 0x0000FFu);
+        EXPECT_EQ(At(k.sep_x1, k.sep_y1), 0x0000FFu);
+    }
+}
+
+TEST_F(FrameTest, DropDownGlyphRunsOnlyInItsPasses) {
+    Make(80, 24);
+    rec().DropDownSeparatorColor = 0x0000FF;
+    auto separator_pixels = [&] {
+        f->button.Redraw(0);
+        int red = 0;
+        for (ColorRef px : Pixels()) red += px == 0x0000FF;
+        return red;
+    };
+    EXPECT_EQ(separator_pixels(), 0);  // no drop-down
+    rec().DropDown = vb::True;
+    rec().DropDownSeparator = vb::False;
+    EXPECT_EQ(separator_pixels(), 0);
+    rec().DropDownSeparator = vb::True;
+    EXPECT_EQ(separator_pixels(), 23);
+    // The button pressed, its section not: the glyph step runs.
+    rec().sState = "down";
+    EXPECT_EQ(separator_pixels(), 23);
+    // A pressed section: the first pass draws nothing, the second both, and the
+    // section shows the pressed body while the main part shows the normal one.
+    rec().sDropDownState = "down";
+    rec().bMouseOver = vb::True;
+    EXPECT_EQ(separator_pixels(), 23);
+    EXPECT_EQ(At(70, 12), 0xD7E0E0u);  // pressed fill of the blue scheme
+    EXPECT_NE(At(30, 12), 0xD7E0E0u);
+    EXPECT_EQ(At(30, 1), 0xCFF0FFu);  // the first pass's hover border on the main part
+}
+
+// DrawAdded: event processing first, then the repaint (with its own highlight step) and
+// the highlight of the state on top.
+TEST(DrawAdded, RepaintsAndHighlightsPerState) {
+    testing::RecordingServices services;
+    struct Row {
+        const char* sState;
+        bool focus, over;
+        Log expected;
+    };
+    const std::string rest = "Paint:XPBody \"\" pass 0", down = "Paint:XPBody \"down\" pass 0";
+    const std::string none = "Paint:drawMLine \"\"", orange = "Paint:drawMLine \"orange\"",
+                      blue = "Paint:drawMLine \"blue\"";
+    for (const Row& r : {Row{"", false, true, {"DoEvents", rest, orange, orange}},
+                         Row{"", false, false, {"DoEvents", rest, none}},
+                         Row{"", true, true, {"DoEvents", rest, orange, orange}},
+                         Row{"", true, false, {"DoEvents", rest, blue, blue}},
+                         Row{"down", true, false, {"DoEvents", down, orange, orange}},
+                         Row{"down", false, false, {"DoEvents", down, orange, orange}},
+                         Row{"down", true, true, {"DoEvents"}}}) {
+        ButtonFixture f;
+        f.rec().sState = r.sState;
+        f.rec().bHasFocus = vb::Boolean(r.focus);
+        f.rec().bMouseOver = vb::Boolean(r.over);
+        f.button.DrawAdded();
+        EXPECT_EQ(f.site.log.Only({"DoEvents", "Paint:XPBody", "Paint:drawMLine"}), r.expected)
+            << r.sState << r.focus << r.over;
+    }
+}
+
+}  // namespace
+}  // namespace sheenwork
