@@ -40,7 +40,7 @@ asan: deps
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
 reference: deps
 	@tests/reference/run.sh $(BUILD)
-	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/gdi_scenes.bin $(ASAN_BUILD)/reference/
+	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(ASAN_BUILD)/reference/
 
 test: build asan reference
 	@echo "== tests =="

@@ -1,14 +1,17 @@
-// sheenwork-reference: runs every drawing scene on real GDI and writes the pixels to one
-// results file, which the ReferenceGdi tests compare with our raster.
+// sheenwork-reference: runs every drawing scene on real GDI and writes the pixels to a
+// results file, which the ReferenceGdi tests compare with our raster; then the same for
+// the button scenes, whole buttons painted by the control through real GDI.
 //
-//   sheenwork-reference.exe <results-file>
+//   sheenwork-reference.exe <gdi-results-file> <button-results-file>
 //
-// File layout (little-endian): the 8 bytes "SWREF01\n", a uint32 scene count, then per
+// Both files have one layout
+// (little-endian): the 8 bytes "SWREF01\n", a uint32 scene count, then per
 // scene a uint32 name length, the name's bytes, int32 width, int32 height and
 // width * height uint32 pixels (0x00BBGGRR, rows from the top).
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/vb/syscolors.h>
 
+#include "button_scenes.h"
 #include "scenes.h"
 #include "win32_gdi.h"
 
@@ -31,11 +34,12 @@ bool UseOurSystemColors() {
         indices.push_back(i);
         colors.push_back(sheenwork::vb::SysColor(i));
     }
-    if (!SetSysColors(static_cast<int>(indices.size()), indices.data(), colors.data())) return false;
+    if (!SetSysColors(static_cast<int>(indices.size()), indices.data(), colors.data()))
+        return false;
     for (int i = 0; i < sheenwork::vb::kSysColorCount; ++i)
         if (GetSysColor(i) != sheenwork::vb::SysColor(i)) {
-            std::fprintf(stderr, "system colour %d is 0x%06lX after SetSysColors, wanted 0x%06X\n", i,
-                         static_cast<unsigned long>(GetSysColor(i)),
+            std::fprintf(stderr, "system colour %d is 0x%06lX after SetSysColors, wanted 0x%06X\n",
+                         i, static_cast<unsigned long>(GetSysColor(i)),
                          static_cast<unsigned>(sheenwork::vb::SysColor(i)));
             return false;
         }
@@ -44,15 +48,50 @@ bool UseOurSystemColors() {
 
 void Put32(std::FILE* f, std::uint32_t v) {
     const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+                                static_cast<unsigned char>(v >> 16),
+                                static_cast<unsigned char>(v >> 24)};
     std::fwrite(b, 1, 4, f);
+}
+
+// Draws every scene of `scenes` and writes the results file; the number of scenes
+// whose bitmap could not be read, or -1 when the file could not be written.
+int WriteResults(sheenwork::gdi::Gdi& gdi, const std::vector<sheenwork::scenes::Scene>& scenes,
+                 const char* path) {
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", path);
+        return -1;
+    }
+    std::fwrite("SWREF01\n", 1, 8, out);
+    Put32(out, static_cast<std::uint32_t>(scenes.size()));
+    int failed = 0;
+    for (const auto& scene : scenes) {
+        std::vector<sheenwork::gdi::ColorRef> pixels = sheenwork::scenes::RenderScene(gdi, scene);
+        if (pixels.size() != static_cast<std::size_t>(scene.width) * scene.height) {
+            std::fprintf(stderr, "scene %s: could not read its bitmap\n", scene.name.c_str());
+            pixels.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
+            ++failed;
+        }
+        Put32(out, static_cast<std::uint32_t>(scene.name.size()));
+        std::fwrite(scene.name.data(), 1, scene.name.size(), out);
+        Put32(out, static_cast<std::uint32_t>(scene.width));
+        Put32(out, static_cast<std::uint32_t>(scene.height));
+        for (auto p : pixels) Put32(out, p);
+    }
+    if (std::fclose(out) != 0) {
+        std::fprintf(stderr, "sheenwork-reference: error writing %s\n", path);
+        return -1;
+    }
+    std::printf("sheenwork-reference: %zu scenes on real GDI written to %s\n", scenes.size(), path);
+    return failed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: sheenwork-reference.exe <results-file>\n");
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: sheenwork-reference.exe <gdi-results-file> <button-results-file>\n");
         return 2;
     }
     try {
@@ -61,34 +100,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         auto gdi = sheenwork::gdi::MakeWin32Gdi();
-        const auto& scenes = sheenwork::scenes::AllScenes();
-        std::FILE* out = std::fopen(argv[1], "wb");
-        if (out == nullptr) {
-            std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", argv[1]);
-            return 1;
-        }
-        std::fwrite("SWREF01\n", 1, 8, out);
-        Put32(out, static_cast<std::uint32_t>(scenes.size()));
-        int failed = 0;
-        for (const auto& scene : scenes) {
-            std::vector<sheenwork::gdi::ColorRef> pixels = sheenwork::scenes::RenderScene(*gdi, scene);
-            if (pixels.size() != static_cast<std::size_t>(scene.width) * scene.height) {
-                std::fprintf(stderr, "scene %s: could not read its bitmap\n", scene.name.c_str());
-                pixels.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
-                ++failed;
-            }
-            Put32(out, static_cast<std::uint32_t>(scene.name.size()));
-            std::fwrite(scene.name.data(), 1, scene.name.size(), out);
-            Put32(out, static_cast<std::uint32_t>(scene.width));
-            Put32(out, static_cast<std::uint32_t>(scene.height));
-            for (auto p : pixels) Put32(out, p);
-        }
-        if (std::fclose(out) != 0) {
-            std::fprintf(stderr, "sheenwork-reference: error writing %s\n", argv[1]);
-            return 1;
-        }
-        std::printf("sheenwork-reference: %zu scenes on real GDI written to %s\n", scenes.size(), argv[1]);
-        return failed == 0 ? 0 : 1;
+        const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[1]);
+        const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[2]);
+        return gdi_failed == 0 && button_failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sheenwork-reference: %s\n", e.what());
         return 1;

@@ -185,10 +185,10 @@ TEST_F(RedrawTest, SplitPaintCallsEachPassInOrder) {
     f.button.Redraw(0);
     // The second pass has no content step; the first pass draws no glyph, so only the
     // second pass ends with the separator.
-    EXPECT_EQ(Painted(),
-              (Log{"Paint:XPBody \"\" pass 0", "Paint:DrawImage", "Paint:WriteCaption",
-                   "Paint:DropDownGlyph", "Paint:drawMLine \"\"", "Paint:XPBody \"down\" pass 1",
-                   "Paint:DropDownGlyph", "Paint:drawMLine \"orange\"", "Paint:DropDownSeparator"}));
+    EXPECT_EQ(Painted(), (Log{"Paint:XPBody \"\" pass 0", "Paint:DrawImage", "Paint:WriteCaption",
+                              "Paint:DropDownGlyph", "Paint:drawMLine \"\"",
+                              "Paint:XPBody \"down\" pass 1", "Paint:DropDownGlyph",
+                              "Paint:drawMLine \"orange\"", "Paint:DropDownSeparator"}));
 }
 
 TEST_F(RedrawTest, DisabledButtonRunsTheSameSteps) {

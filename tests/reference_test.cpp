@@ -21,145 +21,30 @@
 #include <vector>
 
 #include "scenes/scenes.h"
+#include "support/reference_results.h"
 
 namespace sheenwork::gdi {
 namespace {
 
 using scenes::Scene;
-
-struct Image {
-    std::string name;
-    int width = 0, height = 0;
-    std::vector<ColorRef> pixels;
-    ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
-
-struct Results {
-    std::string error;  // empty when the file was read
-    std::vector<Image> images;
-    std::map<std::string, std::size_t> by_name;
-};
-
-const char kHowToMake[] =
-    "Run `tests/reference/run.sh <build-dir>` (or `make reference`) to draw the scenes on "
-    "real GDI under Wine; it needs wine and mingw-w64.";
-
-bool Read32(std::istream& in, std::uint32_t& v) {
-    unsigned char b[4];
-    if (!in.read(reinterpret_cast<char*>(b), 4)) return false;
-    v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    return true;
-}
-
-Results Load() {
-    Results r;
-    const char* dir = std::getenv("SHEENWORK_REFERENCE_DIR");
-    if (dir == nullptr || *dir == '\0') {
-        r.error = std::string("SHEENWORK_REFERENCE_DIR is not set. ") + kHowToMake;
-        return r;
-    }
-    const std::string path = std::string(dir) + "/gdi_scenes.bin";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        r.error = "No real-GDI results at " + path + ". " + kHowToMake;
-        return r;
-    }
-    char magic[8];
-    std::uint32_t count = 0;
-    if (!in.read(magic, 8) || std::string(magic, 8) != "SWREF01\n" || !Read32(in, count)) {
-        r.error = path + " is not a results file of this version. " + kHowToMake;
-        return r;
-    }
-    for (std::uint32_t i = 0; i < count; ++i) {
-        Image img;
-        std::uint32_t length = 0, w = 0, h = 0;
-        if (!Read32(in, length) || length > 1000) break;
-        img.name.resize(length);
-        if (!in.read(img.name.data(), length) || !Read32(in, w) || !Read32(in, h) ||
-            w > 100000 || h > 100000)
-            break;
-        img.width = static_cast<int>(w);
-        img.height = static_cast<int>(h);
-        img.pixels.resize(static_cast<std::size_t>(w) * h);
-        bool ok = true;
-        for (auto& p : img.pixels) ok = ok && Read32(in, p);
-        if (!ok) break;
-        r.by_name[img.name] = r.images.size();
-        r.images.push_back(std::move(img));
-    }
-    if (r.images.size() != count) r.error = path + " is truncated. " + kHowToMake;
-    return r;
-}
+using testing::Differences;
+using testing::Dump;
+using testing::Hex;
+using testing::Image;
+using testing::kHowToMake;
+using testing::Results;
 
 const Results& Reference() {
-    static const Results results = Load();
+    static const Results results = testing::LoadResults("gdi_scenes.bin");
     return results;
-}
-
-// --- reporting ---------------------------------------------------------------------
-
-std::string Hex(ColorRef c) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%06X", static_cast<unsigned>(c));
-    return b;
-}
-
-// Both bitmaps as letters side by side, one letter per colour, with the legend.
-std::string Dump(int w, int h, const std::vector<ColorRef>& ours, const std::vector<ColorRef>& wine) {
-    if (w > 40 || h > 30) return "  (bitmap too large to print)\n";
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::map<ColorRef, char> letter{{scenes::kSentinel, '.'}};
-    auto letter_of = [&](ColorRef c) {
-        auto it = letter.find(c);
-        if (it != letter.end()) return it->second;
-        const std::size_t n = letter.size() - 1;
-        const char l = n < sizeof kLetters - 1 ? kLetters[n] : '?';
-        letter[c] = l;
-        return l;
-    };
-    std::ostringstream out;
-    out << "  ours" << std::string(static_cast<std::size_t>(w > 3 ? w - 3 : 1), ' ') << "wine\n";
-    for (int y = 0; y < h; ++y) {
-        std::string a, b, marks;
-        for (int x = 0; x < w; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * w + x;
-            a += letter_of(ours[i]);
-            b += letter_of(wine[i]);
-            marks += ours[i] == wine[i] ? ' ' : '^';
-        }
-        out << "  " << a << "  " << b << "   " << marks << "\n";
-    }
-    out << "  legend: . = sentinel " << Hex(scenes::kSentinel);
-    for (auto& [c, l] : letter)
-        if (l != '.') out << ", " << l << " = " << Hex(c);
-    out << "\n";
-    return out.str();
-}
-
-std::string Differences(const Scene& s, const std::vector<ColorRef>& ours,
-                        const std::vector<ColorRef>& wine, const std::string& why) {
-    std::ostringstream out;
-    int count = 0;
-    std::string first;
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * s.width + x;
-            if (ours[i] == wine[i]) continue;
-            if (++count <= 8)
-                first += "    (" + std::to_string(x) + ", " + std::to_string(y) + ") ours " +
-                         Hex(ours[i]) + " wine " + Hex(wine[i]) + "\n";
-        }
-    out << "scene " << s.name << " (" << s.width << " x " << s.height << "): " << why << "\n  "
-        << count << " pixel(s) differ, first ones:\n"
-        << first << Dump(s.width, s.height, ours, wine);
-    return out.str();
 }
 
 // --- the checkers ----------------------------------------------------------------
 // Each returns an empty string when ours and Wine's pixels agree as it requires,
 // otherwise what is wrong.
 
-std::string CheckExact(const Scene& s, const std::vector<ColorRef>& ours, const std::vector<ColorRef>& wine) {
+std::string CheckExact(const Scene& s, const std::vector<ColorRef>& ours,
+                       const std::vector<ColorRef>& wine) {
     return ours == wine ? std::string() : Differences(s, ours, wine, "differs from real GDI");
 }
 
@@ -197,8 +82,9 @@ std::string CheckRoundRectCorner(const Scene& s, const std::vector<ColorRef>& ou
             if (ours[i] == wine[i]) continue;
             if (in(wine_pen, x, y)) {
                 if (ours[i] != scenes::kSentinel || wine[i] != pen)
-                    return Differences(s, ours, wine,
-                                       "beside a corner, not Wine's pen over our untouched sentinel");
+                    return Differences(
+                        s, ours, wine,
+                        "beside a corner, not Wine's pen over our untouched sentinel");
             } else if (in(our_pen, x, y)) {
                 if (ours[i] != pen || wine[i] != interior)
                     return Differences(s, ours, wine,
@@ -246,20 +132,26 @@ std::string CheckStretchColumns(const Scene& s, const std::vector<ColorRef>& our
 // the entry goes as soon as the raster matches; every scene not listed must match.
 const std::map<std::string, std::string>& OpenDifferences() {
     static const std::map<std::string, std::string> open = {
-        {"fillrect-on-mono", "Wine dithers solid brushes of other colours than black and "
-                             "white on monochrome bitmaps; the raster takes the nearer of the two"},
-        {"bitblt-lines-on-mono", "the grey background fill of the monochrome bitmap is "
-                                 "dithered by Wine (same cause as fillrect-on-mono)"},
-        {"stretch-rows-3-to-7", "Wine maps stretched rows like its stretched columns, "
-                                "floor((s * y + 1) / d); the raster uses floor(s * y / d) on both axes"},
-        {"stretch-rows-8-to-3", "shrinking rows: Wine ANDs the rows that fall together; the "
-                                "raster picks floor(s * y / d)"},
-        {"stretch-return-values", "six rows shrunk to one: Wine ANDs them (see stretch-rows-8-to-3)"},
+        {"fillrect-on-mono",
+         "Wine dithers solid brushes of other colours than black and "
+         "white on monochrome bitmaps; the raster takes the nearer of the two"},
+        {"bitblt-lines-on-mono",
+         "the grey background fill of the monochrome bitmap is "
+         "dithered by Wine (same cause as fillrect-on-mono)"},
+        {"stretch-rows-3-to-7",
+         "Wine maps stretched rows like its stretched columns, "
+         "floor((s * y + 1) / d); the raster uses floor(s * y / d) on both axes"},
+        {"stretch-rows-8-to-3",
+         "shrinking rows: Wine ANDs the rows that fall together; the "
+         "raster picks floor(s * y / d)"},
+        {"stretch-return-values",
+         "six rows shrunk to one: Wine ANDs them (see stretch-rows-8-to-3)"},
     };
     return open;
 }
 
-std::string Check(const Scene& s, const std::vector<ColorRef>& ours, const std::vector<ColorRef>& wine) {
+std::string Check(const Scene& s, const std::vector<ColorRef>& ours,
+                  const std::vector<ColorRef>& wine) {
     if (auto it = OpenDifferences().find(s.name); it != OpenDifferences().end()) {
         if (ours == wine)
             return "scene " + s.name + " now matches real GDI; remove it from OpenDifferences";
@@ -300,7 +192,8 @@ TEST_P(ReferenceGdi, MatchesRealGdi) {
     const Results& ref = Reference();
     ASSERT_TRUE(ref.error.empty()) << ref.error;
     auto it = ref.by_name.find(scene.name);
-    ASSERT_NE(it, ref.by_name.end()) << "no real-GDI pixels for " << scene.name << ". " << kHowToMake;
+    ASSERT_NE(it, ref.by_name.end())
+        << "no real-GDI pixels for " << scene.name << ". " << kHowToMake;
     const Image& wine = ref.images[it->second];
     ASSERT_EQ(wine.width, scene.width);
     ASSERT_EQ(wine.height, scene.height);
@@ -320,8 +213,10 @@ std::string TestName(const ::testing::TestParamInfo<std::size_t>& info) {
     // and "dx-8" stay apart.
     std::string name = scenes::AllScenes()[info.param].name;
     for (char& c : name)
-        if (c == '+') c = 'p';
-        else if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        if (c == '+')
+            c = 'p';
+        else if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
     return name;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every drawing scene on real GDI under Wine and writes the pixels to
-# <build-dir>/reference/gdi_scenes.bin, which the ReferenceGdi tests compare with our
-# raster. With --bench it runs the benchmark operations on real GDI instead.
+# <build-dir>/reference/gdi_scenes.bin (and the button scenes to button_scenes.bin),
+# which the reference tests compare with our raster. With --bench it runs the benchmark
+# operations on real GDI instead.
 #
 #   tests/reference/run.sh <build-dir> [--bench]
 #
@@ -63,8 +64,9 @@ fi
 
 mkdir -p "$build/reference"
 out=$build/reference/gdi_scenes.bin
-tmp=$out.tmp
-rm -f "$tmp"
-wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$tmp")"
-mv "$tmp" "$out"
-echo "real GDI results: $out"
+buttons=$build/reference/button_scenes.bin
+rm -f "$out.tmp" "$buttons.tmp"
+wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")"
+mv "$out.tmp" "$out"
+mv "$buttons.tmp" "$buttons"
+echo "real GDI results: $out, $buttons"

@@ -60,6 +60,8 @@ void RecordingPictureHolder::TakeNaturalSize() {
 
 RecordingSite::RecordingSite(int width, int height)
     : gdi_(gdi::MakeRasterGdi()), surface_(std::make_unique<host::Surface>(*gdi_, width, height)) {}
+RecordingSite::RecordingSite(gdi::Gdi& gdi, int width, int height)
+    : surface_(std::make_unique<host::Surface>(gdi, width, height)) {}
 RecordingSite::~RecordingSite() = default;
 
 void RecordingSite::Call(const std::string& operation, const std::string& detail) {

@@ -51,6 +51,8 @@ private:
 class RecordingSite final : public host::ControlSite {
 public:
     explicit RecordingSite(int width = 75, int height = 23);
+    // A site whose surface draws through `gdi` (which must outlive it), e.g. real GDI.
+    RecordingSite(gdi::Gdi& gdi, int width, int height);
     ~RecordingSite() override;
 
     CallLog log;

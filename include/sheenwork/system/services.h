@@ -92,6 +92,10 @@ public:
 Services& Current() noexcept;
 void Install(Services* services) noexcept;
 
+// The platform's own services, which Current() answers while nothing is installed.
+// Each platform build defines it once.
+std::unique_ptr<Services> MakeDefaultServices();
+
 // The Linux implementation. `config_dir` is where the registry store lives (default:
 // $XDG_CONFIG_HOME/sheenwork or ~/.config/sheenwork); `component_path` the folders
 // searched for outside components (default: $SHEENWORK_COMPONENT_PATH, then the

@@ -307,8 +307,6 @@ private:
     std::vector<std::string> component_path_;
 };
 
-Services* g_installed = nullptr;
-
 }  // namespace
 
 std::unique_ptr<Services> MakeLinuxServices(std::string config_dir,
@@ -316,13 +314,7 @@ std::unique_ptr<Services> MakeLinuxServices(std::string config_dir,
     return std::make_unique<LinuxServices>(std::move(config_dir), std::move(component_path));
 }
 
-Services& Current() noexcept {
-    if (g_installed) return *g_installed;
-    static const std::unique_ptr<Services> fallback = MakeLinuxServices();
-    return *fallback;
-}
-
-void Install(Services* services) noexcept { g_installed = services; }
+std::unique_ptr<Services> MakeDefaultServices() { return MakeLinuxServices(); }
 
 std::string RegistryFile(const std::string& config_dir) { return config_dir + "/registry.ini"; }
 

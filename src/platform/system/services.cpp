@@ -1,0 +1,17 @@
+#include <sheenwork/system/services.h>
+
+namespace sheenwork::system {
+
+namespace {
+Services* g_installed = nullptr;
+}  // namespace
+
+Services& Current() noexcept {
+    if (g_installed) return *g_installed;
+    static const std::unique_ptr<Services> fallback = MakeDefaultServices();
+    return *fallback;
+}
+
+void Install(Services* services) noexcept { g_installed = services; }
+
+}  // namespace sheenwork::system

@@ -1,0 +1,197 @@
+#include "button_scenes.h"
+
+#include <sheenwork/control/enums.h>
+#include <sheenwork/control/sheenButton.h>
+
+#include <functional>
+
+#include "support/button_fixture.h"
+#include "support/recording_site.h"
+
+namespace sheenwork::scenes {
+
+namespace {
+
+using Setup = std::function<void(ButtonRecord&)>;
+
+struct State {
+    std::string name;
+    Setup setup;
+};
+
+struct Size {
+    int w, h;
+};
+
+// Distinct colours for the properties the custom, classic and flat looks read, so that
+// a colour taken from the wrong property shows.
+void OwnColors(ButtonRecord& r) {
+    r.BackColor = 0x00D0E8F0;
+    r.BackColorOver = 0x00C0F0D0;
+    r.BackColorDown = 0x00A0C0E0;
+    r.BackColorDis = 0x00C8C8C8;
+    r.BorderColor = 0x00604020;
+    r.CornerColor = 0x00FF00FF;
+}
+
+const std::vector<State>& XPStates() {
+    static const std::vector<State> states = {
+        {"normal", [](ButtonRecord&) {}},
+        {"hover", [](ButtonRecord& r) { r.bMouseOver = vb::True; }},
+        {"pressed",
+         [](ButtonRecord& r) {
+             r.sState = "down";
+             r.bMouseOver = vb::True;
+         }},
+        {"pressed-outside", [](ButtonRecord& r) { r.sState = "down"; }},
+        {"space",
+         [](ButtonRecord& r) {
+             r.bSpaceDown = vb::True;
+             r.bHasFocus = vb::True;
+         }},
+        {"focused", [](ButtonRecord& r) { r.bHasFocus = vb::True; }},
+        {"disabled", [](ButtonRecord& r) { r.Enabled = vb::False; }},
+    };
+    return states;
+}
+
+const std::vector<State>& OfficeStates() {
+    static const std::vector<State> states = {
+        {"normal", [](ButtonRecord&) {}},
+        {"hover", [](ButtonRecord& r) { r.bMouseOver = vb::True; }},
+        {"pressed",
+         [](ButtonRecord& r) {
+             r.sState = "down";
+             r.bMouseOver = vb::True;
+         }},
+        {"pressed-outside", [](ButtonRecord& r) { r.sState = "down"; }},
+        {"border-kept", [](ButtonRecord& r) { r.OfficeBorderOnMouseOut = vb::True; }},
+        {"disabled",
+         [](ButtonRecord& r) {
+             r.Enabled = vb::False;
+             r.OfficeBorderOnMouseOut = vb::True;
+         }},
+    };
+    return states;
+}
+
+const std::vector<Size> kSizes = {{75, 23}, {20, 12}, {6, 4}, {3, 3}, {1, 1}};
+const std::vector<Size> kSectionSizes = {{80, 24}, {20, 12}, {3, 3}};
+
+Scene Button(std::string name, int w, int h, Setup setup) {
+    Scene s;
+    s.name = std::move(name);
+    s.width = w;
+    s.height = h;
+    s.draw = [w, h, setup = std::move(setup)](gdi::Gdi& gdi, gdi::Hdc dc) {
+        testing::RecordingSite site(gdi, w, h);
+        sheenButton button(site);
+        ButtonRecord& r = button.Record();
+        testing::SetNewInstanceFields(r, "sheenButton1");
+        r.Caption.clear();
+        setup(r);
+        button.Redraw(0);
+        gdi.BitBlt(dc, 0, 0, w, h, site.Surface().hDC(), 0, 0, gdi::SRCCOPY);
+    };
+    return s;
+}
+
+void AddGroup(std::vector<Scene>& out, const std::string& group, const Setup& look,
+              const std::vector<State>& states, const std::vector<Size>& sizes = kSizes) {
+    for (const State& st : states)
+        for (const Size& size : sizes)
+            out.push_back(Button(
+                group + "/" + st.name + "/" + std::to_string(size.w) + "x" + std::to_string(size.h),
+                size.w, size.h, [look, setup = st.setup](ButtonRecord& r) {
+                    look(r);
+                    setup(r);
+                }));
+}
+
+std::vector<Scene> MakeButtonScenes() {
+    std::vector<Scene> out;
+    const std::pair<const char*, vb::Long> schemes[] = {
+        {"xp-blue", cXPBlue},     {"xp-silver", cXPSilver}, {"xp-olive", cXPOlive},
+        {"classic", cWinClassic}, {"custom", cCustom},      {"scheme-4", 4}};
+    for (const auto& [group, scheme] : schemes)
+        AddGroup(
+            out, group,
+            [scheme = scheme](ButtonRecord& r) {
+                r.ColorStyle = scheme;
+                if (scheme == cWinClassic || scheme == cCustom || scheme == 4) OwnColors(r);
+            },
+            XPStates());
+    AddGroup(
+        out, "office",
+        [](ButtonRecord& r) {
+            OwnColors(r);
+            r.ButtonStyle = cButtonOffice;
+        },
+        OfficeStates());
+    AddGroup(
+        out, "browser",
+        [](ButtonRecord& r) {
+            OwnColors(r);
+            r.ButtonStyle = cButtonIExplorer;
+        },
+        OfficeStates());
+
+    // The highlight colour sets on the blue and silver bodies.
+    const std::pair<const char*, vb::Long> rects[] = {{"blue", cRectXPBlue},
+                                                      {"silver", cRectXPSilver},
+                                                      {"olive", cRectXPOlive},
+                                                      {"own", cRectColor},
+                                                      {"off", cOff}};
+    std::vector<State> rings;
+    for (const auto& [name, set] : rects) {
+        const vb::Long v = set;
+        rings.push_back({std::string("focus-") + name, [v](ButtonRecord& r) {
+                             r.FocusRect = v;
+                             r.FocusRectColor = 0x000000FF;
+                             r.bHasFocus = vb::True;
+                         }});
+        rings.push_back({std::string("hover-") + name, [v](ButtonRecord& r) {
+                             r.HoverRect = v;
+                             r.HoverRectColor = 0x0000C000;
+                             r.bMouseOver = vb::True;
+                         }});
+    }
+    AddGroup(
+        out, "rings-on-blue", [](ButtonRecord&) {}, rings);
+    AddGroup(
+        out, "rings-on-silver", [](ButtonRecord& r) { r.ColorStyle = cXPSilver; }, rings);
+
+    // The drop-down section: every alignment and an unknown one, at rest, pressed (the
+    // two-pass paint) and without the separator.
+    std::vector<State> sections;
+    for (vb::Long align = 0; align <= 8; ++align)
+        for (const std::string mode : {"rest", "pressed", "no-separator"})
+            sections.push_back(
+                {"align-" + std::to_string(align) + "-" + mode, [align, mode](ButtonRecord& r) {
+                     r.DropDown = vb::True;
+                     r.DropDownAlign = align;
+                     r.DropDownSeparatorColor = 0x000000FF;
+                     if (mode == "pressed") {
+                         r.bMouseOver = vb::True;
+                         r.sState = r.sDropDownState = "down";
+                     }
+                     if (mode == "no-separator") r.DropDownSeparator = vb::False;
+                 }});
+    AddGroup(
+        out, "drop-down", [](ButtonRecord&) {}, sections, kSectionSizes);
+    AddGroup(
+        out, "drop-down-office", [](ButtonRecord& r) { r.ButtonStyle = cButtonOffice; }, sections,
+        kSectionSizes);
+    return out;
+}
+
+}  // namespace
+
+const std::vector<Scene>& ButtonScenes() {
+    static const std::vector<Scene> all = MakeButtonScenes();
+    return all;
+}
+
+std::string ButtonSceneGroup(const std::string& name) { return name.substr(0, name.find('/')); }
+
+}  // namespace sheenwork::scenes
