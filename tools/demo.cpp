@@ -1,6 +1,7 @@
-// sheenwork-demo: draws every raster scene with our software raster and writes them to
-// PNG, one file per scene plus one contact sheet of all of them, scaled up so that
-// single pixels can be seen.
+// sheenwork-demo: paints the gallery of buttons (every look, scheme and state at full
+// size) and draws every raster scene with our software raster, writing PNGs: the
+// gallery, one file per raster scene and one contact sheet of all of them, scaled up so
+// that single pixels can be seen.
 #include <sheenwork/gdi/gdi.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "button_scenes.h"
 #include "png_io.h"
 #include "scenes.h"
 
@@ -25,6 +27,39 @@ sheenwork::png::Image Magnify(int w, int h, const std::vector<ColorRef>& px, int
     return out;
 }
 
+// The buttons of every group at their largest size, one group per row (long groups
+// wrap), magnified twice.
+sheenwork::png::Image Gallery(sheenwork::gdi::Gdi& gdi) {
+    using sheenwork::scenes::Scene;
+    constexpr int kZoom = 2, kGap = 6, kPerRow = 8;
+    std::vector<std::vector<const Scene*>> rows;
+    std::string group;
+    for (const Scene& s : sheenwork::scenes::ButtonScenes()) {
+        if (s.width < 75) continue;
+        const std::string g = sheenwork::scenes::ButtonSceneGroup(s.name);
+        if (g != group || rows.back().size() == kPerRow) rows.emplace_back();
+        group = g;
+        rows.back().push_back(&s);
+    }
+    const int cell_w = 80 * kZoom + kGap, cell_h = 24 * kZoom + kGap;
+    sheenwork::png::Image out{
+        kPerRow * cell_w + kGap, static_cast<int>(rows.size()) * cell_h + kGap, {}};
+    out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0xF0F0F0);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const Scene& s = *rows[r][c];
+            const auto big =
+                Magnify(s.width, s.height, sheenwork::scenes::RenderScene(gdi, s), kZoom);
+            const int ox = kGap + static_cast<int>(c) * cell_w,
+                      oy = kGap + static_cast<int>(r) * cell_h;
+            for (int y = 0; y < big.height; ++y)
+                for (int x = 0; x < big.width; ++x)
+                    out.pixels[static_cast<std::size_t>(oy + y) * out.width + ox + x] =
+                        big.pixels[static_cast<std::size_t>(y) * big.width + x];
+        }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,6 +67,8 @@ int main(int argc, char** argv) {
         const std::filesystem::path dir = argc > 1 ? argv[1] : "demo-out";
         std::filesystem::create_directories(dir);
         auto gdi = sheenwork::gdi::MakeRasterGdi();
+        sheenwork::png::Write((dir / "gallery.png").string(), Gallery(*gdi));
+        std::printf("wrote gallery.png to %s\n", dir.string().c_str());
         const auto& scenes = sheenwork::scenes::AllScenes();
 
         // Contact sheet: scenes in a grid of cells, each magnified 4 times.
