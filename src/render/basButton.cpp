@@ -79,4 +79,74 @@ void DrawGradient(gdi::Gdi& gdi, gdi::Hdc hDC, const gdi::Rect* lRectPtr, vb::Lo
     });
 }
 
+void TransBlt(gdi::Gdi& gdi, gdi::Hdc hdcDest, vb::Long xDest, vb::Long yDest, vb::Long nWidth,
+              vb::Long nHeight, gdi::Hdc hdcSrc, vb::Long xSrc, vb::Long ySrc,
+              vb::Long clrTransparent) {
+    Procedure p{"TransBlt", ModuleKind::StandardModule, kModule};
+    const auto key = static_cast<gdi::ColorRef>(clrTransparent);
+    using gdi::SRCAND, gdi::SRCCOPY, gdi::SRCPAINT, gdi::NOTSRCCOPY;
+
+    bool device_transparent = false;
+    p([&] {
+        device_transparent = (gdi.GetDeviceCaps(hdcDest, gdi::CAPS1) & gdi::C1_TRANSPARENT) != 0;
+    });
+    if (device_transparent) {
+        gdi::ColorRef old_color = 0;
+        int old_mode = 0;
+        p([&] { old_mode = gdi.SetBkMode(hdcDest, gdi::NEWTRANSPARENT); });
+        p([&] { old_color = gdi.SetBkColor(hdcDest, key); });
+        p([&] { gdi.BitBlt(hdcDest, xDest, yDest, nWidth, nHeight, hdcSrc, xSrc, ySrc, SRCCOPY); });
+        p([&] { gdi.SetBkColor(hdcDest, old_color); });
+        p([&] { gdi.SetBkMode(hdcDest, old_mode); });
+        return;
+    }
+
+    gdi::ColorRef old_src_color = 0;
+    p([&] { old_src_color = gdi.SetBkColor(hdcSrc, 0xFFFFFF); });
+    gdi::Hdc save_dc = nullptr, mask_dc = nullptr, inverse_dc = nullptr, work_dc = nullptr;
+    p([&] { save_dc = gdi.CreateCompatibleDC(hdcDest); });
+    p([&] { mask_dc = gdi.CreateCompatibleDC(hdcDest); });
+    p([&] { inverse_dc = gdi.CreateCompatibleDC(hdcDest); });
+    p([&] { work_dc = gdi.CreateCompatibleDC(hdcDest); });
+    gdi::Hgdiobj mask = nullptr, inverse = nullptr, work = nullptr, save = nullptr;
+    p([&] { mask = gdi.CreateBitmap(nWidth, nHeight, 1, 1, nullptr); });
+    p([&] { inverse = gdi.CreateBitmap(nWidth, nHeight, 1, 1, nullptr); });
+    p([&] { work = gdi.CreateCompatibleBitmap(hdcDest, nWidth, nHeight); });
+    p([&] { save = gdi.CreateCompatibleBitmap(hdcDest, nWidth, nHeight); });
+    gdi::Hgdiobj old_work = nullptr, old_save = nullptr, old_mask = nullptr, old_inverse = nullptr;
+    p([&] { old_work = gdi.SelectObject(work_dc, work); });
+    p([&] { old_save = gdi.SelectObject(save_dc, save); });
+    p([&] { old_mask = gdi.SelectObject(mask_dc, mask); });
+    p([&] { old_inverse = gdi.SelectObject(inverse_dc, inverse); });
+
+    p([&] { gdi.BitBlt(save_dc, 0, 0, nWidth, nHeight, hdcSrc, xSrc, ySrc, SRCCOPY); });
+    // The mask: white where the source shows the key colour, black elsewhere.
+    p([&] { gdi.SetBkColor(hdcSrc, key); });
+    p([&] { gdi.BitBlt(mask_dc, 0, 0, nWidth, nHeight, hdcSrc, xSrc, ySrc, SRCCOPY); });
+    p([&] { gdi.SetBkColor(hdcSrc, 0xFFFFFF); });
+    p([&] { gdi.BitBlt(inverse_dc, 0, 0, nWidth, nHeight, mask_dc, 0, 0, NOTSRCCOPY); });
+    // The destination with a black hole where the picture goes, the picture black where
+    // the key colour was, the two ORed together.
+    p([&] { gdi.BitBlt(work_dc, 0, 0, nWidth, nHeight, hdcDest, xDest, yDest, SRCCOPY); });
+    p([&] { gdi.BitBlt(work_dc, 0, 0, nWidth, nHeight, mask_dc, 0, 0, SRCAND); });
+    p([&] { gdi.BitBlt(hdcSrc, xSrc, ySrc, nWidth, nHeight, inverse_dc, 0, 0, SRCAND); });
+    p([&] { gdi.BitBlt(work_dc, 0, 0, nWidth, nHeight, hdcSrc, xSrc, ySrc, SRCPAINT); });
+    p([&] { gdi.BitBlt(hdcDest, xDest, yDest, nWidth, nHeight, work_dc, 0, 0, SRCCOPY); });
+    p([&] { gdi.BitBlt(hdcSrc, xSrc, ySrc, nWidth, nHeight, save_dc, 0, 0, SRCCOPY); });
+
+    p([&] { gdi.SetBkColor(hdcSrc, old_src_color); });
+    p([&] { gdi.SelectObject(save_dc, old_save); });
+    p([&] { gdi.SelectObject(work_dc, old_work); });
+    p([&] { gdi.SelectObject(mask_dc, old_mask); });
+    p([&] { gdi.SelectObject(inverse_dc, old_inverse); });
+    p([&] { gdi.DeleteObject(save); });
+    p([&] { gdi.DeleteObject(mask); });
+    p([&] { gdi.DeleteObject(inverse); });
+    p([&] { gdi.DeleteObject(work); });
+    p([&] { gdi.DeleteDC(save_dc); });
+    p([&] { gdi.DeleteDC(mask_dc); });
+    p([&] { gdi.DeleteDC(inverse_dc); });
+    p([&] { gdi.DeleteDC(work_dc); });
+}
+
 }  // namespace sheenwork

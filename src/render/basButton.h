@@ -17,4 +17,15 @@ namespace sheenwork {
 void DrawGradient(gdi::Gdi& gdi, gdi::Hdc hDC, const gdi::Rect* lRectPtr, vb::Long clrStart,
                   vb::Long clrEnd, vb::Long lDirection);
 
+// Copies the nWidth x nHeight block at (xSrc, ySrc) of hdcSrc to (xDest, yDest) of
+// hdcDest, leaving the destination as it was wherever the source pixel equals
+// `clrTransparent` (0x00BBGGRR, taken as it is). A device that blits transparently by
+// itself (CAPS1 has C1_TRANSPARENT) does it in one BitBlt; otherwise a monochrome mask
+// of the key colour cuts a hole into a copy of the destination that the masked source
+// fills. The source looks the same afterwards, and every DC and bitmap made on the way
+// is released.
+void TransBlt(gdi::Gdi& gdi, gdi::Hdc hdcDest, vb::Long xDest, vb::Long yDest, vb::Long nWidth,
+              vb::Long nHeight, gdi::Hdc hdcSrc, vb::Long xSrc, vb::Long ySrc,
+              vb::Long clrTransparent);
+
 }  // namespace sheenwork

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "render/basButton.h"
 #include "support/button_fixture.h"
 #include "support/recording_site.h"
 
@@ -182,6 +183,35 @@ std::vector<Scene> MakeButtonScenes() {
     AddGroup(
         out, "drop-down-office", [](ButtonRecord& r) { r.ButtonStyle = cButtonOffice; }, sections,
         kSectionSizes);
+
+    // TransBlt of a block with key-colour, black and white pixels onto a patterned
+    // destination, each key colour at a few block sizes.
+    for (const auto& [key_name, key] : std::vector<std::pair<std::string, gdi::ColorRef>>{
+             {"key-magenta", 0xFF00FF}, {"key-black", 0x000000}, {"key-white", 0xFFFFFF}})
+        for (const Size& block : std::vector<Size>{{16, 16}, {6, 4}, {1, 1}}) {
+            Scene sc;
+            sc.name = "transblt/" + key_name + "/" + std::to_string(block.w) + "x" +
+                      std::to_string(block.h);
+            sc.width = block.w + 4;
+            sc.height = block.h + 4;
+            sc.draw = [block, key = key](gdi::Gdi& gdi, gdi::Hdc dc) {
+                for (int y = 0; y < block.h + 4; ++y)
+                    for (int x = 0; x < block.w + 4; ++x)
+                        gdi.SetPixel(dc, x, y, gdi::Rgb(20 * x, 200 - 9 * y, 90));
+                gdi::Hdc src = gdi.CreateCompatibleDC(dc);
+                gdi::Hgdiobj bmp = gdi.CreateCompatibleBitmap(dc, block.w + 1, block.h + 1);
+                gdi::Hgdiobj old = gdi.SelectObject(src, bmp);
+                const gdi::ColorRef palette[] = {0xFF00FF, 0x000000, 0xFFFFFF, 0x3366CC, 0x99CC33};
+                for (int y = 0; y <= block.h; ++y)
+                    for (int x = 0; x <= block.w; ++x)
+                        gdi.SetPixel(src, x, y, palette[(x * 3 + y * 2) % 5]);
+                TransBlt(gdi, dc, 2, 2, block.w, block.h, src, 1, 1, static_cast<vb::Long>(key));
+                gdi.SelectObject(src, old);
+                gdi.DeleteObject(bmp);
+                gdi.DeleteDC(src);
+            };
+            out.push_back(std::move(sc));
+        }
     return out;
 }
 
