@@ -129,8 +129,9 @@ TEST_F(RasterBlitStretch, OneToOneCopiesEveryPixelWhateverTheRowOrderOrPadding) 
 }
 
 TEST_F(RasterBlitStretch, GradientBandOfFourColumnsAtEveryWidthFromOneToEighty) {
-    // Our fixed rule: destination column x shows source column floor(4 x / w); rows map
-    // one to one. (Wine shows floor((4 x + 1) / w) and ANDs dropped columns below 4.)
+    // Our fixed rule for a 4-column source: destination column x shows source column
+    // floor(4 x / w), one column even when shrinking; rows map one to one. (Wine shows
+    // floor((4 x + 1) / w) and ANDs dropped columns below 4.)
     const Dib dib(4, 5, false, Id);
     for (int w = 1; w <= 80; ++w) {
         Canvas c(*g, w + 2, 5);
@@ -144,13 +145,142 @@ TEST_F(RasterBlitStretch, GradientBandOfFourColumnsAtEveryWidthFromOneToEighty) 
     }
 }
 
-TEST_F(RasterBlitStretch, ShrinkingKeepsTheFirstPixelOfEachStepAndCombinesNothing) {
-    const Dib dib(5, 7, false, Id);
-    Canvas c(*g, 2, 3);
-    dib.Stretch(*g, c.dc, 0, 0, 2, 3, 0, 0, 5, 7);
-    // Columns floor(i * 5 / 2) = 0, 2; rows floor(j * 7 / 3) = 0, 2, 4.
-    EXPECT_EQ(c.Pixels(),
-              (std::vector<ColorRef>{Id(0, 0), Id(2, 0), Id(0, 2), Id(2, 2), Id(0, 4), Id(2, 4)}));
+// White with two bits cleared, one naming the column and one the row, so that a
+// destination pixel shows which source pixels were ANDed into it.
+ColorRef Marks(int column, int row) {
+    return 0xFFFFFFu & ~(1u << column) & ~(1u << (12 + row));
+}
+// The AND of Marks over `columns` x `rows`.
+ColorRef MarksOf(std::vector<int> columns, std::vector<int> rows) {
+    ColorRef c = 0xFFFFFF;
+    for (int x : columns) c &= ~(1u << x);
+    for (int y : rows) c &= ~(1u << (12 + y));
+    return c;
+}
+using Groups = std::vector<std::vector<int>>;
+
+// Which source rows (or columns) each destination row (or column) shows, one list per
+// destination pixel, for a stretch of one axis from `from` to `to` pixels. The lists
+// are those real GDI drew (Wine 8) for the same pairs.
+struct AxisCase {
+    int from, to;
+    Groups groups;
+};
+const std::vector<AxisCase>& AxisCases() {
+    static const std::vector<AxisCase> cases = {
+        // Enlarging: the source pixel under each destination pixel's centre.
+        {1, 3, {{0}, {0}, {0}}},
+        {2, 5, {{0}, {0}, {0}, {1}, {1}}},
+        {3, 7, {{0}, {0}, {1}, {1}, {1}, {2}, {2}}},
+        {4, 9, {{0}, {0}, {1}, {1}, {1}, {2}, {2}, {3}, {3}}},
+        {7, 8, {{0}, {1}, {2}, {3}, {3}, {4}, {5}, {6}}},
+        {3, 10, {{0}, {0}, {0}, {1}, {1}, {1}, {1}, {2}, {2}, {2}}},
+        // Shrinking: every source pixel whose centre falls in the destination pixel.
+        {7, 2, {{0, 1, 2, 3}, {4, 5, 6}}},
+        {5, 4, {{0}, {1, 2}, {3}, {4}}},
+        {9, 6, {{0, 1}, {2}, {3, 4}, {5}, {6, 7}, {8}}},
+        {6, 1, {{0, 1, 2, 3, 4, 5}}},
+        {12, 5, {{0, 1}, {2, 3, 4}, {5, 6}, {7, 8, 9}, {10, 11}}},
+    };
+    return cases;
+}
+
+TEST_F(RasterBlitStretch, RowsShowTheSourceRowUnderTheirCentreAndShrunkRowsAreAnded) {
+    for (const AxisCase& c : AxisCases())
+        for (bool top_down : {false, true}) {
+            const Dib dib(3, c.from, top_down, Marks);
+            Canvas canvas(*g, 5, c.to + 2);
+            dib.Stretch(*g, canvas.dc, 1, 1, 3, c.to, 0, 0, 3, c.from);
+            for (int y = 0; y < c.to + 2; ++y)
+                for (int x = 0; x < 5; ++x) {
+                    const bool inside = x >= 1 && x <= 3 && y >= 1 && y <= c.to;
+                    ASSERT_EQ(canvas.At(x, y),
+                              inside ? MarksOf({x - 1}, c.groups[static_cast<std::size_t>(y - 1)])
+                                     : kSentinel)
+                        << c.from << " rows to " << c.to << ", top-down " << top_down << ", at "
+                        << x << "," << y;
+                }
+        }
+}
+
+TEST_F(RasterBlitStretch, ColumnsOfOtherSourceWidthsFollowTheSameRule) {
+    for (const AxisCase& c : AxisCases()) {
+        if (c.from == 4) continue;  // the gradient band's own rule, tested above
+        const Dib dib(c.from, 2, false, Marks);
+        Canvas canvas(*g, c.to + 2, 2);
+        dib.Stretch(*g, canvas.dc, 1, 0, c.to, 2, 0, 0, c.from, 2);
+        for (int y = 0; y < 2; ++y) {
+            EXPECT_EQ(canvas.At(0, y), kSentinel) << c.from << " to " << c.to;
+            EXPECT_EQ(canvas.At(c.to + 1, y), kSentinel) << c.from << " to " << c.to;
+            for (int x = 0; x < c.to; ++x)
+                ASSERT_EQ(canvas.At(1 + x, y),
+                          MarksOf(c.groups[static_cast<std::size_t>(x)], {y}))
+                    << c.from << " columns to " << c.to << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST_F(RasterBlitStretch, AFourColumnSourceReadBackwardsKeepsTheFloorRule) {
+    // Source columns 3, 2, 1, 0 over 5 columns: floor(4 x / 5) = 0, 0, 1, 2, 3 counted
+    // from the source origin (the centre rule would give 0, 1, 1, 2, 3).
+    const Dib dib(4, 1, false, Id);
+    Canvas c(*g, 5, 1);
+    dib.Stretch(*g, c.dc, 0, 0, 5, 1, 3, 0, -4, 1);
+    EXPECT_EQ(c.Row(0), (std::vector<ColorRef>{Id(3, 0), Id(3, 0), Id(2, 0), Id(1, 0), Id(0, 0)}));
+}
+
+TEST_F(RasterBlitStretch, ShrinkingBothAxesAndsTheWholeBlock) {
+    const Dib dib(7, 9, false, Marks);
+    Canvas c(*g, 3, 6);
+    dib.Stretch(*g, c.dc, 0, 0, 3, 6, 0, 0, 7, 9);
+    const Groups columns = {{0, 1}, {2, 3, 4}, {5, 6}};
+    const Groups rows = {{0, 1}, {2}, {3, 4}, {5}, {6, 7}, {8}};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(c.At(x, y), MarksOf(columns[static_cast<std::size_t>(x)],
+                                          rows[static_cast<std::size_t>(y)]))
+                << x << "," << y;
+}
+
+TEST_F(RasterBlitStretch, ShrinkingOntoMonochromeAndsTheBits) {
+    // One pixel short of white in a group makes the whole group 0.
+    const Dib dib(6, 4, false, [](int x, int y) -> ColorRef {
+        return x == 3 && y == 1 ? 0xFFFFFE : kWhite;
+    });
+    Canvas mono(*g, 2, 2, true);
+    dib.Stretch(*g, mono.dc, 0, 0, 2, 2, 0, 0, 6, 4);
+    EXPECT_EQ(mono.Pixels(), (std::vector<ColorRef>{kWhite, 0, kWhite, kWhite}));
+}
+
+TEST_F(RasterBlitStretch, ACutDestinationShowsWhatTheWholeOneWouldThere) {
+    // The bitmap's edge must not move the mapping: every visible pixel of a stretch
+    // hanging over the edge equals the same pixel of the stretch drawn whole.
+    const int sizes[][4] = {{3, 4, 7, 10}, {7, 11, 3, 4}, {5, 3, 12, 2}, {2, 9, 9, 4}};
+    for (auto& s : sizes)
+        for (int shift : {1, 2, 3}) {
+            const Dib dib(s[0], s[1], false, Marks);
+            Canvas whole(*g, s[2], s[3]), cut(*g, s[2], s[3]);
+            dib.Stretch(*g, whole.dc, 0, 0, s[2], s[3], 0, 0, s[0], s[1]);
+            dib.Stretch(*g, cut.dc, -shift, -shift, s[2], s[3], 0, 0, s[0], s[1]);
+            for (int y = 0; y < s[3]; ++y)
+                for (int x = 0; x < s[2]; ++x) {
+                    const bool shown = x + shift < s[2] && y + shift < s[3];
+                    ASSERT_EQ(cut.At(x, y), shown ? whole.At(x + shift, y + shift) : kSentinel)
+                        << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3] << " shifted by "
+                        << shift << " at " << x << "," << y;
+                }
+        }
+}
+
+TEST_F(RasterBlitStretch, AMirroredStretchShowsTheSameRowsUpsideDown) {
+    for (const AxisCase& c : AxisCases()) {
+        const Dib dib(1, c.from, false, Marks);
+        Canvas up(*g, 1, c.to), down(*g, 1, c.to);
+        dib.Stretch(*g, up.dc, 0, 0, 1, c.to, 0, 0, 1, c.from);
+        dib.Stretch(*g, down.dc, 0, c.to - 1, 1, -c.to, 0, 0, 1, c.from);
+        for (int y = 0; y < c.to; ++y)
+            ASSERT_EQ(down.At(0, y), up.At(0, c.to - 1 - y)) << c.from << " to " << c.to;
+    }
 }
 
 TEST_F(RasterBlitStretch, SourceRowsCountFromTheBottomOfThePicture) {
@@ -254,15 +384,15 @@ TEST_F(RasterBlitStretch, ASourceBlockPartlyOutsideThePictureCutsTheDestinationT
 }
 
 TEST_F(RasterBlitStretch, AOnePixelDestinationTakesOneSourceRowLessForARop) {
-    const Dib dib(1, 4, false, Id);
+    const Dib dib(1, 4, false, Marks);
     Canvas copy(*g, 1, 1), paint(*g, 1, 1);
     paint.Fill(0);
-    // SRCCOPY shrinks rows 2..3 (from the top) to one: our rule keeps the first.
+    // SRCCOPY shrinks rows 2..3 (from the top) to one, ANDing both.
     dib.Stretch(*g, copy.dc, 0, 0, 1, 1, 0, 0, 1, 2);
     // Any other operation reads one row only, the bottom one.
     dib.Stretch(*g, paint.dc, 0, 0, 1, 1, 0, 0, 1, 2, SRCPAINT);
-    EXPECT_EQ(copy.At(0, 0), Id(0, 2));
-    EXPECT_EQ(paint.At(0, 0), Id(0, 3));
+    EXPECT_EQ(copy.At(0, 0), MarksOf({0}, {2, 3}));
+    EXPECT_EQ(paint.At(0, 0), Marks(0, 3));
 }
 
 TEST_F(RasterBlitStretch, AnswersLinesOfThePictureOrZero) {

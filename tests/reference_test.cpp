@@ -131,22 +131,7 @@ std::string CheckStretchColumns(const Scene& s, const std::vector<ColorRef>& our
 // Differences from Wine not yet resolved. Each scene listed must still differ, so that
 // the entry goes as soon as the raster matches; every scene not listed must match.
 const std::map<std::string, std::string>& OpenDifferences() {
-    static const std::map<std::string, std::string> open = {
-        {"fillrect-on-mono",
-         "Wine dithers solid brushes of other colours than black and "
-         "white on monochrome bitmaps; the raster takes the nearer of the two"},
-        {"bitblt-lines-on-mono",
-         "the grey background fill of the monochrome bitmap is "
-         "dithered by Wine (same cause as fillrect-on-mono)"},
-        {"stretch-rows-3-to-7",
-         "Wine maps stretched rows like its stretched columns, "
-         "floor((s * y + 1) / d); the raster uses floor(s * y / d) on both axes"},
-        {"stretch-rows-8-to-3",
-         "shrinking rows: Wine ANDs the rows that fall together; the "
-         "raster picks floor(s * y / d)"},
-        {"stretch-return-values",
-         "six rows shrunk to one: Wine ANDs them (see stretch-rows-8-to-3)"},
-    };
+    static const std::map<std::string, std::string> open = {};
     return open;
 }
 

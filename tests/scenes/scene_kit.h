@@ -102,5 +102,6 @@ void AddLineScenes(SceneList& list);
 void AddShapeScenes(SceneList& list);
 void AddEdgeScenes(SceneList& list);
 void AddBlitScenes(SceneList& list);
+void AddAlphaScenes(SceneList& list);
 
 }  // namespace sheenwork::scenes

@@ -23,6 +23,7 @@ const std::vector<Scene>& AllScenes() {
         AddShapeScenes(list);
         AddEdgeScenes(list);
         AddBlitScenes(list);
+        AddAlphaScenes(list);
         return list;
     }();
     return scenes;

@@ -40,6 +40,12 @@ Dib MakeDib(int columns, int rows, bool top_down, ColorOf color) {
     return d;
 }
 
+// White with two bits cleared: bit (column mod 12) and bit 12 + (row mod 12), so the
+// AND of a block of pixels names its columns and rows.
+gdi::ColorRef Marks(int column, int row) {
+    return 0xFFFFFFu & ~(1u << (column % 12)) & ~(1u << (12 + row % 12));
+}
+
 int Stretch(gdi::Gdi& g, gdi::Hdc dc, const Dib& d, int x, int y, int w, int h, int sx, int sy,
             int sw, int sh, std::uint32_t rop = gdi::SRCCOPY) {
     return g.StretchDIBits(dc, x, y, w, h, sx, sy, sw, sh, d.bits.data(), &d.info,
@@ -131,6 +137,90 @@ void AddBlitScenes(SceneList& list) {
     Add(list, "stretch-rows-8-to-3", 4, 3, [](gdi::Gdi& g, gdi::Hdc dc) {
         const Dib d = MakeDib(4, 8, false, StretchSource);
         Stretch(g, dc, d, 0, 0, 4, 3, 0, 0, 4, 8);
+    });
+    // Rows and columns of other sizes, both ways. The source marks each pixel by two
+    // cleared bits (its column's and its row's), so a destination pixel shows exactly
+    // which source pixels were ANDed into it.
+    const int row_pairs[][2] = {{1, 3}, {2, 5}, {4, 9}, {5, 13}, {7, 8}, {3, 10},
+                                {7, 2}, {5, 4}, {9, 6}, {13, 5}, {6, 1}, {16, 7}};
+    for (auto& p : row_pairs)
+        for (bool top_down : {false, true})
+            Add(list,
+                "stretch-rows-" + Num(p[0]) + "-to-" + Num(p[1]) + (top_down ? "-topdown" : "-bottomup"),
+                4, p[1], [s = p[0], d = p[1], top_down](gdi::Gdi& g, gdi::Hdc dc) {
+                    const Dib dib = MakeDib(4, s, top_down, Marks);
+                    Stretch(g, dc, dib, 0, 0, 4, d, 0, 0, 4, s);
+                });
+    const int column_pairs[][2] = {{5, 2}, {7, 3}, {9, 4}, {6, 5}, {3, 2}, {8, 1},
+                                   {2, 5}, {3, 7}, {5, 8}, {6, 9}, {7, 16}, {12, 5}};
+    for (auto& p : column_pairs)
+        Add(list, "stretch-columns-" + Num(p[0]) + "-to-" + Num(p[1]), p[1], 3,
+            [s = p[0], d = p[1]](gdi::Gdi& g, gdi::Hdc dc) {
+                const Dib dib = MakeDib(s, 3, false, Marks);
+                Stretch(g, dc, dib, 0, 0, d, 3, 0, 0, s, 3);
+            });
+    // Both axes at once, shrinking, enlarging and one of each.
+    const int block_pairs[][4] = {{7, 9, 3, 4}, {5, 3, 2, 7}, {3, 8, 7, 3}, {2, 3, 9, 8}};
+    for (auto& p : block_pairs)
+        Add(list, "stretch-block-" + Num(p[0]) + "x" + Num(p[1]) + "-to-" + Num(p[2]) + "x" + Num(p[3]),
+            p[2] + 2, p[3] + 2, [p](gdi::Gdi& g, gdi::Hdc dc) {
+                const Dib dib = MakeDib(p[0], p[1], false, Marks);
+                Stretch(g, dc, dib, 1, 1, p[2], p[3], 0, 0, p[0], p[1]);
+            });
+    // A block of rows from inside the picture: ySrc counts from the bottom for a
+    // bottom-up DIB (and for a top-down one, since these are stretched SRCCOPYs).
+    for (bool top_down : {false, true})
+        for (int d : {3, 11})
+            Add(list, "stretch-rows-ysrc-5-of-12-to-" + Num(d) + (top_down ? "-topdown" : "-bottomup"), 4, d,
+                [d, top_down](gdi::Gdi& g, gdi::Hdc dc) {
+                    const Dib dib = MakeDib(4, 12, top_down, Marks);
+                    Stretch(g, dc, dib, 0, 0, 4, d, 0, 2, 4, 5);
+                });
+    // Flipped heights and destinations cut by the bitmap while the rows stretch.
+    Add(list, "stretch-rows-mirrored-dest-3-to-7", 4, 7, [](gdi::Gdi& g, gdi::Hdc dc) {
+        const Dib dib = MakeDib(4, 3, false, Marks);
+        Stretch(g, dc, dib, 0, 7, 4, -7, 0, 0, 4, 3);
+    });
+    Add(list, "stretch-rows-mirrored-dest-9-to-4", 4, 4, [](gdi::Gdi& g, gdi::Hdc dc) {
+        const Dib dib = MakeDib(4, 9, true, Marks);
+        Stretch(g, dc, dib, 0, 3, 4, -4, 0, 0, 4, 9);
+    });
+    Add(list, "stretch-rows-mirrored-source-9-to-4", 4, 4, [](gdi::Gdi& g, gdi::Hdc dc) {
+        const Dib dib = MakeDib(4, 9, false, Marks);
+        Stretch(g, dc, dib, 0, 0, 4, 4, 0, 9, 4, -9);
+    });
+    Add(list, "stretch-rows-clipped", 12, 6, [](gdi::Gdi& g, gdi::Hdc dc) {
+        const Dib up = MakeDib(3, 4, false, Marks), down = MakeDib(5, 11, false, Marks);
+        Stretch(g, dc, up, 0, -3, 3, 10, 0, 0, 3, 4);
+        Stretch(g, dc, down, 4, -1, 3, 4, 0, 0, 5, 11);
+        Stretch(g, dc, up, 8, 2, 3, 9, 0, 0, 3, 4);
+        Stretch(g, dc, down, 10, 3, 5, 5, 0, 0, 5, 11);
+    });
+    // Shrinking onto a monochrome bitmap ANDs the bits: one non-white pixel in a group
+    // makes it black. Shown back in colour.
+    Add(list, "stretch-shrink-onto-mono", 6, 4, [](gdi::Gdi& g, gdi::Hdc dc) {
+        Kit k(g, dc);
+        const Dib dib = MakeDib(12, 9, false, [](int c, int r) -> gdi::ColorRef {
+            return (c * 7 + r * 3) % 11 == 0 ? 0xFEFFFF : 0xFFFFFF;
+        });
+        gdi::Hdc mono = k.MemoryDc(6, 4, true);
+        Stretch(g, mono, dib, 0, 0, 6, 4, 0, 0, 12, 9);
+        g.BitBlt(dc, 0, 0, 6, 4, mono, 0, 0, gdi::SRCCOPY);
+    });
+    // The raster operation sees the ANDed source.
+    Add(list, "stretch-shrink-srcinvert", 5, 3, [](gdi::Gdi& g, gdi::Hdc dc) {
+        Kit k(g, dc);
+        Stripes(k, dc, 5, 3, 1, kDestStripes);
+        const Dib dib = MakeDib(7, 8, false, Marks);
+        Stretch(g, dc, dib, 0, 0, 5, 3, 0, 0, 7, 8, gdi::SRCINVERT);
+    });
+    Add(list, "stretch-one-row-dest-rops", 6, 2, [](gdi::Gdi& g, gdi::Hdc dc) {
+        // Onto one row, SRCCOPY ANDs every source row; another operation one row less.
+        Kit k(g, dc);
+        k.Fill(gdi::Rect{0, 1, 6, 2}, 0x000000);
+        const Dib dib = MakeDib(6, 5, false, Marks);
+        Stretch(g, dc, dib, 0, 0, 6, 1, 0, 0, 6, 5);
+        Stretch(g, dc, dib, 0, 1, 6, 1, 0, 0, 6, 5, gdi::SRCPAINT);
     });
     Add(list, "stretch-source-subrect-bottomup", 8, 6, [](gdi::Gdi& g, gdi::Hdc dc) {
         // For a bottom-up DIB the source origin is its bottom-left corner.

@@ -1,5 +1,7 @@
 // Pixel, rectangle and rounded-rectangle scenes: SetPixel / GetPixel, Rectangle,
 // FillRect and RoundRect with degenerate, inverted, clipped and far-away coordinates.
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "scene_kit.h"
@@ -157,6 +159,59 @@ void AddShapeScenes(SceneList& list) {
         const gdi::ColorRef colors[] = {0x000000, 0xFFFFFF, 0x808080, 0x7F7F7F, 0xC0C0C0, 0x3050FF};
         for (int i = 0; i < 6; ++i) k.Fill(mono, gdi::Rect{i * 2, 0, i * 2 + 2, 2}, colors[i]);
         g.BitBlt(dc, 0, 1, 12, 2, mono, 0, 0, gdi::SRCCOPY);
+    });
+    // Solid brushes on a monochrome bitmap are dithered with an 8 x 8 pattern anchored at
+    // the bitmap's origin: a full pattern per colour, greys either side of the levels
+    // where a threshold flips, and colours that go by their luminance.
+    static constexpr gdi::ColorRef dithered[] = {0x010101, 0x7E7E7E, 0x808080, 0x818181, 0x404040,
+                                      0xC0C0C0, 0xFDFDFD, 0xFEFEFE, 0x0000FF, 0x00FF00,
+                                      0xFF0000, 0x3366CC, 0xE0A020, 0x102030, 0xF0F0E0};
+    for (std::size_t i = 0; i < std::size(dithered); i += 5)
+        Add(list, "fillrect-on-mono-dither-" + Num(static_cast<int>(i / 5)), 40, 8,
+            [i](gdi::Gdi& g, gdi::Hdc dc) {
+                Kit k(g, dc);
+                gdi::Hdc mono = k.MemoryDc(40, 8, true);
+                for (std::size_t n = 0; n < 5; ++n)
+                    k.Fill(mono, gdi::Rect{static_cast<int>(n) * 8, 0, static_cast<int>(n) * 8 + 8, 8},
+                           dithered[i + n]);
+                g.BitBlt(dc, 0, 0, 40, 8, mono, 0, 0, gdi::SRCCOPY);
+            });
+    Add(list, "fillrect-on-mono-offsets", 24, 16, [](gdi::Gdi& g, gdi::Hdc dc) {
+        // Rectangles at odd offsets, inverted ones and one hanging over the edge show the
+        // pattern where the bitmap's origin puts it, not where the rectangle starts.
+        Kit k(g, dc);
+        gdi::Hdc mono = k.MemoryDc(24, 16, true);
+        k.Fill(mono, gdi::Rect{3, 1, 10, 6}, 0x808080);
+        k.Fill(mono, gdi::Rect{19, 2, 11, 7}, 0x9A9A9A);
+        k.Fill(mono, gdi::Rect{5, 15, 1, 9}, 0x606060);
+        k.Fill(mono, gdi::Rect{13, 9, 30, 20}, 0x3050FF);
+        g.BitBlt(dc, 0, 0, 24, 16, mono, 0, 0, gdi::SRCCOPY);
+    });
+    Add(list, "fillrect-on-mono-system-brush", 16, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
+        // A system colour index + 1 in place of a brush is dithered like a brush.
+        Kit k(g, dc);
+        gdi::Hdc mono = k.MemoryDc(16, 8, true);
+        const gdi::Rect face{0, 0, 8, 8}, shadow{8, 0, 16, 8};
+        const auto system_brush = [](int index) {
+            return reinterpret_cast<gdi::Hgdiobj>(static_cast<std::uintptr_t>(index + 1));
+        };
+        g.FillRect(mono, &face, system_brush(gdi::COLOR_3DFACE));
+        g.FillRect(mono, &shadow, system_brush(gdi::COLOR_3DSHADOW));
+        g.SetBkColor(dc, 0x20C020);
+        g.SetTextColor(dc, 0x2020C0);
+        g.BitBlt(dc, 0, 0, 16, 8, mono, 0, 0, gdi::SRCCOPY);
+    });
+    Add(list, "rectangle-and-roundrect-on-mono", 30, 12, [](gdi::Gdi& g, gdi::Hdc dc) {
+        // The brush inside Rectangle and RoundRect is dithered too; the pen is not.
+        Kit k(g, dc);
+        gdi::Hdc mono = k.MemoryDc(30, 12, true);
+        k.Fill(mono, gdi::Rect{0, 0, 30, 12}, 0xFFFFFF);
+        Kit shapes(g, mono);
+        shapes.UsePen(0x000000);
+        shapes.UseBrush(0x909090);
+        g.Rectangle(mono, 1, 1, 13, 11);
+        g.RoundRect(mono, 15, 1, 29, 11, 6, 6);
+        g.BitBlt(dc, 0, 0, 30, 12, mono, 0, 0, gdi::SRCCOPY);
     });
 
     // --- RoundRect ---------------------------------------------------------------

@@ -25,6 +25,13 @@ public:
         return r_.CreateBitmap(w, h, planes, bpp, bits);
     }
     Hgdiobj CreateSurfaceBitmap(int w, int h) override { return r_.CreateSurfaceBitmap(w, h); }
+    Hgdiobj CreateAlphaBitmap(int w, int h, const std::uint32_t* argb) override {
+        return r_.CreateAlphaBitmap(w, h, argb);
+    }
+    bool AlphaBlend(Hdc dest, int x, int y, int w, int h, Hdc src, int xs, int ys, int ws, int hs,
+                    BlendFunction blend) override {
+        return r_.AlphaBlend(dest, x, y, w, h, src, xs, ys, ws, hs, blend);
+    }
     std::vector<ColorRef> ReadBitmap(Hgdiobj bitmap) override { return r_.ReadBitmap(bitmap); }
     Hgdiobj CreatePen(int style, int width, ColorRef color) override {
         Hgdiobj pen = r_.CreatePen(style, width, color);

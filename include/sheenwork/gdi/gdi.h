@@ -90,8 +90,26 @@ enum : std::uint32_t {
 enum : int { TRANSPARENT = 1, OPAQUE = 2, NEWTRANSPARENT = 3 };
 enum : int { CAPS1 = 94, C1_TRANSPARENT = 1 };
 enum : int { PS_SOLID = 0, PS_NULL = 5 };
-enum : int { WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5, WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8 };
+enum : int {
+    WHITE_BRUSH = 0,
+    BLACK_BRUSH = 4,
+    NULL_BRUSH = 5,
+    WHITE_PEN = 6,
+    BLACK_PEN = 7,
+    NULL_PEN = 8
+};
 enum : unsigned { DIB_RGB_COLORS = 0 };
+
+// AlphaBlend's BLENDFUNCTION (same layout as Win32's). With AC_SRC_ALPHA the source's
+// pixels are premultiplied and carry their own alpha.
+enum : std::uint8_t { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
+struct BlendFunction {
+    std::uint8_t BlendOp = AC_SRC_OVER;
+    std::uint8_t BlendFlags = 0;
+    std::uint8_t SourceConstantAlpha = 255;
+    std::uint8_t AlphaFormat = AC_SRC_ALPHA;
+};
+static_assert(sizeof(BlendFunction) == 4);
 
 // DrawEdge: border kinds and side flags.
 enum : unsigned {
@@ -170,12 +188,22 @@ public:
                            int height) = 0;
     virtual bool DrawEdge(Hdc dc, Rect* rect, unsigned edge, unsigned flags) = 0;
     virtual bool DrawFocusRect(Hdc dc, const Rect* rect) = 0;
-    virtual int StretchDIBits(Hdc dc, int xDest, int yDest, int destWidth, int destHeight,
-                              int xSrc, int ySrc, int srcWidth, int srcHeight, const void* bits,
-                              const BitmapInfoHeader* info, unsigned usage,
-                              std::uint32_t rop) = 0;
-    virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc,
-                        int ySrc, std::uint32_t rop) = 0;
+    virtual int StretchDIBits(Hdc dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                              int ySrc, int srcWidth, int srcHeight, const void* bits,
+                              const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) = 0;
+    virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
+                        std::uint32_t rop) = 0;
+
+    // --- alpha -----------------------------------------------------------------
+    // A 32-bit top-down DIB section holding `argb` (width * height pixels 0xAARRGGBB,
+    // B, G, R, A in memory), alpha bytes kept: the source AlphaBlend wants.
+    virtual Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) = 0;
+    // Win32's AlphaBlend: the source block stretched onto the destination block and
+    // composited over it. Extents must not be negative and the source block must lie
+    // inside the source bitmap, else nothing is drawn and the call fails.
+    virtual bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
+                            int xSrc, int ySrc, int srcWidth, int srcHeight,
+                            BlendFunction blend) = 0;
 };
 
 // DrawEdge takes its colours from the process's system-colour table.

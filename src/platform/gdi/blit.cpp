@@ -47,27 +47,9 @@ bool UsesPattern(std::uint32_t rop) {
     return ((t >> 4) & 0x0Fu) != (t & 0x0Fu);
 }
 
-// GDI dithers a solid brush on a monochrome bitmap with the 8 x 8 ordered (Bayer)
-// matrix, anchored at the bitmap's origin: a pixel is white when the colour's luminance
-// (30 R + 59 G + 11 B) / 100 plus 4 * matrix entry + 2 exceeds 255. The entry is built
-// two bits per level: the lowest bits of x and y give its highest two bits.
-int DitherOffset(int x, int y) {
-    int entry = 0;
-    for (int level = 0; level < 3; ++level) {
-        const int xb = (x >> level) & 1, yb = (y >> level) & 1;
-        entry |= (((xb ^ yb) << 1) | yb) << (2 * (2 - level));
-    }
-    return 4 * entry + 2;
-}
-
-// The pattern a DC's brush gives at destination pixel (x, y).
-ColorRef PatternAt(const Dc& dc, int x, int y) {
-    const ColorRef c = dc.brush->color & 0x00FFFFFFu;
-    if (!dc.bitmap->mono) return c;
-    const unsigned luminance = (30 * RedOf(c) + 59 * GreenOf(c) + 11 * BlueOf(c)) / 100;
-    const unsigned offset = static_cast<unsigned>(DitherOffset(x & 7, y & 7));
-    return luminance + offset > 255 ? 0xFFFFFF : 0x000000;
-}
+// The pattern a DC's brush gives at destination pixel (x, y), dithered on a
+// monochrome bitmap (see BrushPixel).
+ColorRef PatternAt(const Dc& dc, int x, int y) { return BrushPixel(dc, dc.brush->color, x, y); }
 
 // One pixel of the destination under `rop`. A null brush gives no pattern at all: GDI
 // then leaves out the pattern steps of the operation, which for MERGECOPY and the other
@@ -172,42 +154,81 @@ bool MatchVisible(Side& dst, Side& src) {
     return Intersect(src.vis, r, src.vis);
 }
 
-// The source pixel along one axis for destination pixel `d`, or false when `d` lies
-// outside the destination extent. Destination pixel i (counted from the origin in the
-// direction of the extent) takes source pixel floor(i * |sw| / |dw|) counted likewise.
-bool MapAxis(i64 d, i64 dst_origin, i64 dst_len, i64 src_origin, i64 src_len, i64& s) {
+// The source pixels that destination pixel `d` takes along one axis, first..last in
+// source coordinates, cut to [vis_lo, vis_hi); empty when `d` lies outside the
+// destination extent or none of its sources is visible. With i the destination pixel
+// and j the source pixel, each counted from its origin in the direction of its extent,
+// n = |destination extent| and m = |source extent|:
+//   `floor_rule`: j = floor(m i / n), one source pixel whatever the sizes.
+//   equal sizes: j = i.
+//   enlarging (m < n): j = floor((2 m i + m - 1) / (2 n)), the source pixel under the
+//     centre of destination pixel i, a tie going to the lower one (GDI's walk, which
+//     Wine follows).
+//   shrinking (m > n): every j whose centre falls in destination pixel i, i.e. with
+//     floor((2 n j + n - 1) / (2 m)) = i, which is (2 m i + n) / (2 n) <= j <
+//     (2 m (i + 1) + n) / (2 n). The caller combines them.
+// 128-bit products: extents may be anything an int holds.
+struct Span {
+    i64 first = 0, last = -1;
+    bool Empty() const { return last < first; }
+};
+Span AxisSources(i64 d, i64 dst_origin, i64 dst_len, i64 src_origin, i64 src_len, i64 vis_lo,
+                 i64 vis_hi, bool floor_rule) {
+    using i128 = __int128;
     const i64 i = dst_len > 0 ? d - dst_origin : dst_origin - d;
     const i64 n = dst_len > 0 ? dst_len : -dst_len;
-    if (i < 0 || i >= n) return false;
-    const i64 j = i * (src_len > 0 ? src_len : -src_len) / n;
-    s = src_len > 0 ? src_origin + j : src_origin - j;
-    return true;
-}
-
-bool Inside(const Box& b, i64 x, i64 y) {
-    return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+    const i64 m = src_len > 0 ? src_len : -src_len;
+    if (i < 0 || i >= n) return {};
+    i64 j0, j1;
+    if (floor_rule) {
+        j0 = j1 = static_cast<i64>(static_cast<i128>(i) * m / n);
+    } else if (m == n) {
+        j0 = j1 = i;
+    } else if (m < n) {
+        j0 = j1 = static_cast<i64>((2 * static_cast<i128>(m) * i + m - 1) / (2 * n));
+    } else {
+        j0 = static_cast<i64>((2 * static_cast<i128>(m) * i + n) / (2 * n));
+        j1 = static_cast<i64>((2 * static_cast<i128>(m) * (i + 1) + n) / (2 * n)) - 1;
+    }
+    Span s = src_len > 0 ? Span{src_origin + j0, src_origin + j1}
+                         : Span{src_origin - j1, src_origin - j0};
+    s.first = std::max(s.first, vis_lo);
+    s.last = std::min(s.last, vis_hi - 1);
+    return s;
 }
 
 // Visits every destination pixel of `dst.vis` that has a visible source pixel, calling
-// paint(x, y, source_x, source_y). Unstretched transfers copy box to box, so two
-// extents of the same sign never mirror; stretched or opposite-signed ones map each
-// pixel with MapAxis.
-template <typename Paint>
-void ForEachPixel(const Side& dst, const Side& src, Paint paint) {
+// paint(x, y, source). Unstretched transfers copy box to box, so two extents of the same
+// sign never mirror; the source is pixel(sx, sy). Stretched or opposite-signed ones map
+// each axis with AxisSources (the columns by the floor rule when `column_floor_rule`)
+// and hand paint the AND of every source pixel that falls together, pixel(sx, sy)
+// each: GDI's default stretch mode, BLACKONWHITE, keeps the dark pixels it drops.
+template <typename Pixel, typename Paint>
+void ForEachPixel(const Side& dst, const Side& src, bool column_floor_rule, Pixel pixel,
+                  Paint paint) {
     if (src.w == dst.w && src.h == dst.h) {
         for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y)
             for (i64 x = dst.vis.left; x < dst.vis.right; ++x)
-                paint(x, y, src.vis.left + (x - dst.vis.left), src.vis.top + (y - dst.vis.top));
+                paint(x, y,
+                      pixel(src.vis.left + (x - dst.vis.left), src.vis.top + (y - dst.vis.top)));
         return;
     }
+    std::vector<Span> columns;
+    columns.reserve(static_cast<std::size_t>(dst.vis.right - dst.vis.left));
+    for (i64 x = dst.vis.left; x < dst.vis.right; ++x)
+        columns.push_back(AxisSources(x, dst.x, dst.w, src.x, src.w, src.vis.left, src.vis.right,
+                                      column_floor_rule));
     for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y) {
-        i64 sy;
-        if (!MapAxis(y, dst.y, dst.h, src.y, src.h, sy)) continue;
-        if (sy < src.vis.top || sy >= src.vis.bottom) continue;
+        const Span rows =
+            AxisSources(y, dst.y, dst.h, src.y, src.h, src.vis.top, src.vis.bottom, false);
+        if (rows.Empty()) continue;
         for (i64 x = dst.vis.left; x < dst.vis.right; ++x) {
-            i64 sx;
-            if (!MapAxis(x, dst.x, dst.w, src.x, src.w, sx)) continue;
-            if (Inside(src.vis, sx, sy)) paint(x, y, sx, sy);
+            const Span& cols = columns[static_cast<std::size_t>(x - dst.vis.left)];
+            if (cols.Empty()) continue;
+            ColorRef c = 0xFFFFFF;
+            for (i64 sy = rows.first; sy <= rows.last; ++sy)
+                for (i64 sx = cols.first; sx <= cols.last; ++sx) c &= pixel(sx, sy);
+            paint(x, y, c);
         }
     }
 }
@@ -298,12 +319,18 @@ bool IsWhite(const DibLayout& l, const std::uint8_t* bits, i64 x, i64 y) {
 //   Extents: a negative one covers origin + extent + 1 .. origin; destination and
 //     source of opposite sign mirror that axis. A flipped source that hangs over its
 //     image shifts the destination (see MatchVisible).
-//   Stretching: destination pixel i takes source pixel floor(i * |srcWidth| /
-//     |destWidth|), rows alike; shrinking drops the pixels in between. This is our fixed
-//     rule; Wine picks source column floor((4 i + 1) / w) when 4 columns stretch to w
-//     and ANDs dropped columns when shrinking in its default mode.
+//   Stretching (see AxisSources), with i counted from the destination origin:
+//     enlarged rows: source row floor((2 s i + s - 1) / (2 d)) for s source and d
+//       destination rows (the source row under the destination row's centre), as GDI;
+//     shrunk rows: each source row goes to the destination row under its centre, and
+//       the rows that land together are ANDed (in the destination's colours), as GDI
+//       does in its default stretch mode BLACKONWHITE;
+//     columns alike, except from a source block 4 columns wide (the gradient band):
+//       there destination column i shows source column floor(4 i / w) at every width w,
+//       our fixed rule, where Wine shows floor((4 i + 1) / w) when stretching and ANDs
+//       when shrinking.
 //   Colours: a monochrome destination takes 1 exactly where the DIB pixel is white
-//     (see IsWhite); its DC's colours play no part.
+//     (see IsWhite) before pixels are ANDed; its DC's colours play no part.
 //   Only source pixels inside the picture are read; destination pixels without one stay.
 // Returns the picture's height for SRCCOPY and biHeight (signed) for other operations,
 // as GDI does, 0 when the source block misses the picture or the call is refused.
@@ -325,6 +352,7 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
         return 0;
 
     const bool from_origin = src.x == 0 && src.y == 0 && src.w == dst.w && src.h == dst.h;
+    const bool four_columns = srcWidth == 4 || srcWidth == -4;
     if (rop != SRCCOPY || from_origin) {
         // A one-pixel destination takes one pixel less of a wider source.
         if (dst.w == 1 && src.w > 1) --src.w;
@@ -360,12 +388,14 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     if (!Intersect(dst.vis, Bounding(dst.x, dst.y, dst.w, dst.h), bitmap_box)) return result;
     if (!MatchVisible(dst, src)) return result;
 
+    // src.vis lies inside the picture and dst.vis inside the bitmap (MatchVisible only
+    // narrows them), so every pixel visited can be read and written.
     const auto* data = static_cast<const std::uint8_t*>(bits);
-    ForEachPixel(dst, src, [&](i64 x, i64 y, i64 sx, i64 sy) {
-        if (!b.Contains(static_cast<int>(x), static_cast<int>(y))) return;
-        if (sx < 0 || sy < 0 || sx >= layout.width || sy >= height) return;
-        ColorRef s = DibPixel(layout, data, sx, sy);
-        if (b.mono) s = IsWhite(layout, data, sx, sy) ? 0xFFFFFF : 0x000000;
+    const auto source = [&](i64 sx, i64 sy) -> ColorRef {
+        if (b.mono) return IsWhite(layout, data, sx, sy) ? 0xFFFFFF : 0x000000;
+        return DibPixel(layout, data, sx, sy);
+    };
+    ForEachPixel(dst, src, four_columns, source, [&](i64 x, i64 y, ColorRef s) {
         ColorRef& d = b.At(static_cast<int>(x), static_cast<int>(y));
         d = Combine(*dc, rop, static_cast<int>(x), static_cast<int>(y), s, d);
     });
@@ -446,6 +476,97 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
             ColorRef& c = db.At(px, py);
             c = Combine(*d, rop, px, py, sc, c);
         }
+    return true;
+}
+
+}  // namespace sheenwork::gdi::raster
+
+namespace sheenwork::gdi::raster {
+
+// A 32-bit bitmap whose alpha bytes AlphaBlend can read. Refused like any other bitmap
+// of an absurd size.
+Hgdiobj RasterGdi::CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) {
+    if (argb == nullptr || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16) ||
+        static_cast<long long>(width) * height > (1LL << 28))
+        return nullptr;
+    auto* b = new Bitmap(width, height, false);
+    const std::size_t n = b->pixels.size();
+    b->alpha.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        b->pixels[i] = Rgb((argb[i] >> 16) & 0xFFu, (argb[i] >> 8) & 0xFFu, argb[i] & 0xFFu);
+        b->alpha[i] = static_cast<std::uint8_t>(argb[i] >> 24);
+    }
+    objects_.push_back(b);
+    ++live_.objects;
+    return ToHandle(b);
+}
+
+namespace {
+
+// x * a / 255 rounded to nearest, in the integer form GDI's blender uses.
+unsigned Scale(unsigned x, unsigned a) { return (x * a + 127) / 255; }
+
+}  // namespace
+
+// AlphaBlend (AC_SRC_OVER):
+//   Refused: a negative extent, a source block reaching outside the source bitmap or an
+//     unknown alpha format. BlendOp is not looked at: AC_SRC_OVER is the only operation
+//     there is, and real GDI blends whatever the field holds.
+//   Mapping: destination pixel i takes source pixel floor(i * srcWidth / destWidth),
+//     rows alike (StretchDIBits' rule); the destination is cut to its bitmap.
+//   Per channel, with constant alpha K: with AC_SRC_ALPHA the source (premultiplied,
+//     with alpha A; a bitmap without alpha bytes counts as A = 0) is first scaled by K,
+//     then d' = s + d * (255 - A') / 255 with A' = A * K / 255; without it
+//     d' = (s * K + d * (255 - K)) / 255. Every division rounds to nearest; results above
+//     255 (from a source that is not truly premultiplied) saturate.
+bool RasterGdi::AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
+                           int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) {
+    Dc* d = Valid(dest);
+    Dc* s = Valid(src);
+    if (d == nullptr || s == nullptr) return false;
+    if ((blend.AlphaFormat & ~AC_SRC_ALPHA) != 0) return false;
+    if (destWidth < 0 || destHeight < 0 || srcWidth < 0 || srcHeight < 0) return false;
+    const Bitmap& sb = *s->bitmap;
+    if (xSrc < 0 || ySrc < 0 || static_cast<i64>(xSrc) + srcWidth > sb.width ||
+        static_cast<i64>(ySrc) + srcHeight > sb.height)
+        return false;
+    if (!FitsInt(static_cast<i64>(xDest) + destWidth) ||
+        !FitsInt(static_cast<i64>(yDest) + destHeight))
+        return false;
+    if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return true;
+    Bitmap& db = *d->bitmap;
+    Box vis;
+    if (!Intersect(vis,
+                   Box{xDest, yDest, static_cast<i64>(xDest) + destWidth,
+                       static_cast<i64>(yDest) + destHeight},
+                   Box{0, 0, db.width, db.height}))
+        return true;
+    const unsigned k = blend.SourceConstantAlpha;
+    const bool per_pixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
+    auto channel = [&](unsigned sc, unsigned dc, unsigned a) {
+        const unsigned v =
+            per_pixel ? Scale(sc, k) + Scale(dc, 255 - a) : (sc * k + dc * (255 - k) + 127) / 255;
+        return std::min(v, 255u);
+    };
+    for (i64 y = vis.top; y < vis.bottom; ++y) {
+        const i64 sy = ySrc + (y - yDest) * srcHeight / destHeight;
+        for (i64 x = vis.left; x < vis.right; ++x) {
+            const i64 sx = xSrc + (x - xDest) * srcWidth / destWidth;
+            const std::size_t si = static_cast<std::size_t>(sy * sb.width + sx);
+            const ColorRef sc = sb.pixels[si];
+            const unsigned sa = sb.alpha.empty() ? 0u : sb.alpha[si];
+            const unsigned a = per_pixel ? Scale(sa, k) : k;
+            ColorRef& dp = db.At(static_cast<int>(x), static_cast<int>(y));
+            const ColorRef out =
+                Rgb(channel(RedOf(sc), RedOf(dp), a), channel(GreenOf(sc), GreenOf(dp), a),
+                    channel(BlueOf(sc), BlueOf(dp), a));
+            dp = ToBitmapColor(*d, out);
+            if (!db.alpha.empty()) {
+                std::uint8_t& da = db.alpha[static_cast<std::size_t>(y * db.width + x)];
+                da = static_cast<std::uint8_t>(std::min(a + Scale(da, 255 - a), 255u));
+            }
+        }
+    }
     return true;
 }
 

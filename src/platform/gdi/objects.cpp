@@ -26,6 +26,28 @@ ColorRef ToPenColor(const Dc& dc, ColorRef color) {
     return background ^ 0xFFFFFFu;
 }
 
+namespace {
+// The Bayer matrix entry of (x, y), 0..63, x and y in 0..7, built two bits per level:
+// the lowest bits of x and y give its highest two bits.
+unsigned DitherEntry(unsigned x, unsigned y) {
+    unsigned entry = 0;
+    for (unsigned level = 0; level < 3; ++level) {
+        const unsigned xb = (x >> level) & 1u, yb = (y >> level) & 1u;
+        entry |= (((xb ^ yb) << 1) | yb) << (2 * (2 - level));
+    }
+    return entry;
+}
+}  // namespace
+
+ColorRef BrushPixel(const Dc& dc, ColorRef color, int x, int y) {
+    color &= 0x00FFFFFFu;
+    if (dc.bitmap == nullptr || !dc.bitmap->mono) return color;
+    const unsigned luminance = (30 * RedOf(color) + 59 * GreenOf(color) + 11 * BlueOf(color)) / 100;
+    const unsigned offset =
+        4 * DitherEntry(static_cast<unsigned>(x) & 7u, static_cast<unsigned>(y) & 7u) + 2;
+    return luminance + offset > 255 ? 0xFFFFFF : 0x000000;
+}
+
 void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c) {
     if (y < 0 || y >= b.height) return;
     x0 = std::max(x0, 0);

@@ -28,12 +28,19 @@ struct Object {
 
 struct Bitmap : Object {
     Bitmap(int w, int h, bool is_mono)
-        : Object(Kind::Bitmap), width(w), height(h), mono(is_mono),
+        : Object(Kind::Bitmap),
+          width(w),
+          height(h),
+          mono(is_mono),
           pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0) {}
     int width;
     int height;
     bool mono;
     std::vector<ColorRef> pixels;
+    // The alpha bytes of a bitmap made by CreateAlphaBitmap (empty for all others). Only
+    // AlphaBlend reads and writes them; other drawing leaves them as they are (real GDI
+    // leaves a 32-bit bitmap's alpha undefined after it draws).
+    std::vector<std::uint8_t> alpha;
 
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     ColorRef& At(int x, int y) {
@@ -85,6 +92,14 @@ ColorRef ToBitmapColor(const Dc& dc, ColorRef color);
 // monochrome mask always shows against the background (GDI's rule for pens).
 ColorRef ToPenColor(const Dc& dc, ColorRef color);
 
+// The pixel a solid brush of `color` gives at (x, y) of the DC's bitmap, for every brush
+// fill (FillRect, the inside of Rectangle and RoundRect, the pattern of a blit). On a
+// colour bitmap the colour itself. On a monochrome one GDI dithers every brush colour
+// with the 8 x 8 ordered (Bayer) matrix anchored at the bitmap's origin: white where
+// the colour's luminance (30 R + 59 G + 11 B) / 100 plus 4 * entry(x & 7, y & 7) + 2
+// exceeds 255, so black and white stay solid and mid-grey comes out as a checker.
+ColorRef BrushPixel(const Dc& dc, ColorRef color, int x, int y);
+
 // The only pixel writers. Both ignore anything outside the bitmap.
 inline void Plot(Bitmap& b, int x, int y, ColorRef c) {
     if (b.Contains(x, y)) b.At(x, y) = c;
@@ -135,6 +150,9 @@ public:
                       const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) override;
     bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                 std::uint32_t rop) override;
+    Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) override;
+    bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
+                    int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) override;
 
     LiveObjects Live() const { return live_; }
     void SetCaps1(int caps1) { caps1_ = caps1; }

@@ -3,7 +3,8 @@
 // The rules are those of Wine's dibdrv (graphics.c: dibdrv_Rectangle, dibdrv_RoundRect,
 // ellipse_first_quadrant; region.c: NtGdiCreateRoundRectRgn) for a one-pixel pen and a
 // solid or null brush, with one deliberate difference taken from Windows: the 5 x 5
-// RoundRect corner (see RoundRect).
+// RoundRect corner (see RoundRect). On a monochrome bitmap every brush fill is dithered
+// per pixel (BrushPixel); pens keep their own rule (ToPenColor).
 #include "lines.h"
 
 #include <algorithm>
@@ -30,7 +31,25 @@ Quad Normalise(int left, int top, int right, int bottom) {
 // RoundRect to its Rectangle branch as in Wine.
 i64 CAbs(int v) { return v == INT_MIN ? static_cast<i64>(INT_MIN) : std::abs(static_cast<i64>(v)); }
 
-ColorRef BrushColor(const Dc& d, const Brush& brush) { return ToBitmapColor(d, brush.color); }
+// A fill with a solid brush colour: plain on a colour bitmap, dithered pixel by pixel on
+// a monochrome one (BrushPixel), as GDI realises every solid brush there.
+struct BrushFill {
+    const Dc& dc;
+    ColorRef color;
+
+    void Box(Bitmap& bm, i64 left, i64 top, i64 right, i64 bottom) const {
+        if (!bm.mono) {
+            FillBox(bm, left, top, right, bottom, color & 0x00FFFFFFu);
+            return;
+        }
+        const i64 l = std::max<i64>(left, 0), t = std::max<i64>(top, 0);
+        const i64 r = std::min<i64>(right, bm.width), b = std::min<i64>(bottom, bm.height);
+        for (i64 y = t; y < b; ++y)
+            for (i64 x = l; x < r; ++x)
+                bm.At(static_cast<int>(x), static_cast<int>(y)) =
+                    BrushPixel(dc, color, static_cast<int>(x), static_cast<int>(y));
+    }
+};
 
 // --- RoundRect, exact path -------------------------------------------------------------
 
@@ -108,7 +127,7 @@ std::vector<i64> RegionInsets(i64 w, i64 h) {
     return inset;
 }
 
-void FillRoundRegion(Bitmap& bm, const Quad& q, i64 w, i64 h, ColorRef c) {
+void FillRoundRegion(Bitmap& bm, const Quad& q, i64 w, i64 h, const BrushFill& fill) {
     const std::vector<i64> inset = RegionInsets(w, h);
     for (i64 i = 0; i < h; ++i) {
         i64 top, bottom;
@@ -123,7 +142,7 @@ void FillRoundRegion(Bitmap& bm, const Quad& q, i64 w, i64 h, ColorRef c) {
             bottom = top + 1;
         }
         const i64 in = inset[static_cast<std::size_t>(i)];
-        if (in != kNoRow) FillBox(bm, q.l + in, top, q.r - in, bottom, c);
+        if (in != kNoRow) fill.Box(bm, q.l + in, top, q.r - in, bottom);
     }
 }
 
@@ -183,12 +202,12 @@ i64 ArcInset(const Quad& q, i64 w, i64 h, i64 y) {
     return static_cast<i64>(std::llround(ra - ra * std::sqrt(1 - u * u)));
 }
 
-void LargeRoundRect(Bitmap& bm, const Quad& q, i64 w, i64 h, bool fill, ColorRef fill_c,
-                    bool stroke, ColorRef pen_c) {
+void LargeRoundRect(Bitmap& bm, const Quad& q, i64 w, i64 h, const BrushFill* fill, bool stroke,
+                    ColorRef pen_c) {
     const i64 y0 = std::max<i64>(q.t, 0), y1 = std::min<i64>(q.b, bm.height);
     for (i64 y = y0; y < y1; ++y) {
         const i64 in = ArcInset(q, w, h, y);
-        if (fill) FillBox(bm, q.l + in, y, q.r - in, y + 1, fill_c);
+        if (fill != nullptr) fill->Box(bm, q.l + in, y, q.r - in, y + 1);
         if (!stroke) continue;
         if (y == q.t || y == q.b - 1) {  // the straight top / bottom side
             FillBox(bm, q.l + in, y, q.r - in, y + 1, pen_c);
@@ -229,7 +248,7 @@ bool RasterGdi::Rectangle(Hdc h, int left, int top, int right, int bottom) {
     }
     if (!d->brush->null) {
         const i64 inset = stroke ? 1 : 0;
-        FillBox(bm, q.l + inset, q.t + inset, q.r, q.b, BrushColor(*d, *d->brush));
+        BrushFill{*d, d->brush->color}.Box(bm, q.l + inset, q.t + inset, q.r, q.b);
     }
     return true;
 }
@@ -237,7 +256,8 @@ bool RasterGdi::Rectangle(Hdc h, int left, int top, int right, int bottom) {
 // FillRect: paints [left, right) x [top, bottom) with `brush` (a brush handle, or a
 // system colour index + 1 as in Win32). GDI fills through a pattern blit of width
 // right - left, so an inverted side counts back from its first coordinate, which stays
-// covered: (12, 2, 2, 9) fills columns 3 to 12. An empty side paints nothing.
+// covered: (12, 2, 2, 9) fills columns 3 to 12. An empty side paints nothing. On a
+// monochrome bitmap the dither is anchored at the bitmap's origin, not the rectangle's.
 int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
     Dc* d = Valid(h);
     if (d == nullptr || rect == nullptr) return 0;
@@ -247,16 +267,16 @@ int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
         if (o->kind != Kind::Brush) return 0;
         const auto* b = static_cast<const Brush*>(o);
         if (b->null) return 1;
-        color = BrushColor(*d, *b);
+        color = b->color;
     } else if (index >= 1 && index <= static_cast<std::uintptr_t>(vb::kSysColorCount)) {
-        color = ToBitmapColor(*d, SysColor(static_cast<int>(index) - 1));
+        color = SysColor(static_cast<int>(index) - 1);
     } else {
         return 0;
     }
     auto ordered = [](i64 a, i64 b) { return b < a ? std::pair{b + 1, a + 1} : std::pair{a, b}; };
     const auto [l, r] = ordered(rect->left, rect->right);
     const auto [t, b] = ordered(rect->top, rect->bottom);
-    FillBox(*d->bitmap, l, t, r, b, color);
+    BrushFill{*d, color}.Box(*d->bitmap, l, t, r, b);
     return 1;
 }
 
@@ -280,18 +300,18 @@ bool RasterGdi::RoundRect(Hdc h, int left, int top, int right, int bottom, int w
     if (w <= 2 || hh <= 2) return Rectangle(h, left, top, right, bottom);
 
     Bitmap& bm = *d->bitmap;
-    const bool fill = !d->brush->null;
+    const BrushFill brush_fill{*d, d->brush->color};
+    const BrushFill* fill = d->brush->null ? nullptr : &brush_fill;
     const bool stroke = PenDraws(d->pen);
-    const ColorRef fill_c = fill ? BrushColor(*d, *d->brush) : 0;
     const ColorRef pen_c = stroke ? ToPenColor(*d, d->pen->color) : 0;
     // Nothing of the shape can reach the bitmap: skip the ellipse computations.
     if (q.r <= 0 || q.b <= 0 || q.l >= bm.width || q.t >= bm.height) return true;
 
     if (w + hh > kExactEllipse) {
-        LargeRoundRect(bm, q, w, hh, fill, fill_c, stroke, pen_c);
+        LargeRoundRect(bm, q, w, hh, fill, stroke, pen_c);
         return true;
     }
-    if (fill) FillRoundRegion(bm, q, w, hh, fill_c);
+    if (fill != nullptr) FillRoundRegion(bm, q, w, hh, *fill);
     if (stroke) StrokeRoundOutline(bm, q, w, hh, pen_c);
     return true;
 }

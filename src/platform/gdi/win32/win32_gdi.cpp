@@ -58,7 +58,8 @@ public:
         HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (bitmap == nullptr) return nullptr;
         if (bits != nullptr)
-            std::memset(bits, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+            std::memset(bits, 0,
+                        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
         return H(static_cast<HGDIOBJ>(bitmap));
     }
 
@@ -71,7 +72,8 @@ public:
         const int width = section.dsBm.bmWidth;
         const int height = section.dsBm.bmHeight;
         if (size == 0 || width <= 0 || height <= 0) return {};
-        std::vector<ColorRef> out(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        std::vector<ColorRef> out(static_cast<std::size_t>(width) *
+                                  static_cast<std::size_t>(height));
 
         // A 32-bit top-down DIB section (the surfaces): read its memory directly, which
         // also works while it is selected into a DC.
@@ -143,7 +145,8 @@ public:
         return ::Rectangle(D(dc), left, top, right, bottom) != FALSE;
     }
     int FillRect(Hdc dc, const Rect* rect, Hgdiobj brush) override {
-        return ::FillRect(D(dc), reinterpret_cast<const RECT*>(rect), static_cast<HBRUSH>(O(brush)));
+        return ::FillRect(D(dc), reinterpret_cast<const RECT*>(rect),
+                          static_cast<HBRUSH>(O(brush)));
     }
     bool RoundRect(Hdc dc, int left, int top, int right, int bottom, int width,
                    int height) override {
@@ -165,6 +168,24 @@ public:
     bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                 std::uint32_t rop) override {
         return ::BitBlt(D(dest), x, y, width, height, D(src), xSrc, ySrc, rop) != FALSE;
+    }
+
+    Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) override {
+        Hgdiobj bitmap = CreateSurfaceBitmap(width, height);
+        if (bitmap == nullptr) return nullptr;
+        DIBSECTION section{};
+        ::GetObjectW(O(bitmap), sizeof(section), &section);
+        // 0xAARRGGBB little-endian is B, G, R, A in memory: the DIB's own layout.
+        std::memcpy(section.dsBm.bmBits, argb,
+                    static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+        return bitmap;
+    }
+    bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
+                    int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) override {
+        BLENDFUNCTION f{blend.BlendOp, blend.BlendFlags, blend.SourceConstantAlpha,
+                        blend.AlphaFormat};
+        return ::GdiAlphaBlend(D(dest), xDest, yDest, destWidth, destHeight, D(src), xSrc, ySrc,
+                               srcWidth, srcHeight, f) != FALSE;
     }
 };
 
