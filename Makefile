@@ -3,7 +3,8 @@
 #   make test   installs what is missing, builds, and runs every test: the normal build,
 #               the sanitizer build (ASan + UBSan) and the comparison against real GDI
 #               under Wine
-# Further targets: make bench (benchmarks, ours and real GDI under Wine), make format.
+# Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
+# picture-loader sweep under the sanitizers), make format.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -14,7 +15,7 @@ PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format
 
-.PHONY: all deps build asan reference test demo bench format clean
+.PHONY: all deps build asan reference test demo bench fuzz format clean
 
 all: build
 
@@ -56,6 +57,13 @@ demo: build
 bench: build reference
 	@tests/reference/run.sh $(BUILD) --bench
 	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2
+
+# The long picture-loader sweep under ASan + UBSan: random damage to every test
+# picture, FUZZ_ROUNDS cases (each seed is reported on failure).
+FUZZ_ROUNDS ?= 200000
+fuzz: asan
+	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='PictureFuzz.*'
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

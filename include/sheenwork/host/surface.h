@@ -7,6 +7,7 @@
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/vb/stdpicture.h>
 
 #include <cstdint>
 #include <memory>
@@ -63,6 +64,17 @@ public:
     // treats omitted arguments.
     void PaintPicture(const SurfaceImage& image, float x, float y, float w = 0, float h = 0,
                       float sx = 0, float sy = 0, float sw = 0, float sh = 0);
+
+    // Draws `picture` with its top-left corner at (x, y), stretched to w x h (omitted: its
+    // natural size). Position and size are rounded like every other coordinate. A
+    // negative extent mirrors that axis and covers x + w + 1 .. x; a zero one draws
+    // nothing. Destination pixel i (counted from the origin in the direction of the
+    // extent) shows picture pixel floor(i * natural / |extent|), StretchDIBits' rule.
+    // An opaque picture is copied; one with any pixel less than opaque is composited
+    // over what is beneath with its straight alpha (premultiplied and handed to
+    // AlphaBlend, so real GDI and our raster blend alike).
+    void PaintPicture(const vb::StdPicture& picture, float x, float y, std::optional<float> w = {},
+                      std::optional<float> h = {});
 
     std::vector<gdi::ColorRef> Pixels() const;
 

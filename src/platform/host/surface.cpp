@@ -50,9 +50,7 @@ void Surface::Resize(int width, int height) {
     Cls();
 }
 
-gdi::ColorRef Surface::Resolve(std::uint32_t color) const {
-    return vb::TranslateColor(color);
-}
+gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
 
 void Surface::BackColor(std::uint32_t color) {
     back_color_ = color;
@@ -93,8 +91,8 @@ void Surface::Box(float x1, float y1, float x2, float y2, std::optional<std::uin
     // A frame of one pixel drawn as four fills, so that both corners are covered and
     // a one-pixel-wide box is a plain line.
     gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
-    const gdi::Rect sides[] = {{l, t, r + 1, t + 1}, {l, b, r + 1, b + 1},
-                               {l, t, l + 1, b + 1}, {r, t, r + 1, b + 1}};
+    const gdi::Rect sides[] = {
+        {l, t, r + 1, t + 1}, {l, b, r + 1, b + 1}, {l, t, l + 1, b + 1}, {r, t, r + 1, b + 1}};
     for (const gdi::Rect& side : sides) gdi_.FillRect(dc_, &side, brush);
     gdi_.DeleteObject(brush);
 }
@@ -123,8 +121,8 @@ std::shared_ptr<SurfaceImage> Surface::Image() const {
     return image;
 }
 
-void Surface::PaintPicture(const SurfaceImage& image, float x, float y, float w, float h,
-                           float sx, float sy, float sw, float sh) {
+void Surface::PaintPicture(const SurfaceImage& image, float x, float y, float w, float h, float sx,
+                           float sy, float sw, float sh) {
     if (image.width <= 0 || image.height <= 0) return;
     const int src_x = ToPixel(sx), src_y = ToPixel(sy);
     const int src_w = sw > 0 ? ToPixel(sw) : image.width - src_x;
@@ -146,6 +144,67 @@ void Surface::PaintPicture(const SurfaceImage& image, float x, float y, float w,
     info.biSizeImage = static_cast<std::uint32_t>(bits.size());
     gdi_.StretchDIBits(dc_, ToPixel(x), ToPixel(y), dst_w, dst_h, src_x, src_y, src_w, src_h,
                        bits.data(), &info, gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+}
+
+}  // namespace sheenwork::host
+
+namespace sheenwork::host {
+
+void Surface::PaintPicture(const vb::StdPicture& picture, float x, float y, std::optional<float> w,
+                           std::optional<float> h) {
+    const long long pw = picture.PixelWidth(), ph = picture.PixelHeight();
+    if (pw <= 0 || ph <= 0) return;
+    const long long dx = ToPixel(x), dy = ToPixel(y);
+    const long long dw = w ? ToPixel(*w) : pw, dh = h ? ToPixel(*h) : ph;
+    if (dw == 0 || dh == 0) return;
+    // The covered pixels, cut to the surface: only those are resampled.
+    const long long left = std::max(dw < 0 ? dx + dw + 1 : dx, 0LL);
+    const long long right = std::min(dw < 0 ? dx + 1 : dx + dw, static_cast<long long>(width_));
+    const long long top = std::max(dh < 0 ? dy + dh + 1 : dy, 0LL);
+    const long long bottom = std::min(dh < 0 ? dy + 1 : dy + dh, static_cast<long long>(height_));
+    if (right <= left || bottom <= top) return;
+    const int bw = static_cast<int>(right - left), bh = static_cast<int>(bottom - top);
+    const long long aw = dw < 0 ? -dw : dw, ah = dh < 0 ? -dh : dh;
+
+    std::vector<std::uint32_t> block(static_cast<std::size_t>(bw) * static_cast<std::size_t>(bh));
+    bool translucent = false;
+    for (int j = 0; j < bh; ++j) {
+        const long long i = dh < 0 ? dy - (top + j) : top + j - dy;
+        const int sy = static_cast<int>(i * ph / ah);
+        for (int k = 0; k < bw; ++k) {
+            const long long ix = dw < 0 ? dx - (left + k) : left + k - dx;
+            const std::uint32_t p = picture.Pixel(static_cast<int>(ix * pw / aw), sy);
+            translucent = translucent || (p >> 24) != 0xFF;
+            block[static_cast<std::size_t>(j) * bw + k] = p;
+        }
+    }
+    const int at_x = static_cast<int>(left), at_y = static_cast<int>(top);
+    if (!translucent) {
+        // 0xAARRGGBB is B, G, R, A in memory: a 32-bit top-down DIB as it stands.
+        gdi::BitmapInfoHeader info;
+        info.biWidth = bw;
+        info.biHeight = -bh;
+        info.biBitCount = 32;
+        info.biSizeImage = static_cast<std::uint32_t>(block.size() * 4);
+        gdi_.StretchDIBits(dc_, at_x, at_y, bw, bh, 0, 0, bw, bh, block.data(), &info,
+                           gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+        return;
+    }
+    for (std::uint32_t& p : block) {
+        const std::uint32_t a = p >> 24;
+        const auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+        p = (a << 24) | (pre((p >> 16) & 0xFFu) << 16) | (pre((p >> 8) & 0xFFu) << 8) |
+            pre(p & 0xFFu);
+    }
+    gdi::Hdc src = gdi_.CreateCompatibleDC(dc_);
+    gdi::Hgdiobj bitmap = gdi_.CreateAlphaBitmap(bw, bh, block.data());
+    if (src != nullptr && bitmap != nullptr) {
+        gdi::Hgdiobj previous = gdi_.SelectObject(src, bitmap);
+        gdi_.AlphaBlend(dc_, at_x, at_y, bw, bh, src, 0, 0, bw, bh, gdi::BlendFunction{});
+        gdi_.SelectObject(src, previous);
+    }
+    if (bitmap != nullptr) gdi_.DeleteObject(bitmap);
+    if (src != nullptr) gdi_.DeleteDC(src);
 }
 
 }  // namespace sheenwork::host
