@@ -5,7 +5,6 @@
 namespace sheenwork {
 
 void Painters::WriteCaption(PaintContext&) const {}
-void Painters::DrawImage(PaintContext&) const {}
 
 std::shared_ptr<const Painters> DefaultPainters() {
     static const auto painters = std::make_shared<const Painters>();

@@ -2,7 +2,11 @@
 
 #include <sheenwork/control/enums.h>
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/vb/stdpicture.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 
 #include "render/basButton.h"
@@ -97,6 +101,125 @@ Scene Button(std::string name, int w, int h, Setup setup) {
     return s;
 }
 
+// 16 x 16 pictures made here, so the scenes need no decoder. The opaque one is a blue
+// diamond with a black outline and a white spot on a mask-colour (magenta) ground, with a
+// magenta hole in the middle; the icon is a green disc with soft edges (alpha falling
+// from 255 to 0 over three pixels) on a clear ground.
+host::PictureRef DiamondPicture() {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int d = std::abs(2 * x - 15) + std::abs(2 * y - 15);  // even, 2 .. 30
+            std::uint32_t c = 0xFFFF00FFu;  // the ground, and the hole where d <= 3
+            if (d > 3 && d <= 13)
+                c = 0xFF2050C0u + static_cast<std::uint32_t>(y * 4) * 0x100u;
+            else if (d > 13 && d <= 15)
+                c = 0xFF000000u;
+            if (x == 5 && y == 6) c = 0xFFFFFFFFu;
+            px.push_back(c);
+        }
+    return std::make_shared<vb::StdPicture>(16, 16, std::move(px));
+}
+
+host::PictureRef DiscIcon() {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const double r = std::hypot(x - 7.5, y - 7.5);
+            const double a = std::clamp((7.5 - r) / 3.0, 0.0, 1.0);
+            const auto alpha = static_cast<std::uint32_t>(std::lround(a * 255.0));
+            px.push_back(alpha << 24 | 0x0030B040u);
+        }
+    return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
+}
+
+// A button like Button() whose Picture (and Image1) hold `picture`, at its natural size.
+Scene PictureButton(std::string name, int w, int h, host::PictureRef picture, Setup setup) {
+    Scene s;
+    s.name = std::move(name);
+    s.width = w;
+    s.height = h;
+    s.draw = [w, h, picture, setup = std::move(setup)](gdi::Gdi& gdi, gdi::Hdc dc) {
+        testing::RecordingSite site(gdi, w, h);
+        sheenButton button(site);
+        ButtonRecord& r = button.Record();
+        testing::SetNewInstanceFields(r, "sheenButton1");
+        r.Caption.clear();
+        r.Picture = picture;
+        site.Holder().Picture(picture);
+        site.Holder().NaturalSize(static_cast<float>(picture->PixelWidth()),
+                                  static_cast<float>(picture->PixelHeight()));
+        setup(r);
+        button.Redraw(0);
+        gdi.BitBlt(dc, 0, 0, w, h, site.Surface().hDC(), 0, 0, gdi::SRCCOPY);
+    };
+    return s;
+}
+
+// The picture states: plain and masked drawing of both pictures at a few alignments,
+// and the states that move or exchange the picture.
+void AddPictureGroup(std::vector<Scene>& out, const std::string& group, const Setup& look) {
+    struct PictureState {
+        std::string name;
+        bool icon;
+        Setup setup;
+    };
+    const auto align = [](vb::Long a, bool masked) {
+        return [a, masked](ButtonRecord& r) {
+            r.PictureAlign = a;
+            r.UseMaskColor = vb::Boolean(masked);
+        };
+    };
+    const std::vector<PictureState> states = {
+        {"plain-centre", false, align(cMitte_Mitte, false)},
+        {"masked-centre", false, align(cMitte_Mitte, true)},
+        {"masked-top-left", false, align(cLinks_Oben, true)},
+        {"masked-bottom-right", false, align(cRechts_Unten, true)},
+        {"masked-manual", false,
+         [](ButtonRecord& r) {
+             r.PictureAlign = cBenutzerdefiniert;
+             r.PictureLeft = 90;  // 6 pixels
+             r.PictureTop = 30;   // 2 pixels
+         }},
+        {"masked-pressed", false,
+         [](ButtonRecord& r) {
+             r.AllPicturesSame = vb::True;
+             r.MoveCaptionAtDown = vb::True;
+             r.sState = "down";
+             r.bMouseOver = vb::True;
+         }},
+        {"masked-hover-no-picture", false, [](ButtonRecord& r) { r.bMouseOver = vb::True; }},
+        {"masked-drop-down", false,
+         [](ButtonRecord& r) {
+             r.PictureAlign = cMitte_Mitte;
+             r.DropDown = vb::True;
+         }},
+        {"masked-disabled-same", false,
+         [](ButtonRecord& r) {
+             r.Enabled = vb::False;
+             r.AllPicturesSame = vb::True;
+         }},
+        {"icon-plain-top", true, align(cMitte_Oben, false)},
+        {"icon-masked-top", true, align(cMitte_Oben, true)},
+        {"icon-masked-centre-hover", true,
+         [](ButtonRecord& r) {
+             r.PictureAlign = cMitte_Mitte;
+             r.PictureOver = r.Picture;
+             r.bMouseOver = vb::True;
+         }},
+    };
+    const auto diamond = DiamondPicture(), disc = DiscIcon();
+    for (const PictureState& st : states)
+        for (const Size size : {Size{75, 23}, Size{20, 12}})
+            out.push_back(PictureButton(
+                group + "/" + st.name + "/" + std::to_string(size.w) + "x" + std::to_string(size.h),
+                size.w, size.h, st.icon ? disc : diamond,
+                [look, setup = st.setup](ButtonRecord& r) {
+                    look(r);
+                    setup(r);
+                }));
+}
+
 void AddGroup(std::vector<Scene>& out, const std::string& group, const Setup& look,
               const std::vector<State>& states, const std::vector<Size>& sizes = kSizes) {
     for (const State& st : states)
@@ -183,6 +306,13 @@ std::vector<Scene> MakeButtonScenes() {
     AddGroup(
         out, "drop-down-office", [](ButtonRecord& r) { r.ButtonStyle = cButtonOffice; }, sections,
         kSectionSizes);
+
+    // Pictures on the XP and the Office look.
+    AddPictureGroup(out, "picture", [](ButtonRecord&) {});
+    AddPictureGroup(out, "picture-office", [](ButtonRecord& r) {
+        OwnColors(r);
+        r.ButtonStyle = cButtonOffice;
+    });
 
     // TransBlt of a block with key-colour, black and white pixels onto a patterned
     // destination, each key colour at a few block sizes.

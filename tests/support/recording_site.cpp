@@ -59,9 +59,12 @@ void RecordingPictureHolder::TakeNaturalSize() {
 }
 
 RecordingSite::RecordingSite(int width, int height)
-    : gdi_(gdi::MakeRasterGdi()), surface_(std::make_unique<host::Surface>(*gdi_, width, height)) {}
+    : gdi_(gdi::MakeRasterGdi()),
+      surface_(std::make_unique<host::Surface>(*gdi_, width, height)),
+      ptemp_(std::make_unique<host::Surface>(*gdi_, 1, 1)) {}
 RecordingSite::RecordingSite(gdi::Gdi& gdi, int width, int height)
-    : surface_(std::make_unique<host::Surface>(gdi, width, height)) {}
+    : surface_(std::make_unique<host::Surface>(gdi, width, height)),
+      ptemp_(std::make_unique<host::Surface>(gdi, 1, 1)) {}
 RecordingSite::~RecordingSite() = default;
 
 void RecordingSite::Call(const std::string& operation, const std::string& detail) {
@@ -142,6 +145,10 @@ void RecordingSite::SurfaceAccessKeys(const std::string& keys) {
 host::PictureHolder& RecordingSite::Image1() {
     Call("Image1");
     return image1_;
+}
+host::Surface& RecordingSite::pTemp() {
+    Call("pTemp");
+    return *ptemp_;
 }
 host::FontRef RecordingSite::lblFontFont() {
     Call("lblFont.Font");

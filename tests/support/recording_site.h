@@ -97,6 +97,8 @@ public:
     void SurfaceOLEDropMode(vb::Integer mode) override;
     void SurfaceAccessKeys(const std::string& keys) override;
     host::PictureHolder& Image1() override;
+    // Logged "pTemp"; the scratch surface shares the main surface's Gdi.
+    host::Surface& pTemp() override;
     host::FontRef lblFontFont() override;
     host::FontRef lblDropDownFont() override;
     void tmrMouseInEnabled(vb::Boolean on) override;
@@ -118,6 +120,7 @@ public:
 private:
     std::unique_ptr<gdi::Gdi> gdi_;
     std::unique_ptr<host::Surface> surface_;
+    std::unique_ptr<host::Surface> ptemp_;
     RecordingPictureHolder image1_{*this};
     std::map<std::string, long> failures_;
 };

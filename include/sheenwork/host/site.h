@@ -85,6 +85,11 @@ public:
 
     // The child objects of the surface.
     virtual PictureHolder& Image1() = 0;
+    // pTemp, an off-screen picture box drawn through the same GDI as the control surface:
+    // the picture painter resizes it, clears it, paints the picture into it and hands its
+    // hDC to TransBlt as the source of the masked copy. It lives as long as the site and
+    // keeps its size and back colour between paints.
+    virtual host::Surface& pTemp() = 0;
     // lblFont's font (the default fonts) and lblDropDown's font (the drop-down glyphs).
     virtual FontRef lblFontFont() = 0;
     virtual FontRef lblDropDownFont() = 0;

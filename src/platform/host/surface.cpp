@@ -180,6 +180,9 @@ void Surface::PaintPicture(const vb::StdPicture& picture, float x, float y, std:
     }
     const int at_x = static_cast<int>(left), at_y = static_cast<int>(top);
     if (!translucent) {
+        // The fourth byte of a 32-bit DIB must be 0: GDI compares whole pixel values when
+        // it matches a background colour (a masked copy's key) against them.
+        for (std::uint32_t& q : block) q &= 0x00FFFFFFu;
         // 0xAARRGGBB is B, G, R, A in memory: a 32-bit top-down DIB as it stands.
         gdi::BitmapInfoHeader info;
         info.biWidth = bw;

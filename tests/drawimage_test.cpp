@@ -1,0 +1,547 @@
+// DrawImage: where the picture goes, which picture a state shows, the plain and the
+// masked drawing and the error trap, observed through the painter's record fields, the
+// site's log and the pixels of a small surface.
+#include <sheenwork/control/enums.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/stdpicture.h>
+#include <sheenwork/vb/syscolors.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <tuple>
+
+#include "render/redraw.h"
+#include "support/button_fixture.h"
+#include "support/recording_services.h"
+#include "support/recording_site.h"
+
+namespace sheenwork {
+namespace {
+
+using gdi::ColorRef;
+using Log = std::vector<std::string>;
+
+constexpr ColorRef kMagenta = 0xFF00FF;
+
+ColorRef RgbOf(std::uint32_t argb) {
+    return gdi::Rgb((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+// An opaque w x h picture: mask-colour pixels on every fourth diagonal, a black column
+// at x = 2, and otherwise a colour that names its position.
+host::PictureRef Picture(int w, int h, std::uint32_t tint = 0) {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t c = 0xFF000000u |
+                              static_cast<std::uint32_t>((x * 7) << 16 | ((y * 9) & 0xFF) << 8) |
+                              (0x40 + tint);
+            if (x == 2) c = 0xFF000000u;
+            if ((x + y) % 4 == 0) c = 0xFFFF00FFu;
+            px.push_back(c);
+        }
+    return std::make_shared<vb::StdPicture>(w, h, std::move(px));
+}
+
+// A w x h picture of one opaque colour, to tell the state pictures apart.
+host::PictureRef Solid(std::uint32_t argb, int w = 16, int h = 16) {
+    return std::make_shared<vb::StdPicture>(w, h,
+                                            std::vector<std::uint32_t>(std::size_t(w) * h, argb));
+}
+
+ColorRef Beneath(int x, int y) { return gdi::Rgb(3 * x, 100 + 5 * y, 60); }
+
+// One DrawImage on a recording site, the surface patterned beforehand so that a pixel
+// left alone can be told from one drawn.
+struct PaintFixture {
+    explicit PaintFixture(int width = 75, int height = 23)
+        : site(width, height), surface(site.Surface()) {
+        testing::SetNewInstanceFields(rec, "sheenButton1");
+        rec.UseMaskColor = vb::False;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                surface.Gdi().SetPixel(surface.hDC(), x, y, Beneath(x, y));
+    }
+    // Picture and holder as assigning Picture on an enabled button leaves them.
+    void Show(host::PictureRef picture) {
+        rec.Picture = picture;
+        site.Holder().Picture(picture);
+        site.Holder().NaturalSize(static_cast<float>(picture->PixelWidth()),
+                                  static_cast<float>(picture->PixelHeight()));
+    }
+    void Run() {
+        site.log.Clear();
+        PaintContext c{rec, site, surface, ps};
+        Painters{}.DrawImage(c);
+    }
+    int W() const { return static_cast<int>(surface.ScaleWidth()); }
+    int H() const { return static_cast<int>(surface.ScaleHeight()); }
+    // The surface with `picture` at (x0, y0) unscaled over the pattern; masked, its
+    // mask-colour pixels keep the pattern.
+    std::vector<ColorRef> With(const vb::StdPicture& picture, int x0, int y0, bool masked) const {
+        std::vector<ColorRef> out;
+        for (int y = 0; y < H(); ++y)
+            for (int x = 0; x < W(); ++x) {
+                const int px = x - x0, py = y - y0;
+                ColorRef c = Beneath(x, y);
+                if (px >= 0 && py >= 0 && px < picture.PixelWidth() && py < picture.PixelHeight()) {
+                    const ColorRef p = RgbOf(picture.Pixel(px, py));
+                    if (!masked || p != kMagenta) c = p;
+                }
+                out.push_back(c);
+            }
+        return out;
+    }
+    std::vector<ColorRef> Untouched() const {
+        std::vector<ColorRef> out;
+        for (int y = 0; y < H(); ++y)
+            for (int x = 0; x < W(); ++x) out.push_back(Beneath(x, y));
+        return out;
+    }
+
+    testing::RecordingSite site;
+    host::Surface& surface;
+    ButtonRecord rec;
+    PaintState ps;
+};
+
+class DrawImageTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+    // Reports land here instead of a message box.
+    testing::RecordingServices services;
+};
+
+TEST_F(DrawImageTest, NineAlignmentsOnTheStandardButton) {
+    struct Row {
+        vb::Long align;
+        float x, y;
+    };
+    // Margins of 3 left, top and bottom; flush with the right edge; centres keep halves.
+    const Row rows[] = {{0, 3, 3},     {1, 29.5f, 3}, {2, 59, 3},    {3, 3, 3.5f}, {4, 29.5f, 3.5f},
+                        {5, 59, 3.5f}, {6, 3, 4},     {7, 29.5f, 4}, {8, 59, 4}};
+    const auto pic = Picture(16, 16);
+    for (const bool masked : {false, true})
+        for (const Row& row : rows) {
+            PaintFixture f;
+            f.Show(pic);
+            f.rec.UseMaskColor = vb::Boolean(masked);
+            f.rec.PictureAlign = row.align;
+            f.Run();
+            SCOPED_TRACE("align " + std::to_string(row.align) + (masked ? " masked" : " plain"));
+            EXPECT_EQ(f.rec.sngX, row.x);
+            EXPECT_EQ(f.rec.sngY, row.y);
+            // Plain drawing hands the halves to the host, masked drawing rounds them for
+            // TransBlt; both round halves to even, so 29.5 and 3.5 land on 30 and 4.
+            EXPECT_EQ(f.surface.Pixels(), f.With(*pic, static_cast<int>(std::nearbyint(row.x)),
+                                                 static_cast<int>(std::nearbyint(row.y)), masked));
+        }
+}
+
+TEST_F(DrawImageTest, HalvesRoundToTheEvenPixelOnBothPaths) {
+    // (76 - 15) / 2 = 30.5 and (22 - 15) / 2 = 3.5: to 30 (down) and 4 (up).
+    const auto pic = Picture(15, 15);
+    for (const bool masked : {false, true}) {
+        PaintFixture f(76, 22);
+        f.Show(pic);
+        f.rec.UseMaskColor = vb::Boolean(masked);
+        f.rec.PictureAlign = cMitte_Mitte;
+        f.Run();
+        EXPECT_EQ(f.rec.sngX, 30.5f);
+        EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 30, 4, masked)) << masked;
+    }
+}
+
+TEST_F(DrawImageTest, ManualPositionComesFromTwipsAndUnknownAlignmentsKeepThePrevious) {
+    const auto pic = Picture(8, 6);
+    PaintFixture f;
+    f.Show(pic);
+    f.rec.PictureAlign = cBenutzerdefiniert;
+    f.rec.PictureLeft = 232.5f;  // 15.5 pixels -> 16
+    f.rec.PictureTop = 75;       // 5 pixels
+    f.Run();
+    EXPECT_EQ(f.site.log.Only({"Scale"}), (Log{"ScaleX 232.5", "ScaleY 75"}));
+    EXPECT_EQ(f.rec.sngX, 15.5f);
+    EXPECT_EQ(f.rec.sngY, 5.0f);
+    EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 16, 5, false));
+
+    // Another alignment value draws where the caption painter left sngX / sngY.
+    for (const vb::Long align : {9L, -1L, 98L}) {
+        PaintFixture g;
+        g.Show(pic);
+        g.rec.PictureAlign = align;
+        g.rec.sngX = 41;
+        g.rec.sngY = 11;
+        g.Run();
+        EXPECT_EQ(g.rec.sngX, 41.0f);
+        EXPECT_EQ(g.surface.Pixels(), g.With(*pic, 41, 11, false)) << align;
+        EXPECT_TRUE(g.site.log.Only({"Scale"}).empty());
+    }
+}
+
+TEST_F(DrawImageTest, PressedOffsetNeedsMoveCaptionAtDownAPressAndThePointer) {
+    struct Row {
+        bool move;
+        std::string state;
+        bool over;
+        bool moved;
+    };
+    const Row rows[] = {{true, "down", true, true},
+                        {true, "down", false, false},
+                        {true, "", true, false},
+                        {false, "down", true, false},
+                        {true, "n", true, false}};
+    for (const Row& row : rows) {
+        PaintFixture f;
+        f.Show(Picture(16, 16));
+        f.rec.AllPicturesSame = vb::True;  // the same picture in every state
+        f.rec.PictureAlign = cLinks_Oben;
+        f.rec.MoveCaptionAtDown = vb::Boolean(row.move);
+        f.rec.sState = row.state;
+        f.rec.bMouseOver = vb::Boolean(row.over);
+        f.Run();
+        const float at = row.moved ? 4.0f : 3.0f;
+        EXPECT_EQ(f.rec.sngX, at) << row.move << " '" << row.state << "' " << row.over;
+        EXPECT_EQ(f.rec.sngY, at) << row.move << " '" << row.state << "' " << row.over;
+    }
+}
+
+TEST_F(DrawImageTest, DropDownSectionShiftsThePictureAwayUnlessItSitsAtTheFarSide) {
+    struct Row {
+        vb::Long drop_align, picture_align;
+        float x, y;
+    };
+    // DropDownSize 16; unshifted positions as in the nine-alignment table.
+    const Row rows[] = {
+        {cDropDownLeftDown, cLinks_Oben, 19, 3},       // left section: right by 16
+        {cDropDownLeftUp, cMitte_Mitte, 45.5f, 3.5f},  // centred: by the whole size
+        {cDropDownLeftDown, cRechts_Oben, 59, 3},      // already at the right
+        {cDropDownLeftUp, cRechts_Unten, 59, 4},
+        {cDropDownRightDown, cMitte_Oben, 13.5f, 3},  // right section: left by 16
+        {cDropDownRightUp, cRechts_Mitte, 43, 3.5f},
+        {cDropDownRightDown, cLinks_Mitte, 3, 3.5f},  // already at the left
+        {cDropDownTopRight, cMitte_Oben, 29.5f, 19},  // top section: down by 16
+        {cDropDownTopLeft, cLinks_Unten, 3, 4},       // already at the bottom
+        {cDropDownTopLeft, cMitte_Unten, 29.5f, 4},
+        {cDropDownBottomRight, cMitte_Mitte, 29.5f, -12.5f},  // bottom section: up by 16
+        {cDropDownBottomLeft, cRechts_Oben, 59, 3},           // already at the top
+        {8, cLinks_Oben, 3, 3},                               // unknown section: no shift
+        {-1, cMitte_Mitte, 29.5f, 3.5f},
+    };
+    for (const Row& row : rows) {
+        PaintFixture f;
+        f.Show(Picture(16, 16));
+        f.rec.DropDown = vb::True;
+        f.rec.DropDownAlign = row.drop_align;
+        f.rec.PictureAlign = row.picture_align;
+        f.Run();
+        EXPECT_EQ(f.rec.sngX, row.x) << row.drop_align << "/" << row.picture_align;
+        EXPECT_EQ(f.rec.sngY, row.y) << row.drop_align << "/" << row.picture_align;
+    }
+    // A manual position moves too, and nothing moves without the section.
+    PaintFixture f;
+    f.Show(Picture(16, 16));
+    f.rec.DropDown = vb::True;
+    f.rec.DropDownAlign = cDropDownLeftDown;
+    f.rec.DropDownSize = 7;
+    f.rec.PictureAlign = cBenutzerdefiniert;
+    f.rec.PictureLeft = 30;
+    f.Run();
+    EXPECT_EQ(f.rec.sngX, 9.0f);
+    f.rec.DropDown = vb::False;
+    f.Run();
+    EXPECT_EQ(f.rec.sngX, 2.0f);
+}
+
+TEST_F(DrawImageTest, EachStateShowsItsOwnPictureWithoutFallback) {
+    const auto normal = Solid(0xFF102030), over = Solid(0xFF405060), down = Solid(0xFF708090),
+               dis = Solid(0xFFA0B0C0);
+    struct Row {
+        bool all_same, enabled;
+        std::string state;
+        bool over;
+        host::PictureRef expected;
+    };
+    const Row rows[] = {
+        {false, true, "", false, normal},   {false, true, "", true, over},
+        {false, true, "down", true, down},  {false, true, "down", false, normal},
+        {false, false, "", true, dis},      {false, false, "down", true, dis},
+        {true, true, "down", true, normal}, {true, false, "", false, normal},
+        {true, true, "", true, normal},
+    };
+    for (const Row& row : rows) {
+        PaintFixture f;
+        f.Show(normal);
+        f.rec.PictureOver = over;
+        f.rec.PictureDown = down;
+        f.rec.PictureDis = dis;
+        f.rec.AllPicturesSame = vb::Boolean(row.all_same);
+        f.rec.Enabled = vb::Boolean(row.enabled);
+        f.rec.sState = row.state;
+        f.rec.bMouseOver = vb::Boolean(row.over);
+        f.Run();
+        const std::string what = std::to_string(row.all_same) + std::to_string(row.enabled) + " '" +
+                                 row.state + "' " + std::to_string(row.over);
+        EXPECT_EQ(f.rec.picCurrent, row.expected) << what;
+        EXPECT_EQ(f.surface.Pixels(), f.With(*row.expected, 30, 3, false)) << what;
+    }
+
+    // Only Picture set: hovering, pressing and disabling show nothing and say so.
+    for (const auto& setup : std::vector<std::function<void(ButtonRecord&)>>{
+             [](ButtonRecord& r) { r.bMouseOver = vb::True; },
+             [](ButtonRecord& r) {
+                 r.sState = "down";
+                 r.bMouseOver = vb::True;
+             },
+             [](ButtonRecord& r) { r.Enabled = vb::False; }}) {
+        for (const bool masked : {false, true}) {
+            PaintFixture f;
+            f.Show(normal);
+            f.rec.UseMaskColor = vb::Boolean(masked);
+            f.rec.picCurrent = normal;  // from an earlier paint
+            setup(f.rec);
+            f.Run();
+            EXPECT_EQ(f.rec.picCurrent, nullptr);
+            EXPECT_EQ(f.surface.Pixels(), f.Untouched());
+            EXPECT_TRUE(f.site.log.Only({"pTemp"}).empty());
+        }
+    }
+}
+
+TEST_F(DrawImageTest, MaskColourKeepsWhatIsBeneathAndBlackIsCopied) {
+    const auto pic = Picture(16, 16);
+    PaintFixture plain, masked;
+    for (PaintFixture* f : {&plain, &masked}) {
+        f->Show(pic);
+        f->rec.PictureAlign = cLinks_Oben;
+    }
+    masked.rec.UseMaskColor = vb::True;
+    plain.Run();
+    masked.Run();
+    EXPECT_EQ(plain.surface.Pixels(), plain.With(*pic, 3, 3, false));
+    EXPECT_EQ(masked.surface.Pixels(), masked.With(*pic, 3, 3, true));
+    EXPECT_EQ(masked.surface.Gdi().GetPixel(masked.surface.hDC(), 5, 3), 0x000000u);  // x = 2
+    EXPECT_EQ(masked.surface.Gdi().GetPixel(masked.surface.hDC(), 3, 3), Beneath(3, 3));
+    // Only the masked path goes through pTemp, which ends up w x h.
+    EXPECT_TRUE(plain.site.log.Only({"pTemp"}).empty());
+    EXPECT_EQ(masked.site.pTemp().ScaleWidth(), 16.0f);
+    EXPECT_EQ(masked.site.pTemp().ScaleHeight(), 16.0f);
+
+    // A different key: green pixels now keep the pattern, magenta is drawn.
+    PaintFixture g;
+    const auto green = std::make_shared<vb::StdPicture>(
+        2, 1, std::vector<std::uint32_t>{0xFF00FF00u, 0xFFFF00FFu});
+    g.Show(green);
+    g.rec.UseMaskColor = vb::True;
+    g.rec.MaskColor = 0x0000FF00;
+    g.rec.PictureAlign = cLinks_Oben;
+    g.Run();
+    EXPECT_EQ(g.surface.Gdi().GetPixel(g.surface.hDC(), 3, 3), Beneath(3, 3));
+    EXPECT_EQ(g.surface.Gdi().GetPixel(g.surface.hDC(), 4, 3), kMagenta);
+}
+
+// An icon with transparency of its own: 16 x 16, a clear border two pixels wide, a
+// half-transparent ring inside it and an opaque blue core.
+host::PictureRef AlphaIcon() {
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int d = std::min({x, y, 15 - x, 15 - y});
+            px.push_back(d < 2 ? 0x00000000u : d < 4 ? 0x80FF8000u : 0xFF2040C0u);
+        }
+    return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
+}
+
+TEST_F(DrawImageTest, AnIconsOwnTransparencyShowsThroughTheMaskedPath) {
+    const auto icon = AlphaIcon();
+    // What the half-transparent ring becomes over the mask colour, and over the pattern.
+    testing::RecordingSite ref_site(16, 16);
+    ref_site.Surface().BackColor(kMagenta);
+    ref_site.Surface().PaintPicture(*icon, 0, 0);
+    const ColorRef ring_on_magenta =
+        ref_site.Surface().Gdi().GetPixel(ref_site.Surface().hDC(), 2, 2);
+
+    PaintFixture masked, plain;
+    for (PaintFixture* f : {&masked, &plain}) {
+        f->Show(icon);
+        f->rec.PictureAlign = cLinks_Oben;
+    }
+    masked.rec.UseMaskColor = vb::True;
+    masked.Run();
+    plain.Run();
+    const auto at = [](PaintFixture& f, int x, int y) {
+        return f.surface.Gdi().GetPixel(f.surface.hDC(), x, y);
+    };
+    // The clear border is cleared to the mask colour in pTemp, so it keeps the pattern.
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{3, 3}, {4, 4}, {18, 3}, {10, 18}})
+        EXPECT_EQ(at(masked, x, y), Beneath(x, y)) << x << "," << y;
+    EXPECT_EQ(at(masked, 10, 10), RgbOf(0xFF2040C0u));
+    // The ring was blended with the mask colour, not with what is beneath...
+    EXPECT_EQ(at(masked, 5, 5), ring_on_magenta);
+    EXPECT_NE(ring_on_magenta, kMagenta);
+    // ...while plain drawing blends it with the pattern.
+    EXPECT_NE(at(plain, 5, 5), ring_on_magenta);
+    EXPECT_EQ(at(plain, 3, 3), Beneath(3, 3));
+
+    // A system-colour mask: pTemp is cleared to the button face, but TransBlt gets the
+    // value untranslated and keys nothing, so the clear border shows the face.
+    PaintFixture sys;
+    sys.Show(icon);
+    sys.rec.PictureAlign = cLinks_Oben;
+    sys.rec.UseMaskColor = vb::True;
+    sys.rec.MaskColor = 0x8000000F;
+    sys.Run();
+    EXPECT_EQ(at(sys, 3, 3), vb::SysColor(15));
+    EXPECT_EQ(at(sys, 10, 10), RgbOf(0xFF2040C0u));
+}
+
+TEST_F(DrawImageTest, APictureLargerThanTheButtonIsCutBySurface) {
+    const auto big = Picture(30, 30);
+    for (const bool masked : {false, true}) {
+        // Align 0 at (3, 3); align 8 at (20 - 30, 12 - 30 - 3) = (-10, -21).
+        for (const auto& [align, x, y] : std::vector<std::tuple<vb::Long, int, int>>{
+                 {cLinks_Oben, 3, 3}, {cRechts_Unten, -10, -21}}) {
+            PaintFixture f(20, 12);
+            f.Show(big);
+            f.rec.UseMaskColor = vb::Boolean(masked);
+            f.rec.PictureAlign = align;
+            f.Run();
+            EXPECT_EQ(f.rec.sngX, static_cast<float>(x));
+            EXPECT_EQ(f.surface.Pixels(), f.With(*big, x, y, masked)) << masked << " " << align;
+            EXPECT_TRUE(services.boxes.empty());
+        }
+    }
+}
+
+TEST_F(DrawImageTest, TheHolderSizeStretchesEveryPicture) {
+    // A 2 x 2 picture drawn at a holder size of 6 x 4: each pixel becomes 3 x 2.
+    const auto small = std::make_shared<vb::StdPicture>(
+        2, 2, std::vector<std::uint32_t>{0xFF000000u, 0xFFFF00FFu, 0xFF0000FFu, 0xFFFFFFFFu});
+    for (const bool masked : {false, true}) {
+        PaintFixture f(12, 10);
+        f.Show(small);
+        f.site.Holder().Stretch(vb::True);
+        f.site.Holder().Width(6);
+        f.site.Holder().Height(4);
+        f.rec.UseMaskColor = vb::Boolean(masked);
+        f.rec.PictureAlign = cLinks_Oben;
+        f.Run();
+        for (int y = 3; y < 7; ++y)
+            for (int x = 3; x < 9; ++x) {
+                const ColorRef p = RgbOf(small->Pixel((x - 3) / 3, (y - 3) / 2));
+                const ColorRef expected = masked && p == kMagenta ? Beneath(x, y) : p;
+                EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), x, y), expected)
+                    << masked << " " << x << "," << y;
+            }
+        EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), 9, 3), Beneath(9, 3));
+        EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), 3, 7), Beneath(3, 7));
+    }
+}
+
+TEST_F(DrawImageTest, AFailureIsReportedAndEndsThePaintOrIsSkippedWhenSilent) {
+    const auto pic = Picture(8, 6);
+    const auto setup = [&](PaintFixture& f) {
+        f.Show(pic);
+        f.rec.PictureAlign = cBenutzerdefiniert;
+        f.rec.PictureLeft = 150;  // 10 pixels
+        f.rec.PictureTop = 75;    // 5 pixels
+        f.rec.sngX = 30;
+        f.rec.sngY = 12;
+        f.site.FailOn("ScaleX");
+    };
+    {
+        PaintFixture f;
+        setup(f);
+        f.Run();
+        ASSERT_EQ(services.boxes.size(), 1u);
+        EXPECT_NE(services.boxes[0].text.find("0/DrawImage"), std::string::npos);
+        EXPECT_NE(services.boxes[0].text.find("sheenButton"), std::string::npos);
+        // Nothing after the failing statement ran.
+        EXPECT_TRUE(f.site.log.Only({"ScaleY"}).empty());
+        EXPECT_EQ(f.rec.sngY, 12.0f);
+        EXPECT_EQ(f.rec.picCurrent, nullptr);
+        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
+    }
+    {
+        SetSilentError(vb::True);
+        services.boxes.clear();
+        PaintFixture f;
+        setup(f);
+        f.Run();
+        EXPECT_TRUE(services.boxes.empty());
+        // sngX keeps what it held; everything after the failing statement ran.
+        EXPECT_EQ(f.rec.sngX, 30.0f);
+        EXPECT_EQ(f.rec.sngY, 5.0f);
+        EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 30, 5, false));
+    }
+}
+
+TEST_F(DrawImageTest, AFailingScratchSurfaceStopsTheMaskedPath) {
+    const auto pic = Picture(8, 6);
+    for (const bool silent : {false, true}) {
+        SetSilentError(vb::Boolean(silent));
+        services.boxes.clear();
+        PaintFixture f;
+        f.Show(pic);
+        f.rec.UseMaskColor = vb::True;
+        f.rec.PictureAlign = cLinks_Oben;
+        f.site.FailOn("pTemp");
+        f.Run();
+        // Reported, the first use of pTemp ends the paint; silent, every statement that
+        // needs it is skipped. Either way the surface keeps what it had.
+        EXPECT_EQ(services.boxes.size(), silent ? 0u : 1u);
+        EXPECT_EQ(f.site.log.Only({"pTemp"}).size(), silent ? 6u : 1u);
+        EXPECT_EQ(f.rec.picCurrent, pic);
+        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
+    }
+}
+
+TEST_F(DrawImageTest, AnUnusableHolderSizeIsAnOverflow) {
+    for (const float bad :
+         {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        services.boxes.clear();
+        PaintFixture f;
+        f.Show(Picture(8, 6));
+        f.site.Holder().Stretch(vb::True);
+        f.site.Holder().Width(bad);
+        f.rec.PictureAlign = cMitte_Oben;
+        f.rec.sngX = 17;
+        f.Run();
+        ASSERT_EQ(services.boxes.size(), 1u);
+        EXPECT_NE(services.boxes[0].text.find("Overflow"), std::string::npos);
+        EXPECT_NE(services.boxes[0].text.find("0/DrawImage"), std::string::npos);
+        EXPECT_EQ(f.rec.sngX, 17.0f);
+        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
+    }
+}
+
+TEST_F(DrawImageTest, RedrawPaintsThePictureOverTheBody) {
+    // Through the control with its own painters: the picture over the XP body, and
+    // gone once PictureShow is off.
+    testing::RecordingSite site(75, 23);
+    sheenButton button(site);
+    testing::SetNewInstanceFields(button.Record(), "sheenButton1");
+    button.Record().Caption.clear();
+    const auto pic = Solid(0xFF2040C0u);
+    site.Holder().NaturalSize(16, 16);
+    button.Picture(pic);
+    button.Redraw(0);
+    // Centred at the top: (75 - 16) / 2 = 29.5, drawn from x = 30.
+    auto& s = site.Surface();
+    const ColorRef blue = RgbOf(0xFF2040C0u);
+    EXPECT_EQ(s.Gdi().GetPixel(s.hDC(), 30, 3), blue);
+    EXPECT_EQ(s.Gdi().GetPixel(s.hDC(), 45, 18), blue);
+    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 29, 3), blue);
+    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 46, 18), blue);
+    EXPECT_EQ(button.Record().picCurrent, pic);
+    button.PictureShow(vb::False);
+    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 30, 3), blue);
+}
+
+}  // namespace
+}  // namespace sheenwork
