@@ -1,18 +1,21 @@
 // sheenwork-reference: runs every drawing scene on real GDI and writes the pixels to a
 // results file, which the ReferenceGdi tests compare with our raster; then the same for
-// the button scenes, whole buttons painted by the control through real GDI.
+// the button scenes, whole buttons painted by the control through real GDI, and for the
+// text scenes, which also report numbers.
 //
-//   sheenwork-reference.exe <gdi-results-file> <button-results-file>
+//   sheenwork-reference.exe <gdi-results> <button-results> <text-results>
 //
-// Both files have one layout
-// (little-endian): the 8 bytes "SWREF01\n", a uint32 scene count, then per
-// scene a uint32 name length, the name's bytes, int32 width, int32 height and
-// width * height uint32 pixels (0x00BBGGRR, rows from the top).
+// The files have one layout (little-endian): the 8 bytes "SWREF01\n" (or "SWREF02\n"
+// when each scene carries numbers), a uint32 scene count, then per scene a uint32 name
+// length, the name's bytes, int32 width, int32 height and width * height uint32 pixels
+// (0x00BBGGRR, rows from the top); with "SWREF02" a uint32 count of int32 numbers and
+// the numbers follow.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/vb/syscolors.h>
 
 #include "button_scenes.h"
 #include "scenes.h"
+#include "text_scenes.h"
 #include "win32_gdi.h"
 
 #include <windows.h>
@@ -86,12 +89,62 @@ int WriteResults(sheenwork::gdi::Gdi& gdi, const std::vector<sheenwork::scenes::
     return failed;
 }
 
+int WriteTextResults(sheenwork::gdi::Gdi& gdi, const char* path) {
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", path);
+        return -1;
+    }
+    const auto& scenes = sheenwork::scenes::AllTextScenes();
+    std::fwrite("SWREF02\n", 1, 8, out);
+    Put32(out, static_cast<std::uint32_t>(scenes.size()));
+    for (const auto& scene : scenes) {
+        sheenwork::scenes::TextSceneResult r = sheenwork::scenes::RenderTextScene(gdi, scene);
+        r.pixels.resize(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
+        Put32(out, static_cast<std::uint32_t>(scene.name.size()));
+        std::fwrite(scene.name.data(), 1, scene.name.size(), out);
+        Put32(out, static_cast<std::uint32_t>(scene.width));
+        Put32(out, static_cast<std::uint32_t>(scene.height));
+        for (auto p : r.pixels) Put32(out, p);
+        Put32(out, static_cast<std::uint32_t>(r.values.size()));
+        for (auto v : r.values) Put32(out, static_cast<std::uint32_t>(v));
+    }
+    if (std::fclose(out) != 0) {
+        std::fprintf(stderr, "sheenwork-reference: error writing %s\n", path);
+        return -1;
+    }
+    std::printf("sheenwork-reference: %zu text scenes on real GDI written to %s\n", scenes.size(),
+                path);
+    return 0;
+}
+
+// Makes the fonts of the text scenes known to this session: every font file of Wine's
+// own folder (a fresh prefix does not register them) and the DejaVu faces.
+bool AddSceneFonts() {
+    const char* folders[] = {"Z:\\usr\\share\\wine\\fonts\\",
+                             "Z:\\usr\\share\\fonts\\truetype\\dejavu\\"};
+    int added = 0;
+    for (const char* folder : folders) {
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA((std::string(folder) + "*.ttf").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        do {
+            added += AddFontResourceExA((std::string(folder) + found.cFileName).c_str(),
+                                        FR_PRIVATE, nullptr) > 0;
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    if (added == 0) std::fprintf(stderr, "sheenwork-reference: no font files found to add\n");
+    return added > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    if (argc != 4) {
         std::fprintf(stderr,
-                     "usage: sheenwork-reference.exe <gdi-results-file> <button-results-file>\n");
+                     "usage: sheenwork-reference.exe <gdi-results> <button-results> "
+                     "<text-results>\n");
         return 2;
     }
     try {
@@ -99,10 +152,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "sheenwork-reference: could not set the system colours\n");
             return 1;
         }
+        if (!AddSceneFonts()) return 1;
         auto gdi = sheenwork::gdi::MakeWin32Gdi();
         const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[1]);
         const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[2]);
-        return gdi_failed == 0 && button_failed == 0 ? 0 : 1;
+        const int text_failed = WriteTextResults(*gdi, argv[3]);
+        return gdi_failed == 0 && button_failed == 0 && text_failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sheenwork-reference: %s\n", e.what());
         return 1;

@@ -65,8 +65,11 @@ fi
 mkdir -p "$build/reference"
 out=$build/reference/gdi_scenes.bin
 buttons=$build/reference/button_scenes.bin
-rm -f "$out.tmp" "$buttons.tmp"
-wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")"
+text=$build/reference/text_scenes.bin
+rm -f "$out.tmp" "$buttons.tmp" "$text.tmp"
+wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")" \
+  "$(winepath -w "$text.tmp")"
 mv "$out.tmp" "$out"
 mv "$buttons.tmp" "$buttons"
-echo "real GDI results: $out, $buttons"
+mv "$text.tmp" "$text"
+echo "real GDI results: $out, $buttons, $text"

@@ -37,7 +37,10 @@ Results LoadResults(const std::string& file_name) {
     }
     char magic[8];
     std::uint32_t count = 0;
-    if (!in.read(magic, 8) || std::string(magic, 8) != "SWREF01\n" || !Read32(in, count)) {
+    const bool ok_magic = in.read(magic, 8) && (std::string(magic, 8) == "SWREF01\n" ||
+                                                std::string(magic, 8) == "SWREF02\n");
+    const bool with_values = ok_magic && magic[6] == '2';
+    if (!ok_magic || !Read32(in, count)) {
         r.error = path + " is not a results file of this version. " + kHowToMake;
         return r;
     }
@@ -55,6 +58,17 @@ Results LoadResults(const std::string& file_name) {
         bool ok = true;
         for (auto& p : img.pixels) ok = ok && Read32(in, p);
         if (!ok) break;
+        if (with_values) {
+            std::uint32_t n = 0;
+            if (!Read32(in, n) || n > 100000) break;
+            img.values.resize(n);
+            for (auto& v : img.values) {
+                std::uint32_t u = 0;
+                ok = ok && Read32(in, u);
+                v = static_cast<std::int32_t>(u);
+            }
+            if (!ok) break;
+        }
         r.by_name[img.name] = r.images.size();
         r.images.push_back(std::move(img));
     }

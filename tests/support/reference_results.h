@@ -4,6 +4,7 @@
 
 #include <sheenwork/gdi/gdi.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct Image {
     std::string name;
     int width = 0, height = 0;
     std::vector<ColorRef> pixels;
+    std::vector<std::int32_t> values;  // the numbers a text scene reports
     ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 

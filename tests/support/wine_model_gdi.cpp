@@ -32,6 +32,17 @@ public:
                     BlendFunction blend) override {
         return r_.AlphaBlend(dest, x, y, w, h, src, xs, ys, ws, hs, blend);
     }
+    Hgdiobj CreateFontIndirect(const LogFont& font) override {
+        return r_.CreateFontIndirect(font);
+    }
+    std::string GetTextFace(Hdc dc) override { return r_.GetTextFace(dc); }
+    bool GetTextMetrics(Hdc dc, TextMetric* tm) override { return r_.GetTextMetrics(dc, tm); }
+    bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) override {
+        return r_.GetTextExtentPoint32(dc, text, count, size);
+    }
+    int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) override {
+        return r_.DrawTextA(dc, text, count, rect, format);
+    }
     std::vector<ColorRef> ReadBitmap(Hgdiobj bitmap) override { return r_.ReadBitmap(bitmap); }
     Hgdiobj CreatePen(int style, int width, ColorRef color) override {
         Hgdiobj pen = r_.CreatePen(style, width, color);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <sheenwork/vb/syscolors.h>
@@ -96,7 +97,9 @@ enum : int {
     NULL_BRUSH = 5,
     WHITE_PEN = 6,
     BLACK_PEN = 7,
-    NULL_PEN = 8
+    NULL_PEN = 8,
+    SYSTEM_FONT = 13,
+    DEFAULT_GUI_FONT = 17
 };
 enum : unsigned { DIB_RGB_COLORS = 0 };
 
@@ -110,6 +113,63 @@ struct BlendFunction {
     std::uint8_t AlphaFormat = AC_SRC_ALPHA;
 };
 static_assert(sizeof(BlendFunction) == 4);
+
+// Fonts: LOGFONTA's layout. lfHeight < 0 asks for a character (em) height of -lfHeight
+// pixels, > 0 for a cell height (ascent + descent), 0 for the default size.
+enum : std::uint8_t { ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2 };
+enum : std::uint8_t { DEFAULT_QUALITY = 0, NONANTIALIASED_QUALITY = 3, ANTIALIASED_QUALITY = 4 };
+enum : int { FW_NORMAL = 400, FW_BOLD = 700 };
+inline constexpr int kLfFaceSize = 32;
+struct LogFont {
+    std::int32_t lfHeight = 0;
+    std::int32_t lfWidth = 0;
+    std::int32_t lfEscapement = 0;
+    std::int32_t lfOrientation = 0;
+    std::int32_t lfWeight = FW_NORMAL;
+    std::uint8_t lfItalic = 0;
+    std::uint8_t lfUnderline = 0;
+    std::uint8_t lfStrikeOut = 0;
+    std::uint8_t lfCharSet = ANSI_CHARSET;
+    std::uint8_t lfOutPrecision = 0;
+    std::uint8_t lfClipPrecision = 0;
+    std::uint8_t lfQuality = DEFAULT_QUALITY;
+    std::uint8_t lfPitchAndFamily = 0;
+    char lfFaceName[kLfFaceSize] = {};
+};
+static_assert(sizeof(LogFont) == 60);
+
+// The part of TEXTMETRIC the text layout uses, in pixels.
+struct TextMetric {
+    int tmHeight = 0;  // ascent + descent: the height of one line
+    int tmAscent = 0;
+    int tmDescent = 0;
+    int tmInternalLeading = 0;
+    int tmExternalLeading = 0;
+    int tmAveCharWidth = 0;
+    int tmMaxCharWidth = 0;
+    int tmWeight = 0;
+    friend bool operator==(const TextMetric&, const TextMetric&) = default;
+};
+
+struct Size {
+    int cx = 0, cy = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+// DrawTextA's format flags.
+enum : unsigned {
+    DT_LEFT = 0x0,
+    DT_CENTER = 0x1,
+    DT_RIGHT = 0x2,
+    DT_VCENTER = 0x4,
+    DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10,
+    DT_SINGLELINE = 0x20,
+    DT_NOCLIP = 0x100,
+    DT_EXTERNALLEADING = 0x200,
+    DT_CALCRECT = 0x400,
+    DT_NOPREFIX = 0x800,
+};
 
 // DrawEdge: border kinds and side flags.
 enum : unsigned {
@@ -194,6 +254,22 @@ public:
     virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                         std::uint32_t rop) = 0;
 
+    // --- text ------------------------------------------------------------------
+    // A logical font; the face is found when the font is used. Selected into a DC like
+    // pens and brushes (SelectObject gives back the previous font).
+    virtual Hgdiobj CreateFontIndirect(const LogFont& font) = 0;
+    // The family of the DC's font as it was realised: the requested one, or the one that
+    // stands in for it when it is not installed.
+    virtual std::string GetTextFace(Hdc dc) = 0;
+    virtual bool GetTextMetrics(Hdc dc, TextMetric* metrics) = 0;
+    // The advance width of the first `count` characters and the line height.
+    virtual bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) = 0;
+    // Win32's DrawTextA with the flags above: `count` -1 means up to the terminating 0.
+    // Draws in the DC's text colour, each line's extent first filled with the background
+    // colour when the background mode is OPAQUE, clipped to `rect` unless DT_NOCLIP; with DT_CALCRECT draws nothing and sets `rect` to the text's
+    // extent. Returns the height of the text (0 on failure).
+    virtual int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) = 0;
+
     // --- alpha -----------------------------------------------------------------
     // A 32-bit top-down DIB section holding `argb` (width * height pixels 0xAARRGGBB,
     // B, G, R, A in memory), alpha bytes kept: the source AlphaBlend wants.
@@ -215,7 +291,7 @@ std::unique_ptr<Gdi> MakeRasterGdi();
 
 struct LiveObjects {
     int dcs = 0;
-    int objects = 0;  // bitmaps, pens and brushes, stock objects excluded
+    int objects = 0;  // bitmaps, pens, brushes and fonts, stock objects excluded
     friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
 };
 LiveObjects RasterLiveObjects(Gdi& raster);

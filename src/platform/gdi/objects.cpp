@@ -76,6 +76,16 @@ RasterGdi::RasterGdi() {
     stock(WHITE_PEN, new Pen(PS_SOLID, 0, 0xFFFFFF));
     stock(BLACK_PEN, new Pen(PS_SOLID, 0, 0x000000));
     stock(NULL_PEN, new Pen(PS_NULL, 0, 0));
+    // The fonts a new DC holds and the dialog font, by the names GDI gives them.
+    LogFont system;
+    system.lfHeight = 16;
+    system.lfWeight = FW_BOLD;
+    std::strcpy(system.lfFaceName, "System");
+    stock(SYSTEM_FONT, new Font(system));
+    LogFont gui;
+    gui.lfHeight = -11;
+    std::strcpy(gui.lfFaceName, "MS Shell Dlg");
+    stock(DEFAULT_GUI_FONT, new Font(gui));
     // Every new DC starts with the same 1 x 1 monochrome stock bitmap, as in GDI.
     default_bitmap_ = new Bitmap(1, 1, true);
     default_bitmap_->stock = true;
@@ -103,6 +113,7 @@ Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
     d->bitmap = default_bitmap_;
     d->pen = static_cast<Pen*>(stock_[BLACK_PEN]);
     d->brush = static_cast<Brush*>(stock_[WHITE_BRUSH]);
+    d->font = static_cast<Font*>(stock_[SYSTEM_FONT]);
     dcs_.push_back(d);
     ++live_.dcs;
     return ToHdc(d);
@@ -118,6 +129,7 @@ bool RasterGdi::DeleteDC(Hdc h) {
     Release(d->bitmap);
     Release(d->pen);
     Release(d->brush);
+    Release(d->font);
     dcs_.erase(std::find(dcs_.begin(), dcs_.end(), d));
     delete d;
     --live_.dcs;
@@ -224,6 +236,10 @@ Hgdiobj RasterGdi::SelectObject(Hdc h, Hgdiobj obj) {
         case Kind::Brush:
             previous = d->brush;
             d->brush = static_cast<Brush*>(o);
+            break;
+        case Kind::Font:
+            previous = d->font;
+            d->font = static_cast<Font*>(o);
             break;
     }
     if (previous != o) {

@@ -12,11 +12,16 @@
 #include <sheenwork/gdi/gdi.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+namespace sheenwork::text {
+class RealizedFont;
+}
 
 namespace sheenwork::gdi::raster {
 
-enum class Kind { Bitmap, Pen, Brush };
+enum class Kind { Bitmap, Pen, Brush, Font };
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -66,10 +71,18 @@ struct Brush : Object {
     ColorRef color;
 };
 
+// A logical font; the text engine realises it on first use and keeps the result here.
+struct Font : Object {
+    explicit Font(const LogFont& f) : Object(Kind::Font), log(f) {}
+    LogFont log;
+    std::shared_ptr<text::RealizedFont> realized;
+};
+
 struct Dc {
     Bitmap* bitmap = nullptr;
     Pen* pen = nullptr;
     Brush* brush = nullptr;
+    Font* font = nullptr;
     ColorRef bk_color = 0xFFFFFF;
     ColorRef text_color = 0x000000;
     int bk_mode = OPAQUE;
@@ -153,6 +166,12 @@ public:
     Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) override;
     bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
                     int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) override;
+    // Text (raster_text.cpp, beside the text engine).
+    Hgdiobj CreateFontIndirect(const LogFont& font) override;
+    std::string GetTextFace(Hdc dc) override;
+    bool GetTextMetrics(Hdc dc, TextMetric* metrics) override;
+    bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) override;
+    int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) override;
 
     LiveObjects Live() const { return live_; }
     void SetCaps1(int caps1) { caps1_ = caps1; }
@@ -162,10 +181,12 @@ private:
     Dc* Valid(Hdc h) const;
     Object* ValidObject(Hgdiobj h) const;
     void Release(Object* o);
+    // The realised font of the DC's font (raster_text.cpp).
+    text::RealizedFont& FontOf(Dc& dc);
 
     std::vector<Dc*> dcs_;
     std::vector<Object*> objects_;  // every live object, stock ones included
-    Object* stock_[9] = {};
+    Object* stock_[DEFAULT_GUI_FONT + 1] = {};
     Bitmap* default_bitmap_ = nullptr;
     LiveObjects live_;
     int caps1_ = 0;

@@ -4,9 +4,15 @@
 #include "win32_gdi.h"
 
 #include <windows.h>
+// <windows.h> maps these to their A or W forms; here they are our interface's names.
+#undef CreateFontIndirect
+#undef GetTextFace
+#undef GetTextMetrics
+#undef GetTextExtentPoint32
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace sheenwork::gdi {
 namespace {
@@ -17,6 +23,10 @@ static_assert(offsetof(Rect, top) == offsetof(RECT, top));
 static_assert(offsetof(Rect, right) == offsetof(RECT, right));
 static_assert(offsetof(Rect, bottom) == offsetof(RECT, bottom));
 static_assert(sizeof(Point) == sizeof(POINT));
+static_assert(sizeof(Size) == sizeof(SIZE));
+static_assert(sizeof(LogFont) == sizeof(LOGFONTA));
+static_assert(offsetof(LogFont, lfFaceName) == offsetof(LOGFONTA, lfFaceName));
+static_assert(offsetof(LogFont, lfQuality) == offsetof(LOGFONTA, lfQuality));
 static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER));
 static_assert(offsetof(BitmapInfoHeader, biBitCount) == offsetof(BITMAPINFOHEADER, biBitCount));
 static_assert(offsetof(BitmapInfoHeader, biClrImportant) ==
@@ -186,6 +196,35 @@ public:
                         blend.AlphaFormat};
         return ::GdiAlphaBlend(D(dest), xDest, yDest, destWidth, destHeight, D(src), xSrc, ySrc,
                                srcWidth, srcHeight, f) != FALSE;
+    }
+
+    Hgdiobj CreateFontIndirect(const LogFont& font) override {
+        LOGFONTA lf;
+        std::memcpy(&lf, &font, sizeof lf);
+        return H(static_cast<HGDIOBJ>(::CreateFontIndirectA(&lf)));
+    }
+    std::string GetTextFace(Hdc dc) override {
+        char name[LF_FACESIZE] = {};
+        return ::GetTextFaceA(D(dc), LF_FACESIZE, name) > 0 ? std::string(name) : std::string();
+    }
+    bool GetTextMetrics(Hdc dc, TextMetric* metrics) override {
+        TEXTMETRICA tm;
+        if (metrics == nullptr || !::GetTextMetricsA(D(dc), &tm)) return false;
+        metrics->tmHeight = tm.tmHeight;
+        metrics->tmAscent = tm.tmAscent;
+        metrics->tmDescent = tm.tmDescent;
+        metrics->tmInternalLeading = tm.tmInternalLeading;
+        metrics->tmExternalLeading = tm.tmExternalLeading;
+        metrics->tmAveCharWidth = tm.tmAveCharWidth;
+        metrics->tmMaxCharWidth = tm.tmMaxCharWidth;
+        metrics->tmWeight = tm.tmWeight;
+        return true;
+    }
+    bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) override {
+        return ::GetTextExtentPoint32A(D(dc), text, count, reinterpret_cast<SIZE*>(size)) != FALSE;
+    }
+    int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) override {
+        return ::DrawTextA(D(dc), text, count, reinterpret_cast<RECT*>(rect), format);
     }
 };
 

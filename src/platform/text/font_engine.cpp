@@ -1,0 +1,314 @@
+// Fonts through fontconfig and FreeType. See font_engine.h for the metric rules.
+#include "platform/text/font_engine.h"
+
+#include <sheenwork/text/fonts.h>
+#include <sheenwork/vb/error.h>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace sheenwork::text {
+namespace {
+
+// One lock for FreeType, fontconfig and the caches: faces are not safe to share between
+// threads, and realising a font is rare enough that contention does not matter.
+std::mutex& Lock() {
+    static std::mutex m;
+    return m;
+}
+
+std::atomic<std::uint64_t> g_rasterised{0};
+
+bool SameFamily(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// What fontconfig found for a pattern in one configuration.
+struct Match {
+    bool found = false;
+    bool exact = false;
+    ResolvedFace face;
+};
+
+Match MatchIn(FcConfig* config, const std::string& family, int weight, bool italic) {
+    Match result;
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) return result;
+    if (!family.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(std::clamp(weight, 1, 1000)));
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult status = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &status);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) return result;
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr) {
+        result.found = true;
+        result.face.file = reinterpret_cast<const char*>(file);
+        int index = 0;
+        if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
+            result.face.index = index;
+        FcChar8* name = nullptr;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+            const std::string candidate = reinterpret_cast<const char*>(name);
+            if (i == 0) result.face.family = candidate;
+            if (SameFamily(candidate, family)) {
+                result.exact = true;
+                result.face.family = candidate;
+            }
+        }
+        int face_weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &face_weight);
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        result.face.bold = face_weight >= FC_WEIGHT_DEMIBOLD;
+        result.face.italic = slant != FC_SLANT_ROMAN;
+    }
+    FcPatternDestroy(match);
+    return result;
+}
+
+// A configuration holding only Wine's font folder, built once.
+FcConfig* WineConfig() {
+    static FcConfig* config = [] {
+        FcConfig* c = FcConfigCreate();
+        if (c != nullptr)
+            FcConfigAppFontAddDir(c, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
+        return c;
+    }();
+    return config;
+}
+
+ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
+    static const bool initialised = FcInit() == FcTrue;
+    (void)initialised;
+    Match system = MatchIn(nullptr, family, weight, italic);
+    if (system.found && system.exact) return system.face;
+    if (FcConfig* wine = WineConfig(); wine != nullptr && !family.empty()) {
+        Match own = MatchIn(wine, family, weight, italic);
+        if (own.found && own.exact) return own.face;
+    }
+    if (!system.found) vb::Raise(7, {}, "No font is installed to stand in for \"" + family + "\"");
+    system.face.substituted = !family.empty();
+    return system.face;
+}
+
+// Windows-1252 to Unicode for the bytes 0x80..0x9F; the rest are Latin-1.
+char32_t FromAnsi(unsigned char c) {
+    static constexpr std::array<char16_t, 32> k80 = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    return c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
+}
+
+// FreeType's 16.16 scaling of a font-unit value to whole pixels, rounded as GDI does.
+int Scale(long units, FT_Fixed scale) {
+    return static_cast<int>((FT_MulFix(units, scale) + 32) >> 6);
+}
+
+FT_Library Library() {
+    static FT_Library library = [] {
+        FT_Library l = nullptr;
+        if (FT_Init_FreeType(&l) != 0) l = nullptr;
+        return l;
+    }();
+    return library;
+}
+
+class FreeTypeFont final : public RealizedFont {
+public:
+    FreeTypeFont(const gdi::LogFont& font, const ResolvedFace& resolved) {
+        FT_Library library = Library();
+        if (library == nullptr ||
+            FT_New_Face(library, resolved.file.c_str(), resolved.index, &face_) != 0) {
+            face_ = nullptr;
+            vb::Raise(7, {}, "The font file " + resolved.file + " cannot be opened");
+        }
+        family_ = resolved.family;
+        symbol_ = FT_Select_Charmap(face_, FT_ENCODING_MS_SYMBOL) == 0;
+        if (!symbol_) FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
+        mono_ = font.lfQuality == gdi::NONANTIALIASED_QUALITY;
+        const bool want_bold = font.lfWeight > 550;
+        fake_bold_ = want_bold && !resolved.bold && FT_IS_SCALABLE(face_);
+        fake_italic_ = font.lfItalic != 0 && !resolved.italic;
+        underline_ = font.lfUnderline != 0;
+        strike_out_ = font.lfStrikeOut != 0;
+
+        const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+        const TT_HoriHeader* hhea =
+            static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face_, FT_SFNT_HHEA));
+        const TT_Postscript* post =
+            static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face_, FT_SFNT_POST));
+        long ascent = face_->ascender, descent = -face_->descender;
+        if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent != 0) {
+            ascent = os2->usWinAscent;
+            descent = os2->usWinDescent;
+        }
+        const long em = face_->units_per_EM > 0 ? face_->units_per_EM : 2048;
+        const long cell = std::max(1L, ascent + descent);
+        long height = font.lfHeight == 0 ? 16 : font.lfHeight;
+        long ppem = height < 0 ? -height : (height * em + cell / 2) / cell;
+        ppem = std::clamp(ppem, 1L, 4096L);
+        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(ppem));
+        const FT_Fixed xs = face_->size->metrics.x_scale;
+        // A cell height is met exactly: the vertical metrics scale the cell to it, while
+        // the glyphs are drawn at the whole em size found for it.
+        const FT_Fixed ys =
+            height > 0 ? FT_DivFix(height * 64, cell) : face_->size->metrics.y_scale;
+
+        metrics_.tmAscent = Scale(ascent, ys);
+        metrics_.tmDescent = Scale(descent, ys);
+        metrics_.tmHeight = metrics_.tmAscent + metrics_.tmDescent;
+        metrics_.tmInternalLeading = Scale(ascent + descent - em, ys);
+        if (hhea != nullptr)
+            metrics_.tmExternalLeading = std::max(
+                0, Scale(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender)),
+                         ys));
+        metrics_.tmAveCharWidth = os2 != nullptr && os2->xAvgCharWidth > 0
+                                      ? Scale(os2->xAvgCharWidth, xs)
+                                      : Scale(face_->max_advance_width, xs) / 2;
+        metrics_.tmMaxCharWidth = Scale(face_->bbox.xMax - face_->bbox.xMin, xs);
+        metrics_.tmWeight = want_bold ? std::max<int>(font.lfWeight, gdi::FW_BOLD)
+                                      : (resolved.bold ? gdi::FW_BOLD : gdi::FW_NORMAL);
+        if (post != nullptr) {
+            underline_position_ = Scale(post->underlinePosition, ys);
+            underline_thickness_ = Scale(post->underlineThickness, ys);
+        }
+        if (os2 != nullptr) {
+            strikeout_position_ = Scale(os2->yStrikeoutPosition, ys);
+            strikeout_thickness_ = Scale(os2->yStrikeoutSize, ys);
+        } else {
+            strikeout_position_ = metrics_.tmAscent / 2;
+            strikeout_thickness_ = std::max(1, underline_thickness_);
+        }
+    }
+    ~FreeTypeFont() override {
+        if (face_ != nullptr) FT_Done_Face(face_);
+    }
+
+    const Glyph& GlyphOf(unsigned char c) override {
+        std::lock_guard<std::mutex> lock(Lock());
+        std::unique_ptr<Glyph>& slot = glyphs_[c];
+        if (!slot) slot = Render(c);
+        return *slot;
+    }
+
+private:
+    FT_UInt IndexOf(unsigned char c) const {
+        if (symbol_) {
+            // Symbol fonts map the byte into the private-use page U+F0xx.
+            if (FT_UInt i = FT_Get_Char_Index(face_, 0xF000u | c); i != 0) return i;
+            return FT_Get_Char_Index(face_, c);
+        }
+        return FT_Get_Char_Index(face_, FromAnsi(c));
+    }
+
+    std::unique_ptr<Glyph> Render(unsigned char c) {
+        auto glyph = std::make_unique<Glyph>();
+        // Outlines only: a face's embedded bitmaps (Wine's Tahoma has some) would draw at
+        // other advances than the ones text is measured with.
+        const FT_Int32 flags =
+            FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : 0);
+        if (FT_Load_Glyph(face_, IndexOf(c), flags) != 0) return glyph;
+        FT_GlyphSlot slot = face_->glyph;
+        if (fake_italic_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Oblique(slot);
+        long advance = slot->advance.x;
+        if (fake_bold_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            // One pixel wider, as GDI's synthetic bold.
+            FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+            advance += 64;
+        }
+        glyph->advance = static_cast<int>((advance + 32) >> 6);
+        if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
+            return glyph;
+        ++g_rasterised;
+        const FT_Bitmap& b = slot->bitmap;
+        glyph->left = slot->bitmap_left;
+        glyph->top = slot->bitmap_top;
+        glyph->width = static_cast<int>(b.width);
+        glyph->rows = static_cast<int>(b.rows);
+        glyph->coverage.assign(static_cast<std::size_t>(glyph->width) * glyph->rows, 0);
+        const int pitch = b.pitch < 0 ? -b.pitch : b.pitch;
+        for (int y = 0; y < glyph->rows; ++y) {
+            const unsigned char* row = b.buffer + static_cast<std::ptrdiff_t>(y) * pitch;
+            std::uint8_t* out = glyph->coverage.data() + static_cast<std::size_t>(y) * glyph->width;
+            for (int x = 0; x < glyph->width; ++x) {
+                if (b.pixel_mode == FT_PIXEL_MODE_MONO) {
+                    out[x] = (row[x >> 3] & (0x80 >> (x & 7))) != 0 ? Glyph::kLevels : 0;
+                } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
+                    const unsigned v =
+                        b.num_grays == 256 ? row[x] : row[x] * 255u / (b.num_grays - 1);
+                    out[x] = static_cast<std::uint8_t>(v * (Glyph::kLevels + 1) / 256);
+                }
+            }
+        }
+        return glyph;
+    }
+
+    FT_Face face_ = nullptr;
+    bool symbol_ = false;
+    bool mono_ = false;
+    bool fake_bold_ = false;
+    bool fake_italic_ = false;
+    std::array<std::unique_ptr<Glyph>, 256> glyphs_;
+};
+
+std::string Key(const gdi::LogFont& f) {
+    std::string face(f.lfFaceName, strnlen(f.lfFaceName, gdi::kLfFaceSize));
+    std::transform(face.begin(), face.end(), face.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return face + '\0' + std::to_string(f.lfHeight) + ',' + std::to_string(f.lfWeight > 550) + ',' +
+           std::to_string(f.lfItalic != 0) + ',' + std::to_string(f.lfUnderline != 0) + ',' +
+           std::to_string(f.lfStrikeOut != 0) + ',' +
+           std::to_string(f.lfQuality == gdi::NONANTIALIASED_QUALITY);
+}
+
+}  // namespace
+
+int RealizedFont::Extent(std::string_view text) {
+    int width = 0;
+    for (char c : text) width += GlyphOf(static_cast<unsigned char>(c)).advance;
+    return width;
+}
+
+std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font) {
+    const std::string key = Key(font);
+    std::lock_guard<std::mutex> lock(Lock());
+    static std::map<std::string, std::shared_ptr<RealizedFont>> cache;
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    const std::string family(font.lfFaceName, strnlen(font.lfFaceName, gdi::kLfFaceSize));
+    const ResolvedFace resolved = ResolveLocked(family, font.lfWeight, font.lfItalic != 0);
+    auto realized = std::make_shared<FreeTypeFont>(font, resolved);
+    cache.emplace(key, realized);
+    return realized;
+}
+
+ResolvedFace ResolveFamily(const std::string& family, int weight, bool italic) {
+    std::lock_guard<std::mutex> lock(Lock());
+    return ResolveLocked(family, weight, italic);
+}
+
+std::string WineFontFolder() { return "/usr/share/wine/fonts"; }
+
+std::uint64_t GlyphsRasterised() { return g_rasterised.load(); }
+
+}  // namespace sheenwork::text
