@@ -661,9 +661,46 @@ TEST_F(FrameTest, DropDownGlyphRunsOnlyInItsPasses) {
     rec().sDropDownState = "down";
     rec().bMouseOver = vb::True;
     EXPECT_EQ(separator_pixels(), 23);
-    EXPECT_EQ(At(70, 12), 0xD7E0E0u);  // pressed fill of the blue scheme
+    EXPECT_EQ(At(66, 20), 0xD7E0E0u);  // pressed fill of the blue scheme, beside the glyph
     EXPECT_NE(At(30, 12), 0xD7E0E0u);
     EXPECT_EQ(At(30, 1), 0xCFF0FFu);  // the first pass's hover border on the main part
+}
+
+// The arrow glyph comes from the symbol font; without it a triangle of about the glyph's
+// size stands in, centred in the section and pointing the same way.
+TEST_F(FrameTest, DropDownArrowsWithAndWithoutTheSymbolFont) {
+    Make(80, 24);
+    rec().DropDown = vb::True;
+    rec().DropDownSeparator = vb::False;
+    rec().DropDownColor = 0x0000FF;
+    // Per row (down/up arrows) or column (left/right) of the 16 x 24 or 80 x 16
+    // section, the number of pixels in the glyph colour.
+    auto ink = [&](vb::Long align, bool by_row) {
+        rec().DropDownAlign = align;
+        f->button.Redraw(0);
+        std::vector<int> counts;
+        const RECT rc = align <= cDropDownRightUp ? RECT{64, 0, 80, 24} : RECT{0, 0, 80, 16};
+        for (int a = by_row ? rc.top : rc.left; a < (by_row ? rc.bottom : rc.right); ++a) {
+            int n = 0;
+            for (int b = by_row ? rc.left : rc.top; b < (by_row ? rc.right : rc.bottom); ++b)
+                n += (by_row ? At(b, a) : At(a, b)) == 0x0000FFu;
+            if (n > 0) counts.push_back(n);
+        }
+        return counts;
+    };
+    const auto shrinking = [](const std::vector<int>& v) {
+        return v.size() >= 3 && std::is_sorted(v.rbegin(), v.rend()) && v.front() > v.back();
+    };
+    const auto growing = [](const std::vector<int>& v) {
+        return v.size() >= 3 && std::is_sorted(v.begin(), v.end()) && v.front() < v.back();
+    };
+    for (const char* face : {"Marlett", "No Such Symbol Font"}) {
+        SCOPED_TRACE(face);
+        f->site.lbl_drop_down_font->Name(face);
+        EXPECT_TRUE(shrinking(ink(cDropDownRightDown, true)));  // down: narrows downwards
+        EXPECT_TRUE(growing(ink(cDropDownRightUp, true)));      // up
+        EXPECT_TRUE(shrinking(ink(cDropDownTopRight, false)));  // right: narrows rightwards
+    }
 }
 
 // DrawAdded: event processing first, then the repaint (with its own highlight step) and

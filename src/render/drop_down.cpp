@@ -4,6 +4,10 @@
 
 #include "render/redraw.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+
 namespace sheenwork {
 
 namespace {
@@ -57,6 +61,42 @@ Section Layout(vb::Long align, vb::Long w, vb::Long h, vb::Long s, float W, floa
     return r;
 }
 
+// Without the symbol font the arrow is drawn as a filled triangle of about its size: a
+// base of 2k + 1 pixels and a height of k + 1, k a quarter of the glyph font's height,
+// centred in the section, pointing the glyph's way.
+void DrawArrow(host::Surface& s, const RECT& rc, char glyph, int font_height) {
+    const int k = std::max(1, font_height / 4);
+    const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
+    for (int i = 0; i <= k; ++i) {
+        // Row (or column) i from the tip holds 2 i + 1 pixels.
+        const float a = static_cast<float>(i), w = static_cast<float>(i);
+        switch (glyph) {
+            case '6':  // down: tip at the bottom
+                s.FilledBox(cx - w, cy + k / 2.0f - a, cx + w, cy + k / 2.0f - a);
+                break;
+            case '5':  // up
+                s.FilledBox(cx - w, cy - k / 2.0f + a, cx + w, cy - k / 2.0f + a);
+                break;
+            case '3':  // left
+                s.FilledBox(cx - k / 2.0f + a, cy - w, cx - k / 2.0f + a, cy + w);
+                break;
+            case '4':  // right
+                s.FilledBox(cx + k / 2.0f - a, cy - w, cx + k / 2.0f - a, cy + w);
+                break;
+            default: return;
+        }
+    }
+}
+
+bool IsSymbolFont(gdi::Gdi& g, gdi::Hdc dc, const std::string& wanted) {
+    const std::string face = g.GetTextFace(dc);
+    return face.size() == wanted.size() &&
+           std::equal(face.begin(), face.end(), wanted.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
 }  // namespace
 
 void Painters::DropDownGlyph(PaintContext& c) const {
@@ -75,7 +115,13 @@ void Painters::DropDownGlyph(PaintContext& c) const {
     c.ps.rcDropDown = sec.drop;
     c.ps.rcMain = sec.main;
     c.ps.ptSeparator = sec.separator;
-    (void)sec.glyph;  // GLYPH-PENDING
+    RECT rc = c.ps.rcDropDown;
+    const vb::StdFont& font = s.Font();
+    if (*sec.glyph == '\0' || IsSymbolFont(s.Gdi(), s.hDC(), font.Name()))
+        s.Gdi().DrawTextA(s.hDC(), sec.glyph, -1, &rc,
+                          gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    else
+        DrawArrow(s, rc, *sec.glyph, font.PixelHeight());
     c.ps.bGlyphDrawn = vb::True;
 }
 

@@ -230,6 +230,16 @@ void AddFontScenes(List& list) {
         c.font = f.font;
         Add(list, std::string("text-font-") + f.name, 130, 40, c);
     }
+    // The drop-down glyphs as the control draws them: Marlett 9.75 pt bold, centred in
+    // a section of 16 x 24 and of 12 x 7.
+    for (const char* glyph : {"3", "4", "5", "6"})
+        for (const Rect& r : {Rect{2, 0, 18, 24}, Rect{4, 8, 16, 15}}) {
+            Call c = At(glyph, r, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+            c.font = {"Marlett", -13, gdi::FW_BOLD, false, false, false, gdi::SYMBOL_CHARSET};
+            c.color = gdi::Rgb(0x4D, 0x61, 0x85);
+            Add(list, std::string("text-glyph-") + glyph + "-" + std::to_string(r.Width()), 20, 24,
+                c, gdi::Rgb(0xF4, 0xF7, 0xF7));
+        }
 }
 
 void AddColourScenes(List& list) {

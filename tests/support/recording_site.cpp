@@ -58,12 +58,25 @@ void RecordingPictureHolder::TakeNaturalSize() {
     height_ = picture_ ? natural_height_ : 0;
 }
 
+namespace {
+host::FontRef LabelFont(const char* name, int weight, std::int16_t charset) {
+    auto font = std::make_shared<vb::StdFont>(name, 9.75);
+    font->Weight(static_cast<std::int16_t>(weight));
+    font->Charset(charset);
+    return font;
+}
+}  // namespace
+
 RecordingSite::RecordingSite(int width, int height)
-    : gdi_(gdi::MakeRasterGdi()),
+    : lbl_font(LabelFont("Verdana", 400, 0)),
+      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
+      gdi_(gdi::MakeRasterGdi()),
       surface_(std::make_unique<host::Surface>(*gdi_, width, height)),
       ptemp_(std::make_unique<host::Surface>(*gdi_, 1, 1)) {}
 RecordingSite::RecordingSite(gdi::Gdi& gdi, int width, int height)
-    : surface_(std::make_unique<host::Surface>(gdi, width, height)),
+    : lbl_font(LabelFont("Verdana", 400, 0)),
+      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
+      surface_(std::make_unique<host::Surface>(gdi, width, height)),
       ptemp_(std::make_unique<host::Surface>(gdi, 1, 1)) {}
 RecordingSite::~RecordingSite() = default;
 
@@ -121,6 +134,7 @@ long RecordingSite::SurfaceHwnd() {
 void RecordingSite::SurfaceEnabled(vb::Boolean value) { Call("Surface.Enabled", B(value)); }
 void RecordingSite::SurfaceFont(host::FontRef font) {
     Call("Surface.Font", font ? "set" : "Nothing");
+    if (font) surface_->Font(*font);
 }
 void RecordingSite::SurfaceMouseIcon(host::PictureRef picture) {
     Call("Surface.MouseIcon", picture ? "set" : "Nothing");
@@ -152,11 +166,11 @@ host::Surface& RecordingSite::pTemp() {
 }
 host::FontRef RecordingSite::lblFontFont() {
     Call("lblFont.Font");
-    return nullptr;
+    return lbl_font;
 }
 host::FontRef RecordingSite::lblDropDownFont() {
     Call("lblDropDown.Font");
-    return nullptr;
+    return lbl_drop_down_font;
 }
 void RecordingSite::tmrMouseInEnabled(vb::Boolean on) { Call("tmrMouseIn.Enabled", B(on)); }
 void RecordingSite::tmrMouseInInterval(long ms) { Call("tmrMouseIn.Interval", std::to_string(ms)); }

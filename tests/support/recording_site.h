@@ -66,6 +66,10 @@ public:
     vb::Boolean extender_default, user_mode = vb::True, display_as_default;
     vb::Object parent;
     host::FontRef parent_font;
+    // The fonts of the hidden labels, as a new control surface has them: lblFont's
+    // Verdana 9.75 pt, lblDropDown's Marlett 9.75 pt bold in the symbol character set.
+    host::FontRef lbl_font;
+    host::FontRef lbl_drop_down_font;
     std::uint32_t parent_back_color = 0x8000000F;
     vb::Boolean right_to_left;
     gdi::Rect window_rect{0, 0, 75, 23};

@@ -24,10 +24,15 @@ Surface::Surface(gdi::Gdi& gdi, int width, int height) : gdi_(gdi) {
     dc_ = gdi_.CreateCompatibleDC(nullptr);
     // The host surface's fill style is hollow: RoundRect on its hDC draws an outline.
     gdi_.SelectObject(dc_, gdi_.GetStockObject(gdi::NULL_BRUSH));
+    // Text goes over what is painted, never in a box of the back colour.
+    gdi_.SetBkMode(dc_, gdi::TRANSPARENT);
     Resize(width, height);
+    Font(font_);
 }
 
 Surface::~Surface() {
+    if (old_font_ != nullptr) gdi_.SelectObject(dc_, old_font_);
+    if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
     if (old_pen_ != nullptr) gdi_.SelectObject(dc_, old_pen_);
     if (pen_ != nullptr) gdi_.DeleteObject(pen_);
     if (old_bitmap_ != nullptr) gdi_.SelectObject(dc_, old_bitmap_);
@@ -51,6 +56,25 @@ void Surface::Resize(int width, int height) {
 }
 
 gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
+
+void Surface::Font(const vb::StdFont& font) {
+    gdi::LogFont lf;
+    lf.lfHeight = -font.PixelHeight();
+    lf.lfWeight = font.Weight();
+    lf.lfItalic = font.Italic() ? 1 : 0;
+    lf.lfUnderline = font.Underline() ? 1 : 0;
+    lf.lfStrikeOut = font.Strikethrough() ? 1 : 0;
+    lf.lfCharSet = static_cast<std::uint8_t>(font.Charset());
+    lf.lfQuality = gdi::ANTIALIASED_QUALITY;
+    font.Name().copy(lf.lfFaceName, gdi::kLfFaceSize - 1);
+    gdi::Hgdiobj fresh = gdi_.CreateFontIndirect(lf);
+    if (fresh == nullptr) return;
+    gdi::Hgdiobj previous = gdi_.SelectObject(dc_, fresh);
+    if (old_font_ == nullptr) old_font_ = previous;
+    if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
+    font_object_ = fresh;
+    if (&font != &font_) font_ = font;
+}
 
 void Surface::BackColor(std::uint32_t color) {
     back_color_ = color;

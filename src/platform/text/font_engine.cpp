@@ -187,6 +187,11 @@ public:
                                       ? Scale(os2->xAvgCharWidth, xs)
                                       : Scale(face_->max_advance_width, xs) / 2;
         metrics_.tmMaxCharWidth = Scale(face_->bbox.xMax - face_->bbox.xMin, xs);
+        if (fake_bold_) {
+            // Every advance grows by the pixel the synthetic bold adds.
+            ++metrics_.tmAveCharWidth;
+            ++metrics_.tmMaxCharWidth;
+        }
         metrics_.tmWeight = want_bold ? std::max<int>(font.lfWeight, gdi::FW_BOLD)
                                       : (resolved.bold ? gdi::FW_BOLD : gdi::FW_NORMAL);
         if (post != nullptr) {
@@ -233,8 +238,10 @@ private:
         if (fake_italic_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Oblique(slot);
         long advance = slot->advance.x;
         if (fake_bold_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            // One pixel wider, as GDI's synthetic bold.
-            FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+            // GDI's synthetic bold: the outline grown by a 24th of the em each way, the
+            // advance one pixel wider.
+            const long ppem = face_->size->metrics.y_ppem;
+            FT_Outline_Embolden(&slot->outline, (ppem * 64 + 12) / 24);
             advance += 64;
         }
         glyph->advance = static_cast<int>((advance + 32) >> 6);
