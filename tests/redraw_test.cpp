@@ -133,8 +133,10 @@ struct FillingPainters : Painters {
     void DropDownSeparator(PaintContext&) const override {
         if (log) log->push_back("separator");
     }
-    // No rings, so that the composed pixels show only the two passes' bodies.
+    // No rings and no caption, so that the composed pixels show only the two passes'
+    // bodies.
     void drawMLine(PaintContext&, const std::string&) const override {}
+    void WriteCaption(PaintContext&) const override {}
 };
 
 TEST_F(RedrawTest, RoundedFrameIsDrawnInTheColourTheXPBodyLeft) {

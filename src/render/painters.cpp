@@ -1,10 +1,8 @@
-// The default painters not given a file of their own. The caption and picture painters come
-// with text and pictures; until then they leave the surface as the body left it.
+// The default painters, each in a file of its own: xp_body.cpp, flat_body.cpp,
+// caption_painter.cpp, picture_painter.cpp, drop_down.cpp and highlight.cpp.
 #include "render/redraw.h"
 
 namespace sheenwork {
-
-void Painters::WriteCaption(PaintContext&) const {}
 
 std::shared_ptr<const Painters> DefaultPainters() {
     static const auto painters = std::make_shared<const Painters>();

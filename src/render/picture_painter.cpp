@@ -15,20 +15,10 @@
 
 #include "render/basButton.h"
 #include "render/redraw.h"
+#include "render/single_math.h"
 
 namespace sheenwork {
 namespace {
-
-// Single arithmetic that leaves the finite range is a run-time Overflow, as the host's
-// floating-point checks make it; NaN (an invalid operation) counts the same.
-vb::Single Checked(vb::Single v) {
-    if (!std::isfinite(v)) vb::Raise(vb::kErrOverflow);
-    return v;
-}
-
-bool OneOf(vb::Long v, std::initializer_list<vb::Long> values) {
-    return std::find(values.begin(), values.end(), v) != values.end();
-}
 
 // Room for the drop-down section: the picture moves away from the section by its whole
 // size, unless it already sits at the far side. Unknown section alignments move nothing.
@@ -39,22 +29,22 @@ void ShiftForDropDown(ButtonRecord& r) {
         case cDropDownLeftDown:
         case cDropDownLeftUp:
             if (!OneOf(a, {cRechts_Oben, cRechts_Mitte, cRechts_Unten}))
-                r.sngX = Checked(r.sngX + size);
+                r.sngX = CheckedSingle(r.sngX + size);
             break;
         case cDropDownRightDown:
         case cDropDownRightUp:
             if (!OneOf(a, {cLinks_Oben, cLinks_Mitte, cLinks_Unten}))
-                r.sngX = Checked(r.sngX - size);
+                r.sngX = CheckedSingle(r.sngX - size);
             break;
         case cDropDownTopRight:
         case cDropDownTopLeft:
             if (!OneOf(a, {cLinks_Unten, cMitte_Unten, cRechts_Unten}))
-                r.sngY = Checked(r.sngY + size);
+                r.sngY = CheckedSingle(r.sngY + size);
             break;
         case cDropDownBottomRight:
         case cDropDownBottomLeft:
             if (!OneOf(a, {cLinks_Oben, cMitte_Oben, cRechts_Oben}))
-                r.sngY = Checked(r.sngY - size);
+                r.sngY = CheckedSingle(r.sngY - size);
             break;
         default: break;
     }
@@ -88,23 +78,23 @@ void Painters::DrawImage(PaintContext& c) const {
         const vb::Long column = align % 3, row = align / 3;
         p([&] {
             r.sngX = column == 0   ? 3.0f
-                     : column == 1 ? Checked((s.ScaleWidth() - w()) / 2)
-                                   : Checked(s.ScaleWidth() - w());
+                     : column == 1 ? CheckedSingle((s.ScaleWidth() - w()) / 2)
+                                   : CheckedSingle(s.ScaleWidth() - w());
         });
         p([&] {
             r.sngY = row == 0   ? 3.0f
-                     : row == 1 ? Checked((s.ScaleHeight() - h()) / 2)
-                                : Checked(s.ScaleHeight() - h() - 3);
+                     : row == 1 ? CheckedSingle((s.ScaleHeight() - h()) / 2)
+                                : CheckedSingle(s.ScaleHeight() - h() - 3);
         });
     } else if (align == cBenutzerdefiniert) {
-        p([&] { r.sngX = Checked(site.ScaleTwipsToPixelsX(r.PictureLeft)); });
-        p([&] { r.sngY = Checked(site.ScaleTwipsToPixelsY(r.PictureTop)); });
+        p([&] { r.sngX = CheckedSingle(site.ScaleTwipsToPixelsX(r.PictureLeft)); });
+        p([&] { r.sngY = CheckedSingle(site.ScaleTwipsToPixelsY(r.PictureTop)); });
     }
 
     // Held down under the pointer the picture moves with the caption.
     if (r.MoveCaptionAtDown && r.sState == "down" && r.bMouseOver) {
-        p([&] { r.sngX = Checked(r.sngX + 1); });
-        p([&] { r.sngY = Checked(r.sngY + 1); });
+        p([&] { r.sngX = CheckedSingle(r.sngX + 1); });
+        p([&] { r.sngY = CheckedSingle(r.sngY + 1); });
     }
 
     if (r.DropDown) p([&] { ShiftForDropDown(r); });

@@ -52,4 +52,7 @@ struct Painters {
 
 std::shared_ptr<const Painters> DefaultPainters();
 
+// Gives the control surface its own copy of `font`; Nothing leaves the surface's font.
+void SetUCFont(host::ControlSite& site, const host::FontRef& font);
+
 }  // namespace sheenwork

@@ -1,0 +1,346 @@
+// WriteCaption: the DrawTextA calls it makes (text, rectangle, flags, colour and font at
+// the time of the call), and the pixels they leave, for the positions, offsets and
+// looks of the caption.
+#include <gtest/gtest.h>
+
+#include <sheenwork/control/enums.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/syscolors.h>
+
+#include <memory>
+
+#include "render/redraw.h"
+#include "support/button_fixture.h"
+#include "support/forwarding_gdi.h"
+#include "support/recording_services.h"
+#include "support/recording_site.h"
+
+namespace sheenwork {
+namespace {
+
+using testing::RecordingSite;
+
+struct TextCall {
+    std::string text;
+    RECT rect;  // as passed in
+    unsigned format;
+    gdi::ColorRef color;
+    std::string face;
+};
+
+// Our raster, with every DrawTextA noted.
+class TextRecordingGdi final : public testing::ForwardingGdi {
+public:
+    explicit TextRecordingGdi(gdi::Gdi& inner) : ForwardingGdi(inner) {}
+    std::vector<TextCall> calls;
+    int DrawTextA(gdi::Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
+        calls.push_back({t, *r, format, g_.GetTextColor(dc), g_.GetTextFace(dc)});
+        return g_.DrawTextA(dc, t, n, r, format);
+    }
+    // The drawing calls, without the measurement.
+    std::vector<TextCall> Draws() const {
+        std::vector<TextCall> out;
+        for (const auto& c : calls)
+            if ((c.format & gdi::DT_CALCRECT) == 0) out.push_back(c);
+        return out;
+    }
+};
+
+class Caption : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+
+    void Make(int w, int h) {
+        gdi = std::make_unique<TextRecordingGdi>(*raster);
+        site = std::make_unique<RecordingSite>(*gdi, w, h);
+        rec = ButtonRecord{};
+        testing::SetNewInstanceFields(rec, "sheenButton1");
+        rec.Caption = "OK";
+        rec.Font = std::make_shared<vb::StdFont>("DejaVu Sans", 9.75);
+        rec.FontOnMouseOver = std::make_shared<vb::StdFont>("DejaVu Sans", 12);
+        rec.FontDown = std::make_shared<vb::StdFont>("DejaVu Sans", 7.5);
+        rec.ForeColor = 0x000001;
+        rec.ForeColorOver = 0x000002;
+        rec.ForeColorDown = 0x000003;
+        rec.ForeColorDis = 0x000004;
+    }
+    void Paint() {
+        gdi->calls.clear();
+        site->Surface().BackColor(0xFFFFFF);
+        PaintState ps;
+        PaintContext c{rec, *site, site->Surface(), ps};
+        DefaultPainters()->WriteCaption(c);
+    }
+    TextCall Draw() {
+        const auto draws = gdi->Draws();
+        EXPECT_EQ(draws.size(), 1u);
+        return draws.empty() ? TextCall{} : draws.back();
+    }
+    // The columns and rows holding pixels other than white.
+    gdi::Rect Ink() {
+        const auto px = site->Surface().Pixels();
+        const int w = static_cast<int>(site->Surface().ScaleWidth());
+        gdi::Rect box{1 << 20, 1 << 20, -1, -1};
+        for (std::size_t i = 0; i < px.size(); ++i)
+            if (px[i] != 0xFFFFFF) {
+                const int x = static_cast<int>(i) % w, y = static_cast<int>(i) / w;
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
+        return box;
+    }
+
+    testing::RecordingServices services;
+    std::unique_ptr<gdi::Gdi> raster = gdi::MakeRasterGdi();
+    std::unique_ptr<TextRecordingGdi> gdi;
+    std::unique_ptr<RecordingSite> site;
+    ButtonRecord rec;
+};
+
+TEST_F(Caption, MeasuresAtTheFullWidthThenDrawsInThePositionOfItsAlignment) {
+    Make(75, 23);
+    // DejaVu Sans 9.75 pt: lines of 15 pixels, so T = 15 for one line.
+    const struct {
+        vb::Long align;
+        unsigned h;
+        RECT rect;
+    } rows[] = {
+        {cLinks_Oben, gdi::DT_LEFT, {3, 3, 72, 20}},
+        {cMitte_Oben, gdi::DT_CENTER, {3, 3, 72, 20}},
+        {cRechts_Oben, gdi::DT_RIGHT, {3, 3, 72, 20}},
+        {cLinks_Mitte, gdi::DT_LEFT, {3, 4, 72, 20}},
+        {cMitte_Mitte, gdi::DT_CENTER, {3, 4, 72, 20}},
+        {cRechts_Mitte, gdi::DT_RIGHT, {3, 4, 72, 20}},
+        {cLinks_Unten, gdi::DT_LEFT, {3, 5, 72, 20}},
+        {cMitte_Unten, gdi::DT_CENTER, {3, 5, 72, 20}},
+        {cRechts_Unten, gdi::DT_RIGHT, {3, 5, 72, 20}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.align);
+        rec.CaptionAlign = row.align;
+        Paint();
+        ASSERT_EQ(gdi->calls.size(), 2u);
+        EXPECT_EQ(gdi->calls[0].rect, (RECT{0, 0, 72, 0}));
+        EXPECT_EQ(gdi->calls[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
+        EXPECT_EQ(gdi->calls[1].rect, row.rect);  // middle: (23 - 15) / 2 = 4, bottom 23 - 15 - 3
+        EXPECT_EQ(gdi->calls[1].format, row.h | gdi::DT_WORDBREAK);
+        EXPECT_EQ(gdi->calls[1].text, "OK");
+    }
+    // Right-aligned text ends at W - 3, centred text is centred between 3 and W - 3.
+    rec.CaptionAlign = cRechts_Oben;
+    Paint();
+    EXPECT_EQ(Ink().right, 72);
+    rec.CaptionAlign = cMitte_Oben;
+    Paint();
+    const gdi::Rect centred = Ink();
+    EXPECT_LE(std::abs((centred.left - 3) - (72 - centred.right)), 2);
+}
+
+TEST_F(Caption, ColourAndFontFollowTheState) {
+    Make(75, 23);
+    const struct {
+        bool enabled;
+        const char* state;
+        bool over;
+        gdi::ColorRef color;
+        int pixel_height;
+    } rows[] = {
+        {false, "", true, 0x000004, 13},    {true, "", false, 0x000001, 13},
+        {true, "", true, 0x000002, 16},     {true, "down", false, 0x000001, 13},
+        {true, "down", true, 0x000003, 10},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.state) + (row.over ? " over" : "") +
+                     (row.enabled ? "" : " disabled"));
+        rec.Enabled = vb::Boolean(row.enabled);
+        rec.sState = row.state;
+        rec.bMouseOver = vb::Boolean(row.over);
+        Paint();
+        EXPECT_EQ(Draw().color, row.color);
+        EXPECT_EQ(site->Surface().ForeColor(), row.color);
+        EXPECT_EQ(site->Surface().Font().PixelHeight(), row.pixel_height);
+    }
+    // A font that is Nothing leaves the surface's font as it is.
+    rec.FontOnMouseOver = nullptr;
+    rec.bMouseOver = vb::True;
+    rec.sState = "";
+    Paint();
+    EXPECT_EQ(site->Surface().Font().PixelHeight(), 10);  // still FontDown from the last row
+}
+
+TEST_F(Caption, ManualPositionComesFromTwips) {
+    Make(75, 23);
+    rec.CaptionAlign = cBenutzerdefiniert;
+    rec.CaptionLeft = 300;
+    rec.CaptionTop = 150;
+    Paint();
+    EXPECT_EQ(Draw().rect, (RECT{20, 10, 72, 20}));
+    EXPECT_EQ(Draw().format, gdi::DT_LEFT | gdi::DT_WORDBREAK);
+    const auto scales = site->log.Only({"ScaleX", "ScaleY"});
+    EXPECT_EQ(scales.size(), 2u);
+}
+
+TEST_F(Caption, PressedOffsetMovesOnlyTheLeftAndTopEdges) {
+    Make(75, 23);
+    rec.MoveCaptionAtDown = vb::True;
+    rec.sState = "down";
+    rec.bMouseOver = vb::True;
+    rec.FontDown = rec.Font;
+    for (vb::Long align : {cLinks_Oben, cMitte_Oben, cRechts_Oben}) {
+        SCOPED_TRACE(align);
+        rec.CaptionAlign = align;
+        Paint();
+        EXPECT_EQ(Draw().rect, (RECT{4, 4, 72, 20}));
+    }
+    // Pressed with the pointer outside: no offset.
+    rec.bMouseOver = vb::False;
+    Paint();
+    EXPECT_EQ(Draw().rect, (RECT{3, 3, 72, 20}));
+    // Left-aligned ink moves one right and one down; right-aligned only down.
+    rec.CaptionAlign = cLinks_Oben;
+    Paint();
+    const gdi::Rect rest = Ink();
+    rec.bMouseOver = vb::True;
+    Paint();
+    const gdi::Rect pressed = Ink();
+    EXPECT_EQ(pressed.left, rest.left + 1);
+    EXPECT_EQ(pressed.top, rest.top + 1);
+    rec.CaptionAlign = cRechts_Oben;
+    Paint();
+    EXPECT_EQ(Ink().right, 72);
+    EXPECT_EQ(Ink().top, rest.top + 1);
+}
+
+TEST_F(Caption, StepsAsideForAPictureBesideItButNotInTheCentre) {
+    Make(100, 23);
+    site->Image1().Width(16);
+    rec.PictureShow = vb::True;
+    rec.picCurrent =
+        std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0xFF000000u});
+    const struct {
+        vb::Long align;
+        RECT rect;
+    } rows[] = {{cLinks_Mitte, {22, 4, 97, 20}},
+                {cMitte_Mitte, {3, 4, 97, 20}},
+                {cRechts_Mitte, {3, 4, 78, 20}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.align);
+        rec.CaptionAlign = row.align;
+        rec.PictureAlign = row.align;
+        Paint();
+        EXPECT_EQ(Draw().rect, row.rect);
+        rec.PictureAlign = cLinks_Oben;  // another position: no room kept
+        Paint();
+        EXPECT_EQ(Draw().rect, (RECT{3, 4, 97, 20}));
+    }
+    // Without a picture drawn in the previous paint the caption does not step aside.
+    rec.picCurrent = nullptr;
+    rec.CaptionAlign = rec.PictureAlign = cLinks_Mitte;
+    Paint();
+    EXPECT_EQ(Draw().rect.left, 3);
+}
+
+TEST_F(Caption, KeepsRoomForTheDropDownSection) {
+    Make(100, 23);
+    rec.DropDown = vb::True;
+    rec.DropDownSize = 16;
+    const struct {
+        vb::Long drop, caption;
+        RECT rect;
+    } rows[] = {
+        {cDropDownLeftDown, cMitte_Mitte, {19, 4, 97, 20}},
+        {cDropDownLeftUp, cRechts_Mitte, {3, 4, 97, 20}},  // already at the far side
+        {cDropDownRightDown, cMitte_Mitte, {3, 4, 81, 20}},
+        {cDropDownRightUp, cLinks_Mitte, {3, 4, 97, 20}},
+        {cDropDownTopRight, cMitte_Oben, {3, 19, 97, 20}},
+        {cDropDownTopLeft, cMitte_Unten, {3, 5, 97, 20}},
+        {cDropDownBottomRight, cMitte_Unten, {3, 5, 97, 4}},
+        {cDropDownBottomLeft, cLinks_Oben, {3, 3, 97, 20}},
+        {8, cMitte_Mitte, {3, 4, 97, 20}},  // no section alignment: nothing moves
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.drop) + "/" + std::to_string(row.caption));
+        rec.DropDownAlign = row.drop;
+        rec.CaptionAlign = row.caption;
+        Paint();
+        EXPECT_EQ(Draw().rect, row.rect);
+    }
+    // A centred caption moves by half the section's size.
+    rec.DropDownAlign = 8;
+    rec.CaptionAlign = cMitte_Mitte;
+    Paint();
+    const gdi::Rect free = Ink();
+    rec.DropDownAlign = cDropDownLeftDown;
+    Paint();
+    EXPECT_EQ(Ink().left, free.left + 8);
+}
+
+TEST_F(Caption, DisabledClassicTextIsEmbossed) {
+    Make(75, 23);
+    rec.Enabled = vb::False;
+    rec.ColorStyle = cWinClassic;
+    Paint();
+    const auto draws = gdi->Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].color, 0xFFFFFFu);
+    EXPECT_EQ(draws[0].rect, (RECT{3, 4, 72, 20}));
+    EXPECT_EQ(draws[1].color, vb::SysColor(17));
+    EXPECT_EQ(draws[1].rect, (RECT{2, 3, 71, 19}));
+    // Every other colour style draws once in ForeColorDis.
+    rec.ColorStyle = cXPBlue;
+    Paint();
+    EXPECT_EQ(gdi->Draws().size(), 1u);
+    EXPECT_EQ(Draw().color, 0x000004u);
+}
+
+TEST_F(Caption, ATallCaptionIsCutThreePixelsAboveTheBottom) {
+    Make(60, 23);
+    rec.Caption = "one two three four five";
+    rec.CaptionAlign = cMitte_Mitte;
+    Paint();
+    const RECT r = Draw().rect;
+    EXPECT_LT(r.top, 0);  // the middle of a text taller than the button lies above it
+    EXPECT_EQ(r.bottom, 20);
+    EXPECT_LE(Ink().bottom, 20);
+    EXPECT_GT(Ink().bottom, 14);
+}
+
+TEST_F(Caption, EmptyCaptionStillMeasuresAndDrawsNothing) {
+    Make(75, 23);
+    rec.Caption.clear();
+    Paint();
+    EXPECT_EQ(gdi->calls.size(), 2u);
+    EXPECT_EQ(Ink().right, -1);
+}
+
+TEST_F(Caption, FailuresWhileChoosingTheLookDoNotStopItAndLaterOnesAreTrapped) {
+    Make(75, 23);
+    // SetUCFont reports its own failure; WriteCaption goes on in the surface's old font.
+    site->FailOn("Surface.Font");
+    Paint();
+    EXPECT_EQ(gdi->Draws().size(), 1u);
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("SetUCFont"), std::string::npos);
+    site->ClearFailures();
+    services.boxes.clear();
+
+    rec.CaptionAlign = cBenutzerdefiniert;
+    rec.CaptionLeft = 300;
+    rec.CaptionTop = 150;
+    site->FailOn("ScaleY");
+    Paint();
+    EXPECT_TRUE(gdi->Draws().empty());
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("WriteCaption"), std::string::npos);
+
+    services.boxes.clear();
+    SetSilentError(vb::True);
+    rec.sngY = 7;
+    Paint();
+    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_EQ(Draw().rect, (RECT{20, 7, 72, 20}));  // the failed step kept the old top
+}
+
+}  // namespace
+}  // namespace sheenwork
