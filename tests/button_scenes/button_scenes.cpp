@@ -220,6 +220,54 @@ void AddPictureGroup(std::vector<Scene>& out, const std::string& group, const Se
                 }));
 }
 
+// Caption and picture together on one look: the caption alone, the picture alone,
+// both centred with the picture in front and behind, and both at the left with the
+// caption stepping aside; every state of the look. The fonts are the control's default,
+// Verdana 9.75 pt, which stands in as DejaVu Sans on both sides of the comparison.
+void AddContentGroup(std::vector<Scene>& out, const std::string& group, const Setup& look,
+                     const std::vector<State>& states) {
+    struct Variant {
+        std::string name;
+        bool caption, picture;
+        Setup setup;
+    };
+    const std::vector<Variant> variants = {
+        {"caption", true, false, [](ButtonRecord&) {}},
+        {"picture", false, true, [](ButtonRecord&) {}},
+        {"both-front", true, true, [](ButtonRecord& r) { r.PictureInFront = vb::True; }},
+        {"both-behind", true, true, [](ButtonRecord& r) { r.PictureInFront = vb::False; }},
+        // The picture behind is drawn first, so the caption of the same paint sees it.
+        {"both-beside", true, true,
+         [](ButtonRecord& r) {
+             r.CaptionAlign = r.PictureAlign = cLinks_Mitte;
+             r.PictureInFront = vb::False;
+         }},
+    };
+    const auto diamond = DiamondPicture();
+    for (const Variant& v : variants)
+        for (const State& st : states) {
+            const Setup setup = [look, v, st](ButtonRecord& r) {
+                const auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
+                r.Font = font->Clone();
+                r.FontOnMouseOver = font->Clone();
+                r.FontDown = font->Clone();
+                r.ForeColorOver = 0x00C04000;
+                r.ForeColorDown = 0x000000C0;
+                r.CaptionAlign = r.PictureAlign = cMitte_Mitte;
+                r.UseMaskColor = vb::True;
+                r.AllPicturesSame = vb::True;
+                r.MoveCaptionAtDown = vb::True;
+                if (v.caption) r.Caption = "&Open file";
+                if (!v.picture) r.PictureShow = vb::False;
+                look(r);
+                v.setup(r);
+                st.setup(r);
+            };
+            const std::string name = group + "/" + v.name + "/" + st.name + "/75x23";
+            out.push_back(PictureButton(name, 75, 23, diamond, setup));
+        }
+}
+
 void AddGroup(std::vector<Scene>& out, const std::string& group, const Setup& look,
               const std::vector<State>& states, const std::vector<Size>& sizes = kSizes) {
     for (const State& st : states)
@@ -314,6 +362,31 @@ std::vector<Scene> MakeButtonScenes() {
         r.ButtonStyle = cButtonOffice;
     });
 
+    // Caption and picture on every look and scheme.
+    for (const auto& [group, scheme] : schemes) {
+        if (scheme == 4) continue;  // paints as the custom scheme
+        AddContentGroup(
+            out, std::string("content-") + group,
+            [scheme = scheme](ButtonRecord& r) {
+                r.ColorStyle = scheme;
+                if (scheme == cWinClassic || scheme == cCustom) OwnColors(r);
+            },
+            XPStates());
+    }
+    AddContentGroup(
+        out, "content-office",
+        [](ButtonRecord& r) {
+            OwnColors(r);
+            r.ButtonStyle = cButtonOffice;
+        },
+        OfficeStates());
+    AddContentGroup(
+        out, "content-browser",
+        [](ButtonRecord& r) {
+            OwnColors(r);
+            r.ButtonStyle = cButtonIExplorer;
+        },
+        OfficeStates());
     // TransBlt of a block with key-colour, black and white pixels onto a patterned
     // destination, each key colour at a few block sizes.
     for (const auto& [key_name, key] : std::vector<std::pair<std::string, gdi::ColorRef>>{

@@ -56,6 +56,11 @@ trap stop_server EXIT
 
 wineboot --init >/dev/null 2>&1 || { echo "tests/reference/run.sh: wineboot failed" >&2; exit 1; }
 wineserver -w
+# The control's default font, Verdana, is not installed on either side; our fontconfig
+# lets DejaVu Sans stand in for it, and so must Wine.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /t REG_SZ /d 'DejaVu Sans' /f \
+  >/dev/null 2>&1 || { echo "tests/reference/run.sh: cannot set Wine's font replacement" >&2; exit 1; }
+wineserver -w
 
 if [ "$mode" = bench ]; then
   wine "$win_build/sheenwork-reference-bench.exe"
