@@ -19,6 +19,17 @@ void RunRedraw(benchmark::State& state, const RedrawCase& c, const RedrawSize& s
     }
 }
 
+void RunContent(benchmark::State& state, bool cold) {
+    auto gdi = sheenwork::gdi::MakeRasterGdi();
+    ContentTarget target(*gdi, cold);
+    for (auto _ : state) {
+        target.Paint();
+        benchmark::DoNotOptimize(target.Probe());
+    }
+}
+BENCHMARK_CAPTURE(RunContent, cached, false)->Name("raster/Redraw/caption-picture-cached/75x23");
+BENCHMARK_CAPTURE(RunContent, cold, true)->Name("raster/Redraw/caption-picture-cold-glyphs/75x23");
+
 const bool kRegistered = [] {
     for (const auto& size : kRedrawSizes)
         for (const auto& c : kRedrawCases)

@@ -16,7 +16,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
-#include <map>
+#include <list>
 #include <mutex>
 
 namespace sheenwork::text {
@@ -90,8 +90,13 @@ Match MatchIn(FcConfig* config, const std::string& family, int weight, bool ital
 FcConfig* WineConfig() {
     static FcConfig* config = [] {
         FcConfig* c = FcConfigCreate();
-        if (c != nullptr)
-            FcConfigAppFontAddDir(c, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
+        if (c == nullptr) return c;
+        // A configuration of its own has no cache folder; give it the user's, so that
+        // fontconfig can keep the folder's scan instead of complaining on every start.
+        static const char kCache[] =
+            "<fontconfig><cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
+        FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kCache), FcFalse);
+        FcConfigAppFontAddDir(c, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
         return c;
     }();
     return config;
@@ -298,14 +303,22 @@ int RealizedFont::Extent(std::string_view text) {
 }
 
 std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font) {
+    // The most recently used realisations, newest first. A font object keeps its own
+    // realisation alive, so evicting one only costs its glyphs when it comes back.
+    constexpr std::size_t kKept = 64;
+    static std::list<std::pair<std::string, std::shared_ptr<RealizedFont>>> recent;
     const std::string key = Key(font);
     std::lock_guard<std::mutex> lock(Lock());
-    static std::map<std::string, std::shared_ptr<RealizedFont>> cache;
-    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    for (auto it = recent.begin(); it != recent.end(); ++it)
+        if (it->first == key) {
+            recent.splice(recent.begin(), recent, it);
+            return it->second;
+        }
     const std::string family(font.lfFaceName, strnlen(font.lfFaceName, gdi::kLfFaceSize));
     const ResolvedFace resolved = ResolveLocked(family, font.lfWeight, font.lfItalic != 0);
     auto realized = std::make_shared<FreeTypeFont>(font, resolved);
-    cache.emplace(key, realized);
+    recent.emplace_front(key, realized);
+    if (recent.size() > kKept) recent.pop_back();
     return realized;
 }
 

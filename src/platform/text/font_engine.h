@@ -66,7 +66,7 @@ protected:
 };
 
 // The realised font of `font`, shared by every DC and font object with the same
-// description. Never null: a family that is not installed is realised with its stand-in.
+// description while it is among the 64 most recently realised. Never null: a family that is not installed is realised with its stand-in.
 // Throws vb::RuntimeError when no font file can be opened at all.
 std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font);
 
