@@ -3,6 +3,7 @@
 // naming as the raster benchmarks so that the two tables can be read side by side.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,10 @@
 #include "../bench/ops.h"
 #include "../bench/redraw_cases.h"
 #include "../src/platform/gdi/win32/win32_gdi.h"
+
+// <windows.h> maps these to their A/W forms; here they name the Gdi interface's calls.
+#undef CreateFontIndirect
+#undef GetTextFace
 
 namespace {
 
@@ -32,6 +37,110 @@ double TimeLoop(const LARGE_INTEGER& frequency, long long& iterations, Op op, Pr
         iterations *= seconds < 0.02 ? 10 : 2;
     }
     return seconds * 1e9 / static_cast<double>(iterations);
+}
+
+// Makes the DejaVu faces known to this session, as the reference runner does: a fresh
+// Wine prefix has not registered them, and the text timings use DejaVu Sans.
+int AddDejaVuFonts() {
+    const std::string folder = "Z:\\usr\\share\\fonts\\truetype\\dejavu\\";
+    int added = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "*.ttf").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        added += AddFontResourceExA((folder + found.cFileName).c_str(), FR_PRIVATE, nullptr) > 0;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return added;
+}
+
+// The caption timings of bench/text_bench.cpp: "&Speichern" in DejaVu Sans at 13 px,
+// centred with word breaks on a 75 x 23 surface, with a font used for the first time,
+// with a warm one, and its DT_CALCRECT measure alone.
+void TimeText(sheenwork::gdi::Gdi& gdi, const LARGE_INTEGER& frequency) {
+    if (AddDejaVuFonts() == 0) {
+        std::fprintf(stderr, "sheenwork-reference-bench: no DejaVu font files found to add\n");
+        return;
+    }
+    using sheenwork::gdi::Hgdiobj;
+    const char* const caption = "&Speichern";
+    const unsigned format = DT_CENTER | DT_WORDBREAK;
+    auto font_of = [](int variant) {
+        sheenwork::gdi::LogFont lf;
+        lf.lfHeight = -13;
+        lf.lfQuality = ANTIALIASED_QUALITY;
+        // Variants that name the same face at the same size but are different logical
+        // fonts to GDI, whose cache compares the whole LOGFONT: the family bits of
+        // lfPitchAndFamily and the clip precision, neither of which changes the face
+        // chosen for a face name that is installed.
+        lf.lfPitchAndFamily = static_cast<std::uint8_t>((variant % 6) << 4);
+        lf.lfClipPrecision = static_cast<std::uint8_t>((variant / 6) % 3);
+        std::strcpy(lf.lfFaceName, "DejaVu Sans");
+        return lf;
+    };
+    const sheenwork::gdi::Hdc dc = gdi.CreateCompatibleDC(nullptr);
+    const Hgdiobj bitmap = gdi.CreateSurfaceBitmap(75, 23);
+    const Hgdiobj old_bitmap = gdi.SelectObject(dc, bitmap);
+    HDC hdc = reinterpret_cast<HDC>(dc);
+    const RECT all{0, 0, 75, 23};
+    HBRUSH face = CreateSolidBrush(0x00D8E9EC);
+    FillRect(hdc, &all, face);
+    DeleteObject(face);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, 0);
+    long long iterations_out = 0;
+    auto draw = [&] {
+        sheenwork::gdi::Rect r{0, 0, 75, 23};
+        return gdi.DrawTextA(dc, caption, -1, &r, format);
+    };
+
+    // 18 variants, more than the 10 unused fonts GDI keeps: by the time a variant comes
+    // round again it has been released, so every iteration realises the font and
+    // renders its glyphs afresh.
+    for (int v = 0; v < 18; ++v) {
+        Hgdiobj f = gdi.CreateFontIndirect(font_of(v));
+        Hgdiobj old = gdi.SelectObject(dc, f);
+        if (gdi.GetTextFace(dc) != "DejaVu Sans")
+            std::fprintf(stderr, "sheenwork-reference-bench: variant %d is drawn with %s\n", v,
+                         gdi.GetTextFace(dc).c_str());
+        gdi.SelectObject(dc, old);
+        gdi.DeleteObject(f);
+    }
+    int variant = 0;
+    const double first_ns = TimeLoop(
+        frequency, iterations_out,
+        [&] {
+            Hgdiobj f = gdi.CreateFontIndirect(font_of(variant++ % 18));
+            Hgdiobj old = gdi.SelectObject(dc, f);
+            draw();
+            gdi.SelectObject(dc, old);
+            gdi.DeleteObject(f);
+        },
+        [&] { return GetPixel(hdc, 37, 11); });
+    std::printf("%-40s %11.0f ns %12lld\n", "wine/Text/DrawText-first/75x23", first_ns,
+                iterations_out);
+
+    Hgdiobj font = gdi.CreateFontIndirect(font_of(0));
+    Hgdiobj old_font = gdi.SelectObject(dc, font);
+    draw();
+    const double cached_ns =
+        TimeLoop(frequency, iterations_out, draw, [&] { return GetPixel(hdc, 37, 11); });
+    std::printf("%-40s %11.0f ns %12lld\n", "wine/Text/DrawText-cached/75x23", cached_ns,
+                iterations_out);
+    const double calc_ns = TimeLoop(
+        frequency, iterations_out,
+        [&] {
+            sheenwork::gdi::Rect r{0, 0, 72, 0};
+            gdi.DrawTextA(dc, caption, -1, &r, DT_CALCRECT | DT_WORDBREAK);
+            return r.bottom;
+        },
+        [&] { return 0; });
+    std::printf("%-40s %11.0f ns %12lld\n", "wine/Text/CalcRect/75x23", calc_ns, iterations_out);
+    gdi.SelectObject(dc, old_font);
+    gdi.DeleteObject(font);
+    gdi.SelectObject(dc, old_bitmap);
+    gdi.DeleteObject(bitmap);
+    gdi.DeleteDC(dc);
 }
 
 }  // namespace
@@ -127,6 +236,19 @@ int main() {
         gdi->DeleteObject(dest_bitmap);
         DeleteDC(src);
         DeleteDC(dest);
+    }
+    TimeText(*gdi, frequency);
+    // A default button with caption and masked picture, with warm and with cold glyphs,
+    // as bench/redraw_bench.cpp times it (Verdana stands in as DejaVu Sans, which
+    // TimeText has made known).
+    for (const bool cold : {false, true}) {
+        sheenwork::bench::ContentTarget target(*gdi, cold);
+        const double ns = TimeLoop(
+            frequency, iterations_out, [&] { target.Paint(); }, [&] { return target.Probe(); });
+        std::printf("%-40s %11.0f ns %12lld\n",
+                    cold ? "wine/Redraw/caption-picture-cold-glyphs/75x23"
+                         : "wine/Redraw/caption-picture-cached/75x23",
+                    ns, iterations_out);
     }
     return 0;
 }

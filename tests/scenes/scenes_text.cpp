@@ -213,6 +213,10 @@ void AddFontScenes(List& list) {
         {"dejavu-strike", {kTextFace, -13, gdi::FW_NORMAL, false, false, true}, "Struck out"},
         {"dejavu-20", {kTextFace, -20}, "Large Qy"},
         {"dejavu-cell-24", {kTextFace, 24}, "Cell Qy"},
+        {"dejavu-cell-17", {kTextFace, 17}, "Cell Qy"},
+        {"dejavu-cell-25", {kTextFace, 25}, "Cell Qy"},
+        {"dejavu-cell-32", {kTextFace, 32}, "Cell"},
+        {"dejavu-cell-37", {kTextFace, 37}, "Cell"},
         // Wine's own Tahoma carries bitmap strikes and hints that Wine draws its own way
         // at most sizes; its bold face at a size without a strike is drawn like ours.
         {"tahoma-bold-17", {"Tahoma", -17, gdi::FW_BOLD}, "Bold &Tahoma"},

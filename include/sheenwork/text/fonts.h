@@ -2,8 +2,8 @@
 // and how often glyphs have been rasterised.
 //
 // A family is looked up through fontconfig first; when fontconfig has no face of that
-// exact family, the faces of Wine's font folder (Debian's fonts-wine: Marlett, Tahoma,
-// MS Sans Serif and others) are tried; when neither has it, fontconfig's closest match
+// exact family, the outline faces of Wine's font folder (Debian's fonts-wine: Marlett,
+// Tahoma, Symbol and others) are tried; when neither has it, fontconfig's closest match
 // stands in (Verdana -> DejaVu Sans on a Debian machine) and `substituted` says so.
 #pragma once
 

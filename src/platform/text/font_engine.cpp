@@ -86,28 +86,41 @@ Match MatchIn(FcConfig* config, const std::string& family, int weight, bool ital
     return result;
 }
 
-// A configuration holding only Wine's font folder, built once.
-FcConfig* WineConfig() {
-    static FcConfig* config = [] {
-        FcConfig* c = FcConfigCreate();
-        if (c == nullptr) return c;
+// fontconfig for the life of the process: the system configuration, and one holding only
+// Wine's font folder. Both are given back when the process ends, so that nothing of
+// fontconfig's outlives it.
+class Fontconfig {
+public:
+    static Fontconfig& Session() {
+        static Fontconfig session;
+        return session;
+    }
+    FcConfig* Wine() const { return wine_; }
+
+private:
+    Fontconfig() {
+        FcInit();
+        wine_ = FcConfigCreate();
+        if (wine_ == nullptr) return;
         // A configuration of its own has no cache folder; give it the user's, so that
         // fontconfig can keep the folder's scan instead of complaining on every start.
         static const char kCache[] =
             "<fontconfig><cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
-        FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kCache), FcFalse);
-        FcConfigAppFontAddDir(c, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
-        return c;
-    }();
-    return config;
-}
+        FcConfigParseAndLoadFromMemory(wine_, reinterpret_cast<const FcChar8*>(kCache), FcFalse);
+        FcConfigAppFontAddDir(wine_, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
+    }
+    ~Fontconfig() {
+        if (wine_ != nullptr) FcConfigDestroy(wine_);
+        FcFini();
+    }
+    FcConfig* wine_ = nullptr;
+};
 
 ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
-    static const bool initialised = FcInit() == FcTrue;
-    (void)initialised;
+    Fontconfig& fc = Fontconfig::Session();
     Match system = MatchIn(nullptr, family, weight, italic);
     if (system.found && system.exact) return system.face;
-    if (FcConfig* wine = WineConfig(); wine != nullptr && !family.empty()) {
+    if (FcConfig* wine = fc.Wine(); wine != nullptr && !family.empty()) {
         Match own = MatchIn(wine, family, weight, italic);
         if (own.found && own.exact) return own.face;
     }
@@ -125,9 +138,11 @@ char32_t FromAnsi(unsigned char c) {
     return c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
 }
 
-// FreeType's 16.16 scaling of a font-unit value to whole pixels, rounded as GDI does.
-int Scale(long units, FT_Fixed scale) {
-    return static_cast<int>((FT_MulFix(units, scale) + 32) >> 6);
+// A font-unit value in whole pixels at `ppem` pixels per em: units * ppem / em, rounded
+// to the nearest pixel (halves up), as GDI scales every metric.
+int Scale(long units, long ppem, long em) {
+    const long long n = 2LL * units * ppem + em, d = 2LL * em;
+    return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
 }
 
 FT_Library Library() {
@@ -174,24 +189,21 @@ public:
         long ppem = height < 0 ? -height : (height * em + cell / 2) / cell;
         ppem = std::clamp(ppem, 1L, 4096L);
         FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(ppem));
-        const FT_Fixed xs = face_->size->metrics.x_scale;
-        // A cell height is met exactly: the vertical metrics scale the cell to it, while
-        // the glyphs are drawn at the whole em size found for it.
-        const FT_Fixed ys =
-            height > 0 ? FT_DivFix(height * 64, cell) : face_->size->metrics.y_scale;
+        // Every metric follows from the whole em size, also for a requested cell height,
+        // which the rounded em meets only roughly (a cell of 25 gives 24 for DejaVu Sans).
+        const auto scaled = [ppem, em](long units) { return Scale(units, ppem, em); };
 
-        metrics_.tmAscent = Scale(ascent, ys);
-        metrics_.tmDescent = Scale(descent, ys);
+        metrics_.tmAscent = scaled(ascent);
+        metrics_.tmDescent = scaled(descent);
         metrics_.tmHeight = metrics_.tmAscent + metrics_.tmDescent;
-        metrics_.tmInternalLeading = Scale(ascent + descent - em, ys);
+        metrics_.tmInternalLeading = scaled(ascent + descent - em);
         if (hhea != nullptr)
             metrics_.tmExternalLeading = std::max(
-                0, Scale(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender)),
-                         ys));
+                0, scaled(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender))));
         metrics_.tmAveCharWidth = os2 != nullptr && os2->xAvgCharWidth > 0
-                                      ? Scale(os2->xAvgCharWidth, xs)
-                                      : Scale(face_->max_advance_width, xs) / 2;
-        metrics_.tmMaxCharWidth = Scale(face_->bbox.xMax - face_->bbox.xMin, xs);
+                                      ? scaled(os2->xAvgCharWidth)
+                                      : scaled(face_->max_advance_width) / 2;
+        metrics_.tmMaxCharWidth = scaled(face_->bbox.xMax - face_->bbox.xMin);
         if (fake_bold_) {
             // Every advance grows by the pixel the synthetic bold adds.
             ++metrics_.tmAveCharWidth;
@@ -200,12 +212,12 @@ public:
         metrics_.tmWeight = want_bold ? std::max<int>(font.lfWeight, gdi::FW_BOLD)
                                       : (resolved.bold ? gdi::FW_BOLD : gdi::FW_NORMAL);
         if (post != nullptr) {
-            underline_position_ = Scale(post->underlinePosition, ys);
-            underline_thickness_ = Scale(post->underlineThickness, ys);
+            underline_position_ = scaled(post->underlinePosition);
+            underline_thickness_ = scaled(post->underlineThickness);
         }
         if (os2 != nullptr) {
-            strikeout_position_ = Scale(os2->yStrikeoutPosition, ys);
-            strikeout_thickness_ = Scale(os2->yStrikeoutSize, ys);
+            strikeout_position_ = scaled(os2->yStrikeoutPosition);
+            strikeout_thickness_ = scaled(os2->yStrikeoutSize);
         } else {
             strikeout_position_ = metrics_.tmAscent / 2;
             strikeout_thickness_ = std::max(1, underline_thickness_);

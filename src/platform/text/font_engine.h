@@ -5,10 +5,12 @@
 // same font file:
 //   - lfHeight < 0 asks for an em of -lfHeight pixels; lfHeight > 0 for a cell of that
 //     height, the em being lfHeight * unitsPerEm / (usWinAscent + usWinDescent) rounded;
-//     0 stands for a cell of 16.
-//   - ascent and descent are usWinAscent and usWinDescent scaled and rounded, the line
-//     height their sum; internal leading is the line height less the em; external
-//     leading the part of the typographic line gap not already inside the win metrics.
+//     0 stands for a cell of 16. The cell that results is that em's, not always the one
+//     asked for.
+//   - every metric is its font-unit value * em / unitsPerEm rounded to a whole pixel:
+//     ascent and descent from usWinAscent and usWinDescent, the line height their sum;
+//     internal leading the line height less the em; external leading the part of the
+//     typographic line gap not already inside the win metrics.
 //   - a glyph's advance is its hinted advance in whole pixels; a string's extent is the
 //     plain sum of its advances (no kerning), as GDI measures without a kerning flag.
 //   - underline and strikeout: the post and OS/2 positions and thicknesses scaled and

@@ -1,6 +1,7 @@
 // DrawTextA's layout; the rules are in layout.h.
 #include "platform/text/layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace sheenwork::text {
@@ -124,10 +125,16 @@ LaidLine NextLine(Source& src, int width, unsigned format, const AdvanceOf& adva
 
 }  // namespace
 
-TextLayout LayOutText(const char* text, int count, const gdi::Rect& rect, unsigned format,
+TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsigned format,
                       const gdi::TextMetric& tm, const AdvanceOf& advance) {
+    // GDI's coordinates are 28-bit; beyond that a rectangle is taken at the limit, which
+    // keeps every sum below within an int.
+    static constexpr int kLimit = 1 << 27;
+    const auto limit = [](int v) { return std::clamp(v, -kLimit, kLimit); };
+    const gdi::Rect rect{limit(given.left), limit(given.top), limit(given.right),
+                         limit(given.bottom)};
     TextLayout out;
-    out.rect = rect;
+    out.rect = given;
     if (count == 0) return out;
     if (text == nullptr) return out;
     if ((format & gdi::DT_SINGLELINE) != 0) format &= ~static_cast<unsigned>(gdi::DT_WORDBREAK);

@@ -74,10 +74,9 @@ void DrawLine(Dc& dc, text::RealizedFont& font, const text::LaidLine& line, cons
         const int gx = pen + g.left, gy = baseline - g.top;
         const Rect area = Intersect(Rect{gx, gy, gx + g.width, gy + g.rows}, clip);
         for (int y = area.top; y < area.bottom; ++y) {
-            const std::uint8_t* row =
-                g.coverage.data() + static_cast<std::size_t>(y - gy) * g.width - gx;
+            const std::uint8_t* row = g.coverage.data() + static_cast<std::size_t>(y - gy) * g.width;
             for (int x = area.left; x < area.right; ++x) {
-                const unsigned a = row[x];
+                const unsigned a = row[x - gx];
                 if (a <= 1) continue;
                 ColorRef& p = b.At(x, y);
                 p = b.mono ? (a >= text::Glyph::kLevels / 2 ? ink : p) : Blend(p, ink, a);
