@@ -309,6 +309,156 @@ bool IsWhite(const DibLayout& l, const std::uint8_t* bits, i64 x, i64 y) {
     }
 }
 
+// --- Fast paths --------------------------------------------------------------------------
+//
+// Each one takes over after the general code has cut both sides, and writes exactly the
+// pixels the general per-pixel loop would, with the same values.
+
+// StretchDIBits' fast path applies to SRCCOPY from 24- or 32-bit pixels onto a colour
+// bitmap: every destination pixel then simply takes its source colour (or the AND of
+// several when shrinking), with no monochrome rule and no raster operation.
+bool CanCopyDibRows(const DibLayout& l, const Bitmap& b, std::uint32_t rop) {
+    return rop == SRCCOPY && !b.mono && (l.bpp == 24 || l.bpp == 32);
+}
+
+// Pixels x0 .. x1 - 1 of source row y of a 24- or 32-bit DIB, as DibPixel reads them.
+void DecodeRow(const DibLayout& l, const std::uint8_t* bits, i64 y, i64 x0, i64 x1, ColorRef* out) {
+    const i64 step = l.bpp / 8;
+    const std::uint8_t* p = DibRow(l, bits, y) + x0 * step;
+    for (i64 x = x0; x < x1; ++x, p += step) *out++ = Rgb(p[2], p[1], p[0]);
+}
+
+// StretchDIBits' fast path (see CanCopyDibRows). Unstretched, each row is decoded
+// straight into the destination. Stretched, the column map is computed once as in
+// ForEachPixel; each run of source rows that a destination row takes is decoded (and
+// ANDed together) once into a buffer, and each destination pixel ANDs its source columns
+// from there: the same source pixels ForEachPixel ANDs, grouped differently. Two
+// shortcuts on top: when every column takes exactly one source column (any enlargement)
+// a row is a plain gather from the buffer, and a row that takes the same source rows as
+// the row just written, with no column left out, is a copy of that row.
+void CopyDibRows(const DibLayout& l, const std::uint8_t* bits, const Side& dst, const Side& src,
+                 bool column_floor_rule, Bitmap& b) {
+    const i64 width = dst.vis.right - dst.vis.left;
+    if (src.w == dst.w && src.h == dst.h) {
+        for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y)
+            DecodeRow(l, bits, src.vis.top + (y - dst.vis.top), src.vis.left, src.vis.left + width,
+                      &b.At(static_cast<int>(dst.vis.left), static_cast<int>(y)));
+        return;
+    }
+    // Column spans as offsets into the decoded row.
+    const i64 lo = src.vis.left;
+    std::vector<Span> columns;
+    columns.reserve(static_cast<std::size_t>(width));
+    bool single = true, complete = true;
+    for (i64 x = dst.vis.left; x < dst.vis.right; ++x) {
+        Span c = AxisSources(x, dst.x, dst.w, src.x, src.w, src.vis.left, src.vis.right,
+                             column_floor_rule);
+        if (!c.Empty()) c = Span{c.first - lo, c.last - lo};
+        complete = complete && !c.Empty();
+        single = single && !c.Empty() && c.first == c.last;
+        columns.push_back(c);
+    }
+    std::vector<std::size_t> gather;
+    if (single) {
+        gather.reserve(columns.size());
+        for (const Span& c : columns) gather.push_back(static_cast<std::size_t>(c.first));
+    }
+    const std::size_t source_width = static_cast<std::size_t>(src.vis.right - lo);
+    std::vector<ColorRef> row(source_width), extra(source_width);
+    Span decoded;                        // the source rows `row` holds; none yet
+    const ColorRef* previous = nullptr;  // the last row written, when it holds `decoded`
+    for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y) {
+        const Span rows =
+            AxisSources(y, dst.y, dst.h, src.y, src.h, src.vis.top, src.vis.bottom, false);
+        if (rows.Empty()) continue;
+        ColorRef* out = &b.At(static_cast<int>(dst.vis.left), static_cast<int>(y));
+        const bool same_rows =
+            !decoded.Empty() && rows.first == decoded.first && rows.last == decoded.last;
+        if (same_rows && complete && previous != nullptr) {
+            std::memcpy(out, previous, static_cast<std::size_t>(width) * sizeof(ColorRef));
+            previous = out;
+            continue;
+        }
+        if (!same_rows) {
+            DecodeRow(l, bits, rows.first, lo, src.vis.right, row.data());
+            for (i64 sy = rows.first + 1; sy <= rows.last; ++sy) {
+                DecodeRow(l, bits, sy, lo, src.vis.right, extra.data());
+                for (std::size_t i = 0; i < source_width; ++i) row[i] &= extra[i];
+            }
+            decoded = rows;
+        }
+        if (single) {
+            for (std::size_t i = 0; i < gather.size(); ++i) out[i] = row[gather[i]];
+        } else {
+            for (i64 i = 0; i < width; ++i) {
+                const Span& cols = columns[static_cast<std::size_t>(i)];
+                if (cols.Empty()) continue;
+                ColorRef c = row[static_cast<std::size_t>(cols.first)];
+                for (i64 sx = cols.first + 1; sx <= cols.last; ++sx)
+                    c &= row[static_cast<std::size_t>(sx)];
+                out[i] = c;
+            }
+        }
+        previous = out;
+    }
+}
+
+// The raster operations that combine each source pixel with the destination pixel under
+// it and nothing else (no pattern).
+bool IsPlainSourceRop(std::uint32_t rop) {
+    return rop == SRCCOPY || rop == SRCAND || rop == SRCPAINT || rop == NOTSRCCOPY ||
+           rop == SRCINVERT;
+}
+
+// out[i] = rop(src[i], out[i]) for a plain source operation, as Combine computes it:
+// SRCCOPY moves the stored value as it is (memmove, so `src` may overlap `out`), the
+// others keep the low 24 bits as ApplyRop does (`src` must not overlap `out`).
+void CombineRow(std::uint32_t rop, const ColorRef* src, ColorRef* out, std::size_t n) {
+    constexpr ColorRef kMask = 0x00FFFFFFu;
+    switch (rop) {
+        case SRCCOPY: std::memmove(out, src, n * sizeof(ColorRef)); return;
+        case SRCAND:
+            for (std::size_t i = 0; i < n; ++i) out[i] = src[i] & out[i] & kMask;
+            return;
+        case SRCPAINT:
+            for (std::size_t i = 0; i < n; ++i) out[i] = (src[i] | out[i]) & kMask;
+            return;
+        case NOTSRCCOPY:
+            for (std::size_t i = 0; i < n; ++i) out[i] = ~src[i] & kMask;
+            return;
+        case SRCINVERT:
+            for (std::size_t i = 0; i < n; ++i) out[i] = (src[i] ^ out[i]) & kMask;
+            return;
+        default: return;
+    }
+}
+
+// BitBlt's fast path: a plain source operation (IsPlainSourceRop) from a colour bitmap
+// onto a colour bitmap, without NEWTRANSPARENT, on the blocks `from` and `to` (the same
+// size, already cut to both bitmaps). Row by row instead of through a copy of the whole
+// block. When both blocks lie in one bitmap the result must still be that of reading
+// the whole source first: the rows are taken from the end the destination moves away
+// from, so no source row is overwritten before it is read, and a row that overlaps
+// itself goes through a one-row buffer (memmove for SRCCOPY).
+void BlitRows(std::uint32_t rop, const Bitmap& sb, const Box& from, Bitmap& db, const Box& to) {
+    const std::size_t width = static_cast<std::size_t>(to.right - to.left);
+    const i64 height = to.bottom - to.top;
+    const bool same = &sb == &db;
+    const bool bottom_up = same && to.top > from.top;
+    std::vector<ColorRef> buffer(same && rop != SRCCOPY ? width : 0);
+    for (i64 k = 0; k < height; ++k) {
+        const i64 j = bottom_up ? height - 1 - k : k;
+        const ColorRef* in =
+            sb.pixels.data() + static_cast<std::size_t>((from.top + j) * sb.width + from.left);
+        ColorRef* out = &db.At(static_cast<int>(to.left), static_cast<int>(to.top + j));
+        if (!buffer.empty()) {
+            std::memcpy(buffer.data(), in, width * sizeof(ColorRef));
+            in = buffer.data();
+        }
+        CombineRow(rop, in, out, width);
+    }
+}
+
 }  // namespace
 
 // StretchDIBits: the (xSrc, ySrc, srcWidth, srcHeight) block of a BI_RGB DIB of 1, 4,
@@ -391,6 +541,10 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     // src.vis lies inside the picture and dst.vis inside the bitmap (MatchVisible only
     // narrows them), so every pixel visited can be read and written.
     const auto* data = static_cast<const std::uint8_t*>(bits);
+    if (fast_paths_ && CanCopyDibRows(layout, b, rop)) {
+        CopyDibRows(layout, data, dst, src, four_columns, b);
+        return result;
+    }
     const auto source = [&](i64 sx, i64 sy) -> ColorRef {
         if (b.mono) return IsWhite(layout, data, sx, sy) ? 0xFFFFFF : 0x000000;
         return DibPixel(layout, data, sx, sy);
@@ -450,6 +604,14 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
     if (!Intersect(ds.vis, Bounding(x, y, w, h), dest_box)) return true;
     if (!Intersect(ss.vis, Bounding(xSrc, ySrc, w, h), Box{0, 0, sb.width, sb.height})) return true;
     if (!MatchVisible(ds, ss)) return true;
+
+    // Fast path: see BlitRows. NEWTRANSPARENT, which skips pixels, keeps the general path.
+    const bool skips_background =
+        (caps1_ & C1_TRANSPARENT) != 0 && d->bk_mode == NEWTRANSPARENT && rop == SRCCOPY;
+    if (fast_paths_ && !sb.mono && !db.mono && IsPlainSourceRop(rop) && !skips_background) {
+        BlitRows(rop, sb, ss.vis, db, ds.vis);
+        return true;
+    }
 
     // Read (and convert) the whole source block first.
     const i64 bw = ds.vis.right - ds.vis.left, bh = ds.vis.bottom - ds.vis.top;

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace sheenwork::gdi::raster {
@@ -50,6 +51,23 @@ struct BrushFill {
                     BrushPixel(dc, color, static_cast<int>(x), static_cast<int>(y));
     }
 };
+
+// FillRect's fast path, for a solid brush on a colour bitmap: the rectangle cut to the
+// bitmap and every pixel of it set to the 24-bit colour, as BrushFill fills a colour
+// bitmap. The first row is filled and then copied into the others: copying a row that
+// stays in the cache runs several times faster than the element loop std::fill
+// compiles to.
+void FillSolidRows(Bitmap& bm, i64 left, i64 top, i64 right, i64 bottom, ColorRef color) {
+    const i64 l = std::max<i64>(left, 0), t = std::max<i64>(top, 0);
+    const i64 r = std::min<i64>(right, bm.width), b = std::min<i64>(bottom, bm.height);
+    if (l >= r || t >= b) return;
+    const std::size_t width = static_cast<std::size_t>(r - l);
+    ColorRef* first = &bm.At(static_cast<int>(l), static_cast<int>(t));
+    std::fill_n(first, width, color & 0x00FFFFFFu);
+    for (i64 y = t + 1; y < b; ++y)
+        std::memcpy(&bm.At(static_cast<int>(l), static_cast<int>(y)), first,
+                    width * sizeof(ColorRef));
+}
 
 // --- RoundRect, exact path -------------------------------------------------------------
 
@@ -190,7 +208,8 @@ constexpr i64 kExactEllipse = 1 << 16;  // on w + h
 // Distance from the rectangle's left/right side to the corner arc in row y.
 i64 ArcInset(const Quad& q, i64 w, i64 h, i64 y) {
     const double ra = static_cast<double>(w - 1) / 2, rb = static_cast<double>(h - 1) / 2;
-    const double top_c = static_cast<double>(q.t) + rb, bottom_c = static_cast<double>(q.b - 1) - rb;
+    const double top_c = static_cast<double>(q.t) + rb,
+                 bottom_c = static_cast<double>(q.b - 1) - rb;
     const double fy = static_cast<double>(y);
     double d = 0;
     if (fy < top_c)
@@ -276,6 +295,10 @@ int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
     auto ordered = [](i64 a, i64 b) { return b < a ? std::pair{b + 1, a + 1} : std::pair{a, b}; };
     const auto [l, r] = ordered(rect->left, rect->right);
     const auto [t, b] = ordered(rect->top, rect->bottom);
+    if (fast_paths_ && !d->bitmap->mono) {
+        FillSolidRows(*d->bitmap, l, t, r, b, color);
+        return 1;
+    }
     BrushFill{*d, color}.Box(*d->bitmap, l, t, r, b);
     return 1;
 }
@@ -289,8 +312,7 @@ int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
 // bottom), each edge a solid line. The outline lies within [l, r-1] x [t, b-1]. A null
 // brush leaves the inside untouched; a PS_NULL pen leaves the region filled to its edge.
 // Exception: a 5 x 5 corner follows Windows, not Wine (see EllipseFirstQuadrant).
-bool RasterGdi::RoundRect(Hdc h, int left, int top, int right, int bottom, int width,
-                          int height) {
+bool RasterGdi::RoundRect(Hdc h, int left, int top, int right, int bottom, int width, int height) {
     Dc* d = Valid(h);
     if (d == nullptr) return false;
     const Quad q = Normalise(left, top, right, bottom);
