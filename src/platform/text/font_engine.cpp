@@ -23,9 +23,11 @@ namespace sheenwork::text {
 namespace {
 
 // One lock for FreeType, fontconfig and the caches: faces are not safe to share between
-// threads, and realising a font is rare enough that contention does not matter.
-std::mutex& Lock() {
-    static std::mutex m;
+// threads, and realising a font is rare enough that contention does not matter. It is
+// recursive because dropping a realisation from the cache, under the lock, closes its
+// face, which takes the lock too.
+std::recursive_mutex& Lock() {
+    static std::recursive_mutex m;
     return m;
 }
 
@@ -224,11 +226,14 @@ public:
         }
     }
     ~FreeTypeFont() override {
+        // The last reference may go with a font object on any thread, or with the
+        // eviction of the cache, which already holds the lock.
+        std::lock_guard<std::recursive_mutex> lock(Lock());
         if (face_ != nullptr) FT_Done_Face(face_);
     }
 
     const Glyph& GlyphOf(unsigned char c) override {
-        std::lock_guard<std::mutex> lock(Lock());
+        std::lock_guard<std::recursive_mutex> lock(Lock());
         std::unique_ptr<Glyph>& slot = glyphs_[c];
         if (!slot) slot = Render(c);
         return *slot;
@@ -320,7 +325,7 @@ std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font) {
     constexpr std::size_t kKept = 64;
     static std::list<std::pair<std::string, std::shared_ptr<RealizedFont>>> recent;
     const std::string key = Key(font);
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::recursive_mutex> lock(Lock());
     for (auto it = recent.begin(); it != recent.end(); ++it)
         if (it->first == key) {
             recent.splice(recent.begin(), recent, it);
@@ -335,7 +340,7 @@ std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font) {
 }
 
 ResolvedFace ResolveFamily(const std::string& family, int weight, bool italic) {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::recursive_mutex> lock(Lock());
     return ResolveLocked(family, weight, italic);
 }
 
