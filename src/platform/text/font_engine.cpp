@@ -16,8 +16,13 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <list>
+#include <map>
 #include <mutex>
+#include <tuple>
+#include <vector>
 
 namespace sheenwork::text {
 namespace {
@@ -118,7 +123,7 @@ private:
     FcConfig* wine_ = nullptr;
 };
 
-ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
+ResolvedFace Lookup(const std::string& family, int weight, bool italic) {
     Fontconfig& fc = Fontconfig::Session();
     Match system = MatchIn(nullptr, family, weight, italic);
     if (system.found && system.exact) return system.face;
@@ -129,6 +134,31 @@ ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
     if (!system.found) vb::Raise(7, {}, "No font is installed to stand in for \"" + family + "\"");
     system.face.substituted = !family.empty();
     return system.face;
+}
+
+// Lookups are remembered per family (as named), weight and slant: the installed fonts
+// do not change while the process runs, and asking fontconfig costs more than
+// realising a size.
+ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
+    static std::map<std::tuple<std::string, int, bool>, ResolvedFace> known;
+    const auto key = std::make_tuple(family, weight, italic);
+    if (auto it = known.find(key); it != known.end()) return it->second;
+    ResolvedFace face = Lookup(family, weight, italic);
+    known.emplace(key, face);
+    return face;
+}
+
+// The bytes of each font file, read once and shared by every face opened from it.
+std::shared_ptr<const std::vector<FT_Byte>> FontFile(const std::string& path) {
+    static std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files;
+    if (auto it = files.find(path); it != files.end()) return it->second;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return nullptr;
+    auto bytes = std::make_shared<std::vector<FT_Byte>>(std::istreambuf_iterator<char>(in),
+                                                        std::istreambuf_iterator<char>());
+    if (bytes->empty()) return nullptr;
+    files.emplace(path, bytes);
+    return bytes;
 }
 
 // Windows-1252 to Unicode for the bytes 0x80..0x9F; the rest are Latin-1.
@@ -160,8 +190,10 @@ class FreeTypeFont final : public RealizedFont {
 public:
     FreeTypeFont(const gdi::LogFont& font, const ResolvedFace& resolved) {
         FT_Library library = Library();
-        if (library == nullptr ||
-            FT_New_Face(library, resolved.file.c_str(), resolved.index, &face_) != 0) {
+        file_ = FontFile(resolved.file);
+        if (library == nullptr || file_ == nullptr ||
+            FT_New_Memory_Face(library, file_->data(), static_cast<FT_Long>(file_->size()),
+                               resolved.index, &face_) != 0) {
             face_ = nullptr;
             vb::Raise(7, {}, "The font file " + resolved.file + " cannot be opened");
         }
@@ -201,7 +233,8 @@ public:
         metrics_.tmInternalLeading = scaled(ascent + descent - em);
         if (hhea != nullptr)
             metrics_.tmExternalLeading = std::max(
-                0, scaled(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender))));
+                0,
+                scaled(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender))));
         metrics_.tmAveCharWidth = os2 != nullptr && os2->xAvgCharWidth > 0
                                       ? scaled(os2->xAvgCharWidth)
                                       : scaled(face_->max_advance_width) / 2;
@@ -293,6 +326,7 @@ private:
         return glyph;
     }
 
+    std::shared_ptr<const std::vector<FT_Byte>> file_;  // outlives face_, which reads it
     FT_Face face_ = nullptr;
     bool symbol_ = false;
     bool mono_ = false;
