@@ -400,49 +400,6 @@ TEST_F(DrawImageTest, AnIconsOwnTransparencyShowsThroughTheMaskedPath) {
     EXPECT_EQ(at(sys, 10, 10), RgbOf(0xFF2040C0u));
 }
 
-TEST_F(DrawImageTest, APictureLargerThanTheButtonIsCutBySurface) {
-    const auto big = Picture(30, 30);
-    for (const bool masked : {false, true}) {
-        // Align 0 at (3, 3); align 8 at (20 - 30, 12 - 30 - 3) = (-10, -21).
-        for (const auto& [align, x, y] : std::vector<std::tuple<vb::Long, int, int>>{
-                 {cLinks_Oben, 3, 3}, {cRechts_Unten, -10, -21}}) {
-            PaintFixture f(20, 12);
-            f.Show(big);
-            f.rec.UseMaskColor = vb::Boolean(masked);
-            f.rec.PictureAlign = align;
-            f.Run();
-            EXPECT_EQ(f.rec.sngX, static_cast<float>(x));
-            EXPECT_EQ(f.surface.Pixels(), f.With(*big, x, y, masked)) << masked << " " << align;
-            EXPECT_TRUE(services.boxes.empty());
-        }
-    }
-}
-
-TEST_F(DrawImageTest, TheHolderSizeStretchesEveryPicture) {
-    // A 2 x 2 picture drawn at a holder size of 6 x 4: each pixel becomes 3 x 2.
-    const auto small = std::make_shared<vb::StdPicture>(
-        2, 2, std::vector<std::uint32_t>{0xFF000000u, 0xFFFF00FFu, 0xFF0000FFu, 0xFFFFFFFFu});
-    for (const bool masked : {false, true}) {
-        PaintFixture f(12, 10);
-        f.Show(small);
-        f.site.Holder().Stretch(vb::True);
-        f.site.Holder().Width(6);
-        f.site.Holder().Height(4);
-        f.rec.UseMaskColor = vb::Boolean(masked);
-        f.rec.PictureAlign = cLinks_Oben;
-        f.Run();
-        for (int y = 3; y < 7; ++y)
-            for (int x = 3; x < 9; ++x) {
-                const ColorRef p = RgbOf(small->Pixel((x - 3) / 3, (y - 3) / 2));
-                const ColorRef expected = masked && p == kMagenta ? Beneath(x, y) : p;
-                EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), x, y), expected)
-                    << masked << " " << x << "," << y;
-            }
-        EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), 9, 3), Beneath(9, 3));
-        EXPECT_EQ(f.surface.Gdi().GetPixel(f.surface.hDC(), 3, 7), Beneath(3, 7));
-    }
-}
-
 TEST_F(DrawImageTest, AFailureIsReportedAndEndsThePaintOrIsSkippedWhenSilent) {
     const auto pic = Picture(8, 6);
     const auto setup = [&](PaintFixture& f) {
@@ -479,68 +436,6 @@ TEST_F(DrawImageTest, AFailureIsReportedAndEndsThePaintOrIsSkippedWhenSilent) {
         EXPECT_EQ(f.rec.sngY, 5.0f);
         EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 30, 5, false));
     }
-}
-
-TEST_F(DrawImageTest, AFailingScratchSurfaceStopsTheMaskedPath) {
-    const auto pic = Picture(8, 6);
-    for (const bool silent : {false, true}) {
-        SetSilentError(vb::Boolean(silent));
-        services.boxes.clear();
-        PaintFixture f;
-        f.Show(pic);
-        f.rec.UseMaskColor = vb::True;
-        f.rec.PictureAlign = cLinks_Oben;
-        f.site.FailOn("pTemp");
-        f.Run();
-        // Reported, the first use of pTemp ends the paint; silent, every statement that
-        // needs it is skipped. Either way the surface keeps what it had.
-        EXPECT_EQ(services.boxes.size(), silent ? 0u : 1u);
-        EXPECT_EQ(f.site.log.Only({"pTemp"}).size(), silent ? 6u : 1u);
-        EXPECT_EQ(f.rec.picCurrent, pic);
-        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
-    }
-}
-
-TEST_F(DrawImageTest, AnUnusableHolderSizeIsAnOverflow) {
-    for (const float bad :
-         {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
-        services.boxes.clear();
-        PaintFixture f;
-        f.Show(Picture(8, 6));
-        f.site.Holder().Stretch(vb::True);
-        f.site.Holder().Width(bad);
-        f.rec.PictureAlign = cMitte_Oben;
-        f.rec.sngX = 17;
-        f.Run();
-        ASSERT_EQ(services.boxes.size(), 1u);
-        EXPECT_NE(services.boxes[0].text.find("Overflow"), std::string::npos);
-        EXPECT_NE(services.boxes[0].text.find("0/DrawImage"), std::string::npos);
-        EXPECT_EQ(f.rec.sngX, 17.0f);
-        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
-    }
-}
-
-TEST_F(DrawImageTest, RedrawPaintsThePictureOverTheBody) {
-    // Through the control with its own painters: the picture over the XP body, and
-    // gone once PictureShow is off.
-    testing::RecordingSite site(75, 23);
-    sheenButton button(site);
-    testing::SetNewInstanceFields(button.Record(), "sheenButton1");
-    button.Record().Caption.clear();
-    const auto pic = Solid(0xFF2040C0u);
-    site.Holder().NaturalSize(16, 16);
-    button.Picture(pic);
-    button.Redraw(0);
-    // Centred at the top: (75 - 16) / 2 = 29.5, drawn from x = 30.
-    auto& s = site.Surface();
-    const ColorRef blue = RgbOf(0xFF2040C0u);
-    EXPECT_EQ(s.Gdi().GetPixel(s.hDC(), 30, 3), blue);
-    EXPECT_EQ(s.Gdi().GetPixel(s.hDC(), 45, 18), blue);
-    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 29, 3), blue);
-    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 46, 18), blue);
-    EXPECT_EQ(button.Record().picCurrent, pic);
-    button.PictureShow(vb::False);
-    EXPECT_NE(s.Gdi().GetPixel(s.hDC(), 30, 3), blue);
 }
 
 }  // namespace

@@ -83,48 +83,6 @@ TEST_F(GradientTest, ComponentsRoundHalfToEven) {
     EXPECT_EQ(c.Row(0), (std::vector<ColorRef>{0xFF0000, 0xFE0000, 0xFE0000, 0xFE0001}));
 }
 
-TEST_F(GradientTest, HorizontalRowIsStretchedOverTheHeight) {
-    Canvas c(6, 5);
-    const gdi::Rect rc{1, 1, 5, 4};
-    DrawGradient(*c.gdi, c.dc, &rc, 0x000010, 0x000050, 0);
-    for (int y = 1; y < 4; ++y)
-        EXPECT_EQ(c.Row(y), (std::vector<ColorRef>{kSentinel, 0x10, 0x20, 0x30, 0x40, kSentinel}));
-    EXPECT_EQ(c.Row(0), std::vector<ColorRef>(6, kSentinel));
-    EXPECT_EQ(c.Row(4), std::vector<ColorRef>(6, kSentinel));
-}
-
-TEST_F(GradientTest, EqualColoursGiveAFlatFillAndTheTopByteIsIgnored) {
-    Canvas c(7, 9);
-    const gdi::Rect rc{0, 0, 7, 9};
-    DrawGradient(*c.gdi, c.dc, &rc, static_cast<vb::Long>(0x80ABCDEF), 0x00ABCDEF, 1);
-    for (int y = 0; y < 9; ++y) EXPECT_EQ(c.Row(y), std::vector<ColorRef>(7, 0xABCDEF)) << y;
-}
-
-TEST_F(GradientTest, DrawsNothingForOtherDirectionsAndEmptyBands) {
-    for (const auto& [rc, direction] :
-         std::vector<std::pair<gdi::Rect, vb::Long>>{{{0, 0, 8, 8}, 2},
-                                                     {{0, 0, 8, 8}, -1},
-                                                     {{0, 4, 8, 4}, 1},  // no height
-                                                     {{0, 5, 8, 4}, 1},  // negative height
-                                                     {{4, 0, 4, 8}, 0},  // no width
-                                                     {{5, 0, 4, 8}, 0}}) {
-        Canvas c(8, 8);
-        DrawGradient(*c.gdi, c.dc, &rc, 0, 0xFFFFFF, direction);
-        EXPECT_TRUE(c.Untouched()) << direction << " " << rc.left << "," << rc.top;
-    }
-    EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(GradientTest, NegativeWidthOfAVerticalBandIsPassedToTheBlit) {
-    // StretchDIBits mirrors a negative destination width: the band lands left of
-    // `left`, its first source column at the right.
-    Canvas c(8, 1);
-    const gdi::Rect rc{6, 0, 2, 1};
-    DrawGradient(*c.gdi, c.dc, &rc, 0x000000, 0x000004, 1);
-    EXPECT_EQ(c.Row(0),
-              (std::vector<ColorRef>{kSentinel, kSentinel, kSentinel, 3, 2, 1, 0, kSentinel}));
-}
-
 TEST_F(GradientTest, OverflowingSizesAreReportedAndDrawNothing) {
     for (const auto& rc : {gdi::Rect{0, 0, 4, INT_MAX}, gdi::Rect{INT_MIN, 0, INT_MAX, 4}}) {
         for (const vb::Boolean silent : {vb::False, vb::True}) {
@@ -235,42 +193,6 @@ TEST_F(FrameTest, BlueSchemeAtRestShowsShadingAroundTheBand) {
     EXPECT_EQ(At(1, 1), 0xFFFFFFu);
 }
 
-TEST_F(FrameTest, BlueSchemeStates) {
-    Make(20, 12);
-    // Hover: no shading, the band stays.
-    rec().bMouseOver = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xEEF3F3));
-    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF3F3));
-    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
-    // Pressed under the pointer: pressed fill and lines, no band.
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
-    EXPECT_TRUE(RowIs(2, 1, 18, 0xCFD8DC));
-    EXPECT_TRUE(RowIs(5, 0, 19, 0xD7E0E0));
-    EXPECT_TRUE(RowIs(9, 1, 18, 0xE3E9EA));
-    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF1F2));
-    // Pressed with the pointer outside: the rest look.
-    rec().bMouseOver = vb::False;
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xFFFFFF));
-    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
-    // Space held without a pressed state: pressed fill and lines, and still the band.
-    rec().bSpaceDown = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
-    EXPECT_TRUE(RowIs(10, 1, 18, 0xEEF1F2));
-    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
-    EXPECT_EQ(At(0, 5), 0xD7E0E0u);
-    // Disabled: the disabled fill and frame colour, nothing else but the corners.
-    rec().Enabled = vb::False;
-    PaintBody();
-    EXPECT_TRUE(RowIs(5, 0, 19, 0xEAF4F5));
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xEAF4F5));
-    EXPECT_EQ(surface().ForeColor(), 0xBAC7C9u);
-    EXPECT_EQ(At(0, 0), kCorner);
-}
-
 TEST_F(FrameTest, OliveSchemeBandCoversRowsFiveToSeven) {
     Make(20, 12);
     rec().ColorStyle = cXPOlive;
@@ -291,23 +213,6 @@ TEST_F(FrameTest, OliveSchemeBandCoversRowsFiveToSeven) {
     PaintBody("down");
     EXPECT_TRUE(RowIs(5, 0, 19, 0xCCE3EC));
     EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
-}
-
-TEST_F(FrameTest, SilverSchemeBands) {
-    Make(20, 12);
-    rec().ColorStyle = cXPSilver;
-    PaintBody();
-    // One band over the whole surface, white lines down the sides (the right one
-    // slanting from column 19 to 18).
-    EXPECT_EQ(At(2, 11), 0xEFE6E5u);
-    EXPECT_TRUE(ColumnIs(1, 2, 9, kWhite));
-    EXPECT_TRUE(ColumnIs(19, 2, 4, kWhite));
-    EXPECT_TRUE(ColumnIs(18, 7, 9, kWhite));
-    EXPECT_NE(At(19, 9), kWhite);
-    EXPECT_EQ(surface().ForeColor(), 0x743C00u);
-    rec().bMouseOver = vb::True;
-    PaintBody();
-    EXPECT_NE(At(1, 5), kWhite);
 }
 
 TEST_F(FrameTest, SilverPressedBandsOnATenPixelButton) {
@@ -335,138 +240,6 @@ TEST_F(FrameTest, SilverPressedBandsOnATenPixelButton) {
     EXPECT_EQ(At(1, 1), 0xEFE6E5u);
     EXPECT_NE(At(2, 1), kWhite);
     EXPECT_NE(At(1, 2), kWhite);
-}
-
-TEST_F(FrameTest, ClassicSchemeEdgesAndShadow) {
-    Make(12, 8);
-    rec().ColorStyle = cWinClassic;
-    rec().BackColor = 0x111111;
-    rec().BackColorOver = 0x222222;
-    rec().BackColorDown = 0x333333;
-    rec().BackColorDis = 0x444444;
-    // A raised edge: outer ring 3-D light / dark shadow, inner ring highlight / shadow.
-    const ColorRef shadow = vb::SysColor(16), light = vb::SysColor(22), dark = vb::SysColor(21);
-    PaintBody();
-    // Raised edge over the whole button; no corner points.
-    EXPECT_TRUE(RowIs(0, 0, 10, light));
-    EXPECT_TRUE(RowIs(7, 0, 11, dark));
-    EXPECT_EQ(At(5, 4), 0x111111u);
-    // Pressed without focus: only the shadow box (1, 1)-(10, 6); the outer ring keeps
-    // the pressed fill.
-    rec().bMouseOver = vb::True;
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(0, 0, 11, 0x333333));
-    EXPECT_TRUE(RowIs(1, 1, 10, shadow));
-    EXPECT_TRUE(RowIs(6, 1, 10, shadow));
-    EXPECT_TRUE(ColumnIs(10, 1, 6, shadow));
-    EXPECT_EQ(At(5, 4), 0x333333u);
-    // With the focus: a black box round the button, the edge inside it.
-    rec().bMouseOver = vb::False;
-    rec().bHasFocus = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(0, 0, 11, 0x000000));
-    EXPECT_TRUE(ColumnIs(11, 0, 7, 0x000000));
-    EXPECT_TRUE(RowIs(1, 1, 9, light));
-    EXPECT_EQ(rec().rcEdge, (gdi::Rect{1, 1, 11, 7}));
-    // Disabled: the disabled fill and a raised edge, as if not pressed.
-    rec().bHasFocus = vb::False;
-    rec().Enabled = vb::False;
-    rec().bMouseOver = vb::True;
-    PaintBody("down");
-    EXPECT_EQ(At(5, 4), 0x444444u);
-    EXPECT_TRUE(RowIs(0, 0, 10, light));
-    EXPECT_EQ(rec().lEdgeStyle, 5);
-}
-
-TEST_F(FrameTest, CustomAndUnknownSchemes) {
-    Make(10, 6);
-    rec().ColorStyle = cCustom;
-    rec().BorderColor = 0x00AA00;
-    rec().BackColorOver = 0x0000AA;
-    rec().bMouseOver = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(3, 0, 9, 0x0000AA));
-    EXPECT_EQ(surface().ForeColor(), 0x00AA00u);
-    rec().Enabled = vb::False;
-    PaintBody();
-    EXPECT_EQ(surface().ForeColor(), 0xBAC7C9u);
-    // Scheme 4: no fill, no lines, only the corner points on the cleared surface.
-    Make(10, 6);
-    rec().ColorStyle = 4;
-    surface().BackColor(0x5A5A5A);
-    PaintBody();
-    int corners = 0;
-    for (ColorRef px : Pixels()) corners += px == kCorner;
-    EXPECT_EQ(corners, 12);
-    EXPECT_EQ(At(5, 3), 0x5A5A5Au);
-}
-
-TEST_F(FrameTest, OfficeLookFaces) {
-    Make(10, 6);
-    rec().ButtonStyle = cButtonOffice;
-    rec().BackColor = 0x101010;
-    rec().BackColorDis = 0x202020;
-    rec().OfficeBackColor = 0x303030;
-    rec().OfficeBackColorDown = 0x404040;
-    rec().OfficeBorder = 0x505050;
-    rec().OfficeBorderDown = 0x606060;
-    PaintBody();
-    EXPECT_EQ(Pixels(), std::vector<ColorRef>(60, 0x101010));
-    rec().OfficeBorderOnMouseOut = vb::True;
-    PaintBody("down");  // the pointer left the press: rest, with the border kept
-    EXPECT_TRUE(RowIs(0, 0, 9, 0x505050));
-    EXPECT_TRUE(ColumnIs(9, 0, 5, 0x505050));
-    EXPECT_EQ(At(4, 3), 0x101010u);
-    rec().bMouseOver = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(5, 0, 9, 0x505050));
-    EXPECT_EQ(At(4, 3), 0x303030u);
-    PaintBody("down");
-    EXPECT_TRUE(ColumnIs(0, 0, 5, 0x606060));
-    EXPECT_EQ(At(4, 3), 0x404040u);
-    rec().Enabled = vb::False;
-    PaintBody("down");
-    EXPECT_EQ(Pixels(), std::vector<ColorRef>(60, 0x202020));
-}
-
-TEST_F(FrameTest, BrowserToolbarLookFaces) {
-    Make(12, 10);
-    rec().ButtonStyle = cButtonIExplorer;
-    rec().BackColor = 0x101010;
-    rec().BackColorDis = 0x202020;
-    PaintBody();
-    // Rest: the back colour and the four corners.
-    auto px = Pixels();
-    for (int i : {0, 11, 108, 119}) EXPECT_EQ(px[i], kCorner) << i;
-    EXPECT_EQ(std::count(px.begin(), px.end(), 0x101010u), 116);
-    // Hover: outline, the listed pixels, then the shading lines over them.
-    rec().bMouseOver = vb::True;
-    PaintBody();
-    EXPECT_TRUE(RowIs(0, 3, 8, 0xC3CECE));
-    EXPECT_EQ(At(1, 2), 0xF2F5F5u);
-    EXPECT_EQ(At(2, 1), 0xEFF2F2u);
-    EXPECT_EQ(At(9, 1), 0xF3F5F5u);
-    EXPECT_TRUE(RowIs(8, 1, 10, 0xC6D2D7));  // (1, H-2)-(W-1, H-2)
-    EXPECT_TRUE(RowIs(7, 1, 9, 0xD6E1E4));
-    EXPECT_TRUE(ColumnIs(10, 4, 7, 0xDEE6E9));  // (W-2, 4)-(W-2, H-2), after the rows
-    EXPECT_EQ(At(9, 5), 0xE6EEEFu);
-    EXPECT_EQ(At(1, 5), 0xEAF1F1u);  // the band (1, 1, 10, 6) ends at row 5
-    EXPECT_EQ(At(0, 0), kCorner);
-    // Pressed.
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(9, 3, 8, 0x929D9D));
-    EXPECT_EQ(At(2, 1), 0xC1CBCDu);
-    EXPECT_TRUE(RowIs(1, 3, 7, 0xD1DADC));
-    EXPECT_TRUE(ColumnIs(1, 3, 5, 0xD7DFE1));
-    EXPECT_TRUE(RowIs(7, 3, 8, 0xDEE5E6));
-    EXPECT_EQ(At(4, 5), 0xD8E0E1u);  // the band (4, 4, 10, 6) starts at its bottom left
-    EXPECT_EQ(At(11, 9), kCorner);
-    // Disabled: the disabled fill, still the corners.
-    rec().Enabled = vb::False;
-    PaintBody();
-    px = Pixels();
-    EXPECT_EQ(std::count(px.begin(), px.end(), 0x202020u), 116);
-    EXPECT_EQ(px[119], kCorner);
 }
 
 TEST_F(FrameTest, RingsOnATwentyByTenButton) {
@@ -509,70 +282,6 @@ TEST_F(FrameTest, RingsOnATwentyByTenButton) {
     EXPECT_TRUE(RowIs(1, 2, 17, 0xCFF0FF));
     EXPECT_TRUE(RowIs(8, 2, 17, 0x0097E5));
     EXPECT_TRUE(ColumnIs(1, 3, 6, 0x79D2FC));
-}
-
-TEST_F(FrameTest, RingColourSets) {
-    Make(20, 10);
-    // Olive sets.
-    rec().FocusRect = cRectXPOlive;
-    rec().HoverRect = cRectXPOlive;
-    surface().BackColor(0);
-    PaintRing("blue");
-    EXPECT_TRUE(RowIs(1, 2, 17, 0x8FD1C2));
-    EXPECT_TRUE(ColumnIs(1, 3, 6, 0x68C6A1));
-    surface().BackColor(0);
-    PaintRing("orange");
-    EXPECT_TRUE(RowIs(8, 2, 17, 0x2572CF));
-    EXPECT_EQ(At(5, 7), 0x7DAFE9u);  // no C4 line in the olive hover set
-    // Own colour: everything in it, no silver additions.
-    rec().FocusRect = cRectColor;
-    rec().FocusRectColor = 0x0000FF;
-    surface().BackColor(0);
-    PaintRing("blue");
-    auto px = Pixels();
-    for (ColorRef c : px) EXPECT_TRUE(c == 0 || c == 0x0000FF) << std::hex << c;
-    EXPECT_EQ(At(2, 4), 0x0000FFu);
-    EXPECT_EQ(At(3, 4), 0u);
-    // Silver additions: white inner columns, inner corners copied from their neighbours.
-    rec().FocusRect = cRectXPSilver;
-    surface().BackColor(0x0000AA);
-    PaintRing("blue");
-    EXPECT_TRUE(ColumnIs(2, 3, 6, kWhite));
-    EXPECT_TRUE(ColumnIs(17, 3, 6, kWhite));
-    EXPECT_EQ(At(3, 3), At(4, 3));
-    EXPECT_EQ(At(16, 6), At(15, 6));
-    EXPECT_TRUE(RowIs(1, 2, 17, 0xFFE7CE));
-}
-
-TEST_F(FrameTest, WhenNoRingIsDrawn) {
-    Make(20, 10);
-    const auto blank = [&] {
-        surface().BackColor(0x0000AA);
-        return Pixels();
-    };
-    auto expect_nothing = [&](const std::string& color, const char* why) {
-        const auto before = blank();
-        PaintRing(color);
-        EXPECT_EQ(Pixels(), before) << why;
-    };
-    rec().FocusRect = cOff;
-    expect_nothing("blue", "focus ring off, also when the hover ring is on");
-    rec().FocusRect = cRectXPBlue;
-    rec().HoverRect = cOff;
-    expect_nothing("orange", "hover ring off");
-    rec().HoverRect = cRectXPBlue;
-    rec().bSpaceDown = vb::True;
-    expect_nothing("orange", "Space held");
-    rec().bSpaceDown = vb::False;
-    expect_nothing("", "no highlight");
-    expect_nothing("green", "unknown highlight");
-    rec().ButtonStyle = cButtonOffice;
-    expect_nothing("blue", "Office look");
-    rec().ButtonStyle = cButtonIExplorer;
-    expect_nothing("orange", "browser-toolbar look");
-    rec().ButtonStyle = cButtonWinXP;
-    rec().Enabled = vb::False;
-    expect_nothing("blue", "disabled");
 }
 
 TEST_F(FrameTest, ClassicFocusRectangleOnlyAtRunTimeWithTheFocus) {

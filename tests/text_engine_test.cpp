@@ -123,18 +123,6 @@ TEST_F(TextEngine, AMissingFamilyIsDrawnWithAnInstalledStandInThatGetTextFaceNam
     EXPECT_EQ(g->GetTextFace(t.dc()), "DejaVu Sans");
 }
 
-TEST_F(TextEngine, DejaVuSansIsInstalledAndNotASubstitute) {
-    const text::ResolvedFace dejavu = text::ResolveFamily("DejaVu Sans", FW_NORMAL, false);
-    EXPECT_FALSE(dejavu.substituted);
-    EXPECT_EQ(dejavu.family, "DejaVu Sans");
-    EXPECT_TRUE(std::filesystem::exists(dejavu.file)) << dejavu.file;
-    // Bold asks for the bold face, which DejaVu has, so nothing is synthesised.
-    const text::ResolvedFace bold = text::ResolveFamily("DejaVu Sans", FW_BOLD, false);
-    EXPECT_FALSE(bold.substituted);
-    EXPECT_TRUE(bold.bold);
-    EXPECT_NE(bold.file, dejavu.file);
-}
-
 TEST_F(TextEngine, WinesOwnOutlineFacesComeFromItsFontFolder) {
     const std::string folder = text::WineFontFolder();
     for (const char* family : {"Marlett", "Tahoma"}) {
@@ -146,22 +134,6 @@ TEST_F(TextEngine, WinesOwnOutlineFacesComeFromItsFontFolder) {
         t.Use(Font(family, -13));
         EXPECT_EQ(g->GetTextFace(t.dc()), family);
     }
-}
-
-TEST_F(TextEngine, MsSansSerifIsDrawnWithTheStandInAsWineDoes) {
-    // Wine's "MS Sans Serif" holds bitmap strikes only; real GDI under Wine draws the
-    // host's default font with the same stand-in as Verdana (GetTextFace says so), and
-    // so do we, with that face's metrics.
-    const text::ResolvedFace face = text::ResolveFamily("MS Sans Serif", FW_NORMAL, false);
-    EXPECT_TRUE(face.substituted);
-    EXPECT_EQ(face.family, text::ResolveFamily("Verdana", FW_NORMAL, false).family);
-    TextDc t(*g, 8, 8);
-    t.Use(Font("MS Sans Serif", -11));
-    EXPECT_EQ(g->GetTextFace(t.dc()), face.family);
-    TextMetric tm;
-    ASSERT_TRUE(g->GetTextMetrics(t.dc(), &tm));
-    EXPECT_EQ(tm, text::Realize(Font(face.family.c_str(), -11))->Metrics());
-    EXPECT_EQ(tm.tmHeight, 13);  // real GDI's for DejaVu Sans at -11
 }
 
 TEST_F(TextEngine, MarlettMapsItsSymbolBytesToItsGlyphs) {
@@ -193,27 +165,6 @@ TEST_F(TextEngine, MarlettMapsItsSymbolBytesToItsGlyphs) {
 }
 
 // --- metrics -----------------------------------------------------------------------
-
-TEST_F(TextEngine, ThirteenPixelDejaVuHasGdisMetrics) {
-    // 9.75 pt at 96 DPI, the caption font's size; the numbers are real GDI's for
-    // DejaVu Sans, also when it stands in for Verdana.
-    vb::StdFont caption("Verdana", 9.75);
-    ASSERT_EQ(caption.PixelHeight(), 13);
-    for (const char* face : {"DejaVu Sans", "Verdana"}) {
-        TextDc t(*g, 8, 8);
-        t.Use(Font(face, -caption.PixelHeight()));
-        TextMetric tm;
-        ASSERT_TRUE(g->GetTextMetrics(t.dc(), &tm));
-        EXPECT_EQ(tm.tmHeight, 15) << face;
-        EXPECT_EQ(tm.tmAscent, 12) << face;
-        EXPECT_EQ(tm.tmDescent, 3) << face;
-        EXPECT_EQ(tm.tmInternalLeading, 2) << face;
-        Size extent;
-        ASSERT_TRUE(g->GetTextExtentPoint32(t.dc(), "Speichern", 9, &extent));
-        EXPECT_EQ(extent.cy, 15);
-        EXPECT_EQ(extent.cx, text::Realize(Font(face, -13))->Extent("Speichern"));
-    }
-}
 
 TEST_F(TextEngine, APositiveHeightAsksForACellHeight) {
     // lfHeight > 0 names the cell (ascent + descent), not the em. Real GDI's numbers
@@ -305,17 +256,6 @@ TEST_F(TextEngine, DrawTextPaintsOnlyInsideItsRectangle) {
                 }
 }
 
-TEST_F(TextEngine, NoClipDrawsPastTheRectangle) {
-    TextDc t(*g, 40, 30);
-    t.Use(Font("DejaVu Sans", -22));
-    g->SetTextColor(t.dc(), 0x0000FF);
-    t.Draw("WW", Rect{5, 5, 10, 10}, DT_LEFT | DT_NOCLIP);
-    int outside = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) outside += (x >= 10 || y >= 10) && t.At(x, y) != kSentinel;
-    EXPECT_GT(outside, 20);
-}
-
 TEST_F(TextEngine, TheAccessKeyUnderlineMayLieOnTheRectanglesBottomRow) {
     // 13 px DejaVu: ascent 12, so the underline of a line at the top is row 13. GDI
     // (as Wine draws it) tests the row against the bottom inclusively: a rectangle
@@ -380,57 +320,6 @@ TEST_F(TextEngine, ExtremeAndInvertedRectanglesStayInsideTheBitmap) {
 
 // --- backgrounds and colours -------------------------------------------------------
 
-TEST_F(TextEngine, OpaqueFillsEachLinesCellWithTheBackgroundColour) {
-    // Red text on a green background: every pixel of a line's cell mixes the two and so
-    // has no blue, every pixel outside keeps the sentinel's.
-    TextDc t(*g, 90, 40);
-    t.Use(Font("DejaVu Sans", -13));
-    g->SetTextColor(t.dc(), 0x0000FF);
-    g->SetBkColor(t.dc(), 0x00FF00);
-    g->SetBkMode(t.dc(), OPAQUE);
-    const Rect r{2, 3, 87, 40};
-    t.Draw("Wide line\nab", r, DT_CENTER);
-    const auto font = text::Realize(Font("DejaVu Sans", -13));
-    const int lh = font->Metrics().tmHeight;
-    struct Cell {
-        int left, right, top;
-    };
-    const int w0 = font->Extent("Wide line"), w1 = font->Extent("ab");
-    const Cell cells[] = {{(r.left + r.right - w0) / 2, (r.left + r.right - w0) / 2 + w0, 3},
-                          {(r.left + r.right - w1) / 2, (r.left + r.right - w1) / 2 + w1, 3 + lh}};
-    int green = 0;
-    for (int y = 0; y < t.height(); ++y)
-        for (int x = 0; x < t.width(); ++x) {
-            bool in_cell = false;
-            for (const Cell& c : cells)
-                in_cell |= x >= c.left && x < c.right && y >= c.top && y < c.top + lh;
-            const ColorRef p = t.At(x, y);
-            if (in_cell) {
-                EXPECT_EQ(BlueOf(p), 0u) << x << "," << y;
-                green += p == 0x00FF00;
-            } else {
-                EXPECT_EQ(p, kSentinel) << x << "," << y;
-            }
-        }
-    EXPECT_GT(green, (w0 + w1) * lh / 2);
-}
-
-TEST_F(TextEngine, TransparentLeavesTheCellAsItWas) {
-    TextDc t(*g, 60, 20);
-    t.Use(Font("DejaVu Sans", -13));
-    g->SetTextColor(t.dc(), 0x0000FF);
-    g->SetBkColor(t.dc(), 0x00FF00);
-    t.Draw("Wide line", Rect{0, 0, 60, 20}, DT_LEFT);
-    int untouched = 0, pure_ink = 0;
-    for (ColorRef p : t.Pixels()) {
-        EXPECT_NE(p, 0x00FF00u);
-        untouched += p == kSentinel;
-        pure_ink += p == 0x0000FF;
-    }
-    EXPECT_GT(untouched, 60 * 20 / 2);
-    EXPECT_GT(pure_ink, 0);
-}
-
 TEST_F(TextEngine, OnAMonochromeBitmapTextIsBlackOrWhite) {
     // A dark colour draws black on white, a light one white on black; nothing grey,
     // nothing outside the rectangle.
@@ -458,50 +347,6 @@ TEST_F(TextEngine, OnAMonochromeBitmapTextIsBlackOrWhite) {
             }
         EXPECT_GT(inked, 10) << std::hex << c.ink;
     }
-}
-
-TEST_F(TextEngine, AnOpaqueCellOnAMonochromeBitmapTakesTheBackgroundsNearestBit) {
-    TextDc t(*g, 50, 20, /*mono=*/true);
-    t.Use(Font("DejaVu Sans", -13));
-    g->SetTextColor(t.dc(), 0xFFFFFF);
-    g->SetBkColor(t.dc(), 0x303030);  // nearer black
-    g->SetBkMode(t.dc(), OPAQUE);
-    t.Draw("Wg", Rect{0, 0, 50, 20}, DT_LEFT);
-    const auto font = text::Realize(Font("DejaVu Sans", -13));
-    const int w = font->Extent("Wg"), lh = font->Metrics().tmHeight;
-    int black = 0;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 50; ++x) {
-            const bool in_cell = x < w && y < lh;
-            if (!in_cell) {
-                ASSERT_EQ(t.At(x, y), 0xFFFFFFu) << x << "," << y;
-            }
-            black += in_cell && t.At(x, y) == 0;
-        }
-    EXPECT_GT(black, w * lh / 2);
-}
-
-TEST_F(TextEngine, ASystemTextColourReachesTheDcAsItsPlainColour) {
-    // The surface resolves host colours before they reach the DC; the DC and its
-    // glyphs only ever see the plain colour.
-    constexpr int kButtonText = 18;
-    vb::SetSysColor(kButtonText, 0x2A5C13);
-    {
-        host::Surface surface(*g, 60, 20);
-        surface.BackColor(0xFFFFFF);
-        surface.ForeColor(0x80000000u | kButtonText);
-        surface.Font(vb::StdFont("DejaVu Sans", 9.75));
-        EXPECT_EQ(g->GetTextColor(surface.hDC()), 0x2A5C13u);
-        Rect r{0, 0, 60, 20};
-        g->DrawTextA(surface.hDC(), "Wide", -1, &r, DT_LEFT);
-        int exact = 0;
-        for (ColorRef p : surface.Pixels()) {
-            EXPECT_EQ(p & 0xFF000000u, 0u);
-            exact += p == 0x2A5C13;
-        }
-        EXPECT_GT(exact, 5);
-    }
-    vb::ResetSysColors();
 }
 
 // --- objects -----------------------------------------------------------------------

@@ -59,28 +59,6 @@ TEST(TextLayoutWordBreak, LeftLinesKeepTheSpaceBeforeTheBreakCentredAndRightDrop
     EXPECT_EQ(right.lines[0].x, 15);
 }
 
-TEST(TextLayoutWordBreak, OfARunOfSpacesOnlyTheLastIsDroppedAndNoneStartsTheNextLine) {
-    EXPECT_EQ(Texts(Lay("aaa  bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK)),
-              (Lines{"aaa  ", "bbb"}));
-    EXPECT_EQ(Texts(Lay("aaa  bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK | gdi::DT_CENTER)),
-              (Lines{"aaa ", "bbb"}));
-}
-
-TEST(TextLayoutWordBreak, ALineIsBrokenOnlyWhenItIsWiderThanTheRectangle) {
-    EXPECT_EQ(Texts(Lay("aaa bbb", Rect{0, 0, 33, 100}, gdi::DT_WORDBREAK)), (Lines{"aaa bbb"}));
-    EXPECT_EQ(Texts(Lay("aaa bbb", Rect{0, 0, 32, 100}, gdi::DT_WORDBREAK)),
-              (Lines{"aaa ", "bbb"}));
-    // Without DT_WORDBREAK a line is never broken, only clipped.
-    EXPECT_EQ(Texts(Lay("aaa bbb", Rect{0, 0, 10, 100}, gdi::DT_LEFT)), (Lines{"aaa bbb"}));
-}
-
-TEST(TextLayoutWordBreak, ASpaceThatDoesNotFitIsNotKeptOnTheLeftLine) {
-    // 16 holds "aaa" (15) but not its space (18): the space is consumed, not shown.
-    const TextLayout t = Lay("aaa bbb", Rect{0, 0, 16, 100}, gdi::DT_WORDBREAK);
-    ASSERT_EQ(Texts(t), (Lines{"aaa", "bbb"}));
-    EXPECT_EQ(t.lines[0].width, 15);
-}
-
 TEST(TextLayoutWordBreak, AWordWiderThanTheLineStaysWholeAndSwallowsOneSpace) {
     const TextLayout t = Lay("abcdefgh ij", Rect{0, 0, 20, 100}, gdi::DT_WORDBREAK);
     ASSERT_EQ(Texts(t), (Lines{"abcdefgh", "ij"}));
@@ -126,25 +104,6 @@ TEST(TextLayoutPrefix, AmpersandsMarkTheNextCharacterAndDisappear) {
             width += Advance(static_cast<unsigned char>(*p));
         EXPECT_EQ(t.lines[0].width, width) << c.text;
     }
-}
-
-TEST(TextLayoutPrefix, NoPrefixShowsAmpersandsAsTheyAre) {
-    const TextLayout t = Lay("Save &As", Rect{0, 0, 200, 100}, gdi::DT_NOPREFIX);
-    ASSERT_EQ(Texts(t), (Lines{"Save &As"}));
-    EXPECT_EQ(t.lines[0].prefix, -1);
-}
-
-TEST(TextLayoutPrefix, TheMarkFollowsItsCharacterOntoAWrappedLine) {
-    // "&" takes no room: "aaa " fits 30 and "b" would not.
-    const TextLayout t = Lay("aaa &bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK);
-    ASSERT_EQ(Texts(t), (Lines{"aaa ", "bbb"}));
-    EXPECT_EQ(t.lines[0].prefix, -1);
-    EXPECT_EQ(t.lines[1].prefix, 0);
-    // A marked space swallowed at the break underlines nothing.
-    const TextLayout s = Lay("aaa& bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK | gdi::DT_CENTER);
-    ASSERT_EQ(Texts(s), (Lines{"aaa", "bbb"}));
-    EXPECT_EQ(s.lines[0].prefix, -1);
-    EXPECT_EQ(s.lines[1].prefix, -1);
 }
 
 // --- line ends -------------------------------------------------------------------
@@ -220,24 +179,6 @@ TEST(TextLayoutPosition, CentringTruncatesTowardsZeroAlsoForNegativeRoom) {
     EXPECT_EQ(Lay("aaa", Rect{0, 0, 10, 50}, gdi::DT_RIGHT).lines[0].x, -5);
 }
 
-TEST(TextLayoutPosition, EachLineIsCentredOnItsOwnWidth) {
-    const TextLayout t = Lay("aaaa\na", Rect{0, 0, 31, 50}, gdi::DT_CENTER);
-    ASSERT_EQ(t.lines.size(), 2u);
-    EXPECT_EQ(t.lines[0].x, 5);   // (31 - 20) / 2
-    EXPECT_EQ(t.lines[1].x, 13);  // (31 - 5) / 2
-}
-
-TEST(TextLayoutPosition, ExternalLeadingWidensTheLineStepOnlyWhenAskedFor) {
-    const TextLayout plain = Lay("a\nb", Rect{0, 3, 50, 100}, gdi::DT_LEFT);
-    ASSERT_EQ(plain.lines.size(), 2u);
-    EXPECT_EQ(plain.lines[1].y, 3 + kLine);
-    EXPECT_EQ(plain.result, 2 * kLine);
-    const TextLayout led = Lay("a\nb", Rect{0, 3, 50, 100}, gdi::DT_EXTERNALLEADING);
-    ASSERT_EQ(led.lines.size(), 2u);
-    EXPECT_EQ(led.lines[1].y, 3 + kLine + 2);
-    EXPECT_EQ(led.result, 2 * (kLine + 2));
-}
-
 // --- clipping at the bottom --------------------------------------------------------
 
 TEST(TextLayoutClip, TheLineThatReachesPastTheBottomIsTheLastOne) {
@@ -258,27 +199,6 @@ TEST(TextLayoutClip, TheLineThatReachesPastTheBottomIsTheLastOne) {
 }
 
 // --- DT_CALCRECT and the result ----------------------------------------------------
-
-TEST(TextLayoutCalcRect, MeasuresEveryLineFromAZeroHeightRectangle) {
-    // How the caption is measured: (0, 0, width, 0) with CALCRECT | WORDBREAK.
-    const TextLayout t =
-        Lay("aaa bbb ccc", Rect{0, 0, 20, 0}, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
-    EXPECT_TRUE(t.calc);
-    EXPECT_FALSE(t.draw);
-    EXPECT_EQ(Texts(t), (Lines{"aaa ", "bbb ", "ccc"}));
-    EXPECT_EQ(t.result, 3 * kLine);
-    EXPECT_EQ(t.rect, (Rect{0, 0, 18, 3 * kLine}));
-}
-
-TEST(TextLayoutCalcRect, TheRightEdgeIsTheWidestLineAsAlignedWithoutShifting) {
-    const unsigned calc = gdi::DT_CALCRECT | gdi::DT_WORDBREAK;
-    // Left keeps the space (18), centre drops it (15); neither moves left.
-    EXPECT_EQ(Lay("aaa bbb", Rect{4, 2, 34, 2}, calc).rect, (Rect{4, 2, 22, 2 + 2 * kLine}));
-    EXPECT_EQ(Lay("aaa bbb", Rect{4, 2, 34, 2}, calc | gdi::DT_CENTER).rect,
-              (Rect{4, 2, 19, 2 + 2 * kLine}));
-    // A word wider than the rectangle widens it.
-    EXPECT_EQ(Lay("abcdefgh", Rect{0, 0, 20, 0}, calc).rect, (Rect{0, 0, 40, kLine}));
-}
 
 TEST(TextLayoutCalcRect, EmptyTextIsOneLineHighButMeasuresEmpty) {
     const TextLayout multi = Lay("", Rect{5, 7, 40, 50}, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
@@ -306,13 +226,6 @@ TEST(TextLayoutCalcRect, ACountOfZeroChangesNothingAndACountLimitsTheText) {
     EXPECT_EQ(two.rect.right, 15);
     // A count that ends on an "&" leaves it showing, as at the end of the string.
     EXPECT_EQ(Texts(Lay("a&b", r, gdi::DT_LEFT, 2)), (Lines{"a&"}));
-}
-
-TEST(TextLayoutCalcRect, TheResultIsNeverZeroForText) {
-    gdi::TextMetric flat = Metrics();
-    flat.tmHeight = 0;
-    EXPECT_EQ(Lay("abc", Rect{0, 0, 40, 40}, gdi::DT_LEFT, -1, flat).result, 1);
-    EXPECT_EQ(Lay("abc", Rect{0, 0, 40, 40}, gdi::DT_CALCRECT, -1, flat).result, 1);
 }
 
 // --- the "&" underline -------------------------------------------------------------

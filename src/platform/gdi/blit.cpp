@@ -541,7 +541,7 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     // src.vis lies inside the picture and dst.vis inside the bitmap (MatchVisible only
     // narrows them), so every pixel visited can be read and written.
     const auto* data = static_cast<const std::uint8_t*>(bits);
-    if (fast_paths_ && CanCopyDibRows(layout, b, rop)) {
+    if (CanCopyDibRows(layout, b, rop)) {
         CopyDibRows(layout, data, dst, src, four_columns, b);
         return result;
     }
@@ -608,7 +608,7 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
     // Fast path: see BlitRows. NEWTRANSPARENT, which skips pixels, keeps the general path.
     const bool skips_background =
         (caps1_ & C1_TRANSPARENT) != 0 && d->bk_mode == NEWTRANSPARENT && rop == SRCCOPY;
-    if (fast_paths_ && !sb.mono && !db.mono && IsPlainSourceRop(rop) && !skips_background) {
+    if (!sb.mono && !db.mono && IsPlainSourceRop(rop) && !skips_background) {
         BlitRows(rop, sb, ss.vis, db, ds.vis);
         return true;
     }

@@ -176,10 +176,6 @@ public:
     LiveObjects Live() const { return live_; }
     void SetCaps1(int caps1) { caps1_ = caps1; }
     int Caps1() const { return caps1_; }
-    // BitBlt, StretchDIBits and FillRect shortcut their common cases (see blit.cpp and
-    // rects.cpp); with this off every call takes the general per-pixel path, so that
-    // tests can check the two against each other.
-    void SetFastPaths(bool on) { fast_paths_ = on; }
 
 private:
     Dc* Valid(Hdc h) const;
@@ -194,7 +190,6 @@ private:
     Bitmap* default_bitmap_ = nullptr;
     LiveObjects live_;
     int caps1_ = 0;
-    bool fast_paths_ = true;
 };
 
 }  // namespace sheenwork::gdi::raster

@@ -295,7 +295,7 @@ int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
     auto ordered = [](i64 a, i64 b) { return b < a ? std::pair{b + 1, a + 1} : std::pair{a, b}; };
     const auto [l, r] = ordered(rect->left, rect->right);
     const auto [t, b] = ordered(rect->top, rect->bottom);
-    if (fast_paths_ && !d->bitmap->mono) {
+    if (!d->bitmap->mono) {
         FillSolidRows(*d->bitmap, l, t, r, b, color);
         return 1;
     }
