@@ -37,32 +37,15 @@ Look LookOf(const ButtonRecord& r) {
     return r.bMouseOver ? Look{r.ForeColorDown, &r.FontDown} : Look{r.ForeColor, &r.Font};
 }
 
-// Room for the drop-down section: the edge facing the section moves by its size, unless
-// the caption already sits at the far side. Unknown section alignments move nothing.
+// Room for the drop-down section: the edge facing the section moves by its size.
 void MakeRoomForDropDown(const ButtonRecord& r, RECT& rc) {
-    const vb::Long size = r.DropDownSize, a = r.CaptionAlign;
-    switch (r.DropDownAlign) {
-        case cDropDownLeftDown:
-        case cDropDownLeftUp:
-            if (!OneOf(a, {cRechts_Oben, cRechts_Mitte, cRechts_Unten}))
-                rc.left = vb::Add(rc.left, size);
-            break;
-        case cDropDownRightDown:
-        case cDropDownRightUp:
-            if (!OneOf(a, {cLinks_Oben, cLinks_Mitte, cLinks_Unten}))
-                rc.right = vb::Sub(rc.right, size);
-            break;
-        case cDropDownTopRight:
-        case cDropDownTopLeft:
-            if (!OneOf(a, {cLinks_Unten, cMitte_Unten, cRechts_Unten}))
-                rc.top = vb::Add(rc.top, size);
-            break;
-        case cDropDownBottomRight:
-        case cDropDownBottomLeft:
-            if (!OneOf(a, {cLinks_Oben, cMitte_Oben, cRechts_Oben}))
-                rc.bottom = vb::Sub(rc.bottom, size);
-            break;
-        default: break;
+    const vb::Long size = r.DropDownSize;
+    switch (PushFromDropDown(r.DropDownAlign, r.CaptionAlign)) {
+        case DropDownPush::Right: rc.left = vb::Add(rc.left, size); break;
+        case DropDownPush::Left: rc.right = vb::Sub(rc.right, size); break;
+        case DropDownPush::Down: rc.top = vb::Add(rc.top, size); break;
+        case DropDownPush::Up: rc.bottom = vb::Sub(rc.bottom, size); break;
+        case DropDownPush::None: break;
     }
 }
 

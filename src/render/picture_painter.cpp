@@ -21,32 +21,15 @@ namespace sheenwork {
 namespace {
 
 // Room for the drop-down section: the picture moves away from the section by its whole
-// size, unless it already sits at the far side. Unknown section alignments move nothing.
+// size (a centred caption moves by half, as only one of its edges does).
 void ShiftForDropDown(ButtonRecord& r) {
     const auto size = static_cast<vb::Single>(r.DropDownSize);
-    const vb::Long a = r.PictureAlign;
-    switch (r.DropDownAlign) {
-        case cDropDownLeftDown:
-        case cDropDownLeftUp:
-            if (!OneOf(a, {cRechts_Oben, cRechts_Mitte, cRechts_Unten}))
-                r.sngX = CheckedSingle(r.sngX + size);
-            break;
-        case cDropDownRightDown:
-        case cDropDownRightUp:
-            if (!OneOf(a, {cLinks_Oben, cLinks_Mitte, cLinks_Unten}))
-                r.sngX = CheckedSingle(r.sngX - size);
-            break;
-        case cDropDownTopRight:
-        case cDropDownTopLeft:
-            if (!OneOf(a, {cLinks_Unten, cMitte_Unten, cRechts_Unten}))
-                r.sngY = CheckedSingle(r.sngY + size);
-            break;
-        case cDropDownBottomRight:
-        case cDropDownBottomLeft:
-            if (!OneOf(a, {cLinks_Oben, cMitte_Oben, cRechts_Oben}))
-                r.sngY = CheckedSingle(r.sngY - size);
-            break;
-        default: break;
+    switch (PushFromDropDown(r.DropDownAlign, r.PictureAlign)) {
+        case DropDownPush::Right: r.sngX = CheckedSingle(r.sngX + size); break;
+        case DropDownPush::Left: r.sngX = CheckedSingle(r.sngX - size); break;
+        case DropDownPush::Down: r.sngY = CheckedSingle(r.sngY + size); break;
+        case DropDownPush::Up: r.sngY = CheckedSingle(r.sngY - size); break;
+        case DropDownPush::None: break;
     }
 }
 

@@ -31,9 +31,9 @@ constexpr gdi::ColorRef kSentinel = 0xCCCCCC;
 // "roundrect-5x5-corner": the scene draws one RoundRect with a 5 x 5 corner ellipse
 // over the rectangle (kRoundMargin, kRoundMargin, width - kRoundMargin,
 // height - kRoundMargin) on the untouched sentinel; its pen (with a null pen, its brush)
-// shows at the middle of the top edge and its interior at the bitmap's centre. Wine 8 turns each corner through
-// the two pixels (1, 0) and (0, 1) from the corner (and their mirror images); Windows
-// and our raster leave those alone and turn through (1, 1) instead.
+// shows at the middle of the top edge and its interior at the bitmap's centre. Wine 8 turns each
+// corner through the two pixels (1, 0) and (0, 1) from the corner (and their mirror images);
+// Windows and our raster leave those alone and turn through (1, 1) instead.
 inline constexpr char kRoundRectCorner[] = "roundrect-5x5-corner";
 constexpr int kRoundMargin = 2;
 
@@ -53,5 +53,12 @@ const std::vector<Scene>& AllScenes();
 // Draws `scene` on a fresh memory DC and surface bitmap prefilled with kSentinel and
 // returns its pixels (0x00BBGGRR, rows from the top). Releases everything it created.
 std::vector<gdi::ColorRef> RenderScene(gdi::Gdi& gdi, const Scene& scene);
+
+// The same for any drawing: a fresh memory DC and surface bitmap of width x height filled
+// with `fill`, `draw` run on it, its pixels read and everything released. `name` names
+// the drawing in the error thrown when the DC or bitmap cannot be made.
+std::vector<gdi::ColorRef> DrawOnFreshBitmap(gdi::Gdi& gdi, const std::string& name, int width,
+                                             int height, gdi::ColorRef fill,
+                                             const std::function<void(gdi::Gdi&, gdi::Hdc)>& draw);
 
 }  // namespace sheenwork::scenes

@@ -280,24 +280,10 @@ const std::vector<TextScene>& AllTextScenes() {
 }
 
 TextSceneResult RenderTextScene(gdi::Gdi& g, const TextScene& scene) {
-    gdi::Hdc dc = g.CreateCompatibleDC(nullptr);
-    if (dc == nullptr) throw std::runtime_error("CreateCompatibleDC failed for " + scene.name);
-    gdi::Hgdiobj bitmap = g.CreateSurfaceBitmap(scene.width, scene.height);
-    if (bitmap == nullptr) {
-        g.DeleteDC(dc);
-        throw std::runtime_error("CreateSurfaceBitmap failed for " + scene.name);
-    }
-    gdi::Hgdiobj original = g.SelectObject(dc, bitmap);
-    {
-        Kit k(g, dc);
-        k.Fill(Rect{0, 0, scene.width, scene.height}, scene.background);
-    }
     TextSceneResult result;
-    result.values = scene.draw(g, dc);
-    g.SelectObject(dc, original);
-    result.pixels = g.ReadBitmap(bitmap);
-    g.DeleteObject(bitmap);
-    g.DeleteDC(dc);
+    result.pixels =
+        DrawOnFreshBitmap(g, scene.name, scene.width, scene.height, scene.background,
+                          [&](gdi::Gdi& gdi, gdi::Hdc dc) { result.values = scene.draw(gdi, dc); });
     return result;
 }
 

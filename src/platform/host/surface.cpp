@@ -58,6 +58,8 @@ void Surface::Resize(int width, int height) {
 gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
 
 void Surface::Font(const vb::StdFont& font) {
+    // The caption sets its font on every paint; the same description keeps the GDI font.
+    if (font_object_ != nullptr && font == font_) return;
     gdi::LogFont lf;
     lf.lfHeight = -font.PixelHeight();
     lf.lfWeight = font.Weight();
