@@ -306,14 +306,6 @@ TEST_F(Caption, ATallCaptionIsCutThreePixelsAboveTheBottom) {
     EXPECT_GT(Ink().bottom, 14);
 }
 
-TEST_F(Caption, EmptyCaptionStillMeasuresAndDrawsNothing) {
-    Make(75, 23);
-    rec.Caption.clear();
-    Paint();
-    EXPECT_EQ(gdi->calls.size(), 2u);
-    EXPECT_EQ(Ink().right, -1);
-}
-
 TEST_F(Caption, FailuresWhileChoosingTheLookDoNotStopItAndLaterOnesAreTrapped) {
     Make(75, 23);
     // SetUCFont reports its own failure; WriteCaption goes on in the surface's old font.

@@ -320,63 +320,7 @@ TEST_F(TextEngine, ExtremeAndInvertedRectanglesStayInsideTheBitmap) {
 
 // --- backgrounds and colours -------------------------------------------------------
 
-TEST_F(TextEngine, OnAMonochromeBitmapTextIsBlackOrWhite) {
-    // A dark colour draws black on white, a light one white on black; nothing grey,
-    // nothing outside the rectangle.
-    struct Case {
-        ColorRef ink, ground;
-    };
-    for (const Case c : {Case{0x400000, 0xFFFFFF}, Case{0xE0E0FF, 0x000000}}) {
-        TextDc t(*g, 50, 20, /*mono=*/true);
-        t.Fill(Rect{0, 0, 50, 20}, c.ground);
-        t.Use(Font("DejaVu Sans", -13));
-        g->SetTextColor(t.dc(), c.ink);
-        const Rect r{3, 2, 40, 18};
-        t.Draw("&Wg", r, DT_LEFT);
-        const ColorRef ink_bit = c.ground ^ 0xFFFFFF;
-        int inked = 0;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 50; ++x) {
-                const ColorRef p = t.At(x, y);
-                ASSERT_TRUE(p == 0 || p == 0xFFFFFF) << x << "," << y;
-                const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-                if (!inside) {
-                    ASSERT_EQ(p, c.ground) << x << "," << y;
-                }
-                inked += p == ink_bit;
-            }
-        EXPECT_GT(inked, 10) << std::hex << c.ink;
-    }
-}
-
 // --- objects -----------------------------------------------------------------------
-
-TEST_F(TextEngine, FontObjectsAreCountedUntilDeleted) {
-    Hdc dc = g->CreateCompatibleDC(nullptr);
-    Hgdiobj bitmap = g->CreateSurfaceBitmap(30, 20);
-    Hgdiobj old_bitmap = g->SelectObject(dc, bitmap);
-    const LiveObjects before = RasterLiveObjects(*g);
-    std::vector<Hgdiobj> fonts;
-    for (const char* face : {"DejaVu Sans", "Verdana", "Marlett"})
-        fonts.push_back(g->CreateFontIndirect(Font(face, -13)));
-    EXPECT_EQ(RasterLiveObjects(*g).objects, before.objects + 3);
-    Hgdiobj old_font = nullptr;
-    for (Hgdiobj f : fonts) {
-        Hgdiobj previous = g->SelectObject(dc, f);
-        ASSERT_NE(previous, nullptr);
-        if (old_font == nullptr) old_font = previous;
-        Rect r{0, 0, 30, 20};
-        g->DrawTextA(dc, "Ab6", -1, &r, DT_CENTER | DT_WORDBREAK);
-        TextMetric tm;
-        EXPECT_TRUE(g->GetTextMetrics(dc, &tm));
-    }
-    EXPECT_EQ(g->SelectObject(dc, old_font), fonts.back());
-    for (Hgdiobj f : fonts) EXPECT_TRUE(g->DeleteObject(f));
-    EXPECT_EQ(RasterLiveObjects(*g), before);
-    g->SelectObject(dc, old_bitmap);
-    g->DeleteObject(bitmap);
-    g->DeleteDC(dc);
-}
 
 }  // namespace
 }  // namespace sheenwork::gdi
