@@ -193,14 +193,6 @@ TEST_F(RedrawTest, SplitPaintCallsEachPassInOrder) {
                               "Paint:drawMLine \"orange\"", "Paint:DropDownSeparator"}));
 }
 
-TEST_F(RedrawTest, DisabledButtonRunsTheSameSteps) {
-    f.rec().Enabled = vb::False;
-    f.rec().bHasFocus = vb::True;
-    f.button.Redraw(0);
-    EXPECT_EQ(Painted(), (Log{"Paint:XPBody \"\" pass 0", "Paint:DrawImage", "Paint:WriteCaption",
-                              "Paint:DropDownGlyph", "Paint:drawMLine \"blue\""}));
-}
-
 TEST_F(RedrawTest, AFailingStepIsReportedAsRedrawOrSkippedWhenSilent) {
     f.site.FailOn("Surface");
     f.button.BackColor(0x00FF00);

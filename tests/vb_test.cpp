@@ -71,32 +71,6 @@ TEST(VbBoolean, NotIsBitwiseOnSixteenBits) {
     EXPECT_EQ((Boolean::FromBits(0x0F0) | Boolean::FromBits(0x00F)).Bits(), 0x0FF);
 }
 
-TEST(VbBoolean, ConversionsKeepMinusOne) {
-    EXPECT_EQ(CBool(1), True);
-    EXPECT_EQ(CBool(-7L), True);
-    EXPECT_EQ(CBool(0), False);
-    EXPECT_EQ(CBool(0.25), True);
-    EXPECT_EQ(CBool(0.0f), False);
-    EXPECT_EQ(CBool(std::numeric_limits<double>::quiet_NaN()), True);
-    EXPECT_EQ(CInt(True), -1);
-    EXPECT_EQ(CLng(True), -1);
-    EXPECT_EQ(CLng(False), 0);
-    EXPECT_EQ(Boolean(3 > 2), True);
-    EXPECT_TRUE(static_cast<bool>(True));
-    EXPECT_FALSE(static_cast<bool>(False));
-    Boolean b;
-    EXPECT_EQ(b, False);
-    b |= True;
-    EXPECT_EQ(b, True);
-}
-
-TEST(VbBoolean, ComparesAsIntegers) {
-    EXPECT_TRUE(True < False);  // -1 < 0
-    EXPECT_TRUE(False > True);
-    EXPECT_EQ(True, true);
-    EXPECT_NE(True, False);
-}
-
 // ---- rounding and overflow ----
 
 TEST(VbConvert, HalvesRoundToEven) {
@@ -117,18 +91,6 @@ TEST(VbConvert, HalvesRoundToEven) {
     EXPECT_EQ(CInt(-2.5f), -2);
     EXPECT_EQ(R(2.5f), 2);
     EXPECT_EQ(R(7.5f), 8);
-}
-
-TEST(VbConvert, NonHalvesRoundToNearest) {
-    EXPECT_EQ(CLng(2.4999999), 2);
-    EXPECT_EQ(CLng(2.5000001), 3);
-    EXPECT_EQ(CLng(0.49999999999999994), 0);  // floor(x + 0.5) gets this wrong
-    EXPECT_EQ(CLng(-0.49999999999999994), 0);
-    EXPECT_EQ(CLng(-2.6), -3);
-    EXPECT_EQ(CLng(4503599627370495.5 - 4503599627370000.0), 496);  // large, exact
-    EXPECT_EQ(CLng(0.0), 0);
-    EXPECT_EQ(CLng(-0.0), 0);
-    EXPECT_EQ(CLng(1e-300), 0);
 }
 
 TEST(VbConvert, ResultIgnoresFpuRoundingMode) {
@@ -181,15 +143,6 @@ TEST(VbConvert, IntegerOverflowBoundaries) {
     EXPECT_EQ(ErrorOf([] { CLng(2147483648LL); }), 6);
     EXPECT_EQ(ErrorOf([] { CLng(4294967295u); }), 6);
     EXPECT_EQ(CLng(-2147483648LL), INT32_MIN);
-}
-
-TEST(VbConvert, SingleFromDouble) {
-    EXPECT_EQ(CSng(0.1), 0.1f);
-    EXPECT_EQ(ErrorOf([] { CSng(1e39); }), 6);
-    EXPECT_EQ(ErrorOf([] { CSng(-std::numeric_limits<double>::infinity()); }), 6);
-    // A Double given to R is passed as a Single first, as VB's ByVal x As Single.
-    EXPECT_EQ(R(2.5000000001), 2);
-    EXPECT_EQ(ErrorOf([] { R(1e39); }), 6);
 }
 
 // ---- checked integer arithmetic ----
@@ -263,12 +216,6 @@ TEST_F(VbColor, FollowsAReplacedEntry) {
     EXPECT_EQ(TranslateColor(vbButtonFace), 0x00D8E9ECu);
 }
 
-TEST_F(VbColor, PlainAndPaletteRelativeColors) {
-    EXPECT_EQ(TranslateColor(0x00743C00), 0x00743C00u);
-    EXPECT_EQ(TranslateColor(vbWhite), 0x00FFFFFFu);
-    EXPECT_EQ(TranslateColor(0x02123456), 0x00123456u);  // PALETTERGB: its RGB
-}
-
 TEST_F(VbColor, InvalidValuesRaiseFive) {
     for (OleColor bad : {0x8000001Fu, 0x800000FFu, 0x01000005u, 0x03000000u, 0x40000000u,
                          0x7F000000u, 0x81000005u, 0xFF00000Fu}) {
@@ -276,12 +223,6 @@ TEST_F(VbColor, InvalidValuesRaiseFive) {
         EXPECT_FALSE(IsValidColor(bad)) << std::hex << bad;
     }
     EXPECT_TRUE(IsValidColor(vbInfoBackground));
-}
-
-TEST_F(VbColor, RgbClampsHighComponents) {
-    EXPECT_EQ(Rgb(1, 2, 3), 0x00030201u);
-    EXPECT_EQ(Rgb(300, 0, 1000), 0x00FF00FFu);
-    EXPECT_EQ(ErrorOf([] { Rgb(-1, 0, 0); }), 5);
 }
 
 // ---- twips and pixels ----
@@ -298,28 +239,6 @@ TEST_F(VbUnits, FifteenTwipsPerPixelAt96) {
     EXPECT_EQ(TwipsToPixelsY(345.0f), 23.0f);
     EXPECT_EQ(PixelsToTwipsX(75.0f), 1125.0f);
     EXPECT_EQ(TwipsToPixelsX(7.5f), 0.5f);
-}
-
-TEST_F(VbUnits, RoundTripAt96And120) {
-    for (int dpi : {96, 120}) {
-        SetDpi(dpi);
-        EXPECT_EQ(TwipsPerPixelX(), 1440.0f / static_cast<float>(dpi));
-        for (int px = -50; px <= 2000; ++px) {
-            const float p = static_cast<float>(px);
-            ASSERT_EQ(TwipsToPixelsX(PixelsToTwipsX(p)), p) << dpi << " dpi, " << px;
-            ASSERT_EQ(TwipsToPixelsY(PixelsToTwipsY(p)), p) << dpi << " dpi, " << px;
-        }
-    }
-    EXPECT_EQ(TwipsPerPixelY(), 12.0f);
-    EXPECT_EQ(TwipsToPixelsX(1125.0f), 93.75f);
-}
-
-TEST_F(VbUnits, AxesAreIndependent) {
-    SetDpi(120, 96);
-    EXPECT_EQ(TwipsToPixelsX(1440.0f), 120.0f);
-    EXPECT_EQ(TwipsToPixelsY(1440.0f), 96.0f);
-    EXPECT_EQ(ErrorOf([] { SetDpi(0); }), 5);
-    EXPECT_EQ(DpiX(), 120);  // unchanged by the rejected call
 }
 
 // ---- run-time errors ----
@@ -340,14 +259,6 @@ TEST(VbError, ClassicTexts) {
     EXPECT_EQ(ErrorText(438), "Object doesn't support this property or method");
     EXPECT_EQ(ErrorText(481), "Invalid picture");
     EXPECT_EQ(ErrorText(482), "Printer error");
-}
-
-TEST(VbError, UnknownAndSpecialNumbers) {
-    EXPECT_EQ(ErrorText(1), "Application-defined or object-defined error");
-    EXPECT_EQ(ErrorText(1000), "Application-defined or object-defined error");
-    EXPECT_EQ(ErrorText(65535), "Application-defined or object-defined error");
-    EXPECT_EQ(ErrorText(vbObjectError + 513), "Automation error");
-    EXPECT_EQ(ErrorText(0), "");
 }
 
 TEST(VbError, RaiseCarriesNumberTextAndSource) {
