@@ -1,6 +1,6 @@
 # The two commands of the README:
 #   make demo   installs what is missing, builds, and renders the demo scenes to PNG
-#   make test   installs what is missing, builds, and runs every test: the normal build,
+#   make test   installs what is missing, builds, and runs every test: the Release build,
 #               the sanitizer build (ASan + UBSan) and the comparison against real GDI
 #               under Wine
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
@@ -30,12 +30,15 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# Our own builds treat warnings as errors; the main build is the Release configuration a
+# user or packager builds first.
 build: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON >/dev/null
 	@ninja -C $(BUILD)
 
 asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
+	  -DSHEENWORK_WERROR=ON >/dev/null
 	@ninja -C $(ASAN_BUILD)
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.

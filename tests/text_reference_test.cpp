@@ -44,8 +44,11 @@ struct Box {
     friend bool operator==(const Box&, const Box&) = default;
 };
 std::string ToString(const Box& b) {
-    return "(" + std::to_string(b.left) + ", " + std::to_string(b.top) + ")-(" +
-           std::to_string(b.right) + ", " + std::to_string(b.bottom) + ")";
+    // A stream rather than a chain of string additions: GCC 12 at -O3 warns falsely
+    // (-Wrestrict) inside std::string's operator+ here.
+    std::ostringstream out;
+    out << "(" << b.left << ", " << b.top << ")-(" << b.right << ", " << b.bottom << ")";
+    return out.str();
 }
 
 // The ink of a picture: pixels at least `threshold` away from the background.
