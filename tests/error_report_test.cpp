@@ -112,11 +112,31 @@ TEST_F(ErrorReport, ErrorObjectsShareOneSwitch) {
     EXPECT_EQ(a.SilentError(), vb::False);
 }
 
+// The first Error object of a process initialises the switch, later ones leave it: a
+// host that sets SilentError before it ever created an Error object keeps its value. Run
+// in a process of its own, since the first object is created once per process.
+TEST(ErrorObjectDeathTest, TheFirstObjectInitialisesTheSwitchOnlyOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            SetSilentError(vb::True);  // through the predeclared object
+            Error created;
+            const bool kept = created.SilentError() == vb::True && SilentError() == vb::True;
+            created.SilentError(vb::False);
+            Error another;
+            another.SilentError(vb::True);
+            Error third;
+            std::exit(kept && third.SilentError() == vb::True && SilentError() == vb::True ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(ErrorReport, LogRecordsAppendToTheFolderTheRegistryNames) {
     RecordingServices services;
     testing::TempDir logs;
     for (const std::string& folder :
-         {logs.Path().string(), logs.Path().string() + "/", "  " + logs.Path().string() + "  "}) {
+         {logs.Path().string(), logs.Path().string() + "/", logs.Path().string() + "\\",
+          "  " + logs.Path().string() + "  "}) {
         std::filesystem::remove(logs / "SheenlineError.txt");
         services.SetErrorLog(folder);
         ErrorHandler(53, "File not found", "TextRead", 0, "Klassenmodul", "SpEv");
@@ -131,7 +151,7 @@ TEST_F(ErrorReport, LogRecordsAppendToTheFolderTheRegistryNames) {
         EXPECT_EQ(ReadFile(logs / "SheenlineError.txt"), expected) << "folder '" << folder << "'";
     }
     // The log is written in addition to the box, not instead of it.
-    EXPECT_EQ(services.boxes.size(), 6u);
+    EXPECT_EQ(services.boxes.size(), 8u);
 }
 
 TEST_F(ErrorReport, AppFolderMeansTheLibrarysFolder) {

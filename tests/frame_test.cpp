@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 #include "render/basButton.h"
@@ -375,40 +376,139 @@ TEST_F(FrameTest, DropDownGlyphRunsOnlyInItsPasses) {
     EXPECT_EQ(At(30, 1), 0xCFF0FFu);  // the first pass's hover border on the main part
 }
 
-// The arrow glyph comes from the symbol font; without it a triangle of about the glyph's
-// size stands in, centred in the section and pointing the same way.
-TEST_F(FrameTest, DropDownArrowsWithAndWithoutTheSymbolFont) {
-    Make(80, 24);
-    rec().DropDown = vb::True;
-    rec().DropDownSeparator = vb::False;
-    rec().DropDownColor = 0x0000FF;
-    // Per row (down/up arrows) or column (left/right) of the 16 x 24 or 80 x 16
-    // section, the number of pixels in the glyph colour.
-    auto ink = [&](vb::Long align, bool by_row) {
-        rec().DropDownAlign = align;
+// Without the symbol font a solid triangle stands in for the arrow: a base of 2k + 1
+// pixels and k + 1 rows (columns) to the tip, k a quarter of the font's 13 or 26 pixels,
+// centred in the section as DrawTextA centres, pointing the glyph's way. Each row (or
+// column, for left and right) is listed with its first pixel and its length.
+TEST_F(FrameTest, StandInArrowIsASolidCentredTriangle) {
+    struct Run {
+        int at, first, length;
+        bool operator==(const Run&) const = default;
+    };
+    struct Case {
+        vb::Long align;
+        double points;
+        std::vector<Run> runs;
+    };
+    // Sections of an 80 x 24 button, size 16: right (64, 0, 80, 24), top (0, 0, 80, 16).
+    const std::vector<Case> cases = {
+        {cDropDownRightDown, 9.75, {{10, 68, 7}, {11, 69, 5}, {12, 70, 3}, {13, 71, 1}}},
+        {cDropDownRightUp, 9.75, {{10, 71, 1}, {11, 70, 3}, {12, 69, 5}, {13, 68, 7}}},
+        {cDropDownTopRight, 9.75, {{38, 4, 7}, {39, 5, 5}, {40, 6, 3}, {41, 7, 1}}},
+        {cDropDownTopLeft, 9.75, {{38, 7, 1}, {39, 6, 3}, {40, 5, 5}, {41, 4, 7}}},
+        {cDropDownRightDown,
+         19.5,
+         {{8, 65, 13},
+          {9, 66, 11},
+          {10, 67, 9},
+          {11, 68, 7},
+          {12, 69, 5},
+          {13, 70, 3},
+          {14, 71, 1}}},
+        {cDropDownRightUp,
+         19.5,
+         {{8, 71, 1},
+          {9, 70, 3},
+          {10, 69, 5},
+          {11, 68, 7},
+          {12, 67, 9},
+          {13, 66, 11},
+          {14, 65, 13}}},
+        {cDropDownTopRight,
+         19.5,
+         {{36, 1, 13}, {37, 2, 11}, {38, 3, 9}, {39, 4, 7}, {40, 5, 5}, {41, 6, 3}, {42, 7, 1}}},
+        {cDropDownTopLeft,
+         19.5,
+         {{36, 7, 1}, {37, 6, 3}, {38, 5, 5}, {39, 4, 7}, {40, 3, 9}, {41, 2, 11}, {42, 1, 13}}},
+    };
+    for (const Case& k : cases) {
+        Make(80, 24);
+        rec().DropDown = vb::True;
+        rec().DropDownSeparator = vb::False;
+        rec().DropDownColor = 0x0000FF;
+        rec().DropDownAlign = k.align;
+        f->site.lbl_drop_down_font->Name("No Such Symbol Font");
+        f->site.lbl_drop_down_font->Size(k.points);
         f->button.Redraw(0);
-        std::vector<int> counts;
-        const RECT rc = align <= cDropDownRightUp ? RECT{64, 0, 80, 24} : RECT{0, 0, 80, 16};
-        for (int a = by_row ? rc.top : rc.left; a < (by_row ? rc.bottom : rc.right); ++a) {
-            int n = 0;
-            for (int b = by_row ? rc.left : rc.top; b < (by_row ? rc.right : rc.bottom); ++b)
-                n += (by_row ? At(b, a) : At(a, b)) == 0x0000FFu;
-            if (n > 0) counts.push_back(n);
+        const bool by_row = k.align <= cDropDownRightUp;
+        std::vector<Run> runs;
+        for (int a = 0; a < (by_row ? 24 : 80); ++a) {
+            std::vector<int> ink;
+            for (int b = 0; b < (by_row ? 80 : 24); ++b)
+                if ((by_row ? At(b, a) : At(a, b)) == 0x0000FFu) ink.push_back(b);
+            if (ink.empty()) continue;
+            // A gap inside a row would be a broken triangle: count the span, not the ink.
+            EXPECT_EQ(int(ink.size()), ink.back() - ink.front() + 1) << "row " << a;
+            runs.push_back({a, ink.front(), int(ink.size())});
         }
-        return counts;
+        EXPECT_EQ(runs, k.runs) << "align " << k.align << ", " << k.points << " pt";
+    }
+}
+
+// A pressed section composes two pictures: the rest of the button (rcMain) as the same
+// button paints at rest in one pass, the section as it paints pressed in one pass, then
+// the separator. The rectangles and the separator come from the section table, so the
+// check shares no geometry with the code under test.
+TEST_F(FrameTest, PressedSectionShowsTheRestingButtonAroundThePressedSection) {
+    struct Look {
+        vb::Long style, scheme;
     };
-    const auto shrinking = [](const std::vector<int>& v) {
-        return v.size() >= 3 && std::is_sorted(v.rbegin(), v.rend()) && v.front() > v.back();
-    };
-    const auto growing = [](const std::vector<int>& v) {
-        return v.size() >= 3 && std::is_sorted(v.begin(), v.end()) && v.front() < v.back();
-    };
-    for (const char* face : {"Marlett", "No Such Symbol Font"}) {
-        SCOPED_TRACE(face);
-        f->site.lbl_drop_down_font->Name(face);
-        EXPECT_TRUE(shrinking(ink(cDropDownRightDown, true)));  // down: narrows downwards
-        EXPECT_TRUE(growing(ink(cDropDownRightUp, true)));      // up
-        EXPECT_TRUE(shrinking(ink(cDropDownTopRight, false)));  // right: narrows rightwards
+    constexpr ColorRef kSeparator = 0x0000FF;
+    for (const auto [W, H, S] : {std::array{80, 24, 16}, std::array{61, 31, 12}}) {
+        for (const Look look :
+             {Look{0, cXPBlue}, Look{0, cXPSilver}, Look{0, cXPOlive}, Look{0, cWinClassic},
+              Look{0, cCustom}, Look{cButtonOffice, 0}, Look{cButtonIExplorer, 0}}) {
+            for (vb::Long align = 0; align <= 8; ++align) {
+                for (const bool over : {true, false}) {
+                    // rcMain and the separator's ends, per alignment.
+                    RECT main{0, 0, W, H};
+                    RECT sep{0, 0, 0, 0};
+                    if (align <= 1) main.left = S, sep = {S, 1, S, H - 1};
+                    if (align == 2 || align == 3)
+                        main.right = W - S, sep = {W - S, 1, W - S, H - 1};
+                    if (align == 4 || align == 5) main.top = S, sep = {1, S, W - 1, S};
+                    if (align == 6 || align == 7)
+                        main.bottom = H - S, sep = {1, H - S, W - 1, H - S};
+                    const auto paint = [&](const char* state, const char* section) {
+                        Make(W, H);
+                        rec().Caption = "";
+                        rec().ButtonStyle = look.style;
+                        rec().ColorStyle = look.scheme;
+                        rec().DropDown = vb::True;
+                        rec().DropDownSize = static_cast<vb::Integer>(S);
+                        rec().DropDownAlign = align;
+                        rec().DropDownSeparatorColor = kSeparator;
+                        rec().bMouseOver = vb::Boolean(over);
+                        rec().bHasFocus = vb::True;
+                        rec().sState = state;
+                        rec().sDropDownState = section;
+                        f->button.Redraw(0);
+                        return Pixels();
+                    };
+                    const auto resting = paint("", ""), pressed = paint("down", "");
+                    const auto composed = paint("down", "down");
+                    int wrong = 0;
+                    for (int y = 0; y < H; ++y) {
+                        for (int x = 0; x < W; ++x) {
+                            const bool in_main = x >= main.left && x < main.right &&
+                                                 y >= main.top && y < main.bottom;
+                            const bool on_sep =
+                                x >= sep.left && x <= sep.right && y >= sep.top && y <= sep.bottom;
+                            const std::size_t i = std::size_t(y) * W + x;
+                            const ColorRef want = on_sep    ? kSeparator
+                                                  : in_main ? resting[i]
+                                                            : pressed[i];
+                            if (composed[i] != want && wrong++ < 3)
+                                ADD_FAILURE()
+                                    << W << "x" << H << " style " << look.style << " scheme "
+                                    << look.scheme << " align " << align << " over " << over
+                                    << ": (" << x << ", " << y << ") is " << std::hex << composed[i]
+                                    << ", not " << want;
+                        }
+                    }
+                }
+            }
+        }
     }
 }
 

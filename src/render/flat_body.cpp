@@ -21,21 +21,23 @@ void Office(PaintContext& c) {
     const ButtonRecord& r = c.rec;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     if (!r.Enabled) {
-        s.BackColor(r.BackColorDis);
+        c.Step([&] { s.BackColor(r.BackColorDis); });
         return;
     }
     switch (FaceOf(c)) {
         case Face::Hover:
-            s.BackColor(r.OfficeBackColor);
-            s.Box(0, 0, W - 1, H - 1, r.OfficeBorder);
+            c.Step([&] { s.BackColor(r.OfficeBackColor); });
+            c.Step([&] { s.Box(0, 0, W - 1, H - 1, r.OfficeBorder); });
             break;
         case Face::Pressed:
-            s.BackColor(r.OfficeBackColorDown);
-            s.Box(0, 0, W - 1, H - 1, r.OfficeBorderDown);
+            c.Step([&] { s.BackColor(r.OfficeBackColorDown); });
+            c.Step([&] { s.Box(0, 0, W - 1, H - 1, r.OfficeBorderDown); });
             break;
         case Face::Rest:
-            s.BackColor(r.BackColor);
-            if (r.OfficeBorderOnMouseOut) s.Box(0, 0, W - 1, H - 1, r.OfficeBorder);
+            c.Step([&] { s.BackColor(r.BackColor); });
+            c.Step([&] {
+                if (r.OfficeBorderOnMouseOut) s.Box(0, 0, W - 1, H - 1, r.OfficeBorder);
+            });
             break;
     }
 }
@@ -54,21 +56,27 @@ struct Stroke {
     Dot from, to;  // colour in `from`
 };
 
-void Dots(host::Surface& s, const Dot* dots, int n) {
+void Dots(PaintContext& c, const Dot* dots, int n) {
+    host::Surface& s = c.surface;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     for (int i = 0; i < n; ++i) {
         const Dot& d = dots[i];
-        s.PSet(d.from_right ? W - d.dx : d.dx, d.from_bottom ? H - d.dy : d.dy, d.color);
+        c.Step([&] {
+            s.PSet(d.from_right ? W - d.dx : d.dx, d.from_bottom ? H - d.dy : d.dy, d.color);
+        });
     }
 }
 
-void Strokes(host::Surface& s, const Stroke* strokes, int n) {
+void Strokes(PaintContext& c, const Stroke* strokes, int n) {
+    host::Surface& s = c.surface;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     const auto X = [&](const Dot& d) { return d.from_right ? W - d.dx : d.dx; };
     const auto Y = [&](const Dot& d) { return d.from_bottom ? H - d.dy : d.dy; };
     for (int i = 0; i < n; ++i)
-        s.Line(X(strokes[i].from), Y(strokes[i].from), X(strokes[i].to), Y(strokes[i].to),
-               strokes[i].from.color);
+        c.Step([&] {
+            s.Line(X(strokes[i].from), Y(strokes[i].from), X(strokes[i].to), Y(strokes[i].to),
+                   strokes[i].from.color);
+        });
 }
 
 constexpr bool L = false, R = true, T = false, B = true;
@@ -103,10 +111,14 @@ constexpr Stroke kPressedLines[] = {
     {{3, L, 3, B, 0xDEE5E6}, {3, R, 3, B, 0}}, {{3, L, 2, B, 0xE5EAEB}, {4, R, 2, B, 0}},
 };
 
-void Gradient(PaintContext& c, RECT rc, OLE_COLOR start, OLE_COLOR end) {
-    c.rec.rcGradient = rc;
-    DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient, static_cast<vb::Long>(start),
-                 static_cast<vb::Long>(end), 1);
+// The rectangle is its own statement, as in the XP body.
+template <class Rect>
+void Gradient(PaintContext& c, Rect rc, OLE_COLOR start, OLE_COLOR end) {
+    c.Step([&] { c.rec.rcGradient = rc(); });
+    c.Step([&] {
+        DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient,
+                     static_cast<vb::Long>(start), static_cast<vb::Long>(end), 1);
+    });
 }
 
 void Browser(PaintContext& c) {
@@ -114,26 +126,36 @@ void Browser(PaintContext& c) {
     const ButtonRecord& r = c.rec;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     if (!r.Enabled) {
-        s.BackColor(r.BackColorDis);
+        c.Step([&] { s.BackColor(r.BackColorDis); });
     } else {
         const Face face = FaceOf(c);
-        s.BackColor(face == Face::Pressed ? 0xDAE1E2 : 0xEFF5F5);
+        c.Step([&] { s.BackColor(face == Face::Pressed ? 0xDAE1E2 : 0xEFF5F5); });
         if (face == Face::Rest) {
-            s.BackColor(r.BackColor);
+            c.Step([&] { s.BackColor(r.BackColor); });
         } else if (face == Face::Hover) {
-            Gradient(c, {1, 1, vb::CLng(W - 2), vb::CLng(H - 4)}, 0xEAF1F1, 0xFDFEFE);
-            s.Box(0, 0, W - 1, H - 1, 0xC3CECE);
-            Dots(s, kHoverDots, std::size(kHoverDots));
-            Strokes(s, kHoverLines, std::size(kHoverLines));
+            Gradient(
+                c,
+                [&] {
+                    return RECT{1, 1, vb::CLng(W - 2), vb::CLng(H - 4)};
+                },
+                0xEAF1F1, 0xFDFEFE);
+            c.Step([&] { s.Box(0, 0, W - 1, H - 1, 0xC3CECE); });
+            Dots(c, kHoverDots, std::size(kHoverDots));
+            Strokes(c, kHoverLines, std::size(kHoverLines));
         } else {
-            Gradient(c, {4, 4, vb::CLng(W - 2), vb::CLng(H - 4)}, 0xD8E0E1, 0xE0E6E7);
-            s.Box(0, 0, W - 1, H - 1, 0x929D9D);
-            Dots(s, kPressedDots, std::size(kPressedDots));
-            Strokes(s, kPressedLines, std::size(kPressedLines));
+            Gradient(
+                c,
+                [&] {
+                    return RECT{4, 4, vb::CLng(W - 2), vb::CLng(H - 4)};
+                },
+                0xD8E0E1, 0xE0E6E7);
+            c.Step([&] { s.Box(0, 0, W - 1, H - 1, 0x929D9D); });
+            Dots(c, kPressedDots, std::size(kPressedDots));
+            Strokes(c, kPressedLines, std::size(kPressedLines));
         }
     }
     for (const auto& p : {std::pair{0.f, 0.f}, {0.f, H - 1}, {W - 1, 0.f}, {W - 1, H - 1}})
-        s.PSet(p.first, p.second, r.CornerColor);
+        c.Step([&] { s.PSet(p.first, p.second, r.CornerColor); });
 }
 
 }  // namespace

@@ -41,20 +41,20 @@ void sheenButton::Redraw(vb::Integer iPass) {
     ps.iPass = iPass;
     host::Surface* surface = nullptr;
     if (!p([&] { surface = &site_.Surface(); })) return;
-    PaintContext c{rec_, site_, *surface, ps};
+    // Each statement below is one step of the trap, and so is each statement of the body
+    // and drop-down painters (they run their statements through the context's trap).
+    PaintContext c{rec_, site_, *surface, ps, &p};
 
     p([&] { ps.sDrawState = ResolveDrawState(rec_, iPass); });
     p([&] { ps.sHighlight.clear(); });
     p([&] { surface->Cls(); });
 
-    p([&] {
-        if (rec_.ButtonStyle == cButtonWinXP) {
-            painters->XPBody(c);
-            ps.clrFrame = surface->ForeColor();
-        } else if (rec_.ButtonStyle == cButtonOffice || rec_.ButtonStyle == cButtonIExplorer) {
-            painters->OfficeBody(c);
-        }
-    });
+    if (rec_.ButtonStyle == cButtonWinXP) {
+        p([&] { painters->XPBody(c); });
+        p([&] { ps.clrFrame = surface->ForeColor(); });
+    } else if (rec_.ButtonStyle == cButtonOffice || rec_.ButtonStyle == cButtonIExplorer) {
+        p([&] { painters->OfficeBody(c); });
+    }
 
     // The second pass of a split paint draws no caption and no picture.
     if (!(iPass == 1 && rec_.DropDown)) {

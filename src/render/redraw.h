@@ -7,9 +7,11 @@
 
 #include <sheenwork/control/record.h>
 #include <sheenwork/host/site.h>
+#include <sheenwork/util/error.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace sheenwork {
 
@@ -31,6 +33,19 @@ struct PaintContext {
     host::ControlSite& site;
     host::Surface& surface;
     PaintState& ps;
+    // The trap of the Redraw that runs the painter. The body and drop-down painters are
+    // parts of Redraw: each of their statements is a step of its trap, so that a silent
+    // failure skips that statement alone. Without a trap (a painter called on its own)
+    // statements simply run.
+    Procedure* trap = nullptr;
+
+    template <class Statement>
+    void Step(Statement&& statement) {
+        if (trap)
+            (*trap)(std::forward<Statement>(statement));
+        else
+            std::forward<Statement>(statement)();
+    }
 };
 
 // The painters of the looks. Each default paints its part of the button; a test or a

@@ -26,12 +26,13 @@ struct Shade {
     OLE_COLOR color;
 };
 
-void ShadeLines(host::Surface& s, const Shade* rows, int n) {
+void ShadeLines(PaintContext& c, const Shade* rows, int n) {
+    host::Surface& s = c.surface;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     for (int i = 0; i < n; ++i) {
         const float y = rows[i].from_bottom ? H - rows[i].y_from_top : rows[i].y_from_top;
-        s.ForeColor(rows[i].color);
-        s.Line(1, y, W - 1, y);
+        c.Step([&] { s.ForeColor(rows[i].color); });
+        c.Step([&] { s.Line(1, y, W - 1, y); });
     }
 }
 
@@ -44,10 +45,15 @@ constexpr Shade kOliveShading[] = {
     {1, false, 0x00F6FFFF}, {2, false, 0x00F5FEFE}, {3, false, 0x00F2FEFC}, {4, false, 0x00EFFDFE},
     {5, false, 0x00EFFDFC}, {2, true, 0x00B8D1E3},  {3, true, 0x00DBEEF3},  {4, true, 0x00C9E1EC}};
 
-void Gradient(PaintContext& c, RECT rc, OLE_COLOR bottom, OLE_COLOR top) {
-    c.rec.rcGradient = rc;
-    DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient, static_cast<vb::Long>(bottom),
-                 static_cast<vb::Long>(top), 1);
+// The rectangle is computed in its own statement: an overflow there skips only the
+// assignment, and the band is then drawn into the rectangle the field still holds.
+template <class Rect>
+void Gradient(PaintContext& c, Rect rc, OLE_COLOR bottom, OLE_COLOR top) {
+    c.Step([&] { c.rec.rcGradient = rc(); });
+    c.Step([&] {
+        DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient,
+                     static_cast<vb::Long>(bottom), static_cast<vb::Long>(top), 1);
+    });
 }
 
 // Schemes 0 and 2: fill, pressed lines, shading, band, frame colour.
@@ -56,38 +62,65 @@ void BlueOrOlive(PaintContext& c, bool olive, bool D, bool O, bool K) {
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     const bool pressed = (D && O) || K;
     if (olive)
-        s.BackColor(pressed ? kOlivePressedFill : kOliveFill);
+        c.Step([&] { s.BackColor(pressed ? kOlivePressedFill : kOliveFill); });
     else
-        s.BackColor(pressed ? kBluePressedFill : kBlueFill);
-    if (pressed) ShadeLines(s, kPressedLines, 4);
-    if (!O && !K) ShadeLines(s, olive ? kOliveShading : kBlueShading, 8);
+        c.Step([&] { s.BackColor(pressed ? kBluePressedFill : kBlueFill); });
+    if (pressed) ShadeLines(c, kPressedLines, 4);
+    if (!O && !K) ShadeLines(c, olive ? kOliveShading : kBlueShading, 8);
     if (!(D && (O || K))) {
         if (olive)
-            Gradient(c, {1, 5, vb::CLng(W - 1), vb::CLng(H - 5 + 1)}, 0x00DBEEF3, 0x00F2FFFE);
+            Gradient(
+                c,
+                [&] {
+                    return RECT{1, 5, vb::CLng(W - 1), vb::CLng(H - 5 + 1)};
+                },
+                0x00DBEEF3, 0x00F2FFFE);
         else
-            Gradient(c, {1, 3, vb::CLng(W - 1), vb::CLng(H - 3)}, 0x00EAF0F0, 0x00FBFCFC);
+            Gradient(
+                c,
+                [&] {
+                    return RECT{1, 3, vb::CLng(W - 1), vb::CLng(H - 3)};
+                },
+                0x00EAF0F0, 0x00FBFCFC);
     }
-    s.ForeColor(olive ? kOliveFrame : kBlueFrame);
+    c.Step([&] { s.ForeColor(olive ? kOliveFrame : kBlueFrame); });
 }
 
 void Silver(PaintContext& c, bool D, bool O, bool K) {
     host::Surface& s = c.surface;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     if ((D && O) || K) {
-        Gradient(c, {1, 1, vb::CLng(W - 1), vb::CLng(H - 8)}, 0x00EFE6E5, 0x00D7C5C6);
-        Gradient(c, {1, vb::CLng(H - 8), vb::CLng(W - 1), vb::CLng(H - 1)}, kWhite, 0x00F6EFEE);
-        s.ForeColor(kWhite);
-        if (!(!D && c.rec.bHasFocus))
-            s.Gdi().RoundRect(s.hDC(), 1, 1, vb::CLng(W - 1), vb::CLng(H - 1), 5, 5);
+        Gradient(
+            c,
+            [&] {
+                return RECT{1, 1, vb::CLng(W - 1), vb::CLng(H - 8)};
+            },
+            0x00EFE6E5, 0x00D7C5C6);
+        Gradient(
+            c,
+            [&] {
+                return RECT{1, vb::CLng(H - 8), vb::CLng(W - 1), vb::CLng(H - 1)};
+            },
+            kWhite, 0x00F6EFEE);
+        c.Step([&] { s.ForeColor(kWhite); });
+        c.Step([&] {
+            if (!(!D && c.rec.bHasFocus))
+                s.Gdi().RoundRect(s.hDC(), 1, 1, vb::CLng(W - 1), vb::CLng(H - 1), 5, 5);
+        });
     } else {
-        Gradient(c, {0, 0, vb::CLng(W), vb::CLng(H)}, 0x00EFE6E5, kWhite);
+        Gradient(
+            c,
+            [&] {
+                return RECT{0, 0, vb::CLng(W), vb::CLng(H)};
+            },
+            0x00EFE6E5, kWhite);
         if (!O) {
-            s.Line(1, 2, 1, H - 2, kWhite);
+            c.Step([&] { s.Line(1, 2, 1, H - 2, kWhite); });
             // Slanted on purpose: from column W - 1 at the top to W - 2 at the bottom.
-            s.Line(W - 1, 2, W - 2, H - 2, kWhite);
+            c.Step([&] { s.Line(W - 1, 2, W - 2, H - 2, kWhite); });
         }
     }
-    s.ForeColor(kBlueFrame);
+    c.Step([&] { s.ForeColor(kBlueFrame); });
 }
 
 // The body colour of the flat schemes by state.
@@ -103,26 +136,28 @@ void Classic(PaintContext& c, bool pressed, bool O) {
     ButtonRecord& r = c.rec;
     const float W = s.ScaleWidth(), H = s.ScaleHeight();
     const bool down_colour = r.Enabled && pressed;
-    s.BackColor(StateBackColor(r, pressed, O));
-    r.lEdgeStyle = down_colour ? 6 : 5;
+    c.Step([&] { s.BackColor(StateBackColor(r, pressed, O)); });
+    c.Step([&] { r.lEdgeStyle = down_colour ? 6 : 5; });
     if (r.bHasFocus) {
-        r.rcEdge = {1, 1, vb::CLng(W - 1), vb::CLng(H - 1)};
-        s.Box(0, 0, W - 1, H - 1, kBlack);
+        c.Step([&] { r.rcEdge = {1, 1, vb::CLng(W - 1), vb::CLng(H - 1)}; });
+        c.Step([&] { s.Box(0, 0, W - 1, H - 1, kBlack); });
     } else {
-        r.rcEdge = {0, 0, vb::CLng(W), vb::CLng(H)};
+        c.Step([&] { r.rcEdge = {0, 0, vb::CLng(W), vb::CLng(H)}; });
     }
     if (r.lEdgeStyle != 5) {
-        s.Box(1, 1, W - 2, H - 2, kButtonShadow);
+        c.Step([&] { s.Box(1, 1, W - 2, H - 2, kButtonShadow); });
     } else {
-        gdi::Rect edge = r.rcEdge;
-        s.Gdi().DrawEdge(s.hDC(), &edge, gdi::EDGE_RAISED, gdi::BF_RECT);
+        c.Step([&] {
+            gdi::Rect edge = r.rcEdge;
+            s.Gdi().DrawEdge(s.hDC(), &edge, gdi::EDGE_RAISED, gdi::BF_RECT);
+        });
     }
 }
 
 void Custom(PaintContext& c, bool pressed, bool O) {
     const ButtonRecord& r = c.rec;
-    c.surface.ForeColor(r.Enabled ? r.BorderColor : kDisabledFrame);
-    c.surface.BackColor(StateBackColor(r, pressed, O));
+    c.Step([&] { c.surface.ForeColor(r.Enabled ? r.BorderColor : kDisabledFrame); });
+    c.Step([&] { c.surface.BackColor(StateBackColor(r, pressed, O)); });
 }
 
 void CornerPoints(PaintContext& c) {
@@ -132,7 +167,7 @@ void CornerPoints(PaintContext& c) {
     const float points[12][2] = {{0, 0},     {1, 0},         {0, 1},         {0, H - 2},
                                  {0, H - 1}, {1, H - 1},     {W - 2, 0},     {W - 1, 0},
                                  {W - 1, 1}, {W - 1, H - 1}, {W - 2, H - 1}, {W - 1, H - 2}};
-    for (const auto& p : points) s.PSet(p[0], p[1], k);
+    for (const auto& p : points) c.Step([&] { s.PSet(p[0], p[1], k); });
 }
 
 }  // namespace
@@ -148,8 +183,8 @@ void Painters::XPBody(PaintContext& c) const {
         case cXPOlive:
         case cXPSilver:
             if (!r.Enabled) {
-                c.surface.ForeColor(kDisabledFrame);
-                c.surface.BackColor(kDisabledFill);
+                c.Step([&] { c.surface.ForeColor(kDisabledFrame); });
+                c.Step([&] { c.surface.BackColor(kDisabledFill); });
             } else if (r.ColorStyle == cXPSilver) {
                 Silver(c, D, O, K);
             } else {

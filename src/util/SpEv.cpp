@@ -26,6 +26,37 @@ struct File {
     }
 };
 
+// Close #f: an error on closing (data that could not be flushed) is a disk error.
+void CloseFile(File& file) {
+    if (!file.f) vb::Raise(52);
+    const int rc = std::fclose(file.f);
+    file.f = nullptr;
+    if (rc != 0) vb::Raise(61);
+}
+
+bool AtEnd(std::FILE* f) {
+    const int c = std::fgetc(f);
+    if (c == EOF) return true;
+    std::ungetc(c, f);
+    return false;
+}
+
+// Line Input: a line ends at CR or CR LF (a lone LF stays in the line); the last line
+// needs no line end.
+std::string ReadLine(std::FILE* f) {
+    std::string line;
+    for (int c; (c = std::fgetc(f)) != EOF;) {
+        if (c == '\r') {
+            const int next = std::fgetc(f);
+            if (next != '\n' && next != EOF) std::ungetc(next, f);
+            break;
+        }
+        line += static_cast<char>(c);
+    }
+    if (std::ferror(f)) vb::Raise(57);
+    return line;
+}
+
 [[noreturn]] void RaiseOpenError(bool for_writing) {
     if (errno == ENOENT) vb::Raise(for_writing ? kPathNotFound : kFileNotFound);
     vb::Raise(kPathFileAccess);
@@ -69,11 +100,7 @@ void SpEv::TextSave(std::string& Filename, std::string& Text) {
     p([&] {
         if (std::fwrite(Text.data(), 1, Text.size(), file.f) != Text.size()) vb::Raise(61);
     });
-    p([&] {
-        const int rc = std::fclose(file.f);
-        file.f = nullptr;
-        if (rc != 0) vb::Raise(61);
-    });
+    p([&] { CloseFile(file); });
 }
 
 void SpEv::PlayMusic(std::string& Filename) {
@@ -87,24 +114,31 @@ void SpEv::ListSave(vb::Variant& List, std::string& Filename, std::string TextBe
     Procedure p{"ListSave", ModuleKind::ClassModule, kModule};
     File file;
     std::shared_ptr<vb::Dispatch> list;
+    vb::Long count = 0;
     p([&] {
         file.f = std::fopen(Filename.c_str(), "wb");
         if (!file.f) RaiseOpenError(true);
     });
     p([&] { list = ListObject(List); });
     p([&] {
+        if (!list) vb::Raise(kObjectNotSet);
         std::vector<vb::Variant> none;
-        const vb::Long count =
-            vb::CLng(list->Invoke("ListCount", vb::InvokeKind::PropertyGet, none));
-        for (vb::Long i = 0; i < count; ++i) {
+        count = vb::CLng(list->Invoke("ListCount", vb::InvokeKind::PropertyGet, none));
+    });
+    // One statement per item: a failing item is skipped (silently) or ends the loop.
+    for (vb::Long i = 0; i < count && !p.Ended(); ++i) {
+        p([&] {
+            if (!list) vb::Raise(kObjectNotSet);
+            if (!file.f) vb::Raise(52);  // Bad file name or number: the file never opened
             std::vector<vb::Variant> index{vb::Variant(vb::CInt(static_cast<double>(i)))};
             const std::string line =
                 TextBeforeListText +
                 vb::CStr(list->Invoke("List", vb::InvokeKind::PropertyGet, index)) +
                 TextAfterListText + "\r\n";
             if (std::fwrite(line.data(), 1, line.size(), file.f) != line.size()) vb::Raise(61);
-        }
-    });
+        });
+    }
+    p([&] { CloseFile(file); });
 }
 
 void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
@@ -116,28 +150,19 @@ void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
         if (!file.f) RaiseOpenError(false);
     });
     p([&] { list = ListObject(List); });
-    p([&] {
-        // Line Input: a line ends at CR or CR LF; the last line needs no line end.
-        std::string line;
-        bool pending = false;
-        const auto add = [&] {
+    // Until the end of the file, two statements per line: read it, add it. A skipped
+    // read leaves the previous line in place (and the file where it was), as Line Input
+    // does when it is skipped.
+    std::string line;
+    while (file.f && !p.Ended() && !AtEnd(file.f)) {
+        p([&] { line = ReadLine(file.f); });
+        p([&] {
+            if (!list) vb::Raise(kObjectNotSet);
             std::vector<vb::Variant> item{vb::Variant(line)};
             list->Invoke("AddItem", vb::InvokeKind::Method, item);
-            line.clear();
-            pending = false;
-        };
-        for (int c; (c = std::fgetc(file.f)) != EOF;) {
-            if (c == '\r') {
-                const int next = std::fgetc(file.f);
-                if (next != '\n' && next != EOF) std::ungetc(next, file.f);
-                add();
-                continue;
-            }
-            line += static_cast<char>(c);
-            pending = true;
-        }
-        if (pending) add();
-    });
+        });
+    }
+    p([&] { CloseFile(file); });
 }
 
 vb::Boolean SpEv::FileExists(std::string& sFile) { return sheenwork::FileExists(sFile); }

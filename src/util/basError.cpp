@@ -49,9 +49,10 @@ void AppendLog(system::Services& services, const std::string& report) {
     std::string folder = Trim(LogFolder(services));
     if (folder.empty()) return;
     if (folder == "*app*") folder = LibraryFolder(services);
-    // A final separator is optional; either kind is accepted.
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '/';
-    const std::string path = folder + kLogFile;
+    // A folder is named with or without its final separator, and a Windows user writes
+    // "\\": on this side either one ends the folder, so the file lands inside it.
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    const std::string path = folder + '/' + kLogFile;
     std::string record;
     IgnoreErrors([&] { record = services.NowText(); });
     record += "\r\n" + report + "\r\n" + std::string(30, '-') + "\r\n";
@@ -63,7 +64,15 @@ void AppendLog(system::Services& services, const std::string& report) {
     }
 }
 
+StepProbe& Probe() {
+    static StepProbe probe;
+    return probe;
+}
+
 }  // namespace
+
+void SetStepProbe(StepProbe probe) { Probe() = std::move(probe); }
+const StepProbe& CurrentStepProbe() noexcept { return Probe(); }
 
 std::string_view ModuleKindName(ModuleKind kind) {
     switch (kind) {
@@ -74,8 +83,11 @@ std::string_view ModuleKindName(ModuleKind kind) {
     return "Modul";
 }
 
-vb::Boolean SilentError() noexcept { return g_silent_error; }
-void SetSilentError(vb::Boolean value) noexcept { g_silent_error = value; }
+// The free functions are the predeclared Error object's members: the first use creates
+// that object, which initialises the flag before the value is stored, exactly as a host
+// that writes Error.SilentError without creating an Error object first.
+vb::Boolean SilentError() noexcept { return ErrorObject().SilentError(); }
+void SetSilentError(vb::Boolean value) noexcept { ErrorObject().SilentError(value); }
 
 std::string ErrorReportText(long Number, const std::string& Description,
                             const std::string& Procedure, long Line, const std::string& ModuleKind,

@@ -15,6 +15,7 @@
 
 #include <sheenwork/vb/boolean.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,6 +42,16 @@ std::string ErrorReportText(long Number, const std::string& Description,
                             const std::string& Procedure, long Line, const std::string& ModuleKind,
                             const std::string& ModuleName);
 
+class Procedure;
+
+// Called before each step of every procedure runs, with the procedure and the number of
+// steps it has begun before this one. A probe that throws fails that step exactly as a
+// failing statement would, so that a test can fail any one statement of any procedure.
+// None is installed normally; SetStepProbe({}) removes it.
+using StepProbe = std::function<void(const Procedure&, int step)>;
+void SetStepProbe(StepProbe probe);
+const StepProbe& CurrentStepProbe() noexcept;
+
 class Procedure {
 public:
     Procedure(std::string_view name, ModuleKind kind, std::string_view module)
@@ -53,7 +64,9 @@ public:
     template <class Step>
     bool operator()(Step&& step) noexcept {
         if (ended_) return false;
+        const int index = steps_++;
         try {
+            if (const StepProbe& probe = CurrentStepProbe()) probe(*this, index);
             std::forward<Step>(step)();
             return true;
         } catch (...) {
@@ -76,6 +89,7 @@ private:
     ModuleKind kind_;
     std::string module_;
     bool ended_ = false;
+    int steps_ = 0;
 };
 
 // Runs `step` with every error ignored and nothing reported ("On Error Resume Next"

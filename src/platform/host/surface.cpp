@@ -150,26 +150,45 @@ std::shared_ptr<SurfaceImage> Surface::Image() const {
 void Surface::PaintPicture(const SurfaceImage& image, float x, float y, float w, float h, float sx,
                            float sy, float sw, float sh) {
     if (image.width <= 0 || image.height <= 0) return;
-    const int src_x = ToPixel(sx), src_y = ToPixel(sy);
-    const int src_w = sw > 0 ? ToPixel(sw) : image.width - src_x;
-    const int src_h = sh > 0 ? ToPixel(sh) : image.height - src_y;
-    const int dst_w = w > 0 ? ToPixel(w) : src_w;
-    const int dst_h = h > 0 ? ToPixel(h) : src_h;
-    if (src_w <= 0 || src_h <= 0) return;
-    // The image goes through GDI as a 32-bit top-down DIB, BGRA in memory.
-    std::vector<std::uint8_t> bits(image.pixels.size() * 4);
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        bits[i * 4 + 0] = static_cast<std::uint8_t>(gdi::BlueOf(image.pixels[i]));
-        bits[i * 4 + 1] = static_cast<std::uint8_t>(gdi::GreenOf(image.pixels[i]));
-        bits[i * 4 + 2] = static_cast<std::uint8_t>(gdi::RedOf(image.pixels[i]));
+    // The source region, cut to the image: what lies outside it has nothing to copy.
+    const long long want_x = ToPixel(sx), want_y = ToPixel(sy);
+    const long long want_w = sw > 0 ? ToPixel(sw) : image.width - want_x;
+    const long long want_h = sh > 0 ? ToPixel(sh) : image.height - want_y;
+    const long long dst_w = w > 0 ? ToPixel(w) : want_w;
+    const long long dst_h = h > 0 ? ToPixel(h) : want_h;
+    const long long left = std::max(want_x, 0LL), top = std::max(want_y, 0LL);
+    const long long right = std::min(want_x + want_w, static_cast<long long>(image.width));
+    const long long bottom = std::min(want_y + want_h, static_cast<long long>(image.height));
+    if (want_w <= 0 || want_h <= 0 || dst_w <= 0 || dst_h <= 0 || right <= left || bottom <= top)
+        return;
+    // Only the region goes to GDI, as a DIB of its own that starts at its first pixel:
+    // StretchDIBits counts a top-down DIB's source rows from the bottom, so a region
+    // given by its top row inside a larger DIB would copy other rows than meant.
+    const int cw = static_cast<int>(right - left), ch = static_cast<int>(bottom - top);
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(cw) * ch * 4);
+    for (int row = 0; row < ch; ++row) {
+        for (int col = 0; col < cw; ++col) {
+            const gdi::ColorRef p =
+                image.pixels[static_cast<std::size_t>(top + row) * image.width + left + col];
+            std::uint8_t* q = &bits[(static_cast<std::size_t>(row) * cw + col) * 4];
+            q[0] = static_cast<std::uint8_t>(gdi::BlueOf(p));
+            q[1] = static_cast<std::uint8_t>(gdi::GreenOf(p));
+            q[2] = static_cast<std::uint8_t>(gdi::RedOf(p));
+        }
     }
+    // The cut keeps the scale: each side shrinks by the same share in the destination.
+    const long long dx = ToPixel(x) + (left - want_x) * dst_w / want_w;
+    const long long dy = ToPixel(y) + (top - want_y) * dst_h / want_h;
+    const long long dw = (right - want_x) * dst_w / want_w - (left - want_x) * dst_w / want_w;
+    const long long dh = (bottom - want_y) * dst_h / want_h - (top - want_y) * dst_h / want_h;
     gdi::BitmapInfoHeader info;
-    info.biWidth = image.width;
-    info.biHeight = -image.height;
+    info.biWidth = cw;
+    info.biHeight = -ch;
     info.biBitCount = 32;
     info.biSizeImage = static_cast<std::uint32_t>(bits.size());
-    gdi_.StretchDIBits(dc_, ToPixel(x), ToPixel(y), dst_w, dst_h, src_x, src_y, src_w, src_h,
-                       bits.data(), &info, gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+    gdi_.StretchDIBits(dc_, static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(dw),
+                       static_cast<int>(dh), 0, 0, cw, ch, bits.data(), &info, gdi::DIB_RGB_COLORS,
+                       gdi::SRCCOPY);
 }
 
 }  // namespace sheenwork::host
