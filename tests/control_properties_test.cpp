@@ -1,6 +1,7 @@
 // The property accessors: the order of store, repaint and notify, the guards, and the
 // side effects, observed through the recording site.
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
 #include <sheenwork/vb/stdpicture.h>
@@ -9,6 +10,7 @@
 
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "support/button_fixture.h"
 #include "support/recording_services.h"
@@ -26,6 +28,11 @@ protected:
     testing::RecordingServices services;
     ButtonFixture f;
 };
+
+host::PictureRef Pic() {
+    return std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0xFF000000u});
+}
+host::FontRef Font() { return std::make_shared<vb::StdFont>("Tahoma", 8); }
 
 struct Assignment {
     const char* name;
@@ -59,7 +66,8 @@ TEST_F(Properties, EachAssignmentStoresRepaintsAndNotifiesInItsOrder) {
         {"ForeColor", [](sheenButton& b) { b.ForeColor(1); }, SNR("ForeColor")},
         {"PictureInFront", [](sheenButton& b) { b.PictureInFront(vb::True); },
          SNR("PictureInFront")},
-        {"ButtonStyle", [](sheenButton& b) { b.ButtonStyle(0); }, SNR("ButtonStyle")},
+        {"ButtonStyle", [](sheenButton& b) { b.ButtonStyle(cButtonIExplorer); },
+         SNR("ButtonStyle")},
         {"OfficeBorderOnMouseOut", [](sheenButton& b) { b.OfficeBorderOnMouseOut(vb::True); },
          SNR("OfficeBorderOnMouseOut")},
         {"OfficeBorder", [](sheenButton& b) { b.OfficeBorder(1); }, SNR("OfficeBorder")},
@@ -83,30 +91,47 @@ TEST_F(Properties, EachAssignmentStoresRepaintsAndNotifiesInItsOrder) {
          SN("MoveCaptionAtDown")},
         {"AutoXPMouseIcons", [](sheenButton& b) { b.AutoXPMouseIcons(vb::True); },
          SN("AutoXPMouseIcons")},
-        {"PictureDown", [](sheenButton& b) { b.PictureDown(nullptr); }, SN("PictureDown")},
-        {"PictureOver", [](sheenButton& b) { b.PictureOver(nullptr); }, SN("PictureOver")},
+        {"PictureDown", [](sheenButton& b) { b.PictureDown(Pic()); }, SN("PictureDown")},
+        {"PictureOver", [](sheenButton& b) { b.PictureOver(Pic()); }, SN("PictureOver")},
         {"UrlParam", [](sheenButton& b) { b.UrlParam("a=1"); }, SN("UrlParam")},
         {"Wave", [](sheenButton& b) { b.Wave("x.wav"); }, SN("Wave")},
         {"URL", [](sheenButton& b) { b.URL("http://x"); }, Log{"N Url"}},
         {"Caption", [](sheenButton& b) { b.Caption("&Save"); }, SRN("Caption")},
         {"Enabled", [](sheenButton& b) { b.Enabled(vb::False); }, SRN("Enabled")},
-        {"FontOnMouseOver", [](sheenButton& b) { b.FontOnMouseOver(nullptr); },
+        {"FontOnMouseOver", [](sheenButton& b) { b.FontOnMouseOver(Font()); },
          SN("FontOnMouseOver")},
-        {"FontDown", [](sheenButton& b) { b.FontDown(nullptr); }, SNR("FontDown")},
-        {"Font", [](sheenButton& b) { b.Font(nullptr); }, SRN("Font")},
-        {"MouseIcon", [](sheenButton& b) { b.MouseIcon(nullptr); }, SN("MouseIcon")},
+        {"FontDown", [](sheenButton& b) { b.FontDown(Font()); }, SNR("FontDown")},
+        {"Font", [](sheenButton& b) { b.Font(Font()); }, SRN("Font")},
+        {"MouseIcon", [](sheenButton& b) { b.MouseIcon(Pic()); }, SN("MouseIcon")},
         {"MousePointer", [](sheenButton& b) { b.MousePointer(99); }, SN("MousePointer")},
         {"RightToLeft", [](sheenButton& b) { b.RightToLeft(vb::True); }, SN("RightToLeft")},
         {"OLEDropMode", [](sheenButton& b) { b.OLEDropMode(1); }, SN("OLEDropMode")},
-        {"Picture", [](sheenButton& b) { b.Picture(nullptr); }, SRN("Picture")},
-        {"PictureDis", [](sheenButton& b) { b.PictureDis(nullptr); }, SRN("PictureDis")},
+        {"Picture", [](sheenButton& b) { b.Picture(Pic()); }, SRN("Picture")},
+        {"PictureDis", [](sheenButton& b) { b.PictureDis(Pic()); }, SRN("PictureDis")},
         {"Value (False)", [](sheenButton& b) { b.Value(vb::False); }, SN("Value")},
         {"SpecialEvents", [](sheenButton& b) { b.SpecialEvents(nullptr); }, Log{}},
     };
+    // RightToLeft reads the surface's setting, SpecialEvents stores nothing and Value reads
+    // False on both sides of a False (True clicks): their store is not seen this way.
+    const std::set<std::string> unseen{"RightToLeft", "SpecialEvents", "Value"};
     for (const auto& row : rows) {
-        f.site.log.Clear();
-        row.assign(f.button);
-        EXPECT_EQ(f.RepaintsAndNotifications(), row.expected) << row.name;
+        ButtonFixture b;
+        const std::string name = std::string(row.name).substr(0, std::string(row.name).find(' '));
+        const MemberInfo* member = FindMember(name);
+        ASSERT_TRUE(member) << name;
+        // The value the property reads at every repaint and notification: the store
+        // comes first, so each must already be the new value.
+        std::vector<vb::Variant> seen;
+        const auto look = [&] { seen.push_back(member->get(b.button)); };
+        b.site.on_property_changed = [&](const std::string&) { look(); };
+        b.painters->on_body = look;
+        const vb::Variant before = member->get(b.button);
+        row.assign(b.button);
+        const vb::Variant after = member->get(b.button);
+        EXPECT_EQ(b.RepaintsAndNotifications(), row.expected) << row.name;
+        if (unseen.count(name)) continue;
+        EXPECT_NE(after, before) << row.name << ": choose a value that differs";
+        for (const auto& v : seen) EXPECT_EQ(v, after) << row.name << " stored too late";
     }
     EXPECT_TRUE(services.boxes.empty());
 }
@@ -173,24 +198,29 @@ TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
     EXPECT_EQ(f.site.Holder().Width(), 32);
 }
 
-TEST_F(Properties, ColorStyleRewritesTheHighlightSchemes) {
-    f.button.ColorStyle(cCustom);
-    EXPECT_EQ(f.RepaintsAndNotifications(),
-              (Log{"N FocusRect", "Redraw", "N HoverRect", "Redraw", "Redraw", "N ColorStyle"}));
-    EXPECT_EQ(f.button.FocusRect(), cRectColor);
-    EXPECT_EQ(f.button.HoverRect(), cRectColor);
-
-    f.site.log.Clear();
-    f.button.ColorStyle(cWinClassic);
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N ColorStyle"}));
-    EXPECT_EQ(f.button.FocusRect(), cRectColor);
-
-    f.button.ColorStyle(cXPSilver);
-    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
-    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
-    f.button.ColorStyle(42);  // stored as given, schemes untouched
-    EXPECT_EQ(f.button.ColorStyle(), 42);
-    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
+// Every scheme in turn, from highlight schemes that are both "off": the XP schemes carry
+// their own numbers, the custom scheme the colour rings, FocusRect always before HoverRect;
+// the classic scheme and unknown values leave both.
+TEST_F(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
+    const Log cascade{"N FocusRect", "Redraw", "N HoverRect", "Redraw", "Redraw", "N ColorStyle"};
+    const Log plain{"Redraw", "N ColorStyle"};
+    struct Row {
+        vb::Long style;
+        Log log;
+        vb::Long rect;  // FocusRect and HoverRect afterwards
+    };
+    for (const Row& r :
+         {Row{cXPBlue, cascade, cRectXPBlue}, Row{cXPSilver, cascade, cRectXPSilver},
+          Row{cXPOlive, cascade, cRectXPOlive}, Row{cCustom, cascade, cRectColor},
+          Row{cWinClassic, plain, cOff}, Row{3, plain, cOff}, Row{42, plain, cOff}}) {
+        ButtonFixture b;
+        b.rec().FocusRect = b.rec().HoverRect = cOff;
+        b.button.ColorStyle(r.style);
+        EXPECT_EQ(b.RepaintsAndNotifications(), r.log) << r.style;
+        EXPECT_EQ(b.button.ColorStyle(), r.style);
+        EXPECT_EQ(b.button.FocusRect(), r.rect) << r.style;
+        EXPECT_EQ(b.button.HoverRect(), r.rect) << r.style;
+    }
 }
 
 TEST_F(Properties, AutoColorStyleFollowsTheReportedTheme) {

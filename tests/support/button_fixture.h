@@ -16,6 +16,8 @@ namespace sheenwork::testing {
 struct RecordingPainters : Painters {
     explicit RecordingPainters(CallLog& log) : log(log) {}
     CallLog& log;
+    // Called after each body is logged, to look at the control in the middle of a paint.
+    std::function<void()> on_body;
     void XPBody(PaintContext& c) const override;
     void OfficeBody(PaintContext& c) const override;
     void WriteCaption(PaintContext& c) const override;

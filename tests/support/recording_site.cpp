@@ -86,7 +86,10 @@ void RecordingSite::Call(const std::string& operation, const std::string& detail
         throw vb::RuntimeError(it->second, std::string(vb::ErrorText(it->second)));
 }
 
-void RecordingSite::PropertyChanged(const std::string& name) { Call("PropertyChanged", name); }
+void RecordingSite::PropertyChanged(const std::string& name) {
+    Call("PropertyChanged", name);
+    if (on_property_changed) on_property_changed(name);
+}
 vb::Boolean RecordingSite::AmbientUserMode() {
     Call("Ambient.UserMode");
     return user_mode;

@@ -6,6 +6,7 @@
 #include <sheenwork/host/site.h>
 #include <sheenwork/vb/error.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,6 +61,9 @@ public:
     // "Surface") throw run-time error `number`.
     void FailOn(const std::string& operation, long number = 5) { failures_[operation] = number; }
     void ClearFailures() { failures_.clear(); }
+
+    // Called after each PropertyChanged is logged, to look at the control right then.
+    std::function<void(const std::string&)> on_property_changed;
 
     // What the site answers.
     std::string extender_name = "sheenButton1";
