@@ -432,9 +432,26 @@ TEST_F(Properties, AFailingStepEndsTheAssignmentOrIsSkippedWhenSilent) {
     EXPECT_EQ(services.boxes.size(), 2u);
 }
 
-TEST_F(Properties, AboutOpensTheAboutWindowThroughTheHost) {
+// The About window's three buttons open the help, the web page and the licence text
+// through the shell, as a click opens its address.
+TEST_F(Properties, AboutOpensTheAboutWindowWhoseButtonsGoThroughTheShell) {
+    host::AboutInfo shown;
+    f.site.on_about = [&](const host::AboutInfo& info) { shown = info; };
     f.button.About();
     EXPECT_EQ(f.site.log.entries, Log{"ShowAbout 2.8.0"});
+    EXPECT_EQ(shown.product, "Sheenwork");
+    EXPECT_EQ(shown.years, "2003-2026");
+    ASSERT_EQ(shown.links.size(), 3u);
+    services.calls.clear();
+    for (const auto& link : shown.links) host::OpenAboutLink(link);
+    const std::string source = SHEENWORK_SOURCE_DIR;
+    EXPECT_EQ(services.calls, (Log{"ShellExecute 0 open [" + source + "/README.md] [] [] 1",
+                                   "ShellExecute 0 open [https://sheenwork.dev/] [] [] 1",
+                                   "ShellExecute 0 open [" + source + "/LICENSE] [] [] 1"}));
+    std::ifstream licence(source + "/LICENSE");
+    std::string first;
+    std::getline(licence, first);
+    EXPECT_EQ(first, "MIT License");
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 
 #include "render/redraw.h"
 
+#include <sheenwork/system/services.h>
+
+#include <filesystem>
 #include <mutex>
 
 namespace sheenwork {
@@ -434,6 +437,29 @@ void sheenButton::Value(vb::Boolean v) {
 std::shared_ptr<SpEv> sheenButton::SpecialEvents() const { return nullptr; }
 void sheenButton::SpecialEvents(std::shared_ptr<SpEv>) {}
 
+namespace {
+
+constexpr char kWebsite[] = "https://sheenwork.dev/";
+
+// A document shipped with the library: installed under <prefix>/share/doc/sheenwork
+// beside <prefix>/lib, or, in a build that is not installed, in the source tree.
+std::string DocumentPath(const std::string& name) {
+    std::string installed;
+    IgnoreErrors([&] {
+        const std::filesystem::path library = system::Current().LibraryPath();
+        installed = (library.parent_path().parent_path() / "share/doc/sheenwork" / name).string();
+    });
+    std::error_code ec;
+    if (!installed.empty() && std::filesystem::exists(installed, ec)) return installed;
+#ifdef SHEENWORK_SOURCE_DIR
+    const std::string source = std::string(SHEENWORK_SOURCE_DIR) + "/" + name;
+    if (std::filesystem::exists(source, ec)) return source;
+#endif
+    return installed;
+}
+
+}  // namespace
+
 void sheenButton::About() {
     Procedure p{"About", ModuleKind::UserControl, kModule};
     p([&] {
@@ -442,7 +468,9 @@ void sheenButton::About() {
                                         "The Sheenwork developers",
                                         "2.8.0",
                                         "2003-2026",
-                                        {"OK", "Website", "System information"}});
+                                        {{"Help", DocumentPath("README.md"), ""},
+                                         {"Website", kWebsite, ""},
+                                         {"Licence", DocumentPath("LICENSE"), ""}}});
     });
 }
 

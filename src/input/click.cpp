@@ -11,6 +11,13 @@ constexpr int SW_HIDE = 0;
 bool AllBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 }  // namespace
 
+void host::OpenAboutLink(const AboutLink& link) noexcept {
+    constexpr int SW_SHOWNORMAL = 1;
+    IgnoreErrors([&] {
+        system::Current().ShellExecute(0, "open", link.target, link.parameters, "", SW_SHOWNORMAL);
+    });
+}
+
 vb::Boolean FileExists(const std::string& sFile) {
     // No trap of its own: the caller's covers it.
     return vb::Boolean(system::Current().FindFirstFile(sFile));

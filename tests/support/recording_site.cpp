@@ -208,6 +208,9 @@ std::int16_t RecordingSite::GetAsyncKeyState(int vk) {
     const auto it = key_state.find(vk);
     return it == key_state.end() ? 0 : it->second;
 }
-void RecordingSite::ShowAbout(const host::AboutInfo& info) { Call("ShowAbout", info.version); }
+void RecordingSite::ShowAbout(const host::AboutInfo& info) {
+    Call("ShowAbout", info.version);
+    if (on_about) on_about(info);
+}
 
 }  // namespace sheenwork::testing

@@ -62,6 +62,8 @@ public:
     void FailOn(const std::string& operation, long number = 5) { failures_[operation] = number; }
     void ClearFailures() { failures_.clear(); }
 
+    // Called with what the About window would show.
+    std::function<void(const host::AboutInfo&)> on_about;
     // Called after each PropertyChanged is logged, to look at the control right then.
     std::function<void(const std::string&)> on_property_changed;
 

@@ -36,15 +36,27 @@ public:
     virtual void Stretch(vb::Boolean on) = 0;
 };
 
-// What the About window shows; the host decides how.
+// A button of the About window: what it says and what it opens through the shell.
+struct AboutLink {
+    std::string caption;
+    std::string target;      // a document, a program or an address
+    std::string parameters;  // handed to a program target
+};
+
+// What the About window shows; the host decides how. Besides a button that closes it,
+// the window has one button per link, which the host hands to OpenAboutLink.
 struct AboutInfo {
     std::string product;  // "Sheenwork"
     std::string control;  // "sheenButton"
     std::string author;
     std::string version;  // "2.8.0"
     std::string years;
-    std::vector<std::string> buttons;  // three, the first closes the window
+    std::vector<AboutLink> links;  // help, web page, licence
 };
+
+// Opens a link of the About window through the shell's "open", as a click opens its
+// address; a target that cannot be opened is ignored, as there.
+void OpenAboutLink(const AboutLink& link) noexcept;
 
 class ControlSite {
 public:
