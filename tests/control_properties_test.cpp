@@ -401,8 +401,18 @@ TEST_F(Properties, TooltipErrorsAreIgnoredWithoutAReport) {
     SetQIFactory([] { return std::make_shared<Failing>(); });
     f.site.FailOn("Parent");
     f.button.VeloToolTip("x");
-    SetQIFactory(nullptr);
     EXPECT_TRUE(services.boxes.empty());
+    // No manager at all: ignored while registering, reported while removing.
+    SetQIFactory([] { return nullptr; });
+    ButtonFixture g;
+    g.button.VeloToolTip("x");
+    EXPECT_TRUE(services.boxes.empty());
+    g.button.UseVeloToolTip(vb::False);
+    SetQIFactory(nullptr);
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text,
+              ErrorReportText(91, "Object variable or With block variable not set",
+                              "CheckForVeloToolTip", 0, "Benutzersteuerelement", "sheenButton"));
 }
 
 TEST_F(Properties, AFailingStepEndsTheAssignmentOrIsSkippedWhenSilent) {

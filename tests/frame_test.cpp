@@ -336,6 +336,7 @@ TEST_F(FrameTest, DropDownSections) {
         DefaultPainters()->DropDownGlyph(c);
         EXPECT_EQ(state.rcDropDown, k.drop) << k.align;
         EXPECT_EQ(state.rcMain, k.main) << k.align;
+        EXPECT_EQ(state.ptSeparator, (RECT{k.sep_x0, k.sep_y0, k.sep_x1, k.sep_y1})) << k.align;
         EXPECT_TRUE(state.bGlyphDrawn);
         EXPECT_EQ(surface().ForeColor(), 0x00FF00u);
         f->button.Redraw(0);

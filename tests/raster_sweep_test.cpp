@@ -12,8 +12,8 @@ namespace sheenwork::gdi {
 namespace {
 
 TEST(RasterSweep, ShapesWithExtremeCoordinatesStayInsideTheBitmap) {
-    const int values[] = {INT_MIN, INT_MIN + 1, -(1 << 28), -1000000, -7, -1, 0, 1, 2, 4, 6,
-                          1000000, 1 << 28, INT_MAX - 1, INT_MAX};
+    const int values[] = {INT_MIN, INT_MIN + 1, -(1 << 28), -1000000, -7,          -1,     0, 1, 2,
+                          4,       6,           1000000,    1 << 28,  INT_MAX - 1, INT_MAX};
     auto g = MakeRasterGdi();
     Hdc dc = g->CreateCompatibleDC(nullptr);
     Hgdiobj bitmap = g->CreateSurfaceBitmap(6, 4);

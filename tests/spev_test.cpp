@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "support/recording_services.h"
 
@@ -130,6 +131,12 @@ TEST_F(SpEvTest, ThemeNamesMapToSchemes) {
     EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
     services.version = system::VersionInfo{5, 1, 0, 1};  // not NT
     EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
+    // Major and minor are tested apart: 4.1 is too old, 6.0 fails the minor, 6.1 passes.
+    for (const auto& [major, minor, expected] :
+         {std::tuple{4u, 1u, styleClassic}, {6u, 0u, styleClassic}, {6u, 1u, styleSilver}}) {
+        services.version = system::VersionInfo{major, minor, 0, 2};
+        EXPECT_EQ(spev.ActiveXPTheme(), expected) << major << "." << minor;
+    }
 }
 
 TEST_F(SpEvTest, MouseButtonsAreAskedLeftRightMiddle) {

@@ -86,7 +86,8 @@ public:
         return g_.StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop);
     }
     int DrawTextA(gdi::Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
-        Add("DrawTextA \"" + std::string(t) + "\" " + Box(r->left, r->top, r->right, r->bottom));
+        Add("DrawTextA \"" + std::string(t) + "\" " + std::to_string(n) + " " +
+            Box(r->left, r->top, r->right, r->bottom));
         return g_.DrawTextA(dc, t, n, r, format);
     }
 };
@@ -135,31 +136,31 @@ Log SplitPaint() {
 TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
     // What the whole split paint does, numbered for the table below.
     const Log full = {
-        "Surface",                       // 0  first pass: the surface
-        "FillRect 0 0 80 24",            // 1  Cls
-        "Paint:XPBody \"\" pass 0",      // 2  body, normal
-        "SetTextColor 00AA00",           // 3  (the body's frame colour)
-        "Paint:DrawImage",               // 4
-        "Paint:WriteCaption",            // 5
-        "Paint:DropDownGlyph",           // 6  (nothing in the first pass)
-        "Paint:drawMLine \"orange\"",    // 7
-        "SetTextColor 00AA00",           // 8  fore colour := clrFrame
-        "RoundRect 0 0 80 24",           // 9
-        "ReadBitmap",                    // 10 snapshot
-        "Surface",                       // 11 second pass
-        "FillRect 0 0 80 24",            // 12
-        "Paint:XPBody \"down\" pass 1",  // 13
-        "SetTextColor 00AA00",           // 14
-        "Paint:DropDownGlyph",           // 15
-        "lblDropDown.Font",              // 16 glyph font ...
-        "Surface.Font set",              // 17 ... given to the surface
-        "SetTextColor 0000FF",           // 18 fore colour := DropDownColor
-        "DrawTextA \"6\" 64 0 80 24",    // 19
-        "Paint:drawMLine \"\"",          // 20
-        "SetTextColor 00AA00",           // 21
-        "RoundRect 0 0 80 24",           // 22
-        "StretchDIBits 0 0 64 24",       // 23 rcMain copied back
-        "FillRect 64 1 65 24",           // 24 separator
+        "Surface",                        // 0  first pass: the surface
+        "FillRect 0 0 80 24",             // 1  Cls
+        "Paint:XPBody \"\" pass 0",       // 2  body, normal
+        "SetTextColor 00AA00",            // 3  (the body's frame colour)
+        "Paint:DrawImage",                // 4
+        "Paint:WriteCaption",             // 5
+        "Paint:DropDownGlyph",            // 6  (nothing in the first pass)
+        "Paint:drawMLine \"orange\"",     // 7
+        "SetTextColor 00AA00",            // 8  fore colour := clrFrame
+        "RoundRect 0 0 80 24",            // 9
+        "ReadBitmap",                     // 10 snapshot
+        "Surface",                        // 11 second pass
+        "FillRect 0 0 80 24",             // 12
+        "Paint:XPBody \"down\" pass 1",   // 13
+        "SetTextColor 00AA00",            // 14
+        "Paint:DropDownGlyph",            // 15
+        "lblDropDown.Font",               // 16 glyph font ...
+        "Surface.Font set",               // 17 ... given to the surface
+        "SetTextColor 0000FF",            // 18 fore colour := DropDownColor
+        "DrawTextA \"6\" -1 64 0 80 24",  // 19
+        "Paint:drawMLine \"\"",           // 20
+        "SetTextColor 00AA00",            // 21
+        "RoundRect 0 0 80 24",            // 22
+        "StretchDIBits 0 0 64 24",        // 23 rcMain copied back
+        "FillRect 64 1 65 24",            // 24 separator
     };
     ASSERT_EQ(SplitPaint(), full);
 
@@ -196,29 +197,29 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
         {gone(11, 24), {}},                      // 15 Redraw(1)
         {gone(11, 24), {}},                      // 16 second pass: the surface
         {{}, {{13, "Paint:XPBody \"\" pass 1"}, {20, "Paint:drawMLine \"orange\""}}},  // 17
-        {},                                         // 18 sHighlight := ""
-        {{12}, {}},                                 // 19 Cls
-        {{13, 14}, {}},                             // 20 body
-        {{}, {{21, "SetTextColor 000000"}}},        // 21 clrFrame
-        {Union(gone(15, 19), {23, 24}), {}},        // 22 glyph step: no section, no rcMain
-        {},                                         // 23   bGlyphDrawn := False (is False)
-        {{16, 17}, {}},                             // 24   font
-        {{18}, {}},                                 // 25   fore colour
-        {{}, {{19, "DrawTextA \"6\" 64 0 0 0"}}},   // 26   rcDropDown := the button
-        {{23}, {}},                                 // 27   rcMain := the button: empty copy
-        {{}, {{19, "DrawTextA \"6\" 0 0 80 24"}}},  // 28   section's left edge
-        {{}, {{23, "StretchDIBits 0 0 80 24"}}},    // 29   rcMain's right edge
-        {{}, {{24, "FillRect 0 0 1 1"}}},           // 30   separator's ends
-        {{}, {{19, "DrawTextA \"\" 64 0 80 24"}}},  // 31   glyph character
-        {{19}, {}},                                 // 32   DrawTextA
-        {{24}, {}},                                 // 33   bGlyphDrawn := True
-        {},                                         // 34 highlight: "" either way
-        {{20}, {}},                                 // 35 drawMLine
-        {{21}, {}},                                 // 36 fore colour := clrFrame
-        {{22}, {}},                                 // 37 RoundRect
-        {{23}, {}},                                 // 38 copy back
-        {{24}, {}},                                 // 39 separator
-        {},                                         // 40 first pass's separator: none
+        {},                                            // 18 sHighlight := ""
+        {{12}, {}},                                    // 19 Cls
+        {{13, 14}, {}},                                // 20 body
+        {{}, {{21, "SetTextColor 000000"}}},           // 21 clrFrame
+        {Union(gone(15, 19), {23, 24}), {}},           // 22 glyph step: no section, no rcMain
+        {},                                            // 23   bGlyphDrawn := False (is False)
+        {{16, 17}, {}},                                // 24   font
+        {{18}, {}},                                    // 25   fore colour
+        {{}, {{19, "DrawTextA \"6\" -1 64 0 0 0"}}},   // 26   rcDropDown := the button
+        {{23}, {}},                                    // 27   rcMain := the button: empty copy
+        {{}, {{19, "DrawTextA \"6\" -1 0 0 80 24"}}},  // 28   section's left edge
+        {{}, {{23, "StretchDIBits 0 0 80 24"}}},       // 29   rcMain's right edge
+        {{}, {{24, "FillRect 0 0 1 1"}}},              // 30   separator's ends
+        {{}, {{19, "DrawTextA \"\" -1 64 0 80 24"}}},  // 31   glyph character
+        {{19}, {}},                                    // 32   DrawTextA
+        {{24}, {}},                                    // 33   bGlyphDrawn := True
+        {},                                            // 34 highlight: "" either way
+        {{20}, {}},                                    // 35 drawMLine
+        {{21}, {}},                                    // 36 fore colour := clrFrame
+        {{22}, {}},                                    // 37 RoundRect
+        {{23}, {}},                                    // 38 copy back
+        {{24}, {}},                                    // 39 separator
+        {},                                            // 40 first pass's separator: none
     };
     {
         FailOneStep none("Redraw", -1);

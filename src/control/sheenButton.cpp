@@ -49,24 +49,13 @@ QIFactory& Factory() {
     return factory;
 }
 
-// The tooltip manager used until the tooltip windows are installed: it keeps each
-// control's tip and settings, so that the registration is observable.
-class RegistrationQI final : public QI {
+// The tooltip manager used while no tooltip windows are installed (a host without a
+// display): the tip has nowhere to show, so registering and removing do nothing.
+class NoWindowQI final : public QI {
 public:
-    void Create(vb::Variant, vb::Variant, std::string& sToolTip, vb::Integer& delay,
-                vb::Integer& width) override {
-        text_ = sToolTip;
-        delay_ = delay;
-        width_ = width;
-        registered_ = true;
-    }
-    void Remove(vb::Variant) override { registered_ = false; }
+    void Create(vb::Variant, vb::Variant, std::string&, vb::Integer&, vb::Integer&) override {}
+    void Remove(vb::Variant) override {}
     void About() override {}
-
-private:
-    std::string text_;
-    vb::Integer delay_ = 0, width_ = 0;
-    bool registered_ = false;
 };
 
 }  // namespace
@@ -75,7 +64,7 @@ void SetQIFactory(QIFactory factory) { Factory() = std::move(factory); }
 
 std::shared_ptr<QI> NewQI() {
     if (Factory()) return Factory()();
-    return std::make_shared<RegistrationQI>();
+    return std::make_shared<NoWindowQI>();
 }
 
 sheenButton::sheenButton(host::ControlSite& site) : site_(site), painters_(DefaultPainters()) {}

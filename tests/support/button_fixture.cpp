@@ -74,7 +74,7 @@ std::vector<std::string> ButtonFixture::RepaintsAndNotifications() const {
     std::vector<std::string> out;
     for (const auto& e : site.log.entries) {
         if (e.rfind("Paint:XPBody", 0) == 0 || e.rfind("Paint:OfficeBody", 0) == 0)
-            out.push_back("Redraw");
+            out.push_back(e.substr(e.size() - 6) == "pass 0" ? "Redraw" : "Redraw(1)");
         else if (e.rfind("PropertyChanged ", 0) == 0)
             out.push_back("N " + e.substr(16));
     }

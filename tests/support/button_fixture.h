@@ -48,7 +48,7 @@ struct ButtonFixture {
     RecordingEvents events{site.log};
     sheenButton button{site};
     ButtonRecord& rec() { return button.Record(); }
-    // The log reduced to repaints and notifications.
+    // The log reduced to repaints ("Redraw" for pass 0) and notifications ("N <name>").
     std::vector<std::string> RepaintsAndNotifications() const;
 };
 
