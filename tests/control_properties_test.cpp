@@ -181,6 +181,7 @@ TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
         std::make_shared<vb::StdPicture>(32, 24, std::vector<std::uint32_t>(32 * 24)));
     f.site.log.Clear();
     f.button.RealPicSize(vb::False);
+    EXPECT_EQ(f.button.RealPicSize(), vb::False);
     EXPECT_EQ(f.button.PictureHeight(), 24);
     EXPECT_EQ(f.button.PictureWidth(), 32);
     EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N PictureHeight", "Redraw",
@@ -193,6 +194,7 @@ TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
     f.button.PictureWidth(50);
     f.site.log.Clear();
     f.button.RealPicSize(vb::True);
+    EXPECT_EQ(f.button.RealPicSize(), vb::True);
     EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N RealPicSize"}));
     EXPECT_EQ(f.button.PictureWidth(), 50);
     EXPECT_EQ(f.site.Holder().Width(), 32);

@@ -99,6 +99,14 @@ TEST_F(SurfaceTest, SnapshotIsACopyAndPaintsBackUnscaled) {
     EXPECT_EQ(px[7], kInk);
 }
 
+TEST_F(SurfaceTest, AnEmptySizeKeepsOnePixel) {
+    Surface s(*gdi, 0, -3);
+    EXPECT_EQ(s.ScaleWidth(), 1);
+    EXPECT_EQ(s.ScaleHeight(), 1);
+    s.BackColor(kBack);
+    EXPECT_EQ(Rows(s), ".\n");
+}
+
 TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
     const auto before = gdi::RasterLiveObjects(*gdi);
     {
