@@ -123,22 +123,20 @@ void sheenButton::drawMLine(const std::string& sColor) {
 void sheenButton::DrawAdded() {
     Procedure p{"DrawAdded", ModuleKind::UserControl, "sheenButton"};
     p([&] { site_.DoEvents(); });
-    p([&] {
-        const bool over = static_cast<bool>(rec_.bMouseOver);
-        if (rec_.sState == "down") {
-            // A press the pointer has left shows the hover border; one under the
-            // pointer is left as the press painted it.
-            if (over) return;
-            Redraw(0);
-            drawMLine("orange");
-            return;
-        }
-        Redraw(0);
-        if (over)
-            drawMLine("orange");
-        else if (rec_.bHasFocus)
-            drawMLine("blue");
-    });
+    // The state is read after the events ran: they may have changed it.
+    if (rec_.sState == "down") {
+        // A press the pointer has left shows the hover border; one under the pointer is
+        // left as the press painted it.
+        if (rec_.bMouseOver) return;
+        p([&] { Redraw(0); });
+        p([&] { drawMLine("orange"); });
+        return;
+    }
+    p([&] { Redraw(0); });
+    if (rec_.bMouseOver)
+        p([&] { drawMLine("orange"); });
+    else if (rec_.bHasFocus)
+        p([&] { drawMLine("blue"); });
 }
 
 }  // namespace sheenwork
