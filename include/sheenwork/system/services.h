@@ -91,6 +91,8 @@ public:
 // object must outlive its use; the library never deletes it.
 Services& Current() noexcept;
 void Install(Services* services) noexcept;
+// What Install last put in place; null while the default answers.
+Services* Installed() noexcept;
 
 // The platform's own services, which Current() answers while nothing is installed.
 // Each platform build defines it once.

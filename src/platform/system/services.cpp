@@ -13,5 +13,6 @@ Services& Current() noexcept {
 }
 
 void Install(Services* services) noexcept { g_installed = services; }
+Services* Installed() noexcept { return g_installed; }
 
 }  // namespace sheenwork::system

@@ -1,0 +1,358 @@
+// The form runtime: the control host every Sheenwork button runs in — tests, the command
+// line tool and the window host alike. It keeps forms of control windows with screen
+// rectangles, z-order, focus and tab order, a default and a cancel button, the key state
+// and the cursor, timers on a clock, pending work for DoEvents, and message boxes; it
+// turns raw input (a pointer at a screen point, a button, a key, a character) into the
+// notifications a container sends its controls, as the platform and the container do.
+//
+// Input arrives through Runtime's input methods, from a script in tests and the tool, from
+// real devices in the window host; both go through the same entry points.
+#pragma once
+
+#include <sheenwork/gdi/gdi.h>
+#include <sheenwork/host/objects.h>
+#include <sheenwork/host/site.h>
+#include <sheenwork/runtime/clock.h>
+#include <sheenwork/runtime/keys.h>
+#include <sheenwork/runtime/timers.h>
+#include <sheenwork/vb/variant.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sheenwork::runtime {
+
+class Form;
+class Runtime;
+class Window;
+
+// What a container tells a control it hosts. A control library hands one per control it
+// creates; every call traps its own errors (nothing is thrown back).
+class ControlNotifications {
+public:
+    virtual ~ControlNotifications() = default;
+    // A new instance (placed new on a form) initialises its properties.
+    virtual void InitProperties() = 0;
+    virtual void AmbientChanged(const std::string& name) = 0;
+    virtual void Paint() = 0;
+    virtual void Resize() = 0;
+    // Button is the button that changed (down, up) or the buttons held (move): 1 left, 2
+    // right, 4 middle; Shift the modifier mask; X and Y in pixels of the control.
+    virtual void MouseDown(int button, int shift, float x, float y) = 0;
+    virtual void MouseMove(int button, int shift, float x, float y) = 0;
+    virtual void MouseUp(int button, int shift, float x, float y) = 0;
+    // The click after a press and release on the control.
+    virtual void Click() = 0;
+    // Key events; the control may change the key (0 swallows it).
+    virtual void KeyDown(int& key_code, int shift) = 0;
+    virtual void KeyPress(int& key_ascii) = 0;
+    virtual void KeyUp(int& key_code, int shift) = 0;
+    virtual void GotFocus() = 0;
+    virtual void LostFocus() = 0;
+    // Its access key with Alt, or Enter / Escape as the form's default / cancel button.
+    virtual void AccessKeyPress(int key_ascii) = 0;
+    // A timer of the control's surface ticked.
+    virtual void Timer(const std::string& name) = 0;
+    // The control's object as the host's code sees it (late-bound calls, events).
+    virtual vb::Object Object() = 0;
+};
+
+// The status flag that makes a control eligible as a form's default or cancel button.
+inline constexpr std::uint32_t OLEMISC_ACTSLIKEBUTTON = 0x1000;
+
+// Creates a control of a class for a window's site; null when the class is unknown.
+struct CreatedControl {
+    std::shared_ptr<ControlNotifications> control;
+    std::uint32_t misc_status = 0;
+};
+using ControlFactory =
+    std::function<CreatedControl(const std::string& class_name, host::ControlSite& site)>;
+
+// The host's mouse pointers (the MousePointer values): 0 the default of the window, 1 to
+// 15 the stock pointers, 99 the custom MouseIcon.
+enum class Cursor : int {
+    Default = 0,
+    Arrow = 1,
+    Cross = 2,
+    IBeam = 3,
+    Icon = 4,
+    Size = 5,
+    SizeNESW = 6,
+    SizeNS = 7,
+    SizeNWSE = 8,
+    SizeWE = 9,
+    UpArrow = 10,
+    Hourglass = 11,
+    NoDrop = 12,
+    ArrowHourglass = 13,
+    ArrowQuestion = 14,
+    SizeAll = 15,
+    Custom = 99,
+};
+
+// The pointer to show: a stock pointer, or a picture with its hot spot.
+struct CursorShape {
+    Cursor cursor = Cursor::Arrow;
+    host::PictureRef picture;  // Custom only
+};
+
+// A message box as a host shows it.
+struct MessageBoxRequest {
+    std::string text, title;
+    int style = 0;
+};
+
+// A control window of a form.
+class Window : public std::enable_shared_from_this<Window> {
+public:
+    Window(Form& form, long hwnd, std::string name, std::string class_name, gdi::Rect rect);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    long Hwnd() const { return hwnd_; }
+    const std::string& Name() const { return name_; }
+    const std::string& ClassName() const { return class_name_; }
+    Form& Owner() const { return *form_; }
+    bool Alive() const { return alive_; }
+
+    // The rectangle in the form's client area, and on the screen.
+    gdi::Rect Rect() const { return rect_; }
+    gdi::Rect ScreenRect() const;
+    // Moves or sizes the window; a new size resizes the surface and tells the control.
+    void Move(gdi::Rect rect);
+
+    int TabIndex() const { return tab_index_; }
+    void TabIndex(int index) { tab_index_ = index; }
+    bool TabStop() const { return tab_stop_; }
+    void TabStop(bool on) { tab_stop_ = on; }
+    bool Visible() const { return visible_; }
+    void Visible(bool on) { visible_ = on; }
+    // Whether the window takes input: what the control mirrors to its surface.
+    bool Enabled() const { return enabled_; }
+    bool ActsLikeButton() const { return (misc_status_ & OLEMISC_ACTSLIKEBUTTON) != 0; }
+    // The access keys the control gave its surface (characters, compared without case).
+    const std::string& AccessKeys() const { return access_keys_; }
+    CursorShape Pointer() const;
+
+    host::ControlSite& Site();
+    host::Surface& Surface();
+    ControlNotifications* Control() { return control_.get(); }
+    vb::Object Object();
+    // The names of the properties the control said changed, in order (the form is dirty).
+    const std::vector<std::string>& Changes() const { return changes_; }
+
+private:
+    friend class Form;
+    friend class Runtime;
+    friend class WindowSite;
+    Form* form_;
+    long hwnd_;
+    std::string name_, class_name_;
+    gdi::Rect rect_;
+    int tab_index_ = 0;
+    bool tab_stop_ = true;
+    bool visible_ = true;
+    bool enabled_ = true;
+    bool alive_ = true;
+    std::uint32_t misc_status_ = 0;
+    std::string access_keys_;
+    int mouse_pointer_ = 0;
+    host::PictureRef mouse_icon_;
+    std::vector<std::string> changes_;
+    std::unique_ptr<host::ControlSite> site_;
+    std::shared_ptr<ControlNotifications> control_;
+};
+
+// A form: a top-level window holding control windows in z-order (the first is at the
+// bottom), with its own font and back colour that its controls take as their container's.
+class Form : public vb::Dispatch, public std::enable_shared_from_this<Form> {
+public:
+    Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect);
+    ~Form() override;
+
+    Runtime& Owner() const { return *runtime_; }
+    long Hwnd() const { return hwnd_; }
+    const std::string& Name() const { return name_; }
+    std::string Caption() const { return caption_; }
+    void Caption(std::string caption) { caption_ = std::move(caption); }
+    // The client area on the screen.
+    gdi::Rect ScreenRect() const { return rect_; }
+    void Move(gdi::Rect screen_rect) { rect_ = screen_rect; }
+    int Width() const { return rect_.Width(); }
+    int Height() const { return rect_.Height(); }
+    std::uint32_t BackColor() const { return back_color_; }
+    void BackColor(std::uint32_t color);
+    host::FontRef Font() const { return font_; }
+    void Font(host::FontRef font);
+    bool Alive() const { return alive_; }
+
+    // Creates a control window of `class_name` through the runtime's factory at `rect`
+    // (client coordinates) on top of the others, and lets the new control initialise
+    // itself. The name must be unique in the form. Throws std::invalid_argument for a
+    // duplicate name and std::runtime_error for a class the factory does not know.
+    Window& Add(const std::string& class_name, const std::string& name, gdi::Rect rect);
+    // Adds without initialising the control (a loader hands it its saved properties).
+    Window& AddUninitialised(const std::string& class_name, const std::string& name,
+                             gdi::Rect rect);
+    // Destroys a control window. Safe from inside the control's own event handlers: the
+    // window leaves the form at once and is freed when the notification it is handling
+    // returns.
+    void Remove(Window& window);
+    Window* Find(const std::string& name);
+    Window* FindByHwnd(long hwnd);
+    // The windows bottom to top.
+    std::vector<Window*> Windows() const;
+    void BringToFront(Window& window);
+    // The topmost visible window containing the client point, or null (the form itself).
+    Window* WindowAt(gdi::Point client) const;
+
+    Window* Focused() const { return focused_.lock().get(); }
+    // The windows that take the focus with Tab, in tab order.
+    std::vector<Window*> TabOrder() const;
+    Window* DefaultButton() const { return default_.lock().get(); }
+    Window* CancelButton() const { return cancel_.lock().get(); }
+    // Only a control that acts like a button can be either; throws std::invalid_argument
+    // for another. Null clears.
+    void DefaultButton(Window* window);
+    void CancelButton(Window* window);
+
+    // The whole client area as the screen shows it: the back colour and every visible
+    // control's surface in z-order. 0x00BBGGRR, rows from the top.
+    std::vector<gdi::ColorRef> Compose() const;
+
+    // Late binding of the form as a container ("Parent"): Font, BackColor, hWnd, Name,
+    // Caption, ScaleMode.
+    vb::Variant Invoke(const std::string& name, vb::InvokeKind kind,
+                       std::vector<vb::Variant>& args) override;
+
+private:
+    friend class Runtime;
+    friend class Window;
+    friend class WindowSite;
+    Window& Create(const std::string& class_name, const std::string& name, gdi::Rect rect,
+                   bool initialise);
+    // Tells the controls that acts like a button which of them shows as the default now.
+    void UpdateDisplayAsDefault();
+
+    Runtime* runtime_;
+    long hwnd_;
+    std::string name_, caption_;
+    gdi::Rect rect_;
+    std::uint32_t back_color_ = 0x8000000F;
+    host::FontRef font_;
+    bool alive_ = true;
+    std::vector<std::shared_ptr<Window>> windows_;
+    std::weak_ptr<Window> focused_, default_, cancel_;
+    std::weak_ptr<Window> display_as_default_;
+};
+
+class Runtime {
+public:
+    // `clock` and `gdi` (the raster the surfaces draw through) must outlive the runtime.
+    Runtime(Clock& clock, gdi::Gdi& gdi, ControlFactory factory);
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    const Clock& GetClock() const { return clock_; }
+    gdi::Gdi& Gdi() { return gdi_; }
+    Timers& GetTimers() { return timers_; }
+    KeyState& Keys() { return keys_; }
+
+    // Forms. The newest form is on top and active (it takes the keyboard) until another
+    // one is activated.
+    Form& CreateForm(const std::string& name, gdi::Rect screen_rect);
+    void DestroyForm(Form& form);
+    Form* FindForm(const std::string& name);
+    Form* ActiveForm() const { return active_.lock().get(); }
+    void Activate(Form& form);
+
+    // --- Input, as the platform delivers it (screen coordinates) ---
+    // The pointer moved to `screen`.
+    void MouseMove(gdi::Point screen);
+    // A button (1 left, 2 right, 4 middle) went down or up where the pointer is.
+    void MouseDown(int button);
+    void MouseUp(int button);
+    // A key went down or up; characters come separately, as typed text.
+    void KeyDown(int vk);
+    void KeyUp(int vk);
+    void Char(char c);
+    // Focus to a window (and its form), as a click on another application's window
+    // would not: only what the user or the program asks.
+    void SetFocus(Window* window);
+
+    gdi::Point CursorPos() const { return cursor_; }
+    // The topmost window at a screen point, over every form; 0 when none.
+    long WindowFromPoint(gdi::Point screen) const;
+    Window* WindowAt(gdi::Point screen) const;
+    // The pointer shape for where the cursor is now.
+    CursorShape CurrentCursor() const;
+
+    // --- Pending work ---
+    // Work to run at the next DoEvents (posted messages).
+    void Post(std::function<void()> work);
+    // Runs what is pending: posted work, then the timers due at the clock's time.
+    void DoEvents();
+    // Whether anything is pending now, and when the next timer is due.
+    bool Pending() const;
+    std::optional<Millis> NextTimerDue() const { return timers_.NextDue(); }
+    // With a VirtualClock: moves time forward by `by`, running every timer when it is
+    // due, in order, with the clock standing at its due time.
+    void Advance(Millis by);
+
+    // --- Message boxes and the About window ---
+    // The host's modal message box; while none is installed a box is recorded and
+    // answered with OK (1). The error report of the library shows its boxes here.
+    using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
+    void OnMessageBox(MessageBoxHandler handler) { message_box_ = std::move(handler); }
+    int MessageBox(const MessageBoxRequest& request);
+    const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
+    using AboutHandler = std::function<void(const host::AboutInfo&)>;
+    void OnAbout(AboutHandler handler) { about_ = std::move(handler); }
+    void ShowAbout(const host::AboutInfo& info);
+
+    // The control fonts' defaults (lblFont, lblDropDown) a new control surface holds.
+    static host::FontRef LabelFont();
+    static host::FontRef DropDownLabelFont();
+
+private:
+    friend class Form;
+    friend class Window;
+    friend class WindowSite;
+    long NewHwnd() { return next_hwnd_++; }
+    std::optional<gdi::Rect> ScreenRectOf(long hwnd) const;
+    Window* Captured() const { return capture_.lock().get(); }
+    void DeliverMouse(Window& w, int kind, int button);
+    bool RouteSpecialKey(int vk);
+    void MoveFocus(Form& form, Window* to);
+
+    Clock& clock_;
+    gdi::Gdi& gdi_;
+    ControlFactory factory_;
+    Timers timers_;
+    KeyState keys_;
+    std::vector<std::shared_ptr<Form>> forms_;
+    std::weak_ptr<Form> active_;
+    gdi::Point cursor_{-1, -1};
+    std::weak_ptr<Window> capture_;  // the window a held button belongs to
+    std::weak_ptr<Window> pressed_;  // where the left button went down, for the click
+    int buttons_ = 0;                // the buttons held
+    std::set<int> swallowed_;        // keys the runtime took: their release is its own too
+    bool swallow_char_ = false;      // the character of the last key down is not typed
+    std::deque<std::function<void()>> posted_;
+    MessageBoxHandler message_box_;
+    AboutHandler about_;
+    std::vector<MessageBoxRequest> boxes_;
+    long next_hwnd_ = 0x100;
+    class ServicesHook;
+    std::unique_ptr<ServicesHook> services_hook_;
+};
+
+}  // namespace sheenwork::runtime

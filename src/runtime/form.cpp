@@ -1,0 +1,259 @@
+// Forms and control windows: creation through the factory, z-order, hit testing, tab
+// order, the default and cancel buttons, and the composed picture of a form.
+#include <sheenwork/host/picture_holder.h>
+#include <sheenwork/host/surface.h>
+#include <sheenwork/runtime/form.h>
+#include <sheenwork/vb/color.h>
+#include <sheenwork/vb/error.h>
+#include <sheenwork/vb/stdfont.h>
+#include <sheenwork/vb/units.h>
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "runtime/window_site.h"
+
+namespace sheenwork::runtime {
+namespace {
+
+bool Contains(const gdi::Rect& r, gdi::Point p) {
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+}  // namespace
+
+// ---- Window ----
+
+Window::Window(Form& form, long hwnd, std::string name, std::string class_name, gdi::Rect rect)
+    : form_(&form),
+      hwnd_(hwnd),
+      name_(std::move(name)),
+      class_name_(std::move(class_name)),
+      rect_(rect) {}
+
+Window::~Window() {
+    // The control goes before its site: it may still talk to the site while it ends.
+    control_.reset();
+    site_.reset();
+}
+
+gdi::Rect Window::ScreenRect() const {
+    const gdi::Rect f = form_->ScreenRect();
+    return {f.left + rect_.left, f.top + rect_.top, f.left + rect_.right, f.top + rect_.bottom};
+}
+
+void Window::Move(gdi::Rect rect) {
+    const bool resized = rect.Width() != rect_.Width() || rect.Height() != rect_.Height();
+    rect_ = rect;
+    if (!resized) return;
+    Surface().Resize(std::max(rect.Width(), 1), std::max(rect.Height(), 1));
+    if (control_) {
+        const auto keep = shared_from_this();
+        control_->Resize();
+    }
+}
+
+CursorShape Window::Pointer() const {
+    if (mouse_pointer_ == static_cast<int>(Cursor::Custom)) return {Cursor::Custom, mouse_icon_};
+    if (mouse_pointer_ >= 1 && mouse_pointer_ <= 15)
+        return {static_cast<Cursor>(mouse_pointer_), nullptr};
+    return {Cursor::Arrow, nullptr};
+}
+
+host::ControlSite& Window::Site() { return *site_; }
+host::Surface& Window::Surface() { return site_->Surface(); }
+
+vb::Object Window::Object() { return control_ ? control_->Object() : vb::Object(); }
+
+// ---- Form ----
+
+Form::Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect)
+    : runtime_(&runtime),
+      hwnd_(hwnd),
+      name_(std::move(name)),
+      caption_(name_),
+      rect_(screen_rect),
+      // The form's font is the one its controls take as their container's: the XP
+      // dialog font.
+      font_(std::make_shared<vb::StdFont>("Tahoma", 8.25)) {}
+
+Form::~Form() = default;
+
+void Form::BackColor(std::uint32_t color) {
+    back_color_ = color;
+    for (const auto& w : std::vector(windows_))
+        if (w->alive_ && w->control_) w->control_->AmbientChanged("BackColor");
+}
+
+void Form::Font(host::FontRef font) {
+    font_ = std::move(font);
+    for (const auto& w : std::vector(windows_))
+        if (w->alive_ && w->control_) w->control_->AmbientChanged("Font");
+}
+
+Window& Form::Add(const std::string& class_name, const std::string& name, gdi::Rect rect) {
+    return Create(class_name, name, rect, true);
+}
+
+Window& Form::AddUninitialised(const std::string& class_name, const std::string& name,
+                               gdi::Rect rect) {
+    return Create(class_name, name, rect, false);
+}
+
+Window& Form::Create(const std::string& class_name, const std::string& name, gdi::Rect rect,
+                     bool initialise) {
+    if (name.empty()) throw std::invalid_argument("a control needs a name");
+    if (Find(name)) throw std::invalid_argument("the form already has a control named " + name);
+    auto window = std::make_shared<Window>(*this, runtime_->NewHwnd(), name, class_name, rect);
+    window->site_ = std::make_unique<WindowSite>(*runtime_, *window);
+    CreatedControl created =
+        runtime_->factory_ ? runtime_->factory_(class_name, *window->site_) : CreatedControl{};
+    if (!created.control) throw std::runtime_error("no control class named " + class_name);
+    window->control_ = std::move(created.control);
+    window->misc_status_ = created.misc_status;
+    windows_.push_back(window);
+    window->tab_index_ = static_cast<int>(windows_.size()) - 1;
+    if (initialise) window->control_->InitProperties();
+    return *window;
+}
+
+void Form::Remove(Window& window) {
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [&](const auto& w) { return w.get() == &window; });
+    if (it == windows_.end()) return;
+    // Kept alive until this returns: the caller may be inside the window's own handler,
+    // which holds a reference of its own for as long as it runs.
+    const auto keep = *it;
+    windows_.erase(it);
+    keep->alive_ = false;
+    if (Focused() == keep.get()) focused_.reset();
+    if (runtime_->Captured() == keep.get()) runtime_->capture_.reset();
+    // Its timers stop now; the rest goes with the window.
+    static_cast<WindowSite&>(*keep->site_).Detach();
+    UpdateDisplayAsDefault();
+}
+
+Window* Form::Find(const std::string& name) {
+    for (const auto& w : windows_)
+        if (SameName(w->name_, name)) return w.get();
+    return nullptr;
+}
+
+Window* Form::FindByHwnd(long hwnd) {
+    for (const auto& w : windows_)
+        if (w->hwnd_ == hwnd) return w.get();
+    return nullptr;
+}
+
+std::vector<Window*> Form::Windows() const {
+    std::vector<Window*> out;
+    for (const auto& w : windows_) out.push_back(w.get());
+    return out;
+}
+
+void Form::BringToFront(Window& window) {
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [&](const auto& w) { return w.get() == &window; });
+    if (it == windows_.end()) return;
+    auto keep = *it;
+    windows_.erase(it);
+    windows_.push_back(std::move(keep));
+}
+
+Window* Form::WindowAt(gdi::Point client) const {
+    // Hidden and disabled windows are not found: the point belongs to the form then.
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+        if ((*it)->visible_ && Contains((*it)->rect_, client))
+            return (*it)->enabled_ ? it->get() : nullptr;
+    return nullptr;
+}
+
+std::vector<Window*> Form::TabOrder() const {
+    std::vector<Window*> out;
+    for (const auto& w : windows_)
+        if (w->tab_stop_ && w->visible_ && w->enabled_) out.push_back(w.get());
+    std::stable_sort(out.begin(), out.end(), [](const Window* a, const Window* b) {
+        return a->tab_index_ < b->tab_index_;
+    });
+    return out;
+}
+
+void Form::DefaultButton(Window* window) {
+    if (window && !window->ActsLikeButton())
+        throw std::invalid_argument(window->name_ + " does not act like a button");
+    const Window* before = DefaultButton();
+    default_ = window ? window->weak_from_this() : std::weak_ptr<Window>();
+    if (before != window) UpdateDisplayAsDefault();
+}
+
+void Form::CancelButton(Window* window) {
+    if (window && !window->ActsLikeButton())
+        throw std::invalid_argument(window->name_ + " does not act like a button");
+    cancel_ = window ? window->weak_from_this() : std::weak_ptr<Window>();
+}
+
+void Form::UpdateDisplayAsDefault() {
+    // A button-like control shows as the default while it has the focus; otherwise the
+    // default button does.
+    Window* focused = Focused();
+    Window* shown = focused && focused->ActsLikeButton() ? focused : DefaultButton();
+    const auto before = display_as_default_.lock();
+    if (before.get() == shown) return;
+    display_as_default_ = shown ? shown->weak_from_this() : std::weak_ptr<Window>();
+    for (Window* w : {before.get(), shown}) {
+        if (!w || !w->alive_ || !w->control_) continue;
+        const auto keep = w->shared_from_this();
+        keep->control_->AmbientChanged("DisplayAsDefault");
+    }
+}
+
+std::vector<gdi::ColorRef> Form::Compose() const {
+    const int w = std::max(Width(), 0), h = std::max(Height(), 0);
+    std::vector<gdi::ColorRef> out(static_cast<std::size_t>(w) * h,
+                                   vb::TranslateColor(back_color_));
+    for (const auto& win : windows_) {
+        if (!win->visible_) continue;
+        host::Surface& s = win->Surface();
+        const auto px = s.Pixels();
+        const int sw = static_cast<int>(s.ScaleWidth()), sh = static_cast<int>(s.ScaleHeight());
+        for (int y = 0; y < sh; ++y) {
+            const int fy = win->rect_.top + y;
+            if (fy < 0 || fy >= h) continue;
+            for (int x = 0; x < sw; ++x) {
+                const int fx = win->rect_.left + x;
+                if (fx < 0 || fx >= w) continue;
+                out[static_cast<std::size_t>(fy) * w + fx] =
+                    px[static_cast<std::size_t>(y) * sw + x];
+            }
+        }
+    }
+    return out;
+}
+
+vb::Variant Form::Invoke(const std::string& name, vb::InvokeKind kind,
+                         std::vector<vb::Variant>& args) {
+    const bool get = kind == vb::InvokeKind::PropertyGet || kind == vb::InvokeKind::Method;
+    if (SameName(name, "Font") && get && args.empty()) return vb::Variant(vb::Object(font_));
+    if (SameName(name, "BackColor") && get && args.empty())
+        return vb::Variant(static_cast<vb::Long>(back_color_));
+    if (SameName(name, "BackColor") && kind == vb::InvokeKind::PropertyLet && args.size() == 1) {
+        BackColor(static_cast<std::uint32_t>(vb::CLng(args[0])));
+        return {};
+    }
+    if (SameName(name, "hWnd") && get && args.empty())
+        return vb::Variant(static_cast<vb::Long>(hwnd_));
+    if (SameName(name, "Name") && get && args.empty()) return vb::Variant(name_);
+    if (SameName(name, "Caption") && get && args.empty()) return vb::Variant(caption_);
+    if (SameName(name, "ScaleMode") && get && args.empty()) return vb::Variant(vb::Integer{3});
+    vb::Raise(438);
+}
+
+}  // namespace sheenwork::runtime

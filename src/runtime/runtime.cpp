@@ -1,0 +1,435 @@
+// The runtime's input routing, focus, pending work and message boxes.
+//
+// Mouse: a press goes to the window under the pointer, which then holds the pointer
+// (capture) until every button is up; moves go to the captured window or the one under
+// the pointer; a left press and release on the same window, released over it, is
+// followed by that window's click. The pointer leaving a window is not told: controls
+// poll for it with their timers, as they must on the platform.
+//
+// Keyboard: keys go to the focused window of the active form, except
+//   Tab / Shift+Tab      move the focus along the tab order;
+//   Enter                is the access key of the button shown as default (the focused
+//                        button-like control, else the form's default button);
+//   Escape               is the access key of the form's cancel button;
+//   Alt + a character    is the access key of the window whose caption marks it: the
+//                        focus moves there and the window gets the key.
+// A key taken this way does not reach the focused window, nor does its character.
+#include <sheenwork/runtime/form.h>
+#include <sheenwork/system/services.h>
+#include <sheenwork/vb/stdfont.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+#include "runtime/window_site.h"
+
+namespace sheenwork::runtime {
+
+// Routes the library's message boxes (the error report's) to the runtime's handler while
+// the runtime lives, and everything else to the services that were in place.
+class Runtime::ServicesHook final : public system::Services {
+public:
+    explicit ServicesHook(Runtime& runtime)
+        : runtime_(runtime), previous_(system::Installed()), inner_(system::Current()) {
+        system::Install(this);
+    }
+    ~ServicesHook() override {
+        if (system::Installed() == this) system::Install(previous_);
+    }
+
+    std::optional<std::string> RegistryString(system::Hive hive, const std::string& key,
+                                              const std::string& value) override {
+        return inner_.RegistryString(hive, key, value);
+    }
+    std::string LibraryPath() override { return inner_.LibraryPath(); }
+    std::string ProcessPath() override { return inner_.ProcessPath(); }
+    std::string NowText() override { return inner_.NowText(); }
+    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string& id) override {
+        return inner_.CreateComponent(id);
+    }
+    int MessageBox(const std::string& text, const std::string& title, int style) override {
+        return runtime_.MessageBox({text, title, style});
+    }
+    bool FindFirstFile(const std::string& pattern) override {
+        return inner_.FindFirstFile(pattern);
+    }
+    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory,
+                      int show) override {
+        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
+    }
+    bool PlaySound(const std::string& file, unsigned flags) override {
+        return inner_.PlaySound(file, flags);
+    }
+    std::optional<system::VersionInfo> Version() override { return inner_.Version(); }
+    std::optional<system::ThemeName> CurrentThemeName() override {
+        return inner_.CurrentThemeName();
+    }
+    // The one key state of the process: the runtime's.
+    std::int16_t AsyncKeyState(int vk) override { return runtime_.Keys().Query(vk); }
+
+private:
+    Runtime& runtime_;
+    system::Services* previous_;
+    system::Services& inner_;
+};
+
+Runtime::Runtime(Clock& clock, gdi::Gdi& gdi, ControlFactory factory)
+    : clock_(clock),
+      gdi_(gdi),
+      factory_(std::move(factory)),
+      timers_(clock),
+      services_hook_(std::make_unique<ServicesHook>(*this)) {}
+
+Runtime::~Runtime() {
+    // Forms go first: their controls may still report through the services.
+    forms_.clear();
+    services_hook_.reset();
+}
+
+host::FontRef Runtime::LabelFont() {
+    auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
+    font->Weight(400);
+    font->Charset(0);
+    return font;
+}
+
+host::FontRef Runtime::DropDownLabelFont() {
+    auto font = std::make_shared<vb::StdFont>("Marlett", 9.75);
+    font->Weight(700);
+    font->Charset(2);  // SYMBOL_CHARSET
+    return font;
+}
+
+// ---- forms ----
+
+Form& Runtime::CreateForm(const std::string& name, gdi::Rect screen_rect) {
+    // A new form is shown on top of the others and takes the keyboard.
+    auto form = std::make_shared<Form>(*this, NewHwnd(), name, screen_rect);
+    forms_.push_back(form);
+    active_ = form;
+    return *form;
+}
+
+void Runtime::DestroyForm(Form& form) {
+    const auto it =
+        std::find_if(forms_.begin(), forms_.end(), [&](const auto& f) { return f.get() == &form; });
+    if (it == forms_.end()) return;
+    const auto keep = *it;  // alive until this returns, as a window is
+    forms_.erase(it);
+    keep->alive_ = false;
+    for (Window* w : keep->Windows()) keep->Remove(*w);
+    if (ActiveForm() == keep.get())
+        active_ = forms_.empty() ? std::weak_ptr<Form>() : forms_.back();
+}
+
+Form* Runtime::FindForm(const std::string& name) {
+    for (const auto& f : forms_)
+        if (f->Name() == name) return f.get();
+    return nullptr;
+}
+
+void Runtime::Activate(Form& form) {
+    const auto it =
+        std::find_if(forms_.begin(), forms_.end(), [&](const auto& f) { return f.get() == &form; });
+    if (it == forms_.end()) return;
+    auto keep = *it;
+    // The active form is on top of the others.
+    forms_.erase(it);
+    forms_.push_back(keep);
+    active_ = keep;
+}
+
+std::optional<gdi::Rect> Runtime::ScreenRectOf(long hwnd) const {
+    for (const auto& f : forms_) {
+        if (f->Hwnd() == hwnd) return f->ScreenRect();
+        if (Window* w = f->FindByHwnd(hwnd)) return w->ScreenRect();
+    }
+    return std::nullopt;
+}
+
+// ---- hit testing ----
+
+Window* Runtime::WindowAt(gdi::Point screen) const {
+    for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
+        const gdi::Rect r = (*it)->ScreenRect();
+        if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom)
+            continue;
+        return (*it)->WindowAt({screen.x - r.left, screen.y - r.top});
+    }
+    return nullptr;
+}
+
+long Runtime::WindowFromPoint(gdi::Point screen) const {
+    for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
+        const gdi::Rect r = (*it)->ScreenRect();
+        if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom)
+            continue;
+        Window* w = (*it)->WindowAt({screen.x - r.left, screen.y - r.top});
+        return w ? w->Hwnd() : (*it)->Hwnd();
+    }
+    return 0;  // the desktop
+}
+
+CursorShape Runtime::CurrentCursor() const {
+    Window* w = Captured();
+    if (!w) w = WindowAt(cursor_);
+    return w ? w->Pointer() : CursorShape{};
+}
+
+// ---- mouse ----
+
+namespace {
+enum MouseKind { kDown, kMove, kUp };
+int ButtonKey(int button) {
+    return button == 1 ? VK_LBUTTON : button == 2 ? VK_RBUTTON : button == 4 ? VK_MBUTTON : 0;
+}
+}  // namespace
+
+void Runtime::DeliverMouse(Window& w, int kind, int button) {
+    if (!w.alive_ || !w.control_) return;
+    const auto keep = w.shared_from_this();
+    const gdi::Rect r = w.ScreenRect();
+    const auto x = static_cast<float>(cursor_.x - r.left),
+               y = static_cast<float>(cursor_.y - r.top);
+    const int shift = keys_.ShiftMask();
+    ControlNotifications& c = *keep->control_;
+    if (kind == kDown)
+        c.MouseDown(button, shift, x, y);
+    else if (kind == kMove)
+        c.MouseMove(button, shift, x, y);
+    else
+        c.MouseUp(button, shift, x, y);
+}
+
+void Runtime::MouseMove(gdi::Point screen) {
+    cursor_ = screen;
+    Window* target = Captured();
+    if (!target) target = WindowAt(screen);
+    if (target) DeliverMouse(*target, kMove, buttons_);
+}
+
+void Runtime::MouseDown(int button) {
+    if (const int vk = ButtonKey(button)) keys_.Down(vk);
+    const bool first = buttons_ == 0;
+    buttons_ |= button;
+    Window* target = Captured();
+    if (!target) target = WindowAt(cursor_);
+    if (!target) return;
+    const auto keep = target->shared_from_this();
+    if (&target->Owner() != ActiveForm()) Activate(target->Owner());
+    if (first) capture_ = keep;
+    if (button == 1) pressed_ = keep;
+    DeliverMouse(*target, kDown, button);
+}
+
+void Runtime::MouseUp(int button) {
+    if (const int vk = ButtonKey(button)) keys_.Up(vk);
+    buttons_ &= ~button;
+    std::shared_ptr<Window> target = capture_.lock();
+    if (!target) {
+        Window* under = WindowAt(cursor_);
+        if (under) target = under->shared_from_this();
+    }
+    if (buttons_ == 0) capture_.reset();
+    if (!target) return;
+    DeliverMouse(*target, kUp, button);
+    if (button != 1) return;
+    const auto pressed = pressed_.lock();
+    pressed_.reset();
+    if (pressed != target || !target->alive_ || !target->control_) return;
+    const gdi::Rect r = target->ScreenRect();
+    const bool over =
+        cursor_.x >= r.left && cursor_.x < r.right && cursor_.y >= r.top && cursor_.y < r.bottom;
+    if (over && target->enabled_) target->control_->Click();
+}
+
+// ---- focus ----
+
+void Runtime::SetFocus(Window* window) {
+    if (!window || !window->alive_) return;
+    if (!window->enabled_ || !window->visible_) return;  // as SetFocus fails on the platform
+    Form& form = window->Owner();
+    if (&form != ActiveForm()) Activate(form);
+    MoveFocus(form, window);
+}
+
+void Runtime::MoveFocus(Form& form, Window* to) {
+    const auto before = form.focused_.lock();
+    if (before.get() == to) return;
+    form.focused_ = to ? to->weak_from_this() : std::weak_ptr<Window>();
+    if (before && before->alive_ && before->control_) before->control_->LostFocus();
+    if (to && to->alive_ && to->control_) {
+        const auto keep = to->shared_from_this();
+        keep->control_->GotFocus();
+    }
+    form.UpdateDisplayAsDefault();
+}
+
+// ---- keyboard ----
+
+namespace {
+// The form's button that takes Enter: the focused button-like control, else the default.
+Window* EnterTarget(Form& form) {
+    Window* f = form.Focused();
+    if (f && f->ActsLikeButton()) return f;
+    return form.DefaultButton();
+}
+
+// Windows tell a window the common key of a left or right modifier: 16, 17 or 18.
+int ReportedKey(int vk) {
+    switch (vk) {
+        case VK_LSHIFT:
+        case VK_RSHIFT: return VK_SHIFT;
+        case VK_LCONTROL:
+        case VK_RCONTROL: return VK_CONTROL;
+        case VK_LMENU:
+        case VK_RMENU: return VK_MENU;
+        default: return vk;
+    }
+}
+
+bool Usable(Window* w) { return w && w->Alive() && w->Visible() && w->Enabled() && w->Control(); }
+
+Window* AccessKeyOwner(Form& form, char c) {
+    const int wanted = std::tolower(static_cast<unsigned char>(c));
+    for (Window* w : form.Windows())
+        for (char k : w->AccessKeys())
+            if (std::tolower(static_cast<unsigned char>(k)) == wanted && Usable(w)) return w;
+    return nullptr;
+}
+}  // namespace
+
+bool Runtime::RouteSpecialKey(int vk) {
+    Form* form = ActiveForm();
+    if (!form) return false;
+    const bool alt = keys_.IsDown(VK_MENU), ctrl = keys_.IsDown(VK_CONTROL);
+    if (vk == VK_TAB && !alt && !ctrl) {
+        const auto order = form->TabOrder();
+        if (order.empty()) return true;
+        const auto at = std::find(order.begin(), order.end(), form->Focused());
+        const bool back = keys_.IsDown(VK_SHIFT);
+        std::size_t i = 0;
+        if (at == order.end())
+            i = back ? order.size() - 1 : 0;
+        else
+            i = (static_cast<std::size_t>(at - order.begin()) + (back ? order.size() - 1 : 1)) %
+                order.size();
+        SetFocus(order[i]);
+        return true;
+    }
+    if ((vk == VK_RETURN || vk == VK_ESCAPE) && !alt) {
+        Window* target = vk == VK_RETURN ? EnterTarget(*form) : form->CancelButton();
+        if (!Usable(target)) return false;
+        const auto keep = target->shared_from_this();
+        keep->control_->AccessKeyPress(vk == VK_RETURN ? 13 : 27);
+        return true;
+    }
+    if (alt && !ctrl && ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'))) {
+        const char c = static_cast<char>(keys_.IsDown(VK_SHIFT) ? vk : std::tolower(vk));
+        Window* target = AccessKeyOwner(*form, c);
+        if (!target) return false;
+        const auto keep = target->shared_from_this();
+        if (keep->tab_stop_) SetFocus(keep.get());
+        if (keep->alive_ && keep->control_) keep->control_->AccessKeyPress(c);
+        return true;
+    }
+    return false;
+}
+
+void Runtime::KeyDown(int vk) {
+    keys_.Down(vk);
+    if (RouteSpecialKey(vk)) {
+        // Its character and its release belong to the routing too.
+        swallowed_.insert(vk);
+        swallow_char_ = true;
+        return;
+    }
+    swallow_char_ = keys_.IsDown(VK_MENU);  // Alt + key types no character
+    Form* form = ActiveForm();
+    Window* focused = form ? form->Focused() : nullptr;
+    if (!Usable(focused)) return;
+    const auto keep = focused->shared_from_this();
+    int code = ReportedKey(vk);
+    keep->control_->KeyDown(code, keys_.ShiftMask());
+}
+
+void Runtime::Char(char c) {
+    if (swallow_char_) {
+        swallow_char_ = false;
+        return;
+    }
+    Form* form = ActiveForm();
+    Window* focused = form ? form->Focused() : nullptr;
+    if (!Usable(focused)) return;
+    const auto keep = focused->shared_from_this();
+    int ascii = static_cast<unsigned char>(c);
+    keep->control_->KeyPress(ascii);
+}
+
+void Runtime::KeyUp(int vk) {
+    keys_.Up(vk);
+    if (swallowed_.erase(vk) > 0) return;
+    Form* form = ActiveForm();
+    Window* focused = form ? form->Focused() : nullptr;
+    if (!Usable(focused)) return;
+    const auto keep = focused->shared_from_this();
+    int code = ReportedKey(vk);
+    keep->control_->KeyUp(code, keys_.ShiftMask());
+}
+
+// ---- pending work ----
+
+void Runtime::Post(std::function<void()> work) { posted_.push_back(std::move(work)); }
+
+bool Runtime::Pending() const {
+    if (!posted_.empty()) return true;
+    const auto due = timers_.NextDue();
+    return due && *due <= clock_.Now();
+}
+
+void Runtime::DoEvents() {
+    // What was posted before this call; work it posts waits for the next one.
+    for (std::size_t n = posted_.size(); n > 0 && !posted_.empty(); --n) {
+        auto work = std::move(posted_.front());
+        posted_.pop_front();
+        if (work) work();
+    }
+    // Each due timer once: its tick makes it due again one interval later.
+    while (timers_.RunOneDue()) {
+    }
+}
+
+void Runtime::Advance(Millis by) {
+    auto* virtual_clock = dynamic_cast<VirtualClock*>(&clock_);
+    const Millis end = clock_.Now() + by;
+    if (!virtual_clock) {
+        DoEvents();
+        return;
+    }
+    for (;;) {
+        DoEvents();
+        const auto due = timers_.NextDue();
+        if (!due || *due > end) break;
+        virtual_clock->AdvanceTo(*due);
+    }
+    virtual_clock->AdvanceTo(end);
+    DoEvents();
+}
+
+// ---- message boxes and About ----
+
+int Runtime::MessageBox(const MessageBoxRequest& request) {
+    boxes_.push_back(request);
+    if (message_box_) return message_box_(request);
+    // Headless: the box goes to standard error and is answered with OK.
+    std::cerr << request.title << ": " << request.text << "\n";
+    return 1;
+}
+
+void Runtime::ShowAbout(const host::AboutInfo& info) {
+    if (about_) about_(info);
+}
+
+}  // namespace sheenwork::runtime

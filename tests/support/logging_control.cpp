@@ -1,0 +1,79 @@
+#include "support/logging_control.h"
+
+#include <sheenwork/vb/error.h>
+
+namespace sheenwork::testing {
+namespace {
+
+class LoggingControl final : public runtime::ControlNotifications {
+public:
+    LoggingControl(std::shared_ptr<NotificationLog> log, host::ControlSite& site, std::string keys)
+        : log_(std::move(log)), site_(site), keys_(std::move(keys)) {}
+
+    void InitProperties() override {
+        Add("InitProperties");
+        if (!keys_.empty()) site_.SurfaceAccessKeys(keys_);
+    }
+    void AmbientChanged(const std::string& name) override {
+        Add("AmbientChanged " + name + " " +
+            (site_.AmbientDisplayAsDefault() ? "default" : "not-default"));
+    }
+    void Paint() override { Add("Paint"); }
+    void Resize() override { Add("Resize"); }
+    void MouseDown(int b, int s, float x, float y) override { Mouse("MouseDown", b, s, x, y); }
+    void MouseMove(int b, int s, float x, float y) override { Mouse("MouseMove", b, s, x, y); }
+    void MouseUp(int b, int s, float x, float y) override { Mouse("MouseUp", b, s, x, y); }
+    void Click() override { Add("Click"); }
+    void KeyDown(int& key, int shift) override {
+        Add("KeyDown " + std::to_string(key) + " " + std::to_string(shift));
+    }
+    void KeyPress(int& ascii) override { Add("KeyPress " + std::to_string(ascii)); }
+    void KeyUp(int& key, int shift) override {
+        Add("KeyUp " + std::to_string(key) + " " + std::to_string(shift));
+    }
+    void GotFocus() override { Add("GotFocus"); }
+    void LostFocus() override { Add("LostFocus"); }
+    void AccessKeyPress(int ascii) override { Add("AccessKeyPress " + std::to_string(ascii)); }
+    void Timer(const std::string& name) override {
+        std::string at;
+        if (log_->clock) at = " @" + std::to_string(log_->clock->Now().count());
+        Add("Timer " + name + at);
+    }
+    vb::Object Object() override { return {}; }
+
+private:
+    void Add(const std::string& what) {
+        log_->entries.push_back(site_.ExtenderName() + " " + what);
+    }
+    static std::string N(float v) {
+        std::string s = std::to_string(v);
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.') s.pop_back();
+        return s;
+    }
+    void Mouse(const char* what, int b, int s, float x, float y) {
+        Add(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " + N(x) +
+            " " + N(y));
+    }
+    std::shared_ptr<NotificationLog> log_;
+    host::ControlSite& site_;
+    std::string keys_;
+};
+
+}  // namespace
+
+runtime::ControlFactory LoggingFactory(std::shared_ptr<NotificationLog> log,
+                                       std::vector<std::string> access_keys) {
+    return [log, access_keys](const std::string& class_name,
+                              host::ControlSite& site) -> runtime::CreatedControl {
+        if (class_name != "Test.Logger" && class_name != "Test.Button") return {};
+        std::string keys;
+        const std::string name = site.ExtenderName() + "=";
+        for (const auto& k : access_keys)
+            if (k.rfind(name, 0) == 0) keys = k.substr(name.size());
+        return {std::make_shared<LoggingControl>(log, site, keys),
+                class_name == "Test.Button" ? runtime::OLEMISC_ACTSLIKEBUTTON : 0u};
+    };
+}
+
+}  // namespace sheenwork::testing
