@@ -1,6 +1,6 @@
 // PaintPicture of a picture object on the control surface: position and size rounded,
-// stretching and mirroring by StretchDIBits' rule, straight alpha composited over what
-// is beneath, nothing outside the covered pixels touched and nothing leaked.
+// stretching, shrinking and mirroring by GDI's rules, straight alpha composited over
+// what is beneath, nothing outside the covered pixels touched and nothing leaked.
 #include <sheenwork/host/surface.h>
 #include <sheenwork/picture/load.h>
 #include <sheenwork/vb/syscolors.h>
@@ -57,9 +57,10 @@ TEST_F(PicturePaint, PositionRoundsHalvesToEvenAndSizeStretchesOrMirrors) {
     s.PaintPicture(p, 2.5f, 1.5f);  // (2, 2), cut by the bottom edge
     EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n..ABC..\n");
     s.Cls();
-    // 3 columns onto 7: column i shows floor(3 i / 7); 2 rows onto 3: floor(2 j / 3).
+    // Enlarged, each pixel shows the picture pixel under its centre, a tie going to the
+    // lower one: 3 columns onto 7 give floor((6 i + 2) / 14), 2 rows onto 3 floor((4 j + 1) / 6).
     s.PaintPicture(p, 0, 0, 7.0f, 3.0f);
-    EXPECT_EQ(Rows(s, kLetters), "AAABBCC\nAAABBCC\nDDDEEFF\n");
+    EXPECT_EQ(Rows(s, kLetters), "AABBBCC\nAABBBCC\nDDEEEFF\n");
     s.Cls();
     // Negative extents cover x + w + 1 .. x and y + h + 1 .. y, picture pixel (0, 0) at (x, y).
     s.PaintPicture(p, 5, 1, -3.0f, -2.0f);
@@ -70,6 +71,97 @@ TEST_F(PicturePaint, PositionRoundsHalvesToEvenAndSizeStretchesOrMirrors) {
     s.PaintPicture(p, -100, 0);
     s.PaintPicture(vb::StdPicture(0, 0, {}, vb::PictureType::None), 0, 0);
     EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n.......\n");
+}
+
+// White with bit c (its column) and bit 12 + r (its row) cleared, so that a surface pixel
+// names the picture pixels it was made of.
+gdi::ColorRef Cleared(std::initializer_list<int> columns, std::initializer_list<int> rows) {
+    gdi::ColorRef c = 0xFFFFFF;
+    for (int x : columns) c &= ~(1u << x);
+    for (int y : rows) c &= ~(1u << (12 + y));
+    return c;
+}
+
+// Drawn smaller on a 3 x 2 surface. Opaque pictures go as the host's StretchBlt: the
+// columns (rows) whose centres fall in one pixel are ANDed, and a destination one pixel
+// wide (high) leaves out the last column (row). A translucent one goes as AlphaBlend,
+// which keeps the first of the rows and the last of the columns that fall together.
+TEST_F(PicturePaint, ShrinkingCombinesOrChoosesAsGdiDoes) {
+    constexpr gdi::ColorRef B = kBack;
+    struct Case {
+        const char* what;
+        int pw, ph;
+        bool translucent;
+        float x, w, h;
+        std::vector<gdi::ColorRef> expected;
+    };
+    const Case cases[] = {
+        {"5 x 3 onto 3 x 2",
+         5,
+         3,
+         false,
+         0,
+         3,
+         2,
+         {Cleared({0, 1}, {0, 1}), Cleared({2}, {0, 1}), Cleared({3, 4}, {0, 1}),
+          Cleared({0, 1}, {2}), Cleared({2}, {2}), Cleared({3, 4}, {2})}},
+        {"one row high",
+         6,
+         2,
+         false,
+         0,
+         3,
+         1,
+         {Cleared({0, 1}, {0}), Cleared({2, 3}, {0}), Cleared({4, 5}, {0}), B, B, B}},
+        {"one column wide",
+         3,
+         2,
+         false,
+         1,
+         1,
+         2,
+         {B, Cleared({0, 1}, {0}), B, B, Cleared({0, 1}, {1}), B}},
+        {"mirrored",
+         6,
+         2,
+         false,
+         2,
+         -3,
+         2,
+         {Cleared({4, 5}, {0}), Cleared({2, 3}, {0}), Cleared({0, 1}, {0}), Cleared({4, 5}, {1}),
+          Cleared({2, 3}, {1}), Cleared({0, 1}, {1})}},
+        {"cut by the left edge",
+         6,
+         2,
+         false,
+         -1,
+         3,
+         2,
+         {Cleared({2, 3}, {0}), Cleared({4, 5}, {0}), B, Cleared({2, 3}, {1}), Cleared({4, 5}, {1}),
+          B}},
+        {"translucent",
+         6,
+         2,
+         true,
+         0,
+         3,
+         1,
+         {Cleared({1}, {0}), Cleared({3}, {0}), Cleared({5}, {0}), B, B, B}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> argb;
+        for (int y = 0; y < c.ph; ++y)
+            for (int x = 0; x < c.pw; ++x) {
+                const gdi::ColorRef m = Cleared({x}, {y});  // 0x00BBGGRR; pictures are ARGB
+                argb.push_back(0xFF000000u | gdi::RedOf(m) << 16 | gdi::GreenOf(m) << 8 |
+                               gdi::BlueOf(m));
+            }
+        if (c.translucent) argb.back() = 0x80FFFFFFu;  // a pixel that is not drawn
+        Surface s(*gdi, 3, 2);
+        s.BackColor(kBack);
+        s.PaintPicture(vb::StdPicture(c.pw, c.ph, argb), c.x, 0, c.w, c.h);
+        EXPECT_EQ(s.Pixels(), c.expected) << c.what;
+    }
 }
 
 TEST_F(PicturePaint, StraightAlphaIsCompositedOverTheSurface) {
