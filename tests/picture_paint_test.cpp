@@ -1,6 +1,6 @@
 // PaintPicture of a picture object on the control surface: position and size rounded,
-// stretching and mirroring by StretchDIBits' rule, straight alpha composited over what
-// is beneath, nothing outside the covered pixels touched and nothing leaked.
+// stretching, shrinking and mirroring by GDI's rules, straight alpha composited over
+// what is beneath, nothing outside the covered pixels touched and nothing leaked.
 #include <sheenwork/host/surface.h>
 #include <sheenwork/picture/load.h>
 #include <sheenwork/vb/syscolors.h>
@@ -57,9 +57,10 @@ TEST_F(PicturePaint, PositionRoundsHalvesToEvenAndSizeStretchesOrMirrors) {
     s.PaintPicture(p, 2.5f, 1.5f);  // (2, 2), cut by the bottom edge
     EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n..ABC..\n");
     s.Cls();
-    // 3 columns onto 7: column i shows floor(3 i / 7); 2 rows onto 3: floor(2 j / 3).
+    // Enlarged, each pixel shows the picture pixel under its centre, a tie going to the
+    // lower one: 3 columns onto 7 give floor((6 i + 2) / 14), 2 rows onto 3 floor((4 j + 1) / 6).
     s.PaintPicture(p, 0, 0, 7.0f, 3.0f);
-    EXPECT_EQ(Rows(s, kLetters), "AAABBCC\nAAABBCC\nDDDEEFF\n");
+    EXPECT_EQ(Rows(s, kLetters), "AABBBCC\nAABBBCC\nDDEEEFF\n");
     s.Cls();
     // Negative extents cover x + w + 1 .. x and y + h + 1 .. y, picture pixel (0, 0) at (x, y).
     s.PaintPicture(p, 5, 1, -3.0f, -2.0f);
@@ -70,6 +71,64 @@ TEST_F(PicturePaint, PositionRoundsHalvesToEvenAndSizeStretchesOrMirrors) {
     s.PaintPicture(p, -100, 0);
     s.PaintPicture(vb::StdPicture(0, 0, {}, vb::PictureType::None), 0, 0);
     EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n.......\n");
+}
+
+// Picture pixel (c, r) is white with bit c and bit 12 + r cleared, so that a surface pixel
+// names the picture pixels it was made of: "columns/rows", as "01/2" for the AND of
+// (0, 2) and (1, 2); "." is the back colour; rows of the surface are split by " | ".
+std::uint32_t Marked(int c, int r) { return 0xFFFFFFFFu & ~(1u << c) & ~(1u << (12 + r)); }
+std::string Names(const Surface& s) {
+    const auto px = s.Pixels();
+    const int w = static_cast<int>(s.ScaleWidth());
+    std::string out;
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        if (i > 0) out += i % w == 0 ? " | " : " ";
+        if (px[i] == kBack) {
+            out += '.';
+            continue;
+        }
+        const std::uint32_t rgb =
+            gdi::RedOf(px[i]) << 16 | gdi::GreenOf(px[i]) << 8 | gdi::BlueOf(px[i]);
+        for (int b = 0; b < 24; ++b) {
+            if (b == 12) out += '/';
+            if ((rgb >> b & 1u) == 0) out += static_cast<char>('0' + b % 12);
+        }
+    }
+    return out;
+}
+
+// Drawn smaller on a 3 x 2 surface. Opaque pictures go as the host's StretchBlt: the
+// columns (rows) whose centres fall in one pixel are ANDed, and a destination one pixel
+// wide (high) leaves out the last column (row). A translucent one goes as AlphaBlend,
+// which keeps the first of the rows and the last of the columns that fall together.
+TEST_F(PicturePaint, ShrinkingCombinesOrChoosesAsGdiDoes) {
+    struct Case {
+        const char* what;
+        bool translucent;
+        int pw, ph;
+        float x, y, w, h;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"5 x 3 onto 3 x 2", false, 5, 3, 0, 0, 3, 2, "01/01 2/01 34/01 | 01/2 2/2 34/2"},
+        {"one row high", false, 6, 2, 0, 0, 3, 1, "01/0 23/0 45/0 | . . ."},
+        {"one column wide", false, 3, 2, 1, 0, 1, 2, ". 01/0 . | . 01/1 ."},
+        {"mirrored", false, 6, 2, 2, 0, -3, 2, "45/0 23/0 01/0 | 45/1 23/1 01/1"},
+        {"cut by the left edge", false, 6, 2, -1, 0, 3, 2, "23/0 45/0 . | 23/1 45/1 ."},
+        {"translucent", true, 6, 2, 0, 0, 3, 1, "1/0 3/0 5/0 | . . ."},
+        // AlphaBlend takes no mirrored extents: the picture is turned first.
+        {"translucent mirrored", true, 6, 2, 2, 1, -3, -2, "4/1 2/1 0/1 | 4/0 2/0 0/0"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> argb;
+        for (int y = 0; y < c.ph; ++y)
+            for (int x = 0; x < c.pw; ++x) argb.push_back(Marked(x, y));
+        if (c.translucent) argb.back() = 0x80FFFFFFu;  // a pixel that is not drawn
+        Surface s(*gdi, 3, 2);
+        s.BackColor(kBack);
+        s.PaintPicture(vb::StdPicture(c.pw, c.ph, argb), c.x, c.y, c.w, c.h);
+        EXPECT_EQ(Names(s), c.expected) << c.what;
+    }
 }
 
 TEST_F(PicturePaint, StraightAlphaIsCompositedOverTheSurface) {
@@ -87,8 +146,12 @@ TEST_F(PicturePaint, StraightAlphaIsCompositedOverTheSurface) {
     EXPECT_EQ(px[3], gdi::Rgb(191, 191, 255));
     EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
 
-    // Stretched, each destination pixel blends its own source pixel once.
+    // Premultiplying rounds to nearest: 1 * 128 / 255 is 1, not 0.
     s.BackColor(0x000000);
+    s.PaintPicture(vb::StdPicture(1, 1, {0x80010101}), 0, 0);
+    EXPECT_EQ(s.Pixels()[0], gdi::Rgb(1, 1, 1));
+
+    // Stretched, each destination pixel blends its own source pixel once.
     s.PaintPicture(vb::StdPicture(1, 1, {0x80FFFFFF}), 0, 0, 4.0f, 1.0f);
     for (gdi::ColorRef c : s.Pixels()) EXPECT_EQ(c, gdi::Rgb(128, 128, 128));
 }

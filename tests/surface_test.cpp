@@ -107,6 +107,30 @@ TEST_F(SurfaceTest, AnEmptySizeKeepsOnePixel) {
     EXPECT_EQ(Rows(s), ".\n");
 }
 
+// The surface's font is in its DC from the start, not only once another font has been
+// set, and each attribute reaches the GDI font.
+TEST_F(SurfaceTest, ItsFontIsInTheDcFromTheStartWithItsAttributes) {
+    Surface s(*gdi, 40, 20);
+    const vb::StdFont initial = s.Font();
+    gdi::TextMetric at_start, again;
+    ASSERT_TRUE(gdi->GetTextMetrics(s.hDC(), &at_start));
+    s.Font(vb::StdFont("DejaVu Serif", 20));
+    s.Font(initial);
+    ASSERT_TRUE(gdi->GetTextMetrics(s.hDC(), &again));
+    EXPECT_EQ(at_start, again);
+
+    const auto draw = [&](const vb::StdFont& font) {
+        s.Cls();
+        s.Font(font);
+        gdi::Rect r{0, 0, 40, 20};
+        gdi->DrawTextA(s.hDC(), "ab", -1, &r, 0);
+        return s.Pixels();
+    };
+    vb::StdFont underlined = initial;
+    underlined.Underline(true);
+    EXPECT_NE(draw(initial), draw(underlined));
+}
+
 TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
     const auto before = gdi::RasterLiveObjects(*gdi);
     {

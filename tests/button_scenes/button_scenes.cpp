@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 #include "render/basButton.h"
 #include "support/button_fixture.h"
@@ -133,13 +134,42 @@ host::PictureRef DiscIcon() {
     return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
 }
 
-// A button like Button() whose Picture (and Image1) hold `picture`, at its natural size.
-Scene PictureButton(std::string name, int w, int h, host::PictureRef picture, Setup setup) {
+// A picture for shrinking, `w` x `h`: a mask-colour (magenta) frame and speckles, a
+// one-pixel checker of two colours whose AND is neither, and one-pixel lines across
+// and down, so that every row or column combined with (or dropped for) its neighbour
+// changes a pixel. Translucent, the frame and speckles are clear, as an icon's ground
+// is, and the alpha of the rest steps across the columns (255, 160, 60, 0), so that
+// which column a destination pixel takes shows too.
+host::PictureRef WeavePicture(int w, int h, bool translucent) {
+    static constexpr std::uint32_t kAlpha[] = {255, 160, 60, 0};
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t c = 0xFFFFFFu, a = translucent ? kAlpha[x % 4] : 255u;
+            if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2 || (x * 7 + y * 3) % 11 == 0) {
+                c = 0xFF00FFu;
+                if (translucent) a = 0;
+            } else if (x >= w / 2 && y < h / 2)
+                c = (x + y) % 2 == 0 ? 0x30C0F0u : 0xF06090u;
+            else if (x % 5 == 2)
+                c = 0x2060C0u;
+            else if (y % 4 == 1)
+                c = 0xC03020u;
+            px.push_back(a << 24 | c);
+        }
+    return std::make_shared<vb::StdPicture>(
+        w, h, std::move(px), translucent ? vb::PictureType::Icon : vb::PictureType::Bitmap);
+}
+
+// A button like Button() whose Picture (and Image1) hold `picture`, at its natural size
+// or, given `shown`, at that size (RealPicSize off: Image1 stretches).
+Scene PictureButton(std::string name, int w, int h, host::PictureRef picture, Setup setup,
+                    std::optional<Size> shown = {}) {
     Scene s;
     s.name = std::move(name);
     s.width = w;
     s.height = h;
-    s.draw = [w, h, picture, setup = std::move(setup)](gdi::Gdi& gdi, gdi::Hdc dc) {
+    s.draw = [w, h, picture, setup = std::move(setup), shown](gdi::Gdi& gdi, gdi::Hdc dc) {
         testing::RecordingSite site(gdi, w, h);
         sheenButton button(site);
         ButtonRecord& r = button.Record();
@@ -149,6 +179,11 @@ Scene PictureButton(std::string name, int w, int h, host::PictureRef picture, Se
         site.Holder().Picture(picture);
         site.Holder().NaturalSize(static_cast<float>(picture->PixelWidth()),
                                   static_cast<float>(picture->PixelHeight()));
+        if (shown) {
+            site.Holder().Stretch(vb::True);
+            site.Holder().Width(static_cast<float>(shown->w));
+            site.Holder().Height(static_cast<float>(shown->h));
+        }
         setup(r);
         button.Redraw(0);
         gdi.BitBlt(dc, 0, 0, w, h, site.Surface().hDC(), 0, 0, gdi::SRCCOPY);
@@ -218,6 +253,33 @@ void AddPictureGroup(std::vector<Scene>& out, const std::string& group, const Se
                     look(r);
                     setup(r);
                 }));
+}
+
+// Pictures shown smaller than they are (Image1 stretched), plainly, through the mask
+// colour and translucent, on the XP look at a size that holds them and one that cuts
+// them.
+void AddShrunkPictureGroup(std::vector<Scene>& out) {
+    struct Shrink {
+        Size from, to;
+    };
+    const Shrink shrinks[] = {{{16, 16}, {8, 8}}, {{32, 24}, {24, 12}}, {{32, 24}, {1, 12}}};
+    const auto size_name = [](Size z) { return std::to_string(z.w) + "x" + std::to_string(z.h); };
+    for (const Shrink& sh : shrinks)
+        for (const std::string kind : {"plain", "masked", "icon", "icon-masked"}) {
+            const bool icon = kind.rfind("icon", 0) == 0;
+            const bool masked = kind.find("masked") != std::string::npos;
+            const auto picture = WeavePicture(sh.from.w, sh.from.h, icon);
+            for (const Size size : {Size{40, 30}, Size{20, 12}})
+                out.push_back(PictureButton(
+                    "picture-shrunk/" + kind + "-" + size_name(sh.from) + "-to-" +
+                        size_name(sh.to) + "/" + size_name(size),
+                    size.w, size.h, picture,
+                    [masked](ButtonRecord& r) {
+                        r.PictureAlign = cMitte_Mitte;
+                        r.UseMaskColor = vb::Boolean(masked);
+                    },
+                    sh.to));
+        }
 }
 
 // Caption and picture together on one look: the caption alone, the picture alone,
@@ -361,6 +423,8 @@ std::vector<Scene> MakeButtonScenes() {
         OwnColors(r);
         r.ButtonStyle = cButtonOffice;
     });
+
+    AddShrunkPictureGroup(out);
 
     // Caption and picture on every look and scheme.
     for (const auto& [group, scheme] : schemes) {

@@ -1,6 +1,6 @@
 // AlphaBlend scenes: premultiplied sources with their own alpha over striped
-// destinations, constant alpha with and without it, clipping, whole-number stretching
-// and the calls GDI refuses.
+// destinations, constant alpha with and without it, clipping, whole-number and uneven
+// stretching and shrinking, and the calls GDI refuses.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,6 +77,17 @@ void AddAlphaScenes(SceneList& list) {
         g.AlphaBlend(dc, 0, 0, 8, 3, src, 0, 0, 4, 3, Blend(255, gdi::AC_SRC_ALPHA));
         g.AlphaBlend(dc, 10, 0, 4, 9, src, 0, 0, 4, 3, Blend(255, gdi::AC_SRC_ALPHA));
         g.AlphaBlend(dc, 14, 2, 12, 12, src, 0, 0, 4, 3, Blend(200, gdi::AC_SRC_ALPHA));
+    });
+    // Uneven sizes: enlarged, the source pixel under each centre; shrunk, GDI keeps one
+    // row and one column of those that fall together (no stretch mode applies).
+    Add(list, "alphablend-stretch-uneven", 20, 9, [](gdi::Gdi& g, gdi::Hdc dc) {
+        Kit k(g, dc);
+        Stripes(k, dc, 20, 9, 2, kBeneath);
+        gdi::Hdc src = AlphaDc(k, 8, 7);
+        g.AlphaBlend(dc, 0, 0, 5, 9, src, 0, 0, 3, 4, Blend(255, gdi::AC_SRC_ALPHA));
+        g.AlphaBlend(dc, 6, 1, 6, 3, src, 0, 0, 8, 7, Blend(255, gdi::AC_SRC_ALPHA));
+        g.AlphaBlend(dc, 13, 0, 5, 9, src, 1, 1, 7, 5, Blend(200, gdi::AC_SRC_ALPHA));
+        g.AlphaBlend(dc, 16, 4, 7, 4, src, 0, 2, 8, 5, Blend(255, gdi::AC_SRC_ALPHA));
     });
     // Refused calls draw nothing and answer FALSE; the answers are shown as pixels
     // (white for TRUE, black for FALSE). The first call blends; the last, with a

@@ -64,10 +64,12 @@ struct Rop {
     std::uint32_t code;
 };
 constexpr Rop kRops[] = {
-    {"srccopy", gdi::SRCCOPY},       {"srcpaint", gdi::SRCPAINT},     {"srcand", gdi::SRCAND},
-    {"srcinvert", gdi::SRCINVERT},   {"srcerase", gdi::SRCERASE},     {"notsrccopy", gdi::NOTSRCCOPY},
-    {"notsrcerase", gdi::NOTSRCERASE}, {"mergepaint", gdi::MERGEPAINT}, {"dstinvert", gdi::DSTINVERT},
-    {"blackness", gdi::BLACKNESS},   {"whiteness", gdi::WHITENESS},
+    {"srccopy", gdi::SRCCOPY},         {"srcpaint", gdi::SRCPAINT},
+    {"srcand", gdi::SRCAND},           {"srcinvert", gdi::SRCINVERT},
+    {"srcerase", gdi::SRCERASE},       {"notsrccopy", gdi::NOTSRCCOPY},
+    {"notsrcerase", gdi::NOTSRCERASE}, {"mergepaint", gdi::MERGEPAINT},
+    {"dstinvert", gdi::DSTINVERT},     {"blackness", gdi::BLACKNESS},
+    {"whiteness", gdi::WHITENESS},
 };
 
 // A 12 x 8 monochrome picture: a checker of 2 x 2 squares with a white column 9.
@@ -76,7 +78,8 @@ std::vector<std::uint8_t> MonoChecker() {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)
             if ((((x / 2) + (y / 2)) % 2 == 0) || x == 9)
-                bits[static_cast<std::size_t>(y) * 2 + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                bits[static_cast<std::size_t>(y) * 2 + x / 8] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
     return bits;
 }
 
@@ -89,20 +92,27 @@ void AddBlitScenes(SceneList& list) {
     // The 4-column source over the whole bitmap, rows one to one, in both row orders.
     for (bool top_down : {false, true})
         for (int w : {1, 2, 3, 4, 5, 7, 8, 9, 12, 16, 20, 73, 80})
-            Add(list, std::string("stretch-4-to-") + Num(w) + (top_down ? "-topdown" : "-bottomup"), w, 6,
+            Add(
+                list, std::string("stretch-4-to-") + Num(w) + (top_down ? "-topdown" : "-bottomup"),
+                w, 6,
                 [w, top_down](gdi::Gdi& g, gdi::Hdc dc) {
                     const Dib d = MakeDib(kStretchColumnsCount, 6, top_down, StretchSource);
                     Stretch(g, dc, d, 0, 0, w, 6, 0, 0, kStretchColumnsCount, 6);
                 },
                 kStretchColumns);
-    Add(list, "stretch-button-band-75x23", 75, 23, [](gdi::Gdi& g, gdi::Hdc dc) {
-        const Dib d = MakeDib(kStretchColumnsCount, 23, false, StretchSource);
-        Stretch(g, dc, d, 0, 0, 75, 23, 0, 0, kStretchColumnsCount, 23);
-    }, kStretchColumns);
+    Add(
+        list, "stretch-button-band-75x23", 75, 23,
+        [](gdi::Gdi& g, gdi::Hdc dc) {
+            const Dib d = MakeDib(kStretchColumnsCount, 23, false, StretchSource);
+            Stretch(g, dc, d, 0, 0, 75, 23, 0, 0, kStretchColumnsCount, 23);
+        },
+        kStretchColumns);
     // One-to-one copies place every pixel exactly, whatever the row order or padding.
     for (int columns : {1, 3, 4, 5, 7})
         for (bool top_down : {false, true})
-            Add(list, "stretch-identity-" + Num(columns) + "-columns" + (top_down ? "-topdown" : "-bottomup"),
+            Add(list,
+                "stretch-identity-" + Num(columns) + "-columns" +
+                    (top_down ? "-topdown" : "-bottomup"),
                 columns + 4, 9, [columns, top_down](gdi::Gdi& g, gdi::Hdc dc) {
                     const Dib d = MakeDib(columns, 7, top_down, PatternColor);
                     Stretch(g, dc, d, 2, 1, columns, 7, 0, 0, columns, 7);
@@ -146,12 +156,13 @@ void AddBlitScenes(SceneList& list) {
     for (auto& p : row_pairs)
         for (bool top_down : {false, true})
             Add(list,
-                "stretch-rows-" + Num(p[0]) + "-to-" + Num(p[1]) + (top_down ? "-topdown" : "-bottomup"),
+                "stretch-rows-" + Num(p[0]) + "-to-" + Num(p[1]) +
+                    (top_down ? "-topdown" : "-bottomup"),
                 4, p[1], [s = p[0], d = p[1], top_down](gdi::Gdi& g, gdi::Hdc dc) {
                     const Dib dib = MakeDib(4, s, top_down, Marks);
                     Stretch(g, dc, dib, 0, 0, 4, d, 0, 0, 4, s);
                 });
-    const int column_pairs[][2] = {{5, 2}, {7, 3}, {9, 4}, {6, 5}, {3, 2}, {8, 1},
+    const int column_pairs[][2] = {{5, 2}, {7, 3}, {9, 4}, {6, 5}, {3, 2},  {8, 1},
                                    {2, 5}, {3, 7}, {5, 8}, {6, 9}, {7, 16}, {12, 5}};
     for (auto& p : column_pairs)
         Add(list, "stretch-columns-" + Num(p[0]) + "-to-" + Num(p[1]), p[1], 3,
@@ -162,7 +173,8 @@ void AddBlitScenes(SceneList& list) {
     // Both axes at once, shrinking, enlarging and one of each.
     const int block_pairs[][4] = {{7, 9, 3, 4}, {5, 3, 2, 7}, {3, 8, 7, 3}, {2, 3, 9, 8}};
     for (auto& p : block_pairs)
-        Add(list, "stretch-block-" + Num(p[0]) + "x" + Num(p[1]) + "-to-" + Num(p[2]) + "x" + Num(p[3]),
+        Add(list,
+            "stretch-block-" + Num(p[0]) + "x" + Num(p[1]) + "-to-" + Num(p[2]) + "x" + Num(p[3]),
             p[2] + 2, p[3] + 2, [p](gdi::Gdi& g, gdi::Hdc dc) {
                 const Dib dib = MakeDib(p[0], p[1], false, Marks);
                 Stretch(g, dc, dib, 1, 1, p[2], p[3], 0, 0, p[0], p[1]);
@@ -171,8 +183,9 @@ void AddBlitScenes(SceneList& list) {
     // bottom-up DIB (and for a top-down one, since these are stretched SRCCOPYs).
     for (bool top_down : {false, true})
         for (int d : {3, 11})
-            Add(list, "stretch-rows-ysrc-5-of-12-to-" + Num(d) + (top_down ? "-topdown" : "-bottomup"), 4, d,
-                [d, top_down](gdi::Gdi& g, gdi::Hdc dc) {
+            Add(list,
+                "stretch-rows-ysrc-5-of-12-to-" + Num(d) + (top_down ? "-topdown" : "-bottomup"), 4,
+                d, [d, top_down](gdi::Gdi& g, gdi::Hdc dc) {
                     const Dib dib = MakeDib(4, 12, top_down, Marks);
                     Stretch(g, dc, dib, 0, 0, 4, d, 0, 2, 4, 5);
                 });
@@ -236,6 +249,40 @@ void AddBlitScenes(SceneList& list) {
         Stretch(g, dc, d, -2, -1, 4, 4, 0, 0, 4, 4);
         Stretch(g, dc, d, 8, 6, 4, 4, 0, 0, 4, 4);
     });
+    // A mirrored destination whose stretched source block hangs over the picture's edge:
+    // GDI moves the destination so that the visible part lands where an unmirrored copy
+    // would have put it. Columns: the block starts left of the picture; rows: counted
+    // from the bottom, the block runs past the picture's top.
+    Add(list, "stretch-mirrored-dest-source-over-edge", 14, 12, [](gdi::Gdi& g, gdi::Hdc dc) {
+        const Dib dib = MakeDib(5, 6, false, Marks);
+        Stretch(g, dc, dib, 6, 1, -6, 4, -2, 0, 4, 6);
+        Stretch(g, dc, dib, 8, 11, 5, -9, 0, 3, 5, 6);
+    });
+    // 16-bit (5-5-5) pixels, each channel widened by repeating its top bits; one to one
+    // and shrunk.
+    Add(list, "stretch-16-bit", 12, 4, [](gdi::Gdi& g, gdi::Hdc dc) {
+        constexpr int kColumns = 5, kRows = 3, kStride = (kColumns * 2 + 3) & ~3;
+        std::vector<std::uint8_t> bits(kStride * kRows, 0xEE);
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kColumns; ++c) {
+                const gdi::ColorRef v = PatternColor(c * 3, r * 5);
+                const unsigned p =
+                    (gdi::RedOf(v) >> 3) << 10 | (gdi::GreenOf(v) >> 3) << 5 | gdi::BlueOf(v) >> 3;
+                bits[static_cast<std::size_t>(kRows - 1 - r) * kStride + c * 2] =
+                    static_cast<std::uint8_t>(p);
+                bits[static_cast<std::size_t>(kRows - 1 - r) * kStride + c * 2 + 1] =
+                    static_cast<std::uint8_t>(p >> 8);
+            }
+        gdi::BitmapInfoHeader info;
+        info.biWidth = kColumns;
+        info.biHeight = kRows;
+        info.biBitCount = 16;
+        info.biSizeImage = static_cast<std::uint32_t>(bits.size());
+        g.StretchDIBits(dc, 0, 0, kColumns, kRows, 0, 0, kColumns, kRows, bits.data(), &info,
+                        gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+        g.StretchDIBits(dc, 6, 0, 3, 2, 0, 0, kColumns, kRows, bits.data(), &info,
+                        gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+    });
     Add(list, "stretch-dest-wholly-outside", 6, 6, [](gdi::Gdi& g, gdi::Hdc dc) {
         const Dib d = MakeDib(4, 4, false, PatternColor);
         Stretch(g, dc, d, 6, 0, 4, 4, 0, 0, 4, 4);
@@ -268,15 +315,16 @@ void AddBlitScenes(SceneList& list) {
             Picture(g, src, 10, 8);
             g.BitBlt(dc, 2, 1, 10, 8, src, 0, 0, r.code);
         });
-        Add(list, std::string("bitblt-rop-") + r.name + "-mono-source", 14, 10, [r](gdi::Gdi& g, gdi::Hdc dc) {
-            Kit k(g, dc);
-            Stripes(k, dc, 14, 10, 3, kDestStripes);
-            const auto bits = MonoChecker();
-            gdi::Hdc src = k.MemoryDc(12, 8, true, bits.data());
-            g.SetBkColor(dc, 0x123456);
-            g.SetTextColor(dc, 0xABCDEF);
-            g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, r.code);
-        });
+        Add(list, std::string("bitblt-rop-") + r.name + "-mono-source", 14, 10,
+            [r](gdi::Gdi& g, gdi::Hdc dc) {
+                Kit k(g, dc);
+                Stripes(k, dc, 14, 10, 3, kDestStripes);
+                const auto bits = MonoChecker();
+                gdi::Hdc src = k.MemoryDc(12, 8, true, bits.data());
+                g.SetBkColor(dc, 0x123456);
+                g.SetTextColor(dc, 0xABCDEF);
+                g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, r.code);
+            });
     }
     Add(list, "bitblt-mono-to-color-default-colors", 14, 10, [](gdi::Gdi& g, gdi::Hdc dc) {
         Kit k(g, dc);
@@ -458,27 +506,29 @@ void AddBlitScenes(SceneList& list) {
         ShowInt(g, dc, 2, 1, static_cast<int>(g.GetTextColor(dc)));
     });
     for (int mode : {gdi::OPAQUE, gdi::TRANSPARENT, gdi::NEWTRANSPARENT}) {
-        Add(list, "bitblt-bkmode-" + Num(mode) + "-color-source", 14, 10, [mode](gdi::Gdi& g, gdi::Hdc dc) {
-            // Where transparent blits are supported, NEWTRANSPARENT leaves destination
-            // pixels whose source equals the destination DC's background colour.
-            Kit k(g, dc);
-            Stripes(k, dc, 14, 10, 3, kDestStripes);
-            gdi::Hdc src = k.MemoryDc(12, 8);
-            Stripes(k, src, 12, 8, 2, {0x123456, 0x00FF00, 0xFFFFFF});
-            g.SetBkColor(dc, 0x123456);
-            g.SetBkMode(dc, mode);
-            g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, gdi::SRCCOPY);
-        });
-        Add(list, "bitblt-bkmode-" + Num(mode) + "-mono-source", 14, 10, [mode](gdi::Gdi& g, gdi::Hdc dc) {
-            Kit k(g, dc);
-            Stripes(k, dc, 14, 10, 3, kDestStripes);
-            const auto bits = MonoChecker();
-            gdi::Hdc src = k.MemoryDc(12, 8, true, bits.data());
-            g.SetBkColor(dc, 0x123456);
-            g.SetTextColor(dc, 0xABCDEF);
-            g.SetBkMode(dc, mode);
-            g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, gdi::SRCCOPY);
-        });
+        Add(list, "bitblt-bkmode-" + Num(mode) + "-color-source", 14, 10,
+            [mode](gdi::Gdi& g, gdi::Hdc dc) {
+                // Where transparent blits are supported, NEWTRANSPARENT leaves destination
+                // pixels whose source equals the destination DC's background colour.
+                Kit k(g, dc);
+                Stripes(k, dc, 14, 10, 3, kDestStripes);
+                gdi::Hdc src = k.MemoryDc(12, 8);
+                Stripes(k, src, 12, 8, 2, {0x123456, 0x00FF00, 0xFFFFFF});
+                g.SetBkColor(dc, 0x123456);
+                g.SetBkMode(dc, mode);
+                g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, gdi::SRCCOPY);
+            });
+        Add(list, "bitblt-bkmode-" + Num(mode) + "-mono-source", 14, 10,
+            [mode](gdi::Gdi& g, gdi::Hdc dc) {
+                Kit k(g, dc);
+                Stripes(k, dc, 14, 10, 3, kDestStripes);
+                const auto bits = MonoChecker();
+                gdi::Hdc src = k.MemoryDc(12, 8, true, bits.data());
+                g.SetBkColor(dc, 0x123456);
+                g.SetTextColor(dc, 0xABCDEF);
+                g.SetBkMode(dc, mode);
+                g.BitBlt(dc, 1, 1, 12, 8, src, 0, 0, gdi::SRCCOPY);
+            });
     }
     Add(list, "devicecaps-caps1", 33, 3, [](gdi::Gdi& g, gdi::Hdc dc) {
         // Each bit of CAPS1 as a white (set) or black (clear) pixel, for the scene's DC
@@ -488,7 +538,8 @@ void AddBlitScenes(SceneList& list) {
         const int answers[] = {g.GetDeviceCaps(dc, gdi::CAPS1), g.GetDeviceCaps(mono, gdi::CAPS1)};
         for (int row = 0; row < 2; ++row)
             for (int bit = 0; bit < 32; ++bit)
-                g.SetPixel(dc, bit, row, (static_cast<unsigned>(answers[row]) >> bit) & 1u ? 0xFFFFFF : 0x000000);
+                g.SetPixel(dc, bit, row,
+                           (static_cast<unsigned>(answers[row]) >> bit) & 1u ? 0xFFFFFF : 0x000000);
         g.SetPixel(dc, 32, 2, (answers[0] & gdi::C1_TRANSPARENT) != 0 ? 0x00FF00 : 0x0000FF);
     });
     Add(list, "devicecaps-bitspixel-planes", 8, 2, [](gdi::Gdi& g, gdi::Hdc dc) {

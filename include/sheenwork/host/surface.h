@@ -75,11 +75,12 @@ public:
     // Draws `picture` with its top-left corner at (x, y), stretched to w x h (omitted: its
     // natural size). Position and size are rounded like every other coordinate. A
     // negative extent mirrors that axis and covers x + w + 1 .. x; a zero one draws
-    // nothing. Destination pixel i (counted from the origin in the direction of the
-    // extent) shows picture pixel floor(i * natural / |extent|), StretchDIBits' rule.
-    // An opaque picture is copied; one with any pixel less than opaque is composited
-    // over what is beneath with its straight alpha (premultiplied and handed to
-    // AlphaBlend, so real GDI and our raster blend alike).
+    // nothing. GDI does the stretching, as the host's own copy leaves it to GDI: an
+    // opaque picture goes whole to StretchDIBits (as the host's StretchBlt would, so
+    // shrinking ANDs the rows and columns that fall together, the default stretch
+    // mode), and one with any pixel less than opaque is composited over what is beneath
+    // with its straight alpha (premultiplied and handed whole to AlphaBlend, so real GDI
+    // and our raster blend and stretch alike).
     void PaintPicture(const vb::StdPicture& picture, float x, float y, std::optional<float> w = {},
                       std::optional<float> h = {});
 

@@ -674,8 +674,12 @@ unsigned Scale(unsigned x, unsigned a) { return (x * a + 127) / 255; }
 //   Refused: a negative extent, a source block reaching outside the source bitmap or an
 //     unknown alpha format. BlendOp is not looked at: AC_SRC_OVER is the only operation
 //     there is, and real GDI blends whatever the field holds.
-//   Mapping: destination pixel i takes source pixel floor(i * srcWidth / destWidth),
-//     rows alike (StretchDIBits' rule); the destination is cut to its bitmap.
+//   Mapping: GDI stretches the source first in the COLORONCOLOR mode, whatever the
+//     DC's stretch mode: enlarged, each destination pixel takes the source pixel under
+//     its centre (AxisSources); shrunk, of the source pixels that fall together a row
+//     takes the first and a column the last (GDI's walk keeps the first row it meets
+//     but writes every column over the one before). The destination is cut to its
+//     bitmap, and both sides brought into agreement, as for StretchDIBits.
 //   Per channel, with constant alpha K: with AC_SRC_ALPHA the source (premultiplied,
 //     with alpha A; a bitmap without alpha bytes counts as A = 0) is first scaled by K,
 //     then d' = s + d * (255 - A') / 255 with A' = A * K / 255; without it
@@ -697,12 +701,12 @@ bool RasterGdi::AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int de
         return false;
     if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return true;
     Bitmap& db = *d->bitmap;
-    Box vis;
-    if (!Intersect(vis,
-                   Box{xDest, yDest, static_cast<i64>(xDest) + destWidth,
-                       static_cast<i64>(yDest) + destHeight},
-                   Box{0, 0, db.width, db.height}))
+    Side dst{xDest, yDest, destWidth, destHeight, {}};
+    Side from{xSrc, ySrc, srcWidth, srcHeight, {}};
+    from.vis = Bounding(from.x, from.y, from.w, from.h);
+    if (!Intersect(dst.vis, Bounding(dst.x, dst.y, dst.w, dst.h), Box{0, 0, db.width, db.height}))
         return true;
+    if (!MatchVisible(dst, from)) return true;
     const unsigned k = blend.SourceConstantAlpha;
     const bool per_pixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
     auto channel = [&](unsigned sc, unsigned dc, unsigned a) {
@@ -710,10 +714,20 @@ bool RasterGdi::AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int de
             per_pixel ? Scale(sc, k) + Scale(dc, 255 - a) : (sc * k + dc * (255 - k) + 127) / 255;
         return std::min(v, 255u);
     };
-    for (i64 y = vis.top; y < vis.bottom; ++y) {
-        const i64 sy = ySrc + (y - yDest) * srcHeight / destHeight;
-        for (i64 x = vis.left; x < vis.right; ++x) {
-            const i64 sx = xSrc + (x - xDest) * srcWidth / destWidth;
+    std::vector<Span> columns;
+    columns.reserve(static_cast<std::size_t>(dst.vis.right - dst.vis.left));
+    for (i64 x = dst.vis.left; x < dst.vis.right; ++x)
+        columns.push_back(
+            AxisSources(x, dst.x, dst.w, from.x, from.w, from.vis.left, from.vis.right, false));
+    for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y) {
+        const Span rows =
+            AxisSources(y, dst.y, dst.h, from.y, from.h, from.vis.top, from.vis.bottom, false);
+        if (rows.Empty()) continue;
+        const i64 sy = rows.first;
+        for (i64 x = dst.vis.left; x < dst.vis.right; ++x) {
+            const Span& cols = columns[static_cast<std::size_t>(x - dst.vis.left)];
+            if (cols.Empty()) continue;
+            const i64 sx = cols.last;
             const std::size_t si = static_cast<std::size_t>(sy * sb.width + sx);
             const ColorRef sc = sb.pixels[si];
             const unsigned sa = sb.alpha.empty() ? 0u : sb.alpha[si];

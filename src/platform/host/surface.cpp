@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace sheenwork::host {
@@ -197,58 +198,58 @@ namespace sheenwork::host {
 
 void Surface::PaintPicture(const vb::StdPicture& picture, float x, float y, std::optional<float> w,
                            std::optional<float> h) {
-    const long long pw = picture.PixelWidth(), ph = picture.PixelHeight();
+    const int pw = picture.PixelWidth(), ph = picture.PixelHeight();
     if (pw <= 0 || ph <= 0) return;
-    const long long dx = ToPixel(x), dy = ToPixel(y);
-    const long long dw = w ? ToPixel(*w) : pw, dh = h ? ToPixel(*h) : ph;
+    const int dx = ToPixel(x), dy = ToPixel(y);
+    const int dw = w ? ToPixel(*w) : pw, dh = h ? ToPixel(*h) : ph;
     if (dw == 0 || dh == 0) return;
-    // The covered pixels, cut to the surface: only those are resampled.
-    const long long left = std::max(dw < 0 ? dx + dw + 1 : dx, 0LL);
-    const long long right = std::min(dw < 0 ? dx + 1 : dx + dw, static_cast<long long>(width_));
-    const long long top = std::max(dh < 0 ? dy + dh + 1 : dy, 0LL);
-    const long long bottom = std::min(dh < 0 ? dy + 1 : dy + dh, static_cast<long long>(height_));
-    if (right <= left || bottom <= top) return;
-    const int bw = static_cast<int>(right - left), bh = static_cast<int>(bottom - top);
-    const long long aw = dw < 0 ? -dw : dw, ah = dh < 0 ? -dh : dh;
-
-    std::vector<std::uint32_t> block(static_cast<std::size_t>(bw) * static_cast<std::size_t>(bh));
-    bool translucent = false;
-    for (int j = 0; j < bh; ++j) {
-        const long long i = dh < 0 ? dy - (top + j) : top + j - dy;
-        const int sy = static_cast<int>(i * ph / ah);
-        for (int k = 0; k < bw; ++k) {
-            const long long ix = dw < 0 ? dx - (left + k) : left + k - dx;
-            const std::uint32_t p = picture.Pixel(static_cast<int>(ix * pw / aw), sy);
-            translucent = translucent || (p >> 24) != 0xFF;
-            block[static_cast<std::size_t>(j) * bw + k] = p;
-        }
-    }
-    const int at_x = static_cast<int>(left), at_y = static_cast<int>(top);
+    // GDI stretches the whole picture itself, cutting to the surface on the way: a picture
+    // drawn smaller than it is must have its rows and columns combined by the stretch
+    // mode (or, for AlphaBlend, chosen) by GDI's own rule, which picking pixels here
+    // would not give.
+    const auto& argb = picture.Pixels();
+    const bool translucent =
+        std::any_of(argb.begin(), argb.end(), [](std::uint32_t p) { return (p >> 24) != 0xFF; });
     if (!translucent) {
         // The fourth byte of a 32-bit DIB must be 0: GDI compares whole pixel values when
         // it matches a background colour (a masked copy's key) against them.
-        for (std::uint32_t& q : block) q &= 0x00FFFFFFu;
+        std::vector<std::uint32_t> bits(argb.size());
+        std::transform(argb.begin(), argb.end(), bits.begin(),
+                       [](std::uint32_t p) { return p & 0x00FFFFFFu; });
+        // The host copies with StretchBlt, which onto a destination one pixel wide (or
+        // high) leaves out the picture's last column (row). StretchDIBits counts a
+        // stretched source block's rows from the bottom, so the block that keeps the top
+        // row starts that one row up.
+        const int sw = dw == 1 && pw > 1 ? pw - 1 : pw;
+        const int sh = dh == 1 && ph > 1 ? ph - 1 : ph;
         // 0xAARRGGBB is B, G, R, A in memory: a 32-bit top-down DIB as it stands.
         gdi::BitmapInfoHeader info;
-        info.biWidth = bw;
-        info.biHeight = -bh;
+        info.biWidth = pw;
+        info.biHeight = -ph;
         info.biBitCount = 32;
-        info.biSizeImage = static_cast<std::uint32_t>(block.size() * 4);
-        gdi_.StretchDIBits(dc_, at_x, at_y, bw, bh, 0, 0, bw, bh, block.data(), &info,
+        info.biSizeImage = static_cast<std::uint32_t>(bits.size() * 4);
+        gdi_.StretchDIBits(dc_, dx, dy, dw, dh, 0, ph - sh, sw, sh, bits.data(), &info,
                            gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
         return;
     }
-    for (std::uint32_t& p : block) {
-        const std::uint32_t a = p >> 24;
-        const auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        p = (a << 24) | (pre((p >> 16) & 0xFFu) << 16) | (pre((p >> 8) & 0xFFu) << 8) |
-            pre(p & 0xFFu);
-    }
+    // AlphaBlend takes no mirrored extents: a mirrored picture is handed over turned, to
+    // cover the same pixels with positive ones.
+    std::vector<std::uint32_t> pre(argb.size());
+    for (int j = 0; j < ph; ++j)
+        for (int i = 0; i < pw; ++i) {
+            const std::uint32_t p = picture.Pixel(dw < 0 ? pw - 1 - i : i, dh < 0 ? ph - 1 - j : j);
+            const std::uint32_t a = p >> 24;
+            const auto scale = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+            pre[static_cast<std::size_t>(j) * pw + i] =
+                (a << 24) | (scale((p >> 16) & 0xFFu) << 16) | (scale((p >> 8) & 0xFFu) << 8) |
+                scale(p & 0xFFu);
+        }
     gdi::Hdc src = gdi_.CreateCompatibleDC(dc_);
-    gdi::Hgdiobj bitmap = gdi_.CreateAlphaBitmap(bw, bh, block.data());
+    gdi::Hgdiobj bitmap = gdi_.CreateAlphaBitmap(pw, ph, pre.data());
     if (src != nullptr && bitmap != nullptr) {
         gdi::Hgdiobj previous = gdi_.SelectObject(src, bitmap);
-        gdi_.AlphaBlend(dc_, at_x, at_y, bw, bh, src, 0, 0, bw, bh, gdi::BlendFunction{});
+        gdi_.AlphaBlend(dc_, dw < 0 ? dx + dw + 1 : dx, dh < 0 ? dy + dh + 1 : dy, std::abs(dw),
+                        std::abs(dh), src, 0, 0, pw, ph, gdi::BlendFunction{});
         gdi_.SelectObject(src, previous);
     }
     if (bitmap != nullptr) gdi_.DeleteObject(bitmap);
