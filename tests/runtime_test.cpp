@@ -139,6 +139,32 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
 INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(Stories()),
                          [](const auto& info) { return info.param.stem().string(); });
 
+// A handler may remove its own window or destroy its form; the notification still ends
+// on live objects (the sanitizer build checks), and nothing more reaches them.
+TEST(Forms, HandlersMayRemoveTheirWindowOrDestroyTheirForm) {
+    Bench b;
+    Form& form = b.runtime.CreateForm("Form1", {0, 0, 300, 100});
+    form.Add("Test.Button", "SelfKillsClick", {0, 0, 50, 50});
+    form.Add("Test.Button", "SelfKillsTimer", {60, 0, 110, 50});
+    form.Add("Test.Button", "FormKillsMouseDown", {120, 0, 170, 50});
+    form.Find("SelfKillsTimer")->Site().tmrMouseInEnabled(vb::True);
+    b.log->entries.clear();
+    Driver driver(b.runtime, form);
+    driver.Run(ParseScript("click SelfKillsClick\nwait 30\nclick 10 10\n"));
+    EXPECT_EQ(form.Windows().size(), 1u);
+    EXPECT_EQ(b.log->entries,
+              (Log{"SelfKillsClick MouseMove 0 0 25 25", "SelfKillsClick MouseDown 1 0 25 25",
+                   "SelfKillsClick MouseUp 1 0 25 25", "SelfKillsClick Click",
+                   "SelfKillsClick after Click", "SelfKillsTimer Timer tmrMouseIn @10",
+                   "SelfKillsTimer after Timer"}));
+    b.log->entries.clear();
+    driver.Run(ParseScript("move 130 10\npress\nrelease\nwait 20\n"));
+    EXPECT_EQ(b.log->entries, (Log{"FormKillsMouseDown MouseMove 0 0 10 10",
+                                   "FormKillsMouseDown MouseDown 1 0 10 10",
+                                   "FormKillsMouseDown after MouseDown"}));
+    EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
+}
+
 // GetAsyncKeyState as Windows answers it: bit 15 while down, bit 0 once per press since
 // the last query; the left and right Alt keys hold the common one.
 TEST(KeyState, DownNowAndPressedSinceTheLastQuery) {

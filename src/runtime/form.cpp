@@ -30,6 +30,8 @@ bool SameName(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+Held Hold(Window& window) { return {window.Owner().shared_from_this(), window.shared_from_this()}; }
+
 // ---- Window ----
 
 Window::Window(Form& form, long hwnd, std::string name, std::string class_name, gdi::Rect rect)
@@ -56,7 +58,7 @@ void Window::Move(gdi::Rect rect) {
     if (!resized) return;
     Surface().Resize(std::max(rect.Width(), 1), std::max(rect.Height(), 1));
     if (control_) {
-        const auto keep = shared_from_this();
+        const Held keep = Hold(*this);
         control_->Resize();
     }
 }
@@ -89,12 +91,14 @@ Form::~Form() = default;
 
 void Form::BackColor(std::uint32_t color) {
     back_color_ = color;
+    const auto keep = shared_from_this();
     for (const auto& w : std::vector(windows_))
         if (w->alive_ && w->control_) w->control_->AmbientChanged("BackColor");
 }
 
 void Form::Font(host::FontRef font) {
     font_ = std::move(font);
+    const auto keep = shared_from_this();
     for (const auto& w : std::vector(windows_))
         if (w->alive_ && w->control_) w->control_->AmbientChanged("Font");
 }
@@ -210,7 +214,7 @@ void Form::UpdateDisplayAsDefault() {
     display_as_default_ = shown ? shown->weak_from_this() : std::weak_ptr<Window>();
     for (Window* w : {before.get(), shown}) {
         if (!w || !w->alive_ || !w->control_) continue;
-        const auto keep = w->shared_from_this();
+        const Held keep = Hold(*w);
         keep->control_->AmbientChanged("DisplayAsDefault");
     }
 }

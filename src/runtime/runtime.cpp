@@ -189,7 +189,7 @@ int ButtonKey(int button) {
 
 void Runtime::DeliverMouse(Window& w, int kind, int button) {
     if (!w.alive_ || !w.control_) return;
-    const auto keep = w.shared_from_this();
+    const Held keep = Hold(w);
     const gdi::Rect r = w.ScreenRect();
     const auto x = static_cast<float>(cursor_.x - r.left),
                y = static_cast<float>(cursor_.y - r.top);
@@ -217,28 +217,28 @@ void Runtime::MouseDown(int button) {
     Window* target = Captured();
     if (!target) target = WindowAt(cursor_);
     if (!target) return;
-    const auto keep = target->shared_from_this();
+    const Held keep = Hold(*target);
     if (&target->Owner() != ActiveForm()) Activate(target->Owner());
-    if (first) capture_ = keep;
-    if (button == 1) pressed_ = keep;
+    if (first) capture_ = keep.window;
+    if (button == 1) pressed_ = keep.window;
     DeliverMouse(*target, kDown, button);
 }
 
 void Runtime::MouseUp(int button) {
     if (const int vk = ButtonKey(button)) keys_.Up(vk);
     buttons_ &= ~button;
-    std::shared_ptr<Window> target = capture_.lock();
-    if (!target) {
-        Window* under = WindowAt(cursor_);
-        if (under) target = under->shared_from_this();
-    }
+    Window* target = Captured();
+    if (!target) target = WindowAt(cursor_);
     if (buttons_ == 0) capture_.reset();
     if (!target) return;
+    const Held keep = Hold(*target);
     DeliverMouse(*target, kUp, button);
     if (button != 1) return;
     const auto pressed = pressed_.lock();
     pressed_.reset();
-    if (pressed != target || !target->alive_ || !target->control_) return;
+    // The handler of MouseUp may have removed the window or its form.
+    if (pressed != keep.window || !target->alive_ || !keep.form->Alive() || !target->control_)
+        return;
     const gdi::Rect r = target->ScreenRect();
     const bool over =
         cursor_.x >= r.left && cursor_.x < r.right && cursor_.y >= r.top && cursor_.y < r.bottom;
@@ -258,10 +258,11 @@ void Runtime::SetFocus(Window* window) {
 void Runtime::MoveFocus(Form& form, Window* to) {
     const auto before = form.focused_.lock();
     if (before.get() == to) return;
+    const auto keep_form = form.shared_from_this();
     form.focused_ = to ? to->weak_from_this() : std::weak_ptr<Window>();
     if (before && before->alive_ && before->control_) before->control_->LostFocus();
     if (to && to->alive_ && to->control_) {
-        const auto keep = to->shared_from_this();
+        const Held keep = Hold(*to);
         keep->control_->GotFocus();
     }
     form.UpdateDisplayAsDefault();
@@ -322,7 +323,7 @@ bool Runtime::RouteSpecialKey(int vk) {
     if ((vk == VK_RETURN || vk == VK_ESCAPE) && !alt) {
         Window* target = vk == VK_RETURN ? EnterTarget(*form) : form->CancelButton();
         if (!Usable(target)) return false;
-        const auto keep = target->shared_from_this();
+        const Held keep = Hold(*target);
         keep->control_->AccessKeyPress(vk == VK_RETURN ? 13 : 27);
         return true;
     }
@@ -330,8 +331,8 @@ bool Runtime::RouteSpecialKey(int vk) {
         const char c = static_cast<char>(keys_.IsDown(VK_SHIFT) ? vk : std::tolower(vk));
         Window* target = AccessKeyOwner(*form, c);
         if (!target) return false;
-        const auto keep = target->shared_from_this();
-        if (keep->tab_stop_) SetFocus(keep.get());
+        const Held keep = Hold(*target);
+        if (keep->tab_stop_) SetFocus(keep.window.get());
         if (keep->alive_ && keep->control_) keep->control_->AccessKeyPress(c);
         return true;
     }
@@ -350,7 +351,7 @@ void Runtime::KeyDown(int vk) {
     Form* form = ActiveForm();
     Window* focused = form ? form->Focused() : nullptr;
     if (!Usable(focused)) return;
-    const auto keep = focused->shared_from_this();
+    const Held keep = Hold(*focused);
     int code = ReportedKey(vk);
     keep->control_->KeyDown(code, keys_.ShiftMask());
 }
@@ -363,7 +364,7 @@ void Runtime::Char(char c) {
     Form* form = ActiveForm();
     Window* focused = form ? form->Focused() : nullptr;
     if (!Usable(focused)) return;
-    const auto keep = focused->shared_from_this();
+    const Held keep = Hold(*focused);
     int ascii = static_cast<unsigned char>(c);
     keep->control_->KeyPress(ascii);
 }
@@ -374,7 +375,7 @@ void Runtime::KeyUp(int vk) {
     Form* form = ActiveForm();
     Window* focused = form ? form->Focused() : nullptr;
     if (!Usable(focused)) return;
-    const auto keep = focused->shared_from_this();
+    const Held keep = Hold(*focused);
     int code = ReportedKey(vk);
     keep->control_->KeyUp(code, keys_.ShiftMask());
 }

@@ -20,7 +20,7 @@ WindowSite::WindowSite(Runtime& runtime, Window& window)
     // the window is held for the length of the tick, whatever the handler does.
     timer_ = runtime_.GetTimers().Create([this] {
         if (!window_ || !window_->Alive() || !window_->Control()) return;
-        const auto keep = window_->shared_from_this();
+        const Held keep = Hold(*window_);
         keep->Control()->Timer("tmrMouseIn");
     });
     runtime_.GetTimers().Interval(timer_, Millis(1));

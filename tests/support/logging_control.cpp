@@ -20,10 +20,16 @@ public:
     }
     void Paint() override { Add("Paint"); }
     void Resize() override { Add("Resize"); }
-    void MouseDown(int b, int s, float x, float y) override { Mouse("MouseDown", b, s, x, y); }
+    void MouseDown(int b, int s, float x, float y) override {
+        Mouse("MouseDown", b, s, x, y);
+        Misbehave("MouseDown");
+    }
     void MouseMove(int b, int s, float x, float y) override { Mouse("MouseMove", b, s, x, y); }
     void MouseUp(int b, int s, float x, float y) override { Mouse("MouseUp", b, s, x, y); }
-    void Click() override { Add("Click"); }
+    void Click() override {
+        Add("Click");
+        Misbehave("Click");
+    }
     void KeyDown(int& key, int shift) override {
         Add("KeyDown " + std::to_string(key) + " " + std::to_string(shift));
     }
@@ -38,10 +44,26 @@ public:
         std::string at;
         if (log_->clock) at = " @" + std::to_string(log_->clock->Now().count());
         Add("Timer " + name + at);
+        Misbehave("Timer");
     }
     vb::Object Object() override { return {}; }
 
 private:
+    // A control named "<what>Kills<When>" removes its own window ("Self") or destroys its
+    // form ("Form") in the handler of <When>, and then goes on using its site.
+    void Misbehave(const std::string& when) {
+        const std::string name = site_.ExtenderName();
+        if (name.size() < when.size() ||
+            name.compare(name.size() - when.size(), when.size(), when) != 0)
+            return;
+        runtime::Form& form =
+            *static_cast<runtime::Form*>(site_.Parent().As<runtime::Form>().get());
+        if (name.rfind("SelfKills", 0) == 0) form.Remove(*form.Find(name));
+        if (name.rfind("FormKills", 0) == 0) form.Owner().DestroyForm(form);
+        site_.Surface().Cls();
+        site_.tmrMouseInEnabled(vb::True);
+        Add("after " + when);
+    }
     void Add(const std::string& what) {
         log_->entries.push_back(site_.ExtenderName() + " " + what);
     }

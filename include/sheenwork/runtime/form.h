@@ -253,6 +253,16 @@ private:
     std::weak_ptr<Window> display_as_default_;
 };
 
+// A window and its form held for the length of a notification: the control's handler may
+// remove the window or destroy the form, and both are freed only when it returns.
+struct Held {
+    std::shared_ptr<Form> form;
+    std::shared_ptr<Window> window;
+    Window* operator->() const { return window.get(); }
+    explicit operator bool() const { return window != nullptr; }
+};
+Held Hold(Window& window);
+
 class Runtime {
 public:
     // `clock` and `gdi` (the raster the surfaces draw through) must outlive the runtime.
