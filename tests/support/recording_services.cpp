@@ -1,6 +1,7 @@
 #include "support/recording_services.h"
 
 #include <random>
+#include <stdexcept>
 
 namespace sheenwork::testing {
 
@@ -33,6 +34,17 @@ std::optional<std::string> RecordingServices::RegistryString(system::Hive hive,
                                                              const std::string& key,
                                                              const std::string& value) {
     return linux_->RegistryString(hive, key, value);
+}
+
+void RecordingServices::SetRegistryString(system::Hive hive, const std::string& key,
+                                          const std::string& value, const std::string& data) {
+    if (registry_writes_left == 0) throw std::runtime_error("the registry store is full");
+    if (registry_writes_left > 0) --registry_writes_left;
+    linux_->SetRegistryString(hive, key, value, data);
+}
+
+void RecordingServices::DeleteRegistryTree(system::Hive hive, const std::string& key) {
+    linux_->DeleteRegistryTree(hive, key);
 }
 
 std::unique_ptr<system::ErrorComponent> RecordingServices::CreateComponent(
