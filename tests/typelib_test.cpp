@@ -2,6 +2,7 @@
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
@@ -143,13 +144,13 @@ TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
             SetSilentError(vb::Boolean(silent));
             for (const auto& m : sheenButtonMembers()) {
                 Args none;
-                if (m.call) {
+                if (m.access == Access::Method) {
                     EXPECT_EQ(Invoke(g.button, m.name, InvokeKind::Method, none).error, 0);
                     continue;
                 }
                 auto value = Invoke(g.button, m.name, InvokeKind::PropertyGet, none);
                 EXPECT_EQ(value.error, 0) << m.name;
-                if (!m.put) continue;
+                if (m.access == Access::Get) continue;
                 Args back{value.value};
                 const auto kind = std::holds_alternative<vb::Object>(value.value)
                                       ? InvokeKind::PropertySet
@@ -162,6 +163,56 @@ TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
         }
     }
     EXPECT_FALSE(services.boxes.empty());
+}
+
+// A list control as late binding sees one: only what ListSave asks of it.
+class List final : public vb::Dispatch {
+public:
+    std::vector<std::string> items{"a", "b"};
+    vb::Variant Invoke(const std::string& name, InvokeKind, Args& args) override {
+        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
+        return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
+    }
+};
+
+TEST_F(LateBound, SpEvTakesArgumentsInOrderAndOptionalOnesMayBeLeftOut) {
+    const std::string file = services.config / "list.txt";
+    const vb::Variant list{vb::Object(std::make_shared<List>())};
+    Args plain{list, vb::Variant(file)}, none;
+    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, plain).error, 0);
+    EXPECT_EQ(plain.size(), 2u);  // the defaults are not handed back
+    Args read{vb::Variant(file)};
+    EXPECT_EQ(
+        std::get<std::string>(Invoke(SpEvObject(), "TextRead", InvokeKind::Method, read).value),
+        "a\r\nb\r\n");
+    Args bracketed{list, vb::Variant(file), vb::Variant(std::string("[")),
+                   vb::Variant(std::string("]"))};
+    EXPECT_EQ(Invoke(SpEvObject(), 4, InvokeKind::Method, bracketed).error, 0);
+    EXPECT_EQ(std::get<std::string>(Invoke(SpEvObject(), 1, InvokeKind::Method, read).value),
+              "[a]\r\n[b]\r\n");
+    EXPECT_EQ(
+        std::get<vb::Boolean>(Invoke(SpEvObject(), "FileExists", InvokeKind::Method, read).value),
+        vb::True);
+    EXPECT_EQ(
+        std::get<vb::Long>(Invoke(SpEvObject(), "ActiveXPTheme", InvokeKind::Method, none).value),
+        styleBlue);
+
+    Args too_few{list}, too_many{list, vb::Variant(file), list, list, list};
+    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, too_few).error, 450);
+    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, too_many).error, 450);
+    EXPECT_EQ(Invoke(SpEvObject(), "TextRead", InvokeKind::Method, none).error, 450);
+    EXPECT_EQ(Invoke(SpEvObject(), "Wave", InvokeKind::Method, none).error, 438);
+}
+
+TEST_F(LateBound, ErrorsSilentErrorIsTheOneProcessWideSwitch) {
+    Error second;
+    Args on{vb::Variant(vb::True)}, none;
+    EXPECT_EQ(Invoke(second, "silentError", InvokeKind::PropertyLet, on).error, 0);
+    EXPECT_EQ(SilentError(), vb::True);
+    EXPECT_EQ(std::get<vb::Boolean>(Invoke(ErrorObject(), 1, InvokeKind::PropertyGet, none).value),
+              vb::True);
+    EXPECT_EQ(Invoke(second, "SilentError", InvokeKind::PropertySet, on).error, 450);
+    SetSilentError(vb::False);
 }
 
 }  // namespace
