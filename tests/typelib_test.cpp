@@ -1,6 +1,7 @@
 // The type library table and late-bound calls through it.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
+#include <sheenwork/runtime/library.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
 #include <sheenwork/vb/stdfont.h>
@@ -8,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <cstdio>
+#include <fstream>
 
 #include "support/button_fixture.h"
 #include "support/recording_services.h"
@@ -20,29 +22,87 @@ using testing::ButtonFixture;
 using vb::InvokeKind;
 using Args = std::vector<vb::Variant>;
 
-TEST(TypeLibrary, MembersAreInInterfaceOrderWithUniqueIds) {
-    const auto members = sheenButtonMembers();
-    ASSERT_EQ(members.size(), 67u);
-    EXPECT_STREQ(members.front().name, "CaptionAlign");
-    EXPECT_STREQ(members[11].name, "Font");
-    EXPECT_STREQ(members[33].name, "About");
-    EXPECT_STREQ(members.back().name, "AllPicturesSame");
-    std::set<long> ids;
-    for (const auto& m : members) EXPECT_TRUE(ids.insert(m.dispid).second) << m.name;
-    EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
-    EXPECT_STREQ(FindMember("OfficeBorderDown")->help,
-                 "bestimmt die Rahmenfarbe, wenn das Objekt gedrückt ist  (wenn Office-Style "
-                 "ausgewählt)");
-    EXPECT_EQ(FindMember("hwnd")->access, Access::Get);
-    EXPECT_EQ(FindMember("Picture")->access, Access::GetSet);
-    EXPECT_STREQ(FindMember("SpecialEvents")->help, "gibt eine Klase zurück");
-    EXPECT_STREQ(FindMember("DropDownAlign")->type, "cDropDownAlign");
+// The interface as written down by hand in tests/data/typelib.txt, rendered from the
+// class table and the type library in the same line format.
+std::string Params(std::span<const ParamInfo> params) {
+    std::string out;
+    for (const auto& p : params) {
+        if (!out.empty()) out += ", ";
+        if (p.optional) out += "Optional ";
+        out += std::string(p.by_ref ? "ByRef " : "ByVal ") + p.name + " As " + p.type;
+        if (p.optional) out += std::string(" = \"") + p.default_value + "\"";
+    }
+    return out;
+}
 
-    const auto events = sheenButtonEventInfo();
-    ASSERT_EQ(events.size(), 16u);
-    for (std::size_t i = 0; i < events.size(); ++i) EXPECT_EQ(events[i].dispid, long(i) + 1);
-    EXPECT_STREQ(events[15].name, "DropDown");
-    EXPECT_STREQ(events[12].help, "wird ausgelöst, wenn der Maus-Cursor geändert werden muß.");
+std::string Flags(std::uint32_t flags) {
+    std::string out;
+    for (const auto& [bit, name] : {std::pair{runtime::TYPEFLAG_FAPPOBJECT, "FAPPOBJECT"},
+                                    {runtime::TYPEFLAG_FCANCREATE, "FCANCREATE"},
+                                    {runtime::TYPEFLAG_FPREDECLID, "FPREDECLID"},
+                                    {runtime::TYPEFLAG_FCONTROL, "FCONTROL"}}) {
+        if (flags & bit) out += (out.empty() ? "" : " ") + std::string(name);
+        flags &= ~bit;
+    }
+    return flags ? out + " ?" : out;
+}
+
+std::string Line(std::initializer_list<std::string> fields) {
+    std::string line;
+    for (const auto& f : fields) line += (line.empty() ? "" : " | ") + f;
+    return line.substr(0, line.find_last_not_of(' ') + 1);
+}
+
+std::vector<std::string> Rendered() {
+    const auto& library = SheenworkLibrary();
+    const char* access[] = {"Get", "Get/Let", "Get/Set", "method"};
+    std::vector<std::string> lines{
+        "library " + Line({library.name, library.Version(), library.libid.ToString()})};
+    for (const auto& c : library.classes) {
+        char status[16];
+        std::snprintf(status, sizeof status, "0x%X", c.misc_status);
+        const auto itf = [](const runtime::InterfaceDescription& i) {
+            return *i.name ? std::string(i.name) + " " + i.iid.ToString() : std::string();
+        };
+        lines.push_back(
+            "class " +
+            Line({c.name, c.kind == runtime::ClassKind::Control ? "control" : "global",
+                  Flags(c.type_flags), status, std::to_string(c.toolbox_bitmap), c.clsid.ToString(),
+                  itf(c.default_interface), itf(c.event_interface)}));
+        for (const auto& m : c.members)
+            lines.push_back("member " + Line({m.name, m.type, access[int(m.access)],
+                                              std::to_string(m.dispid), m.help, Params(m.params)}));
+        for (const auto& e : c.events)
+            lines.push_back("event " +
+                            Line({std::to_string(e.dispid), e.name, Params(e.params), e.help}));
+    }
+    for (const auto& e : library.enumerations) {
+        lines.push_back(std::string("enum ") + e.name);
+        for (const auto& v : e.members)
+            lines.push_back("value " + Line({v.name, std::to_string(v.value), v.help}));
+    }
+    return lines;
+}
+
+TEST(TypeLibrary, IsThePublishedInterfaceInEveryDetail) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/typelib.txt");
+    ASSERT_TRUE(in) << "tests/data/typelib.txt";
+    std::vector<std::pair<int, std::string>> expected;
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        line = line.substr(0, line.find_last_not_of(' ') + 1);
+        if (!line.empty() && line[0] != '#') expected.emplace_back(number, line);
+    }
+    const auto actual = Rendered();
+    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        const std::string want = i < expected.size() ? expected[i].second : "(nothing)";
+        const std::string got = i < actual.size() ? actual[i] : "(nothing)";
+        ASSERT_EQ(got, want) << "typelib.txt line "
+                             << (i < expected.size() ? expected[i].first : number + 1);
+    }
+    // Late binding finds the About box by its standard identifier.
+    EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
 }
 
 class LateBound : public ::testing::Test {
