@@ -86,22 +86,38 @@ TEST_F(Registration, RecordsEachClassAndUnregisteringRemovesExactlyThat) {
     const std::string before = Store();
 
     ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
-    const std::string button = kButtonKey;
-    EXPECT_EQ(Value("Sheenwork.sheenButton\\CLSID"), "{28787686-6E3E-4536-B5D8-5912477E438D}");
-    EXPECT_EQ(Value("Sheenwork.SpEv\\CLSID"), "{18AA5213-AE58-4A3D-B9B4-F9045D8B31A3}");
-    EXPECT_EQ(Value("Sheenwork.Error\\CLSID"), "{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}");
-    EXPECT_EQ(Value(button + "\\InprocServer32"), "/opt/app/bin/app");
-    EXPECT_EQ(Value(button + "\\ProgID"), "Sheenwork.sheenButton");
-    EXPECT_EQ(Value(button + "\\MiscStatus\\1"), "135569");  // 0x21191
-    EXPECT_EQ(Value(button + "\\ToolboxBitmap32"), "/opt/app/bin/app,30000");
-    EXPECT_EQ(Value(button + "\\Control"), "");
-    EXPECT_EQ(Value(button + "\\TypeLib"), "{FAA6F908-D9B2-453A-AA67-57ECD1B499A9}");
-    EXPECT_EQ(Value("CLSID\\{18AA5213-AE58-4A3D-B9B4-F9045D8B31A3}\\Control"), "(missing)");
-    EXPECT_EQ(Value("CLSID\\{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}\\InprocServer32"),
-              "/opt/app/bin/app");
-    EXPECT_EQ(Value("Interface\\{D2A23655-F804-429C-A20E-45451D106802}"), "__sheenButton");
-    EXPECT_EQ(Value("TypeLib\\{FAA6F908-D9B2-453A-AA67-57ECD1B499A9}\\2.8\\0\\linux"),
-              "/opt/app/bin/app");
+    // What a host reads for the button, its event interface, the type library and, once,
+    // for a global object.
+    const std::string button = kButtonKey, file = "/opt/app/bin/app";
+    const std::string libid = "{FAA6F908-D9B2-453A-AA67-57ECD1B499A9}", tlb = "TypeLib\\" + libid;
+    const std::string events = "Interface\\{D2A23655-F804-429C-A20E-45451D106802}";
+    const std::vector<runtime::RegistryValue> expected = {
+        {"Sheenwork.sheenButton", "", "sheenButton"},
+        {"Sheenwork.sheenButton\\CLSID", "", "{28787686-6E3E-4536-B5D8-5912477E438D}"},
+        {button, "", "Sheenwork.sheenButton"},
+        {button + "\\InprocServer32", "", file},
+        {button + "\\InprocServer32", "ThreadingModel", "Apartment"},
+        {button + "\\ProgID", "", "Sheenwork.sheenButton"},
+        {button + "\\TypeLib", "", libid},
+        {button + "\\Version", "", "2.8"},
+        {button + "\\Control", "", ""},
+        {button + "\\MiscStatus", "", "0"},
+        {button + "\\MiscStatus\\1", "", "135569"},  // 0x21191
+        {button + "\\ToolboxBitmap32", "", file + ",30000"},
+        {events, "", "__sheenButton"},
+        {events + "\\TypeLib", "", libid},
+        {events + "\\TypeLib", "Version", "2.8"},
+        {tlb + "\\2.8", "", "Sheenwork"},
+        {tlb + "\\2.8\\0\\linux", "", file},
+        {tlb + "\\2.8\\FLAGS", "", "0"},
+        {tlb + "\\2.8\\HELPDIR", "", "/opt/app/bin"},
+        {"Sheenwork.Error\\CLSID", "", "{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}"},
+        {"CLSID\\{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}\\InprocServer32", "", file},
+        {"CLSID\\{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}\\Control", "", "(missing)"},
+        {"Interface\\{4C090097-DB06-47B6-BAE4-26ADF49847F3}", "", "_Error"},
+    };
+    for (const auto& v : expected)
+        EXPECT_EQ(Value(v.key, v.value), v.data) << v.key << " " << v.value;
     for (const auto& v : runtime::RegistrationValues(SheenworkLibrary(), "/opt/app/bin/app"))
         EXPECT_EQ(Value(v.key, v.value), v.data) << v.key << " " << v.value;
 
@@ -114,11 +130,26 @@ TEST_F(Registration, RecordsEachClassAndUnregisteringRemovesExactlyThat) {
     EXPECT_EQ(Store(), before);
 }
 
-TEST_F(Registration, AFailurePartWayLeavesNothingBehind) {
+TEST_F(Registration, AFailureLeavesNothingBehindAndIsReported) {
     services.SetErrorLog("/var/log/app");
     const std::string before = Store();
     services.registry_writes_left = 10;
     EXPECT_EQ(DllRegisterServer(), Code(HResult::SelfRegClass));
+    EXPECT_EQ(Store(), before);
+
+    services.registry_writes_left = -1;
+    services.library_path = "";
+    EXPECT_EQ(DllRegisterServer(), Code(HResult::SelfRegClass));
+    EXPECT_EQ(Store(), before);
+
+    services.library_path = "/opt/app/bin/app";
+    ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
+    // A folder where the store's next version goes: nothing can be written.
+    const std::string part = system::RegistryFile(services.config.Path().string()) + ".part";
+    std::filesystem::create_directory(part);
+    EXPECT_EQ(DllUnregisterServer(), Code(HResult::SelfRegClass));
+    std::filesystem::remove(part);
+    EXPECT_EQ(DllUnregisterServer(), Code(HResult::Ok));
     EXPECT_EQ(Store(), before);
 }
 
@@ -158,14 +189,49 @@ TEST_F(Registration, FactoriesMakeTheLibrarysClassesAndLiveOnesKeepItLoaded) {
     EXPECT_EQ(DllCanUnloadNow(), Code(HResult::Ok));
 }
 
+TEST(ClassFactory, AClassThatCannotBeMadeIsReportedNotThrown) {
+    using runtime::ClassDescription;
+    using Made = std::shared_ptr<runtime::Object>;
+    const auto fails = [](runtime::Guid clsid, const char* name, runtime::CreateFunction create) {
+        return ClassDescription{
+            name,  runtime::ClassKind::GlobalObject, clsid, 0, 0, 0, {"", {}}, {"", {}}, {}, {},
+            create};
+    };
+    const ClassDescription classes[] = {
+        fails({1}, "Broken",
+              [](const ClassDescription&, host::ControlSite*) -> Made {
+                  throw std::runtime_error("no surface");
+              }),
+        fails({2}, "Hungry",
+              [](const ClassDescription&, host::ControlSite*) -> Made { throw std::bad_alloc(); }),
+        fails({3}, "Odd", [](const ClassDescription&, host::ControlSite*) -> Made { throw 42; }),
+    };
+    const runtime::LibraryDescription library{"Test", 1, 0, {}, classes, {}, {}};
+    const std::pair<HResult, std::string> expected[] = {
+        {HResult::Fail, "Broken could not be created: no surface"},
+        {HResult::OutOfMemory, "out of memory"},
+        {HResult::Fail, "Odd could not be created"}};
+    for (std::size_t i = 0; i < std::size(classes); ++i) {
+        void* raw = nullptr;
+        ASSERT_EQ(
+            runtime::GetClassObject(library, &classes[i].clsid, &runtime::kClassFactoryIid, &raw),
+            HResult::Ok);
+        const std::unique_ptr<runtime::ClassFactory> factory(
+            static_cast<runtime::ClassFactory*>(raw));
+        const auto made = factory->CreateInstance(nullptr);
+        EXPECT_EQ(made.result, expected[i].first);
+        EXPECT_EQ(made.error, expected[i].second);
+        EXPECT_EQ(made.object, nullptr);
+    }
+}
+
 TEST_F(Registration, HostsCreateObjectsByClassName) {
     ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
     auto spev = runtime::CreateObject("Sheenwork.SpEv");
     ASSERT_TRUE(spev.object) << spev.error;
     Args store{vb::Variant(system::RegistryFile(services.config.Path().string()))};
-    EXPECT_EQ(
-        std::get<vb::Boolean>(spev.object->Invoke("FileExists", InvokeKind::Method, store).value),
-        vb::True);
+    EXPECT_EQ(std::get<vb::Boolean>(spev.object->Invoke(6, InvokeKind::Method, store).value),
+              vb::True);  // FileExists
     auto error = runtime::CreateObject("Sheenwork.Error");
     ASSERT_TRUE(error.object) << error.error;
     EXPECT_TRUE(error.object->Native<Error>());
@@ -189,11 +255,16 @@ TEST_F(Registration, HostsCreateObjectsByClassName) {
         std::string(SHEENWORK_TEST_COMPONENT_DIR) + "/SheenlineErrorHandler.ErrorHandler.so");
     add("Lost.Thing", "{00000000-0000-0000-0000-000000000003}", "/opt/app/bin/app");
     add("Bad.Thing", "{not a class}", "/opt/app/bin/app");
+    services.SetRegistryString(Hive::ClassesRoot, "Half.Thing\\CLSID", "",
+                               "{00000000-0000-0000-0000-000000000004}");
     const auto gone = runtime::CreateObject("Gone.Thing");
     EXPECT_EQ(gone.result, HResult::DllNotFound);
     EXPECT_NE(gone.error.find("gone.so"), std::string::npos) << gone.error;
     EXPECT_EQ(runtime::CreateObject("Other.Thing").result, HResult::ErrorInDll);
-    EXPECT_EQ(runtime::CreateObject("Lost.Thing").result, HResult::ClassNotAvailable);
+    const auto lost = runtime::CreateObject("Lost.Thing");
+    EXPECT_EQ(lost.result, HResult::ClassNotAvailable);
+    EXPECT_NE(lost.error.find("(0x80040111)"), std::string::npos) << lost.error;
+    EXPECT_EQ(runtime::CreateObject("Half.Thing").result, HResult::ClassNotRegistered);
     EXPECT_EQ(runtime::CreateObject("Bad.Thing").result, HResult::ClassNotRegistered);
 }
 

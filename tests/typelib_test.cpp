@@ -225,43 +225,91 @@ TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
     EXPECT_FALSE(services.boxes.empty());
 }
 
-// A list control as late binding sees one: only what ListSave asks of it.
+// Every property assigned late-bound reads back what was assigned: a row that reaches
+// another accessor, or none, shows here.
+TEST_F(LateBound, EveryPropertyReadsBackWhatWasAssigned) {
+    const auto font = std::make_shared<vb::StdFont>("Tahoma", 12);
+    const vb::Object picture(std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0}));
+    for (const auto& m : sheenButtonMembers()) {
+        if (m.access == Access::Method || m.access == Access::Get) continue;
+        SCOPED_TRACE(m.name);
+        ButtonFixture g;
+        // The manual positions and sizes are taken only while the alignment and the
+        // picture size say so.
+        g.rec().CaptionAlign = g.rec().PictureAlign = cBenutzerdefiniert;
+        g.rec().RealPicSize = vb::False;
+        const std::string type = m.type;
+        Args none, arg{vb::Variant(vb::Long{5})};  // numbers, colours and enumerations
+        const auto before = Invoke(g.button, m.name, InvokeKind::PropertyGet, none).value;
+        if (type == "Boolean") arg = {vb::Variant(!vb::CBool(before))};
+        if (type == "String") arg = {vb::Variant(std::string("x"))};
+        if (type == "StdFont") arg = {vb::Variant(vb::Object(font))};
+        if (type == "StdPicture") arg = {vb::Variant(picture)};
+        if (type == "SpEv") arg = {vb::Variant(vb::Object(std::make_shared<SpEv>()))};
+        const bool object = std::holds_alternative<vb::Object>(arg[0]);
+        ASSERT_EQ(Invoke(g.button, m.name,
+                         object ? InvokeKind::PropertySet : InvokeKind::PropertyLet, arg)
+                      .error,
+                  0);
+        const auto after = Invoke(g.button, m.name, InvokeKind::PropertyGet, none).value;
+        if (type == "StdFont")
+            EXPECT_EQ(*vb::CObj(after).As<vb::StdFont>(), *font);  // the control's own copy
+        else if (type == "SpEv")
+            EXPECT_TRUE(vb::CObj(after).IsNothing());  // the property keeps no object
+        else if (object)
+            EXPECT_EQ(vb::CObj(after), picture);
+        else if (std::string_view(m.name) == "Value")  // True runs the click, which ends False
+            EXPECT_EQ(g.site.log.Only({"Event:Click"}), std::vector<std::string>{"Event:Click"});
+        else
+            EXPECT_EQ(vb::CStr(after), vb::CStr(arg[0]));
+    }
+}
+
+// A list control as late binding sees one.
 class List final : public vb::Dispatch {
 public:
     std::vector<std::string> items{"a", "b"};
     vb::Variant Invoke(const std::string& name, InvokeKind, Args& args) override {
         if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
+        if (name == "AddItem") items.push_back(vb::CStr(args.at(0)));
+        if (name != "List") return {};
         return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
     }
 };
 
 TEST_F(LateBound, SpEvTakesArgumentsInOrderAndOptionalOnesMayBeLeftOut) {
-    const std::string file = services.config / "list.txt";
-    const vb::Variant list{vb::Object(std::make_shared<List>())};
-    Args plain{list, vb::Variant(file)}, none;
-    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, plain).error, 0);
-    EXPECT_EQ(plain.size(), 2u);  // the defaults are not handed back
-    Args read{vb::Variant(file)};
-    EXPECT_EQ(
-        std::get<std::string>(Invoke(SpEvObject(), "TextRead", InvokeKind::Method, read).value),
-        "a\r\nb\r\n");
-    Args bracketed{list, vb::Variant(file), vb::Variant(std::string("[")),
-                   vb::Variant(std::string("]"))};
-    EXPECT_EQ(Invoke(SpEvObject(), 4, InvokeKind::Method, bracketed).error, 0);
-    EXPECT_EQ(std::get<std::string>(Invoke(SpEvObject(), 1, InvokeKind::Method, read).value),
-              "[a]\r\n[b]\r\n");
-    EXPECT_EQ(
-        std::get<vb::Boolean>(Invoke(SpEvObject(), "FileExists", InvokeKind::Method, read).value),
-        vb::True);
-    EXPECT_EQ(
-        std::get<vb::Long>(Invoke(SpEvObject(), "ActiveXPTheme", InvokeKind::Method, none).value),
-        styleBlue);
+    SpEv& spev = SpEvObject();
+    const auto call = [&](auto member, Args args) {
+        auto result = Invoke(spev, member, InvokeKind::Method, args);
+        EXPECT_EQ(result.error, 0) << result.description;
+        return result.value;
+    };
+    const vb::Variant file{std::string(services.config / "list.txt")};
+    const auto list = std::make_shared<List>();
+    const vb::Variant list_arg{vb::Object(list)};
+    Args plain{list_arg, file};
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, plain).error, 0);
+    EXPECT_EQ(plain.size(), 2u);  // the defaults stay with the callee
+    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "a\r\nb\r\n");
+    call(4, {list_arg, file, vb::Variant(std::string("[")), vb::Variant(std::string("]"))});
+    EXPECT_EQ(vb::CStr(call(1, {file})), "[a]\r\n[b]\r\n");
+    call("ListRead", {list_arg, file});
+    EXPECT_EQ(list->items, (std::vector<std::string>{"a", "b", "[a]", "[b]"}));
+    call("TextSave", {file, vb::Variant(std::string("x"))});
+    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "x");
+    EXPECT_EQ(vb::CBool(call("FileExists", {file})), vb::True);
+    call("PlayMusic", {file});
+    EXPECT_EQ(services.calls, std::vector<std::string>{"PlaySound [" + vb::CStr(file) + "] 3"});
+    services.theme->color = "Metallic";
+    EXPECT_EQ(vb::CLng(call("ActiveXPTheme", {})), styleSilver);
+    services.key_state[2] = -32768;  // the right button is down
+    EXPECT_EQ(vb::CLng(call("MouseButtonPressed", {})), mouseRight);
 
-    Args too_few{list}, too_many{list, vb::Variant(file), list, list, list};
-    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, too_few).error, 450);
-    EXPECT_EQ(Invoke(SpEvObject(), "ListSave", InvokeKind::Method, too_many).error, 450);
-    EXPECT_EQ(Invoke(SpEvObject(), "TextRead", InvokeKind::Method, none).error, 450);
-    EXPECT_EQ(Invoke(SpEvObject(), "Wave", InvokeKind::Method, none).error, 438);
+    Args too_few{list_arg}, too_many{list_arg, file, file, file, file}, none;
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_few).error, 450);
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_many).error, 450);
+    EXPECT_EQ(Invoke(spev, "TextRead", InvokeKind::Method, none).error, 450);
+    EXPECT_EQ(Invoke(spev, "Wave", InvokeKind::Method, none).error, 438);
 }
 
 TEST_F(LateBound, ErrorsSilentErrorIsTheOneProcessWideSwitch) {

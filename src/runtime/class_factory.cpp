@@ -61,14 +61,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // The DllGetClassObject of the library file at `path`, loaded once and kept loaded for
-// the rest of the process; null with `error` set when it cannot be had.
+// the rest of the process (a file that failed to load is tried again next time); null
+// with `error` set when it cannot be had.
 DllGetClassObjectFn LoadedEntryPoint(const std::string& path, Created& error) {
     static std::map<std::string, void*> loaded;
     void*& handle = loaded[path];
     if (!handle) handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        loaded.erase(path);
         error = {HResult::DllNotFound, "cannot load " + path + ": " + (why ? why : "?"), nullptr};
         return nullptr;
     }
