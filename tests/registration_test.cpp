@@ -255,6 +255,7 @@ TEST_F(Registration, HostsCreateObjectsByClassName) {
         std::string(SHEENWORK_TEST_COMPONENT_DIR) + "/SheenlineErrorHandler.ErrorHandler.so");
     add("Lost.Thing", "{00000000-0000-0000-0000-000000000003}", "/opt/app/bin/app");
     add("Bad.Thing", "{not a class}", "/opt/app/bin/app");
+    add("Empty.Thing", "{00000000-0000-0000-0000-000000000005}", "");
     services.SetRegistryString(Hive::ClassesRoot, "Half.Thing\\CLSID", "",
                                "{00000000-0000-0000-0000-000000000004}");
     const auto gone = runtime::CreateObject("Gone.Thing");
@@ -265,6 +266,7 @@ TEST_F(Registration, HostsCreateObjectsByClassName) {
     EXPECT_EQ(lost.result, HResult::ClassNotAvailable);
     EXPECT_NE(lost.error.find("(0x80040111)"), std::string::npos) << lost.error;
     EXPECT_EQ(runtime::CreateObject("Half.Thing").result, HResult::ClassNotRegistered);
+    EXPECT_EQ(runtime::CreateObject("Empty.Thing").result, HResult::ClassNotRegistered);
     EXPECT_EQ(runtime::CreateObject("Bad.Thing").result, HResult::ClassNotRegistered);
 }
 

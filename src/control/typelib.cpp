@@ -373,8 +373,9 @@ const EventInfo kEvents[] = {
 
 const auto kButtonInfo = Describe(kButtonRows);
 
-// SpEv's String parameters reach the native members as Strings; none of the members
-// changes them, so nothing goes back to the caller's arguments.
+// SpEv's String parameters reach the native members as Strings. The rows read their
+// arguments with at(): a row whose parameters disagree with its call fails as a call
+// error instead of reading past the arguments.
 const ParamInfo kFileParams[] = {{"Filename", "String"}};
 const ParamInfo kTextSaveParams[] = {{"Filename", "String"}, {"Text", "String"}};
 const ParamInfo kListSaveParams[] = {{"List", "Variant"},
@@ -387,41 +388,41 @@ const ParamInfo kFileExistsParams[] = {{"sFile", "String"}};
 const Row<SpEv> kSpEvRows[] = {
     {"TextRead", "String", Access::Method, "", 1, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[0]);
+         std::string file = vb::CStr(a.at(0));
          return vb::Variant(s.TextRead(file));
      },
      kFileParams},
     {"TextSave", "", Access::Method, "", 2, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[0]), text = vb::CStr(a[1]);
+         std::string file = vb::CStr(a.at(0)), text = vb::CStr(a.at(1));
          s.TextSave(file, text);
          return vb::Variant();
      },
      kTextSaveParams},
     {"PlayMusic", "", Access::Method, "", 3, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[0]);
+         std::string file = vb::CStr(a.at(0));
          s.PlayMusic(file);
          return vb::Variant();
      },
      kFileParams},
     {"ListSave", "", Access::Method, "", 4, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[1]);
-         s.ListSave(a[0], file, vb::CStr(a[2]), vb::CStr(a[3]));
+         std::string file = vb::CStr(a.at(1));
+         s.ListSave(a.at(0), file, vb::CStr(a.at(2)), vb::CStr(a.at(3)));
          return vb::Variant();
      },
      kListSaveParams},
     {"ListRead", "", Access::Method, "", 5, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[1]);
-         s.ListRead(a[0], file);
+         std::string file = vb::CStr(a.at(1));
+         s.ListRead(a.at(0), file);
          return vb::Variant();
      },
      kListReadParams},
     {"FileExists", "Boolean", Access::Method, "", 6, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a[0]);
+         std::string file = vb::CStr(a.at(0));
          return vb::Variant(s.FileExists(file));
      },
      kFileExistsParams},
@@ -504,16 +505,15 @@ InvokeResult Failure(long number) {
     return InvokeResult{number, std::string(vb::ErrorText(number)), {}};
 }
 
-// Missing optional arguments take their declared defaults. What the member leaves in
-// the arguments the caller passed goes back to them, as by-reference arguments do.
+// Missing optional arguments take their declared defaults. The member works on a copy:
+// none of the members with parameters assigns to its arguments, so nothing needs to go
+// back to the caller's.
 template <class T>
-vb::Variant CallWithDefaults(const Row<T>& m, T& object, Args& args) {
+vb::Variant CallWithDefaults(const Row<T>& m, T& object, const Args& args) {
     Args full(args);
     for (std::size_t i = args.size(); i < m.params.size(); ++i)
         full.emplace_back(std::string(m.params[i].default_value));
-    vb::Variant result = m.call(object, full);
-    std::move(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(args.size()), args.begin());
-    return result;
+    return m.call(object, full);
 }
 
 template <class T>
