@@ -268,6 +268,13 @@ TEST_F(Registration, HostsCreateObjectsByClassName) {
     EXPECT_EQ(runtime::CreateObject("Half.Thing").result, HResult::ClassNotRegistered);
     EXPECT_EQ(runtime::CreateObject("Empty.Thing").result, HResult::ClassNotRegistered);
     EXPECT_EQ(runtime::CreateObject("Bad.Thing").result, HResult::ClassNotRegistered);
+
+    // The host's services fail.
+    services.registry_unreadable = true;
+    const auto unreadable = runtime::CreateObject("Sheenwork.SpEv");
+    EXPECT_EQ(unreadable.result, HResult::Fail);
+    EXPECT_EQ(unreadable.error,
+              "Sheenwork.SpEv could not be created: Run-time error '75': Path/File access error");
 }
 
 // libsheenwork.so as a host meets it: loaded by file name, registered into the store

@@ -19,6 +19,17 @@ namespace {
 // own copy of this counter, as its own DllCanUnloadNow answers for it alone.
 std::atomic<long> g_alive{0};
 
+// ": " and what the exception in flight says, when it says anything.
+std::string Why() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return std::string(": ") + e.what();
+    } catch (...) {
+        return {};
+    }
+}
+
 class Factory final : public ClassFactory {
 public:
     explicit Factory(const ClassDescription& cls) : cls_(cls) {}
@@ -35,11 +46,9 @@ public:
             return {HResult::Ok, {}, cls_.create(cls_, site)};
         } catch (const std::bad_alloc&) {
             return {HResult::OutOfMemory, "out of memory", nullptr};
-        } catch (const std::exception& e) {
-            return {HResult::Fail, std::string(cls_.name) + " could not be created: " + e.what(),
-                    nullptr};
         } catch (...) {
-            return {HResult::Fail, std::string(cls_.name) + " could not be created", nullptr};
+            return {HResult::Fail, std::string(cls_.name) + " could not be created" + Why(),
+                    nullptr};
         }
     }
 
@@ -128,10 +137,9 @@ Created CreateObject(std::string_view prog_id, host::ControlSite* site) noexcept
                     *path + " gives no factory for " + name + " (" + Hex(result) + ")", nullptr};
         const std::unique_ptr<ClassFactory> factory(static_cast<ClassFactory*>(raw));
         return factory->CreateInstance(site);
-    } catch (const std::exception& e) {
-        return {HResult::Fail, e.what(), nullptr};
     } catch (...) {
-        return {HResult::Fail, "the object could not be created", nullptr};
+        // The host's own services may fail in any way; the host hears it as a result.
+        return {HResult::Fail, std::string(prog_id) + " could not be created" + Why(), nullptr};
     }
 }
 

@@ -1,5 +1,7 @@
 #include "support/recording_services.h"
 
+#include <sheenwork/vb/error.h>
+
 #include <random>
 #include <stdexcept>
 
@@ -33,6 +35,7 @@ void RecordingServices::SetErrorLog(const std::string& folder) {
 std::optional<std::string> RecordingServices::RegistryString(system::Hive hive,
                                                              const std::string& key,
                                                              const std::string& value) {
+    if (registry_unreadable) vb::Raise(75);
     return linux_->RegistryString(hive, key, value);
 }
 

@@ -39,6 +39,8 @@ public:
     std::map<int, std::int16_t> key_state;
     // Registry writes that succeed before every later one fails; -1: no failure.
     int registry_writes_left = -1;
+    // Reading the registry fails with error 75 (Path/File access error).
+    bool registry_unreadable = false;
 
     struct Box {
         std::string text, title;
