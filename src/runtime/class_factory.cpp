@@ -132,9 +132,11 @@ Created CreateObject(std::string_view prog_id, host::ControlSite* site) noexcept
         void* raw = nullptr;
         const auto result =
             static_cast<HResult>(get_class_object(&*clsid, &kClassFactoryIid, &raw));
-        if (result != HResult::Ok || !raw)
-            return {result == HResult::Ok ? HResult::Fail : result,
-                    *path + " gives no factory for " + name + " (" + Hex(result) + ")", nullptr};
+        if (result != HResult::Ok)
+            return {result, *path + " gives no factory for " + name + " (" + Hex(result) + ")",
+                    nullptr};
+        // A library that reports success without a factory is not taken at its word.
+        if (!raw) return {HResult::Fail, *path + " gave an empty factory for " + name, nullptr};
         const std::unique_ptr<ClassFactory> factory(static_cast<ClassFactory*>(raw));
         return factory->CreateInstance(site);
     } catch (...) {
