@@ -1,10 +1,12 @@
 // The services of the reference runner: a process that only paints into memory under
-// Wine. There is no registry store (so no error log), no outside component, no sound
-// and no browser; a report that would open a message box is written to standard error on
-// one line, so that a failing paint shows in the run's output instead of waiting for a click.
+// Wine. There is no registry store (so no error log and no registration), no outside
+// component, no sound and no browser; a report that would open a message box is written to standard
+// error on one line, so that a failing paint shows in the run's output instead of waiting for a
+// click.
 #include <sheenwork/system/services.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 namespace sheenwork::system {
@@ -16,6 +18,13 @@ public:
     std::optional<std::string> RegistryString(Hive, const std::string&,
                                               const std::string&) override {
         return std::nullopt;
+    }
+    void SetRegistryString(Hive, const std::string&, const std::string&,
+                           const std::string&) override {
+        throw std::runtime_error("the reference runner has no registry store");
+    }
+    void DeleteRegistryTree(Hive, const std::string&) override {
+        throw std::runtime_error("the reference runner has no registry store");
     }
     std::string LibraryPath() override { return {}; }
     std::string ProcessPath() override { return {}; }

@@ -1,13 +1,16 @@
 // The type library table and late-bound calls through it.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
+#include <sheenwork/runtime/library.h>
 #include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <cstdio>
+#include <fstream>
 
 #include "support/button_fixture.h"
 #include "support/recording_services.h"
@@ -19,29 +22,87 @@ using testing::ButtonFixture;
 using vb::InvokeKind;
 using Args = std::vector<vb::Variant>;
 
-TEST(TypeLibrary, MembersAreInInterfaceOrderWithUniqueIds) {
-    const auto members = sheenButtonMembers();
-    ASSERT_EQ(members.size(), 67u);
-    EXPECT_STREQ(members.front().name, "CaptionAlign");
-    EXPECT_STREQ(members[11].name, "Font");
-    EXPECT_STREQ(members[33].name, "About");
-    EXPECT_STREQ(members.back().name, "AllPicturesSame");
-    std::set<long> ids;
-    for (const auto& m : members) EXPECT_TRUE(ids.insert(m.dispid).second) << m.name;
-    EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
-    EXPECT_STREQ(FindMember("OfficeBorderDown")->help,
-                 "bestimmt die Rahmenfarbe, wenn das Objekt gedrückt ist  (wenn Office-Style "
-                 "ausgewählt)");
-    EXPECT_EQ(FindMember("hwnd")->access, Access::Get);
-    EXPECT_EQ(FindMember("Picture")->access, Access::GetSet);
-    EXPECT_STREQ(FindMember("SpecialEvents")->help, "gibt eine Klase zurück");
-    EXPECT_STREQ(FindMember("DropDownAlign")->type, "cDropDownAlign");
+// The interface as written down by hand in tests/data/typelib.txt, rendered from the
+// class table and the type library in the same line format.
+std::string Params(std::span<const ParamInfo> params) {
+    std::string out;
+    for (const auto& p : params) {
+        if (!out.empty()) out += ", ";
+        if (p.optional) out += "Optional ";
+        out += std::string(p.by_ref ? "ByRef " : "ByVal ") + p.name + " As " + p.type;
+        if (p.optional) out += std::string(" = \"") + p.default_value + "\"";
+    }
+    return out;
+}
 
-    const auto events = sheenButtonEventInfo();
-    ASSERT_EQ(events.size(), 16u);
-    for (std::size_t i = 0; i < events.size(); ++i) EXPECT_EQ(events[i].dispid, long(i) + 1);
-    EXPECT_STREQ(events[15].name, "DropDown");
-    EXPECT_STREQ(events[12].help, "wird ausgelöst, wenn der Maus-Cursor geändert werden muß.");
+std::string Flags(std::uint32_t flags) {
+    std::string out;
+    for (const auto& [bit, name] : {std::pair{runtime::TYPEFLAG_FAPPOBJECT, "FAPPOBJECT"},
+                                    {runtime::TYPEFLAG_FCANCREATE, "FCANCREATE"},
+                                    {runtime::TYPEFLAG_FPREDECLID, "FPREDECLID"},
+                                    {runtime::TYPEFLAG_FCONTROL, "FCONTROL"}}) {
+        if (flags & bit) out += (out.empty() ? "" : " ") + std::string(name);
+        flags &= ~bit;
+    }
+    return flags ? out + " ?" : out;
+}
+
+std::string Line(std::initializer_list<std::string> fields) {
+    std::string line;
+    for (const auto& f : fields) line += (line.empty() ? "" : " | ") + f;
+    return line.substr(0, line.find_last_not_of(' ') + 1);
+}
+
+std::vector<std::string> Rendered() {
+    const auto& library = SheenworkLibrary();
+    const char* access[] = {"Get", "Get/Let", "Get/Set", "method"};
+    std::vector<std::string> lines{
+        "library " + Line({library.name, library.Version(), library.libid.ToString()})};
+    for (const auto& c : library.classes) {
+        char status[16];
+        std::snprintf(status, sizeof status, "0x%X", c.misc_status);
+        const auto itf = [](const runtime::InterfaceDescription& i) {
+            return *i.name ? std::string(i.name) + " " + i.iid.ToString() : std::string();
+        };
+        lines.push_back(
+            "class " +
+            Line({c.name, c.kind == runtime::ClassKind::Control ? "control" : "global",
+                  Flags(c.type_flags), status, std::to_string(c.toolbox_bitmap), c.clsid.ToString(),
+                  itf(c.default_interface), itf(c.event_interface)}));
+        for (const auto& m : c.members)
+            lines.push_back("member " + Line({m.name, m.type, access[int(m.access)],
+                                              std::to_string(m.dispid), m.help, Params(m.params)}));
+        for (const auto& e : c.events)
+            lines.push_back("event " +
+                            Line({std::to_string(e.dispid), e.name, Params(e.params), e.help}));
+    }
+    for (const auto& e : library.enumerations) {
+        lines.push_back(std::string("enum ") + e.name);
+        for (const auto& v : e.members)
+            lines.push_back("value " + Line({v.name, std::to_string(v.value), v.help}));
+    }
+    return lines;
+}
+
+TEST(TypeLibrary, IsThePublishedInterfaceInEveryDetail) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/typelib.txt");
+    ASSERT_TRUE(in) << "tests/data/typelib.txt";
+    std::vector<std::pair<int, std::string>> expected;
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        line = line.substr(0, line.find_last_not_of(' ') + 1);
+        if (!line.empty() && line[0] != '#') expected.emplace_back(number, line);
+    }
+    const auto actual = Rendered();
+    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        const std::string want = i < expected.size() ? expected[i].second : "(nothing)";
+        const std::string got = i < actual.size() ? actual[i] : "(nothing)";
+        ASSERT_EQ(got, want) << "typelib.txt line "
+                             << (i < expected.size() ? expected[i].first : number + 1);
+    }
+    // Late binding finds the About box by its standard identifier.
+    EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
 }
 
 class LateBound : public ::testing::Test {
@@ -143,13 +204,13 @@ TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
             SetSilentError(vb::Boolean(silent));
             for (const auto& m : sheenButtonMembers()) {
                 Args none;
-                if (m.call) {
+                if (m.access == Access::Method) {
                     EXPECT_EQ(Invoke(g.button, m.name, InvokeKind::Method, none).error, 0);
                     continue;
                 }
                 auto value = Invoke(g.button, m.name, InvokeKind::PropertyGet, none);
                 EXPECT_EQ(value.error, 0) << m.name;
-                if (!m.put) continue;
+                if (m.access == Access::Get) continue;
                 Args back{value.value};
                 const auto kind = std::holds_alternative<vb::Object>(value.value)
                                       ? InvokeKind::PropertySet
@@ -162,6 +223,104 @@ TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
         }
     }
     EXPECT_FALSE(services.boxes.empty());
+}
+
+// Every property assigned late-bound reads back what was assigned: a row that reaches
+// another accessor, or none, shows here.
+TEST_F(LateBound, EveryPropertyReadsBackWhatWasAssigned) {
+    const auto font = std::make_shared<vb::StdFont>("Tahoma", 12);
+    const vb::Object picture(std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0}));
+    for (const auto& m : sheenButtonMembers()) {
+        if (m.access == Access::Method || m.access == Access::Get) continue;
+        SCOPED_TRACE(m.name);
+        ButtonFixture g;
+        // The manual positions and sizes are taken only while the alignment and the
+        // picture size say so.
+        g.rec().CaptionAlign = g.rec().PictureAlign = cBenutzerdefiniert;
+        g.rec().RealPicSize = vb::False;
+        const std::string type = m.type;
+        Args none, arg{vb::Variant(vb::Long{5})};  // numbers, colours and enumerations
+        const auto before = Invoke(g.button, m.name, InvokeKind::PropertyGet, none).value;
+        if (type == "Boolean") arg = {vb::Variant(!vb::CBool(before))};
+        if (type == "String") arg = {vb::Variant(std::string("x"))};
+        if (type == "StdFont") arg = {vb::Variant(vb::Object(font))};
+        if (type == "StdPicture") arg = {vb::Variant(picture)};
+        if (type == "SpEv") arg = {vb::Variant(vb::Object(std::make_shared<SpEv>()))};
+        const bool object = std::holds_alternative<vb::Object>(arg[0]);
+        ASSERT_EQ(Invoke(g.button, m.name,
+                         object ? InvokeKind::PropertySet : InvokeKind::PropertyLet, arg)
+                      .error,
+                  0);
+        const auto after = Invoke(g.button, m.name, InvokeKind::PropertyGet, none).value;
+        if (type == "StdFont")
+            EXPECT_EQ(*vb::CObj(after).As<vb::StdFont>(), *font);  // the control's own copy
+        else if (type == "SpEv")
+            EXPECT_TRUE(vb::CObj(after).IsNothing());  // the property keeps no object
+        else if (object)
+            EXPECT_EQ(vb::CObj(after), picture);
+        else if (std::string_view(m.name) == "Value")  // True runs the click, which ends False
+            EXPECT_EQ(g.site.log.Only({"Event:Click"}), std::vector<std::string>{"Event:Click"});
+        else
+            EXPECT_EQ(vb::CStr(after), vb::CStr(arg[0]));
+    }
+}
+
+// A list control as late binding sees one.
+class List final : public vb::Dispatch {
+public:
+    std::vector<std::string> items{"a", "b"};
+    vb::Variant Invoke(const std::string& name, InvokeKind, Args& args) override {
+        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
+        if (name == "AddItem") items.push_back(vb::CStr(args.at(0)));
+        if (name != "List") return {};
+        return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
+    }
+};
+
+TEST_F(LateBound, SpEvTakesArgumentsInOrderAndOptionalOnesMayBeLeftOut) {
+    SpEv& spev = SpEvObject();
+    const auto call = [&](auto member, Args args) {
+        auto result = Invoke(spev, member, InvokeKind::Method, args);
+        EXPECT_EQ(result.error, 0) << result.description;
+        return result.value;
+    };
+    const vb::Variant file{std::string(services.config / "list.txt")};
+    const auto list = std::make_shared<List>();
+    const vb::Variant list_arg{vb::Object(list)};
+    Args plain{list_arg, file};
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, plain).error, 0);
+    EXPECT_EQ(plain.size(), 2u);  // the defaults stay with the callee
+    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "a\r\nb\r\n");
+    call(4, {list_arg, file, vb::Variant(std::string("[")), vb::Variant(std::string("]"))});
+    EXPECT_EQ(vb::CStr(call(1, {file})), "[a]\r\n[b]\r\n");
+    call("ListRead", {list_arg, file});
+    EXPECT_EQ(list->items, (std::vector<std::string>{"a", "b", "[a]", "[b]"}));
+    call("TextSave", {file, vb::Variant(std::string("x"))});
+    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "x");
+    EXPECT_EQ(vb::CBool(call("FileExists", {file})), vb::True);
+    call("PlayMusic", {file});
+    EXPECT_EQ(services.calls, std::vector<std::string>{"PlaySound [" + vb::CStr(file) + "] 3"});
+    services.theme->color = "Metallic";
+    EXPECT_EQ(vb::CLng(call("ActiveXPTheme", {})), styleSilver);
+    services.key_state[2] = -32768;  // the right button is down
+    EXPECT_EQ(vb::CLng(call("MouseButtonPressed", {})), mouseRight);
+
+    Args too_few{list_arg}, too_many{list_arg, file, file, file, file}, none;
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_few).error, 450);
+    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_many).error, 450);
+    EXPECT_EQ(Invoke(spev, "TextRead", InvokeKind::Method, none).error, 450);
+    EXPECT_EQ(Invoke(spev, "Wave", InvokeKind::Method, none).error, 438);
+}
+
+TEST_F(LateBound, ErrorsSilentErrorIsTheOneProcessWideSwitch) {
+    Error second;
+    Args on{vb::Variant(vb::True)}, none;
+    EXPECT_EQ(Invoke(second, "silentError", InvokeKind::PropertyLet, on).error, 0);
+    EXPECT_EQ(SilentError(), vb::True);
+    EXPECT_EQ(std::get<vb::Boolean>(Invoke(ErrorObject(), 1, InvokeKind::PropertyGet, none).value),
+              vb::True);
+    EXPECT_EQ(Invoke(second, "SilentError", InvokeKind::PropertySet, on).error, 450);
+    SetSilentError(vb::False);
 }
 
 }  // namespace

@@ -9,9 +9,37 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <span>
 
 namespace sheenwork {
 namespace {
+
+using Args = std::vector<vb::Variant>;
+
+// One row of a class's table: what the interface publishes about the member and how a
+// late-bound call reaches it on the native object.
+template <class T>
+struct Row {
+    const char* name;
+    const char* type;
+    Access access;
+    const char* help;
+    long dispid;
+    vb::Variant (*get)(const T&);
+    void (*put)(T&, const vb::Variant&);
+    vb::Variant (*call)(T&, Args&);
+    std::span<const ParamInfo> params = {};
+};
+
+// The published view of a table.
+template <class T, std::size_t N>
+std::array<MemberInfo, N> Describe(const Row<T> (&rows)[N]) {
+    std::array<MemberInfo, N> out{};
+    for (std::size_t i = 0; i < N; ++i)
+        out[i] = {rows[i].name, rows[i].type,   rows[i].access,
+                  rows[i].help, rows[i].dispid, rows[i].params};
+    return out;
+}
 
 // OLE_COLOR travels as a Long: &H8000000F is negative.
 vb::Variant FromColor(OLE_COLOR c) { return vb::Variant(static_cast<vb::Long>(c)); }
@@ -49,7 +77,7 @@ void SetFontFromVariant(sheenButton& b, const char* name, const vb::Variant& v,
     if (converted) (b.*set)(font);
 }
 
-const MemberInfo kMembers[] = {
+const Row<sheenButton> kButtonRows[] = {
     {"CaptionAlign", "cAlignment", Access::GetLet, "bestimmt die Ausrichtung des Textes", 1,
      [](const sheenButton& b) { return vb::Variant(b.CaptionAlign()); },
      [](sheenButton& b, const vb::Variant& v) { b.CaptionAlign(vb::CLng(v)); }, nullptr},
@@ -166,7 +194,11 @@ const MemberInfo kMembers[] = {
      [](const sheenButton& b) { return vb::Variant(b.RealPicSize()); },
      [](sheenButton& b, const vb::Variant& v) { b.RealPicSize(vb::CBool(v)); }, nullptr},
     {"About", "", Access::Method, "öffnet das Info-Fenster der Sheenline-Komponenten", -552,
-     nullptr, nullptr, [](sheenButton& b) { b.About(); }},
+     nullptr, nullptr,
+     [](sheenButton& b, Args&) {
+         b.About();
+         return vb::Variant();
+     }},
     {"RightToLeft", "Boolean", Access::GetLet,
      "bestimmt die Ausrichtung des angezeigten Textes und steuert die Darstellung auf einem "
      "bidirektionalen System",
@@ -291,45 +323,161 @@ const MemberInfo kMembers[] = {
      [](sheenButton& b, const vb::Variant& v) { b.AllPicturesSame(vb::CBool(v)); }, nullptr},
 };
 
+const ParamInfo kMouseParams[] = {
+    {"Button", "Integer"}, {"Shift", "Integer"}, {"X", "Single"}, {"Y", "Single"}};
+const ParamInfo kKeyParams[] = {{"KeyCode", "Integer"}, {"Shift", "Integer"}};
+const ParamInfo kKeyPressParams[] = {{"KeyAscii", "Integer"}};
+const ParamInfo kCompleteDragParams[] = {{"Effect", "Long"}};
+const ParamInfo kDragDropParams[] = {{"Data", "DataObject"}, {"Effect", "Long"},
+                                     {"Button", "Integer"},  {"Shift", "Integer"},
+                                     {"X", "Single"},        {"Y", "Single"}};
+const ParamInfo kDragOverParams[] = {
+    {"Data", "DataObject"}, {"Effect", "Long"}, {"Button", "Integer"}, {"Shift", "Integer"},
+    {"X", "Single"},        {"Y", "Single"},    {"State", "Integer"}};
+const ParamInfo kGiveFeedbackParams[] = {{"Effect", "Long"}, {"DefaultCursors", "Boolean"}};
+const ParamInfo kSetDataParams[] = {{"Data", "DataObject"}, {"DataFormat", "Integer"}};
+const ParamInfo kStartDragParams[] = {{"Data", "DataObject"}, {"AllowedEffects", "Long"}};
+
 const EventInfo kEvents[] = {
-    EventInfo{1, "Click", "", "wird ausgelöst, wenn auf das Objekt geklickt wird"},
-    EventInfo{2, "MouseUp", "Button As Integer, Shift As Integer, X As Single, Y As Single", ""},
-    EventInfo{3, "MouseMove", "Button As Integer, Shift As Integer, X As Single, Y As Single",
+    EventInfo{1, "Click", {}, "wird ausgelöst, wenn auf das Objekt geklickt wird"},
+    EventInfo{2, "MouseUp", kMouseParams, ""},
+    EventInfo{3, "MouseMove", kMouseParams,
               "wird ausgelöst, wenn sich die Maus über dem Objekt bewegt"},
-    EventInfo{4, "MouseDown", "Button As Integer, Shift As Integer, X As Single, Y As Single",
-              "wird ausgelöst, wenn die Maustaste gedrückt wird"},
-    EventInfo{5, "MouseLeave", "", "wird ausgelöst, wenn die Maus das Objekt verlässt"},
-    EventInfo{6, "MouseEnter", "", "wird ausgelöst, wenn die Maus das Objekt betritt"},
-    EventInfo{7, "KeyDown", "KeyCode As Integer, Shift As Integer",
-              "wird ausgelöst, wenn eine Taste gehalten wird"},
-    EventInfo{8, "KeyPress", "KeyAscii As Integer",
-              "wird ausgelöst, wenn eine Taste gedrückt wird"},
-    EventInfo{9, "KeyUp", "KeyCode As Integer, Shift As Integer",
-              "wird ausgelöst, wenn eine Taste losgelassen wird"},
-    EventInfo{10, "OLECompleteDrag", "Effect As Long",
+    EventInfo{4, "MouseDown", kMouseParams, "wird ausgelöst, wenn die Maustaste gedrückt wird"},
+    EventInfo{5, "MouseLeave", {}, "wird ausgelöst, wenn die Maus das Objekt verlässt"},
+    EventInfo{6, "MouseEnter", {}, "wird ausgelöst, wenn die Maus das Objekt betritt"},
+    EventInfo{7, "KeyDown", kKeyParams, "wird ausgelöst, wenn eine Taste gehalten wird"},
+    EventInfo{8, "KeyPress", kKeyPressParams, "wird ausgelöst, wenn eine Taste gedrückt wird"},
+    EventInfo{9, "KeyUp", kKeyParams, "wird ausgelöst, wenn eine Taste losgelassen wird"},
+    EventInfo{10, "OLECompleteDrag", kCompleteDragParams,
               "wird ausgelöst, nachdem eine manuelle oder automatische Drag/Drop-Operation "
               "abgeschlossen oder abgebrochen wurde."},
-    EventInfo{11, "OLEDragDrop",
-              "Data As DataObject, Effect As Long, Button As Integer, Shift As Integer, "
-              "X As Single, Y As Single",
+    EventInfo{11, "OLEDragDrop", kDragDropParams,
               "wird ausgelöst, wenn Daten mit Hilfe einer Drag/Drop-Operation auf dem "
               "Steuerelement abgelegt werden, sofern die OLEDropMode-Eigenschaft auf 'Manuell' "
               "festgelegt ist."},
-    EventInfo{12, "OLEDragOver",
-              "Data As DataObject, Effect As Long, Button As Integer, Shift As Integer, "
-              "X As Single, Y As Single, State As Integer",
+    EventInfo{12, "OLEDragOver", kDragOverParams,
               "wird ausgelöst, wenn die Maus während einer Drag/Drop-Operation über das "
               "Steuerelement bewegt wird, sofern die zugehörige OLEDropMode-Eigenschaft auf "
               "'Manuell' festgelegt ist."},
-    EventInfo{13, "OLEGiveFeedback", "Effect As Long, DefaultCursors As Boolean",
+    EventInfo{13, "OLEGiveFeedback", kGiveFeedbackParams,
               "wird ausgelöst, wenn der Maus-Cursor geändert werden muß."},
-    EventInfo{14, "OLESetData", "Data As DataObject, DataFormat As Integer",
+    EventInfo{14, "OLESetData", kSetDataParams,
               "wird ausgelöst, wenn das Ablageziel Daten anfordert, die dem Datenobjekt "
               "während des OLEDragStart-Ereignisses nicht zur Verfügung standen."},
-    EventInfo{15, "OLEStartDrag", "Data As DataObject, AllowedEffects As Long",
+    EventInfo{15, "OLEStartDrag", kStartDragParams,
               "wird ausgelöst, wenn eine OLE-Drag/Drop-Operation entweder manuell oder "
               "automatisch eingeleitet wird."},
-    EventInfo{16, "DropDown", "", ""},
+    EventInfo{16, "DropDown", {}, ""},
+};
+
+const auto kButtonInfo = Describe(kButtonRows);
+
+// SpEv's String parameters reach the native members as Strings. The rows read their
+// arguments with at(): a row whose parameters disagree with its call fails as a call
+// error instead of reading past the arguments.
+const ParamInfo kFileParams[] = {{"Filename", "String"}};
+const ParamInfo kTextSaveParams[] = {{"Filename", "String"}, {"Text", "String"}};
+const ParamInfo kListSaveParams[] = {{"List", "Variant"},
+                                     {"Filename", "String"},
+                                     {"TextBeforeListText", "String", true, true, ""},
+                                     {"TextAfterListText", "String", true, true, ""}};
+const ParamInfo kListReadParams[] = {{"List", "Variant"}, {"Filename", "String"}};
+const ParamInfo kFileExistsParams[] = {{"sFile", "String"}};
+
+const Row<SpEv> kSpEvRows[] = {
+    {"TextRead", "String", Access::Method, "", 1, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(0));
+         return vb::Variant(s.TextRead(file));
+     },
+     kFileParams},
+    {"TextSave", "", Access::Method, "", 2, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(0)), text = vb::CStr(a.at(1));
+         s.TextSave(file, text);
+         return vb::Variant();
+     },
+     kTextSaveParams},
+    {"PlayMusic", "", Access::Method, "", 3, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(0));
+         s.PlayMusic(file);
+         return vb::Variant();
+     },
+     kFileParams},
+    {"ListSave", "", Access::Method, "", 4, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(1));
+         s.ListSave(a.at(0), file, vb::CStr(a.at(2)), vb::CStr(a.at(3)));
+         return vb::Variant();
+     },
+     kListSaveParams},
+    {"ListRead", "", Access::Method, "", 5, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(1));
+         s.ListRead(a.at(0), file);
+         return vb::Variant();
+     },
+     kListReadParams},
+    {"FileExists", "Boolean", Access::Method, "", 6, nullptr, nullptr,
+     [](SpEv& s, Args& a) {
+         std::string file = vb::CStr(a.at(0));
+         return vb::Variant(s.FileExists(file));
+     },
+     kFileExistsParams},
+    {"ActiveXPTheme", "cActiveXPTheme", Access::Method, "", 7, nullptr, nullptr,
+     [](SpEv& s, Args&) { return vb::Variant(static_cast<vb::Long>(s.ActiveXPTheme())); }},
+    {"MouseButtonPressed", "cMouseButton", Access::Method, "", 8, nullptr, nullptr,
+     [](SpEv& s, Args&) { return vb::Variant(static_cast<vb::Long>(s.MouseButtonPressed())); }},
+};
+const auto kSpEvInfo = Describe(kSpEvRows);
+
+const Row<Error> kErrorRows[] = {
+    {"SilentError", "Boolean", Access::GetLet, "", 1,
+     [](const Error& e) { return vb::Variant(e.SilentError()); },
+     [](Error& e, const vb::Variant& v) { e.SilentError(vb::CBool(v)); }, nullptr},
+};
+const auto kErrorInfo = Describe(kErrorRows);
+
+// Each member's help string is its own name.
+constexpr EnumMember Item(const char* name, long value) { return {name, value, name}; }
+
+const EnumMember kButtonRect[] = {
+    Item("cRectXPBlue", cRectXPBlue), Item("cRectXPSilver", cRectXPSilver),
+    Item("cRectXPOlive", cRectXPOlive), Item("cRectColor", cRectColor), Item("cOff", cOff)};
+const EnumMember kAlignment[] = {
+    Item("cLinks_Oben", cLinks_Oben),     Item("cMitte_Oben", cMitte_Oben),
+    Item("cRechts_Oben", cRechts_Oben),   Item("cLinks_Mitte", cLinks_Mitte),
+    Item("cMitte_Mitte", cMitte_Mitte),   Item("cRechts_Mitte", cRechts_Mitte),
+    Item("cLinks_Unten", cLinks_Unten),   Item("cMitte_Unten", cMitte_Unten),
+    Item("cRechts_Unten", cRechts_Unten), Item("cBenutzerdefiniert", cBenutzerdefiniert)};
+const EnumMember kColorStyle[] = {Item("cXPBlue", cXPBlue), Item("cXPSilver", cXPSilver),
+                                  Item("cXPOlive", cXPOlive), Item("cWinClassic", cWinClassic),
+                                  Item("cCustom", cCustom)};
+const EnumMember kButtonStyle[] = {Item("cButtonWinXP", cButtonWinXP),
+                                   Item("cButtonOffice", cButtonOffice),
+                                   Item("cButtonIExplorer", cButtonIExplorer)};
+const EnumMember kDropDownAlign[] = {Item("cDropDownLeftDown", cDropDownLeftDown),
+                                     Item("cDropDownLeftUp", cDropDownLeftUp),
+                                     Item("cDropDownRightDown", cDropDownRightDown),
+                                     Item("cDropDownRightUp", cDropDownRightUp),
+                                     Item("cDropDownTopRight", cDropDownTopRight),
+                                     Item("cDropDownTopLeft", cDropDownTopLeft),
+                                     Item("cDropDownBottomRight", cDropDownBottomRight),
+                                     Item("cDropDownBottomLeft", cDropDownBottomLeft)};
+const EnumMember kActiveXPTheme[] = {Item("styleBlue", styleBlue), Item("styleSilver", styleSilver),
+                                     Item("styleOlive", styleOlive),
+                                     Item("styleClassic", styleClassic)};
+const EnumMember kMouseButton[] = {Item("mouseNone", mouseNone), Item("mouseLeft", mouseLeft),
+                                   Item("mouseRight", mouseRight),
+                                   Item("mouseMiddle", mouseMiddle)};
+
+const EnumInfo kEnumerations[] = {
+    {"cButtonRect", kButtonRect},       {"cAlignment", kAlignment},
+    {"cColorStyle", kColorStyle},       {"cButtonStyle", kButtonStyle},
+    {"cDropDownAlign", kDropDownAlign}, {"cActiveXPTheme", kActiveXPTheme},
+    {"cMouseButton", kMouseButton},
 };
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -339,38 +487,67 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
+template <class Item>
+const Item* Find(std::span<const Item> items, std::string_view name) {
+    for (const auto& m : items)
+        if (SameName(m.name, name)) return &m;
+    return nullptr;
+}
+
+template <class Item>
+const Item* Find(std::span<const Item> items, long dispid) {
+    for (const auto& m : items)
+        if (m.dispid == dispid) return &m;
+    return nullptr;
+}
+
 InvokeResult Failure(long number) {
     return InvokeResult{number, std::string(vb::ErrorText(number)), {}};
 }
 
-InvokeResult InvokeMember(sheenButton& button, const MemberInfo* m, vb::InvokeKind kind,
-                          std::vector<vb::Variant>& args) {
+// Missing optional arguments take their declared defaults. The member works on a copy:
+// none of the members with parameters assigns to its arguments, so nothing needs to go
+// back to the caller's.
+template <class T>
+vb::Variant CallWithDefaults(const Row<T>& m, T& object, const Args& args) {
+    Args full(args);
+    for (std::size_t i = args.size(); i < m.params.size(); ++i)
+        full.emplace_back(std::string(m.params[i].default_value));
+    return m.call(object, full);
+}
+
+template <class T>
+InvokeResult InvokeMember(T& object, const Row<T>* m, vb::InvokeKind kind, Args& args) {
     constexpr long kNotFound = 438, kInvalidUse = 450, kTypeMismatch = 13;
     if (!m) return Failure(kNotFound);
     try {
         switch (kind) {
             case vb::InvokeKind::Method:
                 if (m->call) {
-                    if (!args.empty()) return Failure(kInvalidUse);
-                    m->call(button);
-                    return {};
+                    const auto required =
+                        std::count_if(m->params.begin(), m->params.end(),
+                                      [](const ParamInfo& p) { return !p.optional; });
+                    if (args.size() < static_cast<std::size_t>(required) ||
+                        args.size() > m->params.size())
+                        return Failure(kInvalidUse);
+                    return InvokeResult{0, {}, CallWithDefaults(*m, object, args)};
                 }
                 [[fallthrough]];  // a property called like a method reads it
             case vb::InvokeKind::PropertyGet:
                 if (!m->get || !args.empty()) return Failure(kInvalidUse);
-                return InvokeResult{0, {}, m->get(button)};
+                return InvokeResult{0, {}, m->get(object)};
             case vb::InvokeKind::PropertyLet:
             case vb::InvokeKind::PropertySet: {
                 if (!m->put || args.size() != 1) return Failure(kInvalidUse);
                 // Objects are assigned with Set, values with Let.
-                const bool object = std::holds_alternative<vb::Object>(args[0]);
+                const bool object_arg = std::holds_alternative<vb::Object>(args[0]);
                 const bool by_reference =
                     m->access == Access::GetSet || std::string_view(m->type) == "SpEv";
                 if (kind == vb::InvokeKind::PropertySet && !by_reference)
                     return Failure(kInvalidUse);
-                if (by_reference && !object && kind == vb::InvokeKind::PropertyLet)
+                if (by_reference && !object_arg && kind == vb::InvokeKind::PropertyLet)
                     return Failure(kTypeMismatch);
-                m->put(button, args[0]);
+                m->put(object, args[0]);
                 return {};
             }
         }
@@ -385,29 +562,38 @@ InvokeResult InvokeMember(sheenButton& button, const MemberInfo* m, vb::InvokeKi
 
 }  // namespace
 
-std::span<const MemberInfo> sheenButtonMembers() { return kMembers; }
+std::span<const MemberInfo> sheenButtonMembers() { return kButtonInfo; }
 std::span<const EventInfo> sheenButtonEventInfo() { return kEvents; }
+std::span<const MemberInfo> SpEvMembers() { return kSpEvInfo; }
+std::span<const MemberInfo> ErrorMembers() { return kErrorInfo; }
+std::span<const EnumInfo> Enumerations() { return kEnumerations; }
 
-const MemberInfo* FindMember(std::string_view name) {
-    for (const auto& m : kMembers)
-        if (SameName(m.name, name)) return &m;
-    return nullptr;
+const MemberInfo* FindMember(std::span<const MemberInfo> members, std::string_view name) {
+    return Find(members, name);
 }
-
-const MemberInfo* FindMember(long dispid) {
-    for (const auto& m : kMembers)
-        if (m.dispid == dispid) return &m;
-    return nullptr;
+const MemberInfo* FindMember(std::span<const MemberInfo> members, long dispid) {
+    return Find(members, dispid);
 }
+const MemberInfo* FindMember(std::string_view name) { return Find<MemberInfo>(kButtonInfo, name); }
+const MemberInfo* FindMember(long dispid) { return Find<MemberInfo>(kButtonInfo, dispid); }
 
-InvokeResult Invoke(sheenButton& button, std::string_view name, vb::InvokeKind kind,
-                    std::vector<vb::Variant>& args) {
-    return InvokeMember(button, FindMember(name), kind, args);
+InvokeResult Invoke(sheenButton& button, std::string_view name, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(button, Find<Row<sheenButton>>(kButtonRows, name), kind, args);
 }
-
-InvokeResult Invoke(sheenButton& button, long dispid, vb::InvokeKind kind,
-                    std::vector<vb::Variant>& args) {
-    return InvokeMember(button, FindMember(dispid), kind, args);
+InvokeResult Invoke(sheenButton& button, long dispid, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(button, Find<Row<sheenButton>>(kButtonRows, dispid), kind, args);
+}
+InvokeResult Invoke(SpEv& spev, std::string_view name, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(spev, Find<Row<SpEv>>(kSpEvRows, name), kind, args);
+}
+InvokeResult Invoke(SpEv& spev, long dispid, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(spev, Find<Row<SpEv>>(kSpEvRows, dispid), kind, args);
+}
+InvokeResult Invoke(Error& error, std::string_view name, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(error, Find<Row<Error>>(kErrorRows, name), kind, args);
+}
+InvokeResult Invoke(Error& error, long dispid, vb::InvokeKind kind, Args& args) {
+    return InvokeMember(error, Find<Row<Error>>(kErrorRows, dispid), kind, args);
 }
 
 }  // namespace sheenwork

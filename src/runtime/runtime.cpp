@@ -42,6 +42,13 @@ public:
                                               const std::string& value) override {
         return inner_.RegistryString(hive, key, value);
     }
+    void SetRegistryString(system::Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override {
+        inner_.SetRegistryString(hive, key, value, data);
+    }
+    void DeleteRegistryTree(system::Hive hive, const std::string& key) override {
+        inner_.DeleteRegistryTree(hive, key);
+    }
     std::string LibraryPath() override { return inner_.LibraryPath(); }
     std::string ProcessPath() override { return inner_.ProcessPath(); }
     std::string NowText() override { return inner_.NowText(); }

@@ -1,6 +1,9 @@
 #include "support/recording_services.h"
 
+#include <sheenwork/vb/error.h>
+
 #include <random>
+#include <stdexcept>
 
 namespace sheenwork::testing {
 
@@ -32,7 +35,19 @@ void RecordingServices::SetErrorLog(const std::string& folder) {
 std::optional<std::string> RecordingServices::RegistryString(system::Hive hive,
                                                              const std::string& key,
                                                              const std::string& value) {
+    if (registry_unreadable) vb::Raise(75);
     return linux_->RegistryString(hive, key, value);
+}
+
+void RecordingServices::SetRegistryString(system::Hive hive, const std::string& key,
+                                          const std::string& value, const std::string& data) {
+    if (registry_writes_left == 0) throw std::runtime_error("the registry store is full");
+    if (registry_writes_left > 0) --registry_writes_left;
+    linux_->SetRegistryString(hive, key, value, data);
+}
+
+void RecordingServices::DeleteRegistryTree(system::Hive hive, const std::string& key) {
+    linux_->DeleteRegistryTree(hive, key);
 }
 
 std::unique_ptr<system::ErrorComponent> RecordingServices::CreateComponent(

@@ -37,6 +37,10 @@ public:
     std::optional<system::ThemeName> theme =
         system::ThemeName{"Luna.msstyles", "NormalColor", "NormalSize"};
     std::map<int, std::int16_t> key_state;
+    // Registry writes that succeed before every later one fails; -1: no failure.
+    int registry_writes_left = -1;
+    // Reading the registry fails with error 75 (Path/File access error).
+    bool registry_unreadable = false;
 
     struct Box {
         std::string text, title;
@@ -49,6 +53,9 @@ public:
 
     std::optional<std::string> RegistryString(system::Hive hive, const std::string& key,
                                               const std::string& value) override;
+    void SetRegistryString(system::Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override;
+    void DeleteRegistryTree(system::Hive hive, const std::string& key) override;
     std::string LibraryPath() override { return library_path; }
     std::string ProcessPath() override { return "/usr/bin/host-app"; }
     std::string NowText() override { return now_text; }

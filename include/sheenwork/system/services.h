@@ -35,8 +35,8 @@ public:
                             std::string& module_kind, std::string& module_name) = 0;
 };
 
-// The registry hives the library reads.
-enum class Hive { CurrentUser, LocalMachine };
+// The registry hives the library reads, and the one its registration writes.
+enum class Hive { CurrentUser, LocalMachine, ClassesRoot };
 
 // OSVERSIONINFO's fields that matter.
 struct VersionInfo {
@@ -60,6 +60,13 @@ public:
     // Empty when the key or the value is missing.
     virtual std::optional<std::string> RegistryString(Hive hive, const std::string& key,
                                                       const std::string& value) = 0;
+    // RegCreateKeyExA + RegSetValueExA of a string value ("" names the key's default
+    // value). Throws when the registry cannot be written.
+    virtual void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
+                                   const std::string& data) = 0;
+    // RegDeleteTreeA: the key, its values and every key below it; nothing when it is
+    // missing. Throws when the registry cannot be written.
+    virtual void DeleteRegistryTree(Hive hive, const std::string& key) = 0;
     // Full path of the file that holds the library (the executable when linked in).
     virtual std::string LibraryPath() = 0;
     // Full path of the running host process's executable; "" when it cannot be found.
@@ -105,11 +112,12 @@ std::unique_ptr<Services> MakeDefaultServices();
 std::unique_ptr<Services> MakeLinuxServices(std::string config_dir = {},
                                             std::vector<std::string> component_path = {});
 
-// The registry store's file inside a configuration folder, and writing one value to it
-// (atomically: a temporary file renamed over the old one). Used by tools and tests.
+// The registry store's file inside a configuration folder, writing one value to it and
+// deleting a key tree from it (atomically: a temporary file renamed over the old one).
 std::string RegistryFile(const std::string& config_dir);
 void WriteRegistryString(const std::string& config_dir, Hive hive, const std::string& key,
                          const std::string& value, const std::string& data);
+void DeleteRegistryTree(const std::string& config_dir, Hive hive, const std::string& key);
 
 // The name a component's shared object has on Linux: "<prog_id>.so", exporting
 //   extern "C" int SheenworkRaiseError(const char* host_path,

@@ -36,8 +36,16 @@ std::string Lower(std::string s) {
 }
 
 std::string HiveName(Hive hive) {
-    return hive == Hive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+    switch (hive) {
+        case Hive::CurrentUser: return "HKEY_CURRENT_USER";
+        case Hive::ClassesRoot: return "HKEY_CLASSES_ROOT";
+        case Hive::LocalMachine: break;
+    }
+    return "HKEY_LOCAL_MACHINE";
 }
+
+// A key's default value is stored as "@", as registry export files write it.
+std::string StoredName(const std::string& value) { return value.empty() ? "@" : value; }
 
 std::string DefaultConfigDir() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
@@ -50,6 +58,8 @@ std::string DefaultConfigDir() {
 // The registry store: an INI-like text file, one section per key, "name=data" lines.
 //   [HKEY_CURRENT_USER\Software\Sheenline]
 //   ErrorLog=/home/me/logs
+//   [HKEY_CLASSES_ROOT\Sheenwork.sheenButton\CLSID]
+//   @={28787686-6E3E-4536-B5D8-5912477E438D}
 // Key and value names compare without regard to case, as the registry's do.
 std::vector<std::string> ReadLines(const std::string& file) {
     std::vector<std::string> lines;
@@ -154,7 +164,7 @@ public:
                                               const std::string& value) override {
         if (config_dir_.empty()) return std::nullopt;
         const std::string wanted = Lower(HiveName(hive) + "\\" + key);
-        const std::string wanted_value = Lower(value);
+        const std::string wanted_value = Lower(StoredName(value));
         bool in_key = false;
         for (const auto& line : ReadLines(RegistryFile(config_dir_))) {
             if (const auto section = SectionOf(line); !section.empty()) {
@@ -169,6 +179,17 @@ public:
             return data;
         }
         return std::nullopt;
+    }
+
+    void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override {
+        if (config_dir_.empty()) throw std::runtime_error("no folder for the registry store");
+        WriteRegistryString(config_dir_, hive, key, value, data);
+    }
+
+    void DeleteRegistryTree(Hive hive, const std::string& key) override {
+        if (config_dir_.empty()) throw std::runtime_error("no folder for the registry store");
+        system::DeleteRegistryTree(config_dir_, hive, key);
     }
 
     std::string LibraryPath() override {
@@ -320,17 +341,34 @@ std::string RegistryFile(const std::string& config_dir) { return config_dir + "/
 
 std::string ComponentFileName(const std::string& prog_id) { return prog_id + ".so"; }
 
+namespace {
+
+// Readers see the old store or the new one, never half a file.
+void ReplaceRegistryFile(const std::string& config_dir, const std::vector<std::string>& lines) {
+    const std::string file = RegistryFile(config_dir);
+    std::filesystem::create_directories(config_dir);
+    const std::string part = file + ".part";
+    {
+        std::ofstream o(part, std::ios::binary | std::ios::trunc);
+        for (const auto& line : lines) o << line << "\n";
+        o.flush();
+        if (!o) throw std::runtime_error("cannot write " + part);
+    }
+    std::filesystem::rename(part, file);
+}
+
+}  // namespace
+
 void WriteRegistryString(const std::string& config_dir, Hive hive, const std::string& key,
                          const std::string& value, const std::string& data) {
-    const std::string file = RegistryFile(config_dir);
     const std::string section = HiveName(hive) + "\\" + key;
-    std::vector<std::string> lines = ReadLines(file);
+    const std::string name = StoredName(value);
     std::vector<std::string> out;
     bool in_key = false, written = false;
-    for (const auto& line : lines) {
+    for (const auto& line : ReadLines(RegistryFile(config_dir))) {
         if (const auto s = SectionOf(line); !s.empty()) {
             if (in_key && !written) {
-                out.push_back(value + "=" + data);
+                out.push_back(name + "=" + data);
                 written = true;
             }
             in_key = Lower(s) == Lower(section);
@@ -339,8 +377,8 @@ void WriteRegistryString(const std::string& config_dir, Hive hive, const std::st
         }
         if (in_key) {
             const auto eq = line.find('=');
-            if (eq != std::string::npos && Lower(line.substr(0, eq)) == Lower(value)) {
-                if (!written) out.push_back(value + "=" + data);
+            if (eq != std::string::npos && Lower(line.substr(0, eq)) == Lower(name)) {
+                if (!written) out.push_back(name + "=" + data);
                 written = true;
                 continue;
             }
@@ -349,17 +387,26 @@ void WriteRegistryString(const std::string& config_dir, Hive hive, const std::st
     }
     if (!written) {
         if (!in_key) out.push_back("[" + section + "]");
-        out.push_back(value + "=" + data);
+        out.push_back(name + "=" + data);
     }
-    std::filesystem::create_directories(config_dir);
-    const std::string part = file + ".part";
-    {
-        std::ofstream o(part, std::ios::binary | std::ios::trunc);
-        for (const auto& line : out) o << line << "\n";
-        o.flush();
-        if (!o) throw std::runtime_error("cannot write " + part);
+    ReplaceRegistryFile(config_dir, out);
+}
+
+void DeleteRegistryTree(const std::string& config_dir, Hive hive, const std::string& key) {
+    const std::string root = Lower(HiveName(hive) + "\\" + key);
+    std::vector<std::string> out;
+    bool in_tree = false, changed = false;
+    for (const auto& line : ReadLines(RegistryFile(config_dir))) {
+        if (const auto s = SectionOf(line); !s.empty()) {
+            const std::string name = Lower(s);
+            in_tree = name == root || name.starts_with(root + "\\");
+        }
+        if (in_tree)
+            changed = true;
+        else
+            out.push_back(line);
     }
-    std::filesystem::rename(part, file);
+    if (changed) ReplaceRegistryFile(config_dir, out);
 }
 
 }  // namespace sheenwork::system

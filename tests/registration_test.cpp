@@ -1,0 +1,348 @@
+// Registration, class factories and creation by class name: in this process, and through
+// libsheenwork.so loaded as a host loads a component library.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/picture/load.h>
+#include <sheenwork/runtime/library.h>
+#include <sheenwork/runtime/registration.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/recording_services.h"
+#include "support/recording_site.h"
+
+namespace sheenwork {
+namespace {
+
+using runtime::HResult;
+using system::Hive;
+using vb::InvokeKind;
+using Args = std::vector<vb::Variant>;
+
+constexpr std::int32_t Code(HResult r) { return static_cast<std::int32_t>(r); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+const runtime::Guid& Clsid(std::string_view name) {
+    return SheenworkLibrary().FindClass(name)->clsid;
+}
+
+constexpr char kButtonKey[] = "CLSID\\{28787686-6E3E-4536-B5D8-5912477E438D}";
+
+TEST(Guid, RegistryTextRoundTripsAndAnythingElseIsRefused) {
+    const runtime::Guid g{
+        0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+    EXPECT_EQ(g.ToString(), "{0123ABCD-4567-89EF-0123-456789ABCDEF}");
+    EXPECT_EQ(runtime::Guid::Parse("{0123abcd-4567-89ef-0123-456789abcdef}"), g);
+    for (const char* bad :
+         {"", "0123ABCD-4567-89EF-0123-456789ABCDEF", "{0123ABCD-4567-89EF-0123-456789ABCDE}",
+          "(0123ABCD-4567-89EF-0123-456789ABCDEF}", "{0123ABCD-4567-89EF-0123-456789ABCDEF)",
+          "{0123ABCD-4567-89EF+0123-456789ABCDEF}", "{0123ABCG-4567-89EF-0123-456789ABCDEF}",
+          "{0123ABC:-4567-89EF-0123-456789ABCDEF}", "{0123ABCD-4567-89EF-0123-456789ABCDEg}"})
+        EXPECT_EQ(runtime::Guid::Parse(bad), std::nullopt) << bad;
+}
+
+TEST(ToolboxBitmap, IsASixteenByFifteenPictureAtTwentyFourBits) {
+    const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_GT(bitmap->bmp.size(), 30u);
+    EXPECT_EQ(bitmap->bmp[28] | bitmap->bmp[29] << 8, 24);  // biBitCount
+    const auto picture = picture::LoadPictureFromMemory(bitmap->bmp, "toolbox.bmp");
+    EXPECT_EQ(picture->PixelWidth(), 16);
+    EXPECT_EQ(picture->PixelHeight(), 15);
+}
+
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    std::string Value(const std::string& key, const std::string& value = "") {
+        return services.RegistryString(Hive::ClassesRoot, key, value).value_or("(missing)");
+    }
+    std::string Store() { return ReadFile(system::RegistryFile(services.config.Path().string())); }
+
+    testing::RecordingServices services;  // the library file: /opt/app/bin/app
+};
+
+TEST_F(Registration, RecordsEachClassAndUnregisteringRemovesExactlyThat) {
+    // Someone else's class, an older version of the type library and the error log stay.
+    services.SetErrorLog("/var/log/app");
+    services.SetRegistryString(Hive::ClassesRoot,
+                               "CLSID\\{00000000-0000-0000-0000-000000000001}\\InprocServer32", "",
+                               "/opt/other.so");
+    services.SetRegistryString(
+        Hive::ClassesRoot, "TypeLib\\{FAA6F908-D9B2-453A-AA67-57ECD1B499A9}\\2.7", "", "Sheenwork");
+    const std::string before = Store();
+
+    ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
+    // What a host reads for the button, its event interface, the type library and, once,
+    // for a global object.
+    const std::string button = kButtonKey, file = "/opt/app/bin/app";
+    const std::string libid = "{FAA6F908-D9B2-453A-AA67-57ECD1B499A9}", tlb = "TypeLib\\" + libid;
+    const std::string events = "Interface\\{D2A23655-F804-429C-A20E-45451D106802}";
+    const std::vector<runtime::RegistryValue> expected = {
+        {"Sheenwork.sheenButton", "", "sheenButton"},
+        {"Sheenwork.sheenButton\\CLSID", "", "{28787686-6E3E-4536-B5D8-5912477E438D}"},
+        {button, "", "Sheenwork.sheenButton"},
+        {button + "\\InprocServer32", "", file},
+        {button + "\\InprocServer32", "ThreadingModel", "Apartment"},
+        {button + "\\ProgID", "", "Sheenwork.sheenButton"},
+        {button + "\\TypeLib", "", libid},
+        {button + "\\Version", "", "2.8"},
+        {button + "\\Control", "", ""},
+        {button + "\\MiscStatus", "", "0"},
+        {button + "\\MiscStatus\\1", "", "135569"},  // 0x21191
+        {button + "\\ToolboxBitmap32", "", file + ",30000"},
+        {events, "", "__sheenButton"},
+        {events + "\\TypeLib", "", libid},
+        {events + "\\TypeLib", "Version", "2.8"},
+        {tlb + "\\2.8", "", "Sheenwork"},
+        {tlb + "\\2.8\\0\\linux", "", file},
+        {tlb + "\\2.8\\FLAGS", "", "0"},
+        {tlb + "\\2.8\\HELPDIR", "", "/opt/app/bin"},
+        {"Sheenwork.Error\\CLSID", "", "{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}"},
+        {"CLSID\\{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}\\InprocServer32", "", file},
+        {"CLSID\\{87EB6FAE-F672-4F3C-8DE2-88FB271B67C8}\\Control", "", "(missing)"},
+        {"Interface\\{4C090097-DB06-47B6-BAE4-26ADF49847F3}", "", "_Error"},
+    };
+    for (const auto& v : expected)
+        EXPECT_EQ(Value(v.key, v.value), v.data) << v.key << " " << v.value;
+    for (const auto& v : runtime::RegistrationValues(SheenworkLibrary(), "/opt/app/bin/app"))
+        EXPECT_EQ(Value(v.key, v.value), v.data) << v.key << " " << v.value;
+
+    // Registering again changes nothing.
+    const std::string registered = Store();
+    ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
+    EXPECT_EQ(Store(), registered);
+
+    ASSERT_EQ(DllUnregisterServer(), Code(HResult::Ok));
+    EXPECT_EQ(Store(), before);
+}
+
+TEST_F(Registration, AFailureLeavesNothingBehindAndIsReported) {
+    services.SetErrorLog("/var/log/app");
+    const std::string before = Store();
+    services.registry_writes_left = 10;
+    EXPECT_EQ(DllRegisterServer(), Code(HResult::SelfRegClass));
+    EXPECT_EQ(Store(), before);
+
+    services.registry_writes_left = -1;
+    services.library_path = "";
+    EXPECT_EQ(DllRegisterServer(), Code(HResult::SelfRegClass));
+    EXPECT_EQ(Store(), before);
+
+    services.library_path = "/opt/app/bin/app";
+    ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
+    // A folder where the store's next version goes: nothing can be written.
+    const std::string part = system::RegistryFile(services.config.Path().string()) + ".part";
+    std::filesystem::create_directory(part);
+    EXPECT_EQ(DllUnregisterServer(), Code(HResult::SelfRegClass));
+    std::filesystem::remove(part);
+    EXPECT_EQ(DllUnregisterServer(), Code(HResult::Ok));
+    EXPECT_EQ(Store(), before);
+}
+
+TEST_F(Registration, FactoriesMakeTheLibrarysClassesAndLiveOnesKeepItLoaded) {
+    void* raw = &raw;
+    const runtime::Guid unknown{1, 2, 3, {4}};
+    EXPECT_EQ(DllGetClassObject(&unknown, &runtime::kClassFactoryIid, &raw),
+              Code(HResult::ClassNotAvailable));
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_EQ(DllGetClassObject(&Clsid("SpEv"), &unknown, &raw), Code(HResult::NoInterface));
+    EXPECT_EQ(DllGetClassObject(&Clsid("SpEv"), &runtime::kClassFactoryIid, nullptr),
+              Code(HResult::Pointer));
+    EXPECT_EQ(DllGetClassObject(nullptr, &runtime::kClassFactoryIid, &raw), Code(HResult::Pointer));
+    EXPECT_EQ(DllCanUnloadNow(), Code(HResult::Ok));
+
+    ASSERT_EQ(DllGetClassObject(&Clsid("sheenButton"), &runtime::kClassFactoryIid, &raw),
+              Code(HResult::Ok));
+    std::unique_ptr<runtime::ClassFactory> factory(static_cast<runtime::ClassFactory*>(raw));
+    EXPECT_EQ(DllCanUnloadNow(), Code(HResult::False));
+    const auto refused = factory->CreateInstance(nullptr);
+    EXPECT_EQ(refused.result, HResult::InvalidArg);
+    EXPECT_EQ(refused.object, nullptr);
+    EXPECT_NE(refused.error.find("sheenButton is a control"), std::string::npos) << refused.error;
+
+    testing::RecordingSite site;
+    auto made = factory->CreateInstance(&site);
+    ASSERT_TRUE(made.object) << made.error;
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), Code(HResult::False));
+    auto button = made.object->Native<sheenButton>();
+    ASSERT_TRUE(button);
+    EXPECT_EQ(&button->Site(), &site);
+    EXPECT_EQ(made.object->Native<SpEv>(), nullptr);
+    made.object.reset();
+    EXPECT_EQ(DllCanUnloadNow(), Code(HResult::False));  // the control keeps its object
+    button.reset();
+    EXPECT_EQ(DllCanUnloadNow(), Code(HResult::Ok));
+}
+
+TEST(ClassFactory, AClassThatCannotBeMadeIsReportedNotThrown) {
+    using runtime::ClassDescription;
+    using Made = std::shared_ptr<runtime::Object>;
+    const auto fails = [](runtime::Guid clsid, const char* name, runtime::CreateFunction create) {
+        return ClassDescription{
+            name,  runtime::ClassKind::GlobalObject, clsid, 0, 0, 0, {"", {}}, {"", {}}, {}, {},
+            create};
+    };
+    const ClassDescription classes[] = {
+        fails({1}, "Broken",
+              [](const ClassDescription&, host::ControlSite*) -> Made {
+                  throw std::runtime_error("no surface");
+              }),
+        fails({2}, "Hungry",
+              [](const ClassDescription&, host::ControlSite*) -> Made { throw std::bad_alloc(); }),
+        fails({3}, "Odd", [](const ClassDescription&, host::ControlSite*) -> Made { throw 42; }),
+    };
+    const runtime::LibraryDescription library{"Test", 1, 0, {}, classes, {}, {}};
+    const std::pair<HResult, std::string> expected[] = {
+        {HResult::Fail, "Broken could not be created: no surface"},
+        {HResult::OutOfMemory, "out of memory"},
+        {HResult::Fail, "Odd could not be created"}};
+    for (std::size_t i = 0; i < std::size(classes); ++i) {
+        void* raw = nullptr;
+        ASSERT_EQ(
+            runtime::GetClassObject(library, &classes[i].clsid, &runtime::kClassFactoryIid, &raw),
+            HResult::Ok);
+        const std::unique_ptr<runtime::ClassFactory> factory(
+            static_cast<runtime::ClassFactory*>(raw));
+        const auto made = factory->CreateInstance(nullptr);
+        EXPECT_EQ(made.result, expected[i].first);
+        EXPECT_EQ(made.error, expected[i].second);
+        EXPECT_EQ(made.object, nullptr);
+    }
+}
+
+TEST_F(Registration, HostsCreateObjectsByClassName) {
+    ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
+    auto spev = runtime::CreateObject("Sheenwork.SpEv");
+    ASSERT_TRUE(spev.object) << spev.error;
+    Args store{vb::Variant(system::RegistryFile(services.config.Path().string()))};
+    EXPECT_EQ(std::get<vb::Boolean>(spev.object->Invoke(6, InvokeKind::Method, store).value),
+              vb::True);  // FileExists
+    auto error = runtime::CreateObject("Sheenwork.Error");
+    ASSERT_TRUE(error.object) << error.error;
+    EXPECT_TRUE(error.object->Native<Error>());
+
+    testing::RecordingSite site;
+    const auto button = runtime::CreateObject("sheenwork.SHEENBUTTON", &site);
+    ASSERT_TRUE(button.object) << button.error;
+    EXPECT_STREQ(button.object->Class().name, "sheenButton");
+    EXPECT_EQ(runtime::CreateObject("Sheenwork.sheenButton").result, HResult::InvalidArg);
+    EXPECT_EQ(runtime::CreateObject("Sheenwork.Nothing").result, HResult::ClassNotRegistered);
+
+    // Registrations that lead nowhere.
+    const auto add = [&](const std::string& prog_id, const std::string& clsid,
+                         const std::string& file) {
+        services.SetRegistryString(Hive::ClassesRoot, prog_id + "\\CLSID", "", clsid);
+        services.SetRegistryString(Hive::ClassesRoot, "CLSID\\" + clsid + "\\InprocServer32", "",
+                                   file);
+    };
+    add("Gone.Thing", "{00000000-0000-0000-0000-000000000001}", services.config / "gone.so");
+    add("Other.Thing", "{00000000-0000-0000-0000-000000000002}",
+        std::string(SHEENWORK_TEST_COMPONENT_DIR) + "/SheenlineErrorHandler.ErrorHandler.so");
+    add("Lost.Thing", "{00000000-0000-0000-0000-000000000003}", "/opt/app/bin/app");
+    add("Bad.Thing", "{not a class}", "/opt/app/bin/app");
+    add("Empty.Thing", "{00000000-0000-0000-0000-000000000005}", "");
+    services.SetRegistryString(Hive::ClassesRoot, "Half.Thing\\CLSID", "",
+                               "{00000000-0000-0000-0000-000000000004}");
+    const auto gone = runtime::CreateObject("Gone.Thing");
+    EXPECT_EQ(gone.result, HResult::DllNotFound);
+    EXPECT_NE(gone.error.find("gone.so"), std::string::npos) << gone.error;
+    EXPECT_EQ(runtime::CreateObject("Other.Thing").result, HResult::ErrorInDll);
+    const auto lost = runtime::CreateObject("Lost.Thing");
+    EXPECT_EQ(lost.result, HResult::ClassNotAvailable);
+    EXPECT_NE(lost.error.find("(0x80040111)"), std::string::npos) << lost.error;
+    EXPECT_EQ(runtime::CreateObject("Half.Thing").result, HResult::ClassNotRegistered);
+    EXPECT_EQ(runtime::CreateObject("Empty.Thing").result, HResult::ClassNotRegistered);
+    EXPECT_EQ(runtime::CreateObject("Bad.Thing").result, HResult::ClassNotRegistered);
+
+    // The host's services fail.
+    services.registry_unreadable = true;
+    const auto unreadable = runtime::CreateObject("Sheenwork.SpEv");
+    EXPECT_EQ(unreadable.result, HResult::Fail);
+    EXPECT_EQ(unreadable.error,
+              "Sheenwork.SpEv could not be created: Run-time error '75': Path/File access error");
+}
+
+// libsheenwork.so as a host meets it: loaded by file name, registered into the store
+// under XDG_CONFIG_HOME, a button created by class name through the library's own
+// class factory on a site of this process.
+class SharedLibrary : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The library's registry store is chosen when it first needs one, so the folder
+        // is set before it is loaded and stays for the rest of the process.
+        static testing::TempDir home;
+        config_dir_ = (home.Path() / "sheenwork").string();
+        setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
+        handle_ = dlopen(SHEENWORK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    }
+    static void TearDownTestSuite() {
+        if (handle_) dlclose(handle_);
+        handle_ = nullptr;
+    }
+    template <class Fn>
+    Fn Entry(const char* name) {
+        return reinterpret_cast<Fn>(dlsym(handle_, name));
+    }
+
+    static inline void* handle_ = nullptr;
+    static inline std::string config_dir_;
+};
+
+TEST_F(SharedLibrary, RegistersCreatesAButtonByNameAndUnregisters) {
+    ASSERT_NE(handle_, nullptr) << dlerror();
+    const auto register_server = Entry<runtime::DllRegisterServerFn>("DllRegisterServer");
+    const auto unregister_server = Entry<runtime::DllUnregisterServerFn>("DllUnregisterServer");
+    const auto can_unload_now = Entry<runtime::DllCanUnloadNowFn>("DllCanUnloadNow");
+    ASSERT_TRUE(register_server && unregister_server && can_unload_now);
+    ASSERT_NE(Entry<runtime::DllGetClassObjectFn>("DllGetClassObject"), nullptr);
+
+    // This process reads the store the library writes, as a host does.
+    const auto services = system::MakeLinuxServices(config_dir_);
+    system::Install(services.get());
+    const struct Uninstall {
+        ~Uninstall() { system::Install(nullptr); }
+    } uninstall;
+    services->SetRegistryString(Hive::CurrentUser, "Software\\Sheenline", "ErrorLog", "");
+    const std::string store = system::RegistryFile(config_dir_), before = ReadFile(store);
+
+    ASSERT_EQ(register_server(), Code(HResult::Ok));
+    EXPECT_EQ(services->RegistryString(Hive::ClassesRoot,
+                                       std::string(kButtonKey) + "\\InprocServer32", ""),
+              std::filesystem::canonical(SHEENWORK_SHARED_LIBRARY).string());
+    EXPECT_EQ(can_unload_now(), Code(HResult::Ok));
+
+    testing::RecordingSite site;
+    auto created = runtime::CreateObject("Sheenwork.sheenButton", &site);
+    ASSERT_TRUE(created.object) << created.error;
+    EXPECT_EQ(can_unload_now(), Code(HResult::False));  // made by the loaded library
+    Args caption{vb::Variant(std::string("OK"))}, none;
+    EXPECT_EQ(created.object->Invoke("Caption", InvokeKind::PropertyLet, caption).error, 0);
+    EXPECT_EQ(std::get<std::string>(
+                  created.object->Invoke("Caption", InvokeKind::PropertyGet, none).value),
+              "OK");
+    EXPECT_EQ(site.log.Only({"PropertyChanged"}),
+              std::vector<std::string>{"PropertyChanged Caption"});
+    created.object.reset();
+    EXPECT_EQ(can_unload_now(), Code(HResult::Ok));
+
+    EXPECT_EQ(unregister_server(), Code(HResult::Ok));
+    EXPECT_EQ(ReadFile(store), before);
+}
+
+}  // namespace
+}  // namespace sheenwork
