@@ -13,6 +13,7 @@
 #include <sheenwork/host/objects.h>
 #include <sheenwork/host/site.h>
 #include <sheenwork/runtime/clock.h>
+#include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/keys.h>
 #include <sheenwork/runtime/timers.h>
 #include <sheenwork/vb/variant.h>
@@ -62,9 +63,6 @@ public:
     // The control's object as the host's code sees it (late-bound calls, events).
     virtual vb::Object Object() = 0;
 };
-
-// The status flag that makes a control eligible as a form's default or cancel button.
-inline constexpr std::uint32_t OLEMISC_ACTSLIKEBUTTON = 0x1000;
 
 // Creates a control of a class for a window's site; null when the class is unknown.
 struct CreatedControl {
