@@ -149,6 +149,10 @@ TEST_F(LateBound, WrongCallsComeBackAsTheCallersErrors) {
     EXPECT_EQ(Invoke(f.button, "DropDownSize", InvokeKind::PropertyLet, huge).error, 6);
     EXPECT_EQ(Invoke(f.button, "Picture", InvokeKind::PropertyLet, one).error, 13);
     EXPECT_EQ(Invoke(f.button, "BackColor", InvokeKind::PropertySet, one).error, 450);
+    EXPECT_EQ(Invoke(f.button, "BackColor", InvokeKind::PropertyGet, one).error, 450);
+    // A value given to an object property with Let is the caller's mismatch: the
+    // property never runs, so nothing is reported from inside it.
+    EXPECT_EQ(Invoke(f.button, "Font", InvokeKind::PropertyLet, word).error, 13);
     EXPECT_TRUE(f.site.log.entries.empty());
     EXPECT_TRUE(services.boxes.empty());
 }
