@@ -276,7 +276,19 @@ public:
             for (std::string w; words >> w;) args.push_back(w);
             return Spawn(args, false) ? kStarted : kFileNotFound;
         }
-        return Spawn({"xdg-open", file}, false) ? kStarted : kNoAssociation;
+        // The opener: one the user configured (SHEENWORK_OPENER, or the registry value
+        // "Opener" under HKEY_CURRENT_USER\Software\Sheenwork), which takes the document
+        // and the parameters as arguments of their own; else the desktop's xdg-open,
+        // which takes exactly one document or address, so parameters cannot go with it.
+        std::string opener;
+        if (const char* env = std::getenv("SHEENWORK_OPENER"); env && *env) opener = env;
+        if (opener.empty())
+            opener =
+                RegistryString(Hive::CurrentUser, "Software\\Sheenwork", "Opener").value_or("");
+        if (opener.empty()) return Spawn({"xdg-open", file}, false) ? kStarted : kNoAssociation;
+        std::vector<std::string> args{opener, file};
+        if (!parameters.empty()) args.push_back(parameters);
+        return Spawn(args, false) ? kStarted : kNoAssociation;
     }
 
     bool PlaySound(const std::string& file, unsigned flags) override {
