@@ -10,6 +10,7 @@
 #include <sheenwork/control/enums.h>
 #include <sheenwork/control/events.h>
 #include <sheenwork/control/record.h>
+#include <sheenwork/host/property_bag.h>
 #include <sheenwork/host/site.h>
 #include <sheenwork/vb/variant.h>
 
@@ -202,6 +203,13 @@ public:
     void DrawAdded();
 
     // Host notifications.
+    //
+    // Loading and saving: a saved instance is loaded by reading its bag, which ends with
+    // one repaint, the theme check, the hover timer running and the tooltip registered.
+    // Writing saves every persisted property. Each key is one step of the trap, so a
+    // silent failure skips that key.
+    void UserControl_ReadProperties(host::PropertyBag& PropBag);
+    void UserControl_WriteProperties(host::PropertyBag& PropBag);
     void UserControl_Click();
     void UserControl_OLECompleteDrag(vb::Long& Effect);
     void UserControl_OLEDragDrop(host::DataObjectRef& Data, vb::Long& Effect, vb::Integer& Button,
