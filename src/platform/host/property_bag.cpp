@@ -19,10 +19,10 @@ std::optional<vb::Double> Number(const vb::Variant& v) {
 
 bool EqualsDefault(const vb::Variant& value, const vb::Variant& default_value) {
     // A Long 0 written against an Integer 0 default is the same saved state: compare
-    // numbers as numbers, not as the types that happen to carry them.
+    // numbers as numbers, not as the types that happen to carry them. Anything else is
+    // equal only as the same kind of value (a number never equals a string).
     const auto a = Number(value), b = Number(default_value);
     if (a && b) return *a == *b;
-    if (a || b) return false;
     return value == default_value;
 }
 
