@@ -37,8 +37,7 @@ class RedrawTarget {
 public:
     RedrawTarget(gdi::Gdi& gdi, const RedrawCase& c, const RedrawSize& size, bool hover)
         : site_(gdi, size.width, size.height), button_(site_) {
-        ButtonRecord& r = button_.Record();
-        testing::SetNewInstanceFields(r, "sheenButton1");
+        ButtonRecord& r = button_.Record() = testing::NewInstanceRecord();
         r.Caption.clear();
         r.ButtonStyle = c.button_style;
         r.ColorStyle = c.color_style;
@@ -66,8 +65,7 @@ class ContentTarget {
 public:
     ContentTarget(gdi::Gdi& gdi, bool cold_glyphs)
         : site_(gdi, 75, 23), button_(site_), cold_(cold_glyphs) {
-        ButtonRecord& r = button_.Record();
-        testing::SetNewInstanceFields(r, "sheenButton1");
+        ButtonRecord& r = button_.Record() = testing::NewInstanceRecord();
         r.Font = std::make_shared<vb::StdFont>("Verdana", 9.75);
         r.FontOnMouseOver = r.Font;
         r.FontDown = r.Font;

@@ -54,8 +54,7 @@ protected:
     void Make(int w, int h) {
         gdi = std::make_unique<TextRecordingGdi>(*raster);
         site = std::make_unique<RecordingSite>(*gdi, w, h);
-        rec = ButtonRecord{};
-        testing::SetNewInstanceFields(rec, "sheenButton1");
+        rec = testing::NewInstanceRecord();
         rec.Caption = "OK";
         rec.Font = std::make_shared<vb::StdFont>("DejaVu Sans", 9.75);
         rec.FontOnMouseOver = std::make_shared<vb::StdFont>("DejaVu Sans", 12);

@@ -379,17 +379,21 @@ TEST_F(Properties, TooltipRegistersAfterEachTooltipAssignmentButNotWhileLoading)
         ++created;
         return std::make_shared<Spy>(calls);
     });
-    f.button.VeloToolTip("Speichern");
-    f.button.VeloToolTipDelay(300);
-    f.button.UseVeloToolTip(vb::False);
-    f.button.UseVeloToolTip(vb::True);
-    f.rec().bLoading = vb::True;
-    f.button.VeloToolTip("ignored while loading");
+    // A new instance registers its empty tip once it is initialised.
+    ButtonFixture g;
+    EXPECT_EQ(calls, Log{"Create  5000 240"});
+    calls.clear();
+    g.button.VeloToolTip("Speichern");
+    g.button.VeloToolTipDelay(300);
+    g.button.UseVeloToolTip(vb::False);
+    g.button.UseVeloToolTip(vb::True);
+    g.rec().bLoading = vb::True;
+    g.button.VeloToolTip("ignored while loading");
     SetQIFactory(nullptr);
     EXPECT_EQ(created, 1);
     EXPECT_EQ(calls, (Log{"Create Speichern 5000 240", "Create Speichern 300 240", "Remove",
                           "Create Speichern 300 240"}));
-    EXPECT_EQ(f.site.log.Only({"PropertyChanged"}),
+    EXPECT_EQ(g.site.log.Only({"PropertyChanged"}),
               (Log{"PropertyChanged VeloToolTip", "PropertyChanged VeloToolTipDelay",
                    "PropertyChanged UseVeloToolTip", "PropertyChanged UseVeloToolTip",
                    "PropertyChanged VeloToolTip"}));
@@ -404,15 +408,16 @@ TEST_F(Properties, TooltipErrorsAreIgnoredWithoutAReport) {
         void About() override {}
     };
     SetQIFactory([] { return std::make_shared<Failing>(); });
-    f.site.FailOn("Parent");
-    f.button.VeloToolTip("x");
+    ButtonFixture g;
+    g.site.FailOn("Parent");
+    g.button.VeloToolTip("x");
     EXPECT_TRUE(services.boxes.empty());
     // No manager at all: ignored while registering, reported while removing.
     SetQIFactory([] { return nullptr; });
-    ButtonFixture g;
-    g.button.VeloToolTip("x");
+    ButtonFixture h;
+    h.button.VeloToolTip("x");
     EXPECT_TRUE(services.boxes.empty());
-    g.button.UseVeloToolTip(vb::False);
+    h.button.UseVeloToolTip(vb::False);
     SetQIFactory(nullptr);
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].text,

@@ -59,8 +59,7 @@ ColorRef Beneath(int x, int y) { return gdi::Rgb(3 * x, 100 + 5 * y, 60); }
 // left alone can be told from one drawn.
 struct PaintFixture {
     explicit PaintFixture(int width = 75, int height = 23)
-        : site(width, height), surface(site.Surface()) {
-        testing::SetNewInstanceFields(rec, "sheenButton1");
+        : site(width, height), surface(site.Surface()), rec(testing::NewInstanceRecord()) {
         rec.UseMaskColor = vb::False;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)

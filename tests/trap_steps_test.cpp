@@ -111,15 +111,17 @@ protected:
 };
 
 // An 80 x 24 button whose right-hand section is pressed under the pointer: the split
-// paint, so that both passes and the glyph step run.
-Log SplitPaint() {
+// paint, so that both passes and the glyph step run. `fresh` is a new instance's record,
+// made before any step is failed or counted.
+Log SplitPaint(const ButtonRecord& fresh) {
     auto raster = gdi::MakeRasterGdi();
     StepGdi gdi(*raster);
     testing::RecordingSite site(gdi, 80, 24);
     sheenButton button(site);
     button.SetPainters(std::make_shared<StepPainters>(site.log));
-    ButtonRecord& r = button.Record();
-    testing::SetNewInstanceFields(r, "b");
+    // A new instance's values on a surface that nothing has painted yet: the steps
+    // below see the surface's first pen and font.
+    ButtonRecord& r = button.Record() = fresh;
     r.DropDown = vb::True;
     r.DropDownColor = 0x0000FF;
     r.sState = r.sDropDownState = "down";
@@ -162,7 +164,8 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
         "StretchDIBits 0 0 64 24",        // 23 rcMain copied back
         "FillRect 64 1 65 24",            // 24 separator
     };
-    ASSERT_EQ(SplitPaint(), full);
+    const ButtonRecord fresh = testing::NewInstanceRecord();
+    ASSERT_EQ(SplitPaint(fresh), full);
 
     struct Skip {
         std::set<int> removed;
@@ -223,7 +226,7 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
     };
     {
         FailOneStep none("Redraw", -1);
-        SplitPaint();
+        SplitPaint(fresh);
         ASSERT_EQ(none.Seen(), int(steps.size())) << "every statement is one step";
     }
     for (std::size_t k = 0; k < steps.size(); ++k) {
@@ -234,7 +237,7 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
             expected.push_back(c == steps[k].changed.end() ? full[i] : c->second);
         }
         FailOneStep fail("Redraw", int(k));
-        EXPECT_EQ(SplitPaint(), expected) << "step " << k;
+        EXPECT_EQ(SplitPaint(fresh), expected) << "step " << k;
     }
     EXPECT_TRUE(services.boxes.empty());
 }

@@ -92,8 +92,8 @@ Scene Button(std::string name, int w, int h, Setup setup) {
     s.draw = [w, h, setup = std::move(setup)](gdi::Gdi& gdi, gdi::Hdc dc) {
         testing::RecordingSite site(gdi, w, h);
         sheenButton button(site);
-        ButtonRecord& r = button.Record();
-        testing::SetNewInstanceFields(r, "sheenButton1");
+        // The first paint of a fresh surface, as real GDI shows it.
+        ButtonRecord& r = button.Record() = testing::NewInstanceRecord();
         r.Caption.clear();
         setup(r);
         button.Redraw(0);
@@ -172,8 +172,8 @@ Scene PictureButton(std::string name, int w, int h, host::PictureRef picture, Se
     s.draw = [w, h, picture, setup = std::move(setup), shown](gdi::Gdi& gdi, gdi::Hdc dc) {
         testing::RecordingSite site(gdi, w, h);
         sheenButton button(site);
-        ButtonRecord& r = button.Record();
-        testing::SetNewInstanceFields(r, "sheenButton1");
+        // The first paint of a fresh surface, as real GDI shows it.
+        ButtonRecord& r = button.Record() = testing::NewInstanceRecord();
         r.Caption.clear();
         r.Picture = picture;
         site.Holder().Picture(picture);

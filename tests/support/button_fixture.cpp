@@ -32,42 +32,19 @@ void RecordingEvents::OLECompleteDrag(vb::Long& Effect) {
     Effect = 7;
 }
 
-void SetNewInstanceFields(ButtonRecord& r, const std::string& name) {
-    r.CaptionAlign = cMitte_Mitte;
-    r.Caption = name;
-    r.BackColor = r.BackColorOver = r.BackColorDown = r.BackColorDis = 0x8000000F;
-    r.Enabled = vb::True;
-    r.ForeColor = r.ForeColorOver = r.ForeColorDown = 0;
-    r.PictureAlign = cMitte_Oben;
-    r.PictureShow = vb::True;
-    r.PictureWidth = r.PictureHeight = 64;
-    r.RealPicSize = vb::True;
-    r.ColorStyle = cXPBlue;
-    r.CornerColor = 0x8000000F;
-    r.ForeColorDis = 0x80000011;
-    r.ButtonStyle = cButtonWinXP;
-    r.OfficeBorder = r.OfficeBorderDown = 0x00C56A31;
-    r.OfficeBackColor = 0x00EED2C1;
-    r.OfficeBackColorDown = 0x00E2B598;
-    r.BorderColor = 0x00743C00;
-    r.FocusRect = r.HoverRect = cRectXPBlue;
-    r.FocusRectColor = 0x00ECBEA0;
-    r.HoverRectColor = 0x0079D2FC;
-    r.MaskColor = 0x00FF00FF;
-    r.UseMaskColor = vb::True;
-    r.UseVeloToolTip = vb::True;
-    r.DropDownSize = 16;
-    r.DropDownAlign = cDropDownRightDown;
-    r.DropDownSeparator = vb::True;
-    r.DropDownSeparatorColor = 0x00BCBCBC;
-    r.VeloToolTipDelay = 5000;
+ButtonRecord NewInstanceRecord() {
+    ButtonFixture f;
+    ButtonRecord r = f.rec();
+    r.cQuickInfo = nullptr;  // the scratch instance's own tooltip manager stays with it
+    return r;
 }
 
 ButtonFixture::ButtonFixture(int width, int height)
     : site(width, height), painters(std::make_shared<RecordingPainters>(site.log)) {
     button.SetPainters(painters);
     button.EventSink(&events);
-    SetNewInstanceFields(button.Record(), "sheenButton1");
+    button.UserControl_InitProperties();
+    site.log.Clear();
 }
 
 std::vector<std::string> ButtonFixture::RepaintsAndNotifications() const {

@@ -37,10 +37,14 @@ struct RecordingEvents : sheenButtonEvents {
     void OLECompleteDrag(vb::Long& Effect) override;
 };
 
-// The field values of a new instance (what initialising through an empty property bag
-// gives), set directly so that a test starts from them without the loading steps.
-void SetNewInstanceFields(ButtonRecord& rec, const std::string& name);
+// The record of a new instance initialised on a scratch recording site. For a paint
+// that has to be the first on its surface (the scenes compared with real GDI, painters
+// tested without a control): initialising on the surface itself would paint it once
+// and leave its colours and font behind.
+ButtonRecord NewInstanceRecord();
 
+// A new instance: created, then initialised as the host does (through an empty property
+// bag, which ends in one paint), with the site's log cleared so that a test starts clean.
 struct ButtonFixture {
     explicit ButtonFixture(int width = 75, int height = 23);
     RecordingSite site;

@@ -134,16 +134,33 @@ long RecordingSite::SurfaceHwnd() {
     Call("Surface.hWnd");
     return 200;
 }
-void RecordingSite::SurfaceEnabled(vb::Boolean value) { Call("Surface.Enabled", B(value)); }
+vb::Boolean RecordingSite::SurfaceEnabled() {
+    Call("Surface.Enabled?");
+    return surface_enabled;
+}
+void RecordingSite::SurfaceEnabled(vb::Boolean value) {
+    Call("Surface.Enabled", B(value));
+    surface_enabled = value;
+}
 void RecordingSite::SurfaceFont(host::FontRef font) {
     Call("Surface.Font", font ? "set" : "Nothing");
     if (font) surface_->Font(*font);
 }
+host::PictureRef RecordingSite::SurfaceMouseIcon() {
+    Call("Surface.MouseIcon?");
+    return surface_mouse_icon;
+}
 void RecordingSite::SurfaceMouseIcon(host::PictureRef picture) {
     Call("Surface.MouseIcon", picture ? "set" : "Nothing");
+    surface_mouse_icon = std::move(picture);
+}
+vb::Integer RecordingSite::SurfaceMousePointer() {
+    Call("Surface.MousePointer?");
+    return surface_mouse_pointer;
 }
 void RecordingSite::SurfaceMousePointer(vb::Integer pointer) {
     Call("Surface.MousePointer", std::to_string(pointer));
+    surface_mouse_pointer = pointer;
 }
 vb::Boolean RecordingSite::SurfaceRightToLeft() {
     Call("Surface.RightToLeft?");
@@ -153,8 +170,13 @@ void RecordingSite::SurfaceRightToLeft(vb::Boolean value) {
     Call("Surface.RightToLeft", B(value));
     right_to_left = value;
 }
+vb::Integer RecordingSite::SurfaceOLEDropMode() {
+    Call("Surface.OLEDropMode?");
+    return surface_ole_drop_mode;
+}
 void RecordingSite::SurfaceOLEDropMode(vb::Integer mode) {
     Call("Surface.OLEDropMode", std::to_string(mode));
+    surface_ole_drop_mode = mode;
 }
 void RecordingSite::SurfaceAccessKeys(const std::string& keys) {
     Call("Surface.AccessKeys", "\"" + keys + "\"");
@@ -170,6 +192,10 @@ host::Surface& RecordingSite::pTemp() {
 host::FontRef RecordingSite::lblFontFont() {
     Call("lblFont.Font");
     return lbl_font;
+}
+void RecordingSite::lblFontFont(host::FontRef font) {
+    Call("lblFont.SetFont", font ? font->Name() : "Nothing");
+    lbl_font = std::move(font);
 }
 host::FontRef RecordingSite::lblDropDownFont() {
     Call("lblDropDown.Font");

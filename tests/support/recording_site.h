@@ -78,6 +78,12 @@ public:
     host::FontRef lbl_drop_down_font;
     std::uint32_t parent_back_color = 0x8000000F;
     vb::Boolean right_to_left;
+    // The surface's other mirrored settings, as a new surface has them; each assignment
+    // through the site changes them.
+    vb::Boolean surface_enabled = vb::True;
+    host::PictureRef surface_mouse_icon;
+    vb::Integer surface_mouse_pointer = 0;
+    vb::Integer surface_ole_drop_mode = 0;
     gdi::Rect window_rect{0, 0, 75, 23};
     gdi::Point cursor{-1, -1};
     long window_under_cursor = 0;
@@ -98,18 +104,24 @@ public:
     vb::Boolean ParentIsForm() override;
     host::Surface& Surface() override;
     long SurfaceHwnd() override;
+    vb::Boolean SurfaceEnabled() override;
     void SurfaceEnabled(vb::Boolean value) override;
     void SurfaceFont(host::FontRef font) override;
+    host::PictureRef SurfaceMouseIcon() override;
     void SurfaceMouseIcon(host::PictureRef picture) override;
+    vb::Integer SurfaceMousePointer() override;
     void SurfaceMousePointer(vb::Integer pointer) override;
     vb::Boolean SurfaceRightToLeft() override;
     void SurfaceRightToLeft(vb::Boolean value) override;
+    vb::Integer SurfaceOLEDropMode() override;
     void SurfaceOLEDropMode(vb::Integer mode) override;
     void SurfaceAccessKeys(const std::string& keys) override;
     host::PictureHolder& Image1() override;
     // Logged "pTemp"; the scratch surface shares the main surface's Gdi.
     host::Surface& pTemp() override;
     host::FontRef lblFontFont() override;
+    // Logged "lblFont.SetFont"; lbl_font takes the given font.
+    void lblFontFont(host::FontRef font) override;
     host::FontRef lblDropDownFont() override;
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;

@@ -10,6 +10,7 @@
 #include <sheenwork/control/enums.h>
 #include <sheenwork/control/events.h>
 #include <sheenwork/control/record.h>
+#include <sheenwork/host/property_bag.h>
 #include <sheenwork/host/site.h>
 #include <sheenwork/vb/variant.h>
 
@@ -202,6 +203,19 @@ public:
     void DrawAdded();
 
     // Host notifications.
+    //
+    // Creation and saving: a new instance is initialised by reading an empty bag, a
+    // saved one by reading its bag; either ends with one repaint, the theme check, the
+    // hover timer running and the tooltip registered. Writing saves every persisted
+    // property. Each key is one step of the trap, so a silent failure skips that key.
+    void UserControl_InitProperties();
+    void UserControl_ReadProperties(host::PropertyBag& PropBag);
+    void UserControl_WriteProperties(host::PropertyBag& PropBag);
+    // The container's default button shows the focus/default look whenever an ambient
+    // property changes while it has no focus; only losing the focus takes the look away.
+    void UserControl_AmbientChanged(const std::string& PropertyName);
+    void UserControl_Paint();
+    void UserControl_Resize();
     void UserControl_Click();
     void UserControl_OLECompleteDrag(vb::Long& Effect);
     void UserControl_OLEDragDrop(host::DataObjectRef& Data, vb::Long& Effect, vb::Integer& Button,

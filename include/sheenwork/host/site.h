@@ -83,15 +83,20 @@ public:
     virtual long ParentHwnd() = 0;
     virtual vb::Boolean ParentIsForm() = 0;
 
-    // The control surface and the settings the control mirrors to it.
+    // The control surface and the settings the control mirrors to it. Saving reads
+    // some of them back from the surface rather than from the control's fields.
     virtual host::Surface& Surface() = 0;
     virtual long SurfaceHwnd() = 0;
+    virtual vb::Boolean SurfaceEnabled() = 0;
     virtual void SurfaceEnabled(vb::Boolean value) = 0;
     virtual void SurfaceFont(FontRef font) = 0;
+    virtual PictureRef SurfaceMouseIcon() = 0;
     virtual void SurfaceMouseIcon(PictureRef picture) = 0;
+    virtual vb::Integer SurfaceMousePointer() = 0;
     virtual void SurfaceMousePointer(vb::Integer pointer) = 0;
     virtual vb::Boolean SurfaceRightToLeft() = 0;
     virtual void SurfaceRightToLeft(vb::Boolean value) = 0;
+    virtual vb::Integer SurfaceOLEDropMode() = 0;
     virtual void SurfaceOLEDropMode(vb::Integer mode) = 0;
     virtual void SurfaceAccessKeys(const std::string& keys) = 0;
 
@@ -103,7 +108,10 @@ public:
     // keeps its size and back colour between paints.
     virtual host::Surface& pTemp() = 0;
     // lblFont's font (the default fonts) and lblDropDown's font (the drop-down glyphs).
+    // Loading gives lblFont the container's font first, so that the default fonts are
+    // the container's.
     virtual FontRef lblFontFont() = 0;
+    virtual void lblFontFont(FontRef font) = 0;
     virtual FontRef lblDropDownFont() = 0;
     // The hover timer tmrMouseIn; its ticks come back as the control's tmrMouseIn_Timer.
     virtual void tmrMouseInEnabled(vb::Boolean on) = 0;

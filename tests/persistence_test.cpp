@@ -1,0 +1,428 @@
+// Saving and loading through the property bag, checked against the key table as
+// transcribed by hand into tests/data/persistence_keys.txt, and the host's lifecycle
+// notifications: a new instance, ambient changes, paint and resize.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/control/typelib.h>
+#include <sheenwork/host/property_bag.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/stdfont.h>
+#include <sheenwork/vb/stdpicture.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "support/button_fixture.h"
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+using Log = std::vector<std::string>;
+
+struct KeyRow {
+    std::string key, type, def, property, saved;
+};
+void PrintTo(const KeyRow& r, std::ostream* os) { *os << r.key; }
+
+const std::vector<KeyRow>& KeyTable() {
+    static const std::vector<KeyRow> rows = [] {
+        std::vector<KeyRow> out;
+        std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/persistence_keys.txt");
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            KeyRow r;
+            std::istringstream(line) >> r.key >> r.type >> r.def >> r.property >> r.saved;
+            out.push_back(r);
+        }
+        return out;
+    }();
+    return rows;
+}
+
+Log KeyNames() {
+    Log out;
+    for (const KeyRow& r : KeyTable()) out.push_back(r.key);
+    return out;
+}
+
+// Logs the keys read and the writes, in front of a bag in memory.
+struct RecordingBag final : host::PropertyBag {
+    struct Write {
+        std::string key;
+        vb::Variant value, def;
+    };
+    host::MemoryPropertyBag stored;
+    Log reads;
+    std::vector<Write> writes;
+
+    vb::Variant ReadProperty(const std::string& key, const vb::Variant& def) override {
+        reads.push_back(key);
+        return stored.ReadProperty(key, def);
+    }
+    void WriteProperty(const std::string& key, const vb::Variant& value,
+                       const vb::Variant& def) override {
+        writes.push_back({key, value, def});
+        stored.WriteProperty(key, value, def);
+    }
+    Log Written() const {
+        Log out;
+        for (const auto& w : writes) out.push_back(w.key);
+        return out;
+    }
+    Write Find(const std::string& key) const {
+        for (const auto& w : writes)
+            if (w.key == key) return w;
+        return {};
+    }
+};
+
+host::PictureRef Pic() {
+    return std::make_shared<vb::StdPicture>(2, 1, std::vector<std::uint32_t>(2));
+}
+
+// A button just created, not yet initialised, in a container with its own name, font
+// and colour.
+struct Fresh {
+    testing::RecordingSite site;
+    sheenButton button{site};
+    Fresh() {
+        site.extender_name = "Knopf7";
+        site.parent_back_color = 0x00336699;
+        site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
+        site.parent_font->Bold(vb::True);
+        button.SetPainters(std::make_shared<testing::RecordingPainters>(site.log));
+    }
+};
+
+vb::Variant Default(const KeyRow& r, const Fresh& f) {
+    if (r.def == "<name>") return f.site.extender_name;
+    if (r.def == "<container>" && r.type == "Font") return vb::Object(f.site.parent_font);
+    if (r.def == "<container>") return static_cast<vb::Long>(f.site.parent_back_color);
+    if (r.def == "Nothing") return vb::Object();
+    if (r.def == "\"\"") return std::string();
+    if (r.def == "True" || r.def == "False") return vb::Boolean(r.def == "True");
+    return static_cast<vb::Long>(std::stoul(r.def, nullptr, 0));
+}
+
+// A value of the key's type that differs from `def`.
+vb::Variant Other(const KeyRow& r, const vb::Variant& def) {
+    if (r.type == "String") return "v-" + r.key;
+    if (r.type == "Boolean") return vb::Not(vb::CBool(def));
+    if (r.type == "Single") return vb::CSng(def) + 12.5f;
+    if (r.type == "Font") return vb::Object(std::make_shared<vb::StdFont>("Courier New", 11));
+    if (r.type == "Picture") return vb::Object(Pic());
+    return vb::CLng(def) + 7;
+}
+
+// A value that does not convert to the key's type.
+vb::Variant Wrong(const KeyRow& r) {
+    if (r.type == "String" || r.type == "Font") return vb::Object(Pic());
+    if (r.type == "Picture") return vb::Object(std::make_shared<vb::StdFont>());
+    return std::string("x");
+}
+
+// Equal as the key's type sees them: fonts by their attributes, pictures by identity.
+bool Same(const KeyRow& r, const vb::Variant& a, const vb::Variant& b) {
+    if (r.type == "Font") {
+        const auto x = vb::CObj(a).As<vb::StdFont>(), y = vb::CObj(b).As<vb::StdFont>();
+        return x && y ? *x == *y : x == y;
+    }
+    if (r.type == "Picture") return vb::CObj(a) == vb::CObj(b);
+    if (r.type == "String") return vb::CStr(a) == vb::CStr(b);
+    return vb::CDbl(a) == vb::CDbl(b);
+}
+
+vb::Variant Read(sheenButton& b, const KeyRow& r) {
+    if (r.property == "bDefault") return b.Record().bDefault;
+    return FindMember(r.property)->get(b);
+}
+
+class Persistence : public ::testing::TestWithParam<KeyRow> {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+    testing::RecordingServices services;
+};
+
+TEST_P(Persistence, KeyReadsItsDefaultOrItsValueAndRefusesAValueOfAnotherType) {
+    const KeyRow& row = GetParam();
+    Fresh f;
+    const vb::Variant def = Default(row, f);
+    const vb::Variant other = Other(row, def);
+
+    // A new instance holds the default (a font as a copy) and saves against it.
+    f.button.UserControl_InitProperties();
+    EXPECT_TRUE(Same(row, Read(f.button, row), def));
+    if (row.type == "Font") {
+        EXPECT_FALSE(vb::CObj(Read(f.button, row)) == vb::CObj(def));
+    }
+    RecordingBag saved;
+    f.button.UserControl_WriteProperties(saved);
+    EXPECT_TRUE(Same(row, saved.Find(row.key).def, def));
+    EXPECT_TRUE(Same(row, saved.Find(row.key).value, def));
+    if (row.saved == "surface") {
+        if (row.key == "Enabled") f.site.surface_enabled = vb::CBool(other);
+        if (row.key == "RightToLeft") f.site.right_to_left = vb::CBool(other);
+        if (row.key == "MouseIcon")
+            f.site.surface_mouse_icon = vb::CObj(other).As<vb::StdPicture>();
+        if (row.key == "MousePointer") f.site.surface_mouse_pointer = vb::CInt(other);
+        if (row.key == "OLEDropMode") f.site.surface_ole_drop_mode = vb::CInt(other);
+        RecordingBag again;
+        f.button.UserControl_WriteProperties(again);
+        EXPECT_TRUE(Same(row, again.Find(row.key).value, other)) << "taken from the surface";
+        if (row.key == "MousePointer") {
+            EXPECT_TRUE(std::holds_alternative<vb::Integer>(again.Find(row.key).value));
+        }
+    }
+
+    // A stored value, numbers and Booleans as text, reads back through the property; a
+    // manual position needs the manual alignment read before it.
+    Fresh g;
+    host::MemoryPropertyBag bag;
+    if (row.key == "CaptionLeft" || row.key == "CaptionTop")
+        bag.WriteProperty("CaptionAlign", vb::Long{99}, {});
+    if (row.key == "PictureLeft" || row.key == "PictureTop")
+        bag.WriteProperty("PictureAlign", vb::Long{99}, {});
+    const bool object = std::holds_alternative<vb::Object>(other);
+    bag.WriteProperty(row.key, object ? other : vb::Variant(vb::CStr(other)), {});
+    g.button.UserControl_ReadProperties(bag);
+    EXPECT_TRUE(Same(row, Read(g.button, row), other));
+
+    // A value of another type is a type mismatch of the load: it ends there, or is
+    // skipped while errors are silent; the keys read with errors ignored go on quietly.
+    const bool ignored = row.key == "Caption" || row.key == "CornerColor";
+    const Log names = KeyNames();
+    const auto at = std::size_t(std::find(names.begin(), names.end(), row.key) - names.begin());
+    for (const vb::Boolean silent : {vb::False, vb::True}) {
+        SetSilentError(silent);
+        services.boxes.clear();
+        Fresh h;
+        const vb::Variant before = Read(h.button, row);
+        RecordingBag wrong;
+        wrong.stored.WriteProperty(row.key, Wrong(row), {});
+        h.button.UserControl_ReadProperties(wrong);
+        const bool ends = !silent && !ignored;
+        EXPECT_TRUE(Same(row, Read(h.button, row), before));
+        EXPECT_EQ(wrong.reads.size(), ends ? at + 1 : KeyTable().size());
+        EXPECT_EQ(h.button.Record().bLoading, vb::Boolean(ends));
+        EXPECT_EQ(h.site.log.Only({"Paint:XPBody", "tmrMouseIn"}),
+                  ends ? Log{} : (Log{"Paint:XPBody \"\" pass 0", "tmrMouseIn.Enabled True"}));
+        EXPECT_EQ(services.boxes.size(), ends ? 1u : 0u);
+        if (ends && !services.boxes.empty()) {
+            EXPECT_EQ(services.boxes[0].text,
+                      ErrorReportText(13, "Type mismatch", "UserControl_ReadProperties", 0,
+                                      "Benutzersteuerelement", "sheenButton"));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, Persistence, ::testing::ValuesIn(KeyTable()),
+                         [](const ::testing::TestParamInfo<KeyRow>& i) { return i.param.key; });
+
+TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
+    testing::RecordingServices services;
+    ASSERT_EQ(KeyTable().size(), 64u);
+    // Every key differs from its default; the alignments are manual so that the
+    // positions apply.
+    Fresh a;
+    RecordingBag source;
+    for (const KeyRow& r : KeyTable()) {
+        const bool manual = r.key == "CaptionAlign" || r.key == "PictureAlign";
+        source.stored.WriteProperty(r.key, manual ? vb::Long{99} : Other(r, Default(r, a)), {});
+    }
+    a.button.UserControl_ReadProperties(source);
+    EXPECT_EQ(source.reads, KeyNames());
+
+    RecordingBag saved;
+    a.button.UserControl_WriteProperties(saved);
+    Log order = KeyNames();
+    const auto at = [&](const char* key) { return std::find(order.begin(), order.end(), key); };
+    std::iter_swap(at("BackColorDown"), at("BackColorOver"));
+    std::iter_swap(at("CornerColor"), at("ColorStyle"));
+    EXPECT_EQ(saved.Written(), order);
+
+    Fresh b;
+    b.button.UserControl_ReadProperties(saved.stored);
+    for (const KeyRow& r : KeyTable())
+        EXPECT_TRUE(Same(r, Read(b.button, r), Read(a.button, r))) << r.key;
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST(PersistenceOrder, LoadingKeepsTheConsequencesOfItsOrder) {
+    testing::RecordingServices services;
+    const auto load = [](Fresh& f, std::vector<host::MemoryPropertyBag::Entry> entries) {
+        host::MemoryPropertyBag bag;
+        for (const auto& e : entries) bag.WriteProperty(e.key, e.value, {});
+        f.site.log.Clear();
+        f.button.UserControl_ReadProperties(bag);
+    };
+    // An alignment before its position and the sizes before RealPicSize already show in
+    // each key reading back on its own. Image1 takes the sizes before stretching goes
+    // off; loading again finds RealPicSize True and keeps them.
+    Fresh s;
+    load(s, {{"PictureHeight", 10}, {"PictureWidth", 20}});
+    EXPECT_EQ(s.site.log.Only({"Image1."}), (Log{"Image1.Picture Nothing", "Image1.Height 10",
+                                                 "Image1.Width 20", "Image1.Stretch False"}));
+    load(s, {{"PictureHeight", 30}, {"PictureWidth", 40}});
+    EXPECT_EQ(s.button.PictureHeight(), 10);
+    EXPECT_EQ(s.button.PictureWidth(), 20);
+    // The stored highlight schemes, or their defaults, win over ColorStyle's.
+    Fresh c;
+    load(c, {{"ColorStyle", 1}, {"HoverRect", 2}});
+    EXPECT_EQ(c.button.FocusRect(), 0);
+    EXPECT_EQ(c.button.HoverRect(), 2);
+    // Enabled comes before the pictures, so Image1 gets the disabled one.
+    Fresh e;
+    const auto pic = Pic(), dis = Pic();
+    load(e,
+         {{"Enabled", vb::False}, {"Picture", vb::Object(pic)}, {"PictureDis", vb::Object(dis)}});
+    EXPECT_EQ(e.site.Holder().Picture(), dis);
+    // The default button shows its look from the one paint at the end, without focus.
+    Fresh d;
+    load(d, {{"Default", vb::True}});
+    EXPECT_EQ(d.button.Record().bHasFocus, vb::True);
+    EXPECT_EQ(d.site.log.Only({"Paint:XPBody", "Paint:drawMLine", "SetFocus"}),
+              (Log{"Paint:XPBody \"\" pass 0", "Paint:drawMLine \"blue\""}));
+    // The theme overrides the stored scheme after that paint, each assignment repainting.
+    services.theme->color = "HomeStead";
+    Fresh t;
+    load(t, {{"AutoColorStyle", vb::True}, {"ColorStyle", 0}});
+    EXPECT_EQ(t.button.ColorStyle(), cXPOlive);
+    Log tail = t.site.log.Only({"Paint:XPBody", "PropertyChanged"});
+    tail.erase(tail.begin(), std::find(tail.begin(), tail.end(), "Paint:XPBody \"\" pass 0"));
+    EXPECT_EQ(tail, (Log{"Paint:XPBody \"\" pass 0", "PropertyChanged FocusRect",
+                         "Paint:XPBody \"\" pass 0", "PropertyChanged HoverRect",
+                         "Paint:XPBody \"\" pass 0", "Paint:XPBody \"\" pass 0",
+                         "PropertyChanged ColorStyle"}));
+}
+
+TEST(MemoryPropertyBag, LeavesOutDefaultsComparingNumbersByValueAndObjectsByIdentity) {
+    host::MemoryPropertyBag bag;
+    const vb::Object pic(Pic());
+    bag.WriteProperty("a", vb::Integer{0}, vb::Long{0});
+    bag.WriteProperty("b", std::string("x"), std::string());
+    bag.WriteProperty("c", vb::Long{5}, vb::Long{0});
+    bag.WriteProperty("c", vb::Single{0}, vb::Long{0});  // back to its default: gone
+    bag.WriteProperty("d", vb::True, vb::Long{-1});
+    bag.WriteProperty("e", pic, pic);
+    bag.WriteProperty("f", vb::Object(Pic()), pic);
+    bag.WriteProperty("b", std::string("y"), std::string());
+    Log keys;
+    for (const auto& e : bag.Entries()) keys.push_back(e.key);
+    EXPECT_EQ(keys, (Log{"b", "f"}));
+    EXPECT_EQ(bag.ReadProperty("b", {}), vb::Variant(std::string("y")));
+    EXPECT_EQ(bag.ReadProperty("c", vb::Long{3}), vb::Variant(vb::Long{3}));
+}
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override { SetSilentError(vb::False); }
+    testing::RecordingServices services;
+};
+
+TEST_F(Lifecycle, NewInstanceTurnsTheTimerOffThenLoadsAndPaintsOnceAtTheEnd) {
+    Fresh f;
+    f.button.UserControl_InitProperties();
+    EXPECT_EQ(
+        f.site.log.Only({"tmrMouseIn", "lblFont.SetFont", "Parent", "Paint:XPBody"}),
+        (Log{"tmrMouseIn.Enabled False", "Parent.Font", "lblFont.SetFont Tahoma",
+             "Parent.BackColor", "Paint:XPBody \"\" pass 0", "tmrMouseIn.Enabled True", "Parent"}));
+    // and that one paint follows the notification of the last key.
+    EXPECT_EQ(f.site.log.Only({"PropertyChanged", "Paint:"}).back().rfind("Paint:", 0), 0u);
+    EXPECT_EQ(f.button.Value(), vb::False);
+    EXPECT_EQ(f.button.Record().bHasFocus, vb::False);
+
+    // A timer that fails ends the initialisation under its own name before anything loads.
+    Fresh g;
+    g.site.FailOn("tmrMouseIn.Enabled");
+    g.button.UserControl_InitProperties();
+    EXPECT_EQ(g.button.Caption(), "");
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("0/UserControl_InitProperties"), std::string::npos);
+}
+
+TEST_F(Lifecycle, WhatTheHostCannotGiveIsLeftAloneAndAFailingKeyIsReported) {
+    Fresh f;
+    f.site.parent_font = nullptr;  // a container without a font
+    f.site.FailOn("Extender.Name");
+    f.site.FailOn("Parent.BackColor");
+    f.button.UserControl_InitProperties();
+    EXPECT_EQ(f.button.Font()->Name(), "Verdana");
+    EXPECT_EQ(f.button.Caption(), "");
+    EXPECT_EQ(f.button.CornerColor(), 0u);
+    RecordingBag saved;
+    f.button.UserControl_WriteProperties(saved);
+    EXPECT_EQ(saved.writes.size(), 62u);
+    EXPECT_EQ(saved.writes[34].key, "ColorStyle");  // CornerColor would have followed it
+    EXPECT_EQ(saved.writes[35].key, "ForeColorDis");
+    EXPECT_TRUE(services.boxes.empty());
+
+    // A key that fails ends saving there, or is skipped while errors are silent.
+    f.site.FailOn("Surface.MouseIcon?");
+    RecordingBag reported, silent;
+    f.button.UserControl_WriteProperties(reported);
+    SetSilentError(vb::True);
+    f.button.UserControl_WriteProperties(silent);
+    EXPECT_EQ(reported.Written(),
+              (Log{"CaptionAlign", "CaptionLeft", "CaptionTop", "Enabled", "Font",
+                   "FontOnMouseOver", "ForeColor", "ForeColorDown", "ForeColorOver"}));
+    EXPECT_EQ(silent.writes.size(), 61u);
+    EXPECT_EQ(silent.writes[9].key, "MousePointer");
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_NE(services.boxes[0].text.find("0/UserControl_WriteProperties"), std::string::npos);
+}
+
+// (focus shown, default before, extender says default, name) -> (extender read, default
+// after, focus after, repaints).
+TEST_F(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
+    struct Row {
+        bool focus, is_default, extender;
+        const char* name;
+        bool reads, default_after, focus_after;
+        std::size_t repaints;
+    };
+    const Row rows[] = {
+        {false, false, true, "DisplayAsDefault", true, true, true, 1},
+        {false, true, false, "DisplayAsDefault", true, false, false, 0},
+        {false, true, false, "BackColor", false, true, true, 1},
+        {false, false, true, "BackColor", false, false, false, 0},
+        {false, false, true, "displayasdefault", false, false, false, 0},
+        {true, true, false, "DisplayAsDefault", false, true, true, 0},
+        {true, false, true, "DisplayAsDefault", false, false, true, 0},
+    };
+    for (const Row& r : rows) {
+        testing::ButtonFixture f;
+        f.rec().bHasFocus = vb::Boolean(r.focus);
+        f.rec().bDefault = vb::Boolean(r.is_default);
+        f.site.extender_default = vb::Boolean(r.extender);
+        f.button.UserControl_AmbientChanged(r.name);
+        const std::string at = std::string(r.name) + " " + std::to_string(&r - rows);
+        EXPECT_EQ(f.site.log.Only({"Extender.Default"}).size(), r.reads ? 1u : 0u) << at;
+        EXPECT_EQ(f.rec().bDefault, vb::Boolean(r.default_after)) << at;
+        EXPECT_EQ(f.rec().bHasFocus, vb::Boolean(r.focus_after)) << at;
+        EXPECT_EQ(f.RepaintsAndNotifications(), Log(r.repaints, "Redraw")) << at;
+    }
+    // An extender that cannot say is ignored: the default button keeps its default.
+    testing::ButtonFixture g;
+    g.rec().bDefault = vb::True;
+    g.site.FailOn("Extender.Default");
+    g.button.UserControl_AmbientChanged("DisplayAsDefault");
+    EXPECT_EQ(g.rec().bHasFocus, vb::True);
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(Lifecycle, PaintAndResizeRepaintOnceEach) {
+    testing::ButtonFixture f;
+    f.button.UserControl_Resize();
+    EXPECT_EQ(f.RepaintsAndNotifications(), Log{"Redraw"});
+    f.button.UserControl_Paint();
+    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "Redraw"}));
+    EXPECT_EQ(f.site.Surface().ScaleWidth(), 75);
+}
+
+}  // namespace
+}  // namespace sheenwork
