@@ -137,7 +137,8 @@ bool Same(const KeyRow& r, const vb::Variant& a, const vb::Variant& b) {
 
 vb::Variant Read(sheenButton& b, const KeyRow& r) {
     if (r.property == "bDefault") return b.Record().bDefault;
-    return FindMember(r.property)->get(b);
+    std::vector<vb::Variant> none;
+    return Invoke(b, r.property, vb::InvokeKind::PropertyGet, none).value;
 }
 
 class Persistence : public ::testing::TestWithParam<KeyRow> {

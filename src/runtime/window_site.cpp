@@ -76,6 +76,10 @@ void WindowSite::SurfaceMouseIcon(host::PictureRef picture) {
 }
 
 void WindowSite::SurfaceMousePointer(vb::Integer pointer) { window_->mouse_pointer_ = pointer; }
+host::PictureRef WindowSite::SurfaceMouseIcon() { return window_->mouse_icon_; }
+vb::Integer WindowSite::SurfaceMousePointer() {
+    return static_cast<vb::Integer>(window_->mouse_pointer_);
+}
 
 void WindowSite::SurfaceAccessKeys(const std::string& keys) { window_->access_keys_ = keys; }
 

@@ -29,7 +29,11 @@ public:
     vb::Boolean ParentIsForm() override;
     host::Surface& Surface() override { return surface_; }
     long SurfaceHwnd() override;
+    vb::Boolean SurfaceEnabled() override { return vb::Boolean(window_->Enabled()); }
     void SurfaceEnabled(vb::Boolean value) override;
+    host::PictureRef SurfaceMouseIcon() override;
+    vb::Integer SurfaceMousePointer() override;
+    vb::Integer SurfaceOLEDropMode() override { return ole_drop_mode_; }
     void SurfaceFont(host::FontRef font) override;
     void SurfaceMouseIcon(host::PictureRef picture) override;
     void SurfaceMousePointer(vb::Integer pointer) override;
@@ -40,6 +44,7 @@ public:
     host::PictureHolder& Image1() override { return image1_; }
     host::Surface& pTemp() override { return ptemp_; }
     host::FontRef lblFontFont() override { return lbl_font_; }
+    void lblFontFont(host::FontRef font) override { lbl_font_ = std::move(font); }
     host::FontRef lblDropDownFont() override { return lbl_drop_down_font_; }
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
