@@ -1,5 +1,6 @@
 #include "support/recording_site.h"
 
+#include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/units.h>
 
 namespace sheenwork::testing {
@@ -179,7 +180,7 @@ void RecordingSite::tmrMouseInEnabled(vb::Boolean on) { Call("tmrMouseIn.Enabled
 void RecordingSite::tmrMouseInInterval(long ms) { Call("tmrMouseIn.Interval", std::to_string(ms)); }
 host::PictureRef RecordingSite::xpPointer(int index) {
     Call("xp", std::to_string(index));
-    return nullptr;
+    return picture::XPPointer(index);
 }
 void RecordingSite::SetFocus() { Call("SetFocus"); }
 void RecordingSite::DoEvents() { Call("DoEvents"); }

@@ -113,6 +113,7 @@ public:
     host::FontRef lblDropDownFont() override;
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
+    // xp's pictures are the library's own hand pointers.
     host::PictureRef xpPointer(int index) override;
     void SetFocus() override;
     void DoEvents() override;
