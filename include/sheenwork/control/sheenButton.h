@@ -38,6 +38,23 @@ using QIFactory = std::function<std::shared_ptr<QI>()>;
 void SetQIFactory(QIFactory factory);
 std::shared_ptr<QI> NewQI();
 
+// Tells whether the control it was taken from still exists. A host's event handler, or
+// the host's message loop, may destroy the control in the middle of one of its
+// procedures; the control takes a token before it lets the host's code run and stops
+// as soon as the token says it has gone, so that nothing of it is touched afterwards.
+// The runtime may keep tokens of its own. Copying one costs a reference count, asking
+// one a load.
+class ControlLiveness {
+public:
+    ControlLiveness() = default;  // of no control: gone
+    explicit operator bool() const noexcept { return !token_.expired(); }
+
+private:
+    friend class sheenButton;
+    explicit ControlLiveness(std::weak_ptr<const void> token) : token_(std::move(token)) {}
+    std::weak_ptr<const void> token_;
+};
+
 class sheenButton {
 public:
     // `site` must outlive the control. The record starts zero/empty/none everywhere:
@@ -49,6 +66,8 @@ public:
 
     // Where events go; null for none. The sink must outlive its use.
     void EventSink(sheenButtonEvents* sink) { events_ = sink; }
+    // A token that turns false once this control is destroyed.
+    ControlLiveness Liveness() const noexcept { return ControlLiveness(lifetime_); }
 
     // The published members, in interface order.
     vb::Long CaptionAlign() const;
@@ -231,6 +250,8 @@ private:
     ButtonRecord rec_;
     sheenButtonEvents* events_ = nullptr;
     std::shared_ptr<const Painters> painters_;
+    // Owned by this control alone: its Liveness tokens expire when it goes.
+    std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
 };
 
 // CloneFont (module basButton): a new font object with every attribute of `font`, so
