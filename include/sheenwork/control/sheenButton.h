@@ -220,7 +220,26 @@ public:
     // the current state on top; the mouse-down handling calls it after the press.
     void DrawAdded();
 
-    // Host notifications.
+    // Host notifications. Arguments are the host's variables, handed on to the events
+    // by reference: what an event handler assigns is what the rest of the notification
+    // and the host see.
+    //
+    // Mouse and hover (mouse.cpp): Button is the host's mask (1 left, 2 right, 4 middle),
+    // X and Y are surface pixels.
+    void UserControl_MouseDown(vb::Integer& Button, vb::Integer& Shift, vb::Single& X,
+                               vb::Single& Y);
+    void UserControl_MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X,
+                               vb::Single& Y);
+    void UserControl_MouseUp(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y);
+    void tmrMouseIn_Timer();
+    // Keyboard, focus and access keys (keyboard.cpp).
+    void UserControl_KeyDown(vb::Integer& KeyCode, vb::Integer& Shift);
+    void UserControl_KeyPress(vb::Integer& KeyAscii);
+    void UserControl_KeyUp(vb::Integer& KeyCode, vb::Integer& Shift);
+    void UserControl_GotFocus();
+    void UserControl_LostFocus();
+    void UserControl_AccessKeyPress(vb::Integer& KeyAscii);
+    // The click action (click.cpp).
     void UserControl_Click();
     void UserControl_OLECompleteDrag(vb::Long& Effect);
     void UserControl_OLEDragDrop(host::DataObjectRef& Data, vb::Long& Effect, vb::Integer& Button,
@@ -245,6 +264,10 @@ private:
     void RaiseEvent(F&& raise) {
         if (events_) raise(*events_);
     }
+
+    // Whether (X, Y) lies in the drop-down section (the hit test of MouseDown and
+    // MouseMove); may fail as the surface's size is read.
+    bool InDropDownSection(vb::Single X, vb::Single Y);
 
     host::ControlSite& site_;
     ButtonRecord rec_;
