@@ -273,6 +273,17 @@ TEST_F(InputFailures, AFailingCursorQueryEndsTheTickOrIsSkipped) {
     EXPECT_EQ(services.boxes.size(), 1u);
 }
 
+// A statement that decides (a key-state query, a section test) and fails silently takes
+// its decision with it: the access key does not click.
+TEST_F(InputFailures, ASilentlyFailingAltQueryDoesNotClick) {
+    SetSilentError(vb::True);
+    f.site.FailOn("GetAsyncKeyState");
+    vb::Integer ascii = 97;
+    f.button.UserControl_AccessKeyPress(ascii);
+    EXPECT_EQ(Reduced(f.site.log), "GetAsyncKeyState 18");
+    EXPECT_FALSE(f.rec().bHasFocus);
+}
+
 // A host handler may close the form and destroy the button in the middle of any of its
 // notifications, also from a message the press refresh lets through: the notification
 // stops right there and touches nothing of the button (the sanitizer build sees any use
