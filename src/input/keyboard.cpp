@@ -1,21 +1,21 @@
 // Keyboard, focus and access keys.
 //
-//   input           condition                          sState  bSpaceDown  bHasFocus  output
-//   --------------  ---------------------------------  ------  ----------  ---------
-//   --------------- KeyDown         KeyCode 32 (Space)                 "down"  True        -
-//   Redraw, KeyDown KeyDown         other key                          -       -           -
-//   KeyDown KeyUp           KeyCode 32                         ""      False       - Redraw, Click,
-//                                                                                     KeyUp
-//   KeyUp           other key                          -       -           -          KeyUp
-//   KeyPress        any                                -       -           -          KeyPress
-//   GotFocus        bHasFocus False                    -       -           True       "blue",
-//   Redraw GotFocus        bHasFocus True                     -       -           - nothing
-//   LostFocus       bHasFocus True                     ""      -           False      Redraw
-//   LostFocus       bHasFocus False                    -       -           -          nothing
-//   AccessKeyPress  13 or 27                           -       -           -          Click
-//   AccessKeyPress  other, Alt and left Alt both set,  -       -           True       Redraw, Click
-//                   KeyAscii not 0
-//   AccessKeyPress  otherwise                          -       -           -          nothing
+//   input           condition                  sState  bSpaceDown  bHasFocus  output
+//   --------------  -------------------------  ------  ----------  ---------  --------------
+//   KeyDown         KeyCode 32 (Space)         "down"  True        -          Redraw, KeyDown
+//   KeyDown         other key                  -       -           -          KeyDown
+//   KeyUp           KeyCode 32                 ""      False       -          Redraw, Click,
+//                                                                             KeyUp
+//   KeyUp           other key                  -       -           -          KeyUp
+//   KeyPress        any                        -       -           -          KeyPress
+//   GotFocus        bHasFocus False            -       -           True       "blue", Redraw
+//   GotFocus        bHasFocus True             -       -           -          nothing
+//   LostFocus       bHasFocus True             ""      -           False      Redraw
+//   LostFocus       bHasFocus False            -       -           -          nothing
+//   AccessKeyPress  13 or 27                   -       -           -          Click
+//   AccessKeyPress  other, Alt and left Alt    -       -           True       Redraw, Click
+//                   both set, KeyAscii not 0
+//   AccessKeyPress  otherwise                  -       -           -          nothing
 //
 // Only Space presses the button; Enter and Escape reach it as the form's default or
 // cancel button through AccessKeyPress and click without any repaint. Losing the focus

@@ -1,35 +1,36 @@
 // Mouse and hover: the press state, the drop-down section's press, the hand pointers and
 // the hover timer that stands in for the leave notification the host never sends.
 //
-// Press state (sState, sDropDownState), one row per notification:
+// Press state (sState, sDropDownState), one row per notification; "hand" is the pointer
+// switch, made only with AutoXPMouseIcons:
 //
-//   input      condition                              sState  sDropDownState  output
-//   ---------  -------------------------------------  ------  --------------  -------------------
-//   MouseDown  sState "down"                          -       -               nothing at all
-//   MouseDown  Button 2                               -       -               MouseDown
-//   MouseDown  other button, in section               "down"  "down"          SetFocus, DropDown,
-//                                                                             DrawAdded, Redraw,
-//                                                                             xp(1), MouseDown
-//   MouseDown  other button, not in section           "down"  -               as above, no DropDown
-//   MouseMove  Button 0                               ""      -               see the steps
-//   MouseMove  Button 1, DropDown, over, leaves       ""      "n" (was down)  Redraw
-//   MouseMove  Button 1, DropDown, over, re-enters    "down"  "down" (was n)  Redraw
-//   MouseMove  Button 1, DropDown, not over           "down"  "down" (was n)  no repaint
-//   MouseUp    any                                    ""      ""              Redraw, MouseUp
+//   input      condition                         sState  sDropDownState  output
+//   ---------  --------------------------------  ------  --------------  ----------------------
+//   MouseDown  sState "down"                     -       -               nothing at all
+//   MouseDown  Button 2                          -       -               MouseDown
+//   MouseDown  other button, in section          "down"  "down"          SetFocus, DropDown,
+//                                                                        DrawAdded, Redraw,
+//                                                                        clicking hand, MouseDown
+//   MouseDown  other button, not in section      "down"  -               the same, no DropDown
+//   MouseMove  Button 0                          ""      -               MouseMove, hand, border
+//   MouseMove  Button 1, DropDown, over, leaves  ""      "n" (was down)  Redraw
+//   MouseMove  Button 1, DropDown, over, enters  "down"  "down" (was n)  Redraw
+//   MouseMove  Button 1, DropDown, not over      "down"  "down" (was n)  no repaint
+//   MouseUp    any                               ""      ""              Redraw, own pointer,
+//                                                                        border, MouseUp
 //
 // Hover (bMouseOver, bMouseEntered, the timer):
 //
-//   input      condition                              bMouseOver  bMouseEntered  output
-//   ---------  -------------------------------------  ----------  -------------  ----------------
-//   MouseMove  timer off                              -           -              timer on
-//   MouseMove  bMouseOver, not entered                -           True           MouseEnter, Redraw
-//                                                                                before MouseMove
-//   tick       designer (UserMode False or failing)   -           -              timer off
-//   tick       cursor strictly inside, own window     True        -              nothing
-//   tick       outside, entered                       False       False          MouseLeave,
-//   Redraw,
-//                                                                                timer off
-//   tick       outside, not entered                   False       -              timer off
+//   input      condition                         bMouseOver  bMouseEntered  output
+//   ---------  --------------------------------  ----------  -------------  ------------------
+//   MouseMove  timer off                         -           -              timer on
+//   MouseMove  bMouseOver, not entered           -           True           MouseEnter, Redraw,
+//                                                                           then MouseMove
+//   tick       designer (UserMode False/failing) -           -              timer off
+//   tick       strictly inside, own window       True        -              nothing
+//   tick       outside, entered                  False       False          MouseLeave, Redraw,
+//                                                                           timer off
+//   tick       outside, not entered              False       -              timer off
 //
 // So MouseEnter needs a tick that saw the cursor and then a move; a cursor that enters
 // and rests raises none. Each statement of a handler is one step of its trap. Raising an
