@@ -68,7 +68,8 @@ std::shared_ptr<QI> NewQI() {
 }
 
 sheenButton::sheenButton(host::ControlSite& site) : site_(site), painters_(DefaultPainters()) {}
-sheenButton::~sheenButton() = default;
+// The tokens expire before anything else of the control goes.
+sheenButton::~sheenButton() { lifetime_.reset(); }
 
 void sheenButton::SetPainters(std::shared_ptr<const Painters> painters) {
     painters_ = painters ? std::move(painters) : DefaultPainters();

@@ -27,8 +27,11 @@ vb::Boolean FileExists(const std::string& sFile) {
 // and the address are opened, in that order, and Value goes back to False.
 void sheenButton::UserControl_Click() {
     Procedure p{"UserControl_Click", ModuleKind::UserControl, kModule};
+    const ControlLiveness alive = Liveness();
     p([&] { rec_.Value = vb::True; });
     p([&] { RaiseEvent([](sheenButtonEvents& e) { e.Click(); }); });
+    // The host's handler may have closed the form and destroyed the button.
+    if (!alive) return;
     p([&] {
         const std::string wave = Wave();
         if (FileExists(wave)) {

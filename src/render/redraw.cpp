@@ -122,7 +122,10 @@ void sheenButton::drawMLine(const std::string& sColor) {
 
 void sheenButton::DrawAdded() {
     Procedure p{"DrawAdded", ModuleKind::UserControl, "sheenButton"};
+    const ControlLiveness alive = Liveness();
     p([&] { site_.DoEvents(); });
+    // A message it let through may have destroyed the control.
+    if (!alive) return;
     // The state is read after the events ran: they may have changed it.
     if (rec_.sState == "down") {
         // A press the pointer has left shows the hover border; one under the pointer is

@@ -1,5 +1,6 @@
 #include "runtime/window_site.h"
 
+#include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/error.h>
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/units.h>
@@ -91,7 +92,8 @@ void WindowSite::tmrMouseInInterval(long milliseconds) {
     runtime_.GetTimers().Interval(timer_, Millis(milliseconds));
 }
 
-host::PictureRef WindowSite::xpPointer(int) { return nullptr; }
+// The two hand pointers the library carries: 0 pointing, 1 clicking.
+host::PictureRef WindowSite::xpPointer(int index) { return picture::XPPointer(index); }
 
 void WindowSite::SetFocus() {
     if (!window_->Alive()) vb::Raise(5);

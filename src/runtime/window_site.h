@@ -46,6 +46,7 @@ public:
     host::FontRef lblFontFont() override { return lbl_font_; }
     void lblFontFont(host::FontRef font) override { lbl_font_ = std::move(font); }
     host::FontRef lblDropDownFont() override { return lbl_drop_down_font_; }
+    vb::Boolean tmrMouseInEnabled() override { return vb::Boolean(TimerEnabled()); }
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
     host::PictureRef xpPointer(int index) override;

@@ -23,9 +23,45 @@ void RecordingPainters::DropDownSeparator(PaintContext&) const {
     log.Add("Paint:DropDownSeparator");
 }
 
+void RecordingEvents::Logged(const std::string& name, const std::string& arguments) {
+    log.Add("Event:" + name + arguments);
+    if (on_event) on_event(name);
+}
+namespace {
+std::string Args(std::initializer_list<double> values) {
+    std::string s;
+    for (double v : values) {
+        std::string n = std::to_string(v);
+        n.erase(n.find_last_not_of('0') + 1);
+        if (n.back() == '.') n.pop_back();
+        s += " " + n;
+    }
+    return s;
+}
+}  // namespace
+void RecordingEvents::MouseDown(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
+    Logged("MouseDown", Args({double(B), double(S), X, Y}));
+}
+void RecordingEvents::MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
+    Logged("MouseMove", Args({double(B), double(S), X, Y}));
+}
+void RecordingEvents::MouseUp(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
+    Logged("MouseUp", Args({double(B), double(S), X, Y}));
+}
+void RecordingEvents::KeyDown(vb::Integer& KeyCode, vb::Integer& Shift) {
+    Logged("KeyDown", Args({double(KeyCode), double(Shift)}));
+}
+void RecordingEvents::KeyPress(vb::Integer& KeyAscii) {
+    Logged("KeyPress", Args({double(KeyAscii)}));
+}
+void RecordingEvents::KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) {
+    Logged("KeyUp", Args({double(KeyCode), double(Shift)}));
+}
+
 void RecordingEvents::Click() {
     log.Add("Event:Click");
     if (on_click) on_click();
+    if (on_event) on_event("Click");
 }
 void RecordingEvents::OLECompleteDrag(vb::Long& Effect) {
     log.Add("Event:OLECompleteDrag " + std::to_string(Effect));

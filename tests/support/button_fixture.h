@@ -32,9 +32,24 @@ struct RecordingEvents : sheenButtonEvents {
     explicit RecordingEvents(CallLog& log) : log(log) {}
     CallLog& log;
     std::function<void()> on_click;
+    // Called after any event is logged, with its name: a host handler that sets
+    // properties, clicks or destroys the control.
+    std::function<void(const std::string&)> on_event;
     void Click() override;
-    void DropDown() override { log.Add("Event:DropDown"); }
+    void DropDown() override { Logged("DropDown"); }
     void OLECompleteDrag(vb::Long& Effect) override;
+    // Logged with their arguments, e.g. "Event:MouseDown 1 0 88.5 4".
+    void MouseDown(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
+    void MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
+    void MouseUp(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
+    void MouseEnter() override { Logged("MouseEnter"); }
+    void MouseLeave() override { Logged("MouseLeave"); }
+    void KeyDown(vb::Integer& KeyCode, vb::Integer& Shift) override;
+    void KeyPress(vb::Integer& KeyAscii) override;
+    void KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) override;
+
+private:
+    void Logged(const std::string& name, const std::string& arguments = {});
 };
 
 // The record of a new instance initialised on a scratch recording site. For a paint

@@ -1,5 +1,6 @@
 #include "support/recording_site.h"
 
+#include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/units.h>
 
 namespace sheenwork::testing {
@@ -201,14 +202,24 @@ host::FontRef RecordingSite::lblDropDownFont() {
     Call("lblDropDown.Font");
     return lbl_drop_down_font;
 }
-void RecordingSite::tmrMouseInEnabled(vb::Boolean on) { Call("tmrMouseIn.Enabled", B(on)); }
+vb::Boolean RecordingSite::tmrMouseInEnabled() {
+    Call("tmrMouseIn.Enabled?");
+    return timer_enabled;
+}
+void RecordingSite::tmrMouseInEnabled(vb::Boolean on) {
+    Call("tmrMouseIn.Enabled", B(on));
+    timer_enabled = on;
+}
 void RecordingSite::tmrMouseInInterval(long ms) { Call("tmrMouseIn.Interval", std::to_string(ms)); }
 host::PictureRef RecordingSite::xpPointer(int index) {
     Call("xp", std::to_string(index));
-    return nullptr;
+    return picture::XPPointer(index);
 }
 void RecordingSite::SetFocus() { Call("SetFocus"); }
-void RecordingSite::DoEvents() { Call("DoEvents"); }
+void RecordingSite::DoEvents() {
+    Call("DoEvents");
+    if (on_do_events) on_do_events();
+}
 vb::Single RecordingSite::ScaleTwipsToPixelsX(vb::Single twips) {
     Call("ScaleX", N(twips));
     return vb::TwipsToPixelsX(twips);

@@ -88,6 +88,10 @@ public:
     gdi::Point cursor{-1, -1};
     long window_under_cursor = 0;
     std::map<int, std::int16_t> key_state;
+    // The hover timer's Enabled.
+    vb::Boolean timer_enabled;
+    // Called after DoEvents is logged: the messages a host would process then.
+    std::function<void()> on_do_events;
 
     gdi::Gdi& Gdi() { return *gdi_; }
     RecordingPictureHolder& Holder() { return image1_; }
@@ -123,8 +127,10 @@ public:
     // Logged "lblFont.SetFont"; lbl_font takes the given font.
     void lblFontFont(host::FontRef font) override;
     host::FontRef lblDropDownFont() override;
+    vb::Boolean tmrMouseInEnabled() override;
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
+    // xp's pictures are the library's own hand pointers.
     host::PictureRef xpPointer(int index) override;
     void SetFocus() override;
     void DoEvents() override;

@@ -39,6 +39,23 @@ using QIFactory = std::function<std::shared_ptr<QI>()>;
 void SetQIFactory(QIFactory factory);
 std::shared_ptr<QI> NewQI();
 
+// Tells whether the control it was taken from still exists. A host's event handler, or
+// the host's message loop, may destroy the control in the middle of one of its
+// procedures; the control takes a token before it lets the host's code run and stops
+// as soon as the token says it has gone, so that nothing of it is touched afterwards.
+// The runtime may keep tokens of its own. Copying one costs a reference count, asking
+// one a load.
+class ControlLiveness {
+public:
+    ControlLiveness() = default;  // of no control: gone
+    explicit operator bool() const noexcept { return !token_.expired(); }
+
+private:
+    friend class sheenButton;
+    explicit ControlLiveness(std::weak_ptr<const void> token) : token_(std::move(token)) {}
+    std::weak_ptr<const void> token_;
+};
+
 class sheenButton {
 public:
     // `site` must outlive the control. The record starts zero/empty/none everywhere:
@@ -50,6 +67,8 @@ public:
 
     // Where events go; null for none. The sink must outlive its use.
     void EventSink(sheenButtonEvents* sink) { events_ = sink; }
+    // A token that turns false once this control is destroyed.
+    ControlLiveness Liveness() const noexcept { return ControlLiveness(lifetime_); }
 
     // The published members, in interface order.
     vb::Long CaptionAlign() const;
@@ -216,6 +235,26 @@ public:
     void UserControl_AmbientChanged(const std::string& PropertyName);
     void UserControl_Paint();
     void UserControl_Resize();
+    // Input notifications. Arguments are the host's variables, handed on to the events
+    // by reference: what an event handler assigns is what the rest of the notification
+    // and the host see.
+    //
+    // Mouse and hover (mouse.cpp): Button is the host's mask (1 left, 2 right, 4 middle),
+    // X and Y are surface pixels.
+    void UserControl_MouseDown(vb::Integer& Button, vb::Integer& Shift, vb::Single& X,
+                               vb::Single& Y);
+    void UserControl_MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X,
+                               vb::Single& Y);
+    void UserControl_MouseUp(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y);
+    void tmrMouseIn_Timer();
+    // Keyboard, focus and access keys (keyboard.cpp).
+    void UserControl_KeyDown(vb::Integer& KeyCode, vb::Integer& Shift);
+    void UserControl_KeyPress(vb::Integer& KeyAscii);
+    void UserControl_KeyUp(vb::Integer& KeyCode, vb::Integer& Shift);
+    void UserControl_GotFocus();
+    void UserControl_LostFocus();
+    void UserControl_AccessKeyPress(vb::Integer& KeyAscii);
+    // The click action (click.cpp).
     void UserControl_Click();
     void UserControl_OLECompleteDrag(vb::Long& Effect);
     void UserControl_OLEDragDrop(host::DataObjectRef& Data, vb::Long& Effect, vb::Integer& Button,
@@ -241,10 +280,16 @@ private:
         if (events_) raise(*events_);
     }
 
+    // Whether (X, Y) lies in the drop-down section (the hit test of MouseDown and
+    // MouseMove); may fail as the surface's size is read.
+    bool InDropDownSection(vb::Single X, vb::Single Y);
+
     host::ControlSite& site_;
     ButtonRecord rec_;
     sheenButtonEvents* events_ = nullptr;
     std::shared_ptr<const Painters> painters_;
+    // Owned by this control alone: its Liveness tokens expire when it goes.
+    std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
 };
 
 // CloneFont (module basButton): a new font object with every attribute of `font`, so

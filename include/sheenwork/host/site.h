@@ -114,6 +114,9 @@ public:
     virtual void lblFontFont(FontRef font) = 0;
     virtual FontRef lblDropDownFont() = 0;
     // The hover timer tmrMouseIn; its ticks come back as the control's tmrMouseIn_Timer.
+    // Whether it runs is the timer's own state: loading starts it as well as the mouse
+    // handling, so the control asks rather than remembering what it set.
+    virtual vb::Boolean tmrMouseInEnabled() = 0;
     virtual void tmrMouseInEnabled(vb::Boolean on) = 0;
     virtual void tmrMouseInInterval(long milliseconds) = 0;
     // The pointer images of xp (hand pointers), by index.
