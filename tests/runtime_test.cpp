@@ -2,11 +2,14 @@
 // timers, told as stories (tests/data/runtime/*.story: a form, a script, the
 // notifications the controls must get, in order); the key state, timers, scripts and
 // forms on their own.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
 #include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -26,12 +29,20 @@ std::string ReadText(const std::filesystem::path& path) {
     return s.str();
 }
 
-// A runtime on a virtual clock with logging controls.
+// A runtime on a virtual clock with logging controls ("Test.*") and the linked
+// Sheenwork classes.
 struct Bench {
     explicit Bench(std::vector<std::string> keys = {})
         : log(std::make_shared<testing::NotificationLog>()),
-          runtime(clock, *gdi, testing::LoggingFactory(log, std::move(keys))) {
+          runtime(clock, *gdi,
+                  [logging = testing::LoggingFactory(log, std::move(keys)),
+                   linked = LinkedControls()](const std::string& cls, host::ControlSite& site) {
+                      return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
+                  }) {
         log->clock = &clock;
+        services.on_call = [this](const std::string& call) {
+            log->entries.push_back("shell " + call);
+        };
     }
     testing::RecordingServices services;
     VirtualClock clock;
@@ -40,19 +51,66 @@ struct Bench {
     Runtime runtime;
 };
 
-// A story: its set-up lines, its script and the notifications expected.
-struct Story {
-    std::string name;
-    std::vector<std::string> setup, expected;
-    std::string script;
+// A button's events, written to the story's log as "<name> <event> <arguments>".
+class EventLog final : public sheenButtonEvents {
+public:
+    EventLog(std::string name, testing::NotificationLog& log) : name_(std::move(name)), log_(log) {}
+    void Click() override { Add("Click"); }
+    void DropDown() override { Add("DropDown"); }
+    void MouseEnter() override { Add("MouseEnter"); }
+    void MouseLeave() override { Add("MouseLeave"); }
+    void MouseDown(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        Mouse("MouseDown", b, s, x, y);
+    }
+    void MouseMove(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        Mouse("MouseMove", b, s, x, y);
+    }
+    void MouseUp(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        Mouse("MouseUp", b, s, x, y);
+    }
+    void KeyDown(vb::Integer& k, vb::Integer& s) override { Key("KeyDown", k, s); }
+    void KeyUp(vb::Integer& k, vb::Integer& s) override { Key("KeyUp", k, s); }
+    void KeyPress(vb::Integer& k) override { Add("KeyPress " + std::to_string(k)); }
+
+private:
+    void Add(const std::string& what) { log_.entries.push_back(name_ + " " + what); }
+    void Mouse(const char* what, int b, int s, float x, float y) {
+        std::ostringstream out;
+        out << what << " " << b << " " << s << " " << x << " " << y;
+        Add(out.str());
+    }
+    void Key(const char* what, int k, int s) {
+        Add(std::string(what) + " " + std::to_string(k) + " " + std::to_string(s));
+    }
+    std::string name_;
+    testing::NotificationLog& log_;
 };
 
+// A story: its set-up lines, then sections of a script and what must follow from it.
+struct Section {
+    std::string script;
+    std::vector<std::string> expected;
+};
+struct Story {
+    std::string name;
+    std::vector<std::string> setup;
+    std::vector<Section> sections;
+};
+
+std::string WithData(std::string s) {
+    for (std::size_t at; (at = s.find("$DATA")) != std::string::npos;)
+        s.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
+    return s;
+}
+
 Story ReadStory(const std::filesystem::path& path) {
-    Story story{path.stem().string(), {}, {}, {}};
+    Story story{path.stem().string(), {}, {}};
     std::istringstream in(ReadText(path));
     int part = 0;
     for (std::string line; std::getline(in, line);) {
+        line = WithData(line);
         if (line.rfind("--- script", 0) == 0) {
+            story.sections.emplace_back();
             part = 1;
             continue;
         }
@@ -61,11 +119,11 @@ Story ReadStory(const std::filesystem::path& path) {
             continue;
         }
         if (part == 1) {
-            story.script += line + "\n";
+            story.sections.back().script += line + "\n";
             continue;
         }
         if (line.empty() || line[0] == '#') continue;
-        (part == 0 ? story.setup : story.expected).push_back(line);
+        (part == 0 ? story.setup : story.sections.back().expected).push_back(line);
     }
     return story;
 }
@@ -77,6 +135,30 @@ std::vector<std::filesystem::path> Stories() {
         if (e.path().extension() == ".story") out.push_back(e.path());
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::string Hex(gdi::ColorRef c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%06X", c);
+    return buf;
+}
+
+// The fields of a button a story can look at, as "name=value" with Booleans as
+// True/False and strings as they are; "timer" is whether its hover timer runs.
+std::string FieldOf(Window& w, const std::string& field) {
+    const auto b = w.Native<sheenButton>();
+    if (field == "timer") return w.Site().tmrMouseInEnabled() ? "on" : "off";
+    if (!b) return "?";
+    const ButtonRecord& r = b->Record();
+    const auto B = [](vb::Boolean v) { return std::string(v ? "True" : "False"); };
+    if (field == "sState") return r.sState;
+    if (field == "sDropDownState") return r.sDropDownState;
+    if (field == "bMouseOver") return B(r.bMouseOver);
+    if (field == "bMouseEntered") return B(r.bMouseEntered);
+    if (field == "bHasFocus") return B(r.bHasFocus);
+    if (field == "bSpaceDown") return B(r.bSpaceDown);
+    if (field == "Value") return B(r.Value);
+    return "?";
 }
 
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
@@ -95,6 +177,7 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
     }
     Bench b(keys);
     Form* form = nullptr;
+    std::vector<std::unique_ptr<EventLog>> sinks;
     for (const auto& line : story.setup) {
         std::istringstream words(line);
         std::string verb;
@@ -113,11 +196,41 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             int l, t, w, h;
             words >> cls >> l >> t >> w >> h;
             Window& win = form->Add(cls, name, {l, t, l + w, t + h});
+            if (const auto button = win.Native<sheenButton>()) {
+                sinks.push_back(std::make_unique<EventLog>(name, *b.log));
+                button->EventSink(sinks.back().get());
+            }
             for (std::string option; words >> option;) {
                 if (option == "hidden") win.Visible(false);
                 if (option == "disabled") win.Site().SurfaceEnabled(vb::False);
                 if (option == "notab") win.TabStop(false);
                 if (option.rfind("tab=", 0) == 0) win.TabIndex(std::stoi(option.substr(4)));
+            }
+        } else if (verb == "set") {
+            // Properties late-bound, as a host's code assigns them: Name=Value (a value
+            // in quotes keeps its blanks).
+            const std::string rest = line.substr(line.find(name) + name.size());
+            for (std::size_t i = 0; i < rest.size();) {
+                while (i < rest.size() && rest[i] == ' ') ++i;
+                const auto eq = rest.find('=', i);
+                if (eq == std::string::npos) break;
+                const std::string key = rest.substr(i, eq - i);
+                std::string value;
+                std::size_t j = eq + 1;
+                if (j < rest.size() && rest[j] == '"') {
+                    const auto close = rest.find('"', j + 1);
+                    value = rest.substr(j + 1, close - j - 1);
+                    j = close + 1;
+                } else {
+                    const auto space = std::min(rest.find(' ', j), rest.size());
+                    value = rest.substr(j, space - j);
+                    j = space;
+                }
+                std::vector<vb::Variant> args{vb::Variant(value)};
+                const auto result =
+                    form->Find(name)->Instance()->Invoke(key, vb::InvokeKind::PropertyLet, args);
+                ASSERT_EQ(result.error, 0) << line << ": " << result.description;
+                i = j;
             }
         } else if (verb == "default") {
             form->DefaultButton(form->Find(name));
@@ -129,15 +242,47 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             FAIL() << story.name << ": unknown set-up line " << line;
         }
     }
-    b.log->entries.clear();
     Driver driver(b.runtime, *form);
-    driver.Run(ParseScript(story.script, story.name));
-    EXPECT_EQ(b.log->entries, story.expected);
+    for (std::size_t n = 0; n < story.sections.size(); ++n) {
+        SCOPED_TRACE("section " + std::to_string(n + 1));
+        const Section& section = story.sections[n];
+        b.log->entries.clear();
+        driver.Run(ParseScript(section.script, story.name));
+        std::vector<std::string> events;
+        for (const auto& line : section.expected) {
+            std::istringstream words(line);
+            std::string first, name;
+            words >> first >> name;
+            if (first == "pixel") {
+                int x = 0, y = 0;
+                std::string want;
+                words >> x >> y >> want;
+                Window* w = form->Find(name);
+                ASSERT_TRUE(w) << line;
+                const auto px = w->Surface().Pixels();
+                EXPECT_EQ(Hex(px[std::size_t(y) * w->Rect().Width() + x]), want) << line;
+            } else if (first == "fields") {
+                Window* w = form->Find(name);
+                ASSERT_TRUE(w) << line;
+                for (std::string pair; words >> pair;) {
+                    const auto eq = pair.find('=');
+                    EXPECT_EQ(FieldOf(*w, pair.substr(0, eq)), pair.substr(eq + 1)) << line;
+                }
+            } else {
+                events.push_back(line);
+            }
+        }
+        EXPECT_EQ(b.log->entries, events);
+    }
     EXPECT_TRUE(b.runtime.MessageBoxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(Stories()),
-                         [](const auto& info) { return info.param.stem().string(); });
+                         [](const auto& info) {
+                             std::string name = info.param.stem().string();
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 // A handler may remove its own window or destroy its form; the notification still ends
 // on live objects (the sanitizer build checks), and nothing more reaches them.

@@ -73,7 +73,9 @@ CursorShape Window::Pointer() const {
 host::ControlSite& Window::Site() { return *site_; }
 host::Surface& Window::Surface() { return site_->Surface(); }
 
-vb::Object Window::Object() { return control_ ? control_->Object() : vb::Object(); }
+std::shared_ptr<runtime::Object> Window::Instance() {
+    return control_ ? control_->Instance() : nullptr;
+}
 
 // ---- Form ----
 

@@ -46,7 +46,9 @@ public:
         Add("Timer " + name + at);
         Misbehave("Timer");
     }
-    vb::Object Object() override { return {}; }
+    void ReadProperties(host::PropertyBag&) override { Add("ReadProperties"); }
+    void WriteProperties(host::PropertyBag&) override { Add("WriteProperties"); }
+    std::shared_ptr<runtime::Object> Instance() override { return nullptr; }
 
 private:
     // A control named "<what>Kills<When>" removes its own window ("Self") or destroys its

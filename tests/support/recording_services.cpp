@@ -69,11 +69,13 @@ long RecordingServices::ShellExecute(long hwnd, const std::string& operation,
                                      const std::string& directory, int show) {
     calls.push_back("ShellExecute " + std::to_string(hwnd) + " " + operation + " [" + file + "] [" +
                     parameters + "] [" + directory + "] " + std::to_string(show));
+    if (on_call) on_call(calls.back());
     return 42;
 }
 
 bool RecordingServices::PlaySound(const std::string& file, unsigned flags) {
     calls.push_back("PlaySound [" + file + "] " + std::to_string(flags));
+    if (on_call) on_call(calls.back());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <sheenwork/system/services.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,6 +49,8 @@ public:
     };
     std::vector<Box> boxes;
     std::vector<std::string> calls;  // "ShellExecute ...", "PlaySound ..."
+    // Told of each call as it is recorded.
+    std::function<void(const std::string&)> on_call;
 
     void SetErrorLog(const std::string& folder);
 

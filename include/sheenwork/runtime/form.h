@@ -11,6 +11,7 @@
 
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/host/objects.h>
+#include <sheenwork/host/property_bag.h>
 #include <sheenwork/host/site.h>
 #include <sheenwork/runtime/clock.h>
 #include <sheenwork/runtime/description.h>
@@ -60,8 +61,12 @@ public:
     virtual void AccessKeyPress(int key_ascii) = 0;
     // A timer of the control's surface ticked.
     virtual void Timer(const std::string& name) = 0;
-    // The control's object as the host's code sees it (late-bound calls, events).
-    virtual vb::Object Object() = 0;
+    // The property bag a loader hands a saved control, and the one it is saved to.
+    virtual void ReadProperties(host::PropertyBag& bag) = 0;
+    virtual void WriteProperties(host::PropertyBag& bag) = 0;
+    // The control's object as the host's code sees it (late-bound calls, the native
+    // instance); null for none.
+    virtual std::shared_ptr<runtime::Object> Instance() = 0;
 };
 
 // Creates a control of a class for a window's site; null when the class is unknown.
@@ -142,7 +147,13 @@ public:
     host::ControlSite& Site();
     host::Surface& Surface();
     ControlNotifications* Control() { return control_.get(); }
-    vb::Object Object();
+    // The control's object, and its native instance when it is a T (a sheenButton).
+    std::shared_ptr<runtime::Object> Instance();
+    template <class T>
+    std::shared_ptr<T> Native() {
+        const auto object = Instance();
+        return object ? object->Native<T>() : nullptr;
+    }
     // The names of the properties the control said changed, in order (the form is dirty).
     const std::vector<std::string>& Changes() const { return changes_; }
 
