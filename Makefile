@@ -4,7 +4,8 @@
 #               the sanitizer build (ASan + UBSan) and the comparison against real GDI
 #               under Wine
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
-# picture-loader sweep under the sanitizers), make format.
+# picture-loader sweep under the sanitizers), make stress (a million random scripts
+# against the form runtime under the sanitizers), make format.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -15,7 +16,7 @@ PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format
 
-.PHONY: all deps build asan reference test demo bench fuzz format clean
+.PHONY: all deps build asan reference test demo bench fuzz stress format clean
 
 all: build
 
@@ -69,6 +70,13 @@ FUZZ_ROUNDS ?= 200000
 fuzz: asan
 	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='PictureFuzz.*'
+
+# The long run of random scripts against the form runtime under ASan + UBSan (make test
+# runs 10 000); each failure names its seed and the script.
+STRESS_SCRIPTS ?= 1000000
+stress: asan
+	@cd $(ASAN_BUILD) && SHEENWORK_RANDOM_SCRIPTS=$(STRESS_SCRIPTS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='RandomScripts.*'
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
