@@ -310,6 +310,85 @@ TEST(Forms, HandlersMayRemoveTheirWindowOrDestroyTheirForm) {
     EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
 }
 
+// A button's handlers that re-enter: they set properties, click again, show a modal
+// message box whose loop runs the timers, remove their own window or destroy the form
+// while the press refresh lets pending work run. Every path ends on live objects (the
+// sanitizer build checks) with the events a user would expect.
+TEST(Forms, ButtonHandlersMayReenter) {
+    struct Sink : sheenButtonEvents {
+        std::function<void(const std::string&)> on;
+        void Click() override { on("Click"); }
+        void MouseDown(vb::Integer&, vb::Integer&, vb::Single&, vb::Single&) override {
+            on("MouseDown");
+        }
+        void MouseLeave() override { on("MouseLeave"); }
+    };
+    for (const std::string kind :
+         {"properties", "click again", "message box", "remove", "destroy"}) {
+        SCOPED_TRACE(kind);
+        Bench b;
+        Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
+        Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10, 100, 36});
+        const auto button = w.Native<sheenButton>();
+        Sink sink;
+        Log events;
+        int clicks = 0;
+        sink.on = [&](const std::string& what) {
+            events.push_back(what);
+            if (what == "Click" && ++clicks == 1) {
+                if (kind == "properties") {
+                    button->Caption("Again");
+                    button->ColorStyle(cXPOlive);
+                }
+                if (kind == "click again") button->Value(vb::True);
+                if (kind == "message box") {
+                    b.runtime.MessageBox({"Saved.", "Demo", 64});
+                    EXPECT_EQ(button->Value(), vb::True);
+                }
+            }
+            if (what == "MouseDown" && (kind == "remove" || kind == "destroy")) {
+                // Runs when the press refresh lets pending work run, mid-press.
+                b.runtime.Post([&] {
+                    if (kind == "remove") form.Remove(w);
+                    if (kind == "destroy") b.runtime.DestroyForm(form);
+                });
+            }
+        };
+        button->EventSink(&sink);
+        // A modal box keeps the loop going: the pointer has left, so the tick inside the
+        // box raises MouseLeave.
+        b.runtime.OnMessageBox([&](const MessageBoxRequest&) {
+            b.runtime.MouseMove({150, 80});
+            b.runtime.Advance(Millis(20));
+            return 1;
+        });
+        Driver driver(b.runtime, form);
+        driver.Run(ParseScript(kind == "remove" || kind == "destroy"
+                                   ? "move 20 20\nwait 10\nmove 21 20\npress\nrelease\nwait 20\n"
+                                   : "move 20 20\nwait 10\nmove 21 20\nclick\n"));
+        if (kind == "properties") {
+            EXPECT_EQ(events, (Log{"MouseDown", "Click"}));
+            EXPECT_EQ(button->Caption(), "Again");
+            EXPECT_EQ(button->FocusRect(), cRectXPOlive);
+        } else if (kind == "click again") {
+            EXPECT_EQ(events, (Log{"MouseDown", "Click", "Click"}));
+            EXPECT_EQ(button->Value(), vb::False);
+        } else if (kind == "message box") {
+            EXPECT_EQ(events, (Log{"MouseDown", "Click", "MouseLeave"}));
+            EXPECT_EQ(b.runtime.MessageBoxes().size(), 1u);
+        } else {
+            // The press stopped where the window went; no click follows.
+            EXPECT_EQ(events, (Log{"MouseDown"}));
+        }
+        if (kind == "remove") {
+            EXPECT_EQ(form.Find("go"), nullptr);
+        }
+        if (kind == "destroy") {
+            EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
+        }
+    }
+}
+
 // GetAsyncKeyState as Windows answers it: bit 15 while down, bit 0 once per press since
 // the last query; the left and right Alt keys hold the common one.
 TEST(KeyState, DownNowAndPressedSinceTheLastQuery) {

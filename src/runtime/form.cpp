@@ -74,7 +74,16 @@ host::ControlSite& Window::Site() { return *site_; }
 host::Surface& Window::Surface() { return site_->Surface(); }
 
 std::shared_ptr<runtime::Object> Window::Instance() {
-    return control_ ? control_->Instance() : nullptr;
+    const auto object = control_ ? control_->Instance() : nullptr;
+    if (!object) return nullptr;
+    // Whoever holds the object holds its window and form too: the control never outlives
+    // its site.
+    struct Keep {
+        Held held;
+        std::shared_ptr<runtime::Object> object;
+    };
+    auto keep = std::make_shared<Keep>(Keep{Hold(*this), object});
+    return std::shared_ptr<runtime::Object>(keep, object.get());
 }
 
 // ---- Form ----

@@ -147,13 +147,12 @@ public:
     host::ControlSite& Site();
     host::Surface& Surface();
     ControlNotifications* Control() { return control_.get(); }
-    // The control's object, and its native instance when it is a T (a sheenButton).
+    // The control's object, and its native instance when it is a T (a sheenButton). The
+    // instance holds this window and its form: the control keeps its site for as long
+    // as the host holds it, also after the window left its form.
     std::shared_ptr<runtime::Object> Instance();
     template <class T>
-    std::shared_ptr<T> Native() {
-        const auto object = Instance();
-        return object ? object->Native<T>() : nullptr;
-    }
+    std::shared_ptr<T> Native();
     // The names of the properties the control said changed, in order (the form is dirty).
     const std::vector<std::string>& Changes() const { return changes_; }
 
@@ -271,6 +270,14 @@ struct Held {
     explicit operator bool() const { return window != nullptr; }
 };
 Held Hold(Window& window);
+
+template <class T>
+std::shared_ptr<T> Window::Native() {
+    const auto object = Instance();  // holds this window and its form
+    const auto native = object ? object->Native<T>() : nullptr;
+    if (!native) return nullptr;
+    return std::shared_ptr<T>(object, native.get());
+}
 
 class Runtime {
 public:
