@@ -544,3 +544,29 @@ TEST(Forms, HitTestingAndTheComposedPicture) {
 
 }  // namespace
 }  // namespace sheenwork::runtime
+
+namespace sheenwork::runtime {
+namespace {
+
+// The README shows examples/hello_button.cpp, which the build compiles and runs: the two
+// must not drift apart.
+TEST(Readme, ShowsTheExampleTheBuildRuns) {
+    const std::string readme = ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
+    const std::string example =
+        ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/hello_button.cpp");
+    ASSERT_FALSE(example.empty());
+    EXPECT_NE(readme.find("```cpp\n" + example + "```"), std::string::npos);
+    // Its script sample is a script, and runs against the example's form.
+    const auto at = readme.find("```\nmove cmdSave");
+    ASSERT_NE(at, std::string::npos);
+    const auto end = readme.find("```", at + 4);
+    const Script script = ParseScript(readme.substr(at + 4, end - at - 4), "README.md");
+    EXPECT_EQ(script.steps.size(), 7u);
+    Bench b;
+    Form& form = b.runtime.CreateForm("Form1", {100, 100, 300, 160});
+    form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10, 100, 36});
+    Driver(b.runtime, form).Run(script);
+}
+
+}  // namespace
+}  // namespace sheenwork::runtime
