@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "render/redraw.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
 
@@ -84,6 +85,36 @@ private:
     }
     std::string name_;
     testing::NotificationLog& log_;
+};
+
+// The real painters, writing each repaint to a story's log as `<name> Redraw "<state>"
+// "<highlight>"` (Redraw1 for the second pass of a split paint) and each highlight the
+// handlers put on directly as `<name> drawMLine "<highlight>"`.
+class PaintLog final : public Painters {
+public:
+    PaintLog(std::string name, testing::NotificationLog& log) : name_(std::move(name)), log_(log) {}
+    void XPBody(PaintContext& c) const override {
+        Body(c);
+        Painters::XPBody(c);
+    }
+    void OfficeBody(PaintContext& c) const override {
+        Body(c);
+        Painters::OfficeBody(c);
+    }
+    void drawMLine(PaintContext& c, const std::string& sColor) const override {
+        log_.entries.push_back(name_ + " " + (pending_.empty() ? "drawMLine" : pending_) + " \"" +
+                               sColor + "\"");
+        pending_.clear();
+        Painters::drawMLine(c, sColor);
+    }
+
+private:
+    void Body(PaintContext& c) const {
+        pending_ = (c.ps.iPass == 0 ? "Redraw \"" : "Redraw1 \"") + c.ps.sDrawState + "\"";
+    }
+    std::string name_;
+    testing::NotificationLog& log_;
+    mutable std::string pending_;
 };
 
 // A story: its set-up lines, then sections of a script and what must follow from it.
@@ -232,6 +263,9 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
                 ASSERT_EQ(result.error, 0) << line << ": " << result.description;
                 i = j;
             }
+        } else if (verb == "paints") {
+            form->Find(name)->Native<sheenButton>()->SetPainters(
+                std::make_shared<PaintLog>(name, *b.log));
         } else if (verb == "default") {
             form->DefaultButton(form->Find(name));
         } else if (verb == "cancel") {
