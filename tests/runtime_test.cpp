@@ -3,6 +3,7 @@
 // notifications the controls must get, in order); the key state, timers, scripts and
 // forms on their own.
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/picture/pointers.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
 #include <sheenwork/runtime/script.h>
@@ -421,6 +422,32 @@ TEST(Forms, ButtonHandlersMayReenter) {
             EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
         }
     }
+}
+
+// The pointer shows what the window under it (or holding it) asks for: the hand while
+// hovering a button with AutoXPMouseIcons, the clicking hand while pressing it, then the
+// button's own MousePointer again; a stock pointer as it is; the arrow elsewhere.
+TEST(Forms, ThePointerFollowsTheWindowUnderIt) {
+    Bench b;
+    Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
+    Window& hand = form.Add("Sheenwork.sheenButton", "hand", {10, 10, 100, 36});
+    Window& cross = form.Add("Sheenwork.sheenButton", "cross", {110, 10, 190, 36});
+    hand.Native<sheenButton>()->AutoXPMouseIcons(vb::True);
+    cross.Native<sheenButton>()->MousePointer(static_cast<vb::Long>(Cursor::Cross));
+    Driver driver(b.runtime, form);
+    const auto shape = [&] { return b.runtime.CurrentCursor(); };
+    driver.Run(ParseScript("move hand\nwait 10\nmove hand 5 5\n"));
+    EXPECT_EQ(shape().cursor, Cursor::Custom);
+    ASSERT_TRUE(shape().picture);
+    EXPECT_EQ(shape().picture, picture::XPPointer(0));
+    driver.Run(ParseScript("press\n"));
+    EXPECT_EQ(shape().picture, picture::XPPointer(1));
+    driver.Run(ParseScript("move 150 90\n"));  // still held: the pressed hand
+    EXPECT_EQ(shape().picture, picture::XPPointer(1));
+    driver.Run(ParseScript("release\n"));  // the button's own pointer: the default
+    EXPECT_EQ(shape().cursor, Cursor::Arrow);
+    driver.Run(ParseScript("move cross\n"));
+    EXPECT_EQ(shape().cursor, Cursor::Cross);
 }
 
 // GetAsyncKeyState as Windows answers it: bit 15 while down, bit 0 once per press since
