@@ -60,9 +60,25 @@ demo: build
 	@mkdir -p demo-out
 	@$(BUILD)/sheenwork-demo demo-out
 
+# Ours (medians of BENCH_REPETITIONS), real GDI under Wine (medians of three batches) and
+# the limit in one table, then one default button rendered to PNG as a whole process,
+# BENCH_RUNS times (the median and the range of the wall times).
+BENCH_REPETITIONS ?= 5
+BENCH_RUNS ?= 21
 bench: build reference
-	@tests/reference/run.sh $(BUILD) --bench
-	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2
+	@mkdir -p $(BUILD)/bench
+	@tests/reference/run.sh $(BUILD) --bench > $(BUILD)/bench/wine.txt
+	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2 --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_report_aggregates_only=true --benchmark_out=$(BUILD)/bench/ours.csv \
+	  --benchmark_out_format=csv
+	@echo "== ours / real GDI under Wine / the limit =="
+	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.csv
+	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
+	@for i in $$(seq $(BENCH_RUNS)); do \
+	  start=$$(date +%s%N); $(BUILD)/sheenwork-render-button $(BUILD)/bench/button.png || exit 1; \
+	  echo $$(( ($$(date +%s%N) - start) / 1000 )); done | sort -n | \
+	  awk '{ t[NR] = $$1 } END { printf "wall: median %.2f ms (min %.2f, max %.2f)\n", \
+	    t[int((NR + 1) / 2)] / 1000, t[1] / 1000, t[NR] / 1000 }'
 
 # The long picture-loader sweep under ASan + UBSan: random damage to every test
 # picture, FUZZ_ROUNDS cases (each seed is reported on failure).
