@@ -444,6 +444,14 @@ void BlitRows(std::uint32_t rop, const Bitmap& sb, const Box& from, Bitmap& db, 
     const std::size_t width = static_cast<std::size_t>(to.right - to.left);
     const i64 height = to.bottom - to.top;
     const bool same = &sb == &db;
+    if (width == static_cast<std::size_t>(sb.width) &&
+        width == static_cast<std::size_t>(db.width) && (!same || rop == SRCCOPY)) {
+        // Whole rows on both sides lie end to end: the block is one run. Within one
+        // bitmap only SRCCOPY may take it so, as memmove reads before it writes.
+        CombineRow(rop, sb.pixels.data() + static_cast<std::size_t>(from.top) * width,
+                   &db.At(0, static_cast<int>(to.top)), width * static_cast<std::size_t>(height));
+        return;
+    }
     const bool bottom_up = same && to.top > from.top;
     std::vector<ColorRef> buffer(same && rop != SRCCOPY ? width : 0);
     for (i64 k = 0; k < height; ++k) {

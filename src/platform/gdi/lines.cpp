@@ -202,9 +202,14 @@ void SlantedLine(Bitmap& bitmap, P start, P end, ColorRef c) {
 void FillBox(Bitmap& bitmap, i64 left, i64 top, i64 right, i64 bottom, ColorRef c) {
     const Box box = Intersect({left, top, right, bottom}, BitmapBox(bitmap));
     if (box.Empty()) return;
-    for (i64 y = box.top; y < box.bottom; ++y)
-        FillSpan(bitmap, static_cast<int>(y), static_cast<int>(box.left),
-                 static_cast<int>(box.right), c);
+    const auto width = static_cast<std::size_t>(box.right - box.left);
+    ColorRef* first = &bitmap.At(static_cast<int>(box.left), static_cast<int>(box.top));
+    if (width == static_cast<std::size_t>(bitmap.width)) {
+        // Whole rows lie end to end: one run.
+        FillPixels(first, width * static_cast<std::size_t>(box.bottom - box.top), c);
+        return;
+    }
+    for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width) FillPixels(first, width, c);
 }
 
 void SolidLine(Bitmap& bitmap, i64 x0, i64 y0, i64 x1, i64 y1, ColorRef c) {

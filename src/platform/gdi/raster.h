@@ -5,8 +5,10 @@
 // 0x000000 (bit 0) and 0xFFFFFF (bit 1).
 //
 // Every primitive opens the same way: clip to the selected bitmap, return when nothing
-// is left, then loop. `Plot` and `FillSpan` are the only writers and they check bounds
-// themselves, so no primitive can write outside a bitmap whatever it computes.
+// is left, then loop. `Plot` and `FillSpan` are the writers of the shapes and they check
+// bounds themselves, so no shape can write outside a bitmap whatever it computes; the
+// whole-row fast paths of fills and blits, which write through `FillPixels` and
+// memcpy, cut their blocks to the bitmap first.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -118,6 +120,10 @@ inline void Plot(Bitmap& b, int x, int y, ColorRef c) {
     if (b.Contains(x, y)) b.At(x, y) = c;
 }
 void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c);  // x0 inside, x1 exclusive
+
+// Sets the n pixels from `p` on to `c`: the store every solid fill ends in, for callers
+// that have already cut the run to a bitmap (a run of whole rows may span several).
+void FillPixels(ColorRef* p, std::size_t n, ColorRef c);
 
 // `r` cut to the bitmap; empty when nothing of it lies inside.
 Rect ClipToBitmap(const Bitmap& b, Rect r);
