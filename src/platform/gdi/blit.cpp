@@ -7,6 +7,7 @@
 // All coordinate work is done in 64 bits; a call whose coordinates do not fit GDI's
 // 32-bit arithmetic draws nothing.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -197,6 +198,89 @@ Span AxisSources(i64 d, i64 dst_origin, i64 dst_len, i64 src_origin, i64 src_len
     return s;
 }
 
+// floor((a i + b) / den) while i moves one step at a time (a, b >= 0, den > 0, a i + b
+// >= 0 at every value read): quotient and remainder are carried from one i to the next,
+// so that a step costs no division.
+class StepQuotient {
+public:
+    StepQuotient(i64 a, i64 b, i64 den, i64 i) : den_(den), step_q_(a / den), step_r_(a % den) {
+        const __int128 num = static_cast<__int128>(a) * i + b;
+        q_ = static_cast<i64>(num / den);
+        r_ = static_cast<i64>(num % den);
+    }
+    i64 Value() const { return q_; }
+    void Up() {
+        q_ += step_q_;
+        r_ += step_r_;
+        if (r_ >= den_) {
+            r_ -= den_;
+            ++q_;
+        }
+    }
+    void Down() {
+        q_ -= step_q_;
+        r_ -= step_r_;
+        if (r_ < 0) {
+            r_ += den_;
+            --q_;
+        }
+    }
+
+private:
+    i64 den_, step_q_, step_r_;
+    i64 q_ = 0, r_ = 0;
+};
+
+// AxisSources for each destination pixel lo .. hi - 1 in turn, into `out`: the same
+// spans, the divisions carried from pixel to pixel (StepQuotient) instead of made anew.
+void AxisSourcesRange(i64 lo, i64 hi, i64 dst_origin, i64 dst_len, i64 src_origin, i64 src_len,
+                      i64 vis_lo, i64 vis_hi, bool floor_rule, std::vector<Span>& out) {
+    out.assign(static_cast<std::size_t>(hi - lo), Span{});
+    const bool forward = dst_len > 0;
+    const i64 n = forward ? dst_len : -dst_len;
+    const i64 m = src_len > 0 ? src_len : -src_len;
+    // The pixels whose i = forward ? d - dst_origin : dst_origin - d lies in [0, n).
+    const i64 first = std::clamp(forward ? dst_origin : dst_origin - n + 1, lo, hi);
+    const i64 end = std::clamp(forward ? dst_origin + n : dst_origin + 1, lo, hi);
+    if (first >= end) return;
+    const i64 i0 = forward ? first - dst_origin : dst_origin - first;
+    // j0 and j1 as AxisSources computes them, each as floor((a i + b) / den) (j1 - 1 in
+    // the shrinking case).
+    i64 a = 1, b0 = 0, b1 = 0, den = 1, minus = 0;
+    if (floor_rule) {
+        a = m;
+        den = n;
+    } else if (m == n) {
+        // j = i: the defaults.
+    } else if (m < n) {
+        a = 2 * m;
+        b0 = b1 = m - 1;
+        den = 2 * n;
+    } else {
+        a = 2 * m;
+        b0 = n;
+        b1 = 2 * m + n;
+        den = 2 * n;
+        minus = 1;
+    }
+    StepQuotient j0(a, b0, den, i0), j1(a, b1, den, i0);
+    for (i64 d = first; d < end; ++d) {
+        const i64 lo_j = j0.Value(), hi_j = j1.Value() - minus;
+        Span s = src_len > 0 ? Span{src_origin + lo_j, src_origin + hi_j}
+                             : Span{src_origin - hi_j, src_origin - lo_j};
+        s.first = std::max(s.first, vis_lo);
+        s.last = std::min(s.last, vis_hi - 1);
+        out[static_cast<std::size_t>(d - lo)] = s;
+        if (forward) {
+            j0.Up();
+            j1.Up();
+        } else {
+            j0.Down();
+            j1.Down();
+        }
+    }
+}
+
 // Visits every destination pixel of `dst.vis` that has a visible source pixel, calling
 // paint(x, y, source). Unstretched transfers copy box to box, so two extents of the same
 // sign never mirror; the source is pixel(sx, sy). Stretched or opposite-signed ones map
@@ -328,14 +412,82 @@ void DecodeRow(const DibLayout& l, const std::uint8_t* bits, i64 y, i64 x0, i64 
     for (i64 x = x0; x < x1; ++x, p += step) *out++ = Rgb(p[2], p[1], p[0]);
 }
 
+// How the destination columns of a stretch take the source columns: the spans as
+// offsets into a decoded row (from the left edge of the visible source), whether none is
+// empty (`complete`), and whether each takes exactly one (`single`); then the runs of
+// neighbouring columns that take the same one.
+struct ColumnPlan {
+    struct Run {
+        std::size_t offset, length, source;
+    };
+    std::vector<Span> spans;
+    std::vector<Run> runs;
+    bool single = true, complete = true;
+
+    void Compute(const Side& dst, const Side& src, bool floor_rule) {
+        AxisSourcesRange(dst.vis.left, dst.vis.right, dst.x, dst.w, src.x, src.w, src.vis.left,
+                         src.vis.right, floor_rule, spans);
+        const i64 lo = src.vis.left;
+        single = complete = true;
+        runs.clear();
+        for (std::size_t i = 0; i < spans.size(); ++i) {
+            Span& c = spans[i];
+            if (!c.Empty()) c = Span{c.first - lo, c.last - lo};
+            complete = complete && !c.Empty();
+            single = single && !c.Empty() && c.first == c.last;
+            if (!single) continue;
+            const auto source = static_cast<std::size_t>(c.first);
+            if (!runs.empty() && runs.back().source == source)
+                ++runs.back().length;
+            else
+                runs.push_back(Run{i, 1, source});
+        }
+    }
+};
+
+// The column plan and row spans of the last few stretch geometries. A button draws the
+// same bands at the same places on every repaint, so each map is worked out once per
+// band rather than on every paint; they depend on nothing but the key.
+struct StretchMaps {
+    struct Entry {
+        std::array<i64, 16> key{};
+        bool floor_rule = false;
+        bool used = false;
+        ColumnPlan columns;
+        std::vector<Span> rows;
+    };
+    std::array<Entry, 4> entries;
+    std::size_t next = 0;
+
+    const Entry& Of(const Side& dst, const Side& src, bool floor_rule) {
+        const std::array<i64, 16> key{
+            dst.x, dst.y, dst.w, dst.h, dst.vis.left, dst.vis.top, dst.vis.right, dst.vis.bottom,
+            src.x, src.y, src.w, src.h, src.vis.left, src.vis.top, src.vis.right, src.vis.bottom};
+        for (Entry& e : entries)
+            if (e.used && e.key == key && e.floor_rule == floor_rule) return e;
+        Entry& e = entries[next];
+        next = (next + 1) % entries.size();
+        e.key = key;
+        e.floor_rule = floor_rule;
+        e.used = true;
+        e.columns.Compute(dst, src, floor_rule);
+        AxisSourcesRange(dst.vis.top, dst.vis.bottom, dst.y, dst.h, src.y, src.h, src.vis.top,
+                         src.vis.bottom, false, e.rows);
+        return e;
+    }
+};
+
 // StretchDIBits' fast path (see CanCopyDibRows). Unstretched, each row is decoded
-// straight into the destination. Stretched, the column map is computed once as in
-// ForEachPixel; each run of source rows that a destination row takes is decoded (and
+// straight into the destination. Stretched, the column and row maps come from
+// StretchMaps; each run of source rows that a destination row takes is decoded (and
 // ANDed together) once into a buffer, and each destination pixel ANDs its source columns
-// from there: the same source pixels ForEachPixel ANDs, grouped differently. Two
-// shortcuts on top: when every column takes exactly one source column (any enlargement)
-// a row is a plain gather from the buffer, and a row that takes the same source rows as
-// the row just written, with no column left out, is a copy of that row.
+// from there: the same source pixels ForEachPixel ANDs, grouped differently. Shortcuts
+// on top: when every column takes exactly one source column (any enlargement) a row is a
+// gather from the buffer, or, when neighbouring columns mostly take the same source
+// column (a gradient band widened to a button), a fill of each run of them; and a row
+// that takes the same source rows as the row just written, with no column left out, is
+// a copy of that row. Buffers and maps are kept between calls: a repaint allocates
+// nothing.
 void CopyDibRows(const DibLayout& l, const std::uint8_t* bits, const Side& dst, const Side& src,
                  bool column_floor_rule, Bitmap& b) {
     const i64 width = dst.vis.right - dst.vis.left;
@@ -345,53 +497,46 @@ void CopyDibRows(const DibLayout& l, const std::uint8_t* bits, const Side& dst, 
                       &b.At(static_cast<int>(dst.vis.left), static_cast<int>(y)));
         return;
     }
-    // Column spans as offsets into the decoded row.
+    thread_local StretchMaps maps;
+    thread_local std::vector<ColorRef> row, extra;
+    const StretchMaps::Entry& map = maps.Of(dst, src, column_floor_rule);
+    const ColumnPlan& columns = map.columns;
+    // A fill per run pays off from runs of about 16 pixels on; shorter, the gather wins.
+    const bool by_runs = columns.single && columns.runs.size() * 16 <= columns.spans.size();
     const i64 lo = src.vis.left;
-    std::vector<Span> columns;
-    columns.reserve(static_cast<std::size_t>(width));
-    bool single = true, complete = true;
-    for (i64 x = dst.vis.left; x < dst.vis.right; ++x) {
-        Span c = AxisSources(x, dst.x, dst.w, src.x, src.w, src.vis.left, src.vis.right,
-                             column_floor_rule);
-        if (!c.Empty()) c = Span{c.first - lo, c.last - lo};
-        complete = complete && !c.Empty();
-        single = single && !c.Empty() && c.first == c.last;
-        columns.push_back(c);
-    }
-    std::vector<std::size_t> gather;
-    if (single) {
-        gather.reserve(columns.size());
-        for (const Span& c : columns) gather.push_back(static_cast<std::size_t>(c.first));
-    }
     const std::size_t source_width = static_cast<std::size_t>(src.vis.right - lo);
-    std::vector<ColorRef> row(source_width), extra(source_width);
+    row.resize(source_width);
+    extra.resize(source_width);
     Span decoded;                        // the source rows `row` holds; none yet
     const ColorRef* previous = nullptr;  // the last row written, when it holds `decoded`
     for (i64 y = dst.vis.top; y < dst.vis.bottom; ++y) {
-        const Span rows =
-            AxisSources(y, dst.y, dst.h, src.y, src.h, src.vis.top, src.vis.bottom, false);
-        if (rows.Empty()) continue;
+        const Span& span = map.rows[static_cast<std::size_t>(y - dst.vis.top)];
+        if (span.Empty()) continue;
         ColorRef* out = &b.At(static_cast<int>(dst.vis.left), static_cast<int>(y));
         const bool same_rows =
-            !decoded.Empty() && rows.first == decoded.first && rows.last == decoded.last;
-        if (same_rows && complete && previous != nullptr) {
+            !decoded.Empty() && span.first == decoded.first && span.last == decoded.last;
+        if (same_rows && columns.complete && previous != nullptr) {
             std::memcpy(out, previous, static_cast<std::size_t>(width) * sizeof(ColorRef));
             previous = out;
             continue;
         }
         if (!same_rows) {
-            DecodeRow(l, bits, rows.first, lo, src.vis.right, row.data());
-            for (i64 sy = rows.first + 1; sy <= rows.last; ++sy) {
+            DecodeRow(l, bits, span.first, lo, src.vis.right, row.data());
+            for (i64 sy = span.first + 1; sy <= span.last; ++sy) {
                 DecodeRow(l, bits, sy, lo, src.vis.right, extra.data());
                 for (std::size_t i = 0; i < source_width; ++i) row[i] &= extra[i];
             }
-            decoded = rows;
+            decoded = span;
         }
-        if (single) {
-            for (std::size_t i = 0; i < gather.size(); ++i) out[i] = row[gather[i]];
+        if (by_runs) {
+            for (const ColumnPlan::Run& r : columns.runs)
+                FillPixels(out + r.offset, r.length, row[r.source]);
+        } else if (columns.single) {
+            for (std::size_t i = 0; i < columns.spans.size(); ++i)
+                out[i] = row[static_cast<std::size_t>(columns.spans[i].first)];
         } else {
             for (i64 i = 0; i < width; ++i) {
-                const Span& cols = columns[static_cast<std::size_t>(i)];
+                const Span& cols = columns.spans[static_cast<std::size_t>(i)];
                 if (cols.Empty()) continue;
                 ColorRef c = row[static_cast<std::size_t>(cols.first)];
                 for (i64 sx = cols.first + 1; sx <= cols.last; ++sx)
