@@ -7,6 +7,8 @@
 
 #include <array>
 #include <climits>
+#include <random>
+#include <thread>
 
 #include "render/basButton.h"
 #include "render/redraw.h"
@@ -82,6 +84,36 @@ TEST_F(GradientTest, ComponentsRoundHalfToEven) {
     const gdi::Rect rc{0, 0, 4, 1};
     DrawGradient(*c.gdi, c.dc, &rc, 0xFF0000, 0xFD0001, 1);
     EXPECT_EQ(c.Row(0), (std::vector<ColorRef>{0xFF0000, 0xFE0000, 0xFE0000, 0xFE0001}));
+}
+
+TEST_F(GradientTest, BandsDrawnInTurnShowTheirOwnColoursAsOnAFirstDraw) {
+    // The bytes of recent bands are kept for the next paint. Bands of a few sizes (so that
+    // sizes repeat with other colours) in both directions, more than are kept and each
+    // again later, must look as they do when drawn first, on a thread of their own.
+    std::mt19937 rng(18);
+    const auto pick = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(rng);
+    };
+    const auto draw = [](const gdi::Rect& rc, vb::Long from, vb::Long to, vb::Long direction) {
+        Canvas c(rc.right, rc.bottom);
+        DrawGradient(*c.gdi, c.dc, &rc, from, to, direction);
+        return c.gdi->ReadBitmap(c.bitmap);
+    };
+    struct Band {
+        gdi::Rect rc;
+        vb::Long from, to, direction;
+    };
+    std::vector<Band> bands;
+    for (int i = 0; i < 6; ++i)
+        bands.push_back({gdi::Rect{0, 0, pick(1, 3) * 5, pick(1, 3) * 3},
+                         static_cast<vb::Long>(rng() & 0xFFFFFF),
+                         static_cast<vb::Long>(rng() & 0xFFFFFF), pick(0, 1)});
+    for (int k = 0; k < 40; ++k) {
+        const Band& b = bands[static_cast<std::size_t>(pick(0, 5))];
+        std::vector<ColorRef> first;
+        std::thread([&] { first = draw(b.rc, b.from, b.to, b.direction); }).join();
+        EXPECT_EQ(draw(b.rc, b.from, b.to, b.direction), first) << "draw " << k;
+    }
 }
 
 TEST_F(GradientTest, OverflowingSizesAreReportedAndDrawNothing) {

@@ -2,6 +2,7 @@
 
 #include <sheenwork/util/error.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +11,17 @@ namespace sheenwork {
 namespace {
 
 constexpr char kModule[] = "basButton";
+
+// vb::RoundHalfEven of a value whose magnitude is below 2^62, without its library calls:
+// the conversion truncates towards zero exactly, and the fraction left is exact too.
+double RoundHalfEvenNear(double x) {
+    const auto whole = static_cast<std::int64_t>(x);
+    const double frac = x - static_cast<double>(whole);
+    const bool odd = (whole & 1) != 0;
+    if (frac > 0.5 || (frac == 0.5 && odd)) return static_cast<double>(whole + 1);
+    if (frac < -0.5 || (frac == -0.5 && odd)) return static_cast<double>(whole - 1);
+    return static_cast<double>(whole);
+}
 
 // A colour component stepping in single precision, as the gradient is defined: each
 // step and each running sum is rounded to float, and a pixel takes the running value
@@ -21,10 +33,61 @@ struct Channel {
         : value(static_cast<float>(from)),
           step(static_cast<float>((static_cast<double>(to) - static_cast<double>(from)) / steps)) {}
     std::uint8_t Take() {
-        const auto v = static_cast<std::uint8_t>(vb::RoundHalfEven(value));
+        // Each step moves the value by at most 255 and each float sum is off by at most
+        // half a unit in its last place, so the value stays near the band's colours, far
+        // below 2^62, for any count of pixels a band can have.
+        const auto v = static_cast<std::uint8_t>(RoundHalfEvenNear(value));
         value = value + step;
         return v;
     }
+};
+
+// The bytes of the last few bands drawn. A button paints the same bands at every
+// repaint, so each is stepped out once rather than on every paint; a band is known by
+// everything its bytes follow from.
+class BandCache {
+public:
+    // `pixels` pixels (blue, green, red) stepping from (r1, g1, b1) towards (r2, g2, b2)
+    // in `steps` steps, then zeros up to `size` bytes.
+    const std::uint8_t* Bits(const std::array<unsigned, 6>& colors, vb::Long pixels, double steps,
+                             std::size_t size) {
+        for (Band& b : bands_)
+            if (b.size == size && b.pixels == pixels && b.steps == steps && b.colors == colors)
+                return b.bits.data();
+        Band& b = bands_[next_];
+        next_ = (next_ + 1) % bands_.size();
+        b.pixels = -1;  // known again only once its bytes are complete
+        b.bits.assign(size, 0);
+        Channel red{colors[0], colors[3], steps}, green{colors[1], colors[4], steps},
+            blue{colors[2], colors[5], steps};
+        std::uint8_t* out = b.bits.data();
+        for (vb::Long k = 0; k < pixels; ++k, out += 3) {
+            out[0] = blue.Take();
+            out[1] = green.Take();
+            out[2] = red.Take();
+        }
+        b.colors = colors;
+        b.pixels = pixels;
+        b.steps = steps;
+        b.size = size;
+        return b.bits.data();
+    }
+    // Gives back the memory of a band far larger than a button's.
+    void Trim() {
+        for (Band& b : bands_)
+            if (b.bits.capacity() > (std::size_t{1} << 20)) b = Band{};
+    }
+
+private:
+    struct Band {
+        std::array<unsigned, 6> colors{};
+        vb::Long pixels = -1;
+        double steps = 0;
+        std::size_t size = 0;
+        std::vector<std::uint8_t> bits;
+    };
+    std::array<Band, 4> bands_;
+    std::size_t next_ = 0;
 };
 
 }  // namespace
@@ -43,18 +106,9 @@ void DrawGradient(gdi::Gdi& gdi, gdi::Hdc hDC, const gdi::Rect* lRectPtr, vb::Lo
         const unsigned r1 = gdi::RedOf(start), g1 = gdi::GreenOf(start), b1 = gdi::BlueOf(start);
         const unsigned r2 = gdi::RedOf(end), g2 = gdi::GreenOf(end), b2 = gdi::BlueOf(end);
 
+        const std::array<unsigned, 6> colors{r1, g1, b1, r2, g2, b2};
+        thread_local BandCache bands;
         gdi::BitmapInfoHeader header;
-        std::vector<std::uint8_t> bits;
-        auto fill = [&](vb::Long pixels, double steps) {
-            Channel r{r1, r2, steps}, g{g1, g2, steps}, b{b1, b2, steps};
-            bits.resize(static_cast<std::size_t>(pixels) * 3);
-            for (std::size_t k = 0; k < bits.size(); k += 3) {
-                bits[k] = b.Take();
-                bits[k + 1] = g.Take();
-                bits[k + 2] = r.Take();
-            }
-        };
-
         if (lDirection == 1) {
             // Four pixels per row, so rows need no padding (12 bytes each).
             if (vb::Sub(vb::Mul(12, height), 1) < 0) return;
@@ -62,20 +116,22 @@ void DrawGradient(gdi::Gdi& gdi, gdi::Hdc hDC, const gdi::Rect* lRectPtr, vb::Lo
             header.biWidth = 4;
             header.biHeight = height;  // positive: the first row in memory is the bottom one
             header.biSizeImage = static_cast<std::uint32_t>(height);
-            fill(n, static_cast<double>(height) * 4.0);
-            gdi.StretchDIBits(hDC, rc.left, rc.top, width, height, 0, 0, 4, height, bits.data(),
-                              &header, gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+            const std::uint8_t* bits = bands.Bits(colors, n, static_cast<double>(height) * 4.0,
+                                                  static_cast<std::size_t>(n) * 3);
+            gdi.StretchDIBits(hDC, rc.left, rc.top, width, height, 0, 0, 4, height, bits, &header,
+                              gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
         } else if (lDirection == 0) {
             if (vb::Sub(vb::Mul(3, width), 1) < 0) return;
             header.biWidth = width;
             header.biHeight = 1;
             header.biSizeImage = static_cast<std::uint32_t>(width);
-            fill(width, static_cast<double>(width));
             // A one-row DIB needs its row padded to four bytes.
-            bits.resize((bits.size() + 3) & ~std::size_t{3});
-            gdi.StretchDIBits(hDC, rc.left, rc.top, width, height, 0, 0, width, 1, bits.data(),
-                              &header, gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
+            const std::size_t size = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+            const std::uint8_t* bits = bands.Bits(colors, width, static_cast<double>(width), size);
+            gdi.StretchDIBits(hDC, rc.left, rc.top, width, height, 0, 0, width, 1, bits, &header,
+                              gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
         }
+        bands.Trim();
     });
 }
 
