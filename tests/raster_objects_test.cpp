@@ -53,6 +53,60 @@ TEST_F(RasterObjects, LiveCountsReturnToTheStart) {
     EXPECT_EQ(RasterLiveObjects(*g), start);
 }
 
+TEST_F(RasterObjects, ObjectsMadeAfterOthersWereDeletedStartAsNew) {
+    // Deleted DCs, bitmaps, pens and brushes are handed out again; whatever the old one
+    // went through, the new one starts as a new one does.
+    Hdc used = g->CreateCompatibleDC(nullptr);
+    Hgdiobj colour = g->CreateSurfaceBitmap(3, 2), mono = g->CreateBitmap(3, 2, 1, 1, nullptr);
+    Hgdiobj pen = g->CreatePen(PS_NULL, 1, 0x0000FF), brush = g->CreateSolidBrush(0x00FF00);
+    Hgdiobj first = g->SelectObject(used, colour);
+    g->SetBkColor(used, 0x123456);
+    g->SetTextColor(used, 0x654321);
+    g->SetBkMode(used, TRANSPARENT);
+    g->MoveToEx(used, 2, 1, nullptr);
+    for (int x = 0; x < 3; ++x) g->SetPixel(used, x, 1, 0xABCDEF);
+    g->SelectObject(used, mono);
+    g->SetPixel(used, 0, 0, 0xFFFFFF);
+    g->SelectObject(used, first);
+    for (Hgdiobj o : {colour, mono, pen, brush}) ASSERT_TRUE(g->DeleteObject(o));
+    ASSERT_TRUE(g->DeleteDC(used));
+
+    Hdc dc = g->CreateCompatibleDC(nullptr);
+    EXPECT_EQ(g->GetBkColor(dc), 0xFFFFFFu);
+    EXPECT_EQ(g->GetTextColor(dc), 0x000000u);
+    EXPECT_EQ(g->GetBkMode(dc), OPAQUE);
+    Point position{-1, -1};
+    g->MoveToEx(dc, 0, 0, &position);
+    EXPECT_EQ(position, (Point{0, 0}));
+    EXPECT_EQ(g->GetPixel(dc, 0, 0), 0x000000u);  // its own 1 x 1 monochrome bitmap
+    // A colour and a monochrome bitmap of the old size: black, each of its own kind, and
+    // free to be selected.
+    Hgdiobj mono2 = g->CreateBitmap(3, 2, 1, 1, nullptr);
+    Hgdiobj colour2 = g->CreateSurfaceBitmap(3, 2);
+    EXPECT_EQ(g->ReadBitmap(mono2), std::vector<ColorRef>(6, 0));
+    EXPECT_EQ(g->ReadBitmap(colour2), std::vector<ColorRef>(6, 0));
+    Hgdiobj original = g->SelectObject(dc, colour2);
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(g->SetPixel(dc, 0, 0, 0x7F7F7F), 0x7F7F7Fu);
+    g->SelectObject(dc, mono2);
+    EXPECT_EQ(g->SetPixel(dc, 0, 0, 0x7F7F7F), 0x000000u);
+    // A new pen and brush draw in their own colour and style.
+    g->SelectObject(dc, colour2);
+    Hgdiobj pen2 = g->CreatePen(PS_SOLID, 1, 0x0000FF), brush2 = g->CreateSolidBrush(0x00FF00);
+    g->SelectObject(dc, pen2);
+    g->SelectObject(dc, brush2);
+    g->Rectangle(dc, 0, 0, 3, 2);
+    EXPECT_EQ(g->ReadBitmap(colour2), std::vector<ColorRef>(6, 0x0000FF));
+    const Rect all{0, 0, 3, 2};
+    g->FillRect(dc, &all, brush2);
+    EXPECT_EQ(g->ReadBitmap(colour2), std::vector<ColorRef>(6, 0x00FF00));
+    g->SelectObject(dc, g->GetStockObject(BLACK_PEN));
+    g->SelectObject(dc, g->GetStockObject(WHITE_BRUSH));
+    g->SelectObject(dc, original);
+    for (Hgdiobj o : {mono2, colour2, pen2, brush2}) EXPECT_TRUE(g->DeleteObject(o));
+    EXPECT_TRUE(g->DeleteDC(dc));
+}
+
 TEST_F(RasterObjects, MonochromeBitsAreMsbFirstWithRowsPaddedToSixteenBits) {
     // 10 pixels wide: two bytes per row. Row 0 = 1000000001, row 1 = 0100000000.
     const unsigned char bits[] = {0x80, 0x40, 0x40, 0x00};

@@ -294,5 +294,45 @@ TEST(TextUnderline, IsCutToTheRectanglesColumnsAndDroppedOutsideItsRows) {
     }
 }
 
+TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
+    // DrawTextA keeps one layout and fills it for every call: texts of more and fewer
+    // lines, with and without an underlined character, measured and drawn, must each come
+    // out as a layout of their own does.
+    struct Call {
+        const char* text;
+        Rect rect;
+        unsigned format;
+        int count;
+    };
+    const Call calls[] = {
+        {"&Open the door now", {0, 0, 40, 100}, gdi::DT_WORDBREAK, -1},
+        {"x", {5, 5, 40, 100}, gdi::DT_CENTER, -1},
+        {"one\ntwo\nthree", {0, 0, 60, 100}, gdi::DT_CALCRECT, -1},
+        {"", {0, 0, 40, 20}, gdi::DT_SINGLELINE, -1},
+        {"A&&B &c", {0, 0, 60, 20}, gdi::DT_RIGHT, -1},
+        {"two words", {0, 0, 20, 100}, gdi::DT_WORDBREAK | gdi::DT_CENTER, -1},
+        {"cut", {0, 0, 40, 20}, 0, 0},
+        {"&Open the door now", {0, 0, 40, 100}, gdi::DT_WORDBREAK, 7},
+    };
+    TextLayout reused;
+    for (int pass = 0; pass < 2; ++pass)
+        for (const Call& c : calls) {
+            LayOutText(c.text, c.count, c.rect, c.format, Metrics(), Advance, reused);
+            const TextLayout fresh = Lay(c.text, c.rect, c.format, c.count);
+            EXPECT_EQ(Texts(reused), Texts(fresh)) << c.text;
+            ASSERT_EQ(reused.lines.size(), fresh.lines.size()) << c.text;
+            for (std::size_t i = 0; i < fresh.lines.size(); ++i) {
+                EXPECT_EQ(reused.lines[i].prefix, fresh.lines[i].prefix) << c.text << " " << i;
+                EXPECT_EQ(reused.lines[i].x, fresh.lines[i].x) << c.text << " " << i;
+                EXPECT_EQ(reused.lines[i].y, fresh.lines[i].y) << c.text << " " << i;
+                EXPECT_EQ(reused.lines[i].width, fresh.lines[i].width) << c.text << " " << i;
+            }
+            EXPECT_EQ(reused.result, fresh.result) << c.text;
+            EXPECT_EQ(reused.calc, fresh.calc) << c.text;
+            EXPECT_EQ(reused.draw, fresh.draw) << c.text;
+            EXPECT_EQ(reused.rect, fresh.rect) << c.text;
+        }
+}
+
 }  // namespace
 }  // namespace sheenwork::text

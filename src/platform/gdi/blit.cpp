@@ -598,7 +598,8 @@ void BlitRows(std::uint32_t rop, const Bitmap& sb, const Box& from, Bitmap& db, 
         return;
     }
     const bool bottom_up = same && to.top > from.top;
-    std::vector<ColorRef> buffer(same && rop != SRCCOPY ? width : 0);
+    thread_local std::vector<ColorRef> buffer;
+    buffer.resize(same && rop != SRCCOPY ? width : 0);
     for (i64 k = 0; k < height; ++k) {
         const i64 j = bottom_up ? height - 1 - k : k;
         const ColorRef* in =
@@ -766,9 +767,11 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
         return true;
     }
 
-    // Read (and convert) the whole source block first.
+    // Read (and convert) the whole source block first, into memory kept for the next
+    // call unless it grew beyond a button's needs.
     const i64 bw = ds.vis.right - ds.vis.left, bh = ds.vis.bottom - ds.vis.top;
-    std::vector<ColorRef> block(static_cast<std::size_t>(bw * bh));
+    thread_local std::vector<ColorRef> block;
+    block.resize(static_cast<std::size_t>(bw * bh));
     const ColorRef src_bk = s->bk_color & 0x00FFFFFFu;
     for (i64 j = 0; j < bh; ++j)
         for (i64 i = 0; i < bw; ++i) {
@@ -791,6 +794,7 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
             ColorRef& c = db.At(px, py);
             c = Combine(*d, rop, px, py, sc, c);
         }
+    if (block.capacity() > (std::size_t{1} << 20)) std::vector<ColorRef>().swap(block);
     return true;
 }
 

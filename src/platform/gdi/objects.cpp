@@ -131,11 +131,33 @@ RasterGdi::RasterGdi() {
     default_bitmap_ = new Bitmap(1, 1, true);
     default_bitmap_->stock = true;
     objects_.push_back(default_bitmap_);
+    spare_pens_.reserve(kSpares);
+    spare_brushes_.reserve(kSpares);
+    spare_bitmaps_.reserve(kSpares);
+    spare_dcs_.reserve(kSpares);
 }
 
 RasterGdi::~RasterGdi() {
     for (Dc* d : dcs_) delete d;
     for (Object* o : objects_) delete o;
+    for (Pen* p : spare_pens_) delete p;
+    for (Brush* b : spare_brushes_) delete b;
+    for (Bitmap* b : spare_bitmaps_) delete b;
+    for (Dc* d : spare_dcs_) delete d;
+}
+
+Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
+    for (auto it = spare_bitmaps_.begin(); it != spare_bitmaps_.end(); ++it) {
+        Bitmap* b = *it;
+        if (b->width != width || b->height != height || b->mono != mono) continue;
+        *it = spare_bitmaps_.back();
+        spare_bitmaps_.pop_back();
+        // As new: black, unselected.
+        FillPixels(b->pixels.data(), b->pixels.size(), 0);
+        b->selected_into = 0;
+        return b;
+    }
+    return new Bitmap(width, height, mono);
 }
 
 Dc* RasterGdi::Valid(Hdc h) const {
@@ -150,7 +172,14 @@ Object* RasterGdi::ValidObject(Hgdiobj h) const {
 
 Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
     if (like != nullptr && Valid(like) == nullptr) return nullptr;
-    auto* d = new Dc;
+    Dc* d = nullptr;
+    if (spare_dcs_.empty()) {
+        d = new Dc;
+    } else {
+        d = spare_dcs_.back();
+        spare_dcs_.pop_back();
+        *d = Dc{};
+    }
     d->bitmap = default_bitmap_;
     d->pen = static_cast<Pen*>(stock_[BLACK_PEN]);
     d->brush = static_cast<Brush*>(stock_[WHITE_BRUSH]);
@@ -171,9 +200,13 @@ bool RasterGdi::DeleteDC(Hdc h) {
     Release(d->pen);
     Release(d->brush);
     Release(d->font);
-    dcs_.erase(std::find(dcs_.begin(), dcs_.end(), d));
-    delete d;
+    *std::find(dcs_.begin(), dcs_.end(), d) = dcs_.back();
+    dcs_.pop_back();
     --live_.dcs;
+    if (spare_dcs_.size() < kSpares)
+        spare_dcs_.push_back(d);
+    else
+        delete d;
     return true;
 }
 
@@ -190,7 +223,7 @@ Hgdiobj RasterGdi::CreateCompatibleBitmap(Hdc like, int width, int height) {
     if (like != nullptr && d == nullptr) return nullptr;
     if (!SaneSize(width, height)) return nullptr;
     const bool mono = d != nullptr && d->bitmap != nullptr && d->bitmap->mono;
-    auto* b = new Bitmap(width, height, mono);
+    Bitmap* b = NewBitmap(width, height, mono);
     objects_.push_back(b);
     ++live_.objects;
     return ToHandle(b);
@@ -200,7 +233,7 @@ Hgdiobj RasterGdi::CreateBitmap(int width, int height, unsigned planes, unsigned
                                 const void* bits) {
     if (planes != 1 || (bpp != 1 && bpp != 32)) return nullptr;
     if (!SaneSize(width, height)) return nullptr;
-    auto* b = new Bitmap(width, height, bpp == 1);
+    Bitmap* b = NewBitmap(width, height, bpp == 1);
     if (bits != nullptr) {
         const auto* bytes = static_cast<const unsigned char*>(bits);
         if (bpp == 1) {
@@ -225,7 +258,7 @@ Hgdiobj RasterGdi::CreateBitmap(int width, int height, unsigned planes, unsigned
 
 Hgdiobj RasterGdi::CreateSurfaceBitmap(int width, int height) {
     if (!SaneSize(width, height)) return nullptr;
-    auto* b = new Bitmap(width, height, false);
+    Bitmap* b = NewBitmap(width, height, false);
     objects_.push_back(b);
     ++live_.objects;
     return ToHandle(b);
@@ -238,14 +271,28 @@ std::vector<ColorRef> RasterGdi::ReadBitmap(Hgdiobj h) {
 }
 
 Hgdiobj RasterGdi::CreatePen(int style, int width, ColorRef color) {
-    auto* p = new Pen(style, width, color & 0x00FFFFFFu);
+    Pen* p = nullptr;
+    if (spare_pens_.empty()) {
+        p = new Pen(style, width, color & 0x00FFFFFFu);
+    } else {
+        p = spare_pens_.back();
+        spare_pens_.pop_back();
+        *p = Pen(style, width, color & 0x00FFFFFFu);
+    }
     objects_.push_back(p);
     ++live_.objects;
     return ToHandle(p);
 }
 
 Hgdiobj RasterGdi::CreateSolidBrush(ColorRef color) {
-    auto* b = new Brush(false, color & 0x00FFFFFFu);
+    Brush* b = nullptr;
+    if (spare_brushes_.empty()) {
+        b = new Brush(false, color & 0x00FFFFFFu);
+    } else {
+        b = spare_brushes_.back();
+        spare_brushes_.pop_back();
+        *b = Brush(false, color & 0x00FFFFFFu);
+    }
     objects_.push_back(b);
     ++live_.objects;
     return ToHandle(b);
@@ -295,9 +342,21 @@ bool RasterGdi::DeleteObject(Hgdiobj h) {
     if (o == nullptr) return false;
     if (o->stock) return true;  // deleting a stock object is a harmless no-op in GDI
     if (o->selected_into > 0) return false;
-    objects_.erase(std::find(objects_.begin(), objects_.end(), o));
-    delete o;
+    // The order of the list means nothing: the last entry takes the freed place.
+    *std::find(objects_.begin(), objects_.end(), o) = objects_.back();
+    objects_.pop_back();
     --live_.objects;
+    if (o->kind == Kind::Pen && spare_pens_.size() < kSpares) {
+        spare_pens_.push_back(static_cast<Pen*>(o));
+    } else if (o->kind == Kind::Brush && spare_brushes_.size() < kSpares) {
+        spare_brushes_.push_back(static_cast<Brush*>(o));
+    } else if (auto* b = static_cast<Bitmap*>(o); o->kind == Kind::Bitmap && b->alpha.empty() &&
+                                                  b->pixels.size() <= kSpareBitmapPixels &&
+                                                  spare_bitmaps_.size() < kSpares) {
+        spare_bitmaps_.push_back(b);
+    } else {
+        delete o;
+    }
     return true;
 }
 

@@ -192,6 +192,18 @@ private:
 
     std::vector<Dc*> dcs_;
     std::vector<Object*> objects_;  // every live object, stock ones included
+    // Deleted pens, brushes, bitmaps (of up to kSpareBitmapPixels, without alpha) and
+    // DCs, handed out again by the calls that make them (as GDI hands out handles again):
+    // a painter that makes and deletes one for every line, fill or masked picture
+    // allocates nothing. At most kSpares of each are kept.
+    static constexpr std::size_t kSpares = 16;
+    static constexpr std::size_t kSpareBitmapPixels = std::size_t{1} << 16;
+    std::vector<Pen*> spare_pens_;
+    std::vector<Brush*> spare_brushes_;
+    std::vector<Bitmap*> spare_bitmaps_;
+    std::vector<Dc*> spare_dcs_;
+    // A bitmap as new (all 0): a spare of that size and kind, or a fresh one.
+    Bitmap* NewBitmap(int width, int height, bool mono);
     Object* stock_[DEFAULT_GUI_FONT + 1] = {};
     Bitmap* default_bitmap_ = nullptr;
     LiveObjects live_;

@@ -59,16 +59,20 @@ struct Pt {
 
 // The first quadrant of a `w` x `h` ellipse as Wine computes it (Alois Zingl's
 // algorithm): from the middle of the right side (x = w-1, y = h/2) down to the middle of
-// the bottom (x = w/2), in the ellipse's own box coordinates.
-std::vector<Pt> EllipseFirstQuadrant(i64 w, i64 h) {
-    std::vector<Pt> out;
+// the bottom (x = w/2), in the ellipse's own box coordinates, into `out` (the callers
+// keep its memory from call to call).
+void EllipseFirstQuadrant(i64 w, i64 h, std::vector<Pt>& out) {
+    out.clear();
     // Windows draws the 5 x 5 corner as the diagonal (2,0) (1,1) (0,2): its three outer
     // pixels stay untouched. Wine's ellipse gives (1,0) (0,1) there, leaving only the
     // extreme pixel. No simple corner rule reproduces this one Windows observation and
     // every Wine size at once (Zingl's walk is "outer" at 7 x 7 and "inner" at 5 x 5 from
     // Windows' point of view), and 5 x 5 is the only size checked against Windows (the
     // XP button frame), so it alone takes the Windows shape; all other sizes are Wine's.
-    if (w == 5 && h == 5) return {{4, 2}, {3, 3}, {2, 4}};
+    if (w == 5 && h == 5) {
+        out.assign({{4, 2}, {3, 3}, {2, 4}});
+        return;
+    }
     const i64 a = w - 1, b = h - 1;
     const i64 asq = 8 * a * a, bsq = 8 * b * b;
     i64 dx = 4 * b * b * (1 - a);
@@ -88,20 +92,20 @@ std::vector<Pt> EllipseFirstQuadrant(i64 w, i64 h) {
             err += dy += asq;
         }
     }
-    return out;
 }
 
 // The row insets of the brush region (NtGdiCreateRoundRectRgn on the pen rectangle
 // grown by one at right and bottom, i.e. covering the outline too): for corner row i
-// (0 = top) the region row is [l + inset, r - inset). Returned for all h rows; kNoRow
+// (0 = top) the region row is [l + inset, r - inset). Given for all h rows; kNoRow
 // marks a row the walk never reaches (a narrow ellipse ends its walk before the last
-// row): Wine leaves that row of its region unset, and it comes out empty.
+// row): Wine leaves that row of its region unset, and it comes out empty. Written into
+// `inset`, as EllipseFirstQuadrant writes its points.
 constexpr i64 kNoRow = -1;
-std::vector<i64> RegionInsets(i64 w, i64 h) {
-    std::vector<i64> inset(static_cast<std::size_t>(h), kNoRow);
+void RegionInsets(i64 w, i64 h, std::vector<i64>& inset) {
+    inset.assign(static_cast<std::size_t>(h), kNoRow);
     if (w == 5 && h == 5) {  // the Windows corner, see EllipseFirstQuadrant
-        inset = {2, 1, 0, 1, 2};
-        return inset;
+        inset.assign({2, 1, 0, 1, 2});
+        return;
     }
     const i64 a = w - 1, b = h - 1;
     const i64 asq = 8 * a * a, bsq = 8 * b * b;
@@ -124,11 +128,11 @@ std::vector<i64> RegionInsets(i64 w, i64 h) {
     }
     for (i64 i = 0; i < h / 2; ++i)
         inset[static_cast<std::size_t>(i)] = inset[static_cast<std::size_t>(b - i)];
-    return inset;
 }
 
 void FillRoundRegion(Bitmap& bm, const Quad& q, i64 w, i64 h, const BrushFill& fill) {
-    const std::vector<i64> inset = RegionInsets(w, h);
+    thread_local std::vector<i64> inset;
+    RegionInsets(w, h, inset);
     for (i64 i = 0; i < h; ++i) {
         i64 top, bottom;
         if (i < h / 2) {
@@ -147,7 +151,8 @@ void FillRoundRegion(Bitmap& bm, const Quad& q, i64 w, i64 h, const BrushFill& f
 }
 
 void StrokeRoundOutline(Bitmap& bm, const Quad& q, i64 w, i64 h, ColorRef c) {
-    std::vector<Pt> pts = EllipseFirstQuadrant(w, h);
+    thread_local std::vector<Pt> pts;
+    EllipseFirstQuadrant(w, h, pts);
     // Default arc direction (counter-clockwise): the quadrant is the top-right corner.
     for (Pt& p : pts) {
         p.x = q.r - w + p.x;

@@ -71,15 +71,18 @@ struct Source {
     std::size_t left;
 };
 
-// Takes the next line from `src`. Returns the line's characters (prefixes removed), its
-// underlined index, and advances `src` past what the line consumed, its line break
-// included.
-LaidLine NextLine(Source& src, int width, unsigned format, const AdvanceOf& advance) {
-    LaidLine line;
+// Takes the next line from `src` into `line` (whose memory is reused): the line's
+// characters (prefixes removed) and its underlined index; advances `src` past what the
+// line consumed, its line break included.
+void NextLine(Source& src, int width, unsigned format, const AdvanceOf& advance, LaidLine& line) {
+    line.text.clear();
+    line.prefix = -1;
     const bool prefixes = (format & gdi::DT_NOPREFIX) == 0;
     const bool single = (format & gdi::DT_SINGLELINE) != 0;
-    // Source length of each character of line.text, to count consumed source bytes.
-    std::vector<std::size_t> source_len;
+    // Source length of each character of line.text, to count consumed source bytes; kept
+    // from line to line so that laying out text allocates nothing once warm.
+    thread_local std::vector<std::size_t> source_len;
+    source_len.clear();
     std::size_t i = 0;
     while (i < src.left && (single || !IsLineEnd(src.p[i]))) {
         const char c = src.p[i];
@@ -120,23 +123,32 @@ LaidLine NextLine(Source& src, int width, unsigned format, const AdvanceOf& adva
     }
     src.p += i;
     src.left -= i;
-    return line;
 }
 
 }  // namespace
 
 TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsigned format,
                       const gdi::TextMetric& tm, const AdvanceOf& advance) {
+    TextLayout out;
+    LayOutText(text, count, given, format, tm, advance, out);
+    return out;
+}
+
+void LayOutText(const char* text, int count, const gdi::Rect& given, unsigned format,
+                const gdi::TextMetric& tm, const AdvanceOf& advance, TextLayout& out) {
     // GDI's coordinates are 28-bit; beyond that a rectangle is taken at the limit, which
     // keeps every sum below within an int.
     static constexpr int kLimit = 1 << 27;
     const auto limit = [](int v) { return std::clamp(v, -kLimit, kLimit); };
     const gdi::Rect rect{limit(given.left), limit(given.top), limit(given.right),
                          limit(given.bottom)};
-    TextLayout out;
+    std::size_t lines = 0;  // the lines of `out` laid out so far; the others are old
+    const auto finish = [&] { out.lines.resize(lines); };
+    out.result = 0;
+    out.calc = false;
+    out.draw = false;
     out.rect = given;
-    if (count == 0) return out;
-    if (text == nullptr) return out;
+    if (count == 0 || text == nullptr) return finish();
     if ((format & gdi::DT_SINGLELINE) != 0) format &= ~static_cast<unsigned>(gdi::DT_WORDBREAK);
     const int lh =
         tm.tmHeight + ((format & gdi::DT_EXTERNALLEADING) != 0 ? tm.tmExternalLeading : 0);
@@ -149,7 +161,7 @@ TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsig
         out.result = lh;
         out.rect.right = rect.left;
         out.rect.bottom = (format & gdi::DT_SINGLELINE) != 0 ? rect.top + lh : rect.top;
-        return out;
+        return finish();
     }
     out.draw = !out.calc;
 
@@ -160,7 +172,9 @@ TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsig
     bool last = false;
     do {
         last = clip && y + lh > rect.bottom;
-        LaidLine line = NextLine(src, width, format, advance);
+        if (lines == out.lines.size()) out.lines.emplace_back();
+        LaidLine& line = out.lines[lines++];
+        NextLine(src, width, format, advance, line);
         if ((format & gdi::DT_CENTER) != 0)
             x = (rect.left + rect.right - line.width) / 2;
         else if ((format & gdi::DT_RIGHT) != 0)
@@ -174,7 +188,6 @@ TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsig
         line.x = x;
         line.y = y;
         widest = std::max(widest, line.width);
-        out.lines.push_back(std::move(line));
         y += lh;
     } while (src.left > 0 && !last);
 
@@ -184,7 +197,7 @@ TextLayout LayOutText(const char* text, int count, const gdi::Rect& given, unsig
     }
     out.result = y - rect.top;
     if (out.result == 0) out.result = 1;
-    return out;
+    finish();
 }
 
 PrefixUnderline UnderlineOf(const LaidLine& line, const gdi::TextMetric& tm, const gdi::Rect* clip,

@@ -54,6 +54,10 @@ using AdvanceOf = std::function<int(unsigned char)>;
 // `count` -1 means up to the first 0 byte of `text`.
 TextLayout LayOutText(const char* text, int count, const gdi::Rect& rect, unsigned format,
                       const gdi::TextMetric& metrics, const AdvanceOf& advance);
+// The same into `out`, whose memory is reused: a caller that keeps one layout for every
+// call allocates nothing once its lines have grown to the texts it draws.
+void LayOutText(const char* text, int count, const gdi::Rect& rect, unsigned format,
+                const gdi::TextMetric& metrics, const AdvanceOf& advance, TextLayout& out);
 
 // The extent of the underline DrawTextA draws under line character `prefix`: the
 // columns [from, to) of row y + tmAscent + 1, cut to the rectangle's columns (not with

@@ -138,8 +138,9 @@ int RasterGdi::DrawTextA(Hdc h, const char* text, int count, Rect* rect, unsigne
     if (d == nullptr || rect == nullptr) return 0;
     text::RealizedFont& font = FontOf(*d);
     const text::AdvanceOf advance = [&font](unsigned char c) { return font.GlyphOf(c).advance; };
-    const text::TextLayout layout =
-        text::LayOutText(text, count, *rect, format, font.Metrics(), advance);
+    // One layout per thread, reused: DrawTextA allocates nothing once warm.
+    thread_local text::TextLayout layout;
+    text::LayOutText(text, count, *rect, format, font.Metrics(), advance, layout);
     if (layout.calc) *rect = layout.rect;
     if (!layout.draw || d->bitmap == nullptr) return layout.result;
 
