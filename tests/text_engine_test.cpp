@@ -14,6 +14,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/text/font_engine.h"
@@ -216,6 +218,38 @@ TEST_F(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
     EXPECT_GE(sized - warm, 7u);  // S p e i c h r n at the new size ("e" twice)
     t.Draw("&Speichern", Rect{0, 0, 75, 23}, DT_CENTER | DT_WORDBREAK);
     EXPECT_EQ(text::GlyphsRasterised(), sized);
+}
+
+TEST_F(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
+    // Every font realised from one file shares the file's face, each with a size of its
+    // own. Glyphs of two sizes asked for in turn must be those each size renders when it
+    // is the only one in use. (An underline changes no glyph: it only makes another
+    // realisation of the same size.)
+    const char* const text = "Speichern&1";
+    const auto realise = [](int height, bool underline) {
+        LogFont lf = Font("DejaVu Sans", height);
+        lf.lfUnderline = underline ? 1 : 0;
+        return text::Realize(lf);
+    };
+    const auto render = [&](text::RealizedFont& font, char c) {
+        const text::Glyph& glyph = font.GlyphOf(static_cast<unsigned char>(c));
+        return std::make_tuple(glyph.advance, glyph.left, glyph.top, glyph.width, glyph.rows,
+                               glyph.coverage);
+    };
+    using Rendered = decltype(render(std::declval<text::RealizedFont&>(), 'a'));
+    std::vector<Rendered> small_alone, large_alone;
+    auto small = realise(-19, false);
+    for (const char* c = text; *c != 0; ++c) small_alone.push_back(render(*small, *c));
+    auto large = realise(-29, false);
+    for (const char* c = text; *c != 0; ++c) large_alone.push_back(render(*large, *c));
+    ASSERT_NE(small_alone, large_alone);
+
+    auto small_again = realise(-19, true), large_again = realise(-29, true);
+    ASSERT_NE(small_again.get(), small.get());
+    for (std::size_t i = 0; text[i] != 0; ++i) {
+        EXPECT_EQ(render(*small_again, text[i]), small_alone[i]) << text[i];
+        EXPECT_EQ(render(*large_again, text[i]), large_alone[i]) << text[i];
+    }
 }
 
 // --- clipping ----------------------------------------------------------------------

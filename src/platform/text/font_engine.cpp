@@ -8,6 +8,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_SIZES_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -17,10 +18,10 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <list>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -103,8 +104,19 @@ public:
         return session;
     }
     FcConfig* Wine() const { return wine_; }
+    // Whether a face in Wine's folder has `family` among its names (compared as
+    // SameFamily compares). Only such a face can be an exact match there, so a lookup
+    // of any other family need not ask that configuration at all.
+    bool WineHas(std::string_view family) const {
+        return wine_families_.count(Folded(family)) != 0;
+    }
 
 private:
+    static std::string Folded(std::string_view name) {
+        std::string out(name);
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    }
     Fontconfig() {
         FcInit();
         wine_ = FcConfigCreate();
@@ -115,19 +127,27 @@ private:
             "<fontconfig><cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
         FcConfigParseAndLoadFromMemory(wine_, reinterpret_cast<const FcChar8*>(kCache), FcFalse);
         FcConfigAppFontAddDir(wine_, reinterpret_cast<const FcChar8*>(WineFontFolder().c_str()));
+        if (FcFontSet* fonts = FcConfigGetFonts(wine_, FcSetApplication); fonts != nullptr)
+            for (int f = 0; f < fonts->nfont; ++f) {
+                FcChar8* name = nullptr;
+                for (int i = 0;
+                     FcPatternGetString(fonts->fonts[f], FC_FAMILY, i, &name) == FcResultMatch; ++i)
+                    wine_families_.insert(Folded(reinterpret_cast<const char*>(name)));
+            }
     }
     ~Fontconfig() {
         if (wine_ != nullptr) FcConfigDestroy(wine_);
         FcFini();
     }
     FcConfig* wine_ = nullptr;
+    std::set<std::string> wine_families_;
 };
 
 ResolvedFace Lookup(const std::string& family, int weight, bool italic) {
     Fontconfig& fc = Fontconfig::Session();
     Match system = MatchIn(nullptr, family, weight, italic);
     if (system.found && system.exact) return system.face;
-    if (FcConfig* wine = fc.Wine(); wine != nullptr && !family.empty()) {
+    if (FcConfig* wine = fc.Wine(); wine != nullptr && !family.empty() && fc.WineHas(family)) {
         Match own = MatchIn(wine, family, weight, italic);
         if (own.found && own.exact) return own.face;
     }
@@ -148,15 +168,18 @@ ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
     return face;
 }
 
-// The bytes of each font file, read once and shared by every face opened from it.
+// The bytes of each font file, read once (in one piece) and shared by every face opened
+// from it.
 std::shared_ptr<const std::vector<FT_Byte>> FontFile(const std::string& path) {
     static std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files;
     if (auto it = files.find(path); it != files.end()) return it->second;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return nullptr;
-    auto bytes = std::make_shared<std::vector<FT_Byte>>(std::istreambuf_iterator<char>(in),
-                                                        std::istreambuf_iterator<char>());
-    if (bytes->empty()) return nullptr;
+    const std::streamoff size = in.tellg();
+    if (size <= 0) return nullptr;
+    auto bytes = std::make_shared<std::vector<FT_Byte>>(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes->data()), size)) return nullptr;
     files.emplace(path, bytes);
     return bytes;
 }
@@ -186,20 +209,53 @@ FT_Library Library() {
     return library;
 }
 
+// A face of a font file, opened once per process and shared by every font realised from
+// it: each realisation has its own size (FT_New_Size), which it makes the face's active
+// one under the lock before it loads a glyph. Parsing the file's tables happens once.
+struct SharedFace {
+    std::shared_ptr<const std::vector<FT_Byte>> file;  // outlives face, which reads it
+    FT_Face face = nullptr;
+    bool symbol = false;  // mapped through the symbol page (see IndexOf)
+    SharedFace() = default;
+    SharedFace(const SharedFace&) = delete;
+    SharedFace& operator=(const SharedFace&) = delete;
+    ~SharedFace() {
+        if (face != nullptr) FT_Done_Face(face);
+    }
+};
+
+// The face `index` of `path`, opened on first use; null when it cannot be opened.
+std::shared_ptr<SharedFace> OpenFace(const std::string& path, int index) {
+    static std::map<std::pair<std::string, int>, std::shared_ptr<SharedFace>> faces;
+    const auto key = std::make_pair(path, index);
+    if (auto it = faces.find(key); it != faces.end()) return it->second;
+    FT_Library library = Library();
+    auto shared = std::make_shared<SharedFace>();
+    shared->file = FontFile(path);
+    if (library == nullptr || shared->file == nullptr ||
+        FT_New_Memory_Face(library, shared->file->data(),
+                           static_cast<FT_Long>(shared->file->size()), index, &shared->face) != 0) {
+        shared->face = nullptr;
+        return nullptr;
+    }
+    shared->symbol = FT_Select_Charmap(shared->face, FT_ENCODING_MS_SYMBOL) == 0;
+    if (!shared->symbol) FT_Select_Charmap(shared->face, FT_ENCODING_UNICODE);
+    faces.emplace(key, shared);
+    return shared;
+}
+
 class FreeTypeFont final : public RealizedFont {
 public:
     FreeTypeFont(const gdi::LogFont& font, const ResolvedFace& resolved) {
-        FT_Library library = Library();
-        file_ = FontFile(resolved.file);
-        if (library == nullptr || file_ == nullptr ||
-            FT_New_Memory_Face(library, file_->data(), static_cast<FT_Long>(file_->size()),
-                               resolved.index, &face_) != 0) {
-            face_ = nullptr;
+        shared_ = OpenFace(resolved.file, resolved.index);
+        if (shared_ == nullptr || FT_New_Size(shared_->face, &size_) != 0) {
+            size_ = nullptr;
             vb::Raise(7, {}, "The font file " + resolved.file + " cannot be opened");
         }
+        face_ = shared_->face;
+        FT_Activate_Size(size_);
         family_ = resolved.family;
-        symbol_ = FT_Select_Charmap(face_, FT_ENCODING_MS_SYMBOL) == 0;
-        if (!symbol_) FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
+        symbol_ = shared_->symbol;
         mono_ = font.lfQuality == gdi::NONANTIALIASED_QUALITY;
         const bool want_bold = font.lfWeight > 550;
         fake_bold_ = want_bold && !resolved.bold && FT_IS_SCALABLE(face_);
@@ -262,7 +318,7 @@ public:
         // The last reference may go with a font object on any thread, or with the
         // eviction of the cache, which already holds the lock.
         std::lock_guard<std::recursive_mutex> lock(Lock());
-        if (face_ != nullptr) FT_Done_Face(face_);
+        if (size_ != nullptr) FT_Done_Size(size_);
     }
 
     const Glyph& GlyphOf(unsigned char c) override {
@@ -288,6 +344,7 @@ private:
         // other advances than the ones text is measured with.
         const FT_Int32 flags =
             FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : 0);
+        FT_Activate_Size(size_);  // the face is shared with the other sizes
         if (FT_Load_Glyph(face_, IndexOf(c), flags) != 0) return glyph;
         FT_GlyphSlot slot = face_->glyph;
         if (fake_italic_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Oblique(slot);
@@ -326,8 +383,9 @@ private:
         return glyph;
     }
 
-    std::shared_ptr<const std::vector<FT_Byte>> file_;  // outlives face_, which reads it
-    FT_Face face_ = nullptr;
+    std::shared_ptr<SharedFace> shared_;  // outlives size_, which belongs to its face
+    FT_Face face_ = nullptr;              // shared_'s face
+    FT_Size size_ = nullptr;
     bool symbol_ = false;
     bool mono_ = false;
     bool fake_bold_ = false;
