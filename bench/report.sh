@@ -44,7 +44,7 @@ $1 ~ /^"/ {
     ours[key] = t;
 }
 END {
-    printf "%-42s %10s %10s %10s  %-16s %8s %8s\n", "operation", "ours", "real GDI", "limit",
+    printf "%-42s %10s %10s %10s  %-24s %8s %8s\n", "operation", "ours", "real GDI", "limit",
            "(limit is)", "GDI/ours", "ours/lim";
     for (i = 1; i <= count; ++i) {
         key = order[i]; lim = ""; what = "";
@@ -53,7 +53,7 @@ END {
         else if (key ~ /^BitBlt\//) what = "memcpy/" size;
         else if (key ~ /^Redraw\//) what = "2xmemset/" size;
         if (what != "" && (what in limit)) lim = limit[what]; else what = "";
-        printf "%-42s %10s %10s %10s  %-16s %8s %8s\n", key, fmt(ours[key]), fmt(gdi[key]),
+        printf "%-42s %10s %10s %10s  %-24s %8s %8s\n", key, fmt(ours[key]), fmt(gdi[key]),
                fmt(lim), what, ratio(gdi[key], ours[key]), ratio(ours[key], lim);
     }
 }' "$2"
