@@ -69,10 +69,10 @@ bench: build reference
 	@mkdir -p $(BUILD)/bench
 	@tests/reference/run.sh $(BUILD) --bench > $(BUILD)/bench/wine.txt
 	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2 --benchmark_repetitions=$(BENCH_REPETITIONS) \
-	  --benchmark_report_aggregates_only=true --benchmark_out=$(BUILD)/bench/ours.csv \
-	  --benchmark_out_format=csv
+	  --benchmark_report_aggregates_only=true --benchmark_out=$(BUILD)/bench/ours.txt \
+	  --benchmark_out_format=console
 	@echo "== ours / real GDI under Wine / the limit =="
-	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.csv
+	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.txt
 	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
 	@for i in $$(seq $(BENCH_RUNS)); do \
 	  start=$$(date +%s%N); $(BUILD)/sheenwork-render-button $(BUILD)/bench/button.png || exit 1; \

@@ -4,13 +4,14 @@
 # surface for fills, memcpy for copies, two memsets for a whole repaint), with the
 # ratios.
 #
-#   bench/report.sh WINE.txt OURS.csv
+#   bench/report.sh WINE.txt OURS.txt
 #
-# WINE.txt is what the reference benchmark printed; OURS.csv is Google Benchmark's CSV
-# output, with or without repetitions (then the medians are read).
+# WINE.txt is what the reference benchmark printed; OURS.txt is Google Benchmark's
+# console output, with or without repetitions (then the medians are read). Times are
+# wall-clock on both sides.
 set -eu
-[ $# -eq 2 ] || { echo "usage: $0 WINE.txt OURS.csv" >&2; exit 2; }
-awk -F, -v wine="$1" '
+[ $# -eq 2 ] || { echo "usage: $0 WINE.txt OURS.txt" >&2; exit 2; }
+awk -v wine="$1" '
 function fmt(ns) {
     if (ns == "") return "-";
     if (ns >= 1e6) return sprintf("%.2f ms", ns / 1e6);
@@ -30,13 +31,13 @@ BEGIN {
         }
     }
 }
-# Google Benchmark CSV rows: "name",iterations,real_time,cpu_time,time_unit,...
-$1 ~ /^"/ {
-    name = $1; gsub(/"/, "", name);
+# Google Benchmark console rows: name, time, unit, CPU time, unit, iterations, ...
+NF >= 5 && $3 ~ /^(ns|us|ms|s)$/ && $1 ~ /\// {
+    name = $1;
     if (name ~ /_(mean|stddev|cv)$/) next;
     sub(/_median$/, "", name);
     sub(/\/iterations:[0-9]+$/, "", name);
-    t = ns($3, $5);
+    t = ns($2, $3);
     if (name ~ /^limit\//) { limit[substr(name, 7)] = t; next; }
     if (name ~ /^runtime\// || name ~ /^picture\//) next;
     key = name; sub(/^raster\//, "", key);
