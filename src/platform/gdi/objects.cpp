@@ -65,7 +65,12 @@ __attribute__((target("avx2"))) void FillWide(ColorRef* p, std::size_t n, ColorR
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(last), v);
 }
 
-const bool kWideStores = __builtin_cpu_supports("avx2");
+// Asked once, at start-up. The processor is probed here explicitly: this initialiser
+// may run before the C runtime's own probe.
+const bool kWideStores = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 
 }  // namespace
 #endif
@@ -145,6 +150,14 @@ RasterGdi::~RasterGdi() {
     for (Bitmap* b : spare_bitmaps_) delete b;
     for (Dc* d : spare_dcs_) delete d;
 }
+
+namespace {
+// A bitmap worth keeping for reuse: one of a button's size, without alpha bytes (only
+// CreateAlphaBitmap makes those, and it never takes a spare).
+bool IsSpareBitmap(const Bitmap& b) {
+    return b.alpha.empty() && b.pixels.size() <= RasterGdi::kSpareBitmapPixels;
+}
+}  // namespace
 
 Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
     for (auto it = spare_bitmaps_.begin(); it != spare_bitmaps_.end(); ++it) {
@@ -350,10 +363,9 @@ bool RasterGdi::DeleteObject(Hgdiobj h) {
         spare_pens_.push_back(static_cast<Pen*>(o));
     } else if (o->kind == Kind::Brush && spare_brushes_.size() < kSpares) {
         spare_brushes_.push_back(static_cast<Brush*>(o));
-    } else if (auto* b = static_cast<Bitmap*>(o); o->kind == Kind::Bitmap && b->alpha.empty() &&
-                                                  b->pixels.size() <= kSpareBitmapPixels &&
-                                                  spare_bitmaps_.size() < kSpares) {
-        spare_bitmaps_.push_back(b);
+    } else if (o->kind == Kind::Bitmap && IsSpareBitmap(*static_cast<Bitmap*>(o)) &&
+               spare_bitmaps_.size() < kSpares) {
+        spare_bitmaps_.push_back(static_cast<Bitmap*>(o));
     } else {
         delete o;
     }

@@ -180,6 +180,10 @@ public:
     int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) override;
 
     LiveObjects Live() const { return live_; }
+    // At most kSpares deleted objects of each kind are kept for reuse (see the spare
+    // lists below), bitmaps only up to kSpareBitmapPixels.
+    static constexpr std::size_t kSpares = 16;
+    static constexpr std::size_t kSpareBitmapPixels = std::size_t{1} << 16;
     void SetCaps1(int caps1) { caps1_ = caps1; }
     int Caps1() const { return caps1_; }
 
@@ -195,9 +199,7 @@ private:
     // Deleted pens, brushes, bitmaps (of up to kSpareBitmapPixels, without alpha) and
     // DCs, handed out again by the calls that make them (as GDI hands out handles again):
     // a painter that makes and deletes one for every line, fill or masked picture
-    // allocates nothing. At most kSpares of each are kept.
-    static constexpr std::size_t kSpares = 16;
-    static constexpr std::size_t kSpareBitmapPixels = std::size_t{1} << 16;
+    // allocates nothing.
     std::vector<Pen*> spare_pens_;
     std::vector<Brush*> spare_brushes_;
     std::vector<Bitmap*> spare_bitmaps_;
