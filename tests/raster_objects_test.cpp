@@ -107,6 +107,17 @@ TEST_F(RasterObjects, ObjectsMadeAfterOthersWereDeletedStartAsNew) {
     EXPECT_TRUE(g->DeleteDC(dc));
 }
 
+TEST_F(RasterObjects, LinesAnswerTrueOnADcAndFalseOnAnythingElse) {
+    Hdc dc = g->CreateCompatibleDC(nullptr);
+    EXPECT_TRUE(g->MoveToEx(dc, 0, 0, nullptr));
+    EXPECT_TRUE(g->LineTo(dc, 1, 0));
+    g->SelectObject(dc, g->GetStockObject(NULL_PEN));
+    EXPECT_TRUE(g->LineTo(dc, 0, 0));  // drawing nothing is no failure
+    EXPECT_TRUE(g->DeleteDC(dc));
+    EXPECT_FALSE(g->MoveToEx(dc, 0, 0, nullptr));
+    EXPECT_FALSE(g->LineTo(dc, 1, 0));
+}
+
 TEST_F(RasterObjects, MonochromeBitsAreMsbFirstWithRowsPaddedToSixteenBits) {
     // 10 pixels wide: two bytes per row. Row 0 = 1000000001, row 1 = 0100000000.
     const unsigned char bits[] = {0x80, 0x40, 0x40, 0x00};

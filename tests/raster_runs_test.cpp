@@ -133,6 +133,33 @@ TEST_F(RasterRuns, BitBltOfPlainSourceOperationsMatchesACopyThroughABuffer) {
     }
 }
 
+TEST_F(RasterRuns, AClippedLineCoversWhatTheWholeLineCoversInsideTheBitmap) {
+    // Clipping moves the ends onto the bitmap along the line's own walk: every line
+    // through a 20 x 20 bitmap must show there exactly what it shows drawn whole on a
+    // bitmap that holds all of it.
+    const auto draw = [&](int w, int h, int dx, int dy, int x0, int y0, int x1, int y1) {
+        Canvas c(*g, w, h, 0u);
+        Hgdiobj pen = g->CreatePen(PS_SOLID, 1, 0x0000FF);
+        Hgdiobj old = g->SelectObject(c.dc, pen);
+        g->MoveToEx(c.dc, x0 + dx, y0 + dy, nullptr);
+        g->LineTo(c.dc, x1 + dx, y1 + dy);
+        g->SelectObject(c.dc, old);
+        g->DeleteObject(pen);
+        return c.Pixels();
+    };
+    for (int round = 0; round < 2000; ++round) {
+        const int x0 = Pick(-40, 60), y0 = Pick(-40, 60), x1 = Pick(-40, 60), y1 = Pick(-40, 60);
+        const auto clipped = draw(20, 20, 0, 0, x0, y0, x1, y1);
+        const auto whole = draw(120, 120, 50, 50, x0, y0, x1, y1);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                ASSERT_EQ(clipped[static_cast<std::size_t>(y * 20 + x)] == 0x0000FF,
+                          whole[static_cast<std::size_t>((y + 50) * 120 + x + 50)] == 0x0000FF)
+                    << "seed " << kSeed << " round " << round << ": (" << x0 << "," << y0
+                    << ") to (" << x1 << "," << y1 << ") at " << x << "," << y;
+    }
+}
+
 TEST_F(RasterRuns, RoundRectsAndMonochromeBlitsAfterOthersLookAsWhenDrawnFirst) {
     // RoundRect's corner walks and the blits between colour and monochrome bitmaps keep
     // their working memory from call to call. A random run of them, of every size, must

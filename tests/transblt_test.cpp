@@ -1,9 +1,12 @@
 // TransBlt: the masked block transfer the picture painter uses, on both of its paths.
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/error.h>
 
 #include <gtest/gtest.h>
 
 #include "render/basButton.h"
+#include "support/forwarding_gdi.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -101,6 +104,34 @@ TEST_P(TransBltTest, BlocksPartlyOutsideAreClippedWithoutLeaks) {
     EXPECT_EQ(g->GetPixel(dst.dc, 1, 1), Dest(1, 1));
     TransBlt(*g, dst.dc, 0, 0, 0, 0, src.dc, 0, 0, kKey);  // an empty block
     EXPECT_EQ(gdi::RasterLiveObjects(*g), live);
+}
+
+// A device that blits transparently by itself but whose capability query fails: with
+// errors skipped the query's step is skipped, TransBlt knows nothing of the device's
+// transparency and takes the mask method, whose masks are the only monochrome bitmaps.
+TEST(TransBltFailingQuery, TakesTheMaskMethodWithErrorsSkipped) {
+    struct FailingQuery : testing::ForwardingGdi {
+        using ForwardingGdi::ForwardingGdi;
+        int GetDeviceCaps(Hdc, int) override { vb::Raise(5); }
+        Hgdiobj CreateBitmap(int w, int h, unsigned planes, unsigned bpp,
+                             const void* bits) override {
+            masks += bpp == 1 ? 1 : 0;
+            return ForwardingGdi::CreateBitmap(w, h, planes, bpp, bits);
+        }
+        int masks = 0;
+    };
+    testing::RecordingServices services;
+    auto raster = gdi::MakeRasterGdi();
+    gdi::SetRasterCaps1(*raster, gdi::C1_TRANSPARENT);
+    FailingQuery g(*raster);
+    Bitmap src(g, 4, 2, Source), dst(g, 4, 2, Dest);
+    SetSilentError(vb::True);
+    TransBlt(g, dst.dc, 0, 0, 4, 2, src.dc, 0, 0, kKey);
+    SetSilentError(vb::False);
+    EXPECT_EQ(g.masks, 2);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(g.GetPixel(dst.dc, x, 1), Source(x, 1) == kKey ? Dest(x, 1) : Source(x, 1));
+    EXPECT_TRUE(services.boxes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, TransBltTest, ::testing::Values(0, gdi::C1_TRANSPARENT),

@@ -283,6 +283,51 @@ void AddBlitScenes(SceneList& list) {
         g.StretchDIBits(dc, 6, 0, 3, 2, 0, 0, kColumns, kRows, bits.data(), &info,
                         gdi::DIB_RGB_COLORS, gdi::SRCCOPY);
     });
+    // 1- and 4-bit pixels through their colour tables (neither black nor white in the
+    // 1-bit one), one to one and enlarged.
+    Add(list, "stretch-1-and-4-bit", 16, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
+        struct {
+            gdi::BitmapInfoHeader info;
+            std::uint8_t table[16 * 4];
+        } header{};
+        for (int i = 0; i < 16; ++i) {
+            const gdi::ColorRef c = PatternColor(i, 15 - i);
+            header.table[i * 4] = static_cast<std::uint8_t>(gdi::BlueOf(c));
+            header.table[i * 4 + 1] = static_cast<std::uint8_t>(gdi::GreenOf(c));
+            header.table[i * 4 + 2] = static_cast<std::uint8_t>(gdi::RedOf(c));
+        }
+        // 1 bit: 10 x 3, rows of 4 bytes, the first pixel in the top bit.
+        const std::uint8_t one[] = {0xB5, 0x40, 0, 0, 0x4A, 0x80, 0, 0, 0xF0, 0xC0, 0, 0};
+        header.info.biWidth = 10;
+        header.info.biHeight = 3;
+        header.info.biBitCount = 1;
+        header.info.biClrUsed = 2;
+        g.StretchDIBits(dc, 0, 0, 10, 3, 0, 0, 10, 3, one, &header.info, gdi::DIB_RGB_COLORS,
+                        gdi::SRCCOPY);
+        g.StretchDIBits(dc, 0, 3, 15, 5, 0, 0, 10, 3, one, &header.info, gdi::DIB_RGB_COLORS,
+                        gdi::SRCCOPY);
+        // 4 bits: 5 x 2, the first pixel in the high nibble.
+        const std::uint8_t four[] = {0x01, 0x23, 0x40, 0, 0xFE, 0xDC, 0xB0, 0};
+        header.info.biWidth = 5;
+        header.info.biHeight = 2;
+        header.info.biBitCount = 4;
+        header.info.biClrUsed = 16;
+        g.StretchDIBits(dc, 11, 0, 5, 2, 0, 0, 5, 2, four, &header.info, gdi::DIB_RGB_COLORS,
+                        gdi::SRCCOPY);
+        g.StretchDIBits(dc, 11, 2, 5, 3, 0, 0, 5, 2, four, &header.info, gdi::DIB_RGB_COLORS,
+                        gdi::SRCCOPY);
+    });
+    // Negative extents with raster operations other than SRCCOPY: equal ones in both
+    // directions, equal heights only, and unequal heights.
+    Add(list, "stretch-rop-negative-extents", 16, 12, [](gdi::Gdi& g, gdi::Hdc dc) {
+        Kit k(g, dc);
+        Stripes(k, dc, 16, 12, 2, kDestStripes);
+        const Dib d = MakeDib(5, 6, false, Marks);
+        Stretch(g, dc, d, 4, 5, -4, -5, 4, 5, -4, -5, gdi::SRCAND);
+        Stretch(g, dc, d, 9, 5, 4, -5, 0, 5, 4, -5, gdi::SRCINVERT);
+        Stretch(g, dc, d, 15, 11, -4, -5, 4, 4, -4, -3, gdi::SRCPAINT);
+        Stretch(g, dc, d, 4, 11, 4, -4, 0, 4, 4, -4, gdi::NOTSRCCOPY);
+    });
     Add(list, "stretch-dest-wholly-outside", 6, 6, [](gdi::Gdi& g, gdi::Hdc dc) {
         const Dib d = MakeDib(4, 4, false, PatternColor);
         Stretch(g, dc, d, 6, 0, 4, 4, 0, 0, 4, 4);
@@ -402,6 +447,29 @@ void AddBlitScenes(SceneList& list) {
             pen.UsePen(pens[i]);
             g.MoveToEx(mono, 0, i + 1, nullptr);
             g.LineTo(mono, 12, i + 1);
+        }
+        g.SetBkColor(dc, 0xF0E0D0);
+        g.SetTextColor(dc, 0x102030);
+        g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
+    });
+    Add(list, "bitblt-lines-on-mono-background-colour", 12, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
+        // A pen of the monochrome DC's own background colour takes that colour's bit;
+        // another colour takes the other bit. A light and a dark background colour.
+        Kit k(g, dc);
+        gdi::Hdc mono = k.MemoryDc(12, 8, true);
+        k.Fill(mono, gdi::Rect{0, 0, 12, 4}, 0x000000);
+        k.Fill(mono, gdi::Rect{0, 4, 12, 8}, 0xFFFFFF);
+        const gdi::ColorRef backgrounds[] = {0xC0C0C0, 0x404040};
+        for (int b = 0; b < 2; ++b) {
+            g.SetBkColor(mono, backgrounds[b]);
+            const gdi::ColorRef pens[] = {backgrounds[b], backgrounds[1 - b]};
+            for (int i = 0; i < 2; ++i) {
+                Kit pen(g, mono);
+                pen.UsePen(pens[i]);
+                const int y = b * 4 + i * 2 + 1;
+                g.MoveToEx(mono, 1, y, nullptr);
+                g.LineTo(mono, 11, y);
+            }
         }
         g.SetBkColor(dc, 0xF0E0D0);
         g.SetTextColor(dc, 0x102030);

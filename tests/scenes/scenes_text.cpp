@@ -158,6 +158,15 @@ void AddWordBreakScenes(List& list) {
         At("well-known self-made", Rect{2, 2, 42, 58}, gdi::DT_WORDBREAK));
     Add(list, "text-hyphen-70", 100, 60,
         At("well-known self-made", Rect{2, 2, 72, 58}, gdi::DT_WORDBREAK));
+    // A word wider than the line followed by a space and a line break: the space goes
+    // with the word, the break still ends a line.
+    Add(list, "text-wrap-word-then-break", 60, 60,
+        At("Word \r\nnext", Rect{2, 2, 12, 58}, gdi::DT_WORDBREAK));
+    // The bytes Windows-1252 gives characters of their own between 0x80 and 0x9F.
+    Add(list, "text-ansi-80-9f", 150, 60,
+        At("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E \x91\x92\x93\x94\x95"
+           "\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F",
+           Rect{2, 2, 148, 58}, gdi::DT_WORDBREAK));
     Add(list, "text-wrap-prefix", 100, 60,
         At("Open the &file now", Rect{2, 2, 50, 58}, gdi::DT_WORDBREAK | gdi::DT_CENTER));
 }
