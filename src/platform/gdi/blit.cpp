@@ -646,7 +646,7 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     DibLayout layout;
     if (!ReadLayout(*info, usage, layout)) return 0;
     const i64 height = layout.height;
-    Bitmap& b = *dc->bitmap;
+    Bitmap& b = Drawn(*dc->bitmap);
 
     Side dst{xDest, yDest, destWidth, destHeight, {}};
     Side src{xSrc, ySrc, srcWidth, srcHeight, {}};
@@ -730,7 +730,7 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
                        std::uint32_t rop) {
     Dc* d = Valid(dest);
     if (d == nullptr) return false;
-    Bitmap& db = *d->bitmap;
+    Bitmap& db = Drawn(*d->bitmap);
     const i64 w = width, h = height;
     if (!FitsInt(x + w) || !FitsInt(y + h)) return false;
     const Box dest_box{0, 0, db.width, db.height};
@@ -753,7 +753,7 @@ bool RasterGdi::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
     Dc* s = Valid(src);
     if (s == nullptr) return false;
     if (!FitsInt(xSrc + w) || !FitsInt(ySrc + h)) return false;
-    const Bitmap& sb = *s->bitmap;
+    const Bitmap& sb = Drawn(*s->bitmap);
     Side ds{x, y, w, h, {}}, ss{xSrc, ySrc, w, h, {}};
     if (!Intersect(ds.vis, Bounding(x, y, w, h), dest_box)) return true;
     if (!Intersect(ss.vis, Bounding(xSrc, ySrc, w, h), Box{0, 0, sb.width, sb.height})) return true;
@@ -849,7 +849,7 @@ bool RasterGdi::AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int de
     if (d == nullptr || s == nullptr) return false;
     if ((blend.AlphaFormat & ~AC_SRC_ALPHA) != 0) return false;
     if (destWidth < 0 || destHeight < 0 || srcWidth < 0 || srcHeight < 0) return false;
-    const Bitmap& sb = *s->bitmap;
+    const Bitmap& sb = Drawn(*s->bitmap);
     if (xSrc < 0 || ySrc < 0 || static_cast<i64>(xSrc) + srcWidth > sb.width ||
         static_cast<i64>(ySrc) + srcHeight > sb.height)
         return false;
@@ -857,7 +857,7 @@ bool RasterGdi::AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int de
         !FitsInt(static_cast<i64>(yDest) + destHeight))
         return false;
     if (destWidth == 0 || destHeight == 0 || srcWidth == 0 || srcHeight == 0) return true;
-    Bitmap& db = *d->bitmap;
+    Bitmap& db = Drawn(*d->bitmap);
     Side dst{xDest, yDest, destWidth, destHeight, {}};
     Side from{xSrc, ySrc, srcWidth, srcHeight, {}};
     from.vis = Bounding(from.x, from.y, from.w, from.h);

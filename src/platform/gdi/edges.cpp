@@ -109,7 +109,7 @@ bool RasterGdi::DrawEdge(Hdc h, Rect* rect, unsigned edge, unsigned flags) {
     Dc* d = Valid(h);
     if (d == nullptr || rect == nullptr) return false;
     if (flags & kBfDiagonal) return false;
-    Bitmap& bm = *d->bitmap;
+    Bitmap& bm = Drawn(*d->bitmap);
     const unsigned kind = edge & (kBdrInner | kBdrOuter);
     const bool retval = !(((edge & kBdrInner) == kBdrInner || (edge & kBdrOuter) == kBdrOuter) &&
                           !(flags & (kBfFlat | kBfMono)));
@@ -181,7 +181,7 @@ bool RasterGdi::DrawEdge(Hdc h, Rect* rect, unsigned edge, unsigned flags) {
 bool RasterGdi::DrawFocusRect(Hdc h, const Rect* rect) {
     Dc* d = Valid(h);
     if (d == nullptr || rect == nullptr) return false;
-    Bitmap& bm = *d->bitmap;
+    Bitmap& bm = Drawn(*d->bitmap);
     const i64 l = std::min<i64>(rect->left, rect->right);
     const i64 r = std::max<i64>(rect->left, rect->right) - 1;
     const i64 t = std::min<i64>(rect->top, rect->bottom);

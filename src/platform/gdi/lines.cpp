@@ -250,7 +250,8 @@ bool RasterGdi::LineTo(Hdc h, int x, int y) {
     Dc* d = Valid(h);
     if (d == nullptr) return false;
     if (PenDraws(d->pen))
-        SolidLine(*d->bitmap, d->position.x, d->position.y, x, y, ToPenColor(*d, d->pen->color));
+        SolidLine(Drawn(*d->bitmap), d->position.x, d->position.y, x, y,
+                  ToPenColor(*d, d->pen->color));
     d->position = Point{x, y};
     return true;
 }

@@ -167,6 +167,7 @@ Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
         spare_bitmaps_.pop_back();
         // As new: black, unselected.
         FillPixels(b->pixels.data(), b->pixels.size(), 0);
+        b->fill_pending = false;
         b->selected_into = 0;
         return b;
     }
@@ -280,7 +281,7 @@ Hgdiobj RasterGdi::CreateSurfaceBitmap(int width, int height) {
 std::vector<ColorRef> RasterGdi::ReadBitmap(Hgdiobj h) {
     Object* o = ValidObject(h);
     if (o == nullptr || o->kind != Kind::Bitmap) return {};
-    return static_cast<Bitmap*>(o)->pixels;
+    return Drawn(*static_cast<Bitmap*>(o)).pixels;
 }
 
 Hgdiobj RasterGdi::CreatePen(int style, int width, ColorRef color) {
@@ -422,14 +423,14 @@ ColorRef RasterGdi::SetPixel(Hdc h, int x, int y, ColorRef color) {
     Dc* d = Valid(h);
     if (d == nullptr || !d->bitmap->Contains(x, y)) return kClrInvalid;
     const ColorRef c = ToBitmapColor(*d, color);
-    d->bitmap->At(x, y) = c;
+    Drawn(*d->bitmap).At(x, y) = c;
     return c;
 }
 
 ColorRef RasterGdi::GetPixel(Hdc h, int x, int y) {
     Dc* d = Valid(h);
     if (d == nullptr || !d->bitmap->Contains(x, y)) return kClrInvalid;
-    return d->bitmap->At(x, y);
+    return Drawn(*d->bitmap).At(x, y);
 }
 
 }  // namespace sheenwork::gdi::raster

@@ -4,11 +4,12 @@
 // GetPixel is a plain read. A monochrome bitmap uses the same storage, holding only
 // 0x000000 (bit 0) and 0xFFFFFF (bit 1).
 //
-// Every primitive opens the same way: clip to the selected bitmap, return when nothing
-// is left, then loop. `Plot` and `FillSpan` are the writers of the shapes and they check
-// bounds themselves, so no shape can write outside a bitmap whatever it computes; the
-// whole-row fast paths of fills and blits, which write through `FillPixels` and
-// memcpy, cut their blocks to the bitmap first.
+// Every primitive opens the same way: reach the bitmap through Drawn (which writes a
+// pending whole fill first), clip to it, return when nothing is left, then loop. `Plot`
+// and `FillSpan` are the writers of the shapes and they check bounds themselves, so no
+// shape can write outside a bitmap whatever it computes; the whole-row fast paths of
+// fills and blits, which write through `FillPixels` and memcpy, cut their blocks to the
+// bitmap first.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -48,6 +49,11 @@ struct Bitmap : Object {
     // AlphaBlend reads and writes them; other drawing leaves them as they are (real GDI
     // leaves a 32-bit bitmap's alpha undefined after it draws).
     std::vector<std::uint8_t> alpha;
+    // A FillRect of every pixel with one colour, not written yet: the next call that
+    // reads or draws writes it first (Drawn). A repaint clears its surface and then fills
+    // it with the body's colour; the clear is never written.
+    bool fill_pending = false;
+    ColorRef pending_color = 0;
 
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     ColorRef& At(int x, int y) {
@@ -124,6 +130,16 @@ void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c);  // x0 inside, x1 e
 // Sets the n pixels from `p` on to `c`: the store every solid fill ends in, for callers
 // that have already cut the run to a bitmap (a run of whole rows may span several).
 void FillPixels(ColorRef* p, std::size_t n, ColorRef c);
+
+// The bitmap with its pending fill written: how every call reaches the pixels it reads
+// or draws.
+inline Bitmap& Drawn(Bitmap& b) {
+    if (b.fill_pending) {
+        b.fill_pending = false;
+        FillPixels(b.pixels.data(), b.pixels.size(), b.pending_color);
+    }
+    return b;
+}
 
 // `r` cut to the bitmap; empty when nothing of it lies inside.
 Rect ClipToBitmap(const Bitmap& b, Rect r);

@@ -241,7 +241,7 @@ bool RasterGdi::Rectangle(Hdc h, int left, int top, int right, int bottom) {
     if (d == nullptr) return false;
     Quad q = Normalise(left, top, right, bottom);
     if (q.l == q.r || q.t == q.b) return true;
-    Bitmap& bm = *d->bitmap;
+    Bitmap& bm = Drawn(*d->bitmap);
     const bool stroke = PenDraws(d->pen);
     --q.r;
     --q.b;
@@ -282,7 +282,15 @@ int RasterGdi::FillRect(Hdc h, const Rect* rect, Hgdiobj brush) {
     auto ordered = [](i64 a, i64 b) { return b < a ? std::pair{b + 1, a + 1} : std::pair{a, b}; };
     const auto [l, r] = ordered(rect->left, rect->right);
     const auto [t, b] = ordered(rect->top, rect->bottom);
-    BrushFill{*d, color}.Box(*d->bitmap, l, t, r, b);
+    Bitmap& bm = *d->bitmap;
+    if (!bm.mono && l <= 0 && t <= 0 && r >= bm.width && b >= bm.height) {
+        // Every pixel takes the colour: written when the bitmap is next read or drawn on
+        // (Drawn), so that a whole fill covered by the next one costs nothing.
+        bm.fill_pending = true;
+        bm.pending_color = color & 0x00FFFFFFu;
+        return 1;
+    }
+    BrushFill{*d, color}.Box(Drawn(bm), l, t, r, b);
     return 1;
 }
 
@@ -304,7 +312,7 @@ bool RasterGdi::RoundRect(Hdc h, int left, int top, int right, int bottom, int w
     const i64 hh = std::min(q.b - q.t, CAbs(height));
     if (w <= 2 || hh <= 2) return Rectangle(h, left, top, right, bottom);
 
-    Bitmap& bm = *d->bitmap;
+    Bitmap& bm = Drawn(*d->bitmap);
     const BrushFill brush_fill{*d, d->brush->color};
     const BrushFill* fill = d->brush->null ? nullptr : &brush_fill;
     const bool stroke = PenDraws(d->pen);

@@ -143,6 +143,7 @@ int RasterGdi::DrawTextA(Hdc h, const char* text, int count, Rect* rect, unsigne
     text::LayOutText(text, count, *rect, format, font.Metrics(), advance, layout);
     if (layout.calc) *rect = layout.rect;
     if (!layout.draw || d->bitmap == nullptr) return layout.result;
+    Drawn(*d->bitmap);
 
     const bool clipped = (format & DT_NOCLIP) == 0;
     const Rect whole{0, 0, d->bitmap->width, d->bitmap->height};
