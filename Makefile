@@ -1,5 +1,7 @@
 # The two commands of the README:
-#   make demo   installs what is missing, builds, and renders the demo scenes to PNG
+#   make demo   installs what is missing, builds, writes the gallery of every look, scheme,
+#               state and drop-down side with `sheenwork gallery` (and prints the path of
+#               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
 #               the sanitizer build (ASan + UBSan) and the comparison against real GDI
 #               under Wine
@@ -59,6 +61,7 @@ test: build asan reference
 demo: build
 	@mkdir -p demo-out
 	@$(BUILD)/sheenwork-demo demo-out
+	@$(BUILD)/sheenwork gallery -o demo-out/gallery
 
 bench: build reference
 	@tests/reference/run.sh $(BUILD) --bench

@@ -1,0 +1,109 @@
+// The sheenwork command-line tool, run as a process: its answers to command lines (a
+// table in tests/data/cli), and what the gallery writes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "png_io.h"
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+struct ToolRun {
+    int exit = -1;
+    std::string out, err;
+};
+
+// Runs the tool with `args` (split at blanks), capturing both streams.
+ToolRun Tool(const std::string& args, const std::string& tmp) {
+    const std::string err_file = tmp + "/stderr.txt";
+    std::string command = std::string(SHEENWORK_TOOL) + " " + args + " 2>" + err_file;
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buf{};
+    for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0;)
+        run.out.append(buf.data(), n);
+    const int status = pclose(pipe);
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(err_file);
+    std::stringstream s;
+    s << e.rdbuf();
+    run.err = s.str();
+    return run;
+}
+
+std::string Trim(const std::string& s) {
+    const auto a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+TEST(Tool, AnswersEachCommandLine) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/invocations.txt");
+    ASSERT_TRUE(in);
+    int rows = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> f;
+        std::stringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
+        f.resize(4);
+        testing::TempDir tmp;
+        std::string args = f[0];
+        for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
+            args.replace(at, 4, tmp.Path().string());
+        const ToolRun run = Tool(args, tmp.Path().string());
+        SCOPED_TRACE("sheenwork " + args);
+        EXPECT_EQ(run.exit, std::stoi(f[1]));
+        EXPECT_NE(run.out.find(f[2]), std::string::npos) << run.out;
+        if (f[3].empty())
+            EXPECT_EQ(run.err, "");
+        else
+            EXPECT_NE(run.err.find(f[3]), std::string::npos) << run.err;
+        ++rows;
+    }
+    EXPECT_GE(rows, 15);
+}
+
+// Every look, scheme, state and side as a picture of the button's size, and a page that
+// shows each one; a few pixels fixed by the looks' tables: the rounded frame's top row
+// in the blue frame colour (disabled: the grey one), the classic scheme without one.
+TEST(Tool, GalleryWritesEveryButtonAndThePage) {
+    testing::TempDir tmp;
+    const ToolRun run = Tool("gallery -o " + tmp.Path().string(), tmp.Path().string());
+    ASSERT_EQ(run.exit, 0) << run.err;
+    std::ifstream page(tmp.Path() / "index.html");
+    std::stringstream html;
+    html << page.rdbuf();
+    int pictures = 0;
+    for (const auto& e : std::filesystem::directory_iterator(tmp.Path())) {
+        if (e.path().extension() != ".png") continue;
+        ++pictures;
+        const png::Image image = png::Read(e.path().string());
+        EXPECT_EQ(image.width, 110);
+        EXPECT_EQ(image.height, 34);
+        EXPECT_NE(html.str().find("src=\"" + e.path().filename().string() + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(pictures, 7 * 5 * 5);
+    const auto at = [&](const std::string& file, int x, int y) {
+        const png::Image image = png::Read((tmp.Path() / file).string());
+        return image.pixels[static_cast<std::size_t>(y) * image.width + x];
+    };
+    EXPECT_EQ(at("XP-blue_no-section_rest.png", 55, 0), 0x743C00u);
+    EXPECT_EQ(at("XP-olive_section-left_hover.png", 55, 0), 0x066237u);
+    EXPECT_EQ(at("XP-silver_no-section_disabled.png", 55, 0), 0xBAC7C9u);
+    EXPECT_EQ(at("custom_no-section_rest.png", 55, 0), 0x206020u);
+    EXPECT_NE(at("classic_no-section_rest.png", 55, 0), 0x743C00u);
+}
+
+}  // namespace
+}  // namespace sheenwork
