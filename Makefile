@@ -36,12 +36,13 @@ deps:
 # Our own builds treat warnings as errors; the main build is the Release configuration a
 # user or packager builds first.
 build: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON >/dev/null
 	@ninja -C $(BUILD)
 
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
-	  -DSHEENWORK_WERROR=ON >/dev/null
+	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
 	@ninja -C $(ASAN_BUILD)
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
