@@ -16,7 +16,8 @@ JOBS       ?= $(shell nproc)
 # Debian packages the build and the tests need.
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
-           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format
+           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
+           chromium
 
 .PHONY: all deps build asan reference test demo bench fuzz stress format clean
 

@@ -89,7 +89,7 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
         ++pictures;
         const png::Image image = png::Read(e.path().string());
         EXPECT_EQ(image.width, 110);
-        EXPECT_EQ(image.height, 34);
+        EXPECT_EQ(image.height, 40);
         EXPECT_NE(html.str().find("src=\"" + e.path().filename().string() + "\""),
                   std::string::npos);
     }

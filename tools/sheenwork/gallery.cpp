@@ -40,11 +40,12 @@ struct Side {
     const char* name;
     bool drop_down;
     vb::Long align;
+    vb::Integer size;  // a strip across the button is lower than one along its side
 };
 constexpr Side kSides[] = {
-    {"no section", false, cDropDownRightDown},     {"section left", true, cDropDownLeftDown},
-    {"section right", true, cDropDownRightDown},   {"section top", true, cDropDownTopRight},
-    {"section bottom", true, cDropDownBottomLeft},
+    {"no section", false, cDropDownRightDown, 16},   {"section left", true, cDropDownLeftDown, 16},
+    {"section right", true, cDropDownRightDown, 16}, {"section top", true, cDropDownTopRight, 12},
+    {"section bottom", true, cDropDownBottomLeft, 12},
 };
 
 // A state and the script that brings a button into it (the button is "b").
@@ -61,7 +62,7 @@ constexpr State kStates[] = {
     {"disabled", "", false},
 };
 
-constexpr int kWidth = 110, kHeight = 34;
+constexpr int kWidth = 110, kHeight = 40;
 
 std::string Slug(std::string s) {
     for (char& c : s)
@@ -77,7 +78,8 @@ std::string Properties(const Look& look, const Side& side) {
       << ", Picture = toolbox bitmap, PictureAlign = 3, AllPicturesSame = True";
     if (look.color_style == cCustom)
         s << ", BackColor = &amp;H00E0F0E0&amp;, BorderColor = &amp;H00206020&amp;";
-    if (side.drop_down) s << ", DropDown = True, DropDownAlign = " << side.align;
+    if (side.drop_down)
+        s << ", DropDown = True, DropDownAlign = " << side.align << ", DropDownSize = " << side.size;
     return s.str();
 }
 
@@ -104,6 +106,7 @@ png::Image Render(const Look& look, const Side& side, const State& state,
     b->AllPicturesSame(vb::True);  // the one picture in every state
     b->DropDown(vb::Boolean(side.drop_down));
     b->DropDownAlign(side.align);
+    b->DropDownSize(side.size);
     b->Enabled(vb::Boolean(state.enabled));
     runtime::Driver(rt, form).Run(runtime::ParseScript(state.script, state.name));
     png::Image image{kWidth, kHeight, w.Surface().Pixels()};
