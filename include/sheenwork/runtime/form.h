@@ -149,7 +149,8 @@ public:
     ControlNotifications* Control() { return control_.get(); }
     // The control's object, and its native instance when it is a T (a sheenButton). The
     // instance holds this window and its form: the control keeps its site for as long
-    // as the host holds it, also after the window left its form.
+    // as the host holds it, also after the window left its form. The runtime itself
+    // must outlive them.
     std::shared_ptr<runtime::Object> Instance();
     template <class T>
     std::shared_ptr<T> Native();
