@@ -1,11 +1,13 @@
 // The tooltip: our "tooltips_class32" against the real one under Wine (the same messages
 // with the same answers, the same tips on the screen), the wrapper sheenToolTip sending
 // exactly those messages and keeping to its edge cases, and the tip as a user meets it.
+#include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
 #include <sheenwork/runtime/script.h>
 #include <sheenwork/user/user.h>
 #include <sheenwork/util/error.h>
+#include <sheenwork/util/spev.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "png_io.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
 #include "tooltip/QI.h"
@@ -374,6 +377,108 @@ TEST(SheenToolTip, WithoutAWindowSendsNothing) {
     EXPECT_NE(desk.runtime.MessageBoxes()[0].text.find("Klassenmodul sheenToolTip"),
               std::string::npos);
     EXPECT_EQ(tip.ToolCount(), 0);
+}
+
+}  // namespace
+}  // namespace sheenwork
+
+namespace sheenwork {
+namespace {
+
+using runtime::Millis;
+
+// A user hovers a button with VeloToolTip set: after the initial delay the tip appears
+// below the pointer, wrapped at 240 pixels (the golden image is the "wrapped" tip that
+// RealTooltip checks against Wine's); after VeloToolTipDelay it goes; new text shows in
+// place; UseVeloToolTip off removes the tool, on again adds it with the current text.
+TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
+    testing::RecordingServices services;
+    runtime::VirtualClock clock;
+    auto gdi = gdi::MakeRasterGdi();
+    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+    using tooltip_check::kCursor;
+    using tooltip_check::kFormRect;
+    using tooltip_check::kToolRect;
+    runtime::Form& form =
+        rt.CreateForm("Form1", {kFormRect[0], kFormRect[1], kFormRect[2], kFormRect[3]});
+    runtime::Window& w = form.Add("Sheenwork.sheenButton", "cmdSave",
+                                  {kToolRect[0], kToolRect[1], kToolRect[2], kToolRect[3]});
+    const auto button = w.Native<sheenButton>();
+    button->VeloToolTip(tooltip_check::Tips()[1].text);
+    button->VeloToolTipDelay(2000);
+    const auto shown = [&]() -> runtime::Popup* {
+        for (runtime::Popup* p : form.Popups())
+            if (p->Visible()) return p;
+        return nullptr;
+    };
+    rt.MouseMove({kCursor[0], kCursor[1]});
+    rt.Advance(Millis(499));
+    EXPECT_EQ(shown(), nullptr);
+    rt.Advance(Millis(1));
+    runtime::Popup* tip = shown();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->ScreenRect(), (gdi::Rect{149, 154, 393, 186}));
+    const std::string golden = std::string(SHEENWORK_TEST_DATA_DIR) + "/golden/tooltip-wrapped.png";
+    const png::Image actual{tip->ScreenRect().Width(), tip->ScreenRect().Height(),
+                            tip->Surface().Pixels()};
+    if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, actual);
+    EXPECT_EQ(png::Read(golden).pixels, actual.pixels);
+    // The tip stays VeloToolTipDelay ms from its showing.
+    rt.Advance(Millis(1999));
+    EXPECT_NE(shown(), nullptr);
+    rt.Advance(Millis(1));
+    EXPECT_EQ(shown(), nullptr);
+    // Shown again after the pointer left and came back; a new text takes its place.
+    rt.MouseMove({10, 10});
+    rt.Advance(Millis(200));
+    rt.MouseMove({kCursor[0], kCursor[1]});
+    rt.Advance(Millis(500));
+    ASSERT_NE(shown(), nullptr);
+    button->VeloToolTip("Save");
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->ScreenRect(), (gdi::Rect{149, 154, 180, 173}));
+    // A press hides it.
+    rt.MouseDown(1);
+    rt.MouseUp(1);
+    EXPECT_EQ(shown(), nullptr);
+    // Off: no tool, nothing shows; on again: the current text and delay.
+    auto* qi = dynamic_cast<tooltip::QI*>(button->Record().cQuickInfo.get());
+    ASSERT_NE(qi, nullptr);
+    button->UseVeloToolTip(vb::False);
+    EXPECT_EQ(qi->Window()->ToolCount(), 0);
+    rt.MouseMove({10, 10});
+    rt.MouseMove({kCursor[0], kCursor[1]});
+    rt.Advance(Millis(1000));
+    EXPECT_EQ(shown(), nullptr);
+    button->UseVeloToolTip(vb::True);
+    EXPECT_EQ(qi->Window()->ToolCount(), 1);
+    EXPECT_EQ(
+        qi->Window()->ToolText(vb::Object(std::make_shared<Control>(w.Hwnd(), vb::Variant()))),
+        "Save");
+    EXPECT_EQ(qi->Window()->DelayTime(2), 2000);
+    rt.MouseMove({10, 10});
+    rt.Advance(Millis(200));
+    rt.MouseMove({kCursor[0], kCursor[1]});
+    rt.Advance(Millis(500));
+    EXPECT_NE(shown(), nullptr);
+    EXPECT_TRUE(rt.MessageBoxes().empty());
+}
+
+// Files go in the ANSI code page: what it lacks becomes "?", every byte reads back.
+TEST(SpEvAnsi, FilesAreWindows1252) {
+    testing::RecordingServices services;
+    testing::TempDir dir;
+    SpEv& spev = SpEvObject();
+    const std::string name = dir / "t.txt";
+    spev.TextSave(name, "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC \xE2\x86\x92 \xF0\x9F\x98\x80 \xFF!");
+    std::ifstream in(name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes,
+              "Gr\xFC\xDF"
+              "e \x80 ? ? ?!");
+    std::ofstream(name, std::ios::binary) << "\x80\x81\x9F\xA0\xFF";
+    EXPECT_EQ(spev.TextRead(name), "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF");
+    EXPECT_TRUE(services.boxes.empty());
 }
 
 }  // namespace
