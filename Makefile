@@ -4,7 +4,7 @@
 #               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
 #               the sanitizer build (ASan + UBSan) and the comparison against real GDI
-#               under Wine
+#               and the real tooltip under Wine (on an Xvfb display)
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
 # picture-loader sweep under the sanitizers), make stress (a million random scripts
 # against the form runtime under the sanitizers), make format.
@@ -17,7 +17,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
-           chromium
+           chromium xvfb
 
 .PHONY: all deps build asan reference test demo bench fuzz stress format clean
 
@@ -49,7 +49,7 @@ asan: deps
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
 reference: deps
 	@tests/reference/run.sh $(BUILD)
-	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(ASAN_BUILD)/reference/
+	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(BUILD)/reference/*.txt $(ASAN_BUILD)/reference/
 
 test: build asan reference
 	@echo "== tests =="

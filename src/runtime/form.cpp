@@ -86,6 +86,18 @@ std::shared_ptr<runtime::Object> Window::Instance() {
     return std::shared_ptr<runtime::Object>(keep, object.get());
 }
 
+// ---- Popup ----
+
+Popup::Popup(Form& form, long hwnd, gdi::Gdi& gdi)
+    : form_(&form), hwnd_(hwnd), surface_(gdi, 1, 1) {}
+
+void Popup::Move(gdi::Rect screen_rect) {
+    const bool resized =
+        screen_rect.Width() != rect_.Width() || screen_rect.Height() != rect_.Height();
+    rect_ = screen_rect;
+    if (resized) surface_.Resize(std::max(rect_.Width(), 1), std::max(rect_.Height(), 1));
+}
+
 // ---- Form ----
 
 Form::Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect)
@@ -250,6 +262,28 @@ std::vector<gdi::ColorRef> Form::Compose() const {
             }
         }
     }
+    return out;
+}
+
+Popup& Form::AddPopup() {
+    popups_.push_back(std::make_unique<Popup>(*this, runtime_->NewHwnd(), runtime_->Gdi()));
+    return *popups_.back();
+}
+
+void Form::RemovePopup(Popup& popup) {
+    popup.alive_ = false;
+    std::erase_if(popups_, [&](const auto& p) { return p.get() == &popup; });
+}
+
+Popup* Form::FindPopup(long hwnd) const {
+    for (const auto& p : popups_)
+        if (p->hwnd_ == hwnd) return p.get();
+    return nullptr;
+}
+
+std::vector<Popup*> Form::Popups() const {
+    std::vector<Popup*> out;
+    for (const auto& p : popups_) out.push_back(p.get());
     return out;
 }
 
