@@ -9,6 +9,8 @@
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
 
+#include <sheenwork/vb/ansi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -476,6 +478,12 @@ TEST(SpEvAnsi, FilesAreWindows1252) {
     EXPECT_EQ(bytes,
               "Gr\xFC\xDF"
               "e \x80 ? ? ?!");
+    // A malformed sequence stands for no character: each of its bytes becomes "?"
+    // (an overlong "/", a surrogate, a code point past the last).
+    EXPECT_EQ(vb::ToAnsi("a\xC0\xAF"
+                         "b\xED\xA0\x80"
+                         "c\xF4\x90\x80\x80"),
+              "a??b???c????");
     std::ofstream(name, std::ios::binary) << "\x80\x81\x9F\xA0\xFF";
     EXPECT_EQ(spev.TextRead(name), "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF");
     EXPECT_TRUE(services.boxes.empty());
