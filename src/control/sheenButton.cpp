@@ -484,18 +484,19 @@ std::string sheenButton::GetPrefixText() const {
         // "&&" shows one "&" and marks nothing: drop each pair, scanning from the left.
         std::string s;
         const std::string& caption = rec_.Caption;
+        // (A string's last character is followed by its terminating NUL, never an "&".)
         for (std::size_t i = 0; i < caption.size(); ++i) {
-            if (caption[i] == '&' && i + 1 < caption.size() && caption[i + 1] == '&') {
+            if (caption[i] == '&' && caption[i + 1] == '&') {
                 ++i;
                 continue;
             }
             s += caption[i];
         }
         if (!s.empty() && s.back() == '&') s.pop_back();
-        // The character after the last "&"; with none, the first character.
+        // The character after the last "&"; with none, the first character; nothing
+        // past the end.
         const auto amp = s.rfind('&');
-        const std::size_t at = amp == std::string::npos ? 0 : amp + 1;
-        if (at < s.size()) result = s.substr(at, 1);
+        result = s.substr(amp == std::string::npos ? 0 : amp + 1, 1);
     });
     return result;
 }
