@@ -248,7 +248,10 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
         std::vector<vb::Variant> args{std::move(v)};
         EXPECT_EQ(w.Instance()->Invoke(name, vb::InvokeKind::PropertyLet, args).error, 0) << name;
     };
-    const std::string caption = "&OK\tZeile 2\n\"\xC3\x84\"\x01\xFF\\";
+    // Well-formed UTF-8 of two, three and four bytes stays readable; a byte that starts
+    // no well-formed sequence (an overlong F0 8F) is escaped like a control character.
+    const std::string caption =
+        "&OK\tZeile 2\n\"\xC3\x84\"\x01\xFF\\\xE2\x82\xACx\xEF\xBC\xA1\xF0\x90\x80\x80\xF0\x8F";
     let(ok, "Caption", caption);
     let(ok, "CaptionAlign", vb::Long{99});
     let(ok, "CaptionLeft", vb::Single{0.1f});
@@ -272,7 +275,10 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
     const std::string text = ReadText(path);
     for (const char* line : {
              "    DefaultButton = \"cmdOK\"\n",
-             "        Caption = \"&OK\\tZeile 2\\n\\\"\xC3\x84\\\"\\x01\\xFF\\\\\"\n",
+             "        Caption = \"&OK\\tZeile "
+             "2\\n\\\"\xC3\x84\\\"\\x01\\xFF\\\\\xE2\x82\xACx\xEF\xBC\xA1"
+             "\xF0\x90\x80\x80\\xF0\\x8F\"\n",
+             "    BackColor = &H00C0FFEE&\n",
              "        CaptionLeft = 0.1\n",
              "        URLParam = \"?q=1\"\n",
              "        Picture = \"images/ok.png\"\n",
@@ -462,7 +468,7 @@ TEST(FormFileRoundTrip, RandomPropertySetsSurviveSaveLoadSave) {
 // Fails the n-th system call of a save with "No space left on device"; writes at most
 // 700 bytes a call, so that a form takes several.
 struct FailingOps final : FileOps {
-    int fail_at = 0, calls = 0, writes = 0;
+    int fail_at = 0, calls = 0, writes = 0, closes = 0;
     bool renamed = false;
     bool Fails() {
         if (++calls != fail_at) return false;
@@ -479,6 +485,7 @@ struct FailingOps final : FileOps {
     }
     int Sync(int fd) override { return Fails() ? -1 : FileOps::Sync(fd); }
     int Close(int fd) override {
+        ++closes;
         const int r = FileOps::Close(fd);  // the descriptor goes either way, as with close(2)
         return Fails() ? -1 : r;
     }
@@ -508,6 +515,10 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
         fs::permissions(path, fs::perms(0640));
     };
     restore();
+    const auto open_files = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto open_before = open_files();
     for (int n = 1;; ++n) {
         FailingOps ops;
         ops.fail_at = n;
@@ -527,6 +538,9 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
         EXPECT_EQ(names, std::vector<std::string>{"form.sfm"}) << "call " << n;
         EXPECT_EQ(ReadText(path), ops.renamed ? next : old) << "call " << n;
         EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640)) << "call " << n;
+        // The new file's descriptor is closed once, whatever failed.
+        EXPECT_EQ(open_files(), open_before) << "call " << n;
+        EXPECT_LE(ops.closes, 1) << "call " << n;
         if (!failed) {
             EXPECT_GE(ops.writes, 5) << "a form of several writes";
             EXPECT_EQ(n, ops.calls + 1);
@@ -555,6 +569,34 @@ TEST(FormFile, TheFuzzersFindingsAreReadOrRefusedWithoutHarm) {
         }
     }
     EXPECT_GT(files, 0);
+}
+
+// The example of docs/form-file.md is the example file, and it loads as it says.
+TEST(FormFile, TheDocumentedExampleLoadsAsItReads) {
+    const std::string text = ReadText(kData / "example.sfm");
+    EXPECT_NE(ReadText(fs::path(SHEENWORK_SOURCE_DIR) / "docs" / "form-file.md").find(text),
+              std::string::npos);
+    Host host;
+    Form& form = LoadForm(host.runtime, ReadFormFile(kData / "example.sfm"));
+    EXPECT_EQ(form.Caption(), "Bestellung");
+    EXPECT_EQ(form.ScreenRect(), (gdi::Rect{200, 120, 520, 280}));
+    EXPECT_EQ(form.Font()->Name(), "Tahoma");
+    ASSERT_NE(form.DefaultButton(), nullptr);
+    EXPECT_EQ(form.DefaultButton()->Name(), "cmdOK");
+    EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
+    const auto ok = form.Find("cmdOK")->Native<sheenButton>();
+    EXPECT_EQ(form.Find("cmdOK")->Rect(), (gdi::Rect{120, 120, 210, 148}));
+    EXPECT_EQ(ok->Caption(), "&OK");
+    EXPECT_EQ(ok->ColorStyle(), 2);
+    EXPECT_EQ(ok->PictureWidth(), 16.0f);
+    EXPECT_EQ(ok->VeloToolTip(), "Saves the order\nand closes the dialog");
+    ASSERT_NE(ok->Picture(), nullptr);
+    EXPECT_EQ(ok->Picture()->PixelWidth(), 4);
+    const auto cancel = form.Find("cmdCancel")->Native<sheenButton>();
+    EXPECT_EQ(cancel->FontOnMouseOver()->Weight(), 700);
+    EXPECT_EQ(cancel->FontOnMouseOver()->Underline(), vb::True);
+    EXPECT_EQ(cancel->ForeColorOver(), 0x000000C0u);
+    EXPECT_EQ(cancel->CaptionLeft(), 1.5e-07f);
 }
 
 }  // namespace
