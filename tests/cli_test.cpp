@@ -60,6 +60,8 @@ TEST(Tool, AnswersEachCommandLine) {
         std::string args = f[0];
         for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
             args.replace(at, 4, tmp.Path().string());
+        for (std::size_t at; (at = args.find("$DATA")) != std::string::npos;)
+            args.replace(at, 5, std::string(SHEENWORK_TEST_DATA_DIR) + "/cli");
         const ToolRun run = Tool(args, tmp.Path().string());
         SCOPED_TRACE("sheenwork " + args);
         EXPECT_EQ(run.exit, std::stoi(f[1]));
@@ -98,11 +100,30 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
         const png::Image image = png::Read((tmp.Path() / file).string());
         return image.pixels[static_cast<std::size_t>(y) * image.width + x];
     };
-    EXPECT_EQ(at("XP-blue_no-section_rest.png", 55, 0), 0x743C00u);
-    EXPECT_EQ(at("XP-olive_section-left_hover.png", 55, 0), 0x066237u);
-    EXPECT_EQ(at("XP-silver_no-section_disabled.png", 55, 0), 0xBAC7C9u);
-    EXPECT_EQ(at("custom_no-section_rest.png", 55, 0), 0x206020u);
-    EXPECT_NE(at("classic_no-section_rest.png", 55, 0), 0x743C00u);
+    EXPECT_EQ(at("xpBlue_none_rest.png", 55, 0), 0x743C00u);
+    EXPECT_EQ(at("xpOlive_left_hover.png", 55, 0), 0x066237u);
+    EXPECT_EQ(at("xpSilver_none_disabled.png", 55, 0), 0xBAC7C9u);
+    EXPECT_EQ(at("custom_none_rest.png", 55, 0), 0x206020u);
+    EXPECT_NE(at("classic_none_rest.png", 55, 0), 0x743C00u);
+    // The hover ring's top line, and the pressed fill, of the blue scheme.
+    EXPECT_EQ(at("xpBlue_none_hover.png", 55, 1), 0xCFF0FFu);
+    EXPECT_EQ(at("xpBlue_none_pressed.png", 100, 30), 0xD7E0E0u);
+}
+
+// A rendered form is the screen's picture of it: the default button shows the focus ring
+// (top line 0x00FFE7CE), the olive button the pointer rests on its hover ring (0x0095C5FC).
+TEST(Tool, RendersTheFormAfterTheScript) {
+    testing::TempDir tmp;
+    const std::string data = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli";
+    const ToolRun run = Tool("render " + data + "/two.sfm -o " + tmp.Path().string() +
+                                 "/two.png --script " + data + "/hover.txt",
+                             tmp.Path().string());
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const png::Image image = png::Read((tmp.Path() / "two.png").string());
+    ASSERT_EQ(image.width, 210);
+    ASSERT_EQ(image.height, 50);
+    EXPECT_EQ(image.pixels[11 * 210 + 55], 0xFFE7CEu);
+    EXPECT_EQ(image.pixels[11 * 210 + 155], 0x95C5FCu);
 }
 
 }  // namespace

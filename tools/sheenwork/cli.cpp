@@ -10,6 +10,11 @@ constexpr char kUsageText[] =
     "usage: sheenwork <command> [options]\n"
     "\n"
     "commands:\n"
+    "  render FORM -o OUT.png [--script STEPS] [--at NAME:STATE]...\n"
+    "                                the form as the screen shows it, after bringing\n"
+    "                                controls into a state (rest, hover, pressed, focus)\n"
+    "                                and replaying a script of user actions\n"
+    "  check FORM                    every problem of a form file, as file:line:column\n"
     "  props [--format text|json]   the members of sheenButton as a property browser lists\n"
     "                                them: name, type, access, default and help string\n"
     "  gallery -o DIR                every look, colour scheme, state and drop-down side,\n"
@@ -40,6 +45,8 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             return kOk;
         }
         if (command == "props") return Props(rest, out, err);
+        if (command == "render") return Render(rest, out, err);
+        if (command == "check") return Check(rest, out, err);
         if (command == "gallery") return Gallery(rest, out, err);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& e) {

@@ -22,6 +22,8 @@ struct UsageError {
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Shows "[#####.....] n/total what" on a terminal, nothing elsewhere.

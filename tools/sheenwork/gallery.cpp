@@ -1,21 +1,22 @@
-// sheenwork gallery: every look and colour scheme, in every state, with the drop-down
-// section on every side, with caption and picture: one PNG per button and an index.html
-// that shows them in a labelled grid with each button's property values.
+// sheenwork gallery: every look and colour scheme, with the drop-down section on every
+// side, each in every state, with caption and picture: one PNG per button and state and
+// an index.html that shows them in a labelled grid with each button's property values.
 //
-// Each button is made as a user makes it: placed on a form of the runtime, its properties
-// assigned, and brought into its state by scripted input (the pointer resting on it,
-// pressed, the focus), then its surface is written out.
-#include <sheenwork/control/enums.h>
+// The buttons come from a form file the tool carries (gallery.sfm), written into the
+// output folder beside the picture it names. Each picture is made as a user would see
+// the button: the form loaded into the runtime, the button brought into its state by
+// scripted input (the pointer resting on it, pressed, the focus), its surface written out.
 #include <sheenwork/control/sheenButton.h>
-#include <sheenwork/picture/load.h>
 #include <sheenwork/runtime/controls.h>
+#include <sheenwork/runtime/form_file.h>
 #include <sheenwork/runtime/library.h>
 #include <sheenwork/runtime/script.h>
 
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <sstream>
 
@@ -23,32 +24,13 @@
 #include "png_io.h"
 
 namespace sheenwork::cli {
+
+extern const std::uint8_t kGalleryForm[];
+extern const std::size_t kGalleryFormSize;
+
 namespace {
 
-struct Look {
-    const char* name;
-    vb::Long button_style, color_style;
-};
-constexpr Look kLooks[] = {
-    {"XP blue", cButtonWinXP, cXPBlue},     {"XP silver", cButtonWinXP, cXPSilver},
-    {"XP olive", cButtonWinXP, cXPOlive},   {"classic", cButtonWinXP, cWinClassic},
-    {"custom", cButtonWinXP, cCustom},      {"Office", cButtonOffice, cXPBlue},
-    {"browser", cButtonIExplorer, cXPBlue},
-};
-
-struct Side {
-    const char* name;
-    bool drop_down;
-    vb::Long align;
-    vb::Integer size;  // a strip across the button is lower than one along its side
-};
-constexpr Side kSides[] = {
-    {"no section", false, cDropDownRightDown, 16},   {"section left", true, cDropDownLeftDown, 16},
-    {"section right", true, cDropDownRightDown, 16}, {"section top", true, cDropDownTopRight, 12},
-    {"section bottom", true, cDropDownBottomLeft, 12},
-};
-
-// A state and the script that brings a button into it (the button is "b").
+// A state and the script that brings the button NAME into it.
 struct State {
     const char* name;
     const char* script;
@@ -56,61 +38,44 @@ struct State {
 };
 constexpr State kStates[] = {
     {"rest", "", true},
-    {"hover", "move b 20 8\nwait 10\nmove b 21 8\n", true},
-    {"pressed", "move b 20 8\nwait 10\nmove b 21 8\npress\n", true},
-    {"focus", "focus b\n", true},
+    {"hover", "move NAME 20 8\nwait 10\nmove NAME 21 8\n", true},
+    {"pressed", "move NAME 20 8\nwait 10\nmove NAME 21 8\npress\n", true},
+    {"focus", "focus NAME\n", true},
     {"disabled", "", false},
 };
 
-constexpr int kWidth = 110, kHeight = 40;
-
-std::string Slug(std::string s) {
-    for (char& c : s)
-        if (c == ' ') c = '-';
+std::string Replace(std::string s, const std::string& what, const std::string& with) {
+    for (std::size_t at; (at = s.find(what)) != std::string::npos;)
+        s.replace(at, what.size(), with);
     return s;
 }
 
-// The properties a cell's button has besides those of a new instance, for its label.
-std::string Properties(const Look& look, const Side& side) {
+// The property values the form file gives a button, for its label.
+std::string Properties(const runtime::ControlDescription& c) {
     std::ostringstream s;
-    s << "Caption = \"&amp;Save\", ButtonStyle = " << look.button_style
-      << ", ColorStyle = " << look.color_style
-      << ", Picture = toolbox bitmap, PictureAlign = 3, AllPicturesSame = True";
-    if (look.color_style == cCustom)
-        s << ", BackColor = &amp;H00E0F0E0&amp;, BorderColor = &amp;H00206020&amp;";
-    if (side.drop_down)
-        s << ", DropDown = True, DropDownAlign = " << side.align << ", DropDownSize = " << side.size;
+    for (const auto& p : c.properties) {
+        s << (s.tellp() > 0 ? ", " : "") << p.key << " = ";
+        if (const auto* o = std::get_if<vb::Object>(&p.value))
+            s << (o->IsNothing() ? "Nothing" : "(picture)");
+        else if (std::holds_alternative<std::string>(p.value))
+            s << '"' << vb::CStr(p.value) << '"';
+        else
+            s << vb::CStr(p.value);
+    }
     return s.str();
 }
 
-png::Image Render(const Look& look, const Side& side, const State& state,
-                  const host::PictureRef& picture) {
+png::Image Render(const runtime::FormFile& file, const runtime::ControlDescription& c,
+                  const State& state) {
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("Gallery", {0, 0, kWidth + 20, kHeight + 20});
-    runtime::Window& w =
-        form.Add("Sheenwork.sheenButton", "b", {10, 10, 10 + kWidth, 10 + kHeight});
-    const auto b = w.Native<sheenButton>();
-    b->Caption("&Save");
-    b->ButtonStyle(look.button_style);
-    b->ColorStyle(look.color_style);
-    if (look.color_style == cCustom) {
-        b->BackColor(0x00E0F0E0);
-        b->BackColorOver(0x00D0F0D0);
-        b->BackColorDown(0x00B0E0B0);
-        b->BorderColor(0x00206020);
-    }
-    b->PictureAlign(cLinks_Mitte);
-    b->Picture(picture);
-    b->AllPicturesSame(vb::True);  // the one picture in every state
-    b->DropDown(vb::Boolean(side.drop_down));
-    b->DropDownAlign(side.align);
-    b->DropDownSize(side.size);
-    b->Enabled(vb::Boolean(state.enabled));
-    runtime::Driver(rt, form).Run(runtime::ParseScript(state.script, state.name));
-    png::Image image{kWidth, kHeight, w.Surface().Pixels()};
-    return image;
+    runtime::Form& form = runtime::LoadForm(rt, file);
+    runtime::Window& w = *form.Find(c.name);
+    if (!state.enabled) w.Native<sheenButton>()->Enabled(vb::False);
+    runtime::Driver(rt, form).Run(
+        runtime::ParseScript(Replace(state.script, "NAME", c.name), state.name));
+    return png::Image{w.Rect().Width(), w.Rect().Height(), w.Surface().Pixels()};
 }
 
 }  // namespace
@@ -130,8 +95,21 @@ int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "sheenwork: cannot make the folder " << dir << ": " << ec.message() << "\n";
         return kBadInput;
     }
-    const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
-    const host::PictureRef picture = picture::LoadPictureFromMemory(bitmap->bmp, "toolbox.bmp");
+    runtime::FormFile file;
+    try {
+        // The form and the picture it names, beside the pictures made from them.
+        const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
+        runtime::ReplaceFile(std::filesystem::path(dir) / "toolbox.bmp",
+                             std::string_view(reinterpret_cast<const char*>(bitmap->bmp.data()),
+                                              bitmap->bmp.size()));
+        const std::filesystem::path form = std::filesystem::path(dir) / "gallery.sfm";
+        runtime::ReplaceFile(
+            form, std::string_view(reinterpret_cast<const char*>(kGalleryForm), kGalleryFormSize));
+        file = runtime::ReadFormFile(form);
+    } catch (const std::exception& e) {
+        err << "sheenwork: " << e.what() << "\n";
+        return kBadInput;
+    }
 
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -139,34 +117,33 @@ int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostrea
          << "body { font-family: sans-serif; background: #ECE9D8; }\n"
          << "table { border-collapse: collapse; }\n"
          << "td, th { padding: 6px 10px; text-align: left; vertical-align: top; }\n"
-         << "img { image-rendering: pixelated; width: " << kWidth * 2 << "px; }\n"
-         << ".props { font-size: 11px; color: #555; max-width: 220px; }\n"
+         << "img { image-rendering: pixelated; }\n"
+         << ".props { font-size: 11px; color: #555; max-width: 260px; }\n"
          << "</style>\n</head>\n<body>\n<h1>sheenButton: every look, scheme, state and "
-         << "drop-down side</h1>\n<table>\n<tr><th>look</th><th>section</th>";
+         << "drop-down side</h1>\n<p>From <a href=\"gallery.sfm\">gallery.sfm</a>.</p>\n"
+         << "<table>\n<tr><th>button</th>";
     for (const State& s : kStates) html << "<th>" << s.name << "</th>";
     html << "<th>properties</th></tr>\n";
 
-    const int total = static_cast<int>(std::size(kLooks) * std::size(kSides) * std::size(kStates));
+    const int total = static_cast<int>(file.controls.size() * std::size(kStates));
     Progress progress(err, total, isatty(STDERR_FILENO) != 0);
-    for (const Look& look : kLooks) {
-        for (const Side& side : kSides) {
-            html << "<tr><td>" << look.name << "</td><td>" << side.name << "</td>";
-            for (const State& state : kStates) {
-                const std::string file =
-                    Slug(look.name) + "_" + Slug(side.name) + "_" + state.name + ".png";
-                try {
-                    png::Write(dir + "/" + file, Render(look, side, state, picture));
-                } catch (const std::exception& e) {
-                    err << "sheenwork: " << e.what() << "\n";
-                    return kBadInput;
-                }
-                html << "<td><img src=\"" << HtmlText(file) << "\" alt=\"" << look.name << ", "
-                     << side.name << ", " << state.name << "\" width=\"" << kWidth * 2
-                     << "\" height=\"" << kHeight * 2 << "\"></td>";
-                progress.Step(file);
+    for (const runtime::ControlDescription& c : file.controls) {
+        html << "<tr><td>" << HtmlText(c.name) << "</td>";
+        for (const State& state : kStates) {
+            const std::string png_name = c.name + "_" + state.name + ".png";
+            try {
+                const png::Image image = Render(file, c, state);
+                png::Write(dir + "/" + png_name, image);
+                html << "<td><img src=\"" << HtmlText(png_name) << "\" alt=\"" << HtmlText(c.name)
+                     << ", " << state.name << "\" width=\"" << image.width * 2 << "\" height=\""
+                     << image.height * 2 << "\"></td>";
+            } catch (const std::exception& e) {
+                err << "sheenwork: " << e.what() << "\n";
+                return kBadInput;
             }
-            html << "<td class=\"props\">" << Properties(look, side) << "</td></tr>\n";
+            progress.Step(png_name);
         }
+        html << "<td class=\"props\">" << HtmlText(Properties(c)) << "</td></tr>\n";
     }
     // The page tells whether every picture arrived: a checker reads this off the DOM.
     html << "</table>\n<script>\nwindow.addEventListener('load', () => {\n"
@@ -174,19 +151,11 @@ int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostrea
          << "  const loaded = images.filter(i => i.complete && i.naturalWidth > 0).length;\n"
          << "  document.body.dataset.images = loaded + '/' + images.length;\n"
          << "});\n</script>\n</body>\n</html>\n";
-    const std::string page = dir + "/index.html";
-    {
-        std::ofstream f(page + ".part", std::ios::binary | std::ios::trunc);
-        f << html.str();
-        f.flush();
-        if (!f) {
-            err << "sheenwork: cannot write " << page << "\n";
-            return kBadInput;
-        }
-    }
-    std::filesystem::rename(page + ".part", page, ec);
-    if (ec) {
-        err << "sheenwork: cannot write " << page << ": " << ec.message() << "\n";
+    const std::filesystem::path page = std::filesystem::path(dir) / "index.html";
+    try {
+        runtime::ReplaceFile(page, html.str());
+    } catch (const std::exception& e) {
+        err << "sheenwork: " << e.what() << "\n";
         return kBadInput;
     }
     out << std::filesystem::absolute(page).string() << "\n";
