@@ -29,6 +29,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace sheenwork::runtime {
@@ -302,6 +303,10 @@ private:
     bool alive_ = true;
     std::vector<std::shared_ptr<Window>> windows_;
     std::vector<std::unique_ptr<Popup>> popups_;
+    // Lookups that stay cheap on a form of many controls: names in lower case.
+    std::unordered_map<std::string, Window*> by_name_;
+    std::unordered_map<long, Window*> by_hwnd_;
+    std::unordered_map<long, Popup*> popups_by_hwnd_;
     std::weak_ptr<Window> focused_, default_, cancel_;
     std::weak_ptr<Window> display_as_default_;
 };
