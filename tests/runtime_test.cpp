@@ -6,6 +6,7 @@
 #include <sheenwork/picture/pointers.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
+#include <sheenwork/runtime/form_file.h>
 #include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
@@ -617,6 +618,17 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
         ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/hello_button.cpp");
     ASSERT_FALSE(example.empty());
     EXPECT_NE(readme.find("```cpp\n" + example + "```"), std::string::npos);
+    // Its form file sample reads and loads.
+    const auto form_at = readme.find("```\nBegin Form frmOrder");
+    ASSERT_NE(form_at, std::string::npos);
+    const auto form_end = readme.find("```", form_at + 4);
+    {
+        Bench b;
+        const FormFile file = ParseFormFile(readme.substr(form_at + 4, form_end - form_at - 4),
+                                            std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
+        EXPECT_EQ(LoadForm(b.runtime, file).Find("cmdOK")->Native<sheenButton>()->ColorStyle(),
+                  cXPOlive);
+    }
     // Its script sample is a script, and runs against the example's form.
     const auto at = readme.find("```\nmove cmdSave");
     ASSERT_NE(at, std::string::npos);
