@@ -43,8 +43,10 @@ struct Side {
     vb::Integer size;  // a strip across the button is lower than one along its side
 };
 constexpr Side kSides[] = {
-    {"no section", false, cDropDownRightDown, 16},   {"section left", true, cDropDownLeftDown, 16},
-    {"section right", true, cDropDownRightDown, 16}, {"section top", true, cDropDownTopRight, 12},
+    {"no section", false, cDropDownRightDown, 16},
+    {"section left", true, cDropDownLeftDown, 16},
+    {"section right", true, cDropDownRightDown, 16},
+    {"section top", true, cDropDownTopRight, 12},
     {"section bottom", true, cDropDownBottomLeft, 12},
 };
 
@@ -79,7 +81,8 @@ std::string Properties(const Look& look, const Side& side) {
     if (look.color_style == cCustom)
         s << ", BackColor = &amp;H00E0F0E0&amp;, BorderColor = &amp;H00206020&amp;";
     if (side.drop_down)
-        s << ", DropDown = True, DropDownAlign = " << side.align << ", DropDownSize = " << side.size;
+        s << ", DropDown = True, DropDownAlign = " << side.align
+          << ", DropDownSize = " << side.size;
     return s.str();
 }
 
