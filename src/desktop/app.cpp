@@ -174,10 +174,13 @@ App::Host::Host(Options o) : options(std::move(o)) {
     trace = options.trace;
     if (const char* env = std::getenv("SHEENWORK_TRACE"); !trace && env && std::string(env) == "1")
         trace = &std::cout;
-    // Without a display SDL would quietly pick a driver that shows nothing; only a driver
-    // asked for by name may be one of those.
+    // The press that brings a window the keyboard reaches it, as on Windows (SDL would
+    // drop one that comes within 10 ms of the focus).
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw DisplayError(std::string("cannot open the display: ") + SDL_GetError());
+    // Without a display SDL would quietly pick a driver that shows nothing; only a driver
+    // asked for by name may be one of those.
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
@@ -471,6 +474,7 @@ void App::Host::HandleCommand(const std::string& line) {
 
 void App::Host::Sync() {
     bool present_all = gdi.TakeDrawn();
+    bool closed = false;
     const auto forms = runtime->Forms();
     // Windows whose form is gone.
     for (auto it = forms_.begin(); it != forms_.end();) {
@@ -484,8 +488,11 @@ void App::Host::Sync() {
         popup_forms_.erase(it->first);
         Say("form hide " + std::to_string(it->first));
         it = forms_.erase(it);
+        closed = true;
     }
     for (runtime::Form* f : forms) SyncForm(*f, present_all);
+    // The keyboard of a window that went (a dialog, a menu) goes to the active form.
+    if (closed) GiveFocusBack();
     SyncPopups(present_all);
     for (runtime::Form* f : forms) {
         FormWindow& w = forms_[f->Hwnd()];
@@ -681,6 +688,7 @@ int App::Host::RunModal(Dialog& dialog) {
             runtime->Activate(*f);
             Sync();
             if (SDL_Window* w = WindowOf(owner_hwnd)) SDL_RaiseWindow(w);
+            GiveFocusBack();
         }
     return dialog.answer;
 }

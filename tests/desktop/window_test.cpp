@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "demo.h"
@@ -132,18 +133,34 @@ public:
     }
     static long long Time(const std::string& line) { return std::stoll(line.substr(1)); }
     // Waits until the host has said `line` and then that it is on screen.
-    void Expect(const std::string& line) {
+    // Waits for a line of the host (its last lines in the failure): the next one not
+    // looked at yet, or with `from` the first from there on.
+    std::string WaitFor(const std::function<bool(const std::string&)>& match,
+                        const std::string& what, std::optional<std::size_t> from = {}) {
         try {
-            process_.WaitFor([&](const std::string& l) { return Trace(l, line); });
-            process_.WaitFor([](const std::string& l) { return Trace(l, "settled"); });
+            if (from) return process_.Lines()[process_.Find(match, *from)];
+            return process_.WaitFor(match);
         } catch (const std::runtime_error& e) {
             std::string said;
             const auto& lines = process_.Lines();
             for (std::size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i)
                 said += "\n  " + lines[i];
-            throw std::runtime_error("waiting for \"" + line + "\": " + e.what() +
+            throw std::runtime_error("waiting for \"" + what + "\": " + e.what() +
                                      "; the host said last:" + said);
         }
+    }
+    // Where the lines of what happens next start.
+    std::size_t Mark() const { return process_.Lines().size(); }
+    std::string WaitForTrace(const std::string& what, std::optional<std::size_t> from = {}) {
+        return WaitFor([&](const std::string& l) { return Trace(l, what); }, what, from);
+    }
+    void WaitForEvent(const std::string& event, std::size_t from) {
+        WaitFor([&](const std::string& l) { return l == event; }, event, from);
+    }
+    // Waits until the host has said `line` and then that it is on screen.
+    void Expect(const std::string& line) {
+        WaitForTrace(line);
+        WaitForTrace("settled");
     }
     void Xdotool(const std::vector<std::string>& args, const std::string& echo) {
         display_.Xdotool(args);
@@ -352,6 +369,97 @@ INSTANTIATE_TEST_SUITE_P(Stories, WindowStory, ::testing::ValuesIn(ScreenStories
 TEST(WindowScale, TwiceTheSizeSamePicture) {
     try {
         ReplayStory(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime/button-tooltip.story", 2);
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace sheenwork::testing
+
+namespace sheenwork::testing {
+namespace {
+
+gdi::Point Centre(gdi::Rect r) { return {r.left + r.Width() / 2, r.top + r.Height() / 2}; }
+
+// `sheenwork run --demo`: the window shows what the demo form renders headless (that
+// screenshot is the README's picture); the drop-down section opens the menu below its
+// button and an item closes it; About and OK open modal windows that Escape and Enter
+// close; Escape on the form is its Cancel button, which ends the program.
+TEST(WindowDemo, TheDemoAndItsWindows) {
+    try {
+        Display display;
+        display.Xdotool({"mousemove", "0", "0"});
+        Host host(display, {SHEENWORK_TOOL, "run", "--demo", "--trace"});
+        Process& p = host.process();
+        gdi::Rect at;
+        for (const auto& l : p.Lines())
+            if (Host::Trace(l, "form show")) {
+                std::istringstream words(l);
+                std::string t, form, show, name;
+                words >> t >> form >> show >> name >> at.left >> at.top >> at.right >> at.bottom;
+            }
+        ASSERT_EQ(at.Width(), cli::kDemoWidth);
+        ASSERT_EQ(at.Height(), cli::kDemoHeight);
+
+        runtime::VirtualClock clock;
+        auto gdi = gdi::MakeRasterGdi();
+        runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+        runtime::Form& form = rt.CreateForm("Demo", at);
+        const auto demo = cli::BuildDemo(form, {});
+        const png::Image shot = display.Screenshot(at);
+        EXPECT_TRUE(
+            SamePixels(shot, Magnified(form.Compose(), at.Width(), at.Height(), 1), "demo"));
+        std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
+        png::Write(std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/run-demo.png", shot);
+        const std::string docs = std::string(SHEENWORK_SOURCE_DIR) + "/docs/run-demo.png";
+        if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(docs, shot);
+        EXPECT_EQ(png::Read(docs).pixels, shot.pixels) << "the README's screenshot is out of date";
+
+        const auto move = [&](gdi::Point pt) {
+            host.Xdotool({"mousemove", std::to_string(pt.x), std::to_string(pt.y)},
+                         "input move " + std::to_string(pt.x) + " " + std::to_string(pt.y));
+        };
+        const auto click = [&](gdi::Point pt) {
+            move(pt);
+            host.Xdotool({"mousedown", "1"}, "input down 1");
+            host.Xdotool({"mouseup", "1"}, "input up 1");
+        };
+        // The section of the drop-down button: the menu, at the button's lower left.
+        const gdi::Rect open = form.Find("cmdOpen")->ScreenRect();
+        std::size_t mark = host.Mark();
+        click({open.right - 6, open.top + open.Height() / 2});
+        host.WaitForEvent("cmdOpen DropDown", mark);
+        const std::string menu = host.WaitForTrace("form show Menu", mark);
+        std::istringstream words(menu);
+        std::string t, f, s, name;
+        gdi::Rect m;
+        words >> t >> f >> s >> name >> m.left >> m.top >> m.right >> m.bottom;
+        EXPECT_EQ(m.left, open.left);
+        EXPECT_EQ(m.top, open.bottom);
+        mark = host.Mark();
+        click({m.left + 20, m.top + 1 + 22 + 11});
+        host.WaitForEvent("mnu1 Click", mark);
+        host.WaitForTrace("form hide", mark);
+
+        mark = host.Mark();
+        click(Centre(form.Find("cmdAbout")->ScreenRect()));
+        host.WaitForTrace("form show About", mark);
+        mark = host.Mark();
+        host.Xdotool({"key", "Escape"}, "input keyup 27");
+        host.WaitForTrace("form hide", mark);
+
+        mark = host.Mark();
+        click(Centre(form.Find("cmdOK")->ScreenRect()));
+        host.WaitForTrace("form show MessageBox", mark);
+        mark = host.Mark();
+        host.Xdotool({"key", "Return"}, "input keyup 13");
+        host.WaitForTrace("form hide", mark);
+
+        mark = host.Mark();
+        display.Xdotool({"key", "Escape"});
+        host.WaitForEvent("cmdCancel Click", mark);
+        EXPECT_EQ(p.Wait(), 0);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }

@@ -91,14 +91,16 @@ Process::~Process() {
     if (out_ >= 0) close(out_);
 }
 
-std::string Process::WaitFor(const std::function<bool(const std::string&)>& match, int seconds) {
+std::size_t Process::Find(const std::function<bool(const std::string&)>& match, std::size_t from,
+                          int seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    for (;;) {
+    for (std::size_t i = from;;) {
         for (std::size_t at; (at = pending_.find('\n')) != std::string::npos;) {
             lines_.push_back(pending_.substr(0, at));
             pending_.erase(0, at + 1);
-            if (match(lines_.back())) return lines_.back();
         }
+        for (; i < lines_.size(); ++i)
+            if (match(lines_[i])) return i;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               end - std::chrono::steady_clock::now())
                               .count();
@@ -113,8 +115,10 @@ std::string Process::WaitFor(const std::function<bool(const std::string&)>& matc
     }
 }
 
-std::string Process::WaitForLine(const std::string& text, int seconds) {
-    return WaitFor([&](const std::string& line) { return line == text; }, seconds);
+std::string Process::WaitFor(const std::function<bool(const std::string&)>& match, int seconds) {
+    const std::size_t at = Find(match, next_, seconds);
+    next_ = at + 1;
+    return lines_[at];
 }
 
 void Process::Send(const std::string& line) {

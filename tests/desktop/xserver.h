@@ -33,11 +33,13 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // Reads lines until one satisfies `match` and returns it; every line read is kept
-    // (Lines). Throws when the process ends first, or after `seconds` without it (a hung
-    // host must not hang the test run).
+    // The first line from line `from` on that satisfies `match`, reading more as they
+    // come; its index. Every line read is kept (Lines). Throws when the process ends
+    // first, or after `seconds` without it (a hung host must not hang the test run).
+    std::size_t Find(const std::function<bool(const std::string&)>& match, std::size_t from,
+                     int seconds = 20);
+    // The next line not looked at yet that satisfies `match`.
     std::string WaitFor(const std::function<bool(const std::string&)>& match, int seconds = 20);
-    std::string WaitForLine(const std::string& text, int seconds = 20);
     const std::vector<std::string>& Lines() const { return lines_; }
     void Send(const std::string& line);
     // Waits for the end; the exit code (128 + n for a signal).
@@ -49,6 +51,7 @@ private:
     int in_ = -1, out_ = -1;
     std::string pending_;
     std::vector<std::string> lines_;
+    std::size_t next_ = 0;
 };
 
 // An Xvfb server on a free display, 1024 x 768 at 24 bits, kept up until destroyed.

@@ -150,10 +150,11 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     };
 
     const int row = kMargin + 2 * (kCellHeight + kGap) + 8;
-    const auto about =
-        Add(form, *demo, host, "cmdAbout", {kMargin, row, kMargin + 90, row + 26}, "&About...");
-    demo->sinks.back()->on_click = [about = std::weak_ptr(about)] {
-        if (const auto b = about.lock()) b->About();
+    Add(form, *demo, host, "cmdAbout", {kMargin, row, kMargin + 90, row + 26}, "&About...");
+    // Looked up at the click: a handler that held the button would hold its form.
+    demo->sinks.back()->on_click = [owner] {
+        if (runtime::Window* w = owner->Find("cmdAbout"))
+            if (const auto b = w->Native<sheenButton>()) b->About();
     };
     const int right = kDemoWidth - kMargin;
     Add(form, *demo, host, "cmdOK", {right - 2 * 90 - kGap, row, right - 90 - kGap, row + 26},
