@@ -69,6 +69,8 @@ demo: build
 bench: build reference
 	@tests/reference/run.sh $(BUILD) --bench
 	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2
+	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" env SDL_VIDEODRIVER=x11 \
+	  $(BUILD)/sheenwork_desktop_bench
 
 # The long picture-loader sweep under ASan + UBSan: random damage to every test
 # picture, FUZZ_ROUNDS cases (each seed is reported on failure).

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +63,8 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         setpgid(0, 0);
+        // A test that is killed takes its programs with it (timeout passes the signal on).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         if (quiet) {
