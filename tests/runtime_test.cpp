@@ -525,6 +525,11 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
     Form& form = b.runtime.CreateForm("Form1", {100, 100, 300, 160});
     form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10, 100, 36});
     Driver(b.runtime, form).Run(script);
+    // The window program too (the installed-package test runs it on a display).
+    const std::string window =
+        ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/window_button.cpp");
+    ASSERT_FALSE(window.empty());
+    EXPECT_NE(readme.find("```cpp\n" + window + "```"), std::string::npos);
 }
 
 }  // namespace

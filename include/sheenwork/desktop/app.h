@@ -62,7 +62,7 @@ public:
 //                                  an input the host handed to the runtime (screen
 //                                  pixels of the runtime, virtual keys, ANSI codes)
 //   @T popup show HWND L T R B | popup hide HWND     a popup window appeared / went
-//   @T form show NAME L T R B | form hide NAME       a form's window appeared / went
+//   @T form show NAME L T R B | form hide HWND       a form's window appeared / went
 //   @T waited MS | focused NAME    answers to the commands below
 //   @T settled                     the input and commands handled so far are on screen
 // With the trace on, the host also reads commands from standard input, one a line:
