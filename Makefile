@@ -3,8 +3,9 @@
 #               state and drop-down side with `sheenwork gallery` (and prints the path of
 #               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
-#               the sanitizer build (ASan + UBSan) and the comparison against real GDI
-#               and the real tooltip under Wine (on an Xvfb display)
+#               the sanitizer build (ASan + UBSan), the comparison against real GDI
+#               and the real tooltip under Wine (on an Xvfb display), and the window
+#               host on Xvfb displays of its own, driven with xdotool
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
 # picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
 # libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
@@ -19,7 +20,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
-           chromium xvfb clang libclang-rt-dev
+           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils
 
 .PHONY: all deps build asan reference test demo bench fuzz formfile-fuzz roundtrip stress format \
         clean
@@ -71,6 +72,8 @@ demo: build
 bench: build reference
 	@tests/reference/run.sh $(BUILD) --bench
 	@$(BUILD)/sheenwork_bench --benchmark_min_time=0.2
+	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" env SDL_VIDEODRIVER=x11 \
+	  $(BUILD)/sheenwork_desktop_bench
 
 # The long picture-loader sweep under ASan + UBSan: random damage to every test
 # picture, FUZZ_ROUNDS cases (each seed is reported on failure).

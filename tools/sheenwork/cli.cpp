@@ -19,6 +19,14 @@ constexpr char kUsageText[] =
     "                                them: name, type, access, default and help string\n"
     "  gallery -o DIR                every look, colour scheme, state and drop-down side,\n"
     "                                with caption and picture, to PNGs and DIR/index.html\n"
+    "  run FORM [--scale N] [--trace]\n"
+    "                                the form in a window: mouse, keyboard, tooltips and\n"
+    "                                message boxes work as in a program; --scale shows\n"
+    "                                every pixel N x N (1 to 8); --trace writes what the\n"
+    "                                window does and the buttons' events to standard output\n"
+    "  run --demo [--scale N] [--trace]\n"
+    "                                the built-in demo form: every look, a drop-down menu,\n"
+    "                                tooltips, a default and a cancel button, About\n"
     "\n"
     "options:\n"
     "  --help      this text\n"
@@ -48,6 +56,7 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (command == "render") return Render(rest, out, err);
         if (command == "check") return Check(rest, out, err);
         if (command == "gallery") return Gallery(rest, out, err);
+        if (command == "run") return Run(rest, out, err);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& e) {
         err << "sheenwork: " << e.message << "\n"

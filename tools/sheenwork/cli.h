@@ -2,6 +2,8 @@
 // writes to the given streams and returns the process's exit code.
 #pragma once
 
+#include <sheenwork/desktop/app.h>
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -25,6 +27,14 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
 int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// What a host of `run` may put in place of the tool's own: the reader of FORM (empty:
+// the form files this build reads) and the control classes (empty: Sheenwork's).
+struct RunOptions {
+    desktop::FormLoader loader;
+    runtime::ControlFactory controls;
+};
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const RunOptions& with = {});
 
 // Shows "[#####.....] n/total what" on a terminal, nothing elsewhere.
 class Progress {
