@@ -1,22 +1,29 @@
 # The two commands of the README:
-#   make demo   installs what is missing, builds, and renders the demo scenes to PNG
+#   make demo   installs what is missing, builds, writes the gallery of every look, scheme,
+#               state and drop-down side with `sheenwork gallery` (and prints the path of
+#               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
-#               the sanitizer build (ASan + UBSan) and the comparison against real GDI
-#               under Wine
+#               the sanitizer build (ASan + UBSan), the comparison against real GDI
+#               and the real tooltip under Wine (on an Xvfb display), and the window
+#               host on Xvfb displays of its own, driven with xdotool
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
-# picture-loader sweep under the sanitizers), make stress (a million random scripts
+# picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
+# libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
 # against the form runtime under the sanitizers), make format.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 
 # Debian packages the build and the tests need.
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
-           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format
+           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
+           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils
 
-.PHONY: all deps build asan reference test demo bench fuzz stress format clean
+.PHONY: all deps build asan reference test demo bench fuzz formfile-fuzz roundtrip stress format \
+        clean
 
 all: build
 
@@ -34,20 +41,21 @@ deps:
 # Our own builds treat warnings as errors; the main build is the Release configuration a
 # user or packager builds first.
 build: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON >/dev/null
 	@ninja -C $(BUILD)
 
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
-	  -DSHEENWORK_WERROR=ON >/dev/null
+	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
 	@ninja -C $(ASAN_BUILD)
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
 reference: deps
 	@tests/reference/run.sh $(BUILD)
-	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(ASAN_BUILD)/reference/
+	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(BUILD)/reference/*.txt $(ASAN_BUILD)/reference/
 
-test: build asan reference
+test: build asan reference formfile-fuzz
 	@echo "== tests =="
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@echo "== tests under ASan + UBSan =="
@@ -59,6 +67,7 @@ test: build asan reference
 demo: build
 	@mkdir -p demo-out
 	@$(BUILD)/sheenwork-demo demo-out
+	@$(BUILD)/sheenwork gallery -o demo-out/gallery
 
 # Ours (medians of BENCH_REPETITIONS), real GDI under Wine (medians of three batches) and
 # the limit in one table, then one default button rendered to PNG as a whole process,
@@ -75,10 +84,12 @@ bench: build reference
 	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.txt
 	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
 	@for i in $$(seq $(BENCH_RUNS)); do \
-	  start=$$(date +%s%N); $(BUILD)/sheenwork-render-button $(BUILD)/bench/button.png || exit 1; \
+	  start=$$(date +%s%N); $(BUILD)/sheenwork render bench/one-button.sfm -o $(BUILD)/bench/button.png || exit 1; \
 	  echo $$(( ($$(date +%s%N) - start) / 1000 )); done | sort -n | \
 	  awk '{ t[NR] = $$1 } END { printf "wall: median %.2f ms (min %.2f, max %.2f)\n", \
 	    t[int((NR + 1) / 2)] / 1000, t[1] / 1000, t[NR] / 1000 }'
+	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" env SDL_VIDEODRIVER=x11 \
+	  $(BUILD)/sheenwork_desktop_bench
 
 # The long picture-loader sweep under ASan + UBSan: random damage to every test
 # picture, FUZZ_ROUNDS cases (each seed is reported on failure).
@@ -86,6 +97,29 @@ FUZZ_ROUNDS ?= 200000
 fuzz: asan
 	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='PictureFuzz.*'
+
+# The form file reader under libFuzzer with ASan + UBSan, FORMFILE_FUZZ_SECONDS long (make
+# test runs it), starting from tests/data/formfile/corpus. A crash leaves its input in
+# $(FUZZ_BUILD) as crash-*; keep it in the corpus folder, where the tests read it too.
+# Without clang this fails rather than skip: the fuzzer is part of the test.
+FORMFILE_FUZZ_SECONDS ?= 60
+formfile-fuzz: deps
+	@command -v clang++ >/dev/null || { echo "clang++ is missing: the form file fuzzer needs Debian's clang" >&2; exit 1; }
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
+	  -DSHEENWORK_BENCH=OFF >/dev/null
+	@ninja -C $(FUZZ_BUILD) form_file_fuzz
+	@echo "== form file fuzzer, $(FORMFILE_FUZZ_SECONDS) s =="
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(FUZZ_BUILD)/form_file_fuzz -max_total_time=$(FORMFILE_FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus tests/data/formfile/corpus \
+	  2>$(FUZZ_BUILD)/fuzz.log || { tail -50 $(FUZZ_BUILD)/fuzz.log; exit 1; }
+	@grep -E "^stat::number_of_executed_units|^Done" $(FUZZ_BUILD)/fuzz.log || true
+
+# More random property sets through save, load and save than make test's 100 000.
+ROUNDTRIP_SETS ?= 2000000
+roundtrip: build
+	@SHEENWORK_ROUNDTRIP_SETS=$(ROUNDTRIP_SETS) $(BUILD)/sheenwork_tests --gtest_filter='FormFileRoundTrip.*'
 
 # The long run of random scripts against the form runtime under ASan + UBSan (make test
 # runs 10 000); each failure names its seed and the script.
@@ -98,4 +132,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) demo-out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) demo-out

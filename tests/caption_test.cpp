@@ -335,3 +335,18 @@ TEST_F(Caption, FailuresWhileChoosingTheLookDoNotStopItAndLaterOnesAreTrapped) {
 
 }  // namespace
 }  // namespace sheenwork
+
+namespace sheenwork {
+namespace {
+
+// The caption is Unicode; DrawTextA takes it in the ANSI code page, a character the code
+// page lacks as "?", as every "A" call converts.
+TEST_F(Caption, IsDrawnInTheAnsiCodePage) {
+    Make(75, 23);
+    rec.Caption = "Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC \xE4\xB8\xAD";  // Grüß€ 中
+    Paint();
+    EXPECT_EQ(Draw().text, "Gr\xFC\xDF\x80 ?");
+}
+
+}  // namespace
+}  // namespace sheenwork

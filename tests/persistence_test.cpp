@@ -223,6 +223,18 @@ TEST_P(Persistence, KeyReadsItsDefaultOrItsValueAndRefusesAValueOfAnotherType) {
 INSTANTIATE_TEST_SUITE_P(Keys, Persistence, ::testing::ValuesIn(KeyTable()),
                          [](const ::testing::TestParamInfo<KeyRow>& i) { return i.param.key; });
 
+// The table a form file is checked against: the keys in reading order, each with the
+// type of its stored value (a colour is a Long in the bag).
+TEST(PersistenceOrder, ThePublishedKeysAreTheTablesWithTheirTypes) {
+    const char* const names[] = {"String",  "Long",    "Long", "Single",
+                                 "Integer", "Boolean", "Font", "Picture"};
+    std::vector<std::string> published, table;
+    for (const PersistedProperty& p : sheenButtonPersisted())
+        published.push_back(std::string(p.key) + " " + names[static_cast<int>(p.type)]);
+    for (const KeyRow& r : KeyTable()) table.push_back(r.key + " " + r.type);
+    EXPECT_EQ(published, table);
+}
+
 TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
     testing::RecordingServices services;
     ASSERT_EQ(KeyTable().size(), 64u);

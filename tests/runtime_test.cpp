@@ -6,6 +6,7 @@
 #include <sheenwork/picture/pointers.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
+#include <sheenwork/runtime/form_file.h>
 #include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
@@ -18,11 +19,15 @@
 #include "render/redraw.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
+#include "support/story.h"
 
 namespace sheenwork::runtime {
 namespace {
 
 using Log = std::vector<std::string>;
+using testing::Section;
+using testing::Stories;
+using testing::Story;
 
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -118,57 +123,6 @@ private:
     mutable std::string pending_;
 };
 
-// A story: its set-up lines, then sections of a script and what must follow from it.
-struct Section {
-    std::string script;
-    std::vector<std::string> expected;
-};
-struct Story {
-    std::string name;
-    std::vector<std::string> setup;
-    std::vector<Section> sections;
-};
-
-std::string WithData(std::string s) {
-    for (std::size_t at; (at = s.find("$DATA")) != std::string::npos;)
-        s.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
-    return s;
-}
-
-Story ReadStory(const std::filesystem::path& path) {
-    Story story{path.stem().string(), {}, {}};
-    std::istringstream in(ReadText(path));
-    int part = 0;
-    for (std::string line; std::getline(in, line);) {
-        line = WithData(line);
-        if (line.rfind("--- script", 0) == 0) {
-            story.sections.emplace_back();
-            part = 1;
-            continue;
-        }
-        if (line.rfind("--- expect", 0) == 0) {
-            part = 2;
-            continue;
-        }
-        if (part == 1) {
-            story.sections.back().script += line + "\n";
-            continue;
-        }
-        if (line.empty() || line[0] == '#') continue;
-        (part == 0 ? story.setup : story.sections.back().expected).push_back(line);
-    }
-    return story;
-}
-
-std::vector<std::filesystem::path> Stories() {
-    std::vector<std::filesystem::path> out;
-    for (const auto& e :
-         std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime"))
-        if (e.path().extension() == ".story") out.push_back(e.path());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 std::string Hex(gdi::ColorRef c) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%06X", c);
@@ -196,86 +150,31 @@ std::string FieldOf(Window& w, const std::string& field) {
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
-    const Story story = ReadStory(GetParam());
-    std::vector<std::string> keys;
-    for (const auto& line : story.setup) {
-        const auto at = line.find(" keys=");
-        if (line.rfind("control ", 0) == 0 && at != std::string::npos) {
-            std::istringstream words(line);
-            std::string verb, name;
-            words >> verb >> name;
-            keys.push_back(name + "=" + line.substr(at + 6, line.find(' ', at + 6) - at - 6));
-        }
-    }
-    Bench b(keys);
-    Form* form = nullptr;
+    const Story story = testing::ReadStory(GetParam());
+    Bench b(testing::AccessKeys(story));
     std::vector<std::unique_ptr<EventLog>> sinks;
-    for (const auto& line : story.setup) {
-        std::istringstream words(line);
-        std::string verb;
-        words >> verb;
-        if (verb == "form") {
-            int l, t, w, h;
-            words >> l >> t >> w >> h;
-            form = &b.runtime.CreateForm("Form1", {l, t, l + w, t + h});
-            continue;
-        }
-        if (!form) form = &b.runtime.CreateForm("Form1", {100, 100, 400, 300});
-        std::string name;
-        words >> name;
-        if (verb == "control") {
-            std::string cls;
-            int l, t, w, h;
-            words >> cls >> l >> t >> w >> h;
-            Window& win = form->Add(cls, name, {l, t, l + w, t + h});
-            if (const auto button = win.Native<sheenButton>()) {
-                sinks.push_back(std::make_unique<EventLog>(name, *b.log));
-                button->EventSink(sinks.back().get());
-            }
-            for (std::string option; words >> option;) {
-                if (option == "hidden") win.Visible(false);
-                if (option == "disabled") win.Site().SurfaceEnabled(vb::False);
-                if (option == "notab") win.TabStop(false);
-                if (option.rfind("tab=", 0) == 0) win.TabIndex(std::stoi(option.substr(4)));
-            }
-        } else if (verb == "set") {
-            // Properties late-bound, as a host's code assigns them: Name=Value (a value
-            // in quotes keeps its blanks).
-            const std::string rest = line.substr(line.find(name) + name.size());
-            for (std::size_t i = 0; i < rest.size();) {
-                while (i < rest.size() && rest[i] == ' ') ++i;
-                const auto eq = rest.find('=', i);
-                if (eq == std::string::npos) break;
-                const std::string key = rest.substr(i, eq - i);
-                std::string value;
-                std::size_t j = eq + 1;
-                if (j < rest.size() && rest[j] == '"') {
-                    const auto close = rest.find('"', j + 1);
-                    value = rest.substr(j + 1, close - j - 1);
-                    j = close + 1;
-                } else {
-                    const auto space = std::min(rest.find(' ', j), rest.size());
-                    value = rest.substr(j, space - j);
-                    j = space;
+    Form* form = nullptr;
+    try {
+        form = &testing::BuildStoryForm(
+            b.runtime, story,
+            [&](Window& win) {
+                if (const auto button = win.Native<sheenButton>()) {
+                    sinks.push_back(std::make_unique<EventLog>(win.Name(), *b.log));
+                    button->EventSink(sinks.back().get());
                 }
-                std::vector<vb::Variant> args{vb::Variant(value)};
-                const auto result =
-                    form->Find(name)->Instance()->Invoke(key, vb::InvokeKind::PropertyLet, args);
-                ASSERT_EQ(result.error, 0) << line << ": " << result.description;
-                i = j;
-            }
-        } else if (verb == "paints") {
-            form->Find(name)->Native<sheenButton>()->SetPainters(
-                std::make_shared<PaintLog>(name, *b.log));
-        } else if (verb == "default") {
-            form->DefaultButton(form->Find(name));
-        } else if (verb == "cancel") {
-            form->CancelButton(form->Find(name));
-        } else if (verb == "timer") {
-            form->Find(name)->Site().tmrMouseInEnabled(vb::True);
-        } else {
-            FAIL() << story.name << ": unknown set-up line " << line;
-        }
+            },
+            [&](Form& f, const std::string& verb, const std::string& name, const std::string&) {
+                if (verb == "paints")
+                    f.Find(name)->Native<sheenButton>()->SetPainters(
+                        std::make_shared<PaintLog>(name, *b.log));
+                else if (verb == "timer")
+                    f.Find(name)->Site().tmrMouseInEnabled(vb::True);
+                else
+                    return false;
+                return true;
+            });
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
     }
     Driver driver(b.runtime, *form);
     for (std::size_t n = 0; n < story.sections.size(); ++n) {
@@ -617,6 +516,17 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
         ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/hello_button.cpp");
     ASSERT_FALSE(example.empty());
     EXPECT_NE(readme.find("```cpp\n" + example + "```"), std::string::npos);
+    // Its form file sample reads and loads.
+    const auto form_at = readme.find("```\nBegin Form frmOrder");
+    ASSERT_NE(form_at, std::string::npos);
+    const auto form_end = readme.find("```", form_at + 4);
+    {
+        Bench b;
+        const FormFile file = ParseFormFile(readme.substr(form_at + 4, form_end - form_at - 4),
+                                            std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
+        EXPECT_EQ(LoadForm(b.runtime, file).Find("cmdOK")->Native<sheenButton>()->ColorStyle(),
+                  cXPOlive);
+    }
     // Its script sample is a script, and runs against the example's form.
     const auto at = readme.find("```\nmove cmdSave");
     ASSERT_NE(at, std::string::npos);
@@ -627,6 +537,11 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
     Form& form = b.runtime.CreateForm("Form1", {100, 100, 300, 160});
     form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10, 100, 36});
     Driver(b.runtime, form).Run(script);
+    // The window program too (the installed-package test runs it on a display).
+    const std::string window =
+        ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/window_button.cpp");
+    ASSERT_FALSE(window.empty());
+    EXPECT_NE(readme.find("```cpp\n" + window + "```"), std::string::npos);
 }
 
 }  // namespace

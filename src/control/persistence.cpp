@@ -12,6 +12,7 @@
 // the key's type (13) is reported and ends the procedure there, or, while errors are
 // silent, skips that key alone.
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/error.h>
 #include <sheenwork/vb/stdfont.h>
@@ -38,6 +39,7 @@ enum class Order { Table, WrittenEarly };
 
 struct PersistedKey {
     const char* key;
+    PersistedType type;
     DefaultFrom from;
     vb::Variant fixed;  // the default when `from` is Table
     // Converts the stored value to the key's type and assigns it.
@@ -62,32 +64,34 @@ std::shared_ptr<T> ToObject(const vb::Variant& v) {
     return p;
 }
 
-#define SHEEN_KEY(Key, Prop, Type, Convert, Default)                          \
-    PersistedKey {                                                            \
-        Key, DefaultFrom::Table, vb::Variant(Type(Default)),                  \
-            [](sheenButton& b, const vb::Variant& v) { b.Prop(Convert(v)); }, \
-            [](sheenButton& b) { return vb::Variant(b.Prop()); }              \
+#define SHEEN_KEY(Key, Kind, Prop, Type, Convert, Default)                        \
+    PersistedKey {                                                                \
+        Key, PersistedType::Kind, DefaultFrom::Table, vb::Variant(Type(Default)), \
+            [](sheenButton& b, const vb::Variant& v) { b.Prop(Convert(v)); },     \
+            [](sheenButton& b) { return vb::Variant(b.Prop()); }                  \
     }
-#define SHEEN_STRING(Key, Prop) SHEEN_KEY(Key, Prop, std::string, vb::CStr, "")
-#define SHEEN_LONG(Key, Prop, Default) SHEEN_KEY(Key, Prop, vb::Long, vb::CLng, Default)
-#define SHEEN_SINGLE(Key, Prop, Default) SHEEN_KEY(Key, Prop, vb::Single, vb::CSng, Default)
-#define SHEEN_INTEGER(Key, Prop, Default) SHEEN_KEY(Key, Prop, vb::Integer, vb::CInt, Default)
-#define SHEEN_BOOLEAN(Key, Prop, Default) SHEEN_KEY(Key, Prop, vb::Boolean, vb::CBool, Default)
+#define SHEEN_STRING(Key, Prop) SHEEN_KEY(Key, String, Prop, std::string, vb::CStr, "")
+#define SHEEN_LONG(Key, Prop, Default) SHEEN_KEY(Key, Long, Prop, vb::Long, vb::CLng, Default)
+#define SHEEN_SINGLE(Key, Prop, Default) SHEEN_KEY(Key, Single, Prop, vb::Single, vb::CSng, Default)
+#define SHEEN_INTEGER(Key, Prop, Default) \
+    SHEEN_KEY(Key, Integer, Prop, vb::Integer, vb::CInt, Default)
+#define SHEEN_BOOLEAN(Key, Prop, Default) \
+    SHEEN_KEY(Key, Boolean, Prop, vb::Boolean, vb::CBool, Default)
 #define SHEEN_COLOR(Key, Prop, Default, ...)                                             \
     PersistedKey {                                                                       \
-        Key, DefaultFrom::Table, Color(Default),                                         \
+        Key, PersistedType::Color, DefaultFrom::Table, Color(Default),                   \
             [](sheenButton& b, const vb::Variant& v) { b.Prop(ToColor(v)); },            \
             [](sheenButton& b) { return Color(b.Prop()); }, Errors::Trapped, __VA_ARGS__ \
     }
 #define SHEEN_FONT(Key, Prop)                                                               \
     PersistedKey {                                                                          \
-        Key, DefaultFrom::LabelFont, {},                                                    \
+        Key, PersistedType::Font, DefaultFrom::LabelFont, {},                               \
             [](sheenButton& b, const vb::Variant& v) { b.Prop(ToObject<vb::StdFont>(v)); }, \
             [](sheenButton& b) { return vb::Variant(vb::Object(b.Prop())); }                \
     }
 #define SHEEN_PICTURE(Key, Prop)                                                               \
     PersistedKey {                                                                             \
-        Key, DefaultFrom::Table, vb::Variant(vb::Object()),                                    \
+        Key, PersistedType::Picture, DefaultFrom::Table, vb::Variant(vb::Object()),            \
             [](sheenButton& b, const vb::Variant& v) { b.Prop(ToObject<vb::StdPicture>(v)); }, \
             [](sheenButton& b) { return vb::Variant(vb::Object(b.Prop())); }                   \
     }
@@ -96,6 +100,7 @@ std::shared_ptr<T> ToObject(const vb::Variant& v) {
 const std::vector<PersistedKey>& Keys() {
     static const std::vector<PersistedKey> keys = {
         {"Caption",
+         PersistedType::String,
          DefaultFrom::ExtenderName,
          {},
          [](sheenButton& b, const vb::Variant& v) { b.Caption(vb::CStr(v)); },
@@ -105,7 +110,7 @@ const std::vector<PersistedKey>& Keys() {
         SHEEN_SINGLE("CaptionLeft", CaptionLeft, 0),
         SHEEN_SINGLE("CaptionTop", CaptionTop, 0),
         // Saved as the surface has it: the host may have disabled the surface itself.
-        {"Enabled", DefaultFrom::Table, vb::Variant(vb::True),
+        {"Enabled", PersistedType::Boolean, DefaultFrom::Table, vb::Variant(vb::True),
          [](sheenButton& b, const vb::Variant& v) { b.Enabled(vb::CBool(v)); },
          [](sheenButton& b) { return vb::Variant(b.Site().SurfaceEnabled()); }},
         SHEEN_FONT("Font", Font),
@@ -113,14 +118,14 @@ const std::vector<PersistedKey>& Keys() {
         SHEEN_COLOR("ForeColor", ForeColor, 0),
         SHEEN_COLOR("ForeColorDown", ForeColorDown, 0),
         SHEEN_COLOR("ForeColorOver", ForeColorOver, 0),
-        {"MouseIcon", DefaultFrom::Table, vb::Variant(vb::Object()),
+        {"MouseIcon", PersistedType::Picture, DefaultFrom::Table, vb::Variant(vb::Object()),
          [](sheenButton& b, const vb::Variant& v) { b.MouseIcon(ToObject<vb::StdPicture>(v)); },
          [](sheenButton& b) { return vb::Variant(vb::Object(b.Site().SurfaceMouseIcon())); }},
         // Read as the Long the property keeps, saved as the 16-bit value the surface took.
-        {"MousePointer", DefaultFrom::Table, vb::Variant(vb::Long{0}),
+        {"MousePointer", PersistedType::Long, DefaultFrom::Table, vb::Variant(vb::Long{0}),
          [](sheenButton& b, const vb::Variant& v) { b.MousePointer(vb::CLng(v)); },
          [](sheenButton& b) { return vb::Variant(b.Site().SurfaceMousePointer()); }},
-        {"OLEDropMode", DefaultFrom::Table, vb::Variant(vb::Integer{0}),
+        {"OLEDropMode", PersistedType::Integer, DefaultFrom::Table, vb::Variant(vb::Integer{0}),
          [](sheenButton& b, const vb::Variant& v) { b.OLEDropMode(vb::CInt(v)); },
          [](sheenButton& b) { return vb::Variant(b.Site().SurfaceOLEDropMode()); }},
         SHEEN_PICTURE("Picture", Picture),
@@ -141,7 +146,7 @@ const std::vector<PersistedKey>& Keys() {
         SHEEN_STRING("Wave", Wave),
         SHEEN_BOOLEAN("AutoXPMouseIcons", AutoXPMouseIcons, false),
         // The container's default button: the field alone, no assignment, no notification.
-        {"Default", DefaultFrom::Table, vb::Variant(vb::False),
+        {"Default", PersistedType::Boolean, DefaultFrom::Table, vb::Variant(vb::False),
          [](sheenButton& b, const vb::Variant& v) { b.Record().bDefault = vb::CBool(v); },
          [](sheenButton& b) { return vb::Variant(b.Record().bDefault); }},
         SHEEN_COLOR("BackColor", BackColor, 0x8000000F),
@@ -149,12 +154,13 @@ const std::vector<PersistedKey>& Keys() {
         SHEEN_COLOR("BackColorOver", BackColorOver, 0x8000000F, Order::WrittenEarly),
         SHEEN_COLOR("BackColorDis", BackColorDis, 0x8000000F),
         {"CornerColor",
+         PersistedType::Color,
          DefaultFrom::ContainerBackColor,
          {},
          [](sheenButton& b, const vb::Variant& v) { b.CornerColor(ToColor(v)); },
          [](sheenButton& b) { return Color(b.CornerColor()); },
          Errors::Ignored},
-        {"ColorStyle", DefaultFrom::Table, vb::Variant(vb::Long{0}),
+        {"ColorStyle", PersistedType::Long, DefaultFrom::Table, vb::Variant(vb::Long{0}),
          [](sheenButton& b, const vb::Variant& v) { b.ColorStyle(vb::CLng(v)); },
          [](sheenButton& b) { return vb::Variant(b.ColorStyle()); }, Errors::Trapped,
          Order::WrittenEarly},
@@ -233,6 +239,15 @@ void KeyStep(Procedure& p, const PersistedKey& k, Step&& step) {
 }
 
 }  // namespace
+
+std::span<const PersistedProperty> sheenButtonPersisted() {
+    static const std::vector<PersistedProperty> keys = [] {
+        std::vector<PersistedProperty> out;
+        for (const PersistedKey& k : Keys()) out.push_back({k.key, k.type});
+        return out;
+    }();
+    return keys;
+}
 
 void sheenButton::UserControl_ReadProperties(host::PropertyBag& PropBag) {
     Procedure p{"UserControl_ReadProperties", ModuleKind::UserControl, kModule};

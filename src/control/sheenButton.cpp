@@ -8,9 +8,12 @@
 #include <sheenwork/util/spev.h>
 
 #include "render/redraw.h"
+#include "tooltip/QI.h"
 
 #include <sheenwork/system/services.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <mutex>
 
@@ -49,22 +52,13 @@ QIFactory& Factory() {
     return factory;
 }
 
-// The tooltip manager used while no tooltip windows are installed (a host without a
-// display): the tip has nowhere to show, so registering and removing do nothing.
-class NoWindowQI final : public QI {
-public:
-    void Create(vb::Variant, vb::Variant, std::string&, vb::Integer&, vb::Integer&) override {}
-    void Remove(vb::Variant) override {}
-    void About() override {}
-};
-
 }  // namespace
 
 void SetQIFactory(QIFactory factory) { Factory() = std::move(factory); }
 
 std::shared_ptr<QI> NewQI() {
     if (Factory()) return Factory()();
-    return std::make_shared<NoWindowQI>();
+    return tooltip::NewQI();
 }
 
 sheenButton::sheenButton(host::ControlSite& site) : site_(site), painters_(DefaultPainters()) {}
@@ -379,9 +373,28 @@ void sheenButton::UseVeloToolTip(vb::Boolean v) {
 }
 
 namespace {
-// The host surface as an object argument: the control does not own it.
-vb::Variant SurfaceObject(host::ControlSite& site) {
-    return vb::Object(std::shared_ptr<host::Surface>(std::shared_ptr<void>(), &site.Surface()));
+// The host surface as the tooltip sees a control: its window handle, read late-bound.
+// It has no "Container" (that is the extender's), so a tip's record names no owner
+// window, as with the host's own surface object.
+class SurfaceObject final : public vb::Dispatch {
+public:
+    explicit SurfaceObject(host::ControlSite& site) : site_(site) {}
+    vb::Variant Invoke(const std::string& name, vb::InvokeKind kind,
+                       std::vector<vb::Variant>& args) override {
+        const bool get = kind == vb::InvokeKind::PropertyGet || kind == vb::InvokeKind::Method;
+        if (get && args.empty() && name.size() == 4 &&
+            std::equal(name.begin(), name.end(), "hwnd", [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            }))
+            return vb::Variant(static_cast<vb::Long>(site_.SurfaceHwnd()));
+        vb::Raise(438);
+    }
+
+private:
+    host::ControlSite& site_;
+};
+vb::Variant SurfaceVariant(host::ControlSite& site) {
+    return vb::Object(std::make_shared<SurfaceObject>(site));
 }
 }  // namespace
 
@@ -400,7 +413,7 @@ void sheenButton::CheckForVeloToolTip() {
             std::string tip = rec_.VeloToolTip;
             vb::Integer delay = rec_.VeloToolTipDelay;
             vb::Integer width = 240;
-            rec_.cQuickInfo->Create(form, SurfaceObject(site_), tip, delay, width);
+            rec_.cQuickInfo->Create(form, SurfaceVariant(site_), tip, delay, width);
         });
     } else {
         p([&] {
@@ -408,7 +421,7 @@ void sheenButton::CheckForVeloToolTip() {
         });
         p([&] {
             if (!rec_.cQuickInfo) vb::Raise(91);
-            rec_.cQuickInfo->Remove(SurfaceObject(site_));
+            rec_.cQuickInfo->Remove(SurfaceVariant(site_));
         });
     }
 }
@@ -471,18 +484,19 @@ std::string sheenButton::GetPrefixText() const {
         // "&&" shows one "&" and marks nothing: drop each pair, scanning from the left.
         std::string s;
         const std::string& caption = rec_.Caption;
+        // (A string's last character is followed by its terminating NUL, never an "&".)
         for (std::size_t i = 0; i < caption.size(); ++i) {
-            if (caption[i] == '&' && i + 1 < caption.size() && caption[i + 1] == '&') {
+            if (caption[i] == '&' && caption[i + 1] == '&') {
                 ++i;
                 continue;
             }
             s += caption[i];
         }
         if (!s.empty() && s.back() == '&') s.pop_back();
-        // The character after the last "&"; with none, the first character.
+        // The character after the last "&"; with none, the first character; nothing
+        // past the end.
         const auto amp = s.rfind('&');
-        const std::size_t at = amp == std::string::npos ? 0 : amp + 1;
-        if (at < s.size()) result = s.substr(at, 1);
+        result = s.substr(amp == std::string::npos ? 0 : amp + 1, 1);
     });
     return result;
 }

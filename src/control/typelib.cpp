@@ -385,45 +385,54 @@ const ParamInfo kListSaveParams[] = {{"List", "Variant"},
 const ParamInfo kListReadParams[] = {{"List", "Variant"}, {"Filename", "String"}};
 const ParamInfo kFileExistsParams[] = {{"sFile", "String"}};
 
+// A String argument by reference: the caller's own string when its Variant holds one (the
+// member reads it where it stands), else the string it converts to.
+const std::string& StringArg(vb::Variant& v, std::string& converted) {
+    if (const auto* s = std::get_if<std::string>(&v)) return *s;
+    converted = vb::CStr(v);
+    return converted;
+}
+
 const Row<SpEv> kSpEvRows[] = {
     {"TextRead", "String", Access::Method, "", 1, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(0));
-         return vb::Variant(s.TextRead(file));
+         std::string file;
+         return vb::Variant(s.TextRead(StringArg(a.at(0), file)));
      },
      kFileParams},
     {"TextSave", "", Access::Method, "", 2, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(0)), text = vb::CStr(a.at(1));
-         s.TextSave(file, text);
+         std::string file, text;
+         s.TextSave(StringArg(a.at(0), file), StringArg(a.at(1), text));
          return vb::Variant();
      },
      kTextSaveParams},
     {"PlayMusic", "", Access::Method, "", 3, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(0));
-         s.PlayMusic(file);
+         std::string file;
+         s.PlayMusic(StringArg(a.at(0), file));
          return vb::Variant();
      },
      kFileParams},
     {"ListSave", "", Access::Method, "", 4, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(1));
-         s.ListSave(a.at(0), file, vb::CStr(a.at(2)), vb::CStr(a.at(3)));
+         std::string file, before, after;
+         s.ListSave(a.at(0), StringArg(a.at(1), file), StringArg(a.at(2), before),
+                    StringArg(a.at(3), after));
          return vb::Variant();
      },
      kListSaveParams},
     {"ListRead", "", Access::Method, "", 5, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(1));
-         s.ListRead(a.at(0), file);
+         std::string file;
+         s.ListRead(a.at(0), StringArg(a.at(1), file));
          return vb::Variant();
      },
      kListReadParams},
     {"FileExists", "Boolean", Access::Method, "", 6, nullptr, nullptr,
      [](SpEv& s, Args& a) {
-         std::string file = vb::CStr(a.at(0));
-         return vb::Variant(s.FileExists(file));
+         std::string file;
+         return vb::Variant(s.FileExists(StringArg(a.at(0), file)));
      },
      kFileExistsParams},
     {"ActiveXPTheme", "cActiveXPTheme", Access::Method, "", 7, nullptr, nullptr,

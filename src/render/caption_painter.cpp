@@ -9,6 +9,7 @@
 #include <sheenwork/control/enums.h>
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
+#include <sheenwork/vb/ansi.h>
 #include <sheenwork/vb/convert.h>
 
 #include "render/redraw.h"
@@ -76,7 +77,7 @@ void Painters::WriteCaption(PaintContext& c) const {
     p([&] {
         RECT measure{0, 0, vb::R(CheckedSingle(W - 3)), 0};
         sngT = static_cast<vb::Single>(
-            s.Gdi().DrawTextA(hdc(), r.Caption.c_str(), -1, &measure, kMeasure));
+            s.Gdi().DrawTextA(hdc(), vb::ToAnsi(r.Caption).c_str(), -1, &measure, kMeasure));
     });
     vb::Single sngMiddle = 0, sngBottom = 0;
     p([&] { sngMiddle = CheckedSingle((H - sngT) / 2); });
@@ -126,7 +127,9 @@ void Painters::WriteCaption(PaintContext& c) const {
         RECT copy;
         p([&] { copy = rc; });
         p([&] { s.ForeColor(kWhite); });
-        p([&] { s.Gdi().DrawTextA(hdc(), r.Caption.c_str(), -1, &rc, h | gdi::DT_WORDBREAK); });
+        p([&] {
+            s.Gdi().DrawTextA(hdc(), vb::ToAnsi(r.Caption).c_str(), -1, &rc, h | gdi::DT_WORDBREAK);
+        });
         p([&] {
             copy.left = vb::Sub(copy.left, 1);
             copy.top = vb::Sub(copy.top, 1);
@@ -136,7 +139,9 @@ void Painters::WriteCaption(PaintContext& c) const {
         p([&] { s.ForeColor(kGrayText); });
         p([&] { rc = copy; });
     }
-    p([&] { s.Gdi().DrawTextA(hdc(), r.Caption.c_str(), -1, &rc, h | gdi::DT_WORDBREAK); });
+    p([&] {
+        s.Gdi().DrawTextA(hdc(), vb::ToAnsi(r.Caption).c_str(), -1, &rc, h | gdi::DT_WORDBREAK);
+    });
 }
 
 }  // namespace sheenwork

@@ -21,6 +21,12 @@ bool Contains(const gdi::Rect& r, gdi::Point p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
@@ -86,6 +92,18 @@ std::shared_ptr<runtime::Object> Window::Instance() {
     return std::shared_ptr<runtime::Object>(keep, object.get());
 }
 
+// ---- Popup ----
+
+Popup::Popup(Form& form, long hwnd, gdi::Gdi& gdi)
+    : form_(&form), hwnd_(hwnd), surface_(gdi, 1, 1) {}
+
+void Popup::Move(gdi::Rect screen_rect) {
+    const bool resized =
+        screen_rect.Width() != rect_.Width() || screen_rect.Height() != rect_.Height();
+    rect_ = screen_rect;
+    if (resized) surface_.Resize(std::max(rect_.Width(), 1), std::max(rect_.Height(), 1));
+}
+
 // ---- Form ----
 
 Form::Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect)
@@ -135,6 +153,8 @@ Window& Form::Create(const std::string& class_name, const std::string& name, gdi
     window->control_ = std::move(created.control);
     window->misc_status_ = created.misc_status;
     windows_.push_back(window);
+    by_name_[Lower(name)] = window.get();
+    by_hwnd_[window->hwnd_] = window.get();
     window->tab_index_ = static_cast<int>(windows_.size()) - 1;
     if (initialise) window->control_->InitProperties();
     return *window;
@@ -148,6 +168,8 @@ void Form::Remove(Window& window) {
     // which holds a reference of its own for as long as it runs.
     const auto keep = *it;
     windows_.erase(it);
+    by_name_.erase(Lower(keep->name_));
+    by_hwnd_.erase(keep->hwnd_);
     keep->alive_ = false;
     if (Focused() == keep.get()) focused_.reset();
     if (runtime_->Captured() == keep.get()) runtime_->capture_.reset();
@@ -157,15 +179,13 @@ void Form::Remove(Window& window) {
 }
 
 Window* Form::Find(const std::string& name) {
-    for (const auto& w : windows_)
-        if (SameName(w->name_, name)) return w.get();
-    return nullptr;
+    const auto it = by_name_.find(Lower(name));
+    return it == by_name_.end() ? nullptr : it->second;
 }
 
 Window* Form::FindByHwnd(long hwnd) {
-    for (const auto& w : windows_)
-        if (w->hwnd_ == hwnd) return w.get();
-    return nullptr;
+    const auto it = by_hwnd_.find(hwnd);
+    return it == by_hwnd_.end() ? nullptr : it->second;
 }
 
 std::vector<Window*> Form::Windows() const {
@@ -250,6 +270,29 @@ std::vector<gdi::ColorRef> Form::Compose() const {
             }
         }
     }
+    return out;
+}
+
+Popup& Form::AddPopup() {
+    popups_.push_back(std::make_unique<Popup>(*this, runtime_->NewHwnd(), runtime_->Gdi()));
+    popups_by_hwnd_[popups_.back()->hwnd_] = popups_.back().get();
+    return *popups_.back();
+}
+
+void Form::RemovePopup(Popup& popup) {
+    popup.alive_ = false;
+    popups_by_hwnd_.erase(popup.hwnd_);
+    std::erase_if(popups_, [&](const auto& p) { return p.get() == &popup; });
+}
+
+Popup* Form::FindPopup(long hwnd) const {
+    const auto it = popups_by_hwnd_.find(hwnd);
+    return it == popups_by_hwnd_.end() ? nullptr : it->second;
+}
+
+std::vector<Popup*> Form::Popups() const {
+    std::vector<Popup*> out;
+    for (const auto& p : popups_) out.push_back(p.get());
     return out;
 }
 

@@ -16,6 +16,7 @@
 // A key taken this way does not reach the focused window, nor does its character.
 #include <sheenwork/runtime/form.h>
 #include <sheenwork/system/services.h>
+#include <sheenwork/user/user.h>
 #include <sheenwork/vb/stdfont.h>
 
 #include <algorithm>
@@ -82,16 +83,92 @@ private:
     system::Services& inner_;
 };
 
+// The host of the platform's window classes: their popups belong to the forms, their
+// timers run on the runtime's clock, the cursor and the windows under it are the
+// runtime's, and the mouse messages of a control window reach a relay before the control.
+class Runtime::WindowHostHook final : public user::WindowHost {
+public:
+    explicit WindowHostHook(Runtime& runtime)
+        : runtime_(runtime), previous_(user::InstallWindowHost(this)) {}
+    ~WindowHostHook() override {
+        user::WindowHostGone(this);
+        if (previous_) user::InstallWindowHost(previous_);
+        for (const int id : timers_) runtime_.timers_.Destroy(id);
+    }
+
+    user::Hwnd CreatePopup(user::Hwnd owner) override {
+        for (const auto& f : runtime_.forms_)
+            if (f->Hwnd() == owner) return f->AddPopup().Hwnd();
+        return 0;
+    }
+    void DestroyPopup(user::Hwnd popup) override {
+        if (Popup* p = Find(popup)) p->Owner().RemovePopup(*p);
+    }
+    bool PopupAlive(user::Hwnd popup) override { return Find(popup) != nullptr; }
+    void PlacePopup(user::Hwnd popup, gdi::Rect screen) override {
+        if (Popup* p = Find(popup)) p->Move(screen);
+    }
+    void ShowPopup(user::Hwnd popup, bool show) override {
+        if (Popup* p = Find(popup)) p->Visible(show);
+    }
+    host::Surface* PopupSurface(user::Hwnd popup) override {
+        Popup* p = Find(popup);
+        return p ? &p->Surface() : nullptr;
+    }
+
+    int SetTimer(std::chrono::milliseconds interval, std::function<void()> tick) override {
+        const int id = runtime_.timers_.Create(std::move(tick));
+        runtime_.timers_.Interval(id, interval);
+        runtime_.timers_.Enable(id, true);
+        timers_.push_back(id);
+        return id;
+    }
+    void KillTimer(int id) override {
+        runtime_.timers_.Destroy(id);
+        std::erase(timers_, id);
+    }
+
+    gdi::Point GetCursorPos() override { return runtime_.CursorPos(); }
+    user::Hwnd WindowFromPoint(gdi::Point screen) override {
+        return runtime_.WindowFromPoint(screen);
+    }
+    std::optional<gdi::Rect> GetWindowRect(user::Hwnd window) override {
+        return runtime_.ScreenRectOf(window);
+    }
+    gdi::Rect WorkArea() override { return runtime_.Screen(); }
+    void SetMouseRelay(user::Hwnd window, const void* key, Relay relay) override {
+        auto& relays = runtime_.relays_[window];
+        std::erase_if(relays, [&](const auto& r) { return r.first == key; });
+        if (relay) relays.emplace_back(key, std::move(relay));
+        if (relays.empty()) runtime_.relays_.erase(window);
+    }
+
+private:
+    Popup* Find(user::Hwnd popup) const {
+        for (const auto& f : runtime_.forms_)
+            if (Popup* p = f->FindPopup(popup)) return p;
+        return nullptr;
+    }
+    Runtime& runtime_;
+    user::WindowHost* previous_;
+    std::vector<int> timers_;
+};
+
 Runtime::Runtime(Clock& clock, gdi::Gdi& gdi, ControlFactory factory)
     : clock_(clock),
       gdi_(gdi),
       factory_(std::move(factory)),
       timers_(clock),
-      services_hook_(std::make_unique<ServicesHook>(*this)) {}
+      services_hook_(std::make_unique<ServicesHook>(*this)),
+      window_host_hook_(std::make_unique<WindowHostHook>(*this)) {}
 
 Runtime::~Runtime() {
-    // Forms go first: their controls may still report through the services.
+    // Forms go first: their controls may still report through the services, and take
+    // their tooltip windows down through the window host, which finds no form by then.
+    auto forms = std::move(forms_);
     forms_.clear();
+    forms.clear();
+    window_host_hook_.reset();
     services_hook_.reset();
 }
 
@@ -127,6 +204,8 @@ void Runtime::DestroyForm(Form& form) {
     forms_.erase(it);
     keep->alive_ = false;
     for (Window* w : keep->Windows()) keep->Remove(*w);
+    // Its popups go with it, as owned windows do.
+    for (Popup* p : keep->Popups()) keep->RemovePopup(*p);
     if (ActiveForm() == keep.get())
         active_ = forms_.empty() ? std::weak_ptr<Form>() : forms_.back();
 }
@@ -135,6 +214,12 @@ Form* Runtime::FindForm(const std::string& name) {
     for (const auto& f : forms_)
         if (f->Name() == name) return f.get();
     return nullptr;
+}
+
+std::vector<Form*> Runtime::Forms() const {
+    std::vector<Form*> out;
+    for (const auto& f : forms_) out.push_back(f.get());
+    return out;
 }
 
 void Runtime::Activate(Form& form) {
@@ -152,6 +237,7 @@ std::optional<gdi::Rect> Runtime::ScreenRectOf(long hwnd) const {
     for (const auto& f : forms_) {
         if (f->Hwnd() == hwnd) return f->ScreenRect();
         if (Window* w = f->FindByHwnd(hwnd)) return w->ScreenRect();
+        if (Popup* p = f->FindPopup(hwnd)) return p->ScreenRect();
     }
     return std::nullopt;
 }
@@ -192,6 +278,16 @@ enum MouseKind { kDown, kMove, kUp };
 int ButtonKey(int button) {
     return button == 1 ? VK_LBUTTON : button == 2 ? VK_RBUTTON : button == 4 ? VK_MBUTTON : 0;
 }
+unsigned MouseMessage(int kind, int button) {
+    if (kind == kMove) return user::WM_MOUSEMOVE;
+    const bool down = kind == kDown;
+    switch (button) {
+        case 1: return down ? user::WM_LBUTTONDOWN : user::WM_LBUTTONUP;
+        case 2: return down ? user::WM_RBUTTONDOWN : user::WM_RBUTTONUP;
+        case 4: return down ? user::WM_MBUTTONDOWN : user::WM_MBUTTONUP;
+        default: return 0;
+    }
+}
 }  // namespace
 
 void Runtime::DeliverMouse(Window& w, int kind, int button) {
@@ -201,6 +297,14 @@ void Runtime::DeliverMouse(Window& w, int kind, int button) {
     const auto x = static_cast<float>(cursor_.x - r.left),
                y = static_cast<float>(cursor_.y - r.top);
     const int shift = keys_.ShiftMask();
+    // A subclass hears the message first (a tooltip that relays the tool's mouse).
+    if (const auto it = relays_.find(w.Hwnd()); it != relays_.end()) {
+        const unsigned message = MouseMessage(kind, button);
+        const gdi::Point client{cursor_.x - r.left, cursor_.y - r.top};
+        const auto relays = it->second;  // a relay may change the subclasses
+        for (const auto& relay : relays) relay.second(message, client);
+        if (!w.alive_ || !w.control_) return;
+    }
     ControlNotifications& c = *keep->control_;
     if (kind == kDown)
         c.MouseDown(button, shift, x, y);

@@ -271,6 +271,32 @@ void Driver::Key(int vk, bool down) {
         runtime_.KeyUp(vk);
 }
 
+void Driver::KeyWithCharacter(int vk) {
+    Key(vk, true);
+    // The character the key types, as the keyboard layout gives it on the key's way
+    // down: with Ctrl a letter types its control character and other keys none.
+    const bool shift = runtime_.Keys().IsDown(VK_SHIFT);
+    const bool ctrl = runtime_.Keys().IsDown(VK_CONTROL);
+    char c = 0;
+    if (ctrl)
+        c = vk >= 'A' && vk <= 'Z' ? static_cast<char>(vk - 'A' + 1) : 0;
+    else if (vk >= 'A' && vk <= 'Z')
+        c = static_cast<char>(shift ? vk : std::tolower(vk));
+    else if (vk >= '0' && vk <= '9')
+        c = static_cast<char>(vk);
+    else if (vk == VK_SPACE)
+        c = ' ';
+    else if (vk == VK_RETURN)
+        c = '\r';
+    else if (vk == VK_ESCAPE)
+        c = 27;
+    else if (vk == VK_TAB)
+        c = '\t';
+    else if (vk == VK_BACK)
+        c = 8;
+    if (c != 0) runtime_.Char(c);
+}
+
 void Driver::Run(const Script& script) {
     for (const Step& step : script.steps) Run(step, script.file);
 }
@@ -285,35 +311,12 @@ void Driver::Run(const Step& step, const std::string& file) {
             runtime_.MouseDown(step.button);
             runtime_.MouseUp(step.button);
             break;
-        case Step::Kind::KeyDown: Key(step.key, true); break;
+        case Step::Kind::KeyDown: KeyWithCharacter(step.key); break;
         case Step::Kind::KeyUp: Key(step.key, false); break;
-        case Step::Kind::KeyPress: {
-            Key(step.key, true);
-            // The character the key types, as the keyboard layout gives it: with Ctrl a
-            // letter types its control character and other keys none.
-            const bool shift = runtime_.Keys().IsDown(VK_SHIFT);
-            const bool ctrl = runtime_.Keys().IsDown(VK_CONTROL);
-            char c = 0;
-            if (ctrl)
-                c = step.key >= 'A' && step.key <= 'Z' ? static_cast<char>(step.key - 'A' + 1) : 0;
-            else if (step.key >= 'A' && step.key <= 'Z')
-                c = static_cast<char>(shift ? step.key : std::tolower(step.key));
-            else if (step.key >= '0' && step.key <= '9')
-                c = static_cast<char>(step.key);
-            else if (step.key == VK_SPACE)
-                c = ' ';
-            else if (step.key == VK_RETURN)
-                c = '\r';
-            else if (step.key == VK_ESCAPE)
-                c = 27;
-            else if (step.key == VK_TAB)
-                c = '\t';
-            else if (step.key == VK_BACK)
-                c = 8;
-            if (c != 0) runtime_.Char(c);
+        case Step::Kind::KeyPress:
+            KeyWithCharacter(step.key);
             Key(step.key, false);
             break;
-        }
         case Step::Kind::Type:
             for (char c : step.text) {
                 const TypedKey k = *KeyForChar(c);

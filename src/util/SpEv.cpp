@@ -2,6 +2,7 @@
 #include <sheenwork/system/services.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
+#include <sheenwork/vb/ansi.h>
 #include <sheenwork/vb/error.h>
 
 #include <cerrno>
@@ -74,7 +75,7 @@ std::shared_ptr<vb::Dispatch> ListObject(const vb::Variant& list) {
 
 }  // namespace
 
-std::string SpEv::TextRead(std::string& Filename) {
+std::string SpEv::TextRead(const std::string& Filename) {
     Procedure p{"TextRead", ModuleKind::ClassModule, kModule};
     std::string text;
     File file;
@@ -83,14 +84,16 @@ std::string SpEv::TextRead(std::string& Filename) {
         if (!file.f) RaiseOpenError(false);
     });
     p([&] {
+        std::string bytes;
         char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file.f)) > 0;) text.append(buf, n);
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file.f)) > 0;) bytes.append(buf, n);
         if (std::ferror(file.f)) vb::Raise(57);
+        text = vb::FromAnsi(bytes);
     });
     return text;
 }
 
-void SpEv::TextSave(std::string& Filename, std::string& Text) {
+void SpEv::TextSave(const std::string& Filename, const std::string& Text) {
     Procedure p{"TextSave", ModuleKind::ClassModule, kModule};
     File file;
     p([&] {
@@ -98,19 +101,20 @@ void SpEv::TextSave(std::string& Filename, std::string& Text) {
         if (!file.f) RaiseOpenError(true);
     });
     p([&] {
-        if (std::fwrite(Text.data(), 1, Text.size(), file.f) != Text.size()) vb::Raise(61);
+        const std::string bytes = vb::ToAnsi(Text);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file.f) != bytes.size()) vb::Raise(61);
     });
     p([&] { CloseFile(file); });
 }
 
-void SpEv::PlayMusic(std::string& Filename) {
+void SpEv::PlayMusic(const std::string& Filename) {
     Procedure p{"PlayMusic", ModuleKind::ClassModule, kModule};
     constexpr unsigned SND_ASYNC = 1, SND_NODEFAULT = 2;
     p([&] { system::Current().PlaySound(Filename, SND_ASYNC | SND_NODEFAULT); });
 }
 
-void SpEv::ListSave(vb::Variant& List, std::string& Filename, std::string TextBeforeListText,
-                    std::string TextAfterListText) {
+void SpEv::ListSave(vb::Variant& List, const std::string& Filename,
+                    const std::string& TextBeforeListText, const std::string& TextAfterListText) {
     Procedure p{"ListSave", ModuleKind::ClassModule, kModule};
     File file;
     std::shared_ptr<vb::Dispatch> list;
@@ -132,16 +136,17 @@ void SpEv::ListSave(vb::Variant& List, std::string& Filename, std::string TextBe
             if (!file.f) vb::Raise(52);  // Bad file name or number: the file never opened
             std::vector<vb::Variant> index{vb::Variant(vb::CInt(static_cast<double>(i)))};
             const std::string line =
-                TextBeforeListText +
-                vb::CStr(list->Invoke("List", vb::InvokeKind::PropertyGet, index)) +
-                TextAfterListText + "\r\n";
+                vb::ToAnsi(TextBeforeListText +
+                           vb::CStr(list->Invoke("List", vb::InvokeKind::PropertyGet, index)) +
+                           TextAfterListText) +
+                "\r\n";
             if (std::fwrite(line.data(), 1, line.size(), file.f) != line.size()) vb::Raise(61);
         });
     }
     p([&] { CloseFile(file); });
 }
 
-void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
+void SpEv::ListRead(vb::Variant& List, const std::string& Filename) {
     Procedure p{"ListRead", ModuleKind::ClassModule, kModule};
     File file;
     std::shared_ptr<vb::Dispatch> list;
@@ -155,7 +160,7 @@ void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
     // does when it is skipped.
     std::string line;
     while (file.f && !p.Ended() && !AtEnd(file.f)) {
-        p([&] { line = ReadLine(file.f); });
+        p([&] { line = vb::FromAnsi(ReadLine(file.f)); });
         p([&] {
             if (!list) vb::Raise(kObjectNotSet);
             std::vector<vb::Variant> item{vb::Variant(line)};
@@ -165,7 +170,7 @@ void SpEv::ListRead(vb::Variant& List, std::string& Filename) {
     p([&] { CloseFile(file); });
 }
 
-vb::Boolean SpEv::FileExists(std::string& sFile) { return sheenwork::FileExists(sFile); }
+vb::Boolean SpEv::FileExists(const std::string& sFile) { return sheenwork::FileExists(sFile); }
 
 vb::Boolean SpEv::IsWinXP() {
     Procedure p{"IsWinXP", ModuleKind::ClassModule, kModule};

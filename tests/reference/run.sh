@@ -8,7 +8,8 @@
 #
 # Builds reference/ with mingw-w64 into <build-dir>/reference-win and runs it in a fresh
 # Wine prefix, <build-dir>/wineprefix, created once for the run. Memory DCs need no
-# display, so no X server is used.
+# display; the real tooltip does (it is a window), so the tooltip probe runs on an Xvfb
+# display of its own and writes <build-dir>/reference/tooltip_probe.txt.
 set -euo pipefail
 
 usage() { echo "usage: $0 <build-dir> [--bench]" >&2; exit 2; }
@@ -30,6 +31,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||
   missing+=("x86_64-w64-mingw32-g++-posix (Debian package g++-mingw-w64-x86-64-posix)")
 command -v cmake >/dev/null 2>&1 || missing+=("cmake")
 command -v ninja >/dev/null 2>&1 || missing+=("ninja (Debian package ninja-build)")
+command -v Xvfb >/dev/null 2>&1 || missing+=("Xvfb (Debian package xvfb)")
 if [ ${#missing[@]} -gt 0 ]; then
   echo "tests/reference/run.sh: cannot run the scenes on real GDI; missing:" >&2
   for m in "${missing[@]}"; do echo "  - $m" >&2; done
@@ -50,8 +52,12 @@ unset DISPLAY WAYLAND_DISPLAY
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 
-# The prefix's wineserver is ours: stop it however the script ends.
-stop_server() { wineserver -k >/dev/null 2>&1 || true; }
+# The prefix's wineserver and the X server are ours: stop them however the script ends.
+xvfb_pid=
+stop_server() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
 trap stop_server EXIT
 
 wineboot --init >/dev/null 2>&1 || { echo "tests/reference/run.sh: wineboot failed" >&2; exit 1; }
@@ -78,3 +84,34 @@ mv "$out.tmp" "$out"
 mv "$buttons.tmp" "$buttons"
 mv "$text.tmp" "$text"
 echo "real GDI results: $out, $buttons, $text"
+
+# The real tooltip on a display: the classic tip (no visual style, the classic info
+# colours) pinned in the prefix, as the tip the tests compare with is drawn.
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive \
+  /t REG_SZ /d 0 /f >/dev/null 2>&1 &&
+  wine reg add 'HKCU\Control Panel\Colors' /v InfoWindow /t REG_SZ /d '255 255 225' /f >/dev/null 2>&1 &&
+  wine reg add 'HKCU\Control Panel\Colors' /v InfoText /t REG_SZ /d '0 0 0' /f >/dev/null 2>&1 &&
+  wine reg add 'HKCU\Control Panel\Colors' /v WindowFrame /t REG_SZ /d '0 0 0' /f >/dev/null 2>&1 ||
+  { echo "tests/reference/run.sh: cannot pin the classic tip in the prefix" >&2; exit 1; }
+wineserver -w
+display=
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  display=:$n
+  break
+done
+[ -n "$display" ] || { echo "tests/reference/run.sh: no free X display number" >&2; exit 1; }
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+kill -0 "$xvfb_pid" 2>/dev/null || { echo "tests/reference/run.sh: Xvfb did not start" >&2; exit 1; }
+# The prefix's desktop started without a display: start it again on this one (every
+# Wine program from here on, winepath too, runs on it).
+export DISPLAY=$display
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+tips=$build/reference/tooltip_probe.txt
+rm -f "$tips.tmp"
+wine "$win_build/sheenwork-tooltip-probe.exe" "$(winepath -w "$tips.tmp")"
+mv "$tips.tmp" "$tips"
+echo "real tooltip results: $tips"

@@ -68,6 +68,7 @@ private:
     }
     void Add(const std::string& what) {
         log_->entries.push_back(site_.ExtenderName() + " " + what);
+        if (log_->on_entry) log_->on_entry(log_->entries.back());
     }
     static std::string N(float v) {
         std::string s = std::to_string(v);

@@ -4,6 +4,7 @@
 
 #include <sheenwork/runtime/form.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,8 @@ namespace sheenwork::testing {
 
 struct NotificationLog {
     std::vector<std::string> entries;
-    const runtime::Clock* clock = nullptr;  // stamps timer ticks when set
+    const runtime::Clock* clock = nullptr;             // stamps timer ticks when set
+    std::function<void(const std::string&)> on_entry;  // told of each entry as it is added
 };
 
 // A factory for "Test.Logger" (an ordinary control) and "Test.Button" (one that acts

@@ -57,6 +57,15 @@ struct EnumInfo {
     std::span<const EnumMember> members;
 };
 
+// A key of a control's property bag and the type of the value stored under it: what a
+// form file may hold for the control. Color is a Long holding a host colour value.
+enum class PersistedType { String, Long, Color, Single, Integer, Boolean, Font, Picture };
+
+struct PersistedProperty {
+    const char* key;  // exactly as the control reads and writes it
+    PersistedType type;
+};
+
 // The standard About-box dispatch identifier.
 inline constexpr long DISPID_ABOUTBOX = -552;
 
@@ -65,6 +74,8 @@ std::span<const EventInfo> sheenButtonEventInfo();
 std::span<const MemberInfo> SpEvMembers();
 std::span<const MemberInfo> ErrorMembers();
 std::span<const EnumInfo> Enumerations();
+// The keys sheenButton reads from its property bag, in reading order.
+std::span<const PersistedProperty> sheenButtonPersisted();
 
 // A member of `members` by name (without regard to case, as late binding finds it) or by
 // dispatch identifier; null when there is none.

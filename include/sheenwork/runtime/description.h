@@ -68,6 +68,9 @@ struct ClassDescription {
     std::span<const MemberInfo> members;
     std::span<const EventInfo> events;
     CreateFunction create;
+    // The keys of a control's property bag; a form file holds only these. Empty for a
+    // class that saves nothing.
+    std::span<const PersistedProperty> persisted = {};
 };
 
 // A picture the library carries, as the bytes of a BMP file.

@@ -10,9 +10,11 @@
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/host/form_object.h>
 #include <sheenwork/host/objects.h>
 #include <sheenwork/host/property_bag.h>
 #include <sheenwork/host/site.h>
+#include <sheenwork/host/surface.h>
 #include <sheenwork/runtime/clock.h>
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/keys.h>
@@ -22,15 +24,18 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace sheenwork::runtime {
 
 class Form;
+class Popup;
 class Runtime;
 class Window;
 
@@ -149,7 +154,8 @@ public:
     ControlNotifications* Control() { return control_.get(); }
     // The control's object, and its native instance when it is a T (a sheenButton). The
     // instance holds this window and its form: the control keeps its site for as long
-    // as the host holds it, also after the window left its form.
+    // as the host holds it, also after the window left its form. The runtime itself
+    // must outlive them.
     std::shared_ptr<runtime::Object> Instance();
     template <class T>
     std::shared_ptr<T> Native();
@@ -178,9 +184,41 @@ private:
     std::shared_ptr<ControlNotifications> control_;
 };
 
+// A popup window a form owns: a borderless top-level window above every form (a
+// tooltip), with its own surface, screen rectangle and visibility. It takes no input:
+// the runtime routes nothing to it and its hit testing looks through it. It goes with its
+// form; a window host shows each visible popup as a window of its own.
+class Popup {
+public:
+    Popup(Form& form, long hwnd, gdi::Gdi& gdi);
+    Popup(const Popup&) = delete;
+    Popup& operator=(const Popup&) = delete;
+
+    long Hwnd() const { return hwnd_; }
+    Form& Owner() const { return *form_; }
+    bool Alive() const { return alive_; }
+    gdi::Rect ScreenRect() const { return rect_; }
+    // A new size resizes the surface, which loses its content.
+    void Move(gdi::Rect screen_rect);
+    bool Visible() const { return visible_; }
+    void Visible(bool on) { visible_ = on; }
+    host::Surface& Surface() { return surface_; }
+
+private:
+    friend class Form;
+    Form* form_;
+    long hwnd_;
+    gdi::Rect rect_;
+    bool visible_ = false;
+    bool alive_ = true;
+    host::Surface surface_;
+};
+
 // A form: a top-level window holding control windows in z-order (the first is at the
 // bottom), with its own font and back colour that its controls take as their container's.
-class Form : public vb::Dispatch, public std::enable_shared_from_this<Form> {
+class Form : public vb::Dispatch,
+             public host::FormObject,
+             public std::enable_shared_from_this<Form> {
 public:
     Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect);
     ~Form() override;
@@ -232,8 +270,15 @@ public:
     void CancelButton(Window* window);
 
     // The whole client area as the screen shows it: the back colour and every visible
-    // control's surface in z-order. 0x00BBGGRR, rows from the top.
+    // control's surface in z-order. 0x00BBGGRR, rows from the top. Popups are windows of
+    // their own and not part of it.
     std::vector<gdi::ColorRef> Compose() const;
+
+    // Popups: a new one is hidden, 0 x 0, at the top-left corner of the screen.
+    Popup& AddPopup();
+    void RemovePopup(Popup& popup);
+    Popup* FindPopup(long hwnd) const;
+    std::vector<Popup*> Popups() const;
 
     // Late binding of the form as a container ("Parent"): Font, BackColor, hWnd, Name,
     // Caption, ScaleMode.
@@ -257,6 +302,11 @@ private:
     host::FontRef font_;
     bool alive_ = true;
     std::vector<std::shared_ptr<Window>> windows_;
+    std::vector<std::unique_ptr<Popup>> popups_;
+    // Lookups that stay cheap on a form of many controls: names in lower case.
+    std::unordered_map<std::string, Window*> by_name_;
+    std::unordered_map<long, Window*> by_hwnd_;
+    std::unordered_map<long, Popup*> popups_by_hwnd_;
     std::weak_ptr<Window> focused_, default_, cancel_;
     std::weak_ptr<Window> display_as_default_;
 };
@@ -299,6 +349,12 @@ public:
     Form* FindForm(const std::string& name);
     Form* ActiveForm() const { return active_.lock().get(); }
     void Activate(Form& form);
+    // The forms bottom to top.
+    std::vector<Form*> Forms() const;
+
+    // The screen the forms and popups lie on (1024 x 768 unless set); popups keep to it.
+    gdi::Rect Screen() const { return screen_; }
+    void Screen(gdi::Rect screen) { screen_ = screen; }
 
     // --- Input, as the platform delivers it (screen coordinates) ---
     // The pointer moved to `screen`.
@@ -379,6 +435,13 @@ private:
     long next_hwnd_ = 0x100;
     class ServicesHook;
     std::unique_ptr<ServicesHook> services_hook_;
+    gdi::Rect screen_{0, 0, 1024, 768};
+    // Subclasses: what a window's mouse messages go to first, by window and key.
+    using Relay = std::function<void(unsigned message, gdi::Point client)>;
+    std::map<long, std::vector<std::pair<const void*, Relay>>> relays_;
+    // The platform's window classes make their popups here while the runtime lives.
+    class WindowHostHook;
+    std::unique_ptr<WindowHostHook> window_host_hook_;
 };
 
 }  // namespace sheenwork::runtime

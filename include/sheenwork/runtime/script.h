@@ -11,7 +11,8 @@
 //   click [left|right|middle] [NAME [X Y]]   move there (if given), press and release
 //   key down KEY / key up KEY / key press KEY
 //                         KEY: Space, Enter, Escape, Tab, Shift, LAlt, RAlt, A, 5, F1, 65 ...
-//                         "key press" also types the key's character, as a keyboard does
+//                         a key going down types its character, as a keyboard does;
+//                         "key press" is down and up
 //   type "text"           each character as key down, character, key up ("\"" and "\\")
 //   alt KEY               the left Alt held around KEY (an access key)
 //   focus NAME            the focus moves to the control
@@ -94,6 +95,7 @@ public:
 private:
     gdi::Point ScreenPoint(const Step& step, const std::string& file);
     void Key(int vk, bool down);
+    void KeyWithCharacter(int vk);
     Runtime& runtime_;
     Form& form_;
 };

@@ -4,8 +4,8 @@
 //
 // One process-wide instance serves the whole library. The default is the Linux
 // implementation (a small registry file store under the user's configuration folder,
-// xdg-open, a wave player, fontconfig-free theme answer from the environment). A host
-// installs its own to show message boxes in a window; tests install one that records.
+// xdg-open, a wave player, the theme answer from the environment or the registry store).
+// A host installs its own to show message boxes in a window; tests install one that records.
 #pragma once
 
 #include <cstdint>

@@ -13,19 +13,26 @@ namespace sheenwork {
 
 class SpEv {
 public:
+    // Files are text in the ANSI code page (vb/ansi.h): what is written is converted to it
+    // (a character it lacks becomes "?") and what is read comes back from it. File names
+    // are the file system's own and go as they are. The String parameters are taken by
+    // reference, as the members declare them; nothing here changes them, so a C++ caller
+    // may hand a temporary.
+
     // The whole file as it is; "" for an empty file. A missing file is an error.
-    std::string TextRead(std::string& Filename);
+    std::string TextRead(const std::string& Filename);
     // Creates or empties the file and writes Text with no line end added.
-    void TextSave(std::string& Filename, std::string& Text);
+    void TextSave(const std::string& Filename, const std::string& Text);
     // Starts the wave file asynchronously; a missing file plays nothing.
-    void PlayMusic(std::string& Filename);
+    void PlayMusic(const std::string& Filename);
     // One line per item of the list (any object with ListCount, List(i) and AddItem):
     // before & item & after & CR LF.
-    void ListSave(vb::Variant& List, std::string& Filename, std::string TextBeforeListText = "",
-                  std::string TextAfterListText = "");
+    void ListSave(vb::Variant& List, const std::string& Filename,
+                  const std::string& TextBeforeListText = "",
+                  const std::string& TextAfterListText = "");
     // Adds each line of the file to the list, keeping what the list already holds.
-    void ListRead(vb::Variant& List, std::string& Filename);
-    vb::Boolean FileExists(std::string& sFile);
+    void ListRead(vb::Variant& List, const std::string& Filename);
+    vb::Boolean FileExists(const std::string& sFile);
     cActiveXPTheme ActiveXPTheme();
     cMouseButton MouseButtonPressed();
 

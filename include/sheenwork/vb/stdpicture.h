@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace sheenwork::vb {
@@ -28,11 +29,17 @@ public:
         return argb_[static_cast<std::size_t>(y) * width_ + x];
     }
 
+    // The file the picture was loaded from, as an absolute path; "" for a picture made
+    // in memory. A saved form refers to its pictures by these paths.
+    const std::string& SourceFile() const { return source_file_; }
+    void SourceFile(std::string path) { source_file_ = std::move(path); }
+
 private:
     int width_;
     int height_;
     std::vector<std::uint32_t> argb_;
     PictureType type_;
+    std::string source_file_;
 };
 
 }  // namespace sheenwork::vb

@@ -141,7 +141,10 @@ std::shared_ptr<vb::StdPicture> LoadPicture(const std::string& path) {
                 "larger than the " + std::to_string(kMaxFileBytes >> 20) + " MiB that are read");
     // An empty file is no picture, unlike an empty path.
     if (bytes.empty()) Invalid(path, "the file is empty");
-    return LoadPictureFromMemory(bytes, path);
+    auto picture = LoadPictureFromMemory(bytes, path);
+    // Absolute, so that a form saved from another working directory still finds it.
+    picture->SourceFile(std::filesystem::absolute(path, ec).lexically_normal().string());
+    return picture;
 }
 
 }  // namespace sheenwork::picture

@@ -1,6 +1,6 @@
 // The Linux system services: a registry file store, shell open through xdg-open, sound
-// through an installed wave player, the theme answer from the environment, outside
-// components as shared objects.
+// through an installed wave player, the theme answer from the environment or the registry
+// store, outside components as shared objects.
 #include <sheenwork/system/services.h>
 
 #include <dlfcn.h>
@@ -320,11 +320,16 @@ public:
     }
 
     std::optional<ThemeName> CurrentThemeName() override {
-        // The colour scheme reported as active: Luna's "NormalColor" by default, as the
-        // system colours are Luna's; SHEENWORK_THEME_COLOR names another, and an empty
-        // value means no visual style.
-        std::string color = "NormalColor";
-        if (const char* env = std::getenv("SHEENWORK_THEME_COLOR")) color = env;
+        // A desktop here has no visual styles of its own: the colour scheme reported as
+        // active is the one configured, SHEENWORK_THEME_COLOR (tests) before the registry
+        // value "ThemeColor" under HKEY_CURRENT_USER\Software\Sheenwork; with neither (or
+        // an empty one) no visual style is active, the classic look.
+        std::string color;
+        if (const char* env = std::getenv("SHEENWORK_THEME_COLOR"))
+            color = env;
+        else
+            color =
+                RegistryString(Hive::CurrentUser, "Software\\Sheenwork", "ThemeColor").value_or("");
         if (color.empty()) return std::nullopt;
         return ThemeName{"C:\\WINDOWS\\resources\\Themes\\Luna\\Luna.msstyles", color,
                          "NormalSize"};

@@ -35,7 +35,9 @@ key up A
 --- expect
 k Redraw "down" "orange"
 k KeyDown 32 0
+k KeyPress 32
 k KeyDown 65 0
+k KeyPress 97
 k KeyUp 65 0
 fields k sState=down bSpaceDown=True
 # KeyUp of Space: the press ends, the repaint, Click, then KeyUp.

@@ -11,6 +11,7 @@ focus a
 key down Space
 --- expect
 a KeyDown 32 0
+a KeyPress 32
 fields a sState=down bSpaceDown=True bHasFocus=True
 pixel a 45 13 D7E0E0
 --- script

@@ -124,6 +124,7 @@ key up Space
 --- expect
 p Redraw "down" "orange"
 p KeyDown 32 0
+p KeyPress 32
 p MouseMove 0 0 50 10
 p drawMLine "blue"
 p Redraw "" "blue"

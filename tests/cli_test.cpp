@@ -1,0 +1,130 @@
+// The sheenwork command-line tool, run as a process: its answers to command lines (a
+// table in tests/data/cli), and what the gallery writes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "png_io.h"
+#include "support/recording_services.h"
+
+namespace sheenwork {
+namespace {
+
+struct ToolRun {
+    int exit = -1;
+    std::string out, err;
+};
+
+// Runs the tool with `args` (split at blanks), capturing both streams.
+ToolRun Tool(const std::string& args, const std::string& tmp) {
+    const std::string err_file = tmp + "/stderr.txt";
+    std::string command = std::string(SHEENWORK_TOOL) + " " + args + " 2>" + err_file;
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buf{};
+    for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0;)
+        run.out.append(buf.data(), n);
+    const int status = pclose(pipe);
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(err_file);
+    std::stringstream s;
+    s << e.rdbuf();
+    run.err = s.str();
+    return run;
+}
+
+std::string Trim(const std::string& s) {
+    const auto a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+TEST(Tool, AnswersEachCommandLine) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/invocations.txt");
+    ASSERT_TRUE(in);
+    int rows = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> f;
+        std::stringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
+        f.resize(4);
+        testing::TempDir tmp;
+        std::string args = f[0];
+        for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
+            args.replace(at, 4, tmp.Path().string());
+        for (std::size_t at; (at = args.find("$DATA")) != std::string::npos;)
+            args.replace(at, 5, std::string(SHEENWORK_TEST_DATA_DIR) + "/cli");
+        const ToolRun run = Tool(args, tmp.Path().string());
+        SCOPED_TRACE("sheenwork " + args);
+        EXPECT_EQ(run.exit, std::stoi(f[1]));
+        EXPECT_NE(run.out.find(f[2]), std::string::npos) << run.out;
+        if (f[3].empty())
+            EXPECT_EQ(run.err, "");
+        else
+            EXPECT_NE(run.err.find(f[3]), std::string::npos) << run.err;
+        ++rows;
+    }
+    EXPECT_GE(rows, 15);
+}
+
+// Every look, scheme, state and side as a picture of the button's size, and a page that
+// shows each one; a few pixels fixed by the looks' tables: the rounded frame's top row
+// in the blue frame colour (disabled: the grey one), the classic scheme without one.
+TEST(Tool, GalleryWritesEveryButtonAndThePage) {
+    testing::TempDir tmp;
+    const ToolRun run = Tool("gallery -o " + tmp.Path().string(), tmp.Path().string());
+    ASSERT_EQ(run.exit, 0) << run.err;
+    std::ifstream page(tmp.Path() / "index.html");
+    std::stringstream html;
+    html << page.rdbuf();
+    int pictures = 0;
+    for (const auto& e : std::filesystem::directory_iterator(tmp.Path())) {
+        if (e.path().extension() != ".png") continue;
+        ++pictures;
+        const png::Image image = png::Read(e.path().string());
+        EXPECT_EQ(image.width, 110);
+        EXPECT_EQ(image.height, 40);
+        EXPECT_NE(html.str().find("src=\"" + e.path().filename().string() + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(pictures, 7 * 5 * 5);
+    const auto at = [&](const std::string& file, int x, int y) {
+        const png::Image image = png::Read((tmp.Path() / file).string());
+        return image.pixels[static_cast<std::size_t>(y) * image.width + x];
+    };
+    EXPECT_EQ(at("xpBlue_none_rest.png", 55, 0), 0x743C00u);
+    EXPECT_EQ(at("xpOlive_left_hover.png", 55, 0), 0x066237u);
+    EXPECT_EQ(at("xpSilver_none_disabled.png", 55, 0), 0xBAC7C9u);
+    EXPECT_EQ(at("custom_none_rest.png", 55, 0), 0x206020u);
+    EXPECT_NE(at("classic_none_rest.png", 55, 0), 0x743C00u);
+    // The hover ring's top line, and the pressed fill, of the blue scheme.
+    EXPECT_EQ(at("xpBlue_none_hover.png", 55, 1), 0xCFF0FFu);
+    EXPECT_EQ(at("xpBlue_none_pressed.png", 100, 30), 0xD7E0E0u);
+}
+
+// A rendered form is the screen's picture of it: the default button shows the focus ring
+// (top line 0x00FFE7CE), the olive button the pointer rests on its hover ring (0x0095C5FC).
+TEST(Tool, RendersTheFormAfterTheScript) {
+    testing::TempDir tmp;
+    const std::string data = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli";
+    const ToolRun run = Tool("render " + data + "/two.sfm -o " + tmp.Path().string() +
+                                 "/two.png --script " + data + "/hover.txt",
+                             tmp.Path().string());
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const png::Image image = png::Read((tmp.Path() / "two.png").string());
+    ASSERT_EQ(image.width, 210);
+    ASSERT_EQ(image.height, 50);
+    EXPECT_EQ(image.pixels[11 * 210 + 55], 0xFFE7CEu);
+    EXPECT_EQ(image.pixels[11 * 210 + 155], 0x95C5FCu);
+}
+
+}  // namespace
+}  // namespace sheenwork

@@ -1,0 +1,237 @@
+#include "desktop/xserver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace sheenwork::testing {
+namespace {
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= dirs.size();) {
+        const auto end = std::min(dirs.find(':', start), dirs.size());
+        const std::string file = dirs.substr(start, end - start) + "/" + program;
+        if (access(file.c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::vector<char*> Argv(const std::vector<std::string>& v) {
+    std::vector<char*> out;
+    for (const auto& s : v) out.push_back(const_cast<char*>(s.c_str()));
+    out.push_back(nullptr);
+    return out;
+}
+
+}  // namespace
+
+void RequireTools() {
+    const std::pair<const char*, const char*> tools[] = {{"Xvfb", "xvfb"},
+                                                         {"xdpyinfo", "x11-utils"},
+                                                         {"xdotool", "xdotool"},
+                                                         {"xwd", "x11-apps"},
+                                                         {"timeout", "coreutils"}};
+    std::string missing;
+    for (const auto& [program, package] : tools)
+        if (!OnPath(program))
+            missing += std::string(" ") + program + " (Debian package " + package + ")";
+    if (!missing.empty())
+        throw std::runtime_error("the window tests need:" + missing +
+                                 "; `make deps` installs them");
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                 int seconds, bool quiet) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) throw std::runtime_error("pipe failed");
+    std::vector<std::string> full = {"timeout", "-k", "5", std::to_string(seconds)};
+    full.insert(full.end(), argv.begin(), argv.end());
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        // A test that is killed takes its programs with it (timeout passes the signal on).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDERR_FILENO);
+        }
+        for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        const auto args = Argv(full);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    setpgid(pid_, pid_);
+    close(in[0]);
+    close(out[1]);
+    in_ = in[1];
+    out_ = out[0];
+    signal(SIGPIPE, SIG_IGN);
+}
+
+Process::~Process() {
+    if (pid_ > 0) {
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (in_ >= 0) close(in_);
+    if (out_ >= 0) close(out_);
+}
+
+std::size_t Process::Find(const std::function<bool(const std::string&)>& match, std::size_t from,
+                          int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (std::size_t i = from;;) {
+        for (std::size_t at; (at = pending_.find('\n')) != std::string::npos;) {
+            lines_.push_back(pending_.substr(0, at));
+            pending_.erase(0, at + 1);
+        }
+        for (; i < lines_.size(); ++i)
+            if (match(lines_[i])) return i;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            throw std::runtime_error("no such line within " + std::to_string(seconds) + " s");
+        pollfd p{out_, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        char buf[4096];
+        const ssize_t n = read(out_, buf, sizeof buf);
+        if (n <= 0) throw std::runtime_error("the process ended before the line came");
+        pending_.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+std::string Process::WaitFor(const std::function<bool(const std::string&)>& match, int seconds) {
+    const std::size_t at = Find(match, next_, seconds);
+    next_ = at + 1;
+    return lines_[at];
+}
+
+void Process::Send(const std::string& line) {
+    const std::string l = line + "\n";
+    if (write(in_, l.data(), l.size()) != static_cast<ssize_t>(l.size()))
+        throw std::runtime_error("cannot write to the process");
+}
+
+int Process::Wait() {
+    int status = 0;
+    if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_) pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void Process::Signal(int sig) {
+    if (pid_ > 0) kill(pid_, sig);
+}
+
+Display::Display() {
+    RequireTools();
+    // -displayfd: the server picks a free display and writes its number once it takes
+    // connections. -noreset: without it the server resets when its last client leaves.
+    server_ = std::make_unique<Process>(
+        std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-noreset"},
+        std::vector<std::string>{}, 3600, true);
+    const std::string number =
+        server_->WaitFor([](const std::string& l) { return !l.empty(); }, 30);
+    name_ = ":" + number;
+    Run({"xdpyinfo", "-display", name_});
+}
+
+Display::~Display() = default;
+
+std::vector<std::string> Display::Env() const {
+    return {"DISPLAY=" + name_, "SDL_VIDEODRIVER=x11"};
+}
+
+void Display::Run(const std::vector<std::string>& argv) const {
+    Process p(argv, Env(), 30);
+    try {
+        p.WaitFor([](const std::string&) { return false; }, 30);
+    } catch (const std::runtime_error&) {
+    }
+    const int code = p.Wait();
+    if (code != 0) throw std::runtime_error(argv[0] + " failed with " + std::to_string(code));
+}
+
+void Display::Xdotool(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv = {"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Run(argv);
+}
+
+png::Image Display::Screenshot(gdi::Rect rect) const {
+    const std::string file = "/tmp/sheenwork-xwd-" + std::to_string(getpid()) + ".xwd";
+    Run({"sh", "-c", "exec xwd -root -silent -display " + name_ + " > " + file});
+    std::vector<std::uint8_t> dump;
+    if (FILE* f = std::fopen(file.c_str(), "rb")) {
+        std::uint8_t buf[65536];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+            dump.insert(dump.end(), buf, buf + n);
+        std::fclose(f);
+    }
+    if (!std::getenv("SHEENWORK_KEEP_XWD")) std::remove(file.c_str());
+    return ReadXwd(dump, rect);
+}
+
+png::Image ReadXwd(const std::vector<std::uint8_t>& d, gdi::Rect rect) {
+    const auto u32 = [&](std::size_t at) {
+        if (at + 4 > d.size()) throw std::runtime_error("a short window dump");
+        return std::uint32_t(d[at]) << 24 | std::uint32_t(d[at + 1]) << 16 |
+               std::uint32_t(d[at + 2]) << 8 | d[at + 3];
+    };
+    const auto u16 = [&](std::size_t at) { return std::uint32_t(d[at]) << 8 | d[at + 1]; };
+    // The header: 25 big-endian words, then the window name, then the colour map.
+    const std::uint32_t header = u32(0), format = u32(8), width = u32(16), height = u32(20),
+                        byte_order = u32(28), bpp = u32(44), bytes_per_line = u32(48),
+                        visual = u32(52), red = u32(56), green = u32(60), blue = u32(64),
+                        colours = u32(76);
+    // A dump of a screen whose windows have more than one visual comes as DirectColor
+    // (each channel through the colour map) at 3 bytes a pixel; one visual as plain
+    // TrueColor at 4.
+    const std::size_t size = bpp / 8;
+    if (format != 2 || (size != 3 && size != 4) || bytes_per_line < width * size ||
+        red != 0xFF0000 || green != 0xFF00 || blue != 0xFF || (visual != 4 && visual != 5))
+        throw std::runtime_error("not a 24-bit colour dump (format " + std::to_string(format) +
+                                 ", visual class " + std::to_string(visual) + ")");
+    const std::size_t map = header;
+    if (map + colours * 12 > d.size()) throw std::runtime_error("a short window dump");
+    const auto channel = [&](std::uint32_t index, int which) {
+        if (visual != 5 || index >= colours) return index;
+        return u16(map + index * 12 + 4 + which * 2) >> 8;
+    };
+    const std::size_t pixels = header + colours * 12;
+    png::Image out{rect.Width(), rect.Height(), {}};
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x) {
+            if (x < 0 || y < 0 || x >= static_cast<int>(width) || y >= static_cast<int>(height))
+                throw std::runtime_error("the rectangle leaves the screen");
+            const std::size_t at = pixels + std::size_t(y) * bytes_per_line + x * size;
+            if (at + size > d.size()) throw std::runtime_error("a short window dump");
+            std::uint32_t v = 0;
+            for (std::size_t i = 0; i < size; ++i)
+                v |= std::uint32_t(d[at + i]) << 8 * (byte_order == 0 ? i : size - 1 - i);
+            // 0x00RRGGBB to the raster's 0x00BBGGRR.
+            out.pixels.push_back(channel(v & 0xFF, 2) << 16 | channel(v >> 8 & 0xFF, 1) << 8 |
+                                 channel(v >> 16 & 0xFF, 0));
+        }
+    return out;
+}
+
+}  // namespace sheenwork::testing

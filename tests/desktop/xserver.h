@@ -1,0 +1,81 @@
+// What the window tests drive: an Xvfb display of their own (24-bit, so that pixels
+// arrive exactly), programs run on it under `timeout -k`, xdotool for input, xwd for
+// screenshots, and a host process whose trace lines are read as they come.
+//
+// A missing tool is a failure, never a skip: the tests name the Debian package.
+#pragma once
+
+#include <sheenwork/gdi/gdi.h>
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "png_io.h"
+
+namespace sheenwork::testing {
+
+// Throws std::runtime_error naming the package when a program the window tests need is
+// not installed (Xvfb, xdpyinfo, xdotool, xwd, timeout).
+void RequireTools();
+
+// A child process with its standard input and output on pipes, in its own process group
+// (ended with the group), run under `timeout -k 5 <seconds>`.
+class Process {
+public:
+    // `quiet`: its standard error goes nowhere.
+    Process(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            int seconds = 120, bool quiet = false);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // The first line from line `from` on that satisfies `match`, reading more as they
+    // come; its index. Every line read is kept (Lines). Throws when the process ends
+    // first, or after `seconds` without it (a hung host must not hang the test run).
+    std::size_t Find(const std::function<bool(const std::string&)>& match, std::size_t from,
+                     int seconds = 20);
+    // The next line not looked at yet that satisfies `match`.
+    std::string WaitFor(const std::function<bool(const std::string&)>& match, int seconds = 20);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    void Send(const std::string& line);
+    // Waits for the end; the exit code (128 + n for a signal).
+    int Wait();
+    void Signal(int sig);
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1, out_ = -1;
+    std::string pending_;
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+};
+
+// An Xvfb server on a free display, 1024 x 768 at 24 bits, kept up until destroyed.
+class Display {
+public:
+    Display();
+    ~Display();
+    const std::string& Name() const { return name_; }
+    // The environment a program on this display needs (DISPLAY, SDL_VIDEODRIVER=x11).
+    std::vector<std::string> Env() const;
+    // Runs a program on the display to its end; throws when it fails.
+    void Run(const std::vector<std::string>& argv) const;
+    // xdotool with these arguments.
+    void Xdotool(const std::vector<std::string>& args) const;
+    // The screen's pixels in `rect` (0x00BBGGRR), read with xwd.
+    png::Image Screenshot(gdi::Rect rect) const;
+
+private:
+    std::unique_ptr<Process> server_;
+    std::string name_;
+};
+
+// A screen dump in X's window dump format (32 bits a pixel, 24-bit TrueColor) cut to
+// `rect`.
+png::Image ReadXwd(const std::vector<std::uint8_t>& dump, gdi::Rect rect);
+
+}  // namespace sheenwork::testing

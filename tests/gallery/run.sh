@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Opens the gallery page `sheenwork gallery` writes in headless Chromium (Debian's
+# chromium), checks that every picture on it loaded and takes a screenshot.
+#
+#   tests/gallery/run.sh <sheenwork-tool> <output-dir>
+set -euo pipefail
+tool=$1
+out=$2
+command -v chromium >/dev/null 2>&1 || {
+  echo "tests/gallery/run.sh: chromium is missing (Debian package chromium; make deps installs it)" >&2
+  exit 1
+}
+rm -rf "$out"
+mkdir -p "$out"
+"$tool" gallery -o "$out/gallery" >/dev/null
+flags=(--headless --no-sandbox --disable-gpu --disable-quic --no-first-run
+       --disable-background-networking --disable-component-update --disable-sync
+       --user-data-dir="$out/profile" --virtual-time-budget=10000)
+page="file://$(cd "$out/gallery" && pwd)/index.html"
+# The page writes "<loaded>/<all>" into its body's data-images once everything is in.
+dom=$(timeout -k 5 60 chromium "${flags[@]}" --dump-dom "$page" 2>/dev/null)
+count=$(grep -o 'data-images="[0-9]*/[0-9]*"' <<<"$dom" | head -1)
+[ "$count" = 'data-images="175/175"' ] || {
+  echo "gallery page: expected 175 of 175 pictures loaded, got '${count:-nothing}'" >&2
+  exit 1
+}
+timeout -k 5 60 chromium "${flags[@]}" --window-size=1400,5200 --screenshot="$out/gallery.png" \
+  "$page" >/dev/null 2>&1
+[ "$(head -c 8 "$out/gallery.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || {
+  echo "gallery page: no screenshot" >&2
+  exit 1
+}
+echo "gallery page: 175 of 175 pictures loaded; screenshot $out/gallery.png"

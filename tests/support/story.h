@@ -1,0 +1,50 @@
+// The runtime's stories (tests/data/runtime/*.story): set-up lines that build a form,
+// then sections of a script with what must follow from it. The headless runtime test
+// replays them; the window tests replay them on screen and compare.
+//
+//   form L T W H                         the form's place and size (default 100 100 300 200)
+//   control NAME CLASS L T W H [hidden] [disabled] [notab] [tab=N] [keys=K]
+//   set NAME Prop=Value Prop="a value"   properties, late-bound as a program assigns them
+//   default NAME / cancel NAME           the form's default and cancel buttons
+#pragma once
+
+#include <sheenwork/runtime/form.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sheenwork::testing {
+
+struct Section {
+    std::string script;
+    std::vector<std::string> expected;
+};
+
+struct Story {
+    std::string name;
+    std::vector<std::string> setup;
+    std::vector<Section> sections;
+};
+
+// Reads a story; "$DATA" stands for the tests' data folder.
+Story ReadStory(const std::filesystem::path& path);
+// The stories of tests/data/runtime, by name.
+std::vector<std::filesystem::path> Stories();
+// The access keys the set-up gives logging controls ("name=keys").
+std::vector<std::string> AccessKeys(const Story& story);
+
+// Builds the story's form on `runtime`. `on_control` sees each control as it is placed,
+// before its properties are set; `other` gets the set-up lines of verbs not listed above
+// and says whether it knew them. Throws std::runtime_error naming a line it cannot use.
+using ControlHook = std::function<void(runtime::Window&)>;
+using LineHook = std::function<bool(runtime::Form&, const std::string& verb,
+                                    const std::string& name, const std::string& line)>;
+runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
+                              const ControlHook& on_control = {}, const LineHook& other = {});
+
+// The lines of a section that are events (not "fields" or "pixel" checks).
+std::vector<std::string> ExpectedEvents(const Section& section);
+
+}  // namespace sheenwork::testing

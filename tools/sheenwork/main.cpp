@@ -1,0 +1,10 @@
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return sheenwork::cli::Main(args, std::cout, std::cerr);
+}
