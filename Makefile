@@ -84,7 +84,7 @@ bench: build reference
 	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.txt
 	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
 	@for i in $$(seq $(BENCH_RUNS)); do \
-	  start=$$(date +%s%N); $(BUILD)/sheenwork render bench/one-button.sfm -o $(BUILD)/bench/button.png || exit 1; \
+	  start=$$(date +%s%N); $(BUILD)/sheenwork render bench/one-button.sfm -o $(BUILD)/bench/button.png >/dev/null || exit 1; \
 	  echo $$(( ($$(date +%s%N) - start) / 1000 )); done | sort -n | \
 	  awk '{ t[NR] = $$1 } END { printf "wall: median %.2f ms (min %.2f, max %.2f)\n", \
 	    t[int((NR + 1) / 2)] / 1000, t[1] / 1000, t[NR] / 1000 }'

@@ -601,3 +601,26 @@ TEST(FormFile, TheDocumentedExampleLoadsAsItReads) {
 
 }  // namespace
 }  // namespace sheenwork::runtime
+
+namespace sheenwork::runtime {
+namespace {
+
+// Names are matched without regard to case, as the form's own lookups match them.
+TEST(FormFile, TheDefaultAndCancelButtonsAreNamedInAnyCase) {
+    const std::string text =
+        "Begin Form frm\n    Width = 100\n    Height = 40\n    DefaultButton = \"CMDOK\"\n"
+        "    CancelButton = \"cmdcancel\"\n"
+        "    Begin Sheenwork.sheenButton cmdOK\n        Width = 40\n        Height = 20\n"
+        "    End\n"
+        "    Begin Sheenwork.sheenButton cmdCancel\n        Left = 50\n        Width = 40\n"
+        "        Height = 20\n    End\nEnd\n";
+    Host host;
+    Form& form = LoadForm(host.runtime, ParseFormFile(text, "case.sfm"));
+    ASSERT_NE(form.DefaultButton(), nullptr);
+    EXPECT_EQ(form.DefaultButton()->Name(), "cmdOK");
+    ASSERT_NE(form.CancelButton(), nullptr);
+    EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
+}
+
+}  // namespace
+}  // namespace sheenwork::runtime

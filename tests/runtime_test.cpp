@@ -500,6 +500,22 @@ TEST(Forms, HitTestingAndTheComposedPicture) {
     EXPECT_EQ(px[7 * 200 + 7], 0x0000FFu);     // where both lie
     EXPECT_EQ(px[12 * 200 + 12], 0x00FF00u);   // high alone
     EXPECT_EQ(px[50 * 200 + 100], 0x112233u);  // the form
+
+    // Windows partly off the form show the part that lies on it, nothing else.
+    Window& right = back.Add("Test.Logger", "right", {196, -2, 206, 3});
+    Window& left = back.Add("Test.Logger", "left", {-4, 97, 2, 103});
+    right.Surface().BackColor(0x00AA0000);
+    left.Surface().BackColor(0x0000AA00);
+    const auto edges = back.Compose();
+    ASSERT_EQ(edges.size(), 200u * 100u);
+    EXPECT_EQ(edges[0 * 200 + 195], 0x112233u);
+    EXPECT_EQ(edges[0 * 200 + 196], 0xAA0000u);
+    EXPECT_EQ(edges[2 * 200 + 199], 0xAA0000u);
+    EXPECT_EQ(edges[3 * 200 + 199], 0x112233u);
+    EXPECT_EQ(edges[97 * 200 + 0], 0x00AA00u);
+    EXPECT_EQ(edges[99 * 200 + 1], 0x00AA00u);
+    EXPECT_EQ(edges[99 * 200 + 2], 0x112233u);
+    EXPECT_EQ(edges[96 * 200 + 0], 0x112233u);
 }
 
 }  // namespace

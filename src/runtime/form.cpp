@@ -259,15 +259,16 @@ std::vector<gdi::ColorRef> Form::Compose() const {
         host::Surface& s = win->Surface();
         const auto px = s.Pixels();
         const int sw = static_cast<int>(s.ScaleWidth()), sh = static_cast<int>(s.ScaleHeight());
+        // The window's columns that fall on the form, copied a row at a time.
+        const int left = win->rect_.left;
+        const int x0 = std::max(0, -left), x1 = std::min(sw, w - left);
+        if (x0 >= x1) continue;
         for (int y = 0; y < sh; ++y) {
             const int fy = win->rect_.top + y;
             if (fy < 0 || fy >= h) continue;
-            for (int x = 0; x < sw; ++x) {
-                const int fx = win->rect_.left + x;
-                if (fx < 0 || fx >= w) continue;
-                out[static_cast<std::size_t>(fy) * w + fx] =
-                    px[static_cast<std::size_t>(y) * sw + x];
-            }
+            const auto row = px.begin() + static_cast<std::ptrdiff_t>(y) * sw;
+            std::copy(row + x0, row + x1,
+                      out.begin() + static_cast<std::ptrdiff_t>(fy) * w + left + x0);
         }
     }
     return out;

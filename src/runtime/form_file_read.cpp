@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 
 #include "runtime/form_file_detail.h"
 
@@ -407,12 +408,11 @@ private:
         }
         if (!CheckName(name, name_column, "an instance name after Begin " + type))
             return open(Block::Skipped);
-        for (const auto& [other, where] : names_)
-            if (Same(other, name))
-                Problem(line_, name_column,
-                        "a control named " + other + " is already on line " +
-                            std::to_string(where) + ": expected a name of its own");
-        names_.emplace_back(name, line_);
+        const auto [it, fresh] = names_.try_emplace(Folded(name), name, line_);
+        if (!fresh)
+            Problem(line_, name_column,
+                    "a control named " + it->second.first + " is already on line " +
+                        std::to_string(it->second.second) + ": expected a name of its own");
         o.cls = cls;
         o.title = type + " " + name;
         o.control.class_name = type;
@@ -766,20 +766,15 @@ private:
         return true;
     }
 
-    static bool Same(std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(a[i])) !=
-                std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        return true;
+    // Names compare without regard to case; a form of thousands of controls looks each one
+    // up by its folded name.
+    static std::string Folded(std::string_view name) {
+        std::string out(name);
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
     }
 
-    bool HasControl(const std::string& name) const {
-        for (const ControlDescription& c : form_.controls)
-            if (Same(c.name, name)) return true;
-        return false;
-    }
+    bool HasControl(const std::string& name) const { return names_.contains(Folded(name)); }
 
     static std::string FontKeys(const ClassDescription& cls) {
         std::string out;
@@ -798,7 +793,8 @@ private:
     FormFile form_;
     bool form_done_ = false;
     bool form_begun_ = false;
-    std::vector<std::pair<std::string, int>> names_;  // instance names and their lines
+    // Every control's name as written and its line, by folded name.
+    std::unordered_map<std::string, std::pair<std::string, int>> names_;
     std::map<std::string, host::PictureRef> pictures_;
     std::vector<FormFileProblem> problems_;
 };

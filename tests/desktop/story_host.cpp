@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "cli.h"
+#include "run.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
 #include "support/story.h"

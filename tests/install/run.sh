@@ -20,6 +20,13 @@ expected=$'Saved.\nSaved.\n12000 pixels'
 
 # The installed tool runs from its prefix.
 "$prefix/usr/bin/sheenwork" --version | grep -qx 'sheenwork 2.8.0'
+# Its run command is the window host installed under libexec; it reads the form before
+# it opens a display, so a missing form is its answer without one.
+if "$prefix/usr/bin/sheenwork" run "$prefix/none.sfm" 2>"$prefix/run.err"; then
+  echo "sheenwork run of a missing form succeeded" >&2; exit 1
+fi
+grep -q "none.sfm: cannot read the file" "$prefix/run.err" ||
+  { echo "sheenwork run answered: $(cat "$prefix/run.err")" >&2; exit 1; }
 
 # find_package
 cmake -S "$source/tests/install" -B "$prefix/consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release \

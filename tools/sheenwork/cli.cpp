@@ -36,7 +36,8 @@ constexpr char kUsageText[] =
 
 }  // namespace
 
-int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+         Command run) {
     if (args.empty()) {
         err << kUsageText;
         return kUsage;
@@ -56,7 +57,7 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (command == "render") return Render(rest, out, err);
         if (command == "check") return Check(rest, out, err);
         if (command == "gallery") return Gallery(rest, out, err);
-        if (command == "run") return Run(rest, out, err);
+        if (command == "run") return run(rest, out, err);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& e) {
         err << "sheenwork: " << e.message << "\n"

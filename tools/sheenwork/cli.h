@@ -2,8 +2,6 @@
 // writes to the given streams and returns the process's exit code.
 #pragma once
 
-#include <sheenwork/desktop/app.h>
-
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -20,21 +18,20 @@ struct UsageError {
     std::string message;
 };
 
-// `args` without the program name.
-int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// A command: its arguments (without the command's name), the streams, the exit code.
+using Command = int (*)(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err);
+
+// `args` without the program name. `run` is what the command of that name does: the
+// window host is a program of its own (sheenwork-run), so that the other commands do not
+// load the display libraries it needs.
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+         Command run);
 
 int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-// What a host of `run` may put in place of the tool's own: the reader of FORM (empty:
-// the form files this build reads) and the control classes (empty: Sheenwork's).
-struct RunOptions {
-    desktop::FormLoader loader;
-    runtime::ControlFactory controls;
-};
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const RunOptions& with = {});
 
 // Shows "[#####.....] n/total what" on a terminal, nothing elsewhere.
 class Progress {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli.h"
+#include "run.h"
 #include "demo.h"
 
 namespace sheenwork::cli {

@@ -815,7 +815,7 @@ Hgdiobj RasterGdi::CreateAlphaBitmap(int width, int height, const std::uint32_t*
         b->pixels[i] = Rgb((argb[i] >> 16) & 0xFFu, (argb[i] >> 8) & 0xFFu, argb[i] & 0xFFu);
         b->alpha[i] = static_cast<std::uint8_t>(argb[i] >> 24);
     }
-    objects_.push_back(b);
+    objects_.insert(b);
     ++live_.objects;
     return ToHandle(b);
 }

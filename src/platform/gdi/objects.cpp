@@ -114,7 +114,7 @@ RasterGdi::RasterGdi() {
     auto stock = [&](int index, Object* o) {
         o->stock = true;
         stock_[index] = o;
-        objects_.push_back(o);
+        objects_.insert(o);
     };
     stock(WHITE_BRUSH, new Brush(false, 0xFFFFFF));
     stock(BLACK_BRUSH, new Brush(false, 0x000000));
@@ -135,7 +135,7 @@ RasterGdi::RasterGdi() {
     // Every new DC starts with the same 1 x 1 monochrome stock bitmap, as in GDI.
     default_bitmap_ = new Bitmap(1, 1, true);
     default_bitmap_->stock = true;
-    objects_.push_back(default_bitmap_);
+    objects_.insert(default_bitmap_);
     spare_pens_.reserve(kSpares);
     spare_brushes_.reserve(kSpares);
     spare_bitmaps_.reserve(kSpares);
@@ -176,12 +176,12 @@ Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
 
 Dc* RasterGdi::Valid(Hdc h) const {
     Dc* d = ToDc(h);
-    return std::find(dcs_.begin(), dcs_.end(), d) != dcs_.end() ? d : nullptr;
+    return dcs_.contains(d) ? d : nullptr;
 }
 
 Object* RasterGdi::ValidObject(Hgdiobj h) const {
     Object* o = ToObject(h);
-    return std::find(objects_.begin(), objects_.end(), o) != objects_.end() ? o : nullptr;
+    return objects_.contains(o) ? o : nullptr;
 }
 
 Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
@@ -198,7 +198,7 @@ Hdc RasterGdi::CreateCompatibleDC(Hdc like) {
     d->pen = static_cast<Pen*>(stock_[BLACK_PEN]);
     d->brush = static_cast<Brush*>(stock_[WHITE_BRUSH]);
     d->font = static_cast<Font*>(stock_[SYSTEM_FONT]);
-    dcs_.push_back(d);
+    dcs_.insert(d);
     ++live_.dcs;
     return ToHdc(d);
 }
@@ -214,8 +214,7 @@ bool RasterGdi::DeleteDC(Hdc h) {
     Release(d->pen);
     Release(d->brush);
     Release(d->font);
-    *std::find(dcs_.begin(), dcs_.end(), d) = dcs_.back();
-    dcs_.pop_back();
+    dcs_.erase(d);
     --live_.dcs;
     if (spare_dcs_.size() < kSpares)
         spare_dcs_.push_back(d);
@@ -238,7 +237,7 @@ Hgdiobj RasterGdi::CreateCompatibleBitmap(Hdc like, int width, int height) {
     if (!SaneSize(width, height)) return nullptr;
     const bool mono = d != nullptr && d->bitmap != nullptr && d->bitmap->mono;
     Bitmap* b = NewBitmap(width, height, mono);
-    objects_.push_back(b);
+    objects_.insert(b);
     ++live_.objects;
     return ToHandle(b);
 }
@@ -265,7 +264,7 @@ Hgdiobj RasterGdi::CreateBitmap(int width, int height, unsigned planes, unsigned
                 }
         }
     }
-    objects_.push_back(b);
+    objects_.insert(b);
     ++live_.objects;
     return ToHandle(b);
 }
@@ -273,7 +272,7 @@ Hgdiobj RasterGdi::CreateBitmap(int width, int height, unsigned planes, unsigned
 Hgdiobj RasterGdi::CreateSurfaceBitmap(int width, int height) {
     if (!SaneSize(width, height)) return nullptr;
     Bitmap* b = NewBitmap(width, height, false);
-    objects_.push_back(b);
+    objects_.insert(b);
     ++live_.objects;
     return ToHandle(b);
 }
@@ -293,7 +292,7 @@ Hgdiobj RasterGdi::CreatePen(int style, int width, ColorRef color) {
         spare_pens_.pop_back();
         *p = Pen(style, width, color & 0x00FFFFFFu);
     }
-    objects_.push_back(p);
+    objects_.insert(p);
     ++live_.objects;
     return ToHandle(p);
 }
@@ -307,7 +306,7 @@ Hgdiobj RasterGdi::CreateSolidBrush(ColorRef color) {
         spare_brushes_.pop_back();
         *b = Brush(false, color & 0x00FFFFFFu);
     }
-    objects_.push_back(b);
+    objects_.insert(b);
     ++live_.objects;
     return ToHandle(b);
 }
@@ -356,9 +355,7 @@ bool RasterGdi::DeleteObject(Hgdiobj h) {
     if (o == nullptr) return false;
     if (o->stock) return true;  // deleting a stock object is a harmless no-op in GDI
     if (o->selected_into > 0) return false;
-    // The order of the list means nothing: the last entry takes the freed place.
-    *std::find(objects_.begin(), objects_.end(), o) = objects_.back();
-    objects_.pop_back();
+    objects_.erase(o);
     --live_.objects;
     if (o->kind == Kind::Pen && spare_pens_.size() < kSpares) {
         spare_pens_.push_back(static_cast<Pen*>(o));

@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
+#include <unordered_set>
 #include <vector>
 
 namespace sheenwork::text {
@@ -210,8 +212,12 @@ private:
     // The realised font of the DC's font (raster_text.cpp).
     text::RealizedFont& FontOf(Dc& dc);
 
-    std::vector<Dc*> dcs_;
-    std::vector<Object*> objects_;  // every live object, stock ones included
+    // Every live DC and object (stock ones included), looked up on every call: a form of
+    // thousands of buttons holds thousands of them. The sets' nodes come from a pool, so a
+    // handle made after one was deleted reuses its node and a warm paint allocates nothing.
+    std::pmr::unsynchronized_pool_resource handle_pool_;
+    std::pmr::unordered_set<Dc*> dcs_{&handle_pool_};
+    std::pmr::unordered_set<Object*> objects_{&handle_pool_};
     // Deleted pens, brushes, bitmaps (of up to kSpareBitmapPixels, without alpha) and
     // DCs, handed out again by the calls that make them (as GDI hands out handles again):
     // a painter that makes and deletes one for every line, fill or masked picture

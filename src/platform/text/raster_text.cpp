@@ -104,7 +104,7 @@ text::RealizedFont& RasterGdi::FontOf(Dc& dc) {
 Hgdiobj RasterGdi::CreateFontIndirect(const LogFont& font) {
     auto* f = new Font(font);
     f->log.lfFaceName[kLfFaceSize - 1] = '\0';
-    objects_.push_back(f);
+    objects_.insert(f);
     ++live_.objects;
     return ToHandle(f);
 }
