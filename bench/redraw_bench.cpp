@@ -10,8 +10,9 @@
 #include "redraw_cases.h"
 
 // Every allocation of the process is counted, so that a repaint's row can show how many
-// it makes (the raster and the layout keep their working memory: a warm repaint should
-// make none of theirs; what is left is the control's own strings).
+// it makes. The raster and the layout keep their working memory, so a warm repaint makes
+// two: the copy of the caption's font the button hands its surface (setting a surface's
+// font copies it), and the recording site's entry for that call.
 std::atomic<long long> g_allocations{0};
 
 void* Allocate(std::size_t n) {
