@@ -22,10 +22,11 @@ struct ToolRun {
     std::string out, err;
 };
 
-// Runs the tool with `args` (split at blanks), capturing both streams.
-ToolRun Tool(const std::string& args, const std::string& tmp) {
+// Runs the tool (or a copy of it) with `args` (split at blanks), capturing both streams.
+ToolRun Tool(const std::string& args, const std::string& tmp,
+             const std::string& program = SHEENWORK_TOOL) {
     const std::string err_file = tmp + "/stderr.txt";
-    std::string command = std::string(SHEENWORK_TOOL) + " " + args + " 2>" + err_file;
+    std::string command = program + " " + args + " 2>" + err_file;
     ToolRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -73,6 +74,31 @@ TEST(Tool, AnswersEachCommandLine) {
         ++rows;
     }
     EXPECT_GE(rows, 15);
+}
+
+// `run` becomes sheenwork-run, found beside the tool or in ../libexec/sheenwork as an
+// installation places it (the form's problem is its answer: it reads the form before it
+// opens a display); without it the tool says so.
+TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
+    namespace fs = std::filesystem;
+    testing::TempDir tmp;
+    const fs::path tool(SHEENWORK_TOOL);
+    const fs::path bin = tmp.Path() / "bin", libexec = tmp.Path() / "libexec" / "sheenwork";
+    fs::create_directories(bin);
+    fs::copy_file(tool, bin / "sheenwork");
+    const std::string bad = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/bad.sfm";
+    const ToolRun alone = Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    EXPECT_EQ(alone.exit, 1);
+    EXPECT_NE(alone.err.find("the window host sheenwork-run is not installed"), std::string::npos)
+        << alone.err;
+    fs::create_directories(libexec);
+    fs::copy_file(tool.parent_path() / "sheenwork-run", libexec / "sheenwork-run");
+    const ToolRun installed =
+        Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    EXPECT_EQ(installed.exit, 1);
+    EXPECT_NE(installed.err.find("bad.sfm:4:9: Sheenwork.sheenButton has no property Colour"),
+              std::string::npos)
+        << installed.err;
 }
 
 // Every look, scheme, state and side as a picture of the button's size, and a page that

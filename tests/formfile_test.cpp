@@ -622,5 +622,19 @@ TEST(FormFile, TheDefaultAndCancelButtonsAreNamedInAnyCase) {
     EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
 }
 
+// A colour is written in hex (&H...&) as a designer saves it, or as a decimal number.
+TEST(FormFile, AColourMayBeADecimalNumber) {
+    const std::string text =
+        "Begin Form frm\n    Width = 100\n    Height = 40\n    BackColor = 16711680\n"
+        "    Begin Sheenwork.sheenButton cmd\n        Width = 40\n        Height = 20\n"
+        "        ForeColor = 255\n        BackColor = &H0000FF00&\n    End\nEnd\n";
+    Host host;
+    Form& form = LoadForm(host.runtime, ParseFormFile(text, "colours.sfm"));
+    EXPECT_EQ(form.BackColor(), 16711680u);
+    const auto button = form.Find("cmd")->Native<sheenButton>();
+    EXPECT_EQ(button->ForeColor(), 255u);
+    EXPECT_EQ(button->BackColor(), 0x0000FF00u);
+}
+
 }  // namespace
 }  // namespace sheenwork::runtime

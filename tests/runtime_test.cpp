@@ -323,6 +323,38 @@ TEST(Forms, ButtonHandlersMayReenter) {
     }
 }
 
+// A window's and a popup's surfaces take the size of their rectangles (one pixel at the
+// least), whichever side changes; a removed window is no longer found by name or handle.
+TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
+    Bench b;
+    Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
+    Window& w = form.Add("Test.Logger", "w", {10, 10, 40, 30});
+    const auto size = [](host::Surface& s) {
+        return std::make_pair(s.ScaleWidth(), s.ScaleHeight());
+    };
+    EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 20.0f));
+    w.Move({10, 10, 40, 10});
+    EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 1.0f));
+    w.Move({0, 0, 0, 5});
+    EXPECT_EQ(size(w.Surface()), std::make_pair(1.0f, 5.0f));
+
+    Popup& popup = form.AddPopup();
+    popup.Move({0, 0, 20, 10});
+    EXPECT_EQ(size(popup.Surface()), std::make_pair(20.0f, 10.0f));
+    popup.Move({5, 5, 30, 15});  // only the width changes
+    EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 10.0f));
+    popup.Move({5, 5, 30, 8});  // only the height
+    EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 3.0f));
+    const long popup_hwnd = popup.Hwnd();
+    form.RemovePopup(popup);
+    EXPECT_EQ(form.FindPopup(popup_hwnd), nullptr);
+
+    const long hwnd = w.Hwnd();
+    form.Remove(w);
+    EXPECT_EQ(form.Find("w"), nullptr);
+    EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
+}
+
 // The pointer shows what the window under it (or holding it) asks for: the hand while
 // hovering a button with AutoXPMouseIcons, the clicking hand while pressing it, then the
 // button's own MousePointer again; a stock pointer as it is; the arrow elsewhere.

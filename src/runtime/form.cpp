@@ -281,7 +281,6 @@ Popup& Form::AddPopup() {
 }
 
 void Form::RemovePopup(Popup& popup) {
-    popup.alive_ = false;
     popups_by_hwnd_.erase(popup.hwnd_);
     std::erase_if(popups_, [&](const auto& p) { return p.get() == &popup; });
 }

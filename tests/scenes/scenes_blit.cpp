@@ -475,6 +475,31 @@ void AddBlitScenes(SceneList& list) {
         g.SetTextColor(dc, 0x102030);
         g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
     });
+    Add(list, "bitblt-black-and-white-pens-on-mono-background-colour", 12, 8,
+        [](gdi::Gdi& g, gdi::Hdc dc) {
+            // Black and white pens keep their own bit whatever the background colour,
+            // also where that colour falls to the bit of the other (a dark grey to black,
+            // a light grey to white).
+            Kit k(g, dc);
+            gdi::Hdc mono = k.MemoryDc(12, 8, true);
+            k.Fill(mono, gdi::Rect{0, 0, 12, 4}, 0x000000);
+            k.Fill(mono, gdi::Rect{0, 4, 12, 8}, 0xFFFFFF);
+            const gdi::ColorRef backgrounds[] = {0x404040, 0xC0C0C0};
+            for (int b = 0; b < 2; ++b) {
+                g.SetBkColor(mono, backgrounds[b]);
+                const gdi::ColorRef pens[] = {0x000000, 0xFFFFFF};
+                for (int i = 0; i < 2; ++i) {
+                    Kit pen(g, mono);
+                    pen.UsePen(pens[i]);
+                    const int y = b * 4 + i * 2 + 1;
+                    g.MoveToEx(mono, 1, y, nullptr);
+                    g.LineTo(mono, 11, y);
+                }
+            }
+            g.SetBkColor(dc, 0xF0E0D0);
+            g.SetTextColor(dc, 0x102030);
+            g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
+        });
     Add(list, "bitblt-compatible-bitmaps", 12, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
         // CreateCompatibleBitmap follows the DC: colour for a colour DC, monochrome for
         // a DC holding a monochrome bitmap.

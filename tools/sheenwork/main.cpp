@@ -26,13 +26,12 @@ int RunInWindowHost(const std::vector<std::string>& args, std::ostream&, std::os
     for (const fs::path& program :
          {here / "sheenwork-run", here.parent_path() / "libexec" / "sheenwork" / "sheenwork-run"}) {
         if (::access(program.c_str(), X_OK) != 0) continue;
-        std::vector<char*> argv;
+        // The program's name, the arguments, and the null that ends the list.
         std::string name = program.string();
-        argv.push_back(name.data());
         std::vector<std::string> copies(args);
-        for (std::string& a : copies) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::cout.flush();
+        std::vector<char*> argv(copies.size() + 2, nullptr);
+        argv[0] = name.data();
+        for (std::size_t i = 0; i < copies.size(); ++i) argv[i + 1] = copies[i].data();
         ::execv(program.c_str(), argv.data());
         err << "sheenwork: cannot start " << program.string() << ": " << std::strerror(errno)
             << "\n";

@@ -196,7 +196,6 @@ public:
 
     long Hwnd() const { return hwnd_; }
     Form& Owner() const { return *form_; }
-    bool Alive() const { return alive_; }
     gdi::Rect ScreenRect() const { return rect_; }
     // A new size resizes the surface, which loses its content.
     void Move(gdi::Rect screen_rect);
@@ -210,7 +209,6 @@ private:
     long hwnd_;
     gdi::Rect rect_;
     bool visible_ = false;
-    bool alive_ = true;
     host::Surface surface_;
 };
 
