@@ -622,6 +622,21 @@ TEST(FormFile, TheDefaultAndCancelButtonsAreNamedInAnyCase) {
     EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
 }
 
+// A picture file named by several controls is read once, and they share the picture.
+TEST(FormFile, ControlsNamingOnePictureFileShareIt) {
+    const std::string text =
+        "Begin Form frm\n    Width = 100\n    Height = 40\n"
+        "    Begin Sheenwork.sheenButton a\n        Width = 40\n        Height = 20\n"
+        "        Picture = \"ok.png\"\n    End\n"
+        "    Begin Sheenwork.sheenButton b\n        Left = 50\n        Width = 40\n"
+        "        Height = 20\n        Picture = \"ok.png\"\n    End\nEnd\n";
+    Host host;
+    Form& form = LoadForm(host.runtime, ParseFormFile(text, kData / "shared.sfm"));
+    const auto a = form.Find("a")->Native<sheenButton>(), b = form.Find("b")->Native<sheenButton>();
+    ASSERT_NE(a->Picture(), nullptr);
+    EXPECT_EQ(a->Picture(), b->Picture());
+}
+
 // A colour is written in hex (&H...&) as a designer saves it, or as a decimal number.
 TEST(FormFile, AColourMayBeADecimalNumber) {
     const std::string text =

@@ -349,8 +349,12 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     form.RemovePopup(popup);
     EXPECT_EQ(form.FindPopup(popup_hwnd), nullptr);
 
+    // Whoever still holds it (a handler that is running) sees it no longer alive.
     const long hwnd = w.Hwnd();
+    const Held held = Hold(w);
+    EXPECT_TRUE(held->Alive());
     form.Remove(w);
+    EXPECT_FALSE(held->Alive());
     EXPECT_EQ(form.Find("w"), nullptr);
     EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
 }

@@ -1,4 +1,3 @@
-#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
