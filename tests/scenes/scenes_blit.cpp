@@ -1,6 +1,7 @@
 // Bitmap-transfer scenes: StretchDIBits from 24-bit DIBs (both row orders, stretched,
 // shrunk, mirrored, clipped), BitBlt with every raster operation, monochrome/colour
 // conversion, overlapping copies, the NEWTRANSPARENT background mode and CAPS1.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,6 +54,30 @@ int Stretch(gdi::Gdi& g, gdi::Hdc dc, const Dib& d, int x, int y, int w, int h, 
 }
 
 // An integer answer shown as two pixels: its low 24 bits, then its top 8 bits.
+// A 12 x 8 monochrome bitmap, black above and white below, with two pen lines in each
+// half drawn while the DC's background colour is `backgrounds` of that half (pens[half]),
+// shown through a colour DC's text and background colours.
+void PenRowsOnMonoBackgrounds(gdi::Gdi& g, gdi::Hdc dc, std::array<gdi::ColorRef, 2> backgrounds,
+                              std::array<std::array<gdi::ColorRef, 2>, 2> pens) {
+    Kit k(g, dc);
+    gdi::Hdc mono = k.MemoryDc(12, 8, true);
+    k.Fill(mono, gdi::Rect{0, 0, 12, 4}, 0x000000);
+    k.Fill(mono, gdi::Rect{0, 4, 12, 8}, 0xFFFFFF);
+    for (int b = 0; b < 2; ++b) {
+        g.SetBkColor(mono, backgrounds[b]);
+        for (int i = 0; i < 2; ++i) {
+            Kit pen(g, mono);
+            pen.UsePen(pens[b][i]);
+            const int y = b * 4 + i * 2 + 1;
+            g.MoveToEx(mono, 1, y, nullptr);
+            g.LineTo(mono, 11, y);
+        }
+    }
+    g.SetBkColor(dc, 0xF0E0D0);
+    g.SetTextColor(dc, 0x102030);
+    g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
+}
+
 void ShowInt(gdi::Gdi& g, gdi::Hdc dc, int x, int y, int value) {
     const auto v = static_cast<std::uint32_t>(value);
     g.SetPixel(dc, x, y, v & 0xFFFFFFu);
@@ -455,50 +480,16 @@ void AddBlitScenes(SceneList& list) {
     Add(list, "bitblt-lines-on-mono-background-colour", 12, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
         // A pen of the monochrome DC's own background colour takes that colour's bit;
         // another colour takes the other bit. A light and a dark background colour.
-        Kit k(g, dc);
-        gdi::Hdc mono = k.MemoryDc(12, 8, true);
-        k.Fill(mono, gdi::Rect{0, 0, 12, 4}, 0x000000);
-        k.Fill(mono, gdi::Rect{0, 4, 12, 8}, 0xFFFFFF);
-        const gdi::ColorRef backgrounds[] = {0xC0C0C0, 0x404040};
-        for (int b = 0; b < 2; ++b) {
-            g.SetBkColor(mono, backgrounds[b]);
-            const gdi::ColorRef pens[] = {backgrounds[b], backgrounds[1 - b]};
-            for (int i = 0; i < 2; ++i) {
-                Kit pen(g, mono);
-                pen.UsePen(pens[i]);
-                const int y = b * 4 + i * 2 + 1;
-                g.MoveToEx(mono, 1, y, nullptr);
-                g.LineTo(mono, 11, y);
-            }
-        }
-        g.SetBkColor(dc, 0xF0E0D0);
-        g.SetTextColor(dc, 0x102030);
-        g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
+        PenRowsOnMonoBackgrounds(g, dc, {0xC0C0C0, 0x404040},
+                                 {{{0xC0C0C0, 0x404040}, {0x404040, 0xC0C0C0}}});
     });
     Add(list, "bitblt-black-and-white-pens-on-mono-background-colour", 12, 8,
         [](gdi::Gdi& g, gdi::Hdc dc) {
             // Black and white pens keep their own bit whatever the background colour,
             // also where that colour falls to the bit of the other (a dark grey to black,
             // a light grey to white).
-            Kit k(g, dc);
-            gdi::Hdc mono = k.MemoryDc(12, 8, true);
-            k.Fill(mono, gdi::Rect{0, 0, 12, 4}, 0x000000);
-            k.Fill(mono, gdi::Rect{0, 4, 12, 8}, 0xFFFFFF);
-            const gdi::ColorRef backgrounds[] = {0x404040, 0xC0C0C0};
-            for (int b = 0; b < 2; ++b) {
-                g.SetBkColor(mono, backgrounds[b]);
-                const gdi::ColorRef pens[] = {0x000000, 0xFFFFFF};
-                for (int i = 0; i < 2; ++i) {
-                    Kit pen(g, mono);
-                    pen.UsePen(pens[i]);
-                    const int y = b * 4 + i * 2 + 1;
-                    g.MoveToEx(mono, 1, y, nullptr);
-                    g.LineTo(mono, 11, y);
-                }
-            }
-            g.SetBkColor(dc, 0xF0E0D0);
-            g.SetTextColor(dc, 0x102030);
-            g.BitBlt(dc, 0, 0, 12, 8, mono, 0, 0, gdi::SRCCOPY);
+            PenRowsOnMonoBackgrounds(g, dc, {0x404040, 0xC0C0C0},
+                                     {{{0x000000, 0xFFFFFF}, {0x000000, 0xFFFFFF}}});
         });
     Add(list, "bitblt-compatible-bitmaps", 12, 8, [](gdi::Gdi& g, gdi::Hdc dc) {
         // CreateCompatibleBitmap follows the DC: colour for a colour DC, monochrome for
