@@ -13,18 +13,13 @@
 #include <stdexcept>
 
 #include "runtime/window_site.h"
+#include "util/ascii.h"
 
 namespace sheenwork::runtime {
 namespace {
 
 bool Contains(const gdi::Rect& r, gdi::Point p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
-}
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
 }
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -153,7 +148,7 @@ Window& Form::Create(const std::string& class_name, const std::string& name, gdi
     window->control_ = std::move(created.control);
     window->misc_status_ = created.misc_status;
     windows_.push_back(window);
-    by_name_[Lower(name)] = window.get();
+    by_name_[util::AsciiLower(name)] = window.get();
     by_hwnd_[window->hwnd_] = window.get();
     window->tab_index_ = static_cast<int>(windows_.size()) - 1;
     if (initialise) window->control_->InitProperties();
@@ -168,7 +163,7 @@ void Form::Remove(Window& window) {
     // which holds a reference of its own for as long as it runs.
     const auto keep = *it;
     windows_.erase(it);
-    by_name_.erase(Lower(keep->name_));
+    by_name_.erase(util::AsciiLower(keep->name_));
     by_hwnd_.erase(keep->hwnd_);
     keep->alive_ = false;
     if (Focused() == keep.get()) focused_.reset();
@@ -179,7 +174,7 @@ void Form::Remove(Window& window) {
 }
 
 Window* Form::Find(const std::string& name) {
-    const auto it = by_name_.find(Lower(name));
+    const auto it = by_name_.find(util::AsciiLower(name));
     return it == by_name_.end() ? nullptr : it->second;
 }
 

@@ -20,6 +20,7 @@
 #include <unordered_map>
 
 #include "runtime/form_file_detail.h"
+#include "util/ascii.h"
 
 namespace sheenwork::runtime {
 
@@ -408,7 +409,7 @@ private:
         }
         if (!CheckName(name, name_column, "an instance name after Begin " + type))
             return open(Block::Skipped);
-        const auto [it, fresh] = names_.try_emplace(Folded(name), name, line_);
+        const auto [it, fresh] = names_.try_emplace(util::AsciiLower(name), name, line_);
         if (!fresh)
             Problem(line_, name_column,
                     "a control named " + it->second.first + " is already on line " +
@@ -768,13 +769,9 @@ private:
 
     // Names compare without regard to case; a form of thousands of controls looks each one
     // up by its folded name.
-    static std::string Folded(std::string_view name) {
-        std::string out(name);
-        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return out;
+    bool HasControl(const std::string& name) const {
+        return names_.contains(util::AsciiLower(name));
     }
-
-    bool HasControl(const std::string& name) const { return names_.contains(Folded(name)); }
 
     static std::string FontKeys(const ClassDescription& cls) {
         std::string out;

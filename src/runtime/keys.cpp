@@ -5,6 +5,8 @@
 #include <charconv>
 #include <string>
 
+#include "util/ascii.h"
+
 namespace sheenwork::runtime {
 namespace {
 
@@ -26,13 +28,6 @@ constexpr Named kNames[] = {
     {"ralt", VK_RMENU},      {"altgr", VK_RMENU},
 };
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 // The side keys and the common key they move.
 int CommonOf(int vk) {
     switch (vk) {
@@ -50,7 +45,7 @@ int CommonOf(int vk) {
 
 std::optional<int> KeyFromName(std::string_view name) {
     if (name.empty()) return std::nullopt;
-    const std::string lower = Lower(name);
+    const std::string lower = util::AsciiLower(name);
     for (const Named& n : kNames)
         if (n.name == lower) return n.vk;
     if (lower.size() == 1 && std::isalnum(static_cast<unsigned char>(lower[0])))

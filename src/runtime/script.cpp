@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "util/ascii.h"
+
 namespace sheenwork::runtime {
 namespace {
 
@@ -14,12 +16,6 @@ struct Token {
     int column;
     bool quoted = false;
 };
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 // Splits a line into words and quoted strings, stopping at a comment.
 std::vector<Token> Tokenise(std::string_view line, const std::string& file, int number) {
@@ -123,7 +119,7 @@ private:
 constexpr long long kCoordinate = 1000000;
 
 std::optional<int> ButtonFromName(const std::string& word) {
-    const std::string w = Lower(word);
+    const std::string w = util::AsciiLower(word);
     if (w == "left") return 1;
     if (w == "right") return 2;
     if (w == "middle") return 4;
@@ -154,7 +150,7 @@ Step ParseLine(LineReader& r, int line) {
     Step s;
     s.line = line;
     s.column = r.Column();
-    const std::string verb = Lower(r.Word("a step").text);
+    const std::string verb = util::AsciiLower(r.Word("a step").text);
     if (verb == "move") {
         s.kind = Step::Kind::Move;
         if (r.AtEnd()) r.Fail("expected a control's name or a point");
@@ -172,7 +168,7 @@ Step ParseLine(LineReader& r, int line) {
         if (s.kind == Step::Kind::Click && !r.AtEnd()) Place(r, s, false);
     } else if (verb == "key") {
         const int column = r.Column();
-        const std::string how = Lower(r.Word("down, up or press").text);
+        const std::string how = util::AsciiLower(r.Word("down, up or press").text);
         if (how == "down")
             s.kind = Step::Kind::KeyDown;
         else if (how == "up")

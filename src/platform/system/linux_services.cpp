@@ -24,16 +24,12 @@
 #include <stdexcept>
 #include <thread>
 
+#include "util/ascii.h"
+
 extern char** environ;
 
 namespace sheenwork::system {
 namespace {
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 std::string HiveName(Hive hive) {
     switch (hive) {
@@ -163,17 +159,18 @@ public:
     std::optional<std::string> RegistryString(Hive hive, const std::string& key,
                                               const std::string& value) override {
         if (config_dir_.empty()) return std::nullopt;
-        const std::string wanted = Lower(HiveName(hive) + "\\" + key);
-        const std::string wanted_value = Lower(StoredName(value));
+        const std::string wanted = util::AsciiLower(HiveName(hive) + "\\" + key);
+        const std::string wanted_value = util::AsciiLower(StoredName(value));
         bool in_key = false;
         for (const auto& line : ReadLines(RegistryFile(config_dir_))) {
             if (const auto section = SectionOf(line); !section.empty()) {
-                in_key = Lower(section) == wanted;
+                in_key = util::AsciiLower(section) == wanted;
                 continue;
             }
             if (!in_key) continue;
             const auto eq = line.find('=');
-            if (eq == std::string::npos || Lower(line.substr(0, eq)) != wanted_value) continue;
+            if (eq == std::string::npos || util::AsciiLower(line.substr(0, eq)) != wanted_value)
+                continue;
             std::string data = line.substr(eq + 1);
             if (const auto nul = data.find('\0'); nul != std::string::npos) data.resize(nul);
             return data;
@@ -264,7 +261,7 @@ public:
     long ShellExecute(long, const std::string& operation, const std::string& file,
                       const std::string& parameters, const std::string&, int) override {
         constexpr long kStarted = 42, kFileNotFound = 2, kNoAssociation = 31;
-        if (!operation.empty() && Lower(operation) != "open") return kNoAssociation;
+        if (!operation.empty() && util::AsciiLower(operation) != "open") return kNoAssociation;
         if (file.empty()) return kFileNotFound;
         // A program with parameters is started itself; anything else goes to the
         // desktop's opener, which takes one document or address.
@@ -388,13 +385,14 @@ void WriteRegistryString(const std::string& config_dir, Hive hive, const std::st
                 out.push_back(name + "=" + data);
                 written = true;
             }
-            in_key = Lower(s) == Lower(section);
+            in_key = util::AsciiLower(s) == util::AsciiLower(section);
             out.push_back(line);
             continue;
         }
         if (in_key) {
             const auto eq = line.find('=');
-            if (eq != std::string::npos && Lower(line.substr(0, eq)) == Lower(name)) {
+            if (eq != std::string::npos &&
+                util::AsciiLower(line.substr(0, eq)) == util::AsciiLower(name)) {
                 if (!written) out.push_back(name + "=" + data);
                 written = true;
                 continue;
@@ -410,12 +408,12 @@ void WriteRegistryString(const std::string& config_dir, Hive hive, const std::st
 }
 
 void DeleteRegistryTree(const std::string& config_dir, Hive hive, const std::string& key) {
-    const std::string root = Lower(HiveName(hive) + "\\" + key);
+    const std::string root = util::AsciiLower(HiveName(hive) + "\\" + key);
     std::vector<std::string> out;
     bool in_tree = false, changed = false;
     for (const auto& line : ReadLines(RegistryFile(config_dir))) {
         if (const auto s = SectionOf(line); !s.empty()) {
-            const std::string name = Lower(s);
+            const std::string name = util::AsciiLower(s);
             in_tree = name == root || name.starts_with(root + "\\");
         }
         if (in_tree)

@@ -1,6 +1,8 @@
 // Fonts through fontconfig and FreeType. See font_engine.h for the metric rules.
 #include "platform/text/font_engine.h"
 
+#include "util/ascii.h"
+
 #include <sheenwork/text/fonts.h>
 #include <sheenwork/vb/error.h>
 
@@ -108,15 +110,10 @@ public:
     // SameFamily compares). Only such a face can be an exact match there, so a lookup
     // of any other family need not ask that configuration at all.
     bool WineHas(std::string_view family) const {
-        return wine_families_.count(Folded(family)) != 0;
+        return wine_families_.count(util::AsciiLower(family)) != 0;
     }
 
 private:
-    static std::string Folded(std::string_view name) {
-        std::string out(name);
-        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return out;
-    }
     Fontconfig() {
         FcInit();
         wine_ = FcConfigCreate();
@@ -132,7 +129,7 @@ private:
                 FcChar8* name = nullptr;
                 for (int i = 0;
                      FcPatternGetString(fonts->fonts[f], FC_FAMILY, i, &name) == FcResultMatch; ++i)
-                    wine_families_.insert(Folded(reinterpret_cast<const char*>(name)));
+                    wine_families_.insert(util::AsciiLower(reinterpret_cast<const char*>(name)));
             }
     }
     ~Fontconfig() {
@@ -394,9 +391,8 @@ private:
 };
 
 std::string Key(const gdi::LogFont& f) {
-    std::string face(f.lfFaceName, strnlen(f.lfFaceName, gdi::kLfFaceSize));
-    std::transform(face.begin(), face.end(), face.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string face =
+        util::AsciiLower(std::string_view(f.lfFaceName, strnlen(f.lfFaceName, gdi::kLfFaceSize)));
     return face + '\0' + std::to_string(f.lfHeight) + ',' + std::to_string(f.lfWeight > 550) + ',' +
            std::to_string(f.lfItalic != 0) + ',' + std::to_string(f.lfUnderline != 0) + ',' +
            std::to_string(f.lfStrikeOut != 0) + ',' +

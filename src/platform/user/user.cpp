@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/user/classes.h"
+#include "util/ascii.h"
 
 namespace sheenwork::user {
 namespace {
@@ -29,12 +30,6 @@ struct State {
 State& Current() {
     static State state;
     return state;
-}
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
 }
 
 constexpr char kToolTipClass[] = "tooltips_class32";
@@ -87,7 +82,7 @@ Hwnd CreateWindowExA(std::uint32_t, const std::string& class_name, const std::st
                      std::uint32_t style, int, int, int, int, Hwnd parent, long, long,
                      void*) noexcept {
     auto& s = Current();
-    const std::string name = Lower(class_name);
+    const std::string name = util::AsciiLower(class_name);
     if (!s.host || !s.classes.contains(name) || name != kToolTipClass) return 0;
     try {
         const Hwnd self = s.host->CreatePopup(parent);
