@@ -9,27 +9,13 @@
 #include <sstream>
 #include <tuple>
 
+#include "support/list_box.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
 namespace {
 
-// A list control as the host's late binding sees one.
-class ListBox final : public vb::Dispatch {
-public:
-    std::vector<std::string> items;
-    vb::Variant Invoke(const std::string& name, vb::InvokeKind,
-                       std::vector<vb::Variant>& args) override {
-        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
-        if (name == "List")
-            return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
-        if (name == "AddItem") {
-            items.push_back(vb::CStr(args.at(0)));
-            return {};
-        }
-        vb::Raise(438);
-    }
-};
+using testing::ListBox;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

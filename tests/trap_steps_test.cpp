@@ -19,6 +19,7 @@
 #include "render/redraw.h"
 #include "support/button_fixture.h"
 #include "support/forwarding_gdi.h"
+#include "support/list_box.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -242,22 +243,7 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
     EXPECT_TRUE(services.boxes.empty());
 }
 
-// A list control as the host's late binding sees one.
-class ListBox final : public vb::Dispatch {
-public:
-    std::vector<std::string> items;
-    vb::Variant Invoke(const std::string& name, vb::InvokeKind,
-                       std::vector<vb::Variant>& args) override {
-        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
-        if (name == "List")
-            return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
-        if (name == "AddItem") {
-            items.push_back(vb::CStr(args.at(0)));
-            return {};
-        }
-        vb::Raise(438);
-    }
-};
+using testing::ListBox;
 
 std::optional<std::string> Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
