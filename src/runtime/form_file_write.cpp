@@ -5,6 +5,7 @@
 // escapes, Singles in the shortest decimal that reads back to the same bits, colours as
 // &H...&, font sizes as the four decimals the font keeps.
 #include <sheenwork/runtime/form_file.h>
+#include <sheenwork/vb/ansi.h>
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
@@ -23,36 +24,6 @@
 
 namespace sheenwork::runtime {
 namespace {
-
-// Whether s[i..] starts a well-formed UTF-8 sequence of more than one byte, and its length.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = b(i);
-    std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF)
-        n = 2;
-    else if (lead == 0xE0)
-        n = 3, lo = 0xA0;
-    else if (lead >= 0xE1 && lead <= 0xEC)
-        n = 3;
-    else if (lead == 0xED)
-        n = 3, hi = 0x9F;  // no surrogates
-    else if (lead >= 0xEE && lead <= 0xEF)
-        n = 3;
-    else if (lead == 0xF0)
-        n = 4, lo = 0x90;
-    else if (lead >= 0xF1 && lead <= 0xF3)
-        n = 4;
-    else if (lead == 0xF4)
-        n = 4, hi = 0x8F;
-    else
-        return 0;
-    if (i + n > s.size() || b(i + 1) < lo || b(i + 1) > hi) return 0;
-    for (std::size_t k = 2; k < n; ++k)
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
-    return n;
-}
 
 // Printable ASCII and well-formed UTF-8 as they are, so that a caption stays readable;
 // every other byte escaped, so that any string comes back byte for byte.
@@ -73,7 +44,7 @@ std::string Quote(std::string_view s) {
             out += "\\t";
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += c;
-        } else if (const std::size_t n = byte >= 0x80 ? Utf8Length(s, i) : 0) {
+        } else if (const std::size_t n = byte >= 0x80 ? vb::DecodeUtf8(s, i).length : 0) {
             out.append(s.substr(i, n));
             i += n;
             continue;

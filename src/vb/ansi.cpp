@@ -44,37 +44,40 @@ std::string FromAnsi(std::string_view ansi) {
     return out;
 }
 
+Utf8Character DecodeUtf8(std::string_view s, std::size_t at) noexcept {
+    const auto lead = static_cast<unsigned char>(s[at]);
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
+    if (length == 0 || at + length > s.size()) return {};
+    char32_t c = length == 1   ? lead
+                 : length == 2 ? lead & 0x1F
+                 : length == 3 ? lead & 0x0F
+                               : lead & 0x07;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[at + k]);
+        if ((next & 0xC0) != 0x80) return {};
+        c = (c << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[length] || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) return {};
+    return {c, length};
+}
+
 std::string ToAnsi(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int length = lead < 0x80           ? 1
-                           : (lead >> 5) == 0x6  ? 2
-                           : (lead >> 4) == 0xE  ? 3
-                           : (lead >> 3) == 0x1E ? 4
-                                                 : 0;
-        char32_t c = length == 1   ? lead
-                     : length == 2 ? lead & 0x1F
-                     : length == 3 ? lead & 0x0F
-                                   : lead & 0x07;
-        bool valid = length > 0 && i + length <= utf8.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms and surrogates are malformed too.
-        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (valid && (c < kLeast[length] || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF))
-            valid = false;
-        if (!valid) {
+        const Utf8Character c = DecodeUtf8(utf8, i);
+        if (c.length == 0) {
             out += '?';
             ++i;
             continue;
         }
-        out += ByteOf(c);
-        i += static_cast<std::size_t>(length);
+        out += ByteOf(c.code);
+        i += c.length;
     }
     return out;
 }

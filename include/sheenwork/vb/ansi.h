@@ -22,4 +22,13 @@ std::string FromAnsi(std::string_view ansi);
 // The character an ANSI byte stands for.
 char32_t AnsiCharacter(unsigned char c) noexcept;
 
+// The character whose UTF-8 sequence starts at s[at] and the sequence's length in bytes;
+// length 0 where no well-formed sequence starts there (a stray continuation byte, a cut
+// sequence, an overlong form, a surrogate, a value past U+10FFFF).
+struct Utf8Character {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+Utf8Character DecodeUtf8(std::string_view s, std::size_t at) noexcept;
+
 }  // namespace sheenwork::vb
