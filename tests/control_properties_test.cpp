@@ -472,6 +472,21 @@ TEST_F(Properties, AboutOpensTheAboutWindowWhoseButtonsGoThroughTheShell) {
     std::string first;
     std::getline(licence, first);
     EXPECT_EQ(first, "MIT License");
+
+    // An installed library finds them under share/doc/sheenwork beside its lib folder;
+    // what is not installed there still comes from the source tree.
+    testing::TempDir prefix;
+    std::filesystem::create_directories(prefix.Path() / "share/doc/sheenwork");
+    std::ofstream(prefix.Path() / "share/doc/sheenwork/README.md") << "read me\n";
+    services.library_path = (prefix.Path() / "lib/libsheenwork.so").string();
+    f.button.About();
+    services.calls.clear();
+    host::OpenAboutLink(shown.links[0]);
+    host::OpenAboutLink(shown.links[2]);
+    EXPECT_EQ(services.calls,
+              (Log{"ShellExecute 0 open [" +
+                       (prefix.Path() / "share/doc/sheenwork/README.md").string() + "] [] [] 1",
+                   "ShellExecute 0 open [" + source + "/LICENSE] [] [] 1"}));
 }
 
 }  // namespace
