@@ -162,19 +162,19 @@ TEST(Pixels, CursorPremultipliedAndMagnified) {
     EXPECT_EQ(CursorPixels(pic, 2),
               (std::vector<std::uint32_t>{0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u,
                                           0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u}));
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::Cross), SDL_SYSTEM_CURSOR_CROSSHAIR);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::IBeam), SDL_SYSTEM_CURSOR_IBEAM);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::SizeNS), SDL_SYSTEM_CURSOR_SIZENS);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::SizeWE), SDL_SYSTEM_CURSOR_SIZEWE);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::SizeNESW), SDL_SYSTEM_CURSOR_SIZENESW);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::SizeNWSE), SDL_SYSTEM_CURSOR_SIZENWSE);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::Size), SDL_SYSTEM_CURSOR_SIZEALL);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::SizeAll), SDL_SYSTEM_CURSOR_SIZEALL);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::Hourglass), SDL_SYSTEM_CURSOR_WAIT);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::ArrowHourglass), SDL_SYSTEM_CURSOR_WAITARROW);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::NoDrop), SDL_SYSTEM_CURSOR_NO);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::UpArrow), SDL_SYSTEM_CURSOR_ARROW);
-    EXPECT_EQ(SystemCursorOf(runtime::Cursor::Default), SDL_SYSTEM_CURSOR_ARROW);
+    using C = runtime::Cursor;
+    // clang-format off
+    const std::pair<C, SDL_SystemCursor> stock[] = {
+        {C::Cross, SDL_SYSTEM_CURSOR_CROSSHAIR}, {C::IBeam, SDL_SYSTEM_CURSOR_IBEAM},
+        {C::SizeNS, SDL_SYSTEM_CURSOR_SIZENS}, {C::SizeWE, SDL_SYSTEM_CURSOR_SIZEWE},
+        {C::SizeNESW, SDL_SYSTEM_CURSOR_SIZENESW}, {C::SizeNWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
+        {C::Size, SDL_SYSTEM_CURSOR_SIZEALL}, {C::SizeAll, SDL_SYSTEM_CURSOR_SIZEALL},
+        {C::Hourglass, SDL_SYSTEM_CURSOR_WAIT}, {C::ArrowHourglass, SDL_SYSTEM_CURSOR_WAITARROW},
+        {C::NoDrop, SDL_SYSTEM_CURSOR_NO}, {C::UpArrow, SDL_SYSTEM_CURSOR_ARROW},
+        {C::Default, SDL_SYSTEM_CURSOR_ARROW}};
+    // clang-format on
+    for (const auto& [cursor, sdl] : stock)
+        EXPECT_EQ(SystemCursorOf(cursor), sdl) << static_cast<int>(cursor);
 }
 
 // The loop sleeps until the earlier of the next timer and the next deadline, not at all
