@@ -184,24 +184,14 @@ TEST_F(LateBound, FontsAreCopiedAndANonFontFailsInsideTheProperty) {
 }
 
 TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
-    const std::vector<std::string> operations = {"PropertyChanged",
-                                                 "Surface",
-                                                 "Surface.hWnd",
-                                                 "Surface.Enabled",
-                                                 "Surface.Font",
-                                                 "Surface.MouseIcon",
-                                                 "Surface.MousePointer",
-                                                 "Surface.RightToLeft?",
-                                                 "Surface.RightToLeft",
-                                                 "Surface.OLEDropMode",
-                                                 "Surface.AccessKeys",
-                                                 "Image1",
-                                                 "Image1.Picture",
-                                                 "Image1.Width",
-                                                 "Image1.Height",
-                                                 "Image1.Stretch",
-                                                 "Parent",
-                                                 "ShowAbout"};
+    // clang-format off
+    const std::vector<std::string> operations = {
+        "PropertyChanged", "Surface", "Surface.hWnd", "Surface.Enabled", "Surface.Font",
+        "Surface.MouseIcon", "Surface.MousePointer", "Surface.RightToLeft?",
+        "Surface.RightToLeft", "Surface.OLEDropMode", "Surface.AccessKeys", "Image1",
+        "Image1.Picture", "Image1.Width", "Image1.Height", "Image1.Stretch", "Parent",
+        "ShowAbout"};
+    // clang-format on
     for (const bool silent : {false, true}) {
         for (const auto& op : operations) {
             ButtonFixture g;
