@@ -212,11 +212,7 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(Stories()),
-                         [](const auto& info) {
-                             std::string name = info.param.stem().string();
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 // A handler may remove its own window or destroy its form; the notification still ends
 // on live objects (the sanitizer build checks), and nothing more reaches them.

@@ -360,11 +360,7 @@ std::vector<std::filesystem::path> ScreenStories() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stories, WindowStory, ::testing::ValuesIn(ScreenStories()),
-                         [](const auto& info) {
-                             std::string name = info.param.stem().string();
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 // At scale 2 every pixel is a 2 x 2 block, the pointer's place is halved, and the
 // tooltip is where it would be on a screen of half the size.

@@ -144,4 +144,10 @@ std::vector<std::string> ExpectedEvents(const Section& section) {
     return out;
 }
 
+std::string StoryTestName(const std::filesystem::path& path) {
+    std::string name = path.stem().string();
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
 }  // namespace sheenwork::testing

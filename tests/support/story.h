@@ -32,6 +32,8 @@ struct Story {
 Story ReadStory(const std::filesystem::path& path);
 // The stories of tests/data/runtime, by name.
 std::vector<std::filesystem::path> Stories();
+// A story's name as a test's name: its file name, "-" as "_".
+std::string StoryTestName(const std::filesystem::path& path);
 // The access keys the set-up gives logging controls ("name=keys").
 std::vector<std::string> AccessKeys(const Story& story);
 
