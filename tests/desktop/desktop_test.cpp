@@ -199,6 +199,16 @@ TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
     // The text label has painted its text: dark pixels on the back colour.
     const auto px = f.Windows()[0]->Surface().Pixels();
     EXPECT_TRUE(std::any_of(px.begin(), px.end(), [](gdi::ColorRef c) { return c < 0x404040; }));
+    // ... laid out by DrawTextA in the whole of its rectangle, from its top-left corner.
+    host::Surface& label = f.Windows()[0]->Surface();
+    const int lw = static_cast<int>(label.ScaleWidth()), lh = static_cast<int>(label.ScaleHeight());
+    host::Surface text(*gdi, lw, lh);
+    text.BackColor(label.BackColor());
+    text.ForeColor(0x80000012);
+    text.Font(vb::StdFont("Tahoma", 8.25));
+    gdi::Rect all{0, 0, lw, lh};
+    gdi->DrawTextA(text.hDC(), "Saved.", -1, &all, gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
+    EXPECT_EQ(px, text.Pixels());
     // Escape answers Cancel, Enter the focused Yes; a click on No answers No.
     rt.KeyDown(runtime::VK_ESCAPE);
     EXPECT_EQ(box->answer, 2);
