@@ -464,6 +464,10 @@ TEST(PictureLoad, LyingAndBrokenFilesAreRefusedWithTheFileNamed) {
         {"crc.png", png, "the PNG data is damaged"},
         {"cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 40), "the JPEG data is damaged"},
         {"cut.gif", Bytes(gif.begin(), gif.begin() + 30), "the GIF data is damaged"},
+        // Headers that end exactly after their last field: the fields read, what follows
+        // is missing.
+        {"header.ico", {0, 0, 1, 0, 1, 0}, "an icon directory of 1 entries that runs past the end"},
+        {"signature.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, "the PNG data is damaged"},
     };
     for (const Case& c : cases) {
         const auto [number, description] = Refusal(c.bytes, c.name);

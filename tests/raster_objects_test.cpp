@@ -36,6 +36,17 @@ TEST_F(RasterObjects, ASelectedObjectCannotBeDeletedAndABitmapLivesInOneDc) {
     g->SelectObject(one, previous);
     EXPECT_TRUE(g->DeleteObject(bitmap));
     EXPECT_FALSE(g->DeleteObject(bitmap));  // a stale handle is refused, not a crash
+    // Deleting a stock object succeeds and leaves it usable, as GDI has it.
+    EXPECT_TRUE(g->DeleteObject(g->GetStockObject(WHITE_BRUSH)));
+    EXPECT_NE(g->SelectObject(one, g->GetStockObject(WHITE_BRUSH)), nullptr);
+    // A rectangle without width or height draws nothing and succeeds.
+    Hgdiobj canvas = g->CreateSurfaceBitmap(4, 4);
+    g->SelectObject(one, canvas);
+    EXPECT_TRUE(g->Rectangle(one, 1, 1, 1, 3));
+    EXPECT_TRUE(g->Rectangle(one, 1, 2, 3, 2));
+    EXPECT_EQ(g->ReadBitmap(canvas), std::vector<ColorRef>(16, 0));
+    g->SelectObject(one, previous);
+    EXPECT_TRUE(g->DeleteObject(canvas));
     EXPECT_TRUE(g->DeleteDC(one));
     EXPECT_TRUE(g->DeleteDC(two));
     EXPECT_FALSE(g->DeleteDC(one));
