@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -56,6 +58,34 @@ TEST_F(SpEvTest, MissingFilesAreReportedAsTheProcedure) {
     EXPECT_NE(services.boxes[0].text.find("0/TextRead"), std::string::npos);
     EXPECT_NE(services.boxes[1].text.find("Error no.: 76"), std::string::npos);
     EXPECT_NE(services.boxes[1].text.find("0/TextSave"), std::string::npos);
+}
+
+// What is not a file fails at the open, as a folder does on Windows, and nothing waits: a
+// pipe without a writer (reading) or a reader (writing) answers at once, and an endless
+// device is never read.
+TEST_F(SpEvTest, WhatIsNoFileIsRefusedAtTheOpen) {
+    const std::string fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto list = std::make_shared<ListBox>();
+    vb::Variant arg{vb::Object(list)};
+    std::string text = "x";
+    for (const std::string& path : {dir.Path().string(), fifo, std::string("/dev/zero")}) {
+        EXPECT_EQ(spev.TextRead(path), "");
+        spev.ListRead(arg, path);
+    }
+    spev.TextSave(dir.Path().string(), text);
+    spev.TextSave(fifo, text);
+    spev.ListSave(arg, fifo);
+    ASSERT_EQ(services.boxes.size(), 9u);
+    const char* procedures[] = {"TextRead", "ListRead", "TextRead", "ListRead", "TextRead",
+                                "ListRead", "TextSave", "TextSave", "ListSave"};
+    for (std::size_t i = 0; i < 9; ++i) {
+        EXPECT_NE(services.boxes[i].text.find("Error no.: 75\r\n"), std::string::npos) << i;
+        EXPECT_NE(services.boxes[i].text.find("0/" + std::string(procedures[i]) + "\r\n"),
+                  std::string::npos)
+            << i;
+    }
+    EXPECT_TRUE(list->items.empty());
 }
 
 TEST_F(SpEvTest, ListsGoOneItemPerLine) {
