@@ -3,8 +3,8 @@
 // store, outside components as shared objects.
 #include <sheenwork/system/services.h>
 
+#include <dirent.h>
 #include <dlfcn.h>
-#include <glob.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +22,7 @@
 #include <locale>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "util/ascii.h"
@@ -92,6 +93,31 @@ bool Spawn(const std::vector<std::string>& args, bool wait) {
         }).detach();
     }
     return true;
+}
+
+// Whether `name` matches `pattern`: * any run of characters, ? any one character, every
+// other character itself (a bracket too). A pattern ending in ".*" also matches the name
+// without an extension ("*.*" matches every name, "read.*" matches "read"), as the
+// platform's file search has it. Greedy with one point to return to: the time grows with
+// the product of the lengths at worst, never exponentially.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p, ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    if (p == pattern.size()) return true;
+    return pattern.ends_with(".*") && WildcardMatch(pattern.substr(0, pattern.size() - 2), name);
 }
 
 bool OnPath(const std::string& program) {
@@ -241,21 +267,32 @@ public:
         return IDOK;
     }
 
+    // As FindFirstFileA: wildcards in the last part of the name only, and the search stops
+    // at the first entry of that one folder that matches. A name without wildcards is
+    // found when its entry exists, even as a link that leads nowhere.
     bool FindFirstFile(const std::string& pattern) override {
-        if (pattern.empty()) return false;
-        // Only * and ? are wildcards here; a bracket is an ordinary character.
-        std::string glob_pattern;
-        for (char c : pattern) {
-            if (c == '[')
-                glob_pattern += "[[]";
-            else
-                glob_pattern += c;
+        const std::size_t slash = pattern.rfind('/');
+        const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : pattern.substr(0, slash);
+        // No name (an empty pattern, or a folder with its final separator), or a wildcard
+        // in a folder's name: an invalid name there.
+        if (name.empty() || folder.find_first_of("*?") != std::string::npos) return false;
+        if (name.find_first_of("*?") == std::string::npos) {
+            struct stat st {};
+            return ::lstat(pattern.c_str(), &st) == 0;
         }
-        glob_t found{};
-        const int rc = glob(glob_pattern.c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr, &found);
-        const bool any = rc == 0 && found.gl_pathc > 0;
-        globfree(&found);
-        return any;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) return false;
+        bool found = false;
+        while (!found) {
+            const dirent* entry = ::readdir(dir);
+            if (entry == nullptr) break;
+            found = WildcardMatch(name, entry->d_name);
+        }
+        ::closedir(dir);
+        return found;
     }
 
     long ShellExecute(long, const std::string& operation, const std::string& file,
