@@ -11,6 +11,10 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -483,6 +487,7 @@ struct FailingOps final : FileOps {
         ++writes;
         return FileOps::Write(fd, data, std::min<std::size_t>(size, 700));
     }
+    int Chmod(int fd, unsigned mode) override { return Fails() ? -1 : FileOps::Chmod(fd, mode); }
     int Sync(int fd) override { return Fails() ? -1 : FileOps::Sync(fd); }
     int Close(int fd) override {
         ++closes;
@@ -548,6 +553,37 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
         }
         restore();
     }
+}
+
+// A save through a link replaces the file the link leads to and keeps the link; the new
+// file has the old one's permissions whatever the umask; and the temporaries of saves whose
+// process ended go with the next save, those of a live process stay.
+TEST(FormFileSave, KeepsLinksAndPermissionsAndClearsWhatDeadSavesLeft) {
+    testing::TempDir dir;
+    fs::create_directory(dir.Path() / "real");
+    const fs::path file = dir.Path() / "real" / "form.sfm", link = dir.Path() / "form.sfm";
+    std::ofstream(file) << "old\n";
+    fs::create_symlink("real/form.sfm", link);
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const auto temporary = [&](pid_t pid) {
+        return dir.Path() / "real" / (".form.sfm.tmp" + std::to_string(pid) + "-7");
+    };
+    std::ofstream(temporary(dead)) << "left by a save that was killed";
+    std::ofstream(temporary(getppid())) << "a save going on";
+    const mode_t umask_before = umask(022);
+    for (const auto perms : {fs::perms(0666), fs::perms(0604), fs::perms(0640)}) {
+        fs::permissions(file, perms);
+        ReplaceFile(link, "new\n");
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(ReadText(file), "new\n");
+        EXPECT_EQ(fs::status(file).permissions(), perms);
+    }
+    umask(umask_before);
+    EXPECT_FALSE(fs::exists(temporary(dead)));
+    EXPECT_TRUE(fs::exists(temporary(getppid())));
 }
 
 // ---- What the fuzzer kept, and the documented example ----

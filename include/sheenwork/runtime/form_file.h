@@ -126,6 +126,8 @@ public:
     virtual long Write(int fd, const void* data, std::size_t size);
     virtual int Sync(int fd);
     virtual int Close(int fd);
+    // fchmod(2): the permissions of the file it replaces, exactly.
+    virtual int Chmod(int fd, unsigned mode);
     virtual int Rename(const std::string& from, const std::string& to);
     virtual int Remove(const std::string& path);
     // Makes a rename in the folder durable: open, fsync and close of the folder.
@@ -134,8 +136,11 @@ public:
 FileOps& SystemFileOps();
 
 // Replaces the file at `path` with `contents` atomically: written to a new file in the
-// same folder, flushed and synced, then renamed over the old one, and the folder synced.
-// A failure before the rename removes the new file and leaves the old one as it was.
+// same folder (".NAME.tmpPID-N") with the old file's permissions, flushed and synced,
+// then renamed over the old one, and the folder synced. A failure before the rename
+// removes the new file and leaves the old one as it was. When `path` is a symbolic link,
+// the link stays and the file it leads to is replaced in its own folder. Temporaries that
+// an earlier save of the same file left behind when its process ended are removed.
 // Throws FormFileError naming the step that failed.
 void ReplaceFile(const std::filesystem::path& path, std::string_view contents,
                  FileOps& ops = SystemFileOps());
