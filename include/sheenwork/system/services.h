@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sheenwork::system {
@@ -118,6 +119,14 @@ std::string RegistryFile(const std::string& config_dir);
 void WriteRegistryString(const std::string& config_dir, Hive hive, const std::string& key,
                          const std::string& value, const std::string& data);
 void DeleteRegistryTree(const std::string& config_dir, Hive hive, const std::string& key);
+
+// The arguments a program of the platform takes from a command line, by its rules:
+// blanks (spaces and tabs) separate arguments; double quotes make blanks part of an
+// argument and are dropped ("a b"c is one argument, a bc); backslashes are themselves,
+// except before a double quote, where each pair is one backslash and an odd one left
+// over makes the quote a character of the argument; inside quotes, two double quotes are
+// one. ShellExecute starts a program with its parameters split this way.
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // The name a component's shared object has on Linux: "<prog_id>.so", exporting
 //   extern "C" int SheenworkRaiseError(const char* host_path,
