@@ -180,6 +180,8 @@ std::vector<Malformed> MalformedCases() {
         } else if (in_text) {
             for (std::size_t at; (at = line.find("<TAB>")) != std::string::npos;)
                 line.replace(at, 5, "\t");
+            for (std::size_t at; (at = line.find("<NUL>")) != std::string::npos;)
+                line.replace(at, 5, std::string(1, '\0'));
             out.back().text += line + "\n";
         } else {
             out.back().problems.push_back(line);
@@ -229,6 +231,64 @@ INSTANTIATE_TEST_SUITE_P(Table, MalformedFormFile, ::testing::ValuesIn(Malformed
                          });
 
 TEST(FormFile, ATableOfAtLeastTwentyFiveMalformedFiles) { EXPECT_GE(MalformedCases().size(), 25u); }
+
+// What a hostile file gets. A checker keeps 20 problems and counts the rest; a file of a
+// million unclosed blocks is read all the same (the blocks past the nesting limit are
+// counted, not kept); a problem's text never carries a control character raw; and the
+// reader takes regular files of at most 16 MiB: a folder, a pipe (no waiting for a
+// writer) and an endless device are refused at once.
+TEST(FormFile, HostileFilesAreBounded) {
+    ReadOptions all;
+    all.all_problems = true;
+    const auto refused = [&](const std::string& text) {
+        try {
+            ParseFormFile(text, "x.sfm", all);
+        } catch (const FormFileError& e) {
+            return e;
+        }
+        return FormFileError({});
+    };
+    std::string ends;
+    for (int i = 0; i < 25; ++i) ends += "End\n";
+    const FormFileError e = refused(ends);  // 25 Ends without a Begin, and no form
+    EXPECT_EQ(e.Problems().size(), 20u);
+    EXPECT_EQ(e.More(), 6u);
+    EXPECT_TRUE(
+        std::string(e.what()).ends_with("\nx.sfm:20:1: End without a Begin\n… 6 more problems"))
+        << e.what();
+    std::string begins = "Begin Form frm\n";
+    for (int i = 0; i < 1000000; ++i) begins += "Begin Font\n";
+    // A font holds no blocks; the eighth level is the last; the 999 993 blocks past it are
+    // one problem at the end, and the eight kept ones one each.
+    const FormFileError deep = refused(begins);
+    EXPECT_EQ(deep.Problems().size(), 11u);
+    EXPECT_EQ(deep.More(), 0u);
+    EXPECT_EQ(deep.Problems().at(2).message,
+              "999993 blocks are not closed: expected End before the end of the file");
+    const FormFileError raw = refused("Begin Form f\n\x1b[2J = 1\nEnd\n");
+    ASSERT_FALSE(raw.Problems().empty());
+    EXPECT_EQ(raw.Problems()[0].Text().find('\x1b'), std::string::npos);
+    EXPECT_NE(raw.Problems()[0].Text().find("\\x1B[2J"), std::string::npos);
+
+    testing::TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::ofstream(dir / "big.sfm") << std::string(kMaxFormFileBytes + 1, '#');
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {dir.Path().string(), "it is a folder"},
+        {dir / "pipe", "it is not a regular file (a pipe)"},
+        {"/dev/zero", "it is not a regular file (a device)"},
+        {dir / "big.sfm", "it is 16777217 bytes, more than the 16777216 that are read"},
+        {dir / "none.sfm", "No such file or directory"},
+    };
+    for (const auto& [path, why] : files) {
+        try {
+            ReadFormFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const FormFileError& e) {
+            EXPECT_EQ(std::string(e.what()), path + ": cannot read the file: " + why);
+        }
+    }
+}
 
 // ---- A designer's workflow ----
 

@@ -41,19 +41,23 @@ struct FormFileProblem {
     int line = 0;
     int column = 0;
     std::string message;
-    // "file:line:column: message", or "file: message" for the file as a whole.
+    // "file:line:column: message", or "file: message" for the file as a whole, with every
+    // control character written as \xHH: a file's bytes never reach a terminal raw.
     std::string Text() const;
 };
 
-// What a form file read or write refused: one problem, or every problem found when they
-// were collected. what() is their texts, one a line.
+// What a form file read or write refused: one problem, or the problems found when they
+// were collected (at most kMaxFormProblems; More() counts the rest). what() is their
+// texts, one a line, and "… N more problems" after them when some were left out.
 class FormFileError : public std::runtime_error {
 public:
-    explicit FormFileError(std::vector<FormFileProblem> problems);
+    explicit FormFileError(std::vector<FormFileProblem> problems, std::size_t more = 0);
     const std::vector<FormFileProblem>& Problems() const noexcept { return problems_; }
+    std::size_t More() const noexcept { return more_; }
 
 private:
     std::vector<FormFileProblem> problems_;
+    std::size_t more_ = 0;
 };
 
 // An entry of a control's property bag. Read from a file, the value has its key's
@@ -83,9 +87,16 @@ struct FormFile {
     std::vector<ControlDescription> controls;   // bottom to top
 };
 
-// Positions are Integers; sizes run from 0 to this many pixels, so that no form file
-// can ask for a surface larger than a picture may be.
+// What a form file may ask for; more is a problem with its place, so that no file makes a
+// reader or a runtime take unbounded memory or time:
+//   - the file is a regular file of at most kMaxFormFileBytes (16 MiB) of text;
+//   - blocks nest at most kMaxFormNesting deep (a form, a control and a font are three);
+//   - positions are Integers and a side runs from 0 to kMaxFormSide pixels;
+//   - a checker lists at most kMaxFormProblems problems and counts the rest.
+inline constexpr std::int64_t kMaxFormFileBytes = std::int64_t{16} << 20;
+inline constexpr int kMaxFormNesting = 8;
 inline constexpr int kMaxFormSide = 16384;
+inline constexpr std::size_t kMaxFormProblems = 20;
 
 // Loads a picture a form file names, by its resolved path; throws vb::RuntimeError.
 using PictureLoader = std::function<host::PictureRef(const std::filesystem::path& path)>;
@@ -99,7 +110,9 @@ struct ReadOptions {
     PictureLoader load_picture;
 };
 
-// Reads the form file at `path`. Throws FormFileError.
+// Reads the form file at `path`: a regular file only (a folder, a device or a pipe is
+// refused, and opening it never waits), of at most kMaxFormFileBytes. Throws
+// FormFileError.
 FormFile ReadFormFile(const std::filesystem::path& path, const ReadOptions& options = {});
 // The same from text; `path` names the file in problems and is where picture paths are
 // relative to.
