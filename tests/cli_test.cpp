@@ -1,5 +1,7 @@
 // The sheenwork command-line tool, run as a process: its answers to command lines (a
 // table in tests/data/cli), and what the gallery writes.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +152,29 @@ TEST(Tool, RendersTheFormAfterTheScript) {
     ASSERT_EQ(image.height, 50);
     EXPECT_EQ(image.pixels[11 * 210 + 55], 0xFFE7CEu);
     EXPECT_EQ(image.pixels[11 * 210 + 155], 0x95C5FCu);
+}
+
+// Check lets the controls take their values on surfaces of one pixel: a form at the limit
+// of 2^25 pixels (128 MiB of surface when rendered) is checked in a small part of that.
+TEST(Tool, CheckNeedsNoSurfaces) {
+    testing::TempDir tmp;
+    std::ofstream(tmp / "limit.sfm")
+        << "Begin Form frmLimit\n    Width = 4096\n    Height = 4096\n"
+        << "    Begin Sheenwork.sheenButton cmdAll\n        Width = 4096\n"
+        << "        Height = 4096\n    End\nEnd\n";
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(SHEENWORK_TOOL, SHEENWORK_TOOL, "check", (tmp / "limit.sfm").c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "kB at most";
 }
 
 }  // namespace

@@ -176,6 +176,11 @@ struct Stop {};
 
 using util::Shown;
 
+// Pixels of a surface: width x height, at least 1 x 1.
+std::int64_t SurfacePixels(const gdi::Rect& r) {
+    return std::int64_t{std::max(r.Width(), 1)} * std::max(r.Height(), 1);
+}
+
 // One line, as the reader walks along it.
 struct Cursor {
     std::string_view s;
@@ -501,8 +506,12 @@ private:
                 else
                     open_.back().control.properties.push_back({o.font_key, vb::Object(o.font)});
                 return;
-            case Block::Control: form_.controls.push_back(std::move(o.control)); return;
+            case Block::Control:
+                form_.controls.push_back(std::move(o.control));
+                control_places_.push_back({o.line, o.column});
+                return;
             case Block::Form:
+                CheckSurfaces(o);
                 for (const auto& [key, where] : o.refs) {
                     const std::string& button =
                         key == "DefaultButton" ? form_.default_button : form_.cancel_button;
@@ -513,6 +522,28 @@ private:
                 }
                 form_done_ = true;
                 return;
+        }
+    }
+
+    // The form's surface and every control's, in the order they are made: the first that
+    // takes them past the limit is the problem, at its Begin.
+    void CheckSurfaces(const Open& form) {
+        std::int64_t pixels = SurfacePixels(form_.rect);
+        for (std::size_t i = 0; i <= form_.controls.size(); ++i) {
+            if (pixels > kMaxFormPixels) {
+                const bool control = i > 0;
+                const std::string what = control ? "with " + Shown(form_.controls[i - 1].name) +
+                                                       " the form and its controls need "
+                                                 : "the form needs ";
+                return Problem(control ? control_places_[i - 1].first : form.line,
+                               control ? control_places_[i - 1].second : form.column,
+                               what + std::to_string(pixels) +
+                                   " pixels of surface, more than the " +
+                                   std::to_string(kMaxFormPixels) +
+                                   " a form may have (each its width x height): expected smaller "
+                                   "sizes");
+            }
+            if (i < form_.controls.size()) pixels += SurfacePixels(form_.controls[i].rect);
         }
     }
 
@@ -829,6 +860,7 @@ private:
     std::vector<FormFileProblem> problems_;
     std::size_t more_ = 0;                             // problems past kMaxFormProblems
     std::size_t too_deep_ = 0;                         // blocks open past kMaxFormNesting
+    std::vector<std::pair<int, int>> control_places_;  // each control's Begin
 };
 
 }  // namespace

@@ -92,10 +92,13 @@ struct FormFile {
 //   - the file is a regular file of at most kMaxFormFileBytes (16 MiB) of text;
 //   - blocks nest at most kMaxFormNesting deep (a form, a control and a font are three);
 //   - positions are Integers and a side runs from 0 to kMaxFormSide pixels;
+//   - the form and its controls together need at most kMaxFormPixels pixels of surface
+//     (each its width x height, at least 1 x 1): 2^25, 128 MiB of 32-bit pixels;
 //   - a checker lists at most kMaxFormProblems problems and counts the rest.
 inline constexpr std::int64_t kMaxFormFileBytes = std::int64_t{16} << 20;
 inline constexpr int kMaxFormNesting = 8;
 inline constexpr int kMaxFormSide = 16384;
+inline constexpr std::int64_t kMaxFormPixels = std::int64_t{1} << 25;
 inline constexpr std::size_t kMaxFormProblems = 20;
 
 // Loads a picture a form file names, by its resolved path; throws vb::RuntimeError.
