@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "png_io.h"
 #include "support/recording_services.h"
@@ -152,6 +154,38 @@ TEST(Tool, RendersTheFormAfterTheScript) {
     ASSERT_EQ(image.height, 50);
     EXPECT_EQ(image.pixels[11 * 210 + 55], 0xFFE7CEu);
     EXPECT_EQ(image.pixels[11 * 210 + 155], 0x95C5FCu);
+}
+
+// A render is a preview. A form whose button names a program as its URL and a sound as
+// its Wave starts nothing when a script clicks it (with the mouse and with Enter on the
+// default button); --trace prints what each click would open, --allow-shell does it.
+TEST(Tool, RenderPreviewsWhatAClickWouldOpen) {
+    testing::TempDir tmp;
+    const std::string marker = tmp / "touched", wave = tmp / "ding.wav";
+    std::ofstream(tmp / "go.sfm") << "Begin Form frmGo\n    Width = 100\n    Height = 40\n"
+                                  << "    DefaultButton = \"cmdGo\"\n"
+                                  << "    Begin Sheenwork.sheenButton cmdGo\n"
+                                  << "        Width = 80\n        Height = 30\n"
+                                  << "        URL = \"/usr/bin/touch\"\n"
+                                  << "        URLParam = \"" << marker << "\"\n"
+                                  << "        Wave = \"" << wave << "\"\n    End\nEnd\n";
+    std::ofstream(wave) << "RIFF";
+    std::ofstream(tmp / "clicks.txt") << "click cmdGo\nkey press Enter\n";
+    const std::string render = "render " + (tmp / "go.sfm") + " -o " + (tmp / "go.png") +
+                               " --script " + (tmp / "clicks.txt");
+    const ToolRun quiet = Tool(render, tmp.Path().string());
+    EXPECT_EQ(quiet.exit, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, tmp / "go.png\n");
+    const ToolRun traced = Tool(render + " --trace", tmp.Path().string());
+    const std::string click =
+        "open \"" + wave + "\" \"\"\nopen \"/usr/bin/touch\" \"" + marker + "\"\n";
+    EXPECT_EQ(traced.out, click + click + (tmp / "go.png\n"));
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    const ToolRun acted = Tool(render + " --allow-shell", tmp.Path().string());
+    EXPECT_EQ(acted.exit, 0) << acted.err;
+    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(marker));
 }
 
 // Check lets the controls take their values on surfaces of one pixel: a form at the limit

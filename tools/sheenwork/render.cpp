@@ -9,6 +9,7 @@
 
 #include "cli.h"
 #include "png_io.h"
+#include "preview.h"
 
 namespace sheenwork::cli {
 namespace {
@@ -32,6 +33,7 @@ std::string StateScript(const std::string& at) {
 int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string form_path, output, script_path;
     std::vector<std::string> states;
+    bool trace = false, allow_shell = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool has_value = i + 1 < args.size();
@@ -41,6 +43,10 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             script_path = args[++i];
         else if (a == "--at" && has_value)
             states.push_back(StateScript(args[++i]));
+        else if (a == "--trace")
+            trace = true;
+        else if (a == "--allow-shell")
+            allow_shell = true;
         else if (!a.empty() && a[0] != '-' && form_path.empty())
             form_path = a;
         else
@@ -49,6 +55,8 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (form_path.empty() || output.empty()) throw UsageError{"render needs FORM and -o OUT.png"};
     try {
         const runtime::FormFile file = runtime::ReadFormFile(form_path);
+        // Before the runtime, which takes the services in place when it starts.
+        Preview preview(allow_shell);
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
@@ -60,6 +68,8 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // What a control reported while it ran (its error boxes) is shown, not lost.
         for (const auto& box : rt.MessageBoxes())
             err << "sheenwork: " << box.title << ": " << box.text << "\n";
+        if (trace)
+            for (const std::string& action : preview.Actions()) out << action << "\n";
         out << output << "\n";
         return rt.MessageBoxes().empty() ? kOk : kBadInput;
     } catch (const UsageError&) {
@@ -85,6 +95,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             c.rect = {c.rect.left, c.rect.top, c.rect.left + 1, c.rect.top + 1};
         file.rect.right = file.rect.left + 1;
         file.rect.bottom = file.rect.top + 1;
+        Preview preview(false);
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
