@@ -2,11 +2,13 @@
 // table in tests/data/cli), and what the gallery writes.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -97,8 +99,7 @@ TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
         << alone.err;
     fs::create_directories(libexec);
     fs::copy_file(tool.parent_path() / "sheenwork-run", libexec / "sheenwork-run");
-    const ToolRun installed =
-        Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    const ToolRun installed = Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
     EXPECT_EQ(installed.exit, 1);
     EXPECT_NE(installed.err.find("bad.sfm:4:9: Sheenwork.sheenButton has no property Colour"),
               std::string::npos)
@@ -188,6 +189,22 @@ TEST(Tool, RenderPreviewsWhatAClickWouldOpen) {
     EXPECT_TRUE(std::filesystem::exists(marker));
 }
 
+// What is no form file is refused in one line: a program (its NULs and escapes are never
+// echoed), a pipe (no waiting for a writer), an endless device.
+TEST(Tool, CheckRefusesWhatIsNoFormInOneLine) {
+    testing::TempDir tmp;
+    ASSERT_EQ(mkfifo((tmp / "pipe").c_str(), 0600), 0);
+    for (const std::string& file :
+         {std::string("/usr/bin/true"), tmp / "pipe", std::string("/dev/zero")}) {
+        const ToolRun run = Tool("check " + file, tmp.Path().string());
+        EXPECT_EQ(run.exit, 1) << file;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(std::none_of(run.err.begin(), run.err.end() - 1, [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        })) << run.err;
+    }
+}
+
 // Check lets the controls take their values on surfaces of one pixel: a form at the limit
 // of 2^25 pixels (128 MiB of surface when rendered) is checked in a small part of that.
 TEST(Tool, CheckNeedsNoSurfaces) {
@@ -209,6 +226,15 @@ TEST(Tool, CheckNeedsNoSurfaces) {
     ASSERT_EQ(wait4(child, &status, 0, &usage), child);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "kB at most";
+}
+
+// Without a display that answers, run says which display it tried.
+TEST(Tool, RunNamesTheDisplayItCouldNotOpen) {
+    testing::TempDir tmp;
+    const ToolRun run = Tool("run --demo", tmp.Path().string(),
+                             "env DISPLAY=:4711 WAYLAND_DISPLAY= " + std::string(SHEENWORK_TOOL));
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("DISPLAY is \":4711\""), std::string::npos) << run.err;
 }
 
 }  // namespace
