@@ -15,6 +15,10 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
+# The sanitizers' settings for every run under ASan + UBSan; the suppressions name what
+# the leak checker cannot see through (tests/lsan.supp says why).
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp
 
 # Debian packages the build and the tests need.
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
@@ -63,8 +67,7 @@ test: build asan reference formfile-fuzz
 	@# The random form round trips run a tenth of the normal build's 100 000 here: the
 	@# same code paths, at some twenty-five times the cost each (make roundtrip runs millions).
 	@cd $(ASAN_BUILD) && SHEENWORK_REFERENCE_DIR=$$PWD/reference SHEENWORK_ROUNDTRIP_SETS=10000 \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ./sheenwork_tests --gtest_brief=1
+	  $(SANITIZE_ENV) ./sheenwork_tests --gtest_brief=1
 
 demo: build
 	@mkdir -p demo-out
@@ -97,8 +100,8 @@ bench: build reference
 # picture, FUZZ_ROUNDS cases (each seed is reported on failure).
 FUZZ_ROUNDS ?= 200000
 fuzz: asan
-	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='PictureFuzz.*'
+	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) $(SANITIZE_ENV) \
+	  ./sheenwork_tests --gtest_filter='PictureFuzz.*'
 
 # The form file reader under libFuzzer with ASan + UBSan, FORMFILE_FUZZ_SECONDS long (make
 # test runs it), starting from tests/data/formfile/corpus. A crash leaves its input in
@@ -113,7 +116,7 @@ formfile-fuzz: deps
 	@echo "== form file fuzzer, $(FORMFILE_FUZZ_SECONDS) s =="
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  $(FUZZ_BUILD)/form_file_fuzz -max_total_time=$(FORMFILE_FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp $(FUZZ_BUILD)/form_file_fuzz -max_total_time=$(FORMFILE_FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus tests/data/formfile/corpus \
 	  2>$(FUZZ_BUILD)/fuzz.log || { tail -50 $(FUZZ_BUILD)/fuzz.log; exit 1; }
 	@grep -E "^stat::number_of_executed_units|^Done" $(FUZZ_BUILD)/fuzz.log || true
@@ -127,8 +130,8 @@ roundtrip: build
 # runs 10 000); each failure names its seed and the script.
 STRESS_SCRIPTS ?= 1000000
 stress: asan
-	@cd $(ASAN_BUILD) && SHEENWORK_RANDOM_SCRIPTS=$(STRESS_SCRIPTS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='RandomScripts.*'
+	@cd $(ASAN_BUILD) && SHEENWORK_RANDOM_SCRIPTS=$(STRESS_SCRIPTS) $(SANITIZE_ENV) \
+	  ./sheenwork_tests --gtest_filter='RandomScripts.*'
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
