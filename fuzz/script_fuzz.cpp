@@ -1,0 +1,88 @@
+// libFuzzer target: the script reader on any bytes, and every script that reads replayed
+// against a form of three buttons (a default, a cancel and a drop-down button with a
+// tooltip), as `sheenwork render --script` replays it. A script is read or refused with
+// its line and column; a replay ends (its waits are bounded), names only controls of the
+// form or is refused, and a click opens nothing. Nothing may crash, leak or trip a
+// sanitizer.
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/runtime/controls.h>
+#include <sheenwork/runtime/script.h>
+#include <sheenwork/system/services.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+using namespace sheenwork;
+
+// The outside world as a preview sees it: nothing is opened or played.
+class NoShell final : public system::Services {
+public:
+    NoShell() : inner_(system::MakeDefaultServices()) { system::Install(this); }
+    ~NoShell() override { system::Install(nullptr); }
+    std::optional<std::string> RegistryString(system::Hive, const std::string&,
+                                              const std::string&) override {
+        return std::nullopt;
+    }
+    void SetRegistryString(system::Hive, const std::string&, const std::string&,
+                           const std::string&) override {}
+    void DeleteRegistryTree(system::Hive, const std::string&) override {}
+    std::string LibraryPath() override { return "/fuzz/libsheenwork.so"; }
+    std::string ProcessPath() override { return "/fuzz/host"; }
+    std::string NowText() override { return "01.01.2026 00:00:00"; }
+    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string&) override {
+        return nullptr;
+    }
+    int MessageBox(const std::string&, const std::string&, int) override { return 1; }
+    bool FindFirstFile(const std::string&) override { return false; }
+    long ShellExecute(long, const std::string&, const std::string&, const std::string&,
+                      const std::string&, int) override {
+        return 42;
+    }
+    bool PlaySound(const std::string&, unsigned) override { return true; }
+    std::optional<system::VersionInfo> Version() override { return inner_->Version(); }
+    std::optional<system::ThemeName> CurrentThemeName() override { return std::nullopt; }
+    std::int16_t AsyncKeyState(int) override { return 0; }
+
+private:
+    std::unique_ptr<system::Services> inner_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    runtime::Script script;
+    try {
+        script = runtime::ParseScript(text, "input.txt");
+    } catch (const runtime::ScriptError& e) {
+        if (e.Line() < 1 || e.Column() < 1) std::abort();
+        return 0;
+    }
+    static NoShell services;
+    runtime::VirtualClock clock;
+    auto gdi = gdi::MakeRasterGdi();
+    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+    runtime::Form& form = rt.CreateForm("frmFuzz", {0, 0, 240, 80});
+    runtime::Window& ok = form.Add("Sheenwork.sheenButton", "cmdOK", {10, 10, 80, 28});
+    runtime::Window& cancel = form.Add("Sheenwork.sheenButton", "cmdCancel", {90, 10, 160, 28});
+    runtime::Window& menu = form.Add("Sheenwork.sheenButton", "cmdMenu", {170, 10, 230, 28});
+    ok.Native<sheenButton>()->Caption("&OK");
+    ok.Native<sheenButton>()->URL("https://example.org/");
+    cancel.Native<sheenButton>()->Caption("&Cancel");
+    menu.Native<sheenButton>()->DropDown(vb::True);
+    menu.Native<sheenButton>()->VeloToolTip("More");
+    form.DefaultButton(&ok);
+    form.CancelButton(&cancel);
+    try {
+        runtime::Driver(rt, form).Run(script);
+    } catch (const runtime::ScriptError& e) {
+        // Only a step that names no control of the form is refused while it runs.
+        if (e.Message().find("no control named") == std::string::npos) std::abort();
+    }
+    form.Compose();
+    return 0;
+}
