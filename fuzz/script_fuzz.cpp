@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("frmFuzz", {0, 0, 240, 80});
-    runtime::Window& ok = form.Add("Sheenwork.sheenButton", "cmdOK", {10, 10, 80, 28});
-    runtime::Window& cancel = form.Add("Sheenwork.sheenButton", "cmdCancel", {90, 10, 160, 28});
-    runtime::Window& menu = form.Add("Sheenwork.sheenButton", "cmdMenu", {170, 10, 230, 28});
+    runtime::Form& form = rt.CreateForm("frmFuzz", {0, 0}, {240, 80});
+    runtime::Window& ok = form.Add("Sheenwork.sheenButton", "cmdOK", {10, 10}, {70, 18});
+    runtime::Window& cancel = form.Add("Sheenwork.sheenButton", "cmdCancel", {90, 10}, {70, 18});
+    runtime::Window& menu = form.Add("Sheenwork.sheenButton", "cmdMenu", {170, 10}, {60, 18});
     ok.Native<sheenButton>()->Caption("&OK");
     ok.Native<sheenButton>()->URL("https://example.org/");
     cancel.Native<sheenButton>()->Caption("&Cancel");

@@ -177,8 +177,8 @@ struct Stop {};
 using util::Shown;
 
 // Pixels of a surface: width x height, at least 1 x 1.
-std::int64_t SurfacePixels(const gdi::Rect& r) {
-    return std::int64_t{std::max(r.Width(), 1)} * std::max(r.Height(), 1);
+std::int64_t SurfacePixels(const Size& size) {
+    return std::int64_t{std::max(size.width, 1)} * std::max(size.height, 1);
 }
 
 // One line, as the reader walks along it.
@@ -528,7 +528,7 @@ private:
     // The form's surface and every control's, in the order they are made: the first that
     // takes them past the limit is the problem, at its Begin.
     void CheckSurfaces(const Open& form) {
-        std::int64_t pixels = SurfacePixels(form_.rect);
+        std::int64_t pixels = SurfacePixels(form_.size);
         for (std::size_t i = 0; i <= form_.controls.size(); ++i) {
             if (pixels > kMaxFormPixels) {
                 const bool control = i > 0;
@@ -543,7 +543,7 @@ private:
                                    " a form may have (each its width x height): expected smaller "
                                    "sizes");
             }
-            if (i < form_.controls.size()) pixels += SurfacePixels(form_.controls[i].rect);
+            if (i < form_.controls.size()) pixels += SurfacePixels(form_.controls[i].size);
         }
     }
 
@@ -627,10 +627,10 @@ private:
         switch (o.block) {
             case Block::Form:
                 if (key == "Caption") form_.caption = std::get<std::string>(v);
-                if (key == "Left") form_.rect = Moved(form_.rect, vb::CLng(v), form_.rect.top);
-                if (key == "Top") form_.rect = Moved(form_.rect, form_.rect.left, vb::CLng(v));
-                if (key == "Width") form_.rect.right = form_.rect.left + vb::CLng(v);
-                if (key == "Height") form_.rect.bottom = form_.rect.top + vb::CLng(v);
+                if (key == "Left") form_.position.left = vb::CLng(v);
+                if (key == "Top") form_.position.top = vb::CLng(v);
+                if (key == "Width") form_.size.width = vb::CLng(v);
+                if (key == "Height") form_.size.height = vb::CLng(v);
                 if (key == "BackColor") form_.back_color = static_cast<std::uint32_t>(vb::CLng(v));
                 if (key == "DefaultButton" || key == "CancelButton") {
                     (key == "DefaultButton" ? form_.default_button : form_.cancel_button) =
@@ -639,15 +639,15 @@ private:
                 }
                 return;
             case Block::Control: {
-                gdi::Rect& r = o.control.rect;
+                ControlDescription& d = o.control;
                 if (key == "Left")
-                    r = Moved(r, vb::CLng(v), r.top);
+                    d.position.left = vb::CLng(v);
                 else if (key == "Top")
-                    r = Moved(r, r.left, vb::CLng(v));
+                    d.position.top = vb::CLng(v);
                 else if (key == "Width")
-                    r.right = r.left + vb::CLng(v);
+                    d.size.width = vb::CLng(v);
                 else if (key == "Height")
-                    r.bottom = r.top + vb::CLng(v);
+                    d.size.height = vb::CLng(v);
                 else if (key == "TabIndex")
                     o.control.tab_index = vb::CLng(v);
                 else
@@ -667,10 +667,6 @@ private:
             }
             case Block::Skipped: return;
         }
-    }
-
-    static gdi::Rect Moved(gdi::Rect r, int left, int top) {
-        return {left, top, left + r.Width(), top + r.Height()};
     }
 
     // ---- Values ----

@@ -109,10 +109,8 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         // Read cleanly: the controls must also take what the file gives them. Their values
         // do not depend on their size, so each gets the smallest surface, and the check
         // needs no memory for pixels whatever sizes the file gives.
-        for (runtime::ControlDescription& c : file.controls)
-            c.rect = {c.rect.left, c.rect.top, c.rect.left + 1, c.rect.top + 1};
-        file.rect.right = file.rect.left + 1;
-        file.rect.bottom = file.rect.top + 1;
+        for (runtime::ControlDescription& c : file.controls) c.size = {1, 1};
+        file.size = {1, 1};
         Preview preview(false);
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();

@@ -18,6 +18,7 @@
 #include <sheenwork/host/objects.h>
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/library.h>
+#include <sheenwork/runtime/placement.h>
 #include <sheenwork/vb/variant.h>
 
 #include <cstddef>
@@ -72,7 +73,8 @@ struct FormFileProperty {
 struct ControlDescription {
     std::string class_name;  // the programmatic name: "Sheenwork.sheenButton"
     std::string name;        // the instance name, unique in its form without regard to case
-    gdi::Rect rect;          // in the form's client area, pixels
+    Position position;       // Left, Top: in the form's client area, pixels
+    Size size;               // Width, Height: pixels, 0 when the file leaves them out
     int tab_index = 0;
     std::vector<FormFileProperty> properties;  // the property bag, in the order written
 };
@@ -80,7 +82,8 @@ struct ControlDescription {
 struct FormFile {
     std::string name;
     std::string caption;
-    gdi::Rect rect;  // the client area on the screen, pixels
+    Position position;  // Left, Top: the client area on the screen, pixels
+    Size size;          // Width, Height: the client area, pixels
     std::uint32_t back_color = 0x8000000F;
     host::FontRef font;                         // null: the runtime's own form font
     std::string default_button, cancel_button;  // instance names, "" for none
@@ -91,13 +94,14 @@ struct FormFile {
 // reader or a runtime take unbounded memory or time:
 //   - the file is a regular file of at most kMaxFormFileBytes (16 MiB) of text;
 //   - blocks nest at most kMaxFormNesting deep (a form, a control and a font are three);
-//   - positions are Integers and a side runs from 0 to kMaxFormSide pixels;
+//   - positions are Integers and a side runs from 0 to kMaxFormSide pixels, the longest a
+//     placement takes (a side of 0 is a surface of 1);
 //   - the form and its controls together need at most kMaxFormPixels pixels of surface
 //     (each its width x height, at least 1 x 1): 2^25, 128 MiB of 32-bit pixels;
 //   - a checker lists at most kMaxFormProblems problems and counts the rest.
 inline constexpr std::int64_t kMaxFormFileBytes = std::int64_t{16} << 20;
 inline constexpr int kMaxFormNesting = 8;
-inline constexpr int kMaxFormSide = 16384;
+inline constexpr int kMaxFormSide = kMaxSide;
 inline constexpr std::int64_t kMaxFormPixels = std::int64_t{1} << 25;
 inline constexpr std::size_t kMaxFormProblems = 20;
 
