@@ -18,37 +18,28 @@ namespace {
 
 using namespace sheenwork;
 
-// The outside world as a preview sees it: nothing is opened or played.
-class NoShell final : public system::Services {
+// The outside world as a preview sees it: nothing is opened or played, no message box
+// waits, no log is written.
+class NoShell final : public system::ForwardingServices {
 public:
-    NoShell() : inner_(system::MakeDefaultServices()) { system::Install(this); }
+    NoShell() : ForwardingServices(Platform()) { system::Install(this); }
     ~NoShell() override { system::Install(nullptr); }
     std::optional<std::string> RegistryString(system::Hive, const std::string&,
                                               const std::string&) override {
         return std::nullopt;
     }
-    void SetRegistryString(system::Hive, const std::string&, const std::string&,
-                           const std::string&) override {}
-    void DeleteRegistryTree(system::Hive, const std::string&) override {}
-    std::string LibraryPath() override { return "/fuzz/libsheenwork.so"; }
-    std::string ProcessPath() override { return "/fuzz/host"; }
-    std::string NowText() override { return "01.01.2026 00:00:00"; }
-    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string&) override {
-        return nullptr;
-    }
     int MessageBox(const std::string&, const std::string&, int) override { return 1; }
-    bool FindFirstFile(const std::string&) override { return false; }
     long ShellExecute(long, const std::string&, const std::string&, const std::string&,
                       const std::string&, int) override {
         return 42;
     }
     bool PlaySound(const std::string&, unsigned) override { return true; }
-    std::optional<system::VersionInfo> Version() override { return inner_->Version(); }
-    std::optional<system::ThemeName> CurrentThemeName() override { return std::nullopt; }
-    std::int16_t AsyncKeyState(int) override { return 0; }
 
 private:
-    std::unique_ptr<system::Services> inner_;
+    static system::Services& Platform() {
+        static const auto services = system::MakeDefaultServices();
+        return *services;
+    }
 };
 
 }  // namespace

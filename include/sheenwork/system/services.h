@@ -95,6 +95,54 @@ public:
     virtual std::int16_t AsyncKeyState(int virtual_key) = 0;
 };
 
+// Services that hand every call to others: a wrapper derives from it and overrides only
+// what it changes (the runtime routes message boxes and key states to itself; a preview
+// records the shell's calls instead of making them).
+class ForwardingServices : public Services {
+public:
+    explicit ForwardingServices(Services& inner) : inner_(inner) {}
+
+    std::optional<std::string> RegistryString(Hive hive, const std::string& key,
+                                              const std::string& value) override {
+        return inner_.RegistryString(hive, key, value);
+    }
+    void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override {
+        inner_.SetRegistryString(hive, key, value, data);
+    }
+    void DeleteRegistryTree(Hive hive, const std::string& key) override {
+        inner_.DeleteRegistryTree(hive, key);
+    }
+    std::string LibraryPath() override { return inner_.LibraryPath(); }
+    std::string ProcessPath() override { return inner_.ProcessPath(); }
+    std::string NowText() override { return inner_.NowText(); }
+    std::unique_ptr<ErrorComponent> CreateComponent(const std::string& prog_id) override {
+        return inner_.CreateComponent(prog_id);
+    }
+    int MessageBox(const std::string& text, const std::string& title, int style) override {
+        return inner_.MessageBox(text, title, style);
+    }
+    bool FindFirstFile(const std::string& pattern) override {
+        return inner_.FindFirstFile(pattern);
+    }
+    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory,
+                      int show) override {
+        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
+    }
+    bool PlaySound(const std::string& file, unsigned flags) override {
+        return inner_.PlaySound(file, flags);
+    }
+    std::optional<VersionInfo> Version() override { return inner_.Version(); }
+    std::optional<ThemeName> CurrentThemeName() override { return inner_.CurrentThemeName(); }
+    std::int16_t AsyncKeyState(int virtual_key) override {
+        return inner_.AsyncKeyState(virtual_key);
+    }
+
+protected:
+    Services& inner_;
+};
+
 // The process-wide services. Install(nullptr) puts the default back. The installed
 // object must outlive its use; the library never deletes it.
 Services& Current() noexcept;
