@@ -40,23 +40,20 @@ std::string ReadWholeFile(const std::filesystem::path& path, std::int64_t limit)
     if (!S_ISREG(st.st_mode))
         throw ReadFileError("it is not a regular file (" + KindOf(st.st_mode) + ")");
     if (st.st_size > limit) throw ReadFileError(TooLarge(st.st_size, limit));
-    // The file may grow while it is read: no more than the limit is taken all the same.
-    std::string text(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t done = 0;
+    // Read to the end, not to the size: a file may grow while it is read, and one of /proc
+    // reports no size at all. No more than the limit is taken either way.
+    std::string text;
+    text.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
     for (;;) {
-        if (done == text.size()) {
-            if (static_cast<std::int64_t>(text.size()) > limit)
-                throw ReadFileError(TooLarge(static_cast<std::int64_t>(text.size()), limit));
-            text.resize(text.size() + 4096);
-        }
-        const ssize_t n = ::read(file.fd, text.data() + done, text.size() - done);
+        const ssize_t n = ::read(file.fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw ReadFileError(std::strerror(errno));
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
+        if (n == 0) return text;
+        if (static_cast<std::int64_t>(text.size()) + n > limit)
+            throw ReadFileError(TooLarge(static_cast<std::int64_t>(text.size()) + n, limit));
+        text.append(chunk, static_cast<std::size_t>(n));
     }
-    text.resize(done);
-    return text;
 }
 
 }  // namespace sheenwork::util

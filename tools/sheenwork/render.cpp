@@ -33,9 +33,7 @@ std::string StateScript(const std::string& at) {
 
 // Whether `path` names a PNG file: the picture written is one, and a name that says
 // otherwise (out.jpg, out) would mislead whoever opens it.
-bool EndsInPng(const std::string& path) {
-    return path.size() > 4 && util::AsciiLower(path.substr(path.size() - 4)) == ".png";
-}
+bool EndsInPng(const std::string& path) { return util::AsciiLower(path).ends_with(".png"); }
 
 // A control's report as one line: its CR LF as "; ", control characters escaped.
 std::string OneLine(std::string text) {
