@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "png_io.h"
@@ -57,6 +58,9 @@ TEST(Tool, AnswersEachCommandLine) {
         std::stringstream cells(line);
         for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
         f.resize(4);
+        for (std::string& cell : {std::ref(f[2]), std::ref(f[3])})  // "\n" ends a line
+            for (std::size_t at; (at = cell.find("\\n")) != std::string::npos;)
+                cell.replace(at, 2, "\n");
         testing::TempDir tmp;
         std::string args = f[0];
         for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
@@ -93,8 +97,7 @@ TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
         << alone.err;
     fs::create_directories(libexec);
     fs::copy_file(tool.parent_path() / "sheenwork-run", libexec / "sheenwork-run");
-    const ToolRun installed =
-        Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    const ToolRun installed = Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
     EXPECT_EQ(installed.exit, 1);
     EXPECT_NE(installed.err.find("bad.sfm:4:9: Sheenwork.sheenButton has no property Colour"),
               std::string::npos)
