@@ -179,6 +179,10 @@ App::Host::Host(Options o) : options(std::move(o)) {
     // The press that brings a window the keyboard reaches it, as on Windows (SDL would
     // drop one that comes within 10 ms of the focus).
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Windows show the runtime's pixels through the window system's own framebuffer: a
+    // framebuffer through a 3-D renderer would make SDL replace each window by a new one
+    // at its first picture, losing what was set on the first (the title's UTF-8 names).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw DisplayError(std::string("cannot open the display: ") + SDL_GetError());
     // Without a display SDL would quietly pick a driver that shows nothing; only a driver
@@ -533,9 +537,10 @@ void App::Host::SyncForm(runtime::Form& f, bool& present_all) {
         const Uint32 flags = popup ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU |
                                          SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP
                                    : 0;
-        w.window =
-            SDL_CreateWindow(f.Caption().c_str(), r.left * s, r.top * s, std::max(r.Width(), 1) * s,
-                             std::max(r.Height(), 1) * s, flags | SDL_WINDOW_SHOWN);
+        w.window = SDL_CreateWindow("", r.left * s, r.top * s, std::max(r.Width(), 1) * s,
+                                    std::max(r.Height(), 1) * s, flags | SDL_WINDOW_HIDDEN);
+        SetWindowTitle(w.window, f.Caption());
+        SDL_ShowWindow(w.window);
         w.rect = r;
         w.caption = f.Caption();
         present_all = true;
@@ -553,7 +558,7 @@ void App::Host::SyncForm(runtime::Form& f, bool& present_all) {
     }
     if (f.Caption() != w.caption) {
         w.caption = f.Caption();
-        SDL_SetWindowTitle(w.window, w.caption.c_str());
+        SetWindowTitle(w.window, w.caption);
     }
     // A control moved, shown or hidden draws nothing, but the form's picture changed.
     std::vector<std::tuple<long, gdi::Rect, bool>> layout;

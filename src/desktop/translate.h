@@ -14,9 +14,20 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace sheenwork::desktop {
+
+// ---- titles ----
+
+// A form's caption as its window's title: the text the ANSI code page holds (a character
+// outside it becomes "?", as on the platform), in UTF-8.
+std::string WindowTitle(const std::string& caption);
+// The Latin-1 bytes of a UTF-8 text; none when a character has no Latin-1 code.
+std::optional<std::string> Latin1(const std::string& utf8);
+// Gives the window the caption as its title, in UTF-8 for the window manager.
+void SetWindowTitle(SDL_Window* window, const std::string& caption);
 
 // ---- input ----
 

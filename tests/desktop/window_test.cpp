@@ -16,6 +16,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -495,6 +496,61 @@ TEST(WindowForm, AFormFileInAWindow) {
         host.Xdotool({"mousedown", "1"}, "input down 1");
         host.Xdotool({"mouseup", "1"}, "input up 1");
         host.WaitForEvent("cmdOK Click", mark);
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+// A caption outside ASCII reaches the window manager in UTF-8, as the ANSI code page holds
+// it: "?" for a character the code page lacks. _NET_WM_NAME is UTF-8; WM_NAME is Latin-1
+// where every character has one (ICCCM's STRING), else UTF-8 too.
+TEST(WindowForm, TheCaptionReachesTheWindowManagerInUtf8) {
+    try {
+        testing::TempDir tmp;
+        const std::string path = (tmp.Path() / "title.sfm").string();
+        const auto form = [&](const std::string& caption) {
+            std::ofstream(path) << "Begin Form frmTitle\n    Caption = \"" << caption
+                                << "\"\n    Width = 120\n    Height = 40\nEnd\n";
+        };
+        const struct {
+            const char* caption;
+            const char* net_wm_name;
+            const char* wm_name;
+        } cases[] = {
+            {"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e \xE2\x9C\x93",
+             "_NET_WM_NAME(UTF8_STRING) = \"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e ?\"",
+             "WM_NAME(UTF8_STRING) = \"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e ?\""},
+            {"Gr\xC3\xB6\xC3\x9F"
+             "e",
+             "_NET_WM_NAME(UTF8_STRING) = \"Gr\xC3\xB6\xC3\x9F"
+             "e\"",
+             "WM_NAME(STRING) = \"Gr\xC3\xB6\xC3\x9F"
+             "e\""},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.caption);
+            form(c.caption);
+            Display display;
+            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"});
+            std::vector<std::string> env = display.Env();
+            env.push_back("LC_ALL=C.UTF-8");  // xprop writes what it reads as UTF-8
+            Process xprop({"sh", "-c",
+                           "xprop -id $(xdotool search --class sheenwork-run | head -1) "
+                           "_NET_WM_NAME WM_NAME"},
+                          env);
+            const auto said = [&](const std::string& line) {
+                return [line](const std::string& l) { return l == line; };
+            };
+            EXPECT_NO_THROW(xprop.WaitFor(said(c.net_wm_name))) << c.net_wm_name;
+            EXPECT_NO_THROW(xprop.WaitFor(said(c.wm_name))) << c.wm_name;
+            host.process().Signal(SIGTERM);
+        }
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
