@@ -60,6 +60,10 @@ bool IsLeaveEcho(const SDL_Event& event, const SDL_Event* next);
 
 // ---- pixels ----
 
+// The size of a form whose window is width x height screen pixels at `scale`: whole form
+// pixels, at least one, at most runtime::kMaxSide.
+runtime::Size ClientSizeOf(int width, int height, int scale);
+
 // A form's picture (0x00BBGGRR, rows from the top) into a 0x00RRGGBB window buffer of
 // `pitch` bytes a row, each pixel a scale x scale block: exact pixels, no smoothing.
 void Magnify(std::span<const gdi::ColorRef> picture, int width, int height, int scale,

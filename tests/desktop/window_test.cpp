@@ -10,16 +10,19 @@
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/script.h>
+#include <sheenwork/vb/color.h>
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 #include "demo.h"
 
@@ -496,6 +499,62 @@ TEST(WindowForm, AFormFileInAWindow) {
         host.Xdotool({"mousedown", "1"}, "input down 1");
         host.Xdotool({"mouseup", "1"}, "input up 1");
         host.WaitForEvent("cmdOK Click", mark);
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+// A form window takes whatever size a window manager gives it and shows the form at that
+// size: the controls where they were, the form's colour everywhere else, as the headless
+// form of that size is composed. At scale 2 an odd size leaves a last column and row of
+// the form's colour, never stale pixels.
+TEST(WindowForm, AResizedWindowShowsTheFormAtItsNewSize) {
+    try {
+        const std::string path = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/two.sfm";
+        for (const auto& [scale, width, height] : {std::tuple{1, 300, 120}, {2, 301, 121}}) {
+            SCOPED_TRACE("scale " + std::to_string(scale));
+            Display display;
+            display.Xdotool({"mousemove", "0", "0"});
+            Host host(display,
+                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)});
+            gdi::Rect at;
+            for (const auto& l : host.process().Lines())
+                if (Host::Trace(l, "form show")) {
+                    std::istringstream words(l);
+                    std::string t, form, show, name;
+                    words >> t >> form >> show >> name >> at.left >> at.top;
+                }
+            const std::size_t mark = host.Mark();
+            display.Xdotool({"search", "--class", "sheenwork-run", "windowsize", "%@",
+                             std::to_string(width), std::to_string(height)});
+            const runtime::Size size{width / scale, height / scale};
+            const std::string said =
+                host.WaitForTrace("form size frmTwo " + std::to_string(size.width) + " " +
+                                      std::to_string(size.height),
+                                  mark);
+            const auto& lines = host.process().Lines();
+            host.WaitForTrace("settled",
+                              static_cast<std::size_t>(std::find(lines.begin(), lines.end(), said) -
+                                                       lines.begin()));
+
+            runtime::VirtualClock clock;
+            auto gdi = gdi::MakeRasterGdi();
+            runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+            runtime::FormFile file = runtime::ReadFormFile(path);
+            file.position = {at.left, at.top};
+            file.size = size;
+            runtime::Form& form = runtime::LoadForm(rt, file);
+            png::Image want = Magnified(form.Compose(), size.width, size.height, scale);
+            png::Image padded{width, height, {}};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    padded.pixels.push_back(x < want.width && y < want.height
+                                                ? want.pixels[std::size_t(y) * want.width + x]
+                                                : vb::TranslateColor(form.BackColor()));
+            const gdi::Rect shown{at.left * scale, at.top * scale, at.left * scale + width,
+                                  at.top * scale + height};
+            EXPECT_TRUE(SamePixels(display.Screenshot(shown), padded, "resized"));
+        }
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
