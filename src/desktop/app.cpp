@@ -194,6 +194,7 @@ App::Host::Host(Options o) : options(std::move(o)) {
         SDL_Quit();
         throw DisplayError("cannot open the display: no X11 or Wayland display (DISPLAY unset?)");
     }
+    TolerateGoneWindows();
     SDL_Rect bounds{0, 0, 1024, 768};
     SDL_GetDisplayBounds(0, &bounds);
     runtime = std::make_unique<runtime::Runtime>(

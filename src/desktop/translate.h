@@ -28,6 +28,9 @@ std::string WindowTitle(const std::string& caption);
 std::optional<std::string> Latin1(const std::string& utf8);
 // Gives the window the caption as its title, in UTF-8 for the window manager.
 void SetWindowTitle(SDL_Window* window, const std::string& caption);
+// On X, an error about a window that is already gone no longer ends the process (once
+// for the process; other errors go where they went before).
+void TolerateGoneWindows();
 
 // ---- input ----
 

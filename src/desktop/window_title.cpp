@@ -1,5 +1,6 @@
-// Window titles on X, set apart from the rest of the host: Xlib's names (Window, Display,
-// None, Status) would clash with the runtime's.
+// What the host asks of X itself, set apart from the rest of the host (Xlib's names,
+// Window, Display, None, Status, would clash with the runtime's): window titles in UTF-8,
+// and errors about windows that are already gone.
 // Our headers first: Xlib's macros (True, False) would break them.
 #include <sheenwork/vb/ansi.h>
 
@@ -14,6 +15,32 @@
 #endif
 
 namespace sheenwork::desktop {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+XErrorHandler previous_handler = nullptr;
+
+// A request can reach the server after its window went (a menu closed by its own click,
+// a dialog ended by a key): X answers BadWindow or BadDrawable, which is no fault of the
+// program, and Xlib's default answer to an error is to end the process.
+int IgnoreGoneWindows(::Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) return 0;
+    return previous_handler ? previous_handler(display, error) : 0;
+}
+
+}  // namespace
+#endif
+
+void TolerateGoneWindows() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    static const bool installed = [] {
+        previous_handler = XSetErrorHandler(IgnoreGoneWindows);
+        return true;
+    }();
+    (void)installed;
+#endif
+}
 
 std::string WindowTitle(const std::string& caption) { return vb::FromAnsi(vb::ToAnsi(caption)); }
 

@@ -458,9 +458,20 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
         host.Xdotool({"key", "Return"}, "input keyup 13");
         host.WaitForTrace("form hide", mark);
 
+        // Escape clicks Cancel, which says on the status line that it had nothing to
+        // cancel; the window stays until it is closed.
         mark = host.Mark();
-        display.Xdotool({"key", "Escape"});
+        host.Xdotool({"key", "Escape"}, "input keyup 27");
         host.WaitForEvent("cmdCancel Click", mark);
+        cli::SayInDemo(form,
+                       "Cancel (the cancel button, Escape): nothing to cancel. Close the "
+                       "window to end.");
+        runtime::Window& status = *form.Find(cli::kDemoStatus);
+        const gdi::Rect line = status.ScreenRect();
+        EXPECT_TRUE(SamePixels(display.Screenshot(line),
+                               Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1),
+                               "demo status"));
+        p.Signal(SIGTERM);
         EXPECT_EQ(p.Wait(), 0);
     } catch (const std::exception& e) {
         FAIL() << e.what();
