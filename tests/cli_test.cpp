@@ -20,7 +20,9 @@
 #include <sstream>
 #include <thread>
 
+#include "cli.h"
 #include "png_io.h"
+#include "preview.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -255,6 +257,20 @@ TEST(Tool, CheckNeedsNoSurfaces) {
     ASSERT_EQ(wait4(child, &status, 0, &usage), child);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "kB at most";
+}
+
+// A preview stands in for the services while it lives, and the ones before it come back;
+// the progress of a long command is one line a terminal redraws.
+TEST(Tool, APreviewEndsAndProgressFillsItsBar) {
+    system::Services* const before = system::Installed();
+    {
+        cli::Preview preview(false);
+        EXPECT_EQ(system::Installed(), &preview);
+    }
+    EXPECT_EQ(system::Installed(), before);
+    std::ostringstream err;
+    cli::Progress(err, 4, true).Step("a");
+    EXPECT_EQ(err.str(), "\r[#######.......................] 1/4 a\x1b[K\n");
 }
 
 // Without a display that answers, run says which display it tried.

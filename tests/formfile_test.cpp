@@ -266,6 +266,14 @@ TEST(FormFile, OnlyRegularFilesOfBoundedSizeAreRead) {
     };
     for (const auto& [path, why] : files)
         EXPECT_EQ(first_problem(path), path + ": cannot read the file: " + why);
+    // A program without standard input opens the file as descriptor 0 and reads it.
+    std::ofstream(dir / "small.sfm") << "# a comment\n";
+    const int input = dup(0);
+    close(0);
+    const std::string small = first_problem(dir / "small.sfm");
+    dup2(input, 0);
+    close(input);
+    EXPECT_EQ(small, dir / "small.sfm:2:1: expected Begin Form <name>: the file holds no form");
 }
 
 // An enumerated key takes a member's name or a number, and is saved by its member's name

@@ -30,20 +30,24 @@ class Shell : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        for (const char* program : {"xdg-open", "my-opener", "paplay", "pw-play", "aplay"}) {
-            const auto file = bin_.Path() / program;
-            std::ofstream(file) << "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \""
-                                << (out_.Path() / program).string() << ".part\"\nmv \""
-                                << (out_.Path() / program).string() << ".part\" \""
-                                << (out_.Path() / program).string() << "\"\n";
-            std::filesystem::permissions(file, std::filesystem::perms::owner_all);
-        }
+        for (const char* program : {"xdg-open", "my-opener", "paplay", "pw-play", "aplay"})
+            Fake(bin_.Path() / program, program);
         setenv("PATH", (bin_.Path().string() + ":/usr/bin:/bin").c_str(), 1);
         unsetenv("SHEENWORK_OPENER");
     }
     void TearDown() override {
         setenv("PATH", saved_path_.c_str(), 1);
         unsetenv("SHEENWORK_OPENER");
+    }
+    // A program that writes `tag` and the arguments it was started with to the file
+    // `record` of the output folder, whole or not at all.
+    void Fake(const std::filesystem::path& file, const std::string& record,
+              const std::string& tag = "") {
+        const std::string out = (out_.Path() / record).string();
+        std::ofstream(file) << "#!/bin/sh\n{ printf '" << tag
+                            << "'; for a in \"$@\"; do printf '[%s]' \"$a\"; done; } > \"" << out
+                            << ".part\"\nmv \"" << out << ".part\" \"" << out << "\"\n";
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
     }
     // What `program` was started with, once it has written it (it runs on its own).
     std::string ArgumentsOf(const std::string& program) {
@@ -110,17 +114,8 @@ TEST(CommandLine, SplitsAsThePlatformsProgramsDo) {
 TEST_F(Shell, TheProgramFoundIsTheProgramRunAndADocumentIsNoOption) {
     auto services = MakeLinuxServices(config_.Path().string());
     testing::TempDir here;
-    const auto fake = [&](const std::filesystem::path& file, const std::string& tag) {
-        std::ofstream(file) << "#!/bin/sh\nprintf '" << tag << "' > \""
-                            << (out_.Path() / "x.part").string()
-                            << "\"\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done >> \""
-                            << (out_.Path() / "x.part").string() << "\"\nmv \""
-                            << (out_.Path() / "x.part").string() << "\" \""
-                            << (out_.Path() / "tool").string() << "\"\n";
-        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
-    };
-    fake(here.Path() / "tool", "here");
-    fake(bin_.Path() / "tool", "path");
+    Fake(here.Path() / "tool", "tool", "here");
+    Fake(bin_.Path() / "tool", "tool", "path");
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(here.Path());
     const long started = services->ShellExecute(0, "open", "tool", "\"a b\" c\\\"d", "", 0);
