@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace sheenwork::host {
 namespace {
@@ -34,8 +35,11 @@ Surface::Surface(gdi::Gdi& gdi, int width, int height) : gdi_(gdi) {
 Surface::~Surface() {
     if (old_font_ != nullptr) gdi_.SelectObject(dc_, old_font_);
     if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
+    if (spare_font_object_ != nullptr) gdi_.DeleteObject(spare_font_object_);
     if (old_pen_ != nullptr) gdi_.SelectObject(dc_, old_pen_);
-    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
+    for (const Pen& pen : pens_)
+        if (pen.handle != nullptr) gdi_.DeleteObject(pen.handle);
+    if (brush_ != nullptr) gdi_.DeleteObject(brush_);
     if (old_bitmap_ != nullptr) gdi_.SelectObject(dc_, old_bitmap_);
     if (bitmap_ != nullptr) gdi_.DeleteObject(bitmap_);
     gdi_.DeleteDC(dc_);
@@ -59,8 +63,15 @@ void Surface::Resize(int width, int height) {
 gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
 
 void Surface::Font(const vb::StdFont& font) {
-    // The caption sets its font on every paint; the same description keeps the GDI font.
+    // The caption sets its font on every paint, and the drop-down glyph its own: the last
+    // two descriptions keep their GDI fonts, so that going back to one is a selection.
     if (font_object_ != nullptr && font == font_) return;
+    if (spare_font_object_ != nullptr && font == spare_font_) {
+        gdi_.SelectObject(dc_, spare_font_object_);
+        std::swap(font_object_, spare_font_object_);
+        std::swap(font_, spare_font_);
+        return;
+    }
     gdi::LogFont lf;
     lf.lfHeight = -font.PixelHeight();
     lf.lfWeight = font.Weight();
@@ -74,9 +85,12 @@ void Surface::Font(const vb::StdFont& font) {
     if (fresh == nullptr) return;
     gdi::Hgdiobj previous = gdi_.SelectObject(dc_, fresh);
     if (old_font_ == nullptr) old_font_ = previous;
-    if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
+    if (spare_font_object_ != nullptr) gdi_.DeleteObject(spare_font_object_);
+    vb::StdFont wanted = font;  // `font` may be one of the two kept
+    spare_font_object_ = font_object_;
+    spare_font_ = std::move(font_);
     font_object_ = fresh;
-    if (&font != &font_) font_ = font;
+    font_ = std::move(wanted);
 }
 
 void Surface::BackColor(std::uint32_t color) {
@@ -91,18 +105,38 @@ void Surface::ForeColor(std::uint32_t color) {
 }
 
 void Surface::SelectPen(gdi::ColorRef color) {
+    if (selected_pen_ >= 0 && pens_[selected_pen_].color == color) return;
+    for (int i = 0; i < kPens; ++i) {
+        if (pens_[i].handle == nullptr || pens_[i].color != color) continue;
+        gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pens_[i].handle);
+        if (old_pen_ == nullptr) old_pen_ = previous;
+        selected_pen_ = i;
+        return;
+    }
+    // A new colour takes the next slot, never the selected pen's.
+    int slot = next_pen_;
+    if (slot == selected_pen_) slot = (slot + 1) % kPens;
+    next_pen_ = (slot + 1) % kPens;
     gdi::Hgdiobj pen = gdi_.CreatePen(gdi::PS_SOLID, 1, color);
+    if (pen == nullptr) return;
     gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pen);
     if (old_pen_ == nullptr) old_pen_ = previous;
-    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
-    pen_ = pen;
+    if (pens_[slot].handle != nullptr) gdi_.DeleteObject(pens_[slot].handle);
+    pens_[slot] = Pen{pen, color};
+    selected_pen_ = slot;
+}
+
+gdi::Hgdiobj Surface::Brush(gdi::ColorRef color) {
+    if (brush_ != nullptr && brush_color_ == color) return brush_;
+    if (brush_ != nullptr) gdi_.DeleteObject(brush_);
+    brush_ = gdi_.CreateSolidBrush(color);
+    brush_color_ = color;
+    return brush_;
 }
 
 void Surface::Cls() {
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(back_color_));
     const gdi::Rect all{0, 0, width_, height_};
-    gdi_.FillRect(dc_, &all, brush);
-    gdi_.DeleteObject(brush);
+    gdi_.FillRect(dc_, &all, Brush(Resolve(back_color_)));
 }
 
 void Surface::Line(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color) {
@@ -117,21 +151,18 @@ void Surface::Box(float x1, float y1, float x2, float y2, std::optional<std::uin
     const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
     // A frame of one pixel drawn as four fills, so that both corners are covered and
     // a one-pixel-wide box is a plain line.
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
+    gdi::Hgdiobj brush = Brush(Resolve(color.value_or(fore_color_)));
     const gdi::Rect sides[] = {
         {l, t, r + 1, t + 1}, {l, b, r + 1, b + 1}, {l, t, l + 1, b + 1}, {r, t, r + 1, b + 1}};
     for (const gdi::Rect& side : sides) gdi_.FillRect(dc_, &side, brush);
-    gdi_.DeleteObject(brush);
 }
 
 void Surface::FilledBox(float x1, float y1, float x2, float y2,
                         std::optional<std::uint32_t> color) {
     const int l = std::min(ToPixel(x1), ToPixel(x2)), r = std::max(ToPixel(x1), ToPixel(x2));
     const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
     const gdi::Rect area{l, t, r + 1, b + 1};
-    gdi_.FillRect(dc_, &area, brush);
-    gdi_.DeleteObject(brush);
+    gdi_.FillRect(dc_, &area, Brush(Resolve(color.value_or(fore_color_))));
 }
 
 void Surface::PSet(float x, float y, std::optional<std::uint32_t> color) {
