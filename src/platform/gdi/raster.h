@@ -132,6 +132,8 @@ void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c);  // x0 inside, x1 e
 // Sets the n pixels from `p` on to `c`: the store every solid fill ends in, for callers
 // that have already cut the run to a bitmap (a run of whole rows may span several).
 void FillPixels(ColorRef* p, std::size_t n, ColorRef c);
+// Stores the n colours of `in` (which must not overlap `out`) without their top byte.
+void CopyColors(ColorRef* __restrict out, const ColorRef* __restrict in, std::size_t n);
 
 // The bitmap with its pending fill written: how every call reaches the pixels it reads
 // or draws.
@@ -187,6 +189,7 @@ public:
                       const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) override;
     bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                 std::uint32_t rop) override;
+    int PutPixels(Hdc dc, const ColorRef* pixels, int width, int height) override;
     Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) override;
     bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
                     int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) override;
