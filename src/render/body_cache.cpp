@@ -49,7 +49,6 @@ std::optional<BodyCache::Key> BodyCache::KeyOf(const PaintContext& c) const {
     key[at++] = static_cast<std::uint32_t>(s.ScaleWidth());
     key[at++] = static_cast<std::uint32_t>(s.ScaleHeight());
     PutColor(key, at, s.BackColor());
-    PutColor(key, at, s.ForeColor());
     for (const OLE_COLOR color : {r.BackColor, r.BackColorOver, r.BackColorDown, r.BackColorDis,
                                   r.BorderColor, r.CornerColor, r.OfficeBackColor,
                                   r.OfficeBackColorDown, r.OfficeBorder, r.OfficeBorderDown})
@@ -98,7 +97,7 @@ void BodyCache::Clear() {
 
 BodyCache::Watch BodyCache::Begin(PaintContext& c) const {
     host::Surface& s = c.surface;
-    Watch w{FailedSteps(), s.BackColor(), s.ForeColor(), {}};
+    Watch w{FailedSteps(), s.BackColor(), {}};
     s.Gdi().MoveToEx(s.hDC(), kUnmoved.x, kUnmoved.y, &w.position);
     c.ps.gradient_set = false;
     return w;

@@ -1,8 +1,9 @@
 // Bodies painted before, kept so that a repaint copies its body instead of painting it.
 //
 // A body follows from nothing but the look, scheme and state, the surface's size, the
-// button's colours and the surface's colours as the paint found them: Redraw clears the
-// surface just before the body, so no earlier pixel shows through. A repaint that finds
+// button's colours and the surface's back colour as the paint found it: Redraw clears the
+// surface just before the body, so no earlier pixel shows through, and every body draws
+// in colours of its own (the fore colour it finds draws nothing). A repaint that finds
 // a body painted with the same inputs through the same Gdi copies its pixels in one blit
 // and leaves behind what the body left: the back and fore colours, the current position
 // of the surface's DC and the band rectangle rcGradient, each only where the body set it.
@@ -37,7 +38,7 @@ public:
     static constexpr std::size_t kMaxBodies = 256;
 
     // Everything a body follows from, as plain words.
-    using Key = std::array<std::uint32_t, 36>;
+    using Key = std::array<std::uint32_t, 34>;
 
     struct Body {
         int width = 0, height = 0;
@@ -68,6 +69,7 @@ public:
             return;
         }
         if (const Body* body = Find(*key)) {
+            ++hits_;
             Replay(c, *body);
             return;
         }
@@ -81,12 +83,14 @@ public:
     void Clear();
     std::size_t Count() const { return order_.size(); }
     std::size_t Bytes() const { return bytes_; }
+    // How many bodies were copied rather than painted.
+    std::size_t Hits() const { return hits_; }
 
 private:
     // What the surface was before a body is painted for keeping.
     struct Watch {
         unsigned long failed_steps;
-        std::uint32_t back, fore;
+        std::uint32_t back;
         gdi::Point position;
     };
     Watch Begin(PaintContext& c) const;
@@ -100,6 +104,7 @@ private:
     Order order_;
     std::unordered_map<Key, Order::iterator, KeyHash> index_;
     std::size_t bytes_ = 0;
+    std::size_t hits_ = 0;
     bool enabled_ = true;
 };
 
