@@ -198,7 +198,12 @@ Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
 
 Dc* RasterGdi::Valid(Hdc h) const {
     Dc* d = ToDc(h);
-    return dcs_.contains(d) ? d : nullptr;
+    // A painter makes call after call on one DC: the last one found needs no lookup until
+    // it is deleted.
+    if (d != nullptr && d == last_valid_dc_) return d;
+    if (!dcs_.contains(d)) return nullptr;
+    last_valid_dc_ = d;
+    return d;
 }
 
 Object* RasterGdi::ValidObject(Hgdiobj h) const {
@@ -237,6 +242,7 @@ bool RasterGdi::DeleteDC(Hdc h) {
     Release(d->brush);
     Release(d->font);
     dcs_.erase(d);
+    if (d == last_valid_dc_) last_valid_dc_ = nullptr;
     --live_.dcs;
     if (spare_dcs_.size() < kSpares)
         spare_dcs_.push_back(d);

@@ -220,6 +220,7 @@ private:
     // handle made after one was deleted reuses its node and a warm paint allocates nothing.
     std::pmr::unsynchronized_pool_resource handle_pool_;
     std::pmr::unordered_set<Dc*> dcs_{&handle_pool_};
+    mutable Dc* last_valid_dc_ = nullptr;  // the DC Valid found last, while it lives
     std::pmr::unordered_set<Object*> objects_{&handle_pool_};
     // Deleted pens, brushes, bitmaps (of up to kSpareBitmapPixels, without alpha) and
     // DCs, handed out again by the calls that make them (as GDI hands out handles again):

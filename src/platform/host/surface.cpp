@@ -37,9 +37,10 @@ Surface::~Surface() {
     if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
     if (spare_font_object_ != nullptr) gdi_.DeleteObject(spare_font_object_);
     if (old_pen_ != nullptr) gdi_.SelectObject(dc_, old_pen_);
-    for (const Pen& pen : pens_)
+    for (const Kept& pen : pens_)
         if (pen.handle != nullptr) gdi_.DeleteObject(pen.handle);
-    if (brush_ != nullptr) gdi_.DeleteObject(brush_);
+    for (const Kept& brush : brushes_)
+        if (brush.handle != nullptr) gdi_.DeleteObject(brush.handle);
     if (old_bitmap_ != nullptr) gdi_.SelectObject(dc_, old_bitmap_);
     if (bitmap_ != nullptr) gdi_.DeleteObject(bitmap_);
     gdi_.DeleteDC(dc_);
@@ -122,16 +123,18 @@ void Surface::SelectPen(gdi::ColorRef color) {
     gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pen);
     if (old_pen_ == nullptr) old_pen_ = previous;
     if (pens_[slot].handle != nullptr) gdi_.DeleteObject(pens_[slot].handle);
-    pens_[slot] = Pen{pen, color};
+    pens_[slot] = Kept{pen, color};
     selected_pen_ = slot;
 }
 
 gdi::Hgdiobj Surface::Brush(gdi::ColorRef color) {
-    if (brush_ != nullptr && brush_color_ == color) return brush_;
-    if (brush_ != nullptr) gdi_.DeleteObject(brush_);
-    brush_ = gdi_.CreateSolidBrush(color);
-    brush_color_ = color;
-    return brush_;
+    for (const Kept& brush : brushes_)
+        if (brush.handle != nullptr && brush.color == color) return brush.handle;
+    Kept& slot = brushes_[next_brush_];
+    next_brush_ = (next_brush_ + 1) % kBrushes;
+    if (slot.handle != nullptr) gdi_.DeleteObject(slot.handle);
+    slot = Kept{gdi_.CreateSolidBrush(color), color};
+    return slot.handle;
 }
 
 void Surface::Cls() {
