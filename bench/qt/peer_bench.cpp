@@ -89,9 +89,9 @@ public:
     Ours(const PeerCase& c, const PeerSize& size)
         : runtime_(clock_, *gdi_, runtime::LinkedControls()) {
         runtime::Form& form =
-            runtime_.CreateForm("Form1", {0, 0, size.width + 20, size.height + 20});
+            runtime_.CreateForm("Form1", {0, 0}, {size.width + 20, size.height + 20});
         runtime::Window& window =
-            form.Add("Sheenwork.sheenButton", "b", {10, 10, 10 + size.width, 10 + size.height});
+            form.Add("Sheenwork.sheenButton", "b", {10, 10}, {size.width, size.height});
         surface_ = &window.Surface();
         button_ = window.Native<sheenButton>();
         sheenButton& b = *button_;
