@@ -224,6 +224,10 @@ void FillBox(Bitmap& bitmap, i64 left, i64 top, i64 right, i64 bottom, ColorRef 
         FillPixels(first, width * static_cast<std::size_t>(box.bottom - box.top), c);
         return;
     }
+    if (width == 1) {
+        for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width) *first = c;
+        return;
+    }
     if (width < 8) {
         // A column or a narrow box: too short a run per row to be worth a call.
         for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width)
