@@ -262,9 +262,10 @@ public:
     virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                         std::uint32_t rop) = 0;
     // The way back of ReadBitmap: `pixels` (width x height values 0x00BBGGRR, rows from
-    // the top) onto the DC's bitmap with their first pixel at (0, 0): an unstretched
-    // SRCCOPY StretchDIBits of them as a 32-bit top-down DIB, which is what this default
-    // does. An implementation may copy them faster, to the same pixels.
+    // the top, the byte above blue 0 as in every value ReadBitmap gives) onto the DC's
+    // bitmap with their first pixel at (0, 0): an unstretched SRCCOPY StretchDIBits of
+    // them as a 32-bit top-down DIB, which is what this default does. An implementation
+    // may copy them faster, to the same pixels.
     virtual int PutPixels(Hdc dc, const ColorRef* pixels, int width, int height);
 
     // --- text ------------------------------------------------------------------

@@ -730,10 +730,9 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     return result;
 }
 
-// PutPixels: onto a colour bitmap of exactly their size the values are stored as they
-// come (the bitmap keeps 0x00BBGGRR too), without the byte that StretchDIBits ignores;
-// a pending fill is dropped unwritten, as every pixel is replaced. Anything else takes
-// the general way through StretchDIBits.
+// PutPixels: onto a colour bitmap of exactly their size the values are copied as they
+// come (the bitmap keeps 0x00BBGGRR too); a pending fill is dropped unwritten, as every
+// pixel is replaced. Anything else takes the general way through StretchDIBits.
 int RasterGdi::PutPixels(Hdc h, const ColorRef* pixels, int width, int height) {
     Dc* dc = Valid(h);
     if (dc == nullptr) return 0;
@@ -741,7 +740,7 @@ int RasterGdi::PutPixels(Hdc h, const ColorRef* pixels, int width, int height) {
     if (pixels == nullptr || b.mono || width != b.width || height != b.height)
         return Gdi::PutPixels(h, pixels, width, height);
     b.fill_pending = false;
-    CopyColors(b.pixels.data(), pixels, b.pixels.size());
+    std::memcpy(b.pixels.data(), pixels, b.pixels.size() * sizeof(ColorRef));
     return height;
 }
 

@@ -65,18 +65,6 @@ __attribute__((target("avx2"))) void FillWide(ColorRef* p, std::size_t n, ColorR
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(last), v);
 }
 
-// The copy of CopyColors in 32-byte loads and stores.
-__attribute__((target("avx2"))) void CopyWide(ColorRef* __restrict out,
-                                              const ColorRef* __restrict in, std::size_t n) {
-    const __m256i mask = _mm256_set1_epi32(0x00FFFFFF);
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_and_si256(v, mask));
-    }
-    for (; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
-}
-
 // Asked once, at start-up. The processor is probed here explicitly: this initialiser
 // may run before the C runtime's own probe.
 const bool kWideStores = [] {
@@ -104,16 +92,6 @@ void FillPixels(ColorRef* p, std::size_t n, ColorRef c) {
     }
 #endif
     std::fill_n(p, n, c);
-}
-
-void CopyColors(ColorRef* __restrict out, const ColorRef* __restrict in, std::size_t n) {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    if (kWideStores) {
-        CopyWide(out, in, n);
-        return;
-    }
-#endif
-    for (std::size_t i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
 }
 
 void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c) {

@@ -132,8 +132,6 @@ void FillSpan(Bitmap& b, int y, int x0, int x1, ColorRef c);  // x0 inside, x1 e
 // Sets the n pixels from `p` on to `c`: the store every solid fill ends in, for callers
 // that have already cut the run to a bitmap (a run of whole rows may span several).
 void FillPixels(ColorRef* p, std::size_t n, ColorRef c);
-// Stores the n colours of `in` (which must not overlap `out`) without their top byte.
-void CopyColors(ColorRef* __restrict out, const ColorRef* __restrict in, std::size_t n);
 
 // The bitmap with its pending fill written: how every call reaches the pixels it reads
 // or draws.

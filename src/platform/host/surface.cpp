@@ -17,6 +17,10 @@ int ToPixel(float v) {
     if (std::isnan(v)) return 0;
     constexpr float kLimit = 1e9f;
     v = std::clamp(v, -kLimit, kLimit);
+    // Below 2^22 in magnitude, adding and taking away 1.5 * 2^23 rounds as nearbyint does
+    // (the sum has no bits below the units): a coordinate costs no library call.
+    constexpr float kRounder = 12582912.0f;
+    if (v > -4194304.0f && v < 4194304.0f) return static_cast<int>((v + kRounder) - kRounder);
     return static_cast<int>(std::nearbyint(v));
 }
 
@@ -61,7 +65,9 @@ void Surface::Resize(int width, int height) {
     Cls();
 }
 
-gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
+gdi::ColorRef Surface::Resolve(std::uint32_t color) const {
+    return (color >> 24) == 0 ? color : vb::TranslateColor(color);
+}
 
 void Surface::Font(const vb::StdFont& font) {
     // The caption sets its font on every paint, and the drop-down glyph its own: the last
