@@ -1,15 +1,17 @@
 // Bodies kept between paints: a repaint that copies a kept body leaves exactly what
-// painting it would (pixels, colours, pen position, rcGradient), for every look, scheme,
-// state and colour in tests/data/body_cache/paints.txt; a body whose paint had a failing
-// step is not kept; none is used while a step probe watches; the cache keeps its bounds.
+// painting it would (pixels, colours, pen position, rcGradient) for every look, scheme,
+// state and colour of tests/data/body_cache/paints.txt, and a step probe sees them all
+// painted; a body whose paint had a failing step is not kept; the bounds hold for the
+// operations of tests/data/body_cache/bounds.txt.
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/error.h>
 #include <sheenwork/vb/syscolors.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
 #include <sstream>
 
 #include "render/body_cache.h"
@@ -20,144 +22,98 @@
 namespace sheenwork {
 namespace {
 
-struct PaintLine {
-    std::string text;
-    int width = 75, height = 23;
-    bool copied = false;
-    std::function<void(ButtonRecord&)> set;
-    std::vector<std::pair<int, std::uint32_t>> system_colors;
-};
-
-std::vector<PaintLine> ReadPaints() {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/body_cache/paints.txt");
-    std::vector<PaintLine> lines;
-    for (std::string text; std::getline(in, text);) {
-        if (text.empty() || text[0] == '#') continue;
-        PaintLine line;
-        line.text = text;
-        std::istringstream words(text.substr(0, text.find('|')));
-        std::string look, scheme, state, size;
-        words >> look >> scheme >> state >> size;
-        line.copied = text.substr(text.find('|') + 1) == " copied";
-        line.width = std::stoi(size);
-        line.height = std::stoi(size.substr(size.find('x') + 1));
-        std::vector<std::pair<std::string, std::uint32_t>> colors;
-        bool focus = false, outborder = false;
-        for (std::string w; words >> w;) {
-            if (w == "focus") focus = true;
-            if (w == "outborder") outborder = true;
-            const auto eq = w.find('=');
-            if (eq == std::string::npos) continue;
-            const auto value =
-                static_cast<std::uint32_t>(std::stoul(w.substr(eq + 1), nullptr, 16));
-            if (w.rfind("sys", 0) == 0)
-                line.system_colors.emplace_back(std::stoi(w.substr(3, eq - 3)), value);
-            else
-                colors.emplace_back(w.substr(0, eq), value);
-        }
-        const std::map<std::string, vb::Long> schemes = {{"blue", cXPBlue},
-                                                         {"silver", cXPSilver},
-                                                         {"olive", cXPOlive},
-                                                         {"classic", cWinClassic},
-                                                         {"custom", cCustom}};
-        const vb::Long color_style = schemes.count(scheme) ? schemes.at(scheme) : std::stoi(scheme);
-        const vb::Long button_style = look == "xp"       ? cButtonWinXP
-                                      : look == "office" ? cButtonOffice
-                                                         : cButtonIExplorer;
-        line.set = [=](ButtonRecord& r) {
-            r.ButtonStyle = button_style;
-            r.ColorStyle = color_style;
-            r.Enabled = vb::Boolean(state != "disabled");
-            r.sState = state == "pressed" || state == "away" ? "down" : "";
-            r.bMouseOver = vb::Boolean(state == "hover" || state == "pressed");
-            r.bSpaceDown = vb::Boolean(state == "space");
-            r.bHasFocus = vb::Boolean(focus);
-            r.OfficeBorderOnMouseOut = vb::Boolean(outborder);
-            const std::map<std::string, OLE_COLOR*> fields = {
-                {"back", &r.BackColor},
-                {"over", &r.BackColorOver},
-                {"down", &r.BackColorDown},
-                {"dis", &r.BackColorDis},
-                {"border", &r.BorderColor},
-                {"corner", &r.CornerColor},
-                {"officeback", &r.OfficeBackColor},
-                {"officedown", &r.OfficeBackColorDown},
-                {"officeborder", &r.OfficeBorder},
-                {"officeborderdown", &r.OfficeBorderDown}};
-            for (const auto& [name, value] : colors) *fields.at(name) = value;
-        };
-        lines.push_back(std::move(line));
+// Sets the button and the system colours as a line of paints.txt says; its size.
+std::pair<int, int> Apply(const std::string& line, sheenButton& button) {
+    ButtonRecord& r = button.Record();
+    static const std::map<std::string, vb::Long> kNames = {
+        {"xp", cButtonWinXP},     {"office", cButtonOffice}, {"browser", cButtonIExplorer},
+        {"blue", cXPBlue},        {"silver", cXPSilver},     {"olive", cXPOlive},
+        {"classic", cWinClassic}, {"custom", cCustom}};
+    std::istringstream words(line.substr(0, line.find('|')));
+    std::string look, scheme, state, size;
+    words >> look >> scheme >> state >> size;
+    r.ButtonStyle = kNames.at(look);
+    r.ColorStyle = kNames.count(scheme) ? kNames.at(scheme) : std::stoi(scheme);
+    r.Enabled = vb::Boolean(state != "disabled");
+    r.sState = state == "pressed" || state == "away" ? "down" : "";
+    r.bMouseOver = vb::Boolean(state == "hover" || state == "pressed");
+    r.bSpaceDown = vb::Boolean(state == "space");
+    r.bHasFocus = r.OfficeBorderOnMouseOut = vb::False;
+    for (std::string w; words >> w;) {
+        if (w == "focus" || w == "outborder")
+            (w == "focus" ? r.bHasFocus : r.OfficeBorderOnMouseOut) = vb::True;
+        const auto eq = w.find('=');
+        if (eq == std::string::npos) continue;
+        const auto value = static_cast<std::uint32_t>(std::stoul(w.substr(eq + 1), nullptr, 16));
+        if (w.rfind("sys", 0) == 0)
+            vb::SetSysColor(std::stoi(w.substr(3, eq - 3)), value);
+        else if (std::vector<vb::Variant> args{vb::Variant(static_cast<vb::Long>(value))};
+                 Invoke(button, w.substr(0, eq), vb::InvokeKind::PropertyLet, args).error != 0)
+            ADD_FAILURE() << "no colour property " << w;
     }
-    return lines;
+    return {std::stoi(size), std::stoi(size.substr(size.find('x') + 1))};
 }
 
-// What a paint leaves.
-struct After {
-    std::vector<gdi::ColorRef> pixels;
-    std::uint32_t fore, back;
-    gdi::ColorRef text;
-    gdi::Point position;
-    RECT rcGradient;
-    bool operator==(const After&) const = default;
-};
-
-After Look(testing::ButtonFixture& f) {
-    host::Surface& s = f.site.Surface();
-    After a{s.Pixels(), s.ForeColor(),     s.BackColor(), s.Gdi().GetTextColor(s.hDC()),
-            {},         f.rec().rcGradient};
-    s.Gdi().MoveToEx(s.hDC(), 0, 0, &a.position);
-    s.Gdi().MoveToEx(s.hDC(), a.position.x, a.position.y, nullptr);
-    return a;
-}
+// What a paint leaves: pixels, fore and back colours, text colour, pen position, band.
+using After = std::tuple<std::vector<gdi::ColorRef>, std::uint32_t, std::uint32_t, gdi::ColorRef,
+                         gdi::Point, RECT>;
 
 class BodyCacheTest : public ::testing::Test {
 protected:
     void SetUp() override { SetSilentError(vb::True); }
     void TearDown() override {
         SetSilentError(vb::False);
+        SetStepProbe({});
         cache.Enable(true);
         vb::ResetSysColors();
     }
-    testing::RecordingServices services;
     BodyCache& cache = BodyCache::OfThisThread();
 };
 
 TEST_F(BodyCacheTest, ACopiedBodyLeavesWhatPaintingItLeaves) {
-    const std::vector<PaintLine> lines = ReadPaints();
+    const std::vector<std::string> lines = testing::DataLines("body_cache/paints.txt");
     ASSERT_GE(lines.size(), 40u);
-    // Every line painted three times on one button; the hits of each line's paints.
-    const auto run = [&](bool keep, std::vector<std::size_t>* hits) {
+    // Every line painted three times on one button: painted, kept, and kept under a probe.
+    const auto run = [&](bool keep, bool probe, std::vector<bool>* hit) {
+        cache.Clear();
         cache.Enable(keep);
         vb::ResetSysColors();
+        const std::size_t hits = cache.Hits();
+        if (probe) SetStepProbe([](const Procedure&, int) {});
         testing::ButtonFixture f;
         f.button.SetPainters(DefaultPainters());
+        host::Surface& s = f.site.Surface();
         std::vector<After> out;
-        for (const PaintLine& line : lines) {
-            for (const auto& [index, color] : line.system_colors) vb::SetSysColor(index, color);
-            f.site.Surface().Resize(line.width, line.height);
-            line.set(f.rec());
+        for (const std::string& line : lines) {
+            const auto [w, h] = Apply(line, f.button);
+            s.Resize(w, h);
             const std::size_t before = cache.Hits();
             for (int i = 0; i < 3; ++i) {
                 f.button.Redraw(0);
-                out.push_back(Look(f));
+                gdi::Point at;
+                s.Gdi().MoveToEx(s.hDC(), 0, 0, &at);
+                s.Gdi().MoveToEx(s.hDC(), at.x, at.y, nullptr);
+                out.emplace_back(s.Pixels(), s.ForeColor(), s.BackColor(),
+                                 s.Gdi().GetTextColor(s.hDC()), at, f.rec().rcGradient);
             }
-            if (hits) hits->push_back(cache.Hits() - before);
+            if (hit) hit->push_back(cache.Hits() > before);
+        }
+        if (probe) {
+            EXPECT_EQ(cache.Count() + cache.Hits() - hits, 0u) << "nothing kept under a probe";
         }
         return out;
     };
-    const std::vector<After> painted = run(false, nullptr);
-    std::vector<std::size_t> hits;
-    const std::vector<After> copied = run(true, &hits);
-    ASSERT_EQ(copied.size(), painted.size());
+    std::vector<bool> hit;
+    const std::vector<After> painted = run(false, false, nullptr), copied = run(true, false, &hit);
     for (std::size_t i = 0; i < copied.size(); ++i)
-        EXPECT_TRUE(copied[i] == painted[i]) << lines[i / 3].text << ", paint " << i % 3 + 1;
+        EXPECT_TRUE(copied[i] == painted[i]) << lines[i / 3] << ", paint " << i % 3 + 1;
     for (std::size_t k = 0; k < lines.size(); ++k)
-        EXPECT_EQ(hits[k] > 0, lines[k].copied) << lines[k].text;
+        EXPECT_EQ(hit[k], lines[k].ends_with("| copied")) << lines[k];
+    EXPECT_TRUE(run(true, true, nullptr) == painted);
 }
 
 // StretchDIBits fails with a run-time error while `failing`: the band's own trap skips it.
-class FailingBands final : public testing::ForwardingGdi {
-public:
+struct FailingBands final : testing::ForwardingGdi {
     using ForwardingGdi::ForwardingGdi;
     bool failing = true;
     int StretchDIBits(Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
@@ -177,60 +133,42 @@ TEST_F(BodyCacheTest, KeepsOnlyBodiesWhoseEveryStepRan) {
     button.SetPainters(DefaultPainters());
     button.Record() = testing::NewInstanceRecord();
     const std::size_t hits = cache.Hits();
-    button.Redraw(0);
-    button.Redraw(0);
-    EXPECT_EQ(cache.Count(), 0u) << "the band failed: nothing to keep";
-    gdi.failing = false;
-    button.Redraw(0);
-    EXPECT_EQ(cache.Count(), 1u);
-    button.Redraw(0);
-    EXPECT_EQ(cache.Hits(), hits + 1);
+    for (const bool failing : {true, true, false, false}) {
+        gdi.failing = failing;
+        button.Redraw(0);
+    }
+    EXPECT_EQ(cache.Count(), 1u) << "kept once the band ran";
+    EXPECT_EQ(cache.Hits() - hits, 1u);
 }
 
-TEST_F(BodyCacheTest, NothingIsKeptOrCopiedWhileAStepProbeWatches) {
-    cache.Clear();
-    const std::size_t hits = cache.Hits();
-    SetStepProbe([](const Procedure&, int) {});
-    testing::ButtonFixture f;
-    f.button.SetPainters(DefaultPainters());
-    for (int i = 0; i < 3; ++i) f.button.Redraw(0);
-    SetStepProbe({});
-    EXPECT_EQ(cache.Count(), 0u);
-    EXPECT_EQ(cache.Hits(), hits);
-}
-
+// Each line of operations from an empty cache: keep,A,B,W,H keeps keys A to B with bodies
+// of W x H pixels; use,K finds K; count,N bytes,N has,K and lacks,K check.
 TEST_F(BodyCacheTest, KeepsItsBoundsDroppingTheLeastRecentlyUsed) {
-    cache.Clear();
-    const auto key = [](std::uint32_t n) {
-        BodyCache::Key k{};
-        k[0] = n;
-        return k;
-    };
-    const auto body = [](int w, int h) {
-        BodyCache::Body b;
-        b.width = w;
-        b.height = h;
-        b.pixels.assign(static_cast<std::size_t>(w) * h, 0);
-        return b;
-    };
-    for (std::uint32_t n = 0; n < BodyCache::kMaxBodies + 10; ++n) {
-        cache.Keep(key(n), body(4, 4));
-        if (n >= 1) {
-            EXPECT_NE(cache.Find(key(1)), nullptr) << "used after each keep: stays";
+    for (const std::string& line : testing::DataLines("body_cache/bounds.txt")) {
+        cache.Clear();
+        std::istringstream words(line);
+        for (std::string w; words >> w;) {
+            std::replace(w.begin(), w.end(), ',', ' ');
+            std::istringstream op(w);
+            std::string name;
+            std::uint32_t a = 0, b = 0;
+            int width = 0, height = 0;
+            op >> name >> a >> b >> width >> height;
+            BodyCache::Key k{a};
+            BodyCache::Body body;
+            body.width = width;
+            body.height = height;
+            body.pixels.resize(static_cast<std::size_t>(width) * height);
+            if (name == "keep")
+                for (; k[0] <= b; ++k[0]) cache.Keep(k, body);
+            else if (name == "use")
+                cache.Find(k);
+            else if (name == "has" || name == "lacks")
+                EXPECT_EQ(cache.Find(k) != nullptr, name == "has") << line << ": " << w;
+            else
+                EXPECT_EQ(name == "count" ? cache.Count() : cache.Bytes(), a) << line << ": " << w;
         }
     }
-    EXPECT_EQ(cache.Count(), BodyCache::kMaxBodies);
-    EXPECT_EQ(cache.Find(key(0)), nullptr);
-    EXPECT_EQ(cache.Find(key(2)), nullptr);
-    EXPECT_NE(cache.Find(key(BodyCache::kMaxBodies + 9)), nullptr);
-
-    cache.Clear();
-    const int side = 512;  // a quarter of the bytes: the largest body kept
-    for (std::uint32_t n = 0; n < 6; ++n) cache.Keep(key(n), body(side, side));
-    EXPECT_EQ(cache.Bytes(), BodyCache::kMaxBytes);
-    EXPECT_EQ(cache.Count(), 4u);
-    cache.Keep(key(9), body(side + 1, side));
-    EXPECT_EQ(cache.Find(key(9)), nullptr);
 }
 
 }  // namespace
