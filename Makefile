@@ -27,9 +27,11 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_
 # their fonts (Tahoma and Marlett come with fonts-wine) ...
 DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libfontconfig-dev \
                 libjpeg62-turbo-dev libgif-dev libsdl2-dev fonts-dejavu-core fonts-wine
-# ... and what the tests, the comparison with real GDI and the benchmarks need besides.
+# ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
+# for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
-                clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils
+                clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils \
+                qt6-base-dev
 PACKAGES = $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
 .PHONY: all deps demo-deps build asan reference test demo bench fuzz fuzz-build formfile-fuzz \
@@ -95,10 +97,12 @@ demo: demo-deps
 	@echo "The gallery page: $$(cd demo-out/gallery && pwd)/index.html"
 
 # Ours (medians of BENCH_REPETITIONS), real GDI under Wine (medians of three batches) and
-# the limit in one table, then one default button rendered to PNG as a whole process,
-# BENCH_RUNS times (the median and the range of the wall times).
+# the limit in one table; ours beside Qt 6's QPushButton in its Fusion and Windows styles
+# (interleaved in one process, PEER_SECONDS per button); then one default button rendered
+# to PNG as a whole process, BENCH_RUNS times (the median and the range of the wall times).
 BENCH_REPETITIONS ?= 5
 BENCH_RUNS ?= 21
+PEER_SECONDS ?= 0.5
 bench: build reference
 	@mkdir -p $(BUILD)/bench
 	@tests/reference/run.sh $(BUILD) --bench > $(BUILD)/bench/wine.txt
@@ -107,6 +111,10 @@ bench: build reference
 	  --benchmark_out_format=console
 	@echo "== ours / real GDI under Wine / the limit =="
 	@bench/report.sh $(BUILD)/bench/wine.txt $(BUILD)/bench/ours.txt
+	@$(BUILD)/sheenwork_qt_bench --benchmark_min_time=$(PEER_SECONDS) --benchmark_out=$(BUILD)/bench/peer.csv \
+	  --benchmark_out_format=csv >/dev/null 2>$(BUILD)/bench/peer.log || { cat $(BUILD)/bench/peer.log; exit 1; }
+	@echo "== ours / Qt 6's QPushButton, Fusion (its pixmap cache warm) and Windows styles =="
+	@bench/peer_report.sh $(BUILD)/bench/peer.csv
 	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
 	@for i in $$(seq $(BENCH_RUNS)); do \
 	  start=$$(date +%s%N); $(BUILD)/sheenwork render bench/one-button.sfm -o $(BUILD)/bench/button.png >/dev/null || exit 1; \

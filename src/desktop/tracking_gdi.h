@@ -84,6 +84,9 @@ public:
                       std::uint32_t rop) override {
         return Drew(g_->StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop));
     }
+    int PutPixels(Hdc dc, const ColorRef* pixels, int w, int h) override {
+        return Drew(g_->PutPixels(dc, pixels, w, h));
+    }
     bool BitBlt(Hdc d, int x, int y, int w, int h, Hdc s, int xs, int ys,
                 std::uint32_t rop) override {
         return Drew(g_->BitBlt(d, x, y, w, h, s, xs, ys, rop));

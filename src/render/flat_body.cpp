@@ -4,6 +4,7 @@
 #include <sheenwork/control/enums.h>
 
 #include "render/basButton.h"
+#include "render/body_cache.h"
 #include "render/redraw.h"
 
 namespace sheenwork {
@@ -114,7 +115,10 @@ constexpr Stroke kPressedLines[] = {
 // The rectangle is its own statement, as in the XP body.
 template <class Rect>
 void Gradient(PaintContext& c, Rect rc, OLE_COLOR start, OLE_COLOR end) {
-    c.Step([&] { c.rec.rcGradient = rc(); });
+    c.Step([&] {
+        c.rec.rcGradient = rc();
+        c.ps.gradient_set = true;
+    });
     c.Step([&] {
         DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient,
                      static_cast<vb::Long>(start), static_cast<vb::Long>(end), 1);
@@ -161,10 +165,12 @@ void Browser(PaintContext& c) {
 }  // namespace
 
 void Painters::OfficeBody(PaintContext& c) const {
-    if (c.rec.ButtonStyle == cButtonOffice)
-        Office(c);
-    else
-        Browser(c);
+    BodyCache::OfThisThread().Paint(c, [&] {
+        if (c.rec.ButtonStyle == cButtonOffice)
+            Office(c);
+        else
+            Browser(c);
+    });
 }
 
 }  // namespace sheenwork

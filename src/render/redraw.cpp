@@ -47,7 +47,7 @@ void sheenButton::Redraw(vb::Integer iPass) {
 
     p([&] { ps.sDrawState = ResolveDrawState(rec_, iPass); });
     p([&] { ps.sHighlight.clear(); });
-    p([&] { surface->Cls(); });
+    ps.cleared = p([&] { surface->Cls(); });
 
     if (rec_.ButtonStyle == cButtonWinXP) {
         p([&] { painters->XPBody(c); });

@@ -25,6 +25,8 @@ struct PaintState {
     RECT rcMain;             // the rest of the button
     RECT ptSeparator;        // separator end points (x1, y1) - (x2, y2) as left/top/right/bottom
     vb::Boolean bGlyphDrawn;
+    bool cleared = false;       // Cls ran in this paint: the surface shows its back colour only
+    bool gradient_set = false;  // the body gave rcGradient a rectangle in this paint
 };
 
 // Everything a painter may read or change.

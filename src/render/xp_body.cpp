@@ -2,6 +2,7 @@
 #include <sheenwork/control/enums.h>
 
 #include "render/basButton.h"
+#include "render/body_cache.h"
 #include "render/redraw.h"
 
 namespace sheenwork {
@@ -49,7 +50,10 @@ constexpr Shade kOliveShading[] = {
 // assignment, and the band is then drawn into the rectangle the field still holds.
 template <class Rect>
 void Gradient(PaintContext& c, Rect rc, OLE_COLOR bottom, OLE_COLOR top) {
-    c.Step([&] { c.rec.rcGradient = rc(); });
+    c.Step([&] {
+        c.rec.rcGradient = rc();
+        c.ps.gradient_set = true;
+    });
     c.Step([&] {
         DrawGradient(c.surface.Gdi(), c.surface.hDC(), &c.rec.rcGradient,
                      static_cast<vb::Long>(bottom), static_cast<vb::Long>(top), 1);
@@ -170,9 +174,7 @@ void CornerPoints(PaintContext& c) {
     for (const auto& p : points) c.Step([&] { s.PSet(p[0], p[1], k); });
 }
 
-}  // namespace
-
-void Painters::XPBody(PaintContext& c) const {
+void PaintXPBody(PaintContext& c) {
     const ButtonRecord& r = c.rec;
     const bool D = c.ps.sDrawState == "down";
     const bool O = static_cast<bool>(r.bMouseOver);
@@ -198,6 +200,12 @@ void Painters::XPBody(PaintContext& c) const {
         default: break;
     }
     CornerPoints(c);
+}
+
+}  // namespace
+
+void Painters::XPBody(PaintContext& c) const {
+    BodyCache::OfThisThread().Paint(c, [&] { PaintXPBody(c); });
 }
 
 }  // namespace sheenwork

@@ -87,10 +87,13 @@ StepProbe& Probe() {
     return probe;
 }
 
+thread_local unsigned long t_failed_steps = 0;
+
 }  // namespace
 
 void SetStepProbe(StepProbe probe) { Probe() = std::move(probe); }
 const StepProbe& CurrentStepProbe() noexcept { return Probe(); }
+unsigned long FailedSteps() noexcept { return t_failed_steps; }
 
 std::string_view ModuleKindName(ModuleKind kind) {
     switch (kind) {
@@ -148,6 +151,7 @@ void ErrorHandler(long Number, const std::string& Description, const std::string
 }
 
 void Procedure::Fail() noexcept {
+    ++t_failed_steps;
     long number = 51;
     std::string description;
     try {

@@ -2,10 +2,19 @@
 
 #include <sheenwork/vb/error.h>
 
+#include <fstream>
 #include <random>
 #include <stdexcept>
 
 namespace sheenwork::testing {
+
+std::vector<std::string> DataLines(const std::string& path) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/" + path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+    return lines;
+}
 
 TempDir::TempDir() {
     std::random_device rd;

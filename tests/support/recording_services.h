@@ -13,6 +13,10 @@
 
 namespace sheenwork::testing {
 
+// The lines of a file under tests/data (its path below it) that are neither empty nor
+// comments ('#').
+std::vector<std::string> DataLines(const std::string& path);
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {
 public:

@@ -201,7 +201,15 @@ enum : int {
 
 class Gdi {
 public:
+    Gdi() noexcept;
     virtual ~Gdi() = default;
+    Gdi(const Gdi&) = delete;
+    Gdi& operator=(const Gdi&) = delete;
+
+    // A number of this Gdi's own, never given to another one in the process: what was
+    // drawn through one Gdi can be told from what another drew, even when the second
+    // lives where the first did.
+    std::uint64_t Serial() const noexcept { return serial_; }
 
     // --- objects ---------------------------------------------------------------
     // A memory DC; its first bitmap is a 1 x 1 monochrome one, as in GDI.
@@ -253,6 +261,12 @@ public:
                               const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) = 0;
     virtual bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                         std::uint32_t rop) = 0;
+    // The way back of ReadBitmap: `pixels` (width x height values 0x00BBGGRR, rows from
+    // the top, the byte above blue 0 as in every value ReadBitmap gives) onto the DC's
+    // bitmap with their first pixel at (0, 0): an unstretched SRCCOPY StretchDIBits of
+    // them as a 32-bit top-down DIB, which is what this default does. An implementation
+    // may copy them faster, to the same pixels.
+    virtual int PutPixels(Hdc dc, const ColorRef* pixels, int width, int height);
 
     // --- text ------------------------------------------------------------------
     // A logical font; the face is found when the font is used. Selected into a DC like
@@ -266,8 +280,9 @@ public:
     virtual bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) = 0;
     // Win32's DrawTextA with the flags above: `count` -1 means up to the terminating 0.
     // Draws in the DC's text colour, each line's extent first filled with the background
-    // colour when the background mode is OPAQUE, clipped to `rect` unless DT_NOCLIP; with DT_CALCRECT draws nothing and sets `rect` to the text's
-    // extent. Returns the height of the text (0 on failure).
+    // colour when the background mode is OPAQUE, clipped to `rect` unless DT_NOCLIP; with
+    // DT_CALCRECT draws nothing and sets `rect` to the text's extent. Returns the height of the
+    // text (0 on failure).
     virtual int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) = 0;
 
     // --- alpha -----------------------------------------------------------------
@@ -280,6 +295,9 @@ public:
     virtual bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
                             int xSrc, int ySrc, int srcWidth, int srcHeight,
                             BlendFunction blend) = 0;
+
+private:
+    std::uint64_t serial_;
 };
 
 // DrawEdge takes its colours from the process's system-colour table.

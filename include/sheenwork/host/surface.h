@@ -88,17 +88,35 @@ public:
 
 private:
     void SelectPen(gdi::ColorRef color);
+    // A solid brush of `color`, kept for later fills of the same colour.
+    gdi::Hgdiobj Brush(gdi::ColorRef color);
     gdi::ColorRef Resolve(std::uint32_t color) const;
 
     gdi::Gdi& gdi_;
     gdi::Hdc dc_ = nullptr;
     gdi::Hgdiobj bitmap_ = nullptr;
     gdi::Hgdiobj old_bitmap_ = nullptr;
-    gdi::Hgdiobj pen_ = nullptr;
+    // The pens of the last few colours drawn with, made once each: a paint switches
+    // between a handful of colours line by line. All are released with the surface.
+    // Brushes likewise, for the fills of a paint (the clear, boxes, the drop-down arrow).
+    struct Kept {
+        gdi::Hgdiobj handle = nullptr;
+        gdi::ColorRef color = 0;
+    };
+    static constexpr int kPens = 8;
+    Kept pens_[kPens];
+    int selected_pen_ = -1;  // the one in dc_, -1 before the first
+    int next_pen_ = 0;       // the slot a new colour takes
     gdi::Hgdiobj old_pen_ = nullptr;
+    static constexpr int kBrushes = 4;
+    Kept brushes_[kBrushes];
+    int next_brush_ = 0;
     gdi::Hgdiobj font_object_ = nullptr;
     gdi::Hgdiobj old_font_ = nullptr;
     vb::StdFont font_;
+    // The font set before the current one, kept with its GDI font.
+    gdi::Hgdiobj spare_font_object_ = nullptr;
+    vb::StdFont spare_font_;
     int width_ = 0;
     int height_ = 0;
     std::uint32_t back_color_ = 0x8000000F;

@@ -52,6 +52,11 @@ using StepProbe = std::function<void(const Procedure&, int step)>;
 void SetStepProbe(StepProbe probe);
 const StepProbe& CurrentStepProbe() noexcept;
 
+// How many steps of any procedure have failed on this thread so far, skipped or
+// reported. Code that keeps what a run of steps produced compares the count before and
+// after, so that it keeps only what every step (nested procedures included) produced.
+unsigned long FailedSteps() noexcept;
+
 class Procedure {
 public:
     Procedure(std::string_view name, ModuleKind kind, std::string_view module)

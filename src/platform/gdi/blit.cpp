@@ -405,10 +405,24 @@ bool CanCopyDibRows(const DibLayout& l, const Bitmap& b, std::uint32_t rop) {
     return rop == SRCCOPY && !b.mono && (l.bpp == 24 || l.bpp == 32);
 }
 
+// n 32-bit DIB pixels (blue, green, red, unused in memory) as 0x00BBGGRR. Source and
+// destination never overlap, which lets the compiler turn the loop into vector code.
+void SwapRedBlue(const std::uint8_t* __restrict from, ColorRef* __restrict out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, from + i * 4, sizeof v);
+        out[i] = ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
+    }
+}
+
 // Pixels x0 .. x1 - 1 of source row y of a 24- or 32-bit DIB, as DibPixel reads them.
 void DecodeRow(const DibLayout& l, const std::uint8_t* bits, i64 y, i64 x0, i64 x1, ColorRef* out) {
     const i64 step = l.bpp / 8;
     const std::uint8_t* p = DibRow(l, bits, y) + x0 * step;
+    if (step == 4) {
+        SwapRedBlue(p, out, static_cast<std::size_t>(x1 - x0));
+        return;
+    }
     for (i64 x = x0; x < x1; ++x, p += step) *out++ = Rgb(p[2], p[1], p[0]);
 }
 
@@ -646,7 +660,7 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     DibLayout layout;
     if (!ReadLayout(*info, usage, layout)) return 0;
     const i64 height = layout.height;
-    Bitmap& b = Drawn(*dc->bitmap);
+    Bitmap& b = *dc->bitmap;  // its pending fill is written below, unless the copy covers it
 
     Side dst{xDest, yDest, destWidth, destHeight, {}};
     Side src{xSrc, ySrc, srcWidth, srcHeight, {}};
@@ -695,6 +709,12 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
     // src.vis lies inside the picture and dst.vis inside the bitmap (MatchVisible only
     // narrows them), so every pixel visited can be read and written.
     const auto* data = static_cast<const std::uint8_t*>(bits);
+    const bool whole = dst.vis.left == 0 && dst.vis.top == 0 && dst.vis.right == b.width &&
+                       dst.vis.bottom == b.height;
+    if (CanCopyDibRows(layout, b, rop) && whole && src.w == dst.w && src.h == dst.h)
+        b.fill_pending = false;  // every pixel is about to be replaced: the fill is never seen
+    else
+        Drawn(b);
     if (CanCopyDibRows(layout, b, rop)) {
         CopyDibRows(layout, data, dst, src, four_columns, b);
         return result;
@@ -708,6 +728,20 @@ int RasterGdi::StretchDIBits(Hdc h, int xDest, int yDest, int destWidth, int des
         d = Combine(*dc, rop, static_cast<int>(x), static_cast<int>(y), s, d);
     });
     return result;
+}
+
+// PutPixels: onto a colour bitmap of exactly their size the values are copied as they
+// come (the bitmap keeps 0x00BBGGRR too); a pending fill is dropped unwritten, as every
+// pixel is replaced. Anything else takes the general way through StretchDIBits.
+int RasterGdi::PutPixels(Hdc h, const ColorRef* pixels, int width, int height) {
+    Dc* dc = Valid(h);
+    if (dc == nullptr) return 0;
+    Bitmap& b = *dc->bitmap;
+    if (pixels == nullptr || b.mono || width != b.width || height != b.height)
+        return Gdi::PutPixels(h, pixels, width, height);
+    b.fill_pending = false;
+    std::memcpy(b.pixels.data(), pixels, b.pixels.size() * sizeof(ColorRef));
+    return height;
 }
 
 // BitBlt: the width x height block at (xSrc, ySrc) of the source DC combined into the

@@ -108,7 +108,8 @@ int ClipLine(P start, P end, const Box& clip, const Bres& br, P* p1, P* p2) {
             const bool left = (start_oc & kOutLeft) != 0;
             if (two_dx == 0) return 0;
             m = left ? clip.left - start.x : start.x - clip.right + 1;
-            n = xmajor ? (m * two_dy + bias + dx - 1) / two_dx : (m * two_dy - bias - dy) / two_dx + 1;
+            n = xmajor ? (m * two_dy + bias + dx - 1) / two_dx
+                       : (m * two_dy - bias - dy) / two_dx + 1;
             if (neg_slope) n = -n;
             p1->x = left ? clip.left : clip.right - 1;
             p1->y = left ? start.y + n : start.y - n;
@@ -117,7 +118,8 @@ int ClipLine(P start, P end, const Box& clip, const Bres& br, P* p1, P* p2) {
             const bool top = (start_oc & kOutTop) != 0;
             if (two_dy == 0) return 0;
             n = top ? clip.top - start.y : start.y - clip.bottom + 1;
-            m = xmajor ? (n * two_dx - bias - dx) / two_dy + 1 : (n * two_dx + bias + dy - 1) / two_dy;
+            m = xmajor ? (n * two_dx - bias - dx) / two_dy + 1
+                       : (n * two_dx + bias + dy - 1) / two_dy;
             if (neg_slope) m = -m;
             p1->y = top ? clip.top : clip.bottom - 1;
             p1->x = top ? start.x + m : start.x - m;
@@ -126,7 +128,8 @@ int ClipLine(P start, P end, const Box& clip, const Bres& br, P* p1, P* p2) {
             const bool left = (end_oc & kOutLeft) != 0;
             if (two_dx == 0) return 0;
             m = left ? clip.left - end.x : end.x - clip.right + 1;
-            n = xmajor ? (m * two_dy - bias + dx) / two_dx : (m * two_dy + bias - dy - 1) / two_dx + 1;
+            n = xmajor ? (m * two_dy - bias + dx) / two_dx
+                       : (m * two_dy + bias - dy - 1) / two_dx + 1;
             if (neg_slope) n = -n;
             p2->x = left ? clip.left : clip.right - 1;
             p2->y = left ? end.y + n : end.y - n;
@@ -135,7 +138,8 @@ int ClipLine(P start, P end, const Box& clip, const Bres& br, P* p1, P* p2) {
             const bool top = (end_oc & kOutTop) != 0;
             if (two_dy == 0) return 0;
             n = top ? clip.top - end.y : end.y - clip.bottom + 1;
-            m = xmajor ? (n * two_dx + bias - dx - 1) / two_dy + 1 : (n * two_dx - bias + dy) / two_dy;
+            m = xmajor ? (n * two_dx + bias - dx - 1) / two_dy + 1
+                       : (n * two_dx - bias + dy) / two_dy;
             if (neg_slope) m = -m;
             p2->y = top ? clip.top : clip.bottom - 1;
             p2->x = top ? end.x + m : end.x - m;
@@ -148,6 +152,17 @@ int ClipLine(P start, P end, const Box& clip, const Bres& br, P* p1, P* p2) {
 void SlantedLine(Bitmap& bitmap, P start, P end, ColorRef c) {
     const P p1 = Crop(start), p2 = Crop(end);
     const i64 dx = p2.x - p1.x, dy = p2.y - p1.y;
+    const auto inside = [&](P p) {
+        return p.x >= 0 && p.y >= 0 && p.x < bitmap.width && p.y < bitmap.height;
+    };
+    if (std::llabs(dx) == std::llabs(dy) && inside(p1) && inside(p2)) {
+        // A diagonal inside the bitmap: the error term starts at the major length and
+        // never changes, so the walk steps both axes every time.
+        const i64 sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
+        for (i64 i = 0, n = std::llabs(dx); i < n; ++i)
+            bitmap.At(static_cast<int>(p1.x + i * sx), static_cast<int>(p1.y + i * sy)) = c;
+        return;
+    }
     Bres br;
     br.dx = std::llabs(dx);
     br.dy = std::llabs(dy);
@@ -207,6 +222,16 @@ void FillBox(Bitmap& bitmap, i64 left, i64 top, i64 right, i64 bottom, ColorRef 
     if (width == static_cast<std::size_t>(bitmap.width)) {
         // Whole rows lie end to end: one run.
         FillPixels(first, width * static_cast<std::size_t>(box.bottom - box.top), c);
+        return;
+    }
+    if (width == 1) {
+        for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width) *first = c;
+        return;
+    }
+    if (width < 8) {
+        // A column or a narrow box: too short a run per row to be worth a call.
+        for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width)
+            for (std::size_t i = 0; i < width; ++i) first[i] = c;
         return;
     }
     for (i64 y = box.top; y < box.bottom; ++y, first += bitmap.width) FillPixels(first, width, c);

@@ -176,7 +176,12 @@ Bitmap* RasterGdi::NewBitmap(int width, int height, bool mono) {
 
 Dc* RasterGdi::Valid(Hdc h) const {
     Dc* d = ToDc(h);
-    return dcs_.contains(d) ? d : nullptr;
+    // A painter makes call after call on one DC: the last one found needs no lookup until
+    // it is deleted.
+    if (d != nullptr && d == last_valid_dc_) return d;
+    if (!dcs_.contains(d)) return nullptr;
+    last_valid_dc_ = d;
+    return d;
 }
 
 Object* RasterGdi::ValidObject(Hgdiobj h) const {
@@ -215,6 +220,7 @@ bool RasterGdi::DeleteDC(Hdc h) {
     Release(d->brush);
     Release(d->font);
     dcs_.erase(d);
+    if (d == last_valid_dc_) last_valid_dc_ = nullptr;
     --live_.dcs;
     if (spare_dcs_.size() < kSpares)
         spare_dcs_.push_back(d);
@@ -406,10 +412,10 @@ int RasterGdi::GetDeviceCaps(Hdc h, int index) {
     switch (index) {
         case CAPS1: return caps1_;
         // A memory DC answers for the device, a 32-bit display, whatever bitmap it holds.
-        case 12: return 32;                 // BITSPIXEL
-        case 14: return 1;                  // PLANES
-        case 88:                            // LOGPIXELSX
-        case 90: return 96;                 // LOGPIXELSY
+        case 12: return 32;  // BITSPIXEL
+        case 14: return 1;   // PLANES
+        case 88:             // LOGPIXELSX
+        case 90: return 96;  // LOGPIXELSY
         default: return 0;
     }
 }

@@ -187,6 +187,7 @@ public:
                       const BitmapInfoHeader* info, unsigned usage, std::uint32_t rop) override;
     bool BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int xSrc, int ySrc,
                 std::uint32_t rop) override;
+    int PutPixels(Hdc dc, const ColorRef* pixels, int width, int height) override;
     Hgdiobj CreateAlphaBitmap(int width, int height, const std::uint32_t* argb) override;
     bool AlphaBlend(Hdc dest, int xDest, int yDest, int destWidth, int destHeight, Hdc src,
                     int xSrc, int ySrc, int srcWidth, int srcHeight, BlendFunction blend) override;
@@ -217,6 +218,7 @@ private:
     // handle made after one was deleted reuses its node and a warm paint allocates nothing.
     std::pmr::unsynchronized_pool_resource handle_pool_;
     std::pmr::unordered_set<Dc*> dcs_{&handle_pool_};
+    mutable Dc* last_valid_dc_ = nullptr;  // the DC Valid found last, while it lives
     std::pmr::unordered_set<Object*> objects_{&handle_pool_};
     // Deleted pens, brushes, bitmaps (of up to kSpareBitmapPixels, without alpha) and
     // DCs, handed out again by the calls that make them (as GDI hands out handles again):

@@ -324,6 +324,20 @@ bool RasterGdi::RoundRect(Hdc h, int left, int top, int right, int bottom, int w
         LargeRoundRect(bm, q, w, hh, fill, stroke, pen_c);
         return true;
     }
+    if (w == 5 && hh == 5 && fill == nullptr && stroke && q.l >= 0 && q.t >= 0 && q.r <= bm.width &&
+        q.b <= bm.height) {
+        // The hollow 5 x 5 corner inside the bitmap (every frame and ring of the button):
+        // the polygon the walk below draws is four straight sides, each two pixels short
+        // of its corners, and one diagonal pixel in each corner.
+        FillBox(bm, q.l + 2, q.t, q.r - 2, q.t + 1, pen_c);
+        FillBox(bm, q.l + 2, q.b - 1, q.r - 2, q.b, pen_c);
+        FillBox(bm, q.l, q.t + 2, q.l + 1, q.b - 2, pen_c);
+        FillBox(bm, q.r - 1, q.t + 2, q.r, q.b - 2, pen_c);
+        for (const i64 x : {q.l + 1, q.r - 2})
+            for (const i64 y : {q.t + 1, q.b - 2})
+                bm.At(static_cast<int>(x), static_cast<int>(y)) = pen_c;
+        return true;
+    }
     if (fill != nullptr) FillRoundRegion(bm, q, w, hh, *fill);
     if (stroke) StrokeRoundOutline(bm, q, w, hh, pen_c);
     return true;

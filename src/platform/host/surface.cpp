@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace sheenwork::host {
 namespace {
@@ -16,6 +17,10 @@ int ToPixel(float v) {
     if (std::isnan(v)) return 0;
     constexpr float kLimit = 1e9f;
     v = std::clamp(v, -kLimit, kLimit);
+    // Below 2^22 in magnitude, adding and taking away 1.5 * 2^23 rounds as nearbyint does
+    // (the sum has no bits below the units): a coordinate costs no library call.
+    constexpr float kRounder = 12582912.0f;
+    if (v > -4194304.0f && v < 4194304.0f) return static_cast<int>((v + kRounder) - kRounder);
     return static_cast<int>(std::nearbyint(v));
 }
 
@@ -34,8 +39,12 @@ Surface::Surface(gdi::Gdi& gdi, int width, int height) : gdi_(gdi) {
 Surface::~Surface() {
     if (old_font_ != nullptr) gdi_.SelectObject(dc_, old_font_);
     if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
+    if (spare_font_object_ != nullptr) gdi_.DeleteObject(spare_font_object_);
     if (old_pen_ != nullptr) gdi_.SelectObject(dc_, old_pen_);
-    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
+    for (const Kept& pen : pens_)
+        if (pen.handle != nullptr) gdi_.DeleteObject(pen.handle);
+    for (const Kept& brush : brushes_)
+        if (brush.handle != nullptr) gdi_.DeleteObject(brush.handle);
     if (old_bitmap_ != nullptr) gdi_.SelectObject(dc_, old_bitmap_);
     if (bitmap_ != nullptr) gdi_.DeleteObject(bitmap_);
     gdi_.DeleteDC(dc_);
@@ -56,11 +65,20 @@ void Surface::Resize(int width, int height) {
     Cls();
 }
 
-gdi::ColorRef Surface::Resolve(std::uint32_t color) const { return vb::TranslateColor(color); }
+gdi::ColorRef Surface::Resolve(std::uint32_t color) const {
+    return (color >> 24) == 0 ? color : vb::TranslateColor(color);
+}
 
 void Surface::Font(const vb::StdFont& font) {
-    // The caption sets its font on every paint; the same description keeps the GDI font.
+    // The caption sets its font on every paint, and the drop-down glyph its own: the last
+    // two descriptions keep their GDI fonts, so that going back to one is a selection.
     if (font_object_ != nullptr && font == font_) return;
+    if (spare_font_object_ != nullptr && font == spare_font_) {
+        gdi_.SelectObject(dc_, spare_font_object_);
+        std::swap(font_object_, spare_font_object_);
+        std::swap(font_, spare_font_);
+        return;
+    }
     gdi::LogFont lf;
     lf.lfHeight = -font.PixelHeight();
     lf.lfWeight = font.Weight();
@@ -74,9 +92,12 @@ void Surface::Font(const vb::StdFont& font) {
     if (fresh == nullptr) return;
     gdi::Hgdiobj previous = gdi_.SelectObject(dc_, fresh);
     if (old_font_ == nullptr) old_font_ = previous;
-    if (font_object_ != nullptr) gdi_.DeleteObject(font_object_);
+    if (spare_font_object_ != nullptr) gdi_.DeleteObject(spare_font_object_);
+    vb::StdFont wanted = font;  // `font` may be one of the two kept
+    spare_font_object_ = font_object_;
+    spare_font_ = std::move(font_);
     font_object_ = fresh;
-    if (&font != &font_) font_ = font;
+    font_ = std::move(wanted);
 }
 
 void Surface::BackColor(std::uint32_t color) {
@@ -91,18 +112,40 @@ void Surface::ForeColor(std::uint32_t color) {
 }
 
 void Surface::SelectPen(gdi::ColorRef color) {
+    if (selected_pen_ >= 0 && pens_[selected_pen_].color == color) return;
+    for (int i = 0; i < kPens; ++i) {
+        if (pens_[i].handle == nullptr || pens_[i].color != color) continue;
+        gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pens_[i].handle);
+        if (old_pen_ == nullptr) old_pen_ = previous;
+        selected_pen_ = i;
+        return;
+    }
+    // A new colour takes the next slot, never the selected pen's.
+    int slot = next_pen_;
+    if (slot == selected_pen_) slot = (slot + 1) % kPens;
+    next_pen_ = (slot + 1) % kPens;
     gdi::Hgdiobj pen = gdi_.CreatePen(gdi::PS_SOLID, 1, color);
+    if (pen == nullptr) return;
     gdi::Hgdiobj previous = gdi_.SelectObject(dc_, pen);
     if (old_pen_ == nullptr) old_pen_ = previous;
-    if (pen_ != nullptr) gdi_.DeleteObject(pen_);
-    pen_ = pen;
+    if (pens_[slot].handle != nullptr) gdi_.DeleteObject(pens_[slot].handle);
+    pens_[slot] = Kept{pen, color};
+    selected_pen_ = slot;
+}
+
+gdi::Hgdiobj Surface::Brush(gdi::ColorRef color) {
+    for (const Kept& brush : brushes_)
+        if (brush.handle != nullptr && brush.color == color) return brush.handle;
+    Kept& slot = brushes_[next_brush_];
+    next_brush_ = (next_brush_ + 1) % kBrushes;
+    if (slot.handle != nullptr) gdi_.DeleteObject(slot.handle);
+    slot = Kept{gdi_.CreateSolidBrush(color), color};
+    return slot.handle;
 }
 
 void Surface::Cls() {
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(back_color_));
     const gdi::Rect all{0, 0, width_, height_};
-    gdi_.FillRect(dc_, &all, brush);
-    gdi_.DeleteObject(brush);
+    gdi_.FillRect(dc_, &all, Brush(Resolve(back_color_)));
 }
 
 void Surface::Line(float x1, float y1, float x2, float y2, std::optional<std::uint32_t> color) {
@@ -117,21 +160,18 @@ void Surface::Box(float x1, float y1, float x2, float y2, std::optional<std::uin
     const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
     // A frame of one pixel drawn as four fills, so that both corners are covered and
     // a one-pixel-wide box is a plain line.
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
+    gdi::Hgdiobj brush = Brush(Resolve(color.value_or(fore_color_)));
     const gdi::Rect sides[] = {
         {l, t, r + 1, t + 1}, {l, b, r + 1, b + 1}, {l, t, l + 1, b + 1}, {r, t, r + 1, b + 1}};
     for (const gdi::Rect& side : sides) gdi_.FillRect(dc_, &side, brush);
-    gdi_.DeleteObject(brush);
 }
 
 void Surface::FilledBox(float x1, float y1, float x2, float y2,
                         std::optional<std::uint32_t> color) {
     const int l = std::min(ToPixel(x1), ToPixel(x2)), r = std::max(ToPixel(x1), ToPixel(x2));
     const int t = std::min(ToPixel(y1), ToPixel(y2)), b = std::max(ToPixel(y1), ToPixel(y2));
-    gdi::Hgdiobj brush = gdi_.CreateSolidBrush(Resolve(color.value_or(fore_color_)));
     const gdi::Rect area{l, t, r + 1, b + 1};
-    gdi_.FillRect(dc_, &area, brush);
-    gdi_.DeleteObject(brush);
+    gdi_.FillRect(dc_, &area, Brush(Resolve(color.value_or(fore_color_))));
 }
 
 void Surface::PSet(float x, float y, std::optional<std::uint32_t> color) {

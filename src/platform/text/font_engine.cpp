@@ -1,6 +1,8 @@
 // Fonts through fontconfig and FreeType. See font_engine.h for the metric rules.
 #include "platform/text/font_engine.h"
 
+#include "platform/text/face_cache.h"
+
 #include "util/ascii.h"
 
 #include <sheenwork/text/fonts.h>
@@ -156,13 +158,20 @@ ResolvedFace Lookup(const std::string& family, int weight, bool italic) {
 
 // Lookups are remembered per family (as named), weight and slant: the installed fonts
 // do not change while the process runs, and asking fontconfig costs more than
-// realising a size.
+// realising a size. Across runs they are remembered in the face cache's file, so that a
+// process whose faces are all there never loads fontconfig's configuration.
 ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
     static std::map<std::tuple<std::string, int, bool>, ResolvedFace> known;
     const auto key = std::make_tuple(family, weight, italic);
     if (auto it = known.find(key); it != known.end()) return it->second;
+    FaceCache& kept = FaceCache::Session();
+    if (std::optional<ResolvedFace> face = kept.Find(family, weight, italic)) {
+        known.emplace(key, *face);
+        return *face;
+    }
     ResolvedFace face = Lookup(family, weight, italic);
     known.emplace(key, face);
+    kept.Keep(family, weight, italic, face, FaceCache::CurrentStamp());
     return face;
 }
 
