@@ -107,9 +107,7 @@ Form::Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect)
       name_(std::move(name)),
       caption_(name_),
       rect_(screen_rect),
-      // The form's font is the one its controls take as their container's: the XP
-      // dialog font.
-      font_(std::make_shared<vb::StdFont>("Tahoma", 8.25)) {}
+      font_(Runtime::FormFont()) {}
 
 Form::~Form() = default;
 

@@ -27,60 +27,20 @@
 
 namespace sheenwork::runtime {
 
-// Routes the library's message boxes (the error report's) to the runtime's handler while
-// the runtime lives, and everything else to the services that were in place.
-class Runtime::ServicesHook final : public system::Services {
+// Routes the library's message boxes (the error report's) and its key state queries to
+// the runtime while it lives; everything else goes on to the services that were in place.
+class Runtime::ServicesHook final : public system::ServicesOverlay {
 public:
-    explicit ServicesHook(Runtime& runtime)
-        : runtime_(runtime), previous_(system::Installed()), inner_(system::Current()) {
-        system::Install(this);
-    }
-    ~ServicesHook() override {
-        if (system::Installed() == this) system::Install(previous_);
-    }
+    explicit ServicesHook(Runtime& runtime) : runtime_(runtime) {}
 
-    std::optional<std::string> RegistryString(system::Hive hive, const std::string& key,
-                                              const std::string& value) override {
-        return inner_.RegistryString(hive, key, value);
-    }
-    void SetRegistryString(system::Hive hive, const std::string& key, const std::string& value,
-                           const std::string& data) override {
-        inner_.SetRegistryString(hive, key, value, data);
-    }
-    void DeleteRegistryTree(system::Hive hive, const std::string& key) override {
-        inner_.DeleteRegistryTree(hive, key);
-    }
-    std::string LibraryPath() override { return inner_.LibraryPath(); }
-    std::string ProcessPath() override { return inner_.ProcessPath(); }
-    std::string NowText() override { return inner_.NowText(); }
-    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string& id) override {
-        return inner_.CreateComponent(id);
-    }
     int MessageBox(const std::string& text, const std::string& title, int style) override {
         return runtime_.MessageBox({text, title, style});
-    }
-    bool FindFirstFile(const std::string& pattern) override {
-        return inner_.FindFirstFile(pattern);
-    }
-    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& directory,
-                      int show) override {
-        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
-    }
-    bool PlaySound(const std::string& file, unsigned flags) override {
-        return inner_.PlaySound(file, flags);
-    }
-    std::optional<system::VersionInfo> Version() override { return inner_.Version(); }
-    std::optional<system::ThemeName> CurrentThemeName() override {
-        return inner_.CurrentThemeName();
     }
     // The one key state of the process: the runtime's.
     std::int16_t AsyncKeyState(int vk) override { return runtime_.Keys().Query(vk); }
 
 private:
     Runtime& runtime_;
-    system::Services* previous_;
-    system::Services& inner_;
 };
 
 // The host of the platform's window classes: their popups belong to the forms, their
@@ -88,11 +48,9 @@ private:
 // runtime's, and the mouse messages of a control window reach a relay before the control.
 class Runtime::WindowHostHook final : public user::WindowHost {
 public:
-    explicit WindowHostHook(Runtime& runtime)
-        : runtime_(runtime), previous_(user::InstallWindowHost(this)) {}
+    explicit WindowHostHook(Runtime& runtime) : runtime_(runtime) { user::InstallWindowHost(this); }
     ~WindowHostHook() override {
         user::WindowHostGone(this);
-        if (previous_) user::InstallWindowHost(previous_);
         for (const int id : timers_) runtime_.timers_.Destroy(id);
     }
 
@@ -150,7 +108,6 @@ private:
         return nullptr;
     }
     Runtime& runtime_;
-    user::WindowHost* previous_;
     std::vector<int> timers_;
 };
 
@@ -171,6 +128,8 @@ Runtime::~Runtime() {
     window_host_hook_.reset();
     services_hook_.reset();
 }
+
+host::FontRef Runtime::FormFont() { return std::make_shared<vb::StdFont>("Tahoma", 8.25); }
 
 host::FontRef Runtime::LabelFont() {
     auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
@@ -387,19 +346,6 @@ Window* EnterTarget(Form& form) {
     Window* f = form.Focused();
     if (f && f->ActsLikeButton()) return f;
     return form.DefaultButton();
-}
-
-// Windows tell a window the common key of a left or right modifier: 16, 17 or 18.
-int ReportedKey(int vk) {
-    switch (vk) {
-        case VK_LSHIFT:
-        case VK_RSHIFT: return VK_SHIFT;
-        case VK_LCONTROL:
-        case VK_RCONTROL: return VK_CONTROL;
-        case VK_LMENU:
-        case VK_RMENU: return VK_MENU;
-        default: return vk;
-    }
 }
 
 bool Usable(Window* w) { return w && w->Alive() && w->Visible() && w->Enabled() && w->Control(); }

@@ -101,6 +101,45 @@ void Install(Services* services) noexcept;
 // What Install last put in place; null while the default answers.
 Services* Installed() noexcept;
 
+// Services a host puts over the ones in place for as long as it lives: every call goes
+// on to those, except the calls the host answers itself (its message boxes, its key
+// state). Made, it is installed; destroyed, it puts back what was installed before,
+// provided nothing was installed over it since.
+class ServicesOverlay : public Services {
+public:
+    ServicesOverlay();
+    ~ServicesOverlay() override;
+    ServicesOverlay(const ServicesOverlay&) = delete;
+    ServicesOverlay& operator=(const ServicesOverlay&) = delete;
+
+    std::optional<std::string> RegistryString(Hive hive, const std::string& key,
+                                              const std::string& value) override;
+    void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override;
+    void DeleteRegistryTree(Hive hive, const std::string& key) override;
+    std::string LibraryPath() override;
+    std::string ProcessPath() override;
+    std::string NowText() override;
+    std::unique_ptr<ErrorComponent> CreateComponent(const std::string& prog_id) override;
+    int MessageBox(const std::string& text, const std::string& title, int style) override;
+    bool FindFirstFile(const std::string& pattern) override;
+    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory,
+                      int show) override;
+    bool PlaySound(const std::string& file, unsigned flags) override;
+    std::optional<VersionInfo> Version() override;
+    std::optional<ThemeName> CurrentThemeName() override;
+    std::int16_t AsyncKeyState(int virtual_key) override;
+
+protected:
+    // The services underneath.
+    Services& Inner() { return inner_; }
+
+private:
+    Services* previous_;
+    Services& inner_;
+};
+
 // The platform's own services, which Current() answers while nothing is installed.
 // Each platform build defines it once.
 std::unique_ptr<Services> MakeDefaultServices();
