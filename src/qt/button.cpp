@@ -52,6 +52,7 @@ QSize Button::sizeHint() const {
 }
 
 std::shared_ptr<sheenButton> Button::Native() const { return host_->NativeRef(); }
+std::shared_ptr<runtime::Object> Button::Instance() const { return host_->Instance(); }
 
 // ---- events ----
 

@@ -35,6 +35,7 @@ public:
     Button& Widget() { return button_; }
     sheenButton& Native() { return *native_; }
     std::shared_ptr<sheenButton> NativeRef() const;
+    std::shared_ptr<runtime::Object> Instance() const { return control_->Instance(); }
     runtime::ControlNotifications& Control() { return *control_; }
     // Runs `f`, a call into the control, and shows what it drew. `f` may end the widget.
     template <class F>

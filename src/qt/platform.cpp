@@ -277,6 +277,9 @@ bool Platform::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
+            // A key event reaches the window first and then the widget with the focus:
+            // the widget's is the one that counts.
+            if (!watched->isWidgetType()) break;
             const auto* k = static_cast<QKeyEvent*>(event);
             const int vk = VirtualKeyOf(k->key(), k->nativeVirtualKey());
             if (vk == 0 || k->isAutoRepeat()) break;
@@ -294,6 +297,7 @@ bool Platform::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease: {
+            if (!watched->isWidgetType()) break;
             const auto* m = static_cast<QMouseEvent*>(event);
             const int button = ButtonOf(m->button());
             const int vk = button == 1   ? runtime::VK_LBUTTON

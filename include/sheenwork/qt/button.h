@@ -48,7 +48,10 @@ class QMimeData;
 
 namespace sheenwork {
 class sheenButton;
+namespace runtime {
+class Object;
 }
+}  // namespace sheenwork
 
 namespace sheenwork::qt {
 
@@ -360,9 +363,12 @@ public:
     void setDesignMode(bool on);
     bool designMode() const;
 
-    // The control itself, for what the properties do not reach: late-bound calls through
-    // the type library, its fields. Valid for as long as the widget lives.
+    // The control itself, for what the properties do not reach: its fields, its
+    // painters. Valid for as long as the widget lives.
     std::shared_ptr<sheenButton> Native() const;
+    // The control as a host's code reaches it late-bound: the type library's members by
+    // name (runtime::Object::Invoke).
+    std::shared_ptr<runtime::Object> Instance() const;
 
     QSize sizeHint() const override;
 

@@ -1,0 +1,367 @@
+#include "qt/qt_story.h"
+
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/runtime/description.h>
+#include <sheenwork/runtime/keys.h>
+#include <sheenwork/vb/color.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimerEvent>
+#include <QWindow>
+
+#include <filesystem>
+
+#include "qt/platform.h"
+#include "support/story_log.h"
+
+namespace sheenwork::testing {
+namespace {
+
+using runtime::Step;
+
+// "Test.Logger": an ordinary control that takes the focus, as a line edit does; it logs
+// what a story asks of it.
+class LoggingEdit final : public QLineEdit {
+public:
+    LoggingEdit(QWidget* parent, std::string name, NotificationLog& log)
+        : QLineEdit(parent), name_(std::move(name)), log_(log) {}
+
+protected:
+    void focusInEvent(QFocusEvent* e) override {
+        log_.entries.push_back(name_ + " GotFocus");
+        QLineEdit::focusInEvent(e);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        log_.entries.push_back(name_ + " LostFocus");
+        QLineEdit::focusOutEvent(e);
+    }
+
+private:
+    std::string name_;
+    NotificationLog& log_;
+};
+
+// The Qt key a script's virtual key is typed with.
+Qt::Key QtKeyOf(int vk) {
+    using namespace runtime;
+    switch (vk) {
+        case VK_SPACE: return Qt::Key_Space;
+        case VK_RETURN: return Qt::Key_Return;
+        case VK_ESCAPE: return Qt::Key_Escape;
+        case VK_TAB: return Qt::Key_Tab;
+        case VK_BACK: return Qt::Key_Backspace;
+        case VK_SHIFT:
+        case VK_LSHIFT:
+        case VK_RSHIFT: return Qt::Key_Shift;
+        case VK_CONTROL:
+        case VK_LCONTROL:
+        case VK_RCONTROL: return Qt::Key_Control;
+        case VK_MENU:
+        case VK_LMENU: return Qt::Key_Alt;
+        // Qt's events carry no side; the right Alt is told by the key AltGr gives.
+        case VK_RMENU: return Qt::Key_AltGr;
+        default: break;
+    }
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<Qt::Key>(vk);
+    if (vk >= VK_F1 && vk < VK_F1 + 24) return static_cast<Qt::Key>(Qt::Key_F1 + (vk - VK_F1));
+    throw std::runtime_error("no Qt key for virtual key " + std::to_string(vk));
+}
+
+bool IsModifier(int vk) {
+    using namespace runtime;
+    return vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT || vk == VK_CONTROL ||
+           vk == VK_LCONTROL || vk == VK_RCONTROL || vk == VK_MENU || vk == VK_LMENU ||
+           vk == VK_RMENU;
+}
+
+}  // namespace
+
+// ---- the timer gate ----
+
+TimerGate::TimerGate() { qApp->installEventFilter(this); }
+TimerGate::~TimerGate() { qApp->removeEventFilter(this); }
+
+bool TimerGate::eventFilter(QObject* watched, QEvent* event) {
+    if (open_ || event->type() != QEvent::Timer) return false;
+    return qobject_cast<qt::Button*>(watched) || qobject_cast<qt::Platform*>(watched);
+}
+
+void TimerGate::Wait(long long ms) {
+    open_ = true;
+    QTest::qWait(static_cast<int>(ms) + 15);
+    QCoreApplication::processEvents();
+    open_ = false;
+}
+
+// ---- the form ----
+
+QtStoryForm::QtStoryForm(NotificationLog& log) : log_(log) {}
+
+QtStoryForm::~QtStoryForm() = default;
+
+QWidget* QtStoryForm::Control(const std::string& name) const {
+    const auto it = controls_.find(name);
+    if (it == controls_.end()) throw std::runtime_error("no control named " + name);
+    return it->second;
+}
+
+qt::Button* QtStoryForm::Button(const std::string& name) const {
+    auto* b = qobject_cast<qt::Button*>(Control(name));
+    if (!b) throw std::runtime_error(name + " is no button");
+    return b;
+}
+
+gdi::Rect QtStoryForm::ScreenRect() const {
+    const QPoint at = window_->mapToGlobal(QPoint(0, 0));
+    return {at.x(), at.y(), at.x() + window_->width(), at.y() + window_->height()};
+}
+
+void QtStoryForm::Form(gdi::Rect screen) {
+    window_ = std::make_unique<QWidget>();
+    window_->setObjectName(QStringLiteral("Form1"));
+    // The form's back colour, the button face, as the headless form composes it.
+    const std::uint32_t face = vb::TranslateColor(vb::vbButtonFace);
+    QPalette palette = window_->palette();
+    palette.setColor(QPalette::Window,
+                     QColor(face & 0xFF, (face >> 8) & 0xFF, (face >> 16) & 0xFF));
+    window_->setPalette(palette);
+    window_->setAutoFillBackground(true);
+    window_->setGeometry(screen.left, screen.top, screen.Width(), screen.Height());
+    window_->show();
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowActive(window_.get()))
+        throw std::runtime_error("the story's window did not become active");
+}
+
+void QtStoryForm::Control(const std::string& name, const std::string& cls, gdi::Rect rect,
+                          const std::vector<std::string>& options) {
+    QWidget* w = nullptr;
+    if (cls == "Sheenwork.sheenButton") {
+        auto* b = new qt::Button(window_.get());
+        const auto line = [this, name](const char* event) {
+            return [this, name, event] { log_.entries.push_back(name + " " + event); };
+        };
+        const auto mouse = [this, name](const char* event) {
+            return [this, name, event](int button, int shift, float x, float y) {
+                log_.entries.push_back(MouseLine(name, event, button, shift, x, y));
+            };
+        };
+        const auto key = [this, name](const char* event) {
+            return [this, name, event](int code, int shift) {
+                log_.entries.push_back(KeyLine(name, event, code, shift));
+            };
+        };
+        QObject::connect(b, &qt::Button::clicked, line("Click"));
+        QObject::connect(b, &qt::Button::dropDown, line("DropDown"));
+        QObject::connect(b, &qt::Button::mouseEnter, line("MouseEnter"));
+        QObject::connect(b, &qt::Button::mouseLeave, line("MouseLeave"));
+        QObject::connect(b, &qt::Button::mouseDown, mouse("MouseDown"));
+        QObject::connect(b, &qt::Button::mouseMove, mouse("MouseMove"));
+        QObject::connect(b, &qt::Button::mouseUp, mouse("MouseUp"));
+        QObject::connect(b, &qt::Button::keyDown, key("KeyDown"));
+        QObject::connect(b, &qt::Button::keyUp, key("KeyUp"));
+        QObject::connect(b, &qt::Button::keyPress, [this, name](int ascii) {
+            log_.entries.push_back(name + " KeyPress " + std::to_string(ascii));
+        });
+        w = b;
+    } else if (cls == "Test.Logger") {
+        w = new LoggingEdit(window_.get(), name, log_);
+    } else {
+        throw std::runtime_error("no Qt widget for the class " + cls);
+    }
+    w->setObjectName(QString::fromStdString(name));
+    w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    for (const std::string& option : options) {
+        if (option == "hidden") w->hide();
+        if (option == "disabled") w->setEnabled(false);
+        if (option == "notab") w->setFocusPolicy(Qt::NoFocus);
+        if (option.rfind("tab=", 0) == 0) tab_order_.emplace_back(std::stoi(option.substr(4)), w);
+    }
+    if (std::find(options.begin(), options.end(), "hidden") == options.end()) w->show();
+    controls_[name] = w;
+    // The tab order the options ask for, through Qt's focus chain.
+    std::stable_sort(tab_order_.begin(), tab_order_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tab_order_.size(); ++i)
+        QWidget::setTabOrder(tab_order_[i - 1].second, tab_order_[i].second);
+}
+
+void QtStoryForm::Set(const std::string& name, const std::string& key, const std::string& value,
+                      const std::string& line) {
+    std::vector<vb::Variant> args{vb::Variant(value)};
+    const auto result = Button(name)->Instance()->Invoke(key, vb::InvokeKind::PropertyLet, args);
+    if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+}
+
+void QtStoryForm::Default(const std::string& name) { Button(name)->setDefault(true); }
+void QtStoryForm::Cancel(const std::string& name) { Button(name)->setCancel(true); }
+
+bool QtStoryForm::Other(const std::string& verb, const std::string& name, const std::string&) {
+    if (verb != "paints") return false;
+    Button(name)->Native()->SetPainters(std::make_shared<PaintLog>(name, log_));
+    return true;
+}
+
+// ---- the driver ----
+
+QPoint QtDriver::Global(const Step& s) const {
+    if (s.target.empty()) {
+        const gdi::Point p = s.at.value_or(gdi::Point{0, 0});
+        return form_.Window().mapToGlobal(QPoint(p.x, p.y));
+    }
+    const QWidget* w = form_.Control(s.target);
+    if (s.at) return w->mapToGlobal(QPoint(s.at->x, s.at->y));
+    return w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2));
+}
+
+void QtDriver::Move(QPoint global) {
+    // Qt's own cursor: the platform sends the moves, enters and leaves, and the buttons
+    // ask it where the pointer is.
+    QCursor::setPos(global);
+    QCoreApplication::processEvents();
+}
+
+void QtDriver::MouseButton(int button, bool down) {
+    const Qt::MouseButton qt_button = button == 1   ? Qt::LeftButton
+                                      : button == 2 ? Qt::RightButton
+                                                    : Qt::MiddleButton;
+    const int before = buttons_;
+    buttons_ = down ? buttons_ | button : buttons_ & ~button;
+    QWindow* window = form_.Window().windowHandle();
+    const QPoint global = QCursor::pos();
+    // A second apart: no two presses make a double click.
+    timestamp_ += 1000;
+    qt_handleMouseEvent(window, window->mapFromGlobal(global), global, Qt::MouseButtons(buttons_),
+                        qt_button, down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
+                        Modifiers(), static_cast<int>(timestamp_));
+    (void)before;
+    QCoreApplication::processEvents();
+}
+
+Qt::KeyboardModifiers QtDriver::Modifiers() const {
+    using namespace runtime;
+    Qt::KeyboardModifiers m;
+    const auto down = [&](int vk) {
+        const auto it = held_.find(vk);
+        return it != held_.end() && it->second;
+    };
+    if (down(VK_SHIFT) || down(VK_LSHIFT) || down(VK_RSHIFT)) m |= Qt::ShiftModifier;
+    if (down(VK_CONTROL) || down(VK_LCONTROL) || down(VK_RCONTROL)) m |= Qt::ControlModifier;
+    if (down(VK_MENU) || down(VK_LMENU) || down(VK_RMENU)) m |= Qt::AltModifier;
+    return m;
+}
+
+void QtDriver::Key(int vk, bool down, bool typed) {
+    const Qt::Key key = QtKeyOf(vk);
+    // The text a key types, as the keyboard gives it on the way down.
+    QString text;
+    const Qt::KeyboardModifiers mods = Modifiers();
+    if (typed && !(mods & (Qt::AltModifier | Qt::ControlModifier))) {
+        if (vk >= 'A' && vk <= 'Z')
+            text = QChar(mods & Qt::ShiftModifier ? vk : vk - 'A' + 'a');
+        else if ((vk >= '0' && vk <= '9') || vk == runtime::VK_SPACE)
+            text = QChar(vk);
+        else if (vk == runtime::VK_RETURN)
+            text = QStringLiteral("\r");
+        else if (vk == runtime::VK_ESCAPE)
+            text = QChar(27);
+        else if (vk == runtime::VK_TAB)
+            text = QStringLiteral("\t");
+        else if (vk == runtime::VK_BACK)
+            text = QChar(8);
+    }
+    qt_handleKeyEvent(form_.Window().windowHandle(), down ? QEvent::KeyPress : QEvent::KeyRelease,
+                      key, mods, text);
+    if (IsModifier(vk)) held_[vk] = down;
+    QCoreApplication::processEvents();
+}
+
+void QtDriver::Run(const Step& s) {
+    switch (s.kind) {
+        case Step::Kind::Move: Move(Global(s)); break;
+        case Step::Kind::Press: MouseButton(s.button, true); break;
+        case Step::Kind::Release: MouseButton(s.button, false); break;
+        case Step::Kind::Click:
+            if (!s.target.empty() || s.at) Move(Global(s));
+            MouseButton(s.button, true);
+            MouseButton(s.button, false);
+            break;
+        case Step::Kind::KeyDown: Key(s.key, true, true); break;
+        case Step::Kind::KeyUp: Key(s.key, false, false); break;
+        case Step::Kind::KeyPress:
+            Key(s.key, true, true);
+            Key(s.key, false, false);
+            break;
+        case Step::Kind::Type:
+            for (const char c : s.text) {
+                const auto k = *runtime::KeyForChar(c);
+                if (k.shift) Key(runtime::VK_LSHIFT, true, false);
+                Key(k.vk, true, true);
+                Key(k.vk, false, false);
+                if (k.shift) Key(runtime::VK_LSHIFT, false, false);
+            }
+            break;
+        case Step::Kind::Alt:
+            Key(runtime::VK_LMENU, true, false);
+            Key(s.key, true, true);
+            Key(s.key, false, false);
+            Key(runtime::VK_LMENU, false, false);
+            break;
+        case Step::Kind::Focus: form_.Control(s.target)->setFocus(Qt::OtherFocusReason); break;
+        case Step::Kind::Wait: gate_.Wait(s.millis); break;
+    }
+}
+
+// ---- pictures ----
+
+png::Image Grabbed(QWidget& widget) {
+    const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    png::Image out{image.width(), image.height(), {}};
+    out.pixels.reserve(static_cast<std::size_t>(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            out.pixels.push_back(
+                static_cast<gdi::ColorRef>(qBlue(p) << 16 | qGreen(p) << 8 | qRed(p)));
+        }
+    return out;
+}
+
+png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale) {
+    png::Image out{width * scale, height * scale, {}};
+    for (int y = 0; y < height * scale; ++y)
+        for (int x = 0; x < width * scale; ++x)
+            out.pixels.push_back(pixels[static_cast<std::size_t>(y / scale) * width + x / scale]);
+    return out;
+}
+
+::testing::AssertionResult SamePicture(const png::Image& qt, const png::Image& headless,
+                                       const std::string& what) {
+    if (qt.width == headless.width && qt.height == headless.height && qt.pixels == headless.pixels)
+        return ::testing::AssertionSuccess();
+    std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
+    std::string file = what;
+    for (char& c : file)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
+    const std::string base = std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/qt-" + file;
+    png::Write(base + "-qt.png", qt);
+    png::Write(base + "-headless.png", headless);
+    int differ = 0;
+    if (qt.pixels.size() == headless.pixels.size())
+        for (std::size_t i = 0; i < qt.pixels.size(); ++i)
+            differ += qt.pixels[i] != headless.pixels[i];
+    return ::testing::AssertionFailure()
+           << what << ": the widget differs from the headless render (" << differ << " pixels; "
+           << qt.width << "x" << qt.height << " against " << headless.width << "x"
+           << headless.height << "), see " << base << "-*.png";
+}
+
+int TestScale() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return std::max(1, static_cast<int>(screen ? screen->devicePixelRatio() : 1.0));
+}
+
+}  // namespace sheenwork::testing

@@ -1,0 +1,109 @@
+// The runtime's stories told to Qt widgets: a story's form built of sheenwork::qt::Button
+// widgets in a Qt window, and its scripts replayed as the input a user makes (the pointer
+// through Qt's own cursor, presses and keys through the platform's event path, where
+// Qt's focus chain, shortcuts and dialogs see them).
+#pragma once
+
+#include <sheenwork/gdi/gdi.h>
+#include <sheenwork/qt/button.h>
+#include <sheenwork/runtime/script.h>
+
+#include <QImage>
+#include <QObject>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "png_io.h"
+#include "support/logging_control.h"
+#include "support/story.h"
+
+namespace sheenwork::testing {
+
+// Holds the timer events of the Sheenwork widgets (the hover timer, the tooltips' timers)
+// back except while a script waits, so that time goes by for them only then, as on the
+// headless runtime's virtual clock: anything else Qt does in between (a move's events
+// being delivered) ticks no timer that happened to be due.
+class TimerGate final : public QObject {
+public:
+    TimerGate();
+    ~TimerGate() override;
+    // Lets the timers run for `ms` milliseconds of real time and a little more, so that a
+    // timer due at the end has ticked when it returns.
+    void Wait(long long ms);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool open_ = false;
+};
+
+// A story's form in a Qt window: sheenButtons as sheenwork::qt::Button, "Test.Logger" as
+// a line edit that logs its focus. The window is shown and active before its controls
+// are made, so that nothing takes the focus on its own.
+class QtStoryForm final : public StoryBuilder {
+public:
+    explicit QtStoryForm(NotificationLog& log);
+    ~QtStoryForm() override;
+
+    QWidget& Window() { return *window_; }
+    QWidget* Control(const std::string& name) const;
+    qt::Button* Button(const std::string& name) const;
+    // The form's client area and each control's place, in screen pixels of the form.
+    gdi::Rect ScreenRect() const;
+
+    void Form(gdi::Rect screen) override;
+    void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
+                 const std::vector<std::string>& options) override;
+    void Set(const std::string& name, const std::string& key, const std::string& value,
+             const std::string& line) override;
+    void Default(const std::string& name) override;
+    void Cancel(const std::string& name) override;
+    bool Other(const std::string& verb, const std::string& name, const std::string& line) override;
+
+private:
+    NotificationLog& log_;
+    std::unique_ptr<QWidget> window_;
+    std::map<std::string, QWidget*> controls_;
+    std::vector<std::pair<int, QWidget*>> tab_order_;
+};
+
+// Replays script steps against a QtStoryForm as a user's input.
+class QtDriver {
+public:
+    QtDriver(QtStoryForm& form, TimerGate& gate) : form_(form), gate_(gate) {}
+    void Run(const runtime::Step& step);
+
+private:
+    QPoint Global(const runtime::Step& step) const;
+    void Move(QPoint global);
+    void MouseButton(int button, bool down);
+    void Key(int vk, bool down, bool typed);
+    Qt::KeyboardModifiers Modifiers() const;
+
+    QtStoryForm& form_;
+    TimerGate& gate_;
+    int buttons_ = 0;
+    std::map<int, bool> held_;  // modifier keys down, by virtual key
+    unsigned long timestamp_ = 1000;
+};
+
+// A widget as the screen shows it, in device pixels (0x00BBGGRR, rows from the top), and
+// a picture of control pixels each shown as `scale` x `scale` pixels.
+png::Image Grabbed(QWidget& widget);
+png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale);
+// Compares two pictures; on a difference writes both to the test output folder and says
+// how many pixels differ.
+::testing::AssertionResult SamePicture(const png::Image& qt, const png::Image& headless,
+                                       const std::string& what);
+
+// Device pixels per control pixel on the test screen.
+int TestScale();
+
+}  // namespace sheenwork::testing
