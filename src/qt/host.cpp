@@ -23,7 +23,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "qt/translate.h"
@@ -31,9 +30,6 @@
 namespace sheenwork::qt {
 
 void ShowAboutDialog(const host::AboutInfo& info, QWidget* owner);
-
-// The surface's pixels (0x00BBGGRR words) are read as bytes R, G, B, unused.
-static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -168,11 +164,9 @@ int Button::Host::Scale() const { return ScaleOf(Ratio()); }
 void Button::Host::Paint(QWidget& widget) {
     SyncSize();
     QPainter painter(&widget);
-    const auto pixels = surface_.Pixels();
     const int w = static_cast<int>(surface_.ScaleWidth()),
               h = static_cast<int>(surface_.ScaleHeight());
-    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), w, h, w * 4,
-                       QImage::Format_RGBX8888);
+    const QImage image = ImageOf(surface_.Pixels(), w, h);
     // Each control pixel a block of Scale() x Scale() device pixels, never smoothed.
     painter.drawImage(QRectF(0, 0, ToLogical(w, Ratio()), ToLogical(h, Ratio())), image);
 }

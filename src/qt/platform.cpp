@@ -54,11 +54,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const auto pixels = surface_.Pixels();
         const int w = static_cast<int>(surface_.ScaleWidth()),
                   h = static_cast<int>(surface_.ScaleHeight());
-        const QImage image(reinterpret_cast<const uchar*>(pixels.data()), w, h, w * 4,
-                           QImage::Format_RGBX8888);
+        const QImage image = ImageOf(surface_.Pixels(), w, h);
         const double ratio = devicePixelRatioF();
         painter.drawImage(QRectF(0, 0, ToLogical(w, ratio), ToLogical(h, ratio)), image);
     }

@@ -110,6 +110,19 @@ double ToLogical(int control, double device_pixel_ratio) {
     return control * ScaleOf(device_pixel_ratio) / device_pixel_ratio;
 }
 
+QImage ImageOf(const std::vector<gdi::ColorRef>& pixels, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        const gdi::ColorRef* from = pixels.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            const gdi::ColorRef c = from[x];
+            row[x] = 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+        }
+    }
+    return image;
+}
+
 QColor ColorOf(std::uint32_t ole) {
     return QColor(static_cast<int>(ole & 0xFF), static_cast<int>((ole >> 8) & 0xFF),
                   static_cast<int>((ole >> 16) & 0xFF), 255 - static_cast<int>(ole >> 24));

@@ -8,10 +8,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace sheenwork::qt {
 
@@ -41,6 +43,9 @@ int ScaleOf(double device_pixel_ratio);
 // A length in logical pixels as control pixels, and back.
 int ToControl(double logical, double device_pixel_ratio);
 double ToLogical(int control, double device_pixel_ratio);
+
+// A surface's pixels (0x00BBGGRR) as an opaque image a painter draws as they are.
+QImage ImageOf(const std::vector<gdi::ColorRef>& pixels, int width, int height);
 
 // ---- values ----
 

@@ -1,6 +1,7 @@
 #include "qt/qt_story.h"
 
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/keys.h>
 #include <sheenwork/vb/color.h>
@@ -15,6 +16,7 @@
 #include <filesystem>
 
 #include "qt/platform.h"
+#include "support/recording_services.h"
 #include "support/story_log.h"
 
 namespace sheenwork::testing {
@@ -77,6 +79,40 @@ bool IsModifier(int vk) {
            vk == VK_RMENU;
 }
 
+// A window's handle is its host's own number: the Qt button's stands for the headless one.
+std::string WithHandles(std::string line, const std::map<std::string, std::string>& handles) {
+    for (const auto& [qt, headless] : handles)
+        if (const auto at = line.find(" " + qt + " "); at != std::string::npos)
+            line.replace(at + 1, qt.size(), headless);
+    return line;
+}
+
+// The visible popups as "l t r b" with their pictures.
+std::map<std::string, png::Image> HeadlessPopups(runtime::Form& form, int scale) {
+    std::map<std::string, png::Image> out;
+    for (runtime::Popup* p : form.Popups()) {
+        if (!p->Visible()) continue;
+        const gdi::Rect r = p->ScreenRect();
+        out[std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+            " " + std::to_string(r.bottom)] =
+            Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale);
+    }
+    return out;
+}
+
+std::map<std::string, png::Image> QtPopups(int scale) {
+    std::map<std::string, png::Image> out;
+    for (QWidget* w : qt::Platform::Current()->VisiblePopups()) {
+        const QRect g = w->geometry();
+        const int l = g.left(), t = g.top();
+        png::Image picture = Grabbed(*w);
+        out[std::to_string(l) + " " + std::to_string(t) + " " +
+            std::to_string(l + picture.width / scale) + " " +
+            std::to_string(t + picture.height / scale)] = std::move(picture);
+    }
+    return out;
+}
+
 }  // namespace
 
 // ---- the timer gate ----
@@ -120,6 +156,9 @@ gdi::Rect QtStoryForm::ScreenRect() const {
 }
 
 void QtStoryForm::Form(gdi::Rect screen) {
+    // The pointer starts outside the form, as the headless runtime's does.
+    QCursor::setPos(0, 0);
+    QCoreApplication::processEvents();
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("Form1"));
     // The form's back colour, the button face, as the headless form composes it.
@@ -191,9 +230,7 @@ void QtStoryForm::Control(const std::string& name, const std::string& cls, gdi::
 
 void QtStoryForm::Set(const std::string& name, const std::string& key, const std::string& value,
                       const std::string& line) {
-    std::vector<vb::Variant> args{vb::Variant(value)};
-    const auto result = Button(name)->Instance()->Invoke(key, vb::InvokeKind::PropertyLet, args);
-    if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+    SetLateBound(*Button(name)->Instance(), key, value, line);
 }
 
 void QtStoryForm::Default(const std::string& name) { Button(name)->setDefault(true); }
@@ -206,6 +243,13 @@ bool QtStoryForm::Other(const std::string& verb, const std::string& name, const 
 }
 
 // ---- the driver ----
+
+QtDriver::~QtDriver() {
+    for (const int button : {1, 2, 4})
+        if (buttons_ & button) MouseButton(button, false);
+    for (const auto& [vk, down] : std::map<int, bool>(held_))
+        if (down) Key(vk, false, false);
+}
 
 QPoint QtDriver::Global(const Step& s) const {
     if (s.target.empty()) {
@@ -228,7 +272,6 @@ void QtDriver::MouseButton(int button, bool down) {
     const Qt::MouseButton qt_button = button == 1   ? Qt::LeftButton
                                       : button == 2 ? Qt::RightButton
                                                     : Qt::MiddleButton;
-    const int before = buttons_;
     buttons_ = down ? buttons_ | button : buttons_ & ~button;
     QWindow* window = form_.Window().windowHandle();
     const QPoint global = QCursor::pos();
@@ -237,7 +280,6 @@ void QtDriver::MouseButton(int button, bool down) {
     qt_handleMouseEvent(window, window->mapFromGlobal(global), global, Qt::MouseButtons(buttons_),
                         qt_button, down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
                         Modifiers(), static_cast<int>(timestamp_));
-    (void)before;
     QCoreApplication::processEvents();
 }
 
@@ -362,6 +404,96 @@ png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int he
 int TestScale() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return std::max(1, static_cast<int>(screen ? screen->devicePixelRatio() : 1.0));
+}
+
+// ---- both sides ----
+
+struct SideBySide::HeadlessSide {
+    explicit HeadlessSide(const Story& story)
+        : log(std::make_shared<NotificationLog>()),
+          runtime(clock, *gdi,
+                  [logging = LoggingFactory(log, AccessKeys(story)),
+                   linked = runtime::LinkedControls()](const std::string& cls,
+                                                       host::ControlSite& site) {
+                      return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
+                  }) {}
+    RecordingServices services;
+    runtime::VirtualClock clock;
+    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
+    std::shared_ptr<NotificationLog> log;
+    runtime::Runtime runtime;
+    std::unique_ptr<runtime::Driver> driver;
+};
+
+SideBySide::SideBySide(const Story& story)
+    : name_(story.name), headless_(std::make_unique<HeadlessSide>(story)), window_(log_) {
+    form_ = &BuildStoryForm(headless_->runtime, story, {},
+                            [&](runtime::Form& f, const std::string& verb, const std::string& name,
+                                const std::string&) {
+                                if (verb != "paints") return false;
+                                f.Find(name)->Native<sheenButton>()->SetPainters(
+                                    std::make_shared<PaintLog>(name, *headless_->log));
+                                return true;
+                            });
+    BuildStory(story, window_);
+    // Tooltips keep to the same screen on both sides.
+    headless_->runtime.Screen(qt::Platform::Current()->WorkArea());
+    for (runtime::Window* w : form_->Windows())
+        if (auto* b = qobject_cast<qt::Button*>(window_.Control(w->Name())))
+            handles_[std::to_string(b->hwnd())] = std::to_string(w->Hwnd());
+    headless_->driver = std::make_unique<runtime::Driver>(headless_->runtime, *form_);
+    driver_ = std::make_unique<QtDriver>(window_, gate_);
+}
+
+// The widgets go before the headless runtime (the members' order): the platform they
+// share hands the services back first.
+SideBySide::~SideBySide() = default;
+
+void SideBySide::Run(const std::string& script) {
+    const runtime::Script steps = runtime::ParseScript(script, name_);
+    headless_->services.on_call = nullptr;
+    for (const runtime::Step& step : steps.steps) headless_->driver->Run(step, name_);
+    log_.entries.clear();
+    headless_->services.on_call = [&](const std::string& call) {
+        log_.entries.push_back(WithHandles("shell " + call, handles_));
+    };
+    for (const runtime::Step& step : steps.steps) driver_->Run(step);
+    headless_->services.on_call = nullptr;
+}
+
+::testing::AssertionResult SideBySide::SameControl(const std::string& name,
+                                                   const std::string& what) {
+    runtime::Window* w = form_->Find(name);
+    if (!w) return ::testing::AssertionFailure() << "no control " << name;
+    return SamePicture(
+        Grabbed(*window_.Control(name)),
+        Magnified(w->Surface().Pixels(), w->Rect().Width(), w->Rect().Height(), TestScale()),
+        what + " " + name);
+}
+
+::testing::AssertionResult SideBySide::SameWindow(const std::string& what) {
+    const gdi::Rect r = form_->ScreenRect();
+    return SamePicture(Grabbed(window_.Window()),
+                       Magnified(form_->Compose(), r.Width(), r.Height(), TestScale()), what);
+}
+
+::testing::AssertionResult SideBySide::SameTooltips(const std::string& what) {
+    const int scale = TestScale();
+    const auto want = HeadlessPopups(*form_, scale);
+    const auto got = QtPopups(scale);
+    if (got.size() != want.size())
+        return ::testing::AssertionFailure()
+               << what << ": " << got.size() << " tooltips shown, the headless form shows "
+               << want.size();
+    for (const auto& [place, picture] : want) {
+        if (!got.count(place)) return ::testing::AssertionFailure() << "no tooltip at " << place;
+        if (auto same = SamePicture(got.at(place), picture, what + " tooltip"); !same) return same;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+const std::vector<runtime::MessageBoxRequest>& SideBySide::MessageBoxes() const {
+    return headless_->runtime.MessageBoxes();
 }
 
 }  // namespace sheenwork::testing

@@ -78,6 +78,9 @@ private:
 class QtDriver {
 public:
     QtDriver(QtStoryForm& form, TimerGate& gate) : form_(form), gate_(gate) {}
+    // Lets go of the buttons and keys a script left held, so that the next form starts
+    // with none (Qt keeps them for the program).
+    ~QtDriver();
     void Run(const runtime::Step& step);
 
 private:
@@ -105,5 +108,41 @@ png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int he
 
 // Device pixels per control pixel on the test screen.
 int TestScale();
+
+// A story told twice, to the headless runtime (its virtual clock, the runtime's own
+// controls) and to Qt widgets, section by section: the headless form first, then the
+// same steps as Qt input.
+class SideBySide {
+public:
+    // Builds the form both ways; throws std::runtime_error for a set-up line either side
+    // cannot use.
+    explicit SideBySide(const Story& story);
+    ~SideBySide();
+
+    runtime::Form& Headless() { return *form_; }
+    QtStoryForm& Qt() { return window_; }
+    // What the Qt side's buttons raised (and the shell calls their clicks made) during
+    // the last Run.
+    const std::vector<std::string>& Events() const { return log_.entries; }
+    void Run(const std::string& script);
+
+    // The Qt side as it shows, against the headless side magnified to the test screen's
+    // scale: one control, the whole window, and the visible tooltips with their places.
+    ::testing::AssertionResult SameControl(const std::string& name, const std::string& what);
+    ::testing::AssertionResult SameWindow(const std::string& what);
+    ::testing::AssertionResult SameTooltips(const std::string& what);
+    const std::vector<runtime::MessageBoxRequest>& MessageBoxes() const;
+
+private:
+    struct HeadlessSide;
+    std::string name_;
+    std::unique_ptr<HeadlessSide> headless_;
+    runtime::Form* form_ = nullptr;
+    NotificationLog log_;
+    TimerGate gate_;
+    QtStoryForm window_;
+    std::unique_ptr<QtDriver> driver_;
+    std::map<std::string, std::string> handles_;  // Qt button handle -> headless window's
+};
 
 }  // namespace sheenwork::testing

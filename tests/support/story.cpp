@@ -1,5 +1,7 @@
 #include "support/story.h"
 
+#include <sheenwork/picture/load.h>
+#include <sheenwork/runtime/description.h>
 #include <sheenwork/vb/variant.h>
 
 #include <algorithm>
@@ -65,9 +67,7 @@ public:
         runtime::Window* w = form->Find(name);
         const auto object = w ? w->Instance() : nullptr;
         if (!object) throw std::runtime_error(line + ": no control to set");
-        std::vector<vb::Variant> args{vb::Variant(value)};
-        const auto result = object->Invoke(key, vb::InvokeKind::PropertyLet, args);
-        if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+        SetLateBound(*object, key, value, line);
     }
     void Default(const std::string& name) override { form->DefaultButton(form->Find(name)); }
     void Cancel(const std::string& name) override { form->CancelButton(form->Find(name)); }
@@ -82,6 +82,17 @@ private:
 };
 
 }  // namespace
+
+void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
+                  const std::string& line) {
+    const bool picture = value.rfind("picture:", 0) == 0;
+    std::vector<vb::Variant> args{
+        picture ? vb::Variant(vb::Object(picture::LoadPicture(value.substr(8))))
+                : vb::Variant(value)};
+    const auto result = object.Invoke(
+        key, picture ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args);
+    if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+}
 
 Story ReadStory(const std::filesystem::path& path) {
     Story story{path.stem().string(), {}, {}};

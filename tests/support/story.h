@@ -59,6 +59,12 @@ public:
 };
 void BuildStory(const Story& story, StoryBuilder& builder);
 
+// A property set late-bound as a story's `set` line does: a value "picture:PATH" is the
+// picture loaded from PATH, Set; anything else a string the member converts, Let.
+// Throws std::runtime_error with `line` and the member's error.
+void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
+                  const std::string& line);
+
 // Builds the story's form on `runtime`. `on_control` sees each control as it is placed,
 // before its properties are set; `other` gets the set-up lines of verbs not listed above
 // and says whether it knew them. Throws std::runtime_error naming a line it cannot use.
