@@ -488,7 +488,7 @@ public:
         const XML_LChar* why = XML_ErrorString(XML_GetErrorCode(parser));
         const std::string expat = why ? why : "";
         XML_ParserFree(parser);
-        if (!error_.empty()) throw FormFileError({{file_, line, column, error_}});
+        if (!error_.empty()) throw FormFileError({{file_, line_, column_, error_}});
         if (status != XML_STATUS_OK)
             throw FormFileError({{file_, line, column, "not well-formed XML: " + expat}});
         if (!root_) throw FormFileError({{file_, 0, 0, "no document"}});
@@ -497,7 +497,11 @@ public:
 
 private:
     void Stop(const std::string& message) {
-        if (error_.empty()) error_ = message;
+        if (error_.empty()) {
+            error_ = message;
+            line_ = static_cast<int>(XML_GetCurrentLineNumber(parser_));
+            column_ = static_cast<int>(XML_GetCurrentColumnNumber(parser_)) + 1;
+        }
         XML_StopParser(parser_, XML_FALSE);
     }
     static void Start(void* self, const XML_Char* name, const XML_Char** attributes) {
@@ -538,6 +542,7 @@ private:
     std::vector<Node*> stack_;
     std::size_t count_ = 0;
     std::string error_;
+    int line_ = 0, column_ = 0;  // where the error was found
 };
 
 class UiReader {
