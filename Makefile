@@ -4,8 +4,9 @@
 #               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
 #               the sanitizer build (ASan + UBSan), the comparison against real GDI
-#               and the real tooltip under Wine (on an Xvfb display), and the window
-#               host on Xvfb displays of its own, driven with xdotool
+#               and the real tooltip under Wine (on an Xvfb display), the window
+#               host on Xvfb displays of its own, driven with xdotool, and the Qt widget
+#               (Qt's offscreen platform, and Qt Designer on Xvfb)
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
 # picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
 # libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
@@ -19,8 +20,14 @@ JOBS       ?= $(shell nproc)
 # Debian packages the build and the tests need.
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
-           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
-           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils
+           libexpat1-dev fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine \
+           clang-format chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils \
+           $(QT_PACKAGES)
+# The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
+# Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,
+# xcb on Xvfb) and Designer itself, which a test runs.
+QT_PACKAGES = qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools \
+              qt6-qpa-plugins designer-qt6
 
 .PHONY: all deps build asan reference test demo bench fuzz formfile-fuzz roundtrip stress format \
         clean
@@ -42,12 +49,12 @@ deps:
 # user or packager builds first.
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
-	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON >/dev/null
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_QT=ON >/dev/null
 	@ninja -C $(BUILD)
 
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
-	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
+	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON -DSHEENWORK_QT=OFF >/dev/null
 	@ninja -C $(ASAN_BUILD)
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
@@ -108,7 +115,7 @@ FORMFILE_FUZZ_SECONDS ?= 60
 formfile-fuzz: deps
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: the form file fuzzer needs Debian's clang" >&2; exit 1; }
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
-	  -DSHEENWORK_BENCH=OFF >/dev/null
+	  -DSHEENWORK_BENCH=OFF -DSHEENWORK_QT=OFF >/dev/null
 	@ninja -C $(FUZZ_BUILD) form_file_fuzz
 	@echo "== form file fuzzer, $(FORMFILE_FUZZ_SECONDS) s =="
 	@mkdir -p $(FUZZ_BUILD)/corpus
