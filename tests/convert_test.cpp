@@ -151,6 +151,9 @@ TEST(Convert, NotesWhatItLeavesOutAndRefusesWhatItCannotCarry) {
     const std::string ui =
         "<ui version=\"4.0\">\n"
         " <widget class=\"QDialog\" name=\"dlg\">\n"
+        "  <property "
+        "name=\"geometry\"><rect><x>0</x><y>0</y><width>300</width><height>100</height></rect></"
+        "property>\n"
         "  <widget class=\"QGroupBox\" name=\"box\">\n"
         "   <property "
         "name=\"geometry\"><rect><x>5</x><y>6</y><width>200</width><height>80</height></rect></"
@@ -170,14 +173,15 @@ TEST(Convert, NotesWhatItLeavesOutAndRefusesWhatItCannotCarry) {
     const runtime::FormFile form = cli::ParseUiFile(ui, "dlg.ui", notes);
     ASSERT_EQ(form.controls.size(), 1u);
     // Inside its group box, placed in the form's client area.
-    EXPECT_EQ(form.controls[0].rect, (gdi::Rect{15, 26, 105, 52}));
+    EXPECT_EQ(form.controls[0].position, (runtime::Position{15, 26}));
+    EXPECT_EQ(form.controls[0].size, (runtime::Size{90, 26}));
     ASSERT_EQ(form.controls[0].properties.size(), 1u);
     EXPECT_EQ(form.controls[0].properties[0].key, "Enabled");
     EXPECT_EQ(notes,
               (std::vector<std::string>{
-                  "dlg.ui:7:5: cmdOK: the property toolTip has no key in a form file: left out",
-                  "dlg.ui:10:4: the QLineEdit edit is no Sheenwork control: left out",
-                  "dlg.ui:3:3: the QGroupBox box is no Sheenwork control: left out"}));
+                  "dlg.ui:8:5: cmdOK: the property toolTip has no key in a form file: left out",
+                  "dlg.ui:11:4: the QLineEdit edit is no Sheenwork control: left out",
+                  "dlg.ui:4:3: the QGroupBox box is no Sheenwork control: left out"}));
 
     runtime::FormFile bad = form;
     bad.controls[0].properties.push_back({"Caption", vb::Variant(std::string("a\x01z"))});

@@ -50,10 +50,13 @@ public:
         : runtime_(runtime), on_control_(on_control), other_(other) {}
     runtime::Form* form = nullptr;
 
-    void Form(gdi::Rect screen) override { form = &runtime_.CreateForm("Form1", screen); }
+    void Form(gdi::Rect screen) override {
+        form = &runtime_.CreateForm("Form1", runtime::PositionOf(screen), runtime::SizeOf(screen));
+    }
     void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
                  const std::vector<std::string>& options) override {
-        runtime::Window& win = form->Add(cls, name, rect);
+        runtime::Window& win =
+            form->Add(cls, name, runtime::PositionOf(rect), runtime::SizeOf(rect));
         if (on_control_) on_control_(win);
         for (const std::string& option : options) {
             if (option == "hidden") win.Visible(false);

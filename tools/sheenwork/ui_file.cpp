@@ -187,10 +187,10 @@ std::string ColorXml(std::uint32_t ole) {
            "</green><blue>" + std::to_string((ole >> 16) & 0xFF) + "</blue></color>";
 }
 
-std::string RectXml(const gdi::Rect& r) {
-    return "<rect><x>" + std::to_string(r.left) + "</x><y>" + std::to_string(r.top) +
-           "</y><width>" + std::to_string(r.Width()) + "</width><height>" +
-           std::to_string(r.Height()) + "</height></rect>";
+std::string RectXml(runtime::Position at, runtime::Size size) {
+    return "<rect><x>" + std::to_string(at.left) + "</x><y>" + std::to_string(at.top) +
+           "</y><width>" + std::to_string(size.width) + "</width><height>" +
+           std::to_string(size.height) + "</height></rect>";
 }
 
 std::string Bool(bool b) { return b ? "true" : "false"; }
@@ -273,11 +273,12 @@ public:
     std::vector<FormFileProperty> Extras(const ControlDescription& c,
                                          const std::vector<FormFileProperty>& set) {
         runtime::Window* loaded = loaded_form_->Find(c.name);
-        runtime::Form& form =
-            made_.CreateForm("Form" + std::to_string(++forms_), loaded_form_->ScreenRect());
+        const gdi::Rect r = loaded_form_->ScreenRect();
+        runtime::Form& form = made_.CreateForm("Form" + std::to_string(++forms_),
+                                               runtime::PositionOf(r), runtime::SizeOf(r));
         form.BackColor(loaded_form_->BackColor());
         form.Font(loaded_form_->Font());
-        runtime::Window& made = form.Add(kButtonProgId, c.name, c.rect);
+        runtime::Window& made = form.Add(kButtonProgId, c.name, c.position, c.size);
         if (loaded_form_->DefaultButton() == loaded) form.DefaultButton(&made);
         if (loaded_form_->CancelButton() == loaded) form.CancelButton(&made);
         const auto a = loaded->Instance(), b = made.Instance();
@@ -325,7 +326,7 @@ std::string FormatUiFile(const FormFile& form, const std::filesystem::path& path
         const std::string form_name = Escaped(form.name, "the form's name");
         w.Line(1, "<class>" + form_name + "</class>");
         w.Line(1, "<widget class=\"QWidget\" name=\"" + form_name + "\">");
-        w.Property(2, "geometry", RectXml(form.rect));
+        w.Property(2, "geometry", RectXml(form.position, form.size));
         w.Property(2, "windowTitle",
                    "<string>" + Escaped(form.caption, "the form's caption") + "</string>");
         // The back colour as the window shows it, and exactly.
@@ -352,7 +353,7 @@ std::string FormatUiFile(const FormFile& form, const std::filesystem::path& path
                     {{"", 0, 0, c.name + " is a " + c.class_name + ", which has no Qt widget"}});
             w.Line(2, "<widget class=\"" + std::string(kButtonClass) + "\" name=\"" +
                           Escaped(c.name, "a control's name") + "\">");
-            w.Property(3, "geometry", RectXml(c.rect));
+            w.Property(3, "geometry", RectXml(c.position, c.size));
             std::vector<FormFileProperty> set = settings.Of(c, own_font ? form.font : nullptr);
             for (const FormFileProperty& p : settings.Extras(c, set)) set.push_back(p);
             std::string exact;
@@ -564,7 +565,9 @@ public:
             const std::string property = AttributeOf(c, "name");
             const Node& value = Value(c);
             if (property == "geometry") {
-                form.rect = Rect(value);
+                const gdi::Rect r = Rect(value);
+                form.position = runtime::PositionOf(r);
+                form.size = runtime::SizeOf(r);
             } else if (property == "windowTitle") {
                 form.caption = Text(value, "string");
             } else if (property == "palette") {
@@ -777,7 +780,8 @@ private:
         ControlDescription c;
         c.class_name = kButtonProgId;
         c.name = Name(w);
-        c.rect = rect;
+        c.position = runtime::PositionOf(rect);
+        c.size = runtime::SizeOf(rect);
         c.tab_index = -1;
         for (const ControlDescription& other : form.controls)
             if (std::equal(other.name.begin(), other.name.end(), c.name.begin(), c.name.end(),
