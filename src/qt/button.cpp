@@ -39,11 +39,17 @@ Button::Button(QWidget* parent) : QWidget(parent) {
     resize(sizeHint());
     host_ = std::make_unique<Host>(*this);
     host_->Start();
+    host_->JoinWindow();
     connect(this, &QObject::objectNameChanged, this,
             [this](const QString& name) { host_->NameChanged(name); });
 }
 
-Button::~Button() = default;
+// The window forgets the button before the widget goes (its focus leaves as it goes, and
+// the window asks its buttons then).
+Button::~Button() {
+    host_->LeaveWindow();
+    host_.reset();
+}
 
 QSize Button::sizeHint() const {
     const double ratio = devicePixelRatioF();
@@ -60,7 +66,9 @@ bool Button::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::ParentChange:
         case QEvent::Show:
-            // The window takes Enter and Escape for its default and cancel buttons.
+            // The window lists the button, and takes Enter and Escape for its default and
+            // cancel buttons.
+            host_->JoinWindow();
             FormState::Of(window()).Update();
             break;
         default: break;
@@ -195,15 +203,14 @@ bool FitsInteger(int v, const char* property) {
         if (FitsInteger(v, #Name))                                                   \
             host_->Call([&] { host_->Native().Name(static_cast<vb::Integer>(v)); }); \
     }
-#define SHEENWORK_FONT(Name)                                                           \
-    QFont Button::Name() const {                                                       \
-        const host::FontRef f = host_->Native().Name();                                \
-        return f ? QFontOf(*f) : QFont();                                              \
-    }                                                                                  \
-    void Button::set##Name(const QFont& v) {                                           \
-        const host::FontRef f = host_->Native().Name();                                \
-        auto font = std::make_shared<vb::StdFont>(StdFontOf(v, f ? f->Charset() : 0)); \
-        host_->Call([&] { host_->Native().Name(font); });                              \
+#define SHEENWORK_FONT(Name)                                              \
+    QFont Button::Name() const {                                          \
+        const host::FontRef f = host_->Native().Name();                   \
+        return f ? QFontOf(*f) : QFont();                                 \
+    }                                                                     \
+    void Button::set##Name(const QFont& v) {                              \
+        if (const auto font = FontFrom(v, host_->Native().Name(), #Name)) \
+            host_->Call([&] { host_->Native().Name(font); });             \
     }
 #define SHEENWORK_PICTURE(Name)                                                            \
     QString Button::Name() const { return PathOf(host_->paths_, host_->Native().Name()); } \
@@ -223,6 +230,17 @@ QString PathOf(const std::map<std::string, std::pair<QString, host::PictureRef>>
     for (const auto& [key, given] : paths)
         if (given.second == picture) return given.first;
     return FromUtf8(picture->SourceFile());
+}
+
+// A QFont as a control font keeping the current one's character set, or null after a
+// warning for one the control cannot hold (a size beyond its 2160 points).
+host::FontRef FontFrom(const QFont& font, const host::FontRef& current, const char* property) {
+    try {
+        return std::make_shared<vb::StdFont>(StdFontOf(font, current ? current->Charset() : 0));
+    } catch (const vb::RuntimeError& e) {
+        qWarning("sheenwork::qt::Button: %s: %s", property, e.what());
+        return nullptr;
+    }
 }
 
 // The picture at `path` ("" gives the empty picture), or null after a warning.
@@ -316,9 +334,10 @@ bool Button::Default() const { return host_->default_; }
 
 void Button::setDefault(bool value) {
     // One default button a window: making this one the default unmakes the other.
+    host_->JoinWindow();
     if (value)
-        for (Button* b : window()->findChildren<Button*>())
-            if (b != this && b->window() == window()) b->host_->default_ = false;
+        for (Button* b : FormState::Of(window()).Buttons())
+            if (b != this) b->host_->default_ = false;
     host_->default_ = value;
     FormState::Of(window()).Update();
 }
@@ -326,9 +345,10 @@ void Button::setDefault(bool value) {
 bool Button::Cancel() const { return host_->cancel_; }
 
 void Button::setCancel(bool value) {
+    host_->JoinWindow();
     if (value)
-        for (Button* b : window()->findChildren<Button*>())
-            if (b != this && b->window() == window()) b->host_->cancel_ = false;
+        for (Button* b : FormState::Of(window()).Buttons())
+            if (b != this) b->host_->cancel_ = false;
     host_->cancel_ = value;
 }
 

@@ -147,6 +147,19 @@ void Button::Host::Start() {
     caption_follows_name_ = true;
 }
 
+void Button::Host::JoinWindow() {
+    FormState& state = FormState::Of(button_.window());
+    if (&state == form_) return;
+    LeaveWindow();
+    state.Add(&button_);
+    form_ = &state;
+}
+
+void Button::Host::LeaveWindow() {
+    if (form_) form_->Remove(&button_);
+    form_ = nullptr;
+}
+
 void Button::Host::NameChanged(const QString& name) {
     if (!caption_follows_name_) return;
     renaming_ = true;
@@ -433,7 +446,7 @@ void Button::Host::SurfaceAccessKeys(const std::string& keys) {
                 // Two buttons with one key: the first of the window takes it, as on a form.
                 Button* target = &button_;
                 if (ambiguous) {
-                    for (Button* b : button_.window()->findChildren<Button*>()) {
+                    for (Button* b : FormState::Of(button_.window()).Buttons()) {
                         if (b->window() != button_.window() || !b->Site().Usable()) continue;
                         if (FromUtf8(b->Site().access_keys_).contains(typed, Qt::CaseInsensitive)) {
                             target = b;

@@ -67,6 +67,10 @@ public:
     // The widget's object name changed: a caption nobody set follows it, as a new
     // instance's caption is its name.
     void NameChanged(const QString& name);
+    // The button is on its window's list of buttons (after it moved, on the new one's),
+    // or on none.
+    void JoinWindow();
+    void LeaveWindow();
     // Whether the button takes input: visible, enabled.
     bool Usable() const;
     // The access keys the control gave its surface.
@@ -168,6 +172,7 @@ private:
     host::DataObjectRef drag_data_;
     bool left_pressed_ = false;  // a left press on the button, for the click on release
     bool caption_follows_name_ = false, renaming_ = false;
+    QPointer<FormState> form_;  // the window's state the button is listed in
     std::shared_ptr<runtime::ControlNotifications> control_;
     std::shared_ptr<sheenButton> native_;
 };

@@ -320,54 +320,76 @@ bool Platform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Platform::FocusChanged(QWidget* old, QWidget* now) {
-    std::vector<QWidget*> windows;
-    for (QWidget* w : {old, now})
-        if (w && std::find(windows.begin(), windows.end(), w->window()) == windows.end())
-            windows.push_back(w->window());
-    for (QWidget* window : windows)
-        if (FormState* state = window->findChild<FormState*>(QString(), Qt::FindDirectChildrenOnly))
-            state->Update();
+    std::vector<FormState*> states;
+    for (QWidget* w : {old, now}) {
+        if (!w) continue;
+        const auto it = forms.find(w->window());
+        if (it != forms.end() &&
+            std::find(states.begin(), states.end(), it->second) == states.end())
+            states.push_back(it->second);
+    }
+    for (FormState* state : states) state->Update();
 }
 
 // ---- FormState ----
 
 FormState::FormState(QWidget* window) : QObject(window), window_(window) {
     window->installEventFilter(this);
+    if (Platform* p = Platform::Current()) p->forms[window] = this;
+}
+
+FormState::~FormState() {
+    if (Platform* p = Platform::Current()) p->forms.erase(window_);
 }
 
 FormState& FormState::Of(QWidget* window) {
-    if (auto* state = window->findChild<FormState*>(QString(), Qt::FindDirectChildrenOnly))
-        return *state;
+    if (Platform* p = Platform::Current())
+        if (const auto it = p->forms.find(window); it != p->forms.end()) return *it->second;
     return *new FormState(window);
+}
+
+void FormState::Add(Button* button) {
+    if (std::find(buttons_.begin(), buttons_.end(), button) == buttons_.end())
+        buttons_.push_back(button);
+}
+
+void FormState::Remove(Button* button) {
+    std::erase(buttons_, button);
+    if (shown_ == button) shown_ = nullptr;
 }
 
 namespace {
 template <class P>
-Button* FirstButton(QWidget* window, P wanted) {
-    for (Button* b : window->findChildren<Button*>())
+Button* FirstButton(const std::vector<Button*>& buttons, const QWidget* window, P wanted) {
+    for (Button* b : buttons)
         if (b->window() == window && wanted(*b)) return b;
-    if (auto* self = qobject_cast<Button*>(window); self && wanted(*self)) return self;
     return nullptr;
 }
 }  // namespace
 
 Button* FormState::DefaultButton() const {
-    return FirstButton(window_, [](const Button& b) { return b.Default(); });
+    return FirstButton(buttons_, window_, [](const Button& b) { return b.Default(); });
 }
 
 Button* FormState::CancelButton() const {
-    return FirstButton(window_, [](const Button& b) { return b.Cancel(); });
+    return FirstButton(buttons_, window_, [](const Button& b) { return b.Cancel(); });
 }
 
 void FormState::Update() {
     // A button shows as the default while it has the focus; otherwise the default button.
-    Button* focused = qobject_cast<Button*>(window_->focusWidget());
-    Button* shown = focused && focused->window() == window_ ? focused : DefaultButton();
+    const QWidget* focus = window_->focusWidget();
+    Button* focused = nullptr;
+    for (Button* b : buttons_)
+        if (b == focus && b->window() == window_) focused = b;
+    Button* shown = focused ? focused : DefaultButton();
     if (shown == shown_) return;
-    const QPointer<Button> before = shown_;
+    Button* before = shown_;
     shown_ = shown;
-    for (Button* b : {before.data(), shown})
-        if (b) b->Site().AmbientChanged("DisplayAsDefault");
+    // The first one's handler may end the other: each is told while it is still here.
+    for (Button* b : {before, shown}) {
+        if (!b || std::find(buttons_.begin(), buttons_.end(), b) == buttons_.end()) continue;
+        b->Site().AmbientChanged("DisplayAsDefault");
+    }
 }
 
 bool FormState::eventFilter(QObject* watched, QEvent* event) {

@@ -28,6 +28,7 @@
 namespace sheenwork::qt {
 
 class Button;
+class FormState;
 
 // Where a widget lies on the screen in control pixels: its screen point at the top-left
 // and its ratio of device to logical pixels.
@@ -95,6 +96,9 @@ public:
     // The popup widgets shown now, for tests that look at tooltips.
     std::vector<QWidget*> VisiblePopups() const;
 
+    // The state of each window that has one.
+    std::map<const QWidget*, FormState*> forms;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -120,18 +124,27 @@ private:
     int holds_ = 0;
 };
 
-// What a window with Sheenwork buttons keeps: which of its buttons shows as the default
-// (the focused button, else the default button), and Enter and Escape that reach the
-// window unused, for its default and cancel buttons.
+// What a window with Sheenwork buttons keeps: its buttons (each registered while it is
+// on the window), which of them shows as the default (the focused button, else the
+// default button), and Enter and Escape that reach the window unused, for its default
+// and cancel buttons. It never walks the window's children: it answers while widgets
+// are being destroyed (a focus change in a dying dialog).
 class FormState final : public QObject {
     Q_OBJECT
 
 public:
-    // The state of `window` (a top-level widget), made on first asking.
+    // The state of `window` (a top-level widget), made on first asking; null when there
+    // is no platform.
     static FormState& Of(QWidget* window);
+    ~FormState() override;
 
-    // The window's default or cancel button: the first button of the window with the
-    // property set.
+    // A button comes onto the window, or leaves it (it moved, or it is going).
+    void Add(Button* button);
+    void Remove(Button* button);
+    const std::vector<Button*>& Buttons() const { return buttons_; }
+
+    // The window's default or cancel button: the first of its buttons with the property
+    // set.
     Button* DefaultButton() const;
     Button* CancelButton() const;
     // Whether `button` shows as the default now.
@@ -145,7 +158,8 @@ protected:
 private:
     explicit FormState(QWidget* window);
     QWidget* window_;
-    QPointer<Button> shown_;
+    std::vector<Button*> buttons_;
+    Button* shown_ = nullptr;  // one of buttons_, or null
 };
 
 }  // namespace sheenwork::qt

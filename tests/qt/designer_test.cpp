@@ -37,8 +37,8 @@ gdi::Point Find(const png::Image& haystack, const png::Image& needle) {
 TEST(QtDesigner, ShowsTheButtonsOfAConvertedForm) {
     try {
         RequireTools();
-        ASSERT_TRUE(fs::exists(SHEENWORK_DESIGNER)) << SHEENWORK_DESIGNER
-                                                    << " is missing (Debian's designer-qt6)";
+        ASSERT_TRUE(fs::exists(SHEENWORK_DESIGNER))
+            << SHEENWORK_DESIGNER << " is missing (Debian's designer-qt6)";
         TempDir home;
         // Designer in one window with its docks, and no new-form dialog at the start.
         fs::create_directories(home.Path() / ".config/QtProject");
@@ -63,11 +63,13 @@ TEST(QtDesigner, ShowsTheButtonsOfAConvertedForm) {
         env.push_back("HOME=" + home.Path().string());
         env.push_back("XDG_CONFIG_HOME=" + (home.Path() / ".config").string());
         env.push_back("QT_QPA_PLATFORM=xcb");
-        env.push_back("QT_PLUGIN_PATH=" + fs::path(SHEENWORK_DESIGNER_PLUGIN).parent_path().parent_path().string());
+        env.push_back("QT_PLUGIN_PATH=" +
+                      fs::path(SHEENWORK_DESIGNER_PLUGIN).parent_path().parent_path().string());
         // From the .ui file's folder, where its picture paths start.
-        Process designer({"sh", "-c", "cd '" + home.Path().string() + "' && exec '" +
-                                          SHEENWORK_DESIGNER + "' three.ui"},
-                         env, 120, true);
+        Process designer(
+            {"sh", "-c",
+             "cd '" + home.Path().string() + "' && exec '" + SHEENWORK_DESIGNER + "' three.ui"},
+            env, 120, true);
         display.Xdotool({"search", "--sync", "--onlyvisible", "--name", "Designer", "windowmove",
                          "0", "0", "windowsize", "1024", "768"});
 
