@@ -46,37 +46,26 @@ private:
     NotificationLog& log_;
 };
 
-// The Qt key a script's virtual key is typed with.
+// The Qt key a script's virtual key is typed with; Qt's events carry no side, so the
+// right Alt is told by the key AltGr gives.
 Qt::Key QtKeyOf(int vk) {
     using namespace runtime;
-    switch (vk) {
-        case VK_SPACE: return Qt::Key_Space;
-        case VK_RETURN: return Qt::Key_Return;
-        case VK_ESCAPE: return Qt::Key_Escape;
-        case VK_TAB: return Qt::Key_Tab;
-        case VK_BACK: return Qt::Key_Backspace;
-        case VK_SHIFT:
-        case VK_LSHIFT:
-        case VK_RSHIFT: return Qt::Key_Shift;
-        case VK_CONTROL:
-        case VK_LCONTROL:
-        case VK_RCONTROL: return Qt::Key_Control;
-        case VK_MENU:
-        case VK_LMENU: return Qt::Key_Alt;
-        // Qt's events carry no side; the right Alt is told by the key AltGr gives.
-        case VK_RMENU: return Qt::Key_AltGr;
-        default: break;
-    }
+    static const std::map<int, Qt::Key> named = {
+        {VK_SPACE, Qt::Key_Space},      {VK_RETURN, Qt::Key_Return},
+        {VK_ESCAPE, Qt::Key_Escape},    {VK_TAB, Qt::Key_Tab},
+        {VK_BACK, Qt::Key_Backspace},   {VK_SHIFT, Qt::Key_Shift},
+        {VK_LSHIFT, Qt::Key_Shift},     {VK_RSHIFT, Qt::Key_Shift},
+        {VK_CONTROL, Qt::Key_Control},  {VK_LCONTROL, Qt::Key_Control},
+        {VK_RCONTROL, Qt::Key_Control}, {VK_MENU, Qt::Key_Alt},
+        {VK_LMENU, Qt::Key_Alt},        {VK_RMENU, Qt::Key_AltGr}};
+    if (const auto it = named.find(vk); it != named.end()) return it->second;
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<Qt::Key>(vk);
-    if (vk >= VK_F1 && vk < VK_F1 + 24) return static_cast<Qt::Key>(Qt::Key_F1 + (vk - VK_F1));
     throw std::runtime_error("no Qt key for virtual key " + std::to_string(vk));
 }
 
 bool IsModifier(int vk) {
-    using namespace runtime;
-    return vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT || vk == VK_CONTROL ||
-           vk == VK_LCONTROL || vk == VK_RCONTROL || vk == VK_MENU || vk == VK_LMENU ||
-           vk == VK_RMENU;
+    const Qt::Key k = QtKeyOf(vk);
+    return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt || k == Qt::Key_AltGr;
 }
 
 // A window's handle is its host's own number: the Qt button's stands for the headless one.
@@ -180,30 +169,28 @@ void QtStoryForm::Control(const std::string& name, const std::string& cls, gdi::
     QWidget* w = nullptr;
     if (cls == "Sheenwork.sheenButton") {
         auto* b = new qt::Button(window_.get());
-        const auto line = [this, name](const char* event) {
-            return [this, name, event] { log_.entries.push_back(name + " " + event); };
-        };
-        const auto mouse = [this, name](const char* event) {
-            return [this, name, event](int button, int shift, float x, float y) {
-                log_.entries.push_back(MouseLine(name, event, button, shift, x, y));
+        const auto add = [this, name](const std::string& line) { log_.entries.push_back(line); };
+        const auto mouse = [add, name](const char* event) {
+            return [add, name, event](int button, int shift, float x, float y) {
+                add(MouseLine(name, event, button, shift, x, y));
             };
         };
-        const auto key = [this, name](const char* event) {
-            return [this, name, event](int code, int shift) {
-                log_.entries.push_back(KeyLine(name, event, code, shift));
-            };
+        const auto key = [add, name](const char* event) {
+            return
+                [add, name, event](int code, int shift) { add(KeyLine(name, event, code, shift)); };
         };
-        QObject::connect(b, &qt::Button::clicked, line("Click"));
-        QObject::connect(b, &qt::Button::dropDown, line("DropDown"));
-        QObject::connect(b, &qt::Button::mouseEnter, line("MouseEnter"));
-        QObject::connect(b, &qt::Button::mouseLeave, line("MouseLeave"));
-        QObject::connect(b, &qt::Button::mouseDown, mouse("MouseDown"));
-        QObject::connect(b, &qt::Button::mouseMove, mouse("MouseMove"));
-        QObject::connect(b, &qt::Button::mouseUp, mouse("MouseUp"));
-        QObject::connect(b, &qt::Button::keyDown, key("KeyDown"));
-        QObject::connect(b, &qt::Button::keyUp, key("KeyUp"));
-        QObject::connect(b, &qt::Button::keyPress, [this, name](int ascii) {
-            log_.entries.push_back(name + " KeyPress " + std::to_string(ascii));
+        using B = qt::Button;
+        QObject::connect(b, &B::clicked, [add, name] { add(name + " Click"); });
+        QObject::connect(b, &B::dropDown, [add, name] { add(name + " DropDown"); });
+        QObject::connect(b, &B::mouseEnter, [add, name] { add(name + " MouseEnter"); });
+        QObject::connect(b, &B::mouseLeave, [add, name] { add(name + " MouseLeave"); });
+        QObject::connect(b, &B::mouseDown, mouse("MouseDown"));
+        QObject::connect(b, &B::mouseMove, mouse("MouseMove"));
+        QObject::connect(b, &B::mouseUp, mouse("MouseUp"));
+        QObject::connect(b, &B::keyDown, key("KeyDown"));
+        QObject::connect(b, &B::keyUp, key("KeyUp"));
+        QObject::connect(b, &B::keyPress, [add, name](int ascii) {
+            add(name + " KeyPress " + std::to_string(ascii));
         });
         w = b;
     } else if (cls == "Test.Logger") {
@@ -370,35 +357,6 @@ png::Image Grabbed(QWidget& widget) {
                 static_cast<gdi::ColorRef>(qBlue(p) << 16 | qGreen(p) << 8 | qRed(p)));
         }
     return out;
-}
-
-png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale) {
-    png::Image out{width * scale, height * scale, {}};
-    for (int y = 0; y < height * scale; ++y)
-        for (int x = 0; x < width * scale; ++x)
-            out.pixels.push_back(pixels[static_cast<std::size_t>(y / scale) * width + x / scale]);
-    return out;
-}
-
-::testing::AssertionResult SamePicture(const png::Image& qt, const png::Image& headless,
-                                       const std::string& what) {
-    if (qt.width == headless.width && qt.height == headless.height && qt.pixels == headless.pixels)
-        return ::testing::AssertionSuccess();
-    std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
-    std::string file = what;
-    for (char& c : file)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    const std::string base = std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/qt-" + file;
-    png::Write(base + "-qt.png", qt);
-    png::Write(base + "-headless.png", headless);
-    int differ = 0;
-    if (qt.pixels.size() == headless.pixels.size())
-        for (std::size_t i = 0; i < qt.pixels.size(); ++i)
-            differ += qt.pixels[i] != headless.pixels[i];
-    return ::testing::AssertionFailure()
-           << what << ": the widget differs from the headless render (" << differ << " pixels; "
-           << qt.width << "x" << qt.height << " against " << headless.width << "x"
-           << headless.height << "), see " << base << "-*.png";
 }
 
 int TestScale() {

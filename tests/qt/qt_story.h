@@ -21,6 +21,7 @@
 
 #include "png_io.h"
 #include "support/logging_control.h"
+#include "support/pictures.h"
 #include "support/story.h"
 
 namespace sheenwork::testing {
@@ -97,14 +98,8 @@ private:
     unsigned long timestamp_ = 1000;
 };
 
-// A widget as the screen shows it, in device pixels (0x00BBGGRR, rows from the top), and
-// a picture of control pixels each shown as `scale` x `scale` pixels.
+// A widget as the screen shows it, in device pixels (0x00BBGGRR, rows from the top).
 png::Image Grabbed(QWidget& widget);
-png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale);
-// Compares two pictures; on a difference writes both to the test output folder and says
-// how many pixels differ.
-::testing::AssertionResult SamePicture(const png::Image& qt, const png::Image& headless,
-                                       const std::string& what);
 
 // Device pixels per control pixel on the test screen.
 int TestScale();
