@@ -20,6 +20,7 @@
 #include <functional>
 #include <sstream>
 
+#include "qt/qt_story.h"
 #include "support/recording_services.h"
 
 namespace sheenwork::testing {
@@ -97,10 +98,11 @@ TEST(QtWidget, TheHandPointerIsTheLibrarysPicture) {
     ASSERT_EQ(b->cursor().shape(), Qt::BitmapCursor);
     const auto hand = picture::XPPointer(0);
     const QImage shown = b->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    ASSERT_EQ(shown.size(), QSize(hand->PixelWidth(), hand->PixelHeight()));
+    const int s = TestScale();  // each pixel a block, as the button's
+    ASSERT_EQ(shown.size(), QSize(hand->PixelWidth() * s, hand->PixelHeight() * s));
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
-            ASSERT_EQ(shown.pixel(x, y), hand->Pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(shown.pixel(x, y), hand->Pixel(x / s, y / s)) << x << "," << y;
     const gdi::Point hot = picture::XPPointerHotSpot(0);
     EXPECT_EQ(b->cursor().hotSpot(), QPoint(hot.x, hot.y));
 }
