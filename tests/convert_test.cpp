@@ -148,40 +148,20 @@ INSTANTIATE_TEST_SUITE_P(Files, ConvertBadUi, ::testing::ValuesIn(BadUiFiles()),
 // What a form file cannot hold is left out, each with a note naming its place; what a
 // .ui file cannot carry is refused, and nothing is written.
 TEST(Convert, NotesWhatItLeavesOutAndRefusesWhatItCannotCarry) {
-    const std::string ui =
-        "<ui version=\"4.0\">\n"
-        " <widget class=\"QDialog\" name=\"dlg\">\n"
-        "  <property "
-        "name=\"geometry\"><rect><x>0</x><y>0</y><width>300</width><height>100</height></rect></"
-        "property>\n"
-        "  <widget class=\"QGroupBox\" name=\"box\">\n"
-        "   <property "
-        "name=\"geometry\"><rect><x>5</x><y>6</y><width>200</width><height>80</height></rect></"
-        "property>\n"
-        "   <widget class=\"sheenwork::qt::Button\" name=\"cmdOK\">\n"
-        "    <property "
-        "name=\"geometry\"><rect><x>10</x><y>20</y><width>90</width><height>26</height></rect></"
-        "property>\n"
-        "    <property name=\"toolTip\"><string>Qt's own</string></property>\n"
-        "    <property name=\"enabled\"><bool>false</bool></property>\n"
-        "   </widget>\n"
-        "   <widget class=\"QLineEdit\" name=\"edit\"/>\n"
-        "  </widget>\n"
-        " </widget>\n"
-        "</ui>\n";
-    std::vector<std::string> notes;
-    const runtime::FormFile form = cli::ParseUiFile(ui, "dlg.ui", notes);
+    const fs::path path = std::string(SHEENWORK_TEST_DATA_DIR) + "/convert/notes/dlg.ui";
+    std::istringstream text(ReadText(path));
+    std::vector<std::string> notes, want;
+    std::string line;
+    for (std::getline(text, line); std::getline(text, line) && line != "-->";)
+        want.push_back(path.string() + ":" + line);
+    const runtime::FormFile form = cli::ParseUiFile(text.str(), path, notes);
+    EXPECT_EQ(notes, want);
     ASSERT_EQ(form.controls.size(), 1u);
     // Inside its group box, placed in the form's client area.
     EXPECT_EQ(form.controls[0].position, (runtime::Position{15, 26}));
     EXPECT_EQ(form.controls[0].size, (runtime::Size{90, 26}));
     ASSERT_EQ(form.controls[0].properties.size(), 1u);
     EXPECT_EQ(form.controls[0].properties[0].key, "Enabled");
-    EXPECT_EQ(notes,
-              (std::vector<std::string>{
-                  "dlg.ui:8:5: cmdOK: the property toolTip has no key in a form file: left out",
-                  "dlg.ui:11:4: the QLineEdit edit is no Sheenwork control: left out",
-                  "dlg.ui:4:3: the QGroupBox box is no Sheenwork control: left out"}));
 
     runtime::FormFile bad = form;
     bad.controls[0].properties.push_back({"Caption", vb::Variant(std::string("a\x01z"))});

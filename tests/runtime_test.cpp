@@ -105,31 +105,18 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         const Section& section = story.sections[n];
         b.log->entries.clear();
         driver.Run(ParseScript(section.script, story.name));
-        std::vector<std::string> events;
-        for (const auto& line : section.expected) {
-            std::istringstream words(line);
-            std::string first, name;
-            words >> first >> name;
-            if (first == "pixel") {
-                int x = 0, y = 0;
-                std::string want;
-                words >> x >> y >> want;
+        testing::ExpectSection(
+            section, b.log->entries,
+            [&](const std::string& name, int x, int y) {
                 Window* w = form->Find(name);
-                ASSERT_TRUE(w) << line;
-                const auto px = w->Surface().Pixels();
-                EXPECT_EQ(testing::Hex(px[std::size_t(y) * w->Rect().Width() + x]), want) << line;
-            } else if (first == "fields") {
+                return w ? testing::Hex(
+                               w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x])
+                         : "no control " + name;
+            },
+            [&](const std::string& name, const std::string& field) {
                 Window* w = form->Find(name);
-                ASSERT_TRUE(w) << line;
-                for (std::string pair; words >> pair;) {
-                    const auto eq = pair.find('=');
-                    EXPECT_EQ(FieldOf(*w, pair.substr(0, eq)), pair.substr(eq + 1)) << line;
-                }
-            } else {
-                events.push_back(line);
-            }
-        }
-        EXPECT_EQ(b.log->entries, events);
+                return w ? FieldOf(*w, field) : "no control " + name;
+            });
     }
     EXPECT_TRUE(b.runtime.MessageBoxes().empty());
 }
@@ -284,15 +271,17 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
 // A list of four numbers places nothing: some read it as left, top, right, bottom and
 // others as left, top, width, height. A position and a size place everything.
 template <class T>
-constexpr bool kPlacesFourNumbers =
-    requires(T& t, Form& f, const std::string& s) { t.Add(s, s, {10, 10, 100, 36}); } ||
-    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10, 100, 36}); } ||
-    requires(T& t, Form& f, const std::string& s) { t.AddButton(f, s, {10, 10, 100, 36}); } ||
-    requires(T& t) { t.Move({10, 10, 100, 36}); };
+constexpr bool kPlacesFourNumbers = requires(T& t, Form& f, const std::string& s) {
+    t.Add(s, s, {10, 10, 100, 36});
+}
+|| requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10, 100, 36}); }
+|| requires(T& t, Form& f, const std::string& s) { t.AddButton(f, s, {10, 10, 100, 36}); }
+|| requires(T& t) { t.Move({10, 10, 100, 36}); };
 template <class T>
-constexpr bool kPlacesPositionAndSize =
-    requires(T& t, const std::string& s) { t.Add(s, s, {10, 10}, {100, 36}); } ||
-    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10}, {100, 36}); };
+constexpr bool kPlacesPositionAndSize = requires(T& t, const std::string& s) {
+    t.Add(s, s, {10, 10}, {100, 36});
+}
+|| requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10}, {100, 36}); };
 static_assert(!kPlacesFourNumbers<Form> && !kPlacesFourNumbers<Runtime> &&
               !kPlacesFourNumbers<Window> && !kPlacesFourNumbers<desktop::App>);
 static_assert(kPlacesPositionAndSize<Form> && kPlacesPositionAndSize<Runtime> &&

@@ -146,23 +146,6 @@ TEST(QtProperties, EachSetsItsOwnPropertyOfTheControl) {
     EXPECT_GE(n, 60);
 }
 
-// The colours as the properties take them: the alpha carries what is no plain colour,
-// so every OLE colour value comes back.
-TEST(QtProperties, ColoursKeepEveryValue) {
-    for (const quint32 ole : {0x00000000u, 0x00C56A31u, 0x8000000Fu, 0x80000018u, 0x02FF8000u,
-                              0x01000005u, 0xFFFFFFFFu}) {
-        const QColor c = qt::Button::FromOleColor(ole);
-        EXPECT_EQ(qt::Button::ToOleColor(c), ole);
-        EXPECT_EQ(c.alpha(), 255 - static_cast<int>(ole >> 24));
-    }
-    EXPECT_EQ(qt::Button::SystemColor(15), QColor(15, 0, 0, 127));
-    // The button face of the XP scheme, and a plain colour as it is.
-    EXPECT_EQ(qt::Button::Displayed(qt::Button::SystemColor(15)), QColor(236, 233, 216));
-    EXPECT_EQ(qt::Button::Displayed(QColor(1, 2, 3)), QColor(1, 2, 3));
-    // A palette index has no colour without a palette.
-    EXPECT_FALSE(qt::Button::Displayed(qt::Button::FromOleColor(0x01000005u)).isValid());
-}
-
 // Every event of the control's event interface is a signal (by its Qt name) with the
 // event's arguments.
 TEST(QtProperties, EveryEventIsASignal) {

@@ -1,13 +1,16 @@
-// What the widget does as a Qt widget beyond the stories: the pointer shapes, the
-// designer's mode, a caption that follows the object name, values refused, pictures by
-// path, the About window, drag and drop, and the error report as a Qt message box.
+// What the widget does as a Qt widget beyond the stories, each rule a table under
+// tests/data/qt where it has cases: its properties' values (steps.txt, colours.txt), the
+// pointer shapes, the designer's mode, About, drag and drop, the error report as a Qt
+// message box, what screen readers see, a QDialog's Enter and Escape and the access keys
+// through Qt's shortcuts (dialog_keys.txt), and Qt's keys as virtual keys.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/picture/pointers.h>
-#include <sheenwork/qt/button.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaEnum>
 #include <QMimeData>
@@ -16,11 +19,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-#include <sstream>
-
 #include "qt/qt_story.h"
+#include "qt/translate.h"
 #include "support/recording_services.h"
 
 namespace sheenwork::testing {
@@ -30,223 +30,125 @@ namespace {
 // call that opens it); a window that never comes leaves `answer` unrun.
 void WhenModal(std::function<void(QWidget*)> answer) {
     auto* poll = new QTimer;
-    int tries = 0;
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, answer]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            poll->deleteLater();
-            poll->stop();
-            answer(modal);
-        } else if (++tries > 500) {
-            poll->deleteLater();
-            poll->stop();
-        }
+    QObject::connect(poll, &QTimer::timeout, [poll, tries = 0, answer]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && ++tries <= 500) return;
+        poll->deleteLater();
+        poll->stop();
+        if (modal) answer(modal);
     });
     poll->start(10);
 }
 
-struct PointerRow {
-    int pointer;
-    std::string shape;
-};
-
-std::vector<PointerRow> Pointers() {
-    std::vector<PointerRow> out;
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/qt/pointers.txt");
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream words(line);
-        PointerRow row;
-        words >> row.pointer >> row.shape;
-        out.push_back(row);
-    }
-    return out;
+// A window holding the widget, shown and active, the pointer outside it.
+void Show(QWidget& window, QRect geometry = {100, 100, 200, 100}) {
+    QCursor::setPos(0, 0);
+    window.setGeometry(geometry);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-class QtPointers : public ::testing::TestWithParam<PointerRow> {};
+int QtKey(const std::string& name) {
+    bool ok = false;
+    const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(("Key_" + name).c_str(), &ok);
+    EXPECT_TRUE(ok) << name;
+    return key;
+}
 
+class QtSteps : public ::testing::TestWithParam<Row> {};
+TEST_P(QtSteps, ReadBackWhatTheControlHolds) {
+    qt::Button b;
+    Steps(b, GetParam().cells);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtSteps, ::testing::ValuesIn(Rows("steps.txt")), RowName);
+
+class QtColours : public ::testing::TestWithParam<Row> {};
+TEST_P(QtColours, KeepEveryOleValue) {
+    const quint32 ole = QString::fromStdString(GetParam()[0]).mid(2).toUInt(nullptr, 16);
+    const QColor c = qt::Button::FromOleColor(ole);
+    EXPECT_EQ(c.name(QColor::HexArgb).toStdString(), GetParam()[1]);
+    EXPECT_EQ(qt::Button::ToOleColor(c), ole);
+    const QColor shown = qt::Button::Displayed(c);
+    if (!GetParam()[2].empty()) {
+        EXPECT_EQ(shown.isValid() ? shown.name(QColor::HexArgb).toStdString() : "-", GetParam()[2]);
+    }
+    if ((ole >> 24) == 0x80) {
+        EXPECT_EQ(qt::Button::SystemColor(ole & 0xFF), c);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtColours, ::testing::ValuesIn(Rows("colours.txt")), RowName);
+
+class QtPointers : public ::testing::TestWithParam<Row> {};
 TEST_P(QtPointers, AreQtCursorShapes) {
     qt::Button b;
-    b.setMousePointer(GetParam().pointer);
-    if (GetParam().shape == "unset") {
-        EXPECT_FALSE(b.testAttribute(Qt::WA_SetCursor));
-        return;
+    b.setMousePointer(std::stoi(GetParam()[0]));
+    const std::string shape = GetParam()[1];
+    EXPECT_EQ(b.testAttribute(Qt::WA_SetCursor), shape != "unset");
+    if (shape != "unset") {
+        EXPECT_STREQ(QMetaEnum::fromType<Qt::CursorShape>().valueToKey(b.cursor().shape()),
+                     (shape + "Cursor").c_str());
     }
-    ASSERT_TRUE(b.testAttribute(Qt::WA_SetCursor));
-    bool ok = false;
-    const int shape = QMetaEnum::fromType<Qt::CursorShape>().keyToValue(
-        (GetParam().shape + "Cursor").c_str(), &ok);
-    ASSERT_TRUE(ok) << GetParam().shape;
-    EXPECT_EQ(b.cursor().shape(), shape);
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, QtPointers, ::testing::ValuesIn(Pointers()), [](const auto& info) {
-    return "pointer" + std::to_string(info.param.pointer);
-});
+INSTANTIATE_TEST_SUITE_P(Table, QtPointers, ::testing::ValuesIn(Rows("pointers.txt")), RowName);
 
 // With AutoXPMouseIcons the hand shows while the pointer hovers: the library's own
-// picture, pointing where its cursor file says.
-TEST(QtWidget, TheHandPointerIsTheLibrarysPicture) {
-    QWidget window;
-    window.setGeometry(100, 100, 200, 100);
-    auto* b = new qt::Button(&window);
-    b->setGeometry(10, 10, 90, 26);
-    b->setAutoXPMouseIcons(true);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QCursor::setPos(window.mapToGlobal(QPoint(20, 20)));
-    QCoreApplication::processEvents();
-    ASSERT_EQ(b->cursor().shape(), Qt::BitmapCursor);
-    const auto hand = picture::XPPointer(0);
-    const QImage shown = b->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    const int s = TestScale();  // each pixel a block, as the button's
-    ASSERT_EQ(shown.size(), QSize(hand->PixelWidth() * s, hand->PixelHeight() * s));
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            ASSERT_EQ(shown.pixel(x, y), hand->Pixel(x / s, y / s)) << x << "," << y;
-    const gdi::Point hot = picture::XPPointerHotSpot(0);
-    EXPECT_EQ(b->cursor().hotSpot(), QPoint(hot.x, hot.y));
-}
-
-// In a designer the hover timer stops at its first tick; at run time it goes on while
-// the pointer is on the button.
-TEST(QtWidget, InADesignerTheHoverTimerStopsAtItsFirstTick) {
+// picture, each pixel a block as the button's, pointing where its cursor file says. In a
+// designer the hover timer stops at its first tick; at run time it goes on while the
+// pointer is on the button.
+TEST(QtWidget, TheHandPointerAndTheHoverTimerInADesigner) {
     for (const bool design : {false, true}) {
         QWidget window;
-        window.setGeometry(100, 100, 200, 100);
         auto* b = new qt::Button(&window);
         b->setGeometry(10, 10, 90, 26);
+        b->setAutoXPMouseIcons(true);
         b->setDesignMode(design);
         EXPECT_EQ(b->designMode(), design);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        Show(window);
         QCursor::setPos(window.mapToGlobal(QPoint(20, 20)));
         QTest::qWait(40);
         EXPECT_EQ(static_cast<bool>(b->Native()->Site().tmrMouseInEnabled()), !design) << design;
-        QCursor::setPos(0, 0);
-        QCoreApplication::processEvents();
+        if (design) continue;
+        ASSERT_EQ(b->cursor().shape(), Qt::BitmapCursor);
+        const auto hand = picture::XPPointer(0);
+        const QImage shown = b->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        const int s = TestScale();
+        ASSERT_EQ(shown.size(), QSize(hand->PixelWidth() * s, hand->PixelHeight() * s));
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ASSERT_EQ(shown.pixel(x, y), hand->Pixel(x / s, y / s)) << x << "," << y;
+        const gdi::Point hot = picture::XPPointerHotSpot(0);
+        EXPECT_EQ(b->cursor().hotSpot(), QPoint(hot.x, hot.y));
     }
+    QCursor::setPos(0, 0);
 }
 
-// A new button's caption is its name, as the name changes, until a caption is set.
-TEST(QtWidget, TheCaptionFollowsTheNameUntilSet) {
-    qt::Button b;
-    EXPECT_EQ(b.Caption().toStdString(), "");
-    b.setObjectName("cmdSave");
-    EXPECT_EQ(b.Caption().toStdString(), "cmdSave");
-    b.setObjectName("cmdStore");
-    EXPECT_EQ(b.Caption().toStdString(), "cmdStore");
-    b.setCaption("&Save");
-    b.setObjectName("cmdKeep");
-    EXPECT_EQ(b.Caption().toStdString(), "&Save");
-}
-
-// Values the control cannot hold change nothing; a picture keeps the path it was given.
-TEST(QtWidget, RefusesValuesItCannotHoldAndKeepsPicturePaths) {
-    qt::Button b;
-    b.setDropDownSize(32767);
-    b.setDropDownSize(32768);
-    EXPECT_EQ(b.DropDownSize(), 32767);
-    b.setVeloToolTipDelay(-32769);
-    EXPECT_EQ(b.VeloToolTipDelay(), 5000);
-    QFont huge("Verdana");
-    huge.setPointSizeF(3000);
-    b.setFontDown(huge);
-    EXPECT_EQ(b.FontDown().pointSizeF(), 8.25);
-
-    const QString data = QString::fromStdString(SHEENWORK_TEST_DATA_DIR);
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(data);
-    b.setPicture("formfile/ok.png");
-    b.setPictureOver("formfile/nowhere.png");
-    QDir::setCurrent(before);
-    EXPECT_EQ(b.Picture().toStdString(), "formfile/ok.png");
-    EXPECT_EQ(b.Native()->Picture()->PixelWidth(), 4);
-    EXPECT_EQ(b.PictureOver().toStdString(), "");
-    b.setPicture("");
-    EXPECT_EQ(b.Native()->Picture()->PixelWidth(), 0);
-}
-
-// The parts of the fonts a .ui file rounds apply to a font that still matches them once
-// rounded, and to no other.
-TEST(QtWidget, ExactFontsApplyToTheFontsTheyStillMatch) {
-    qt::Button b;
-    QFont f("Verdana");
-    f.setPointSize(10);
-    f.setBold(true);
-    b.setFont(f);
-    b.setFontDown(f);
-    QFont changed("Verdana");
-    changed.setPointSize(12);
-    b.setFontOnMouseOver(changed);
-    b.setExactFonts("Font=9.75,600,238;FontOnMouseOver=9.75,600,2;FontDown=10.25,400,0;Nonsense=1");
-    EXPECT_EQ(b.ExactFonts().toStdString(),
-              "Font=9.75,600,238;FontOnMouseOver=12,400,0;FontDown=10,700,0");
-    EXPECT_DOUBLE_EQ(b.Font().pointSizeF(), 9.75);
-}
-
-// About opens a modal window with what the control says of itself; its OK closes it.
-TEST(QtWidget, AboutShowsTheComponentAndItsOkClosesIt) {
-    qt::Button b;
-    QStringList texts;
-    bool closed = false;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QDialog*>(modal);
-        auto* ok = dialog ? dialog->findChild<qt::Button*>("cmdOK") : nullptr;
-        if (!ok) return modal->close(), void();
-        for (const QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();
-        ok->setValue(true);
-        closed = !dialog->isVisible();
-    });
-    b.About();
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(texts.contains("Sheenwork")) << texts.join("|").toStdString();
-    EXPECT_TRUE(texts.contains("sheenButton, version 2.8.0")) << texts.join("|").toStdString();
-}
-
-// With OLEDropMode 1 what is dragged over the button and dropped on it reaches its
-// signals, and the effect a handler leaves is what the drag gets.
-TEST(QtWidget, DragsAndDropsReachTheSignals) {
-    qt::Button b;
-    EXPECT_FALSE(b.acceptDrops());
-    b.setOLEDropMode(1);
-    EXPECT_TRUE(b.acceptDrops());
-    std::vector<std::string> heard;
-    QObject::connect(
-        &b, &qt::Button::oleDragOver,
-        [&](const QMimeData* data, int& effect, int, int, float x, float y, int state) {
-            heard.push_back("over " + data->text().toStdString() + " " + std::to_string(effect) +
-                            " " + std::to_string(x) + " " + std::to_string(y) + " " +
-                            std::to_string(state));
-            if (state == 2) effect = 0;  // not here
-        });
-    QObject::connect(
-        &b, &qt::Button::oleDragDrop,
-        [&](const QMimeData* data, int& effect, int, int, float, float) {
-            heard.push_back("drop " + data->text().toStdString() + " " + std::to_string(effect));
-        });
-    QMimeData mime;
-    mime.setText("dragged");
-    QDragEnterEvent enter(QPoint(5, 6), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(&b, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDragMoveEvent move(QPoint(7, 8), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(&b, &move);
-    EXPECT_FALSE(move.isAccepted());
-    QDropEvent drop(QPointF(9, 10), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
-                    Qt::NoModifier);
-    QCoreApplication::sendEvent(&b, &drop);
-    EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(heard,
-              (std::vector<std::string>{"over dragged 1 5.000000 6.000000 0",
-                                        "over dragged 1 7.000000 8.000000 2", "drop dragged 1"}));
-}
-
-// A run-time error of the control is reported in a Qt message box, modal.
-TEST(QtWidget, TheErrorReportIsAQtMessageBox) {
+// About opens a modal window with what the control says of itself; its OK closes it. A
+// run-time error of the control is reported in a Qt message box, modal.
+TEST(QtWidget, AboutAndTheErrorReportAreModalQtWindows) {
     RecordingServices services;
     qt::Button b;
+    QStringList texts;
+    int links = 0;
+    WhenModal([&](QWidget* modal) {
+        for (const QLabel* l : modal->findChildren<QLabel*>()) texts << l->text();
+        // Its buttons a dialog's size; a link's click opens its address through the shell.
+        for (qt::Button* link : modal->findChildren<qt::Button*>()) {
+            texts << QString("%1x%2").arg(link->width()).arg(link->height());
+            if (link->objectName().startsWith("cmdLink")) ++links, link->setValue(true);
+        }
+        if (auto* ok = modal->findChild<qt::Button*>("cmdOK")) ok->setValue(true);
+        texts << (modal->isVisible() ? "open" : "closed");
+        modal->close();
+    });
+    b.About();
+    EXPECT_TRUE(texts.contains("Sheenwork") && texts.contains("sheenButton, version 2.8.0") &&
+                texts.count("75x23") == links + 1 && texts.last() == "closed")
+        << texts.join("|").toStdString();
+    EXPECT_EQ(links, 3);  // help, website, licence
+    EXPECT_EQ(services.calls.size(), 3u);
+    for (const std::string& call : services.calls)
+        EXPECT_EQ(call.rfind("ShellExecute", 0), 0u) << call;
     QString shown;
     WhenModal([&](QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) shown = box->text();
@@ -258,6 +160,142 @@ TEST(QtWidget, TheErrorReportIsAQtMessageBox) {
     EXPECT_TRUE(shown.contains("Redraw")) << "[" << shown.toStdString() << "]";
     EXPECT_TRUE(services.boxes.empty());
 }
+
+// With OLEDropMode 1 what is dragged over the button and dropped on it reaches its
+// signals, and the effect a handler leaves is what the drag gets.
+TEST(QtWidget, DragsAndDropsReachTheSignals) {
+    qt::Button b;
+    EXPECT_FALSE(b.acceptDrops());
+    b.setOLEDropMode(1);
+    EXPECT_TRUE(b.acceptDrops());
+    QStringList heard;
+    QObject::connect(
+        &b, &qt::Button::oleDragOver,
+        [&](const QMimeData* data, int& effect, int, int, float x, float y, int state) {
+            heard << QString("over %1 %2 %3 %4 %5")
+                         .arg(data->text())
+                         .arg(effect)
+                         .arg(x)
+                         .arg(y)
+                         .arg(state);
+            if (state == 2) effect = 0;  // not here
+        });
+    QObject::connect(&b, &qt::Button::oleDragDrop,
+                     [&](const QMimeData* data, int& effect, int, int, float, float) {
+                         heard << QString("drop %1 %2").arg(data->text()).arg(effect);
+                     });
+    QMimeData mime;
+    mime.setText("dragged");
+    const auto actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(5, 6), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(QPoint(7, 8), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(9, 10), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+    QString accepted;
+    for (QEvent* e : std::initializer_list<QEvent*>{&enter, &move, &drop})
+        accepted += QCoreApplication::sendEvent(&b, e) && e->isAccepted() ? "y" : "n";
+    EXPECT_EQ(accepted.toStdString(), "yny");
+    EXPECT_EQ(heard,
+              QStringList({"over dragged 1 5 6 0", "over dragged 1 7 8 2", "drop dragged 1"}));
+}
+
+// What a screen reader hears of a caption: the name and the key of the press action.
+class QtAccessibleNames : public ::testing::TestWithParam<Row> {};
+TEST_P(QtAccessibleNames, AreTheCaptionWithoutItsMark) {
+    qt::Button button;
+    button.setCaption(QString::fromStdString(GetParam()[0]));
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&button);
+    ASSERT_TRUE(face && face->actionInterface());
+    EXPECT_EQ(face->text(QAccessible::Name).toStdString(), GetParam()[1]);
+    const auto press = QAccessibleActionInterface::pressAction();
+    EXPECT_EQ(face->actionInterface()->keyBindingsForAction(press).value(0).toStdString(),
+              GetParam()[2]);
+    EXPECT_EQ(face->text(QAccessible::Accelerator).toStdString(), GetParam()[2]);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtAccessibleNames,
+                         ::testing::ValuesIn(Rows("accessible_names.txt")), RowName);
+
+// A push button with one action, press, that clicks it; its state as it changes.
+TEST(QtAccessible, APushButtonWhosePressClicks) {
+    QWidget window;
+    auto* button = new qt::Button(&window);
+    int clicks = 0;
+    QObject::connect(button, &qt::Button::clicked, [&] { ++clicks; });
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::PushButton);
+    QAccessibleActionInterface* actions = face->actionInterface();
+    EXPECT_EQ(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    const auto state = [&] {
+        const QAccessible::State s = face->state();
+        return std::string(s.defaultButton ? "default " : "") + (s.pressed ? "pressed " : "") +
+               (s.disabled ? "disabled " : "") + std::to_string(clicks);
+    };
+    EXPECT_EQ(state(), "0");
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(state(), "1");
+    // Another action, or a disabled button, does nothing.
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    button->setEnabled(false);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(state(), "disabled 1");
+    button->setEnabled(true);
+    button->setDefault(true);
+    // Held down by the keyboard, it is pressed.
+    Show(window);
+    button->setFocus();
+    QTest::keyPress(window.windowHandle(), Qt::Key_Space);
+    EXPECT_EQ(state(), "default pressed 1");
+    QTest::keyRelease(window.windowHandle(), Qt::Key_Space);
+    EXPECT_EQ(state(), "default 2");
+}
+
+// Keys in a QDialog with a line edit and three buttons, as the table's rows say.
+class QtDialogKeys : public ::testing::TestWithParam<Row> {};
+TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
+    const Row& k = GetParam();
+    QDialog dialog;
+    std::map<std::string, QWidget*> widgets{{"edit", new QLineEdit(&dialog)}};
+    widgets["edit"]->setGeometry(10, 10, 120, 24);
+    std::string clicked;
+    int x = 10;
+    for (const char* name : {"ok", "cancel", "other"}) {
+        auto* b = new qt::Button(&dialog);
+        b->setGeometry(x += 100, 50, 90, 26);
+        b->setCaption(name == std::string("ok")       ? "&OK"
+                      : name == std::string("cancel") ? "&Cancel"
+                                                      : "Ot&her");
+        QObject::connect(b, &qt::Button::clicked, [&clicked, name] {
+            clicked += (clicked.empty() ? "" : ",") + std::string(name);
+        });
+        widgets[name] = b;
+    }
+    static_cast<qt::Button*>(widgets["ok"])->setDefault(true);
+    static_cast<qt::Button*>(widgets["cancel"])->setCancel(k[2] == "yes");
+    Show(dialog, {120, 120, 420, 100});
+    widgets.at(k[0])->setFocus();
+    ASSERT_TRUE(widgets.at(k[0])->hasFocus());
+    // The key as a keyboard sends it: the modifiers go down first, up last.
+    Qt::KeyboardModifiers mods;
+    std::string name = k[1];
+    for (std::size_t plus; (plus = name.find('+')) != std::string::npos; name.erase(0, plus + 1))
+        mods |= name.rfind("Alt", 0) == 0 ? Qt::AltModifier : Qt::ShiftModifier;
+    QTest::keyClick(dialog.windowHandle(), static_cast<Qt::Key>(QtKey(name)), mods);
+    EXPECT_EQ(clicked.empty() ? "-" : clicked, k[3]);
+    EXPECT_EQ(dialog.isVisible()                     ? "open"
+              : dialog.result() == QDialog::Rejected ? "rejected"
+                                                     : "?",
+              k[4]);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(Rows("dialog_keys.txt")),
+                         RowName);
+
+class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
+TEST_P(QtVirtualKeys, AreWindowsKeys) {
+    EXPECT_EQ(qt::VirtualKeyOf(QtKey(GetParam()[0]), std::stoul(GetParam()[1], nullptr, 16)),
+              std::stoi(GetParam()[2]));
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtVirtualKeys, ::testing::ValuesIn(Rows("virtual_keys.txt")),
+                         RowName);
 
 }  // namespace
 }  // namespace sheenwork::testing

@@ -77,4 +77,12 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
 // The lines of a section that are events (not "fields" or "pixel" checks).
 std::vector<std::string> ExpectedEvents(const Section& section);
 
+// Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
+// `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)`, and its
+// events, in order, against `events`.
+using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
+void ExpectSection(const Section& section, const std::vector<std::string>& events,
+                   const std::function<std::string(const std::string&, int, int)>& pixel,
+                   const Lookup& field);
+
 }  // namespace sheenwork::testing

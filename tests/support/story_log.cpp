@@ -4,17 +4,6 @@
 
 namespace sheenwork::testing {
 
-std::string MouseLine(const std::string& name, const char* event, int button, int shift, float x,
-                      float y) {
-    std::ostringstream out;
-    out << name << " " << event << " " << button << " " << shift << " " << x << " " << y;
-    return out.str();
-}
-
-std::string KeyLine(const std::string& name, const char* event, int key, int shift) {
-    return name + " " + event + " " + std::to_string(key) + " " + std::to_string(shift);
-}
-
 void PaintLog::XPBody(PaintContext& c) const {
     Body(c);
     Painters::XPBody(c);

@@ -7,6 +7,7 @@
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/gdi/gdi.h>
 
+#include <sstream>
 #include <string>
 
 #include "render/redraw.h"
@@ -14,10 +15,14 @@
 
 namespace sheenwork::testing {
 
-// One line of the log for a mouse or key event, as the runtime's hosts write them.
-std::string MouseLine(const std::string& name, const char* event, int button, int shift, float x,
-                      float y);
-std::string KeyLine(const std::string& name, const char* event, int key, int shift);
+// One line of the log, "<name> <event> <arguments>", as the runtime's hosts write them.
+template <class... A>
+std::string Line(const std::string& name, const char* event, const A&... arguments) {
+    std::ostringstream out;
+    out << name << " " << event;
+    ((out << " " << arguments), ...);
+    return out.str();
+}
 
 class EventLog final : public sheenButtonEvents {
 public:
@@ -27,19 +32,19 @@ public:
     void MouseEnter() override { Add("MouseEnter"); }
     void MouseLeave() override { Add("MouseLeave"); }
     void MouseDown(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(MouseLine(name_, "MouseDown", b, s, x, y));
+        log_.entries.push_back(Line(name_, "MouseDown", b, s, x, y));
     }
     void MouseMove(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(MouseLine(name_, "MouseMove", b, s, x, y));
+        log_.entries.push_back(Line(name_, "MouseMove", b, s, x, y));
     }
     void MouseUp(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(MouseLine(name_, "MouseUp", b, s, x, y));
+        log_.entries.push_back(Line(name_, "MouseUp", b, s, x, y));
     }
     void KeyDown(vb::Integer& k, vb::Integer& s) override {
-        log_.entries.push_back(KeyLine(name_, "KeyDown", k, s));
+        log_.entries.push_back(Line(name_, "KeyDown", k, s));
     }
     void KeyUp(vb::Integer& k, vb::Integer& s) override {
-        log_.entries.push_back(KeyLine(name_, "KeyUp", k, s));
+        log_.entries.push_back(Line(name_, "KeyUp", k, s));
     }
     void KeyPress(vb::Integer& k) override { Add("KeyPress " + std::to_string(k)); }
 
