@@ -5,8 +5,9 @@
 #               prints the path of its page
 #   make test   installs what is missing, builds everything, and runs every test: the
 #               Release build, the sanitizer build (ASan + UBSan), the comparison against
-#               real GDI and the real tooltip under Wine (on an Xvfb display), and the
-#               window host on Xvfb displays of its own, driven with xdotool
+#               real GDI and the real tooltip under Wine (on an Xvfb display), the window
+#               host on Xvfb displays of its own, driven with xdotool, and the Qt widget
+#               (Qt's offscreen platform, and Qt Designer on Xvfb)
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the
 # three libFuzzer targets, FUZZ_SECONDS each), make formfile-fuzz (their short run, part of
 # make test), make picture-sweep (random damage to every test picture), make roundtrip
@@ -26,12 +27,17 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_
 # Debian packages: what the library and the tool need to build and the demo's pictures
 # their fonts (Tahoma and Marlett come with fonts-wine) ...
 DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libfontconfig-dev \
-                libjpeg62-turbo-dev libgif-dev libsdl2-dev fonts-dejavu-core fonts-wine
+                libjpeg62-turbo-dev libgif-dev libsdl2-dev libexpat1-dev fonts-dejavu-core fonts-wine
 # ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
-# for the benchmark that paints Qt's own push button beside ours).
+# also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
                 clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils \
-                qt6-base-dev
+                $(QT_PACKAGES)
+# The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
+# Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,
+# xcb on Xvfb) and Designer itself, which a test runs.
+QT_PACKAGES = qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools \
+              qt6-qpa-plugins designer-qt6
 PACKAGES = $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
 .PHONY: all deps demo-deps build asan reference test demo bench fuzz fuzz-build formfile-fuzz \
@@ -58,15 +64,18 @@ demo-deps:
 	$(call install_missing,$(DEMO_PACKAGES))
 
 # Our own builds treat warnings as errors; the main build is the Release configuration a
-# user or packager builds first.
+# user or packager builds first. The Qt widget is built where Qt 6 is installed (AUTO);
+# make test asks for it (ON), so that a missing Qt fails the tests rather than skip them.
+QT ?= AUTO
+test: QT = ON
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
-	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON >/dev/null
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_QT=$(QT) >/dev/null
 	@ninja -C $(BUILD) -j $(JOBS)
 
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
-	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
+	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON -DSHEENWORK_QT=OFF >/dev/null
 	@ninja -C $(ASAN_BUILD) -j $(JOBS)
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
@@ -148,7 +157,7 @@ FUZZ_SEEDS_scripts = fuzz/seeds/scripts tests/data/cli
 fuzz-build: deps
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: the fuzzers need Debian's clang" >&2; exit 1; }
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
-	  -DSHEENWORK_BENCH=OFF >/dev/null
+	  -DSHEENWORK_BENCH=OFF -DSHEENWORK_QT=OFF >/dev/null
 	@ninja -C $(FUZZ_BUILD) -j $(JOBS) form_file_fuzz picture_fuzz script_fuzz
 
 fuzz: fuzz-build

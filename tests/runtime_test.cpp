@@ -20,12 +20,16 @@
 #include "render/redraw.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
+#include "support/reference_results.h"
 #include "support/story.h"
+#include "support/story_log.h"
 
 namespace sheenwork::runtime {
 namespace {
 
 using Log = std::vector<std::string>;
+using testing::EventLog;
+using testing::PaintLog;
 using testing::Section;
 using testing::Stories;
 using testing::Story;
@@ -59,93 +63,11 @@ struct Bench {
     Runtime runtime;
 };
 
-// A button's events, written to the story's log as "<name> <event> <arguments>".
-class EventLog final : public sheenButtonEvents {
-public:
-    EventLog(std::string name, testing::NotificationLog& log) : name_(std::move(name)), log_(log) {}
-    void Click() override { Add("Click"); }
-    void DropDown() override { Add("DropDown"); }
-    void MouseEnter() override { Add("MouseEnter"); }
-    void MouseLeave() override { Add("MouseLeave"); }
-    void MouseDown(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        Mouse("MouseDown", b, s, x, y);
-    }
-    void MouseMove(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        Mouse("MouseMove", b, s, x, y);
-    }
-    void MouseUp(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        Mouse("MouseUp", b, s, x, y);
-    }
-    void KeyDown(vb::Integer& k, vb::Integer& s) override { Key("KeyDown", k, s); }
-    void KeyUp(vb::Integer& k, vb::Integer& s) override { Key("KeyUp", k, s); }
-    void KeyPress(vb::Integer& k) override { Add("KeyPress " + std::to_string(k)); }
-
-private:
-    void Add(const std::string& what) { log_.entries.push_back(name_ + " " + what); }
-    void Mouse(const char* what, int b, int s, float x, float y) {
-        std::ostringstream out;
-        out << what << " " << b << " " << s << " " << x << " " << y;
-        Add(out.str());
-    }
-    void Key(const char* what, int k, int s) {
-        Add(std::string(what) + " " + std::to_string(k) + " " + std::to_string(s));
-    }
-    std::string name_;
-    testing::NotificationLog& log_;
-};
-
-// The real painters, writing each repaint to a story's log as `<name> Redraw "<state>"
-// "<highlight>"` (Redraw1 for the second pass of a split paint) and each highlight the
-// handlers put on directly as `<name> drawMLine "<highlight>"`.
-class PaintLog final : public Painters {
-public:
-    PaintLog(std::string name, testing::NotificationLog& log) : name_(std::move(name)), log_(log) {}
-    void XPBody(PaintContext& c) const override {
-        Body(c);
-        Painters::XPBody(c);
-    }
-    void OfficeBody(PaintContext& c) const override {
-        Body(c);
-        Painters::OfficeBody(c);
-    }
-    void drawMLine(PaintContext& c, const std::string& sColor) const override {
-        log_.entries.push_back(name_ + " " + (pending_.empty() ? "drawMLine" : pending_) + " \"" +
-                               sColor + "\"");
-        pending_.clear();
-        Painters::drawMLine(c, sColor);
-    }
-
-private:
-    void Body(PaintContext& c) const {
-        pending_ = (c.ps.iPass == 0 ? "Redraw \"" : "Redraw1 \"") + c.ps.sDrawState + "\"";
-    }
-    std::string name_;
-    testing::NotificationLog& log_;
-    mutable std::string pending_;
-};
-
-std::string Hex(gdi::ColorRef c) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%06X", c);
-    return buf;
-}
-
-// The fields of a button a story can look at, as "name=value" with Booleans as
-// True/False and strings as they are; "timer" is whether its hover timer runs.
+// The fields of a window's button a story can look at.
 std::string FieldOf(Window& w, const std::string& field) {
-    const auto b = w.Native<sheenButton>();
     if (field == "timer") return w.Site().tmrMouseInEnabled() ? "on" : "off";
-    if (!b) return "?";
-    const ButtonRecord& r = b->Record();
-    const auto B = [](vb::Boolean v) { return std::string(v ? "True" : "False"); };
-    if (field == "sState") return r.sState;
-    if (field == "sDropDownState") return r.sDropDownState;
-    if (field == "bMouseOver") return B(r.bMouseOver);
-    if (field == "bMouseEntered") return B(r.bMouseEntered);
-    if (field == "bHasFocus") return B(r.bHasFocus);
-    if (field == "bSpaceDown") return B(r.bSpaceDown);
-    if (field == "Value") return B(r.Value);
-    return "?";
+    const auto b = w.Native<sheenButton>();
+    return b ? testing::FieldOf(*b, field) : "?";
 }
 
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
@@ -183,31 +105,18 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         const Section& section = story.sections[n];
         b.log->entries.clear();
         driver.Run(ParseScript(section.script, story.name));
-        std::vector<std::string> events;
-        for (const auto& line : section.expected) {
-            std::istringstream words(line);
-            std::string first, name;
-            words >> first >> name;
-            if (first == "pixel") {
-                int x = 0, y = 0;
-                std::string want;
-                words >> x >> y >> want;
+        testing::ExpectSection(
+            section, b.log->entries,
+            [&](const std::string& name, int x, int y) {
                 Window* w = form->Find(name);
-                ASSERT_TRUE(w) << line;
-                const auto px = w->Surface().Pixels();
-                EXPECT_EQ(Hex(px[std::size_t(y) * w->Rect().Width() + x]), want) << line;
-            } else if (first == "fields") {
+                return w ? testing::Hex(
+                               w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x])
+                         : "no control " + name;
+            },
+            [&](const std::string& name, const std::string& field) {
                 Window* w = form->Find(name);
-                ASSERT_TRUE(w) << line;
-                for (std::string pair; words >> pair;) {
-                    const auto eq = pair.find('=');
-                    EXPECT_EQ(FieldOf(*w, pair.substr(0, eq)), pair.substr(eq + 1)) << line;
-                }
-            } else {
-                events.push_back(line);
-            }
-        }
-        EXPECT_EQ(b.log->entries, events);
+                return w ? FieldOf(*w, field) : "no control " + name;
+            });
     }
     EXPECT_TRUE(b.runtime.MessageBoxes().empty());
 }
@@ -362,15 +271,17 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
 // A list of four numbers places nothing: some read it as left, top, right, bottom and
 // others as left, top, width, height. A position and a size place everything.
 template <class T>
-constexpr bool kPlacesFourNumbers =
-    requires(T& t, Form& f, const std::string& s) { t.Add(s, s, {10, 10, 100, 36}); } ||
-    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10, 100, 36}); } ||
-    requires(T& t, Form& f, const std::string& s) { t.AddButton(f, s, {10, 10, 100, 36}); } ||
-    requires(T& t) { t.Move({10, 10, 100, 36}); };
+constexpr bool kPlacesFourNumbers = requires(T& t, Form& f, const std::string& s) {
+    t.Add(s, s, {10, 10, 100, 36});
+}
+|| requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10, 100, 36}); }
+|| requires(T& t, Form& f, const std::string& s) { t.AddButton(f, s, {10, 10, 100, 36}); }
+|| requires(T& t) { t.Move({10, 10, 100, 36}); };
 template <class T>
-constexpr bool kPlacesPositionAndSize =
-    requires(T& t, const std::string& s) { t.Add(s, s, {10, 10}, {100, 36}); } ||
-    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10}, {100, 36}); };
+constexpr bool kPlacesPositionAndSize = requires(T& t, const std::string& s) {
+    t.Add(s, s, {10, 10}, {100, 36});
+}
+|| requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10}, {100, 36}); };
 static_assert(!kPlacesFourNumbers<Form> && !kPlacesFourNumbers<Runtime> &&
               !kPlacesFourNumbers<Window> && !kPlacesFourNumbers<desktop::App>);
 static_assert(kPlacesPositionAndSize<Form> && kPlacesPositionAndSize<Runtime> &&

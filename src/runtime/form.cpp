@@ -130,9 +130,7 @@ Form::Form(Runtime& runtime, long hwnd, std::string name, Position at, Size size
       name_(std::move(name)),
       caption_(name_),
       rect_(RectOf(at, size)),
-      // The form's font is the one its controls take as their container's: the XP
-      // dialog font.
-      font_(std::make_shared<vb::StdFont>("Tahoma", 8.25)) {}
+      font_(Runtime::FormFont()) {}
 
 Form::~Form() = default;
 

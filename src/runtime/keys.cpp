@@ -95,6 +95,11 @@ std::optional<TypedKey> KeyForChar(char c) {
     return std::nullopt;
 }
 
+int ReportedKey(int vk) {
+    const int common = CommonOf(vk);
+    return common != 0 ? common : vk;
+}
+
 void KeyState::Set(int vk, bool down) {
     if (vk <= 0 || vk > 255) return;
     if (down && !down_[vk]) pressed_[vk] = true;

@@ -27,17 +27,11 @@
 
 namespace sheenwork::runtime {
 
-// Routes the library's message boxes (the error report's) to the runtime's handler while
-// the runtime lives, and everything else to the services that were in place.
-class Runtime::ServicesHook final : public system::ForwardingServices {
+// Routes the library's message boxes (the error report's) and its key state queries to
+// the runtime while it lives; everything else goes on to the services that were in place.
+class Runtime::ServicesHook final : public system::ServicesOverlay {
 public:
-    explicit ServicesHook(Runtime& runtime)
-        : ForwardingServices(system::Current()), runtime_(runtime), previous_(system::Installed()) {
-        system::Install(this);
-    }
-    ~ServicesHook() override {
-        if (system::Installed() == this) system::Install(previous_);
-    }
+    explicit ServicesHook(Runtime& runtime) : runtime_(runtime) {}
 
     int MessageBox(const std::string& text, const std::string& title, int style) override {
         return runtime_.MessageBox({text, title, style});
@@ -47,7 +41,6 @@ public:
 
 private:
     Runtime& runtime_;
-    system::Services* previous_;
 };
 
 // The host of the platform's window classes: their popups belong to the forms, their
@@ -55,11 +48,9 @@ private:
 // runtime's, and the mouse messages of a control window reach a relay before the control.
 class Runtime::WindowHostHook final : public user::WindowHost {
 public:
-    explicit WindowHostHook(Runtime& runtime)
-        : runtime_(runtime), previous_(user::InstallWindowHost(this)) {}
+    explicit WindowHostHook(Runtime& runtime) : runtime_(runtime) { user::InstallWindowHost(this); }
     ~WindowHostHook() override {
         user::WindowHostGone(this);
-        if (previous_) user::InstallWindowHost(previous_);
         for (const int id : timers_) runtime_.timers_.Destroy(id);
     }
 
@@ -117,7 +108,6 @@ private:
         return nullptr;
     }
     Runtime& runtime_;
-    user::WindowHost* previous_;
     std::vector<int> timers_;
 };
 
@@ -138,6 +128,8 @@ Runtime::~Runtime() {
     window_host_hook_.reset();
     services_hook_.reset();
 }
+
+host::FontRef Runtime::FormFont() { return std::make_shared<vb::StdFont>("Tahoma", 8.25); }
 
 host::FontRef Runtime::LabelFont() {
     auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
@@ -360,19 +352,6 @@ Window* EnterTarget(Form& form) {
     Window* f = form.Focused();
     if (f && f->ActsLikeButton()) return f;
     return form.DefaultButton();
-}
-
-// Windows tell a window the common key of a left or right modifier: 16, 17 or 18.
-int ReportedKey(int vk) {
-    switch (vk) {
-        case VK_LSHIFT:
-        case VK_RSHIFT: return VK_SHIFT;
-        case VK_LCONTROL:
-        case VK_RCONTROL: return VK_CONTROL;
-        case VK_LMENU:
-        case VK_RMENU: return VK_MENU;
-        default: return vk;
-    }
 }
 
 bool Usable(Window* w) { return w && w->Alive() && w->Visible() && w->Enabled() && w->Control(); }

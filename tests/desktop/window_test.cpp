@@ -29,6 +29,7 @@
 #include <sheenwork/runtime/form_file.h>
 #include "desktop/xserver.h"
 #include "support/logging_control.h"
+#include "support/pictures.h"
 #include "support/recording_services.h"
 #include "support/story.h"
 
@@ -37,39 +38,7 @@ namespace {
 
 using runtime::Step;
 
-// The picture of a form (or a popup) at `scale`, as the window must show it.
-png::Image Magnified(const std::vector<gdi::ColorRef>& px, int w, int h, int scale) {
-    png::Image out{w * scale, h * scale, {}};
-    for (int y = 0; y < h * scale; ++y)
-        for (int x = 0; x < w * scale; ++x)
-            out.pixels.push_back(px[static_cast<std::size_t>(y / scale) * w + x / scale]);
-    return out;
-}
-
 gdi::Rect Scaled(gdi::Rect r, int s) { return {r.left * s, r.top * s, r.right * s, r.bottom * s}; }
-
-// Compares two pictures; on a difference writes both to the test output folder.
-::testing::AssertionResult SamePixels(const png::Image& screen, const png::Image& headless,
-                                      const std::string& what) {
-    if (screen.width == headless.width && screen.height == headless.height &&
-        screen.pixels == headless.pixels)
-        return ::testing::AssertionSuccess();
-    std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
-    std::string file = what;
-    for (char& c : file)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    const std::string base = std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/window-" + file;
-    png::Write(base + "-screen.png", screen);
-    png::Write(base + "-headless.png", headless);
-    int differ = 0;
-    if (screen.pixels.size() == headless.pixels.size())
-        for (std::size_t i = 0; i < screen.pixels.size(); ++i)
-            differ += screen.pixels[i] != headless.pixels[i];
-    return ::testing::AssertionFailure()
-           << what << ": the window differs from the headless render (" << differ << " pixels; "
-           << screen.width << "x" << screen.height << " against " << headless.width << "x"
-           << headless.height << "), see " << base << "-*.png";
-}
 
 // The X key name of a virtual key, and the virtual key the host reports for it (the
 // left-hand key for a modifier named without its side).
@@ -326,9 +295,9 @@ void ReplayStory(const std::filesystem::path& path, int scale) {
                     picture[std::size_t(y - fr.top) * fr.Width() + (x - fr.left)] =
                         px[std::size_t(y - r.top) * r.Width() + (x - r.left)];
         }
-        EXPECT_TRUE(SamePixels(display.Screenshot(Scaled(fr, scale)),
-                               Magnified(picture, fr.Width(), fr.Height(), scale),
-                               story.name + " " + std::to_string(n + 1)));
+        EXPECT_TRUE(SamePicture(display.Screenshot(Scaled(fr, scale)),
+                                Magnified(picture, fr.Width(), fr.Height(), scale),
+                                "window " + story.name + " " + std::to_string(n + 1)));
         std::map<long, gdi::Rect> visible;
         for (runtime::Popup* p : form.Popups())
             if (p->Visible()) visible[p->Hwnd()] = p->ScreenRect();
@@ -336,9 +305,9 @@ void ReplayStory(const std::filesystem::path& path, int scale) {
         for (runtime::Popup* p : form.Popups()) {
             if (!p->Visible() || !shown.count(p->Hwnd())) continue;
             const gdi::Rect r = p->ScreenRect();
-            EXPECT_TRUE(SamePixels(display.Screenshot(Scaled(r, scale)),
-                                   Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale),
-                                   story.name + " popup " + std::to_string(n + 1)));
+            EXPECT_TRUE(SamePicture(display.Screenshot(Scaled(r, scale)),
+                                    Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale),
+                                    "window " + story.name + " popup " + std::to_string(n + 1)));
         }
     }
     // The window closes as a program ends on SIGTERM: cleanly.
@@ -411,7 +380,7 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
         const auto demo = cli::BuildDemo(form, {});
         const png::Image shot = display.Screenshot(at);
         EXPECT_TRUE(
-            SamePixels(shot, Magnified(form.Compose(), at.Width(), at.Height(), 1), "demo"));
+            SamePicture(shot, Magnified(form.Compose(), at.Width(), at.Height(), 1), "demo"));
         std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
         png::Write(std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/run-demo.png", shot);
         const std::string docs = std::string(SHEENWORK_SOURCE_DIR) + "/docs/run-demo.png";
@@ -501,8 +470,8 @@ TEST(WindowForm, AFormFileInAWindow) {
         file.size = runtime::SizeOf(at);
         runtime::Form& form = runtime::LoadForm(rt, file);
         ASSERT_EQ(at.Width(), form.Width());
-        EXPECT_TRUE(SamePixels(display.Screenshot(at),
-                               Magnified(form.Compose(), at.Width(), at.Height(), 1), "form"));
+        EXPECT_TRUE(SamePicture(display.Screenshot(at),
+                                Magnified(form.Compose(), at.Width(), at.Height(), 1), "form"));
         const std::size_t mark = host.Mark();
         const gdi::Point ok = Centre(form.Find("cmdOK")->ScreenRect());
         host.Xdotool({"mousemove", std::to_string(ok.x), std::to_string(ok.y)},

@@ -1,6 +1,10 @@
 #include "support/story.h"
 
+#include <sheenwork/picture/load.h>
+#include <sheenwork/runtime/description.h>
 #include <sheenwork/vb/variant.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
@@ -17,8 +21,8 @@ std::string WithData(std::string s) {
 }
 
 // "Name=Value Name="a value"" after a control's name.
-void SetProperties(runtime::Form& form, const std::string& name, const std::string& rest,
-                   const std::string& line) {
+std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest) {
+    std::vector<std::pair<std::string, std::string>> out;
     for (std::size_t i = 0; i < rest.size();) {
         while (i < rest.size() && rest[i] == ' ') ++i;
         const auto eq = rest.find('=', i);
@@ -35,17 +39,65 @@ void SetProperties(runtime::Form& form, const std::string& name, const std::stri
             value = rest.substr(j, space - j);
             j = space;
         }
-        runtime::Window* w = form.Find(name);
-        const auto object = w ? w->Instance() : nullptr;
-        if (!object) throw std::runtime_error(line + ": no control to set");
-        std::vector<vb::Variant> args{vb::Variant(value)};
-        const auto result = object->Invoke(key, vb::InvokeKind::PropertyLet, args);
-        if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+        out.emplace_back(key, value);
         i = j;
     }
+    return out;
 }
 
+// The form runtime as a story's host.
+class RuntimeBuilder final : public StoryBuilder {
+public:
+    RuntimeBuilder(runtime::Runtime& runtime, const ControlHook& on_control, const LineHook& other)
+        : runtime_(runtime), on_control_(on_control), other_(other) {}
+    runtime::Form* form = nullptr;
+
+    void Form(gdi::Rect screen) override {
+        form = &runtime_.CreateForm("Form1", runtime::PositionOf(screen), runtime::SizeOf(screen));
+    }
+    void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
+                 const std::vector<std::string>& options) override {
+        runtime::Window& win =
+            form->Add(cls, name, runtime::PositionOf(rect), runtime::SizeOf(rect));
+        if (on_control_) on_control_(win);
+        for (const std::string& option : options) {
+            if (option == "hidden") win.Visible(false);
+            if (option == "disabled") win.Site().SurfaceEnabled(vb::False);
+            if (option == "notab") win.TabStop(false);
+            if (option.rfind("tab=", 0) == 0) win.TabIndex(std::stoi(option.substr(4)));
+        }
+    }
+    void Set(const std::string& name, const std::string& key, const std::string& value,
+             const std::string& line) override {
+        runtime::Window* w = form->Find(name);
+        const auto object = w ? w->Instance() : nullptr;
+        if (!object) throw std::runtime_error(line + ": no control to set");
+        SetLateBound(*object, key, value, line);
+    }
+    void Default(const std::string& name) override { form->DefaultButton(form->Find(name)); }
+    void Cancel(const std::string& name) override { form->CancelButton(form->Find(name)); }
+    bool Other(const std::string& verb, const std::string& name, const std::string& line) override {
+        return other_ && other_(*form, verb, name, line);
+    }
+
+private:
+    runtime::Runtime& runtime_;
+    const ControlHook& on_control_;
+    const LineHook& other_;
+};
+
 }  // namespace
+
+void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
+                  const std::string& line) {
+    const bool picture = value.rfind("picture:", 0) == 0;
+    std::vector<vb::Variant> args{
+        picture ? vb::Variant(vb::Object(picture::LoadPicture(value.substr(8))))
+                : vb::Variant(value)};
+    const auto result = object.Invoke(
+        key, picture ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args);
+    if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+}
 
 Story ReadStory(const std::filesystem::path& path) {
     Story story{path.stem().string(), {}, {}};
@@ -95,9 +147,8 @@ std::vector<std::string> AccessKeys(const Story& story) {
     return keys;
 }
 
-runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control, const LineHook& other) {
-    runtime::Form* form = nullptr;
+void BuildStory(const Story& story, StoryBuilder& builder) {
+    bool have_form = false;
     for (const auto& line : story.setup) {
         std::istringstream words(line);
         std::string verb;
@@ -105,36 +156,40 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
         if (verb == "form") {
             int l, t, w, h;
             words >> l >> t >> w >> h;
-            form = &runtime.CreateForm("Form1", {l, t}, {w, h});
+            builder.Form({l, t, l + w, t + h});
+            have_form = true;
             continue;
         }
-        if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
+        if (!have_form) builder.Form(kStoryForm);
+        have_form = true;
         std::string name;
         words >> name;
         if (verb == "control") {
             std::string cls;
             int l, t, w, h;
             words >> cls >> l >> t >> w >> h;
-            runtime::Window& win = form->Add(cls, name, {l, t}, {w, h});
-            if (on_control) on_control(win);
-            for (std::string option; words >> option;) {
-                if (option == "hidden") win.Visible(false);
-                if (option == "disabled") win.Site().SurfaceEnabled(vb::False);
-                if (option == "notab") win.TabStop(false);
-                if (option.rfind("tab=", 0) == 0) win.TabIndex(std::stoi(option.substr(4)));
-            }
+            std::vector<std::string> options;
+            for (std::string option; words >> option;) options.push_back(option);
+            builder.Control(name, cls, {l, t, l + w, t + h}, options);
         } else if (verb == "set") {
-            SetProperties(*form, name, line.substr(line.find(name) + name.size()), line);
+            for (const auto& [key, value] : Assignments(line.substr(line.find(name) + name.size())))
+                builder.Set(name, key, value, line);
         } else if (verb == "default") {
-            form->DefaultButton(form->Find(name));
+            builder.Default(name);
         } else if (verb == "cancel") {
-            form->CancelButton(form->Find(name));
-        } else if (!other || !other(*form, verb, name, line)) {
+            builder.Cancel(name);
+        } else if (!builder.Other(verb, name, line)) {
             throw std::runtime_error(story.name + ": unknown set-up line " + line);
         }
     }
-    if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
-    return *form;
+    if (!have_form) builder.Form(kStoryForm);
+}
+
+runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
+                              const ControlHook& on_control, const LineHook& other) {
+    RuntimeBuilder builder(runtime, on_control, other);
+    BuildStory(story, builder);
+    return *builder.form;
 }
 
 std::vector<std::string> ExpectedEvents(const Section& section) {
@@ -142,6 +197,27 @@ std::vector<std::string> ExpectedEvents(const Section& section) {
     for (const auto& line : section.expected)
         if (line.rfind("pixel ", 0) != 0 && line.rfind("fields ", 0) != 0) out.push_back(line);
     return out;
+}
+
+void ExpectSection(const Section& section, const std::vector<std::string>& events,
+                   const std::function<std::string(const std::string&, int, int)>& pixel,
+                   const Lookup& field) {
+    for (const auto& line : section.expected) {
+        std::istringstream words(line);
+        std::string first, name;
+        words >> first >> name;
+        if (first == "pixel") {
+            int x = 0, y = 0;
+            std::string want;
+            words >> x >> y >> want;
+            EXPECT_EQ(pixel(name, x, y), want) << line;
+        }
+        for (std::string pair; first == "fields" && words >> pair;) {
+            const auto eq = pair.find('=');
+            EXPECT_EQ(field(name, pair.substr(0, eq)), pair.substr(eq + 1)) << line;
+        }
+    }
+    EXPECT_EQ(events, ExpectedEvents(section));
 }
 
 std::string StoryTestName(const std::filesystem::path& path) {

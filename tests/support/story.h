@@ -37,6 +37,34 @@ std::string StoryTestName(const std::filesystem::path& path);
 // The access keys the set-up gives logging controls ("name=keys").
 std::vector<std::string> AccessKeys(const Story& story);
 
+// The place of a story's form when it names none.
+inline constexpr gdi::Rect kStoryForm{100, 100, 400, 300};
+
+// A host building a story's form, told the set-up line by line: the form first, then
+// its controls (with their options: hidden, disabled, notab, tab=N, keys=K), each
+// property assignment, the default and cancel buttons, and other verbs, which it says
+// whether it knew. Throwing std::runtime_error stops the build.
+class StoryBuilder {
+public:
+    virtual ~StoryBuilder() = default;
+    virtual void Form(gdi::Rect screen) = 0;
+    virtual void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
+                         const std::vector<std::string>& options) = 0;
+    virtual void Set(const std::string& name, const std::string& key, const std::string& value,
+                     const std::string& line) = 0;
+    virtual void Default(const std::string& name) = 0;
+    virtual void Cancel(const std::string& name) = 0;
+    virtual bool Other(const std::string& verb, const std::string& name,
+                       const std::string& line) = 0;
+};
+void BuildStory(const Story& story, StoryBuilder& builder);
+
+// A property set late-bound as a story's `set` line does: a value "picture:PATH" is the
+// picture loaded from PATH, Set; anything else a string the member converts, Let.
+// Throws std::runtime_error with `line` and the member's error.
+void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
+                  const std::string& line);
+
 // Builds the story's form on `runtime`. `on_control` sees each control as it is placed,
 // before its properties are set; `other` gets the set-up lines of verbs not listed above
 // and says whether it knew them. Throws std::runtime_error naming a line it cannot use.
@@ -48,5 +76,13 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
 
 // The lines of a section that are events (not "fields" or "pixel" checks).
 std::vector<std::string> ExpectedEvents(const Section& section);
+
+// Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
+// `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)`, and its
+// events, in order, against `events`.
+using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
+void ExpectSection(const Section& section, const std::vector<std::string>& events,
+                   const std::function<std::string(const std::string&, int, int)>& pixel,
+                   const Lookup& field);
 
 }  // namespace sheenwork::testing

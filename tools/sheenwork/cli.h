@@ -32,6 +32,7 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
 int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int Gallery(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int Convert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Shows "[#####.....] n/total what" on a terminal, nothing elsewhere.
 class Progress {

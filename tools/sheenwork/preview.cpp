@@ -4,14 +4,7 @@
 
 namespace sheenwork::cli {
 
-Preview::Preview(bool act)
-    : ForwardingServices(system::Current()), act_(act), previous_(system::Installed()) {
-    system::Install(this);
-}
-
-Preview::~Preview() {
-    if (system::Installed() == this) system::Install(previous_);
-}
+Preview::Preview(bool act) : act_(act) {}
 
 long Preview::ShellExecute(long hwnd, const std::string& operation, const std::string& file,
                            const std::string& parameters, const std::string& directory, int show) {

@@ -12,13 +12,10 @@ namespace sheenwork::cli {
 
 // Installs itself in place of the services it wraps for its lifetime (create it before
 // the runtime, which wraps what is in place when it starts).
-class Preview final : public system::ForwardingServices {
+class Preview final : public system::ServicesOverlay {
 public:
     // `act`: open and play as well as record.
     explicit Preview(bool act);
-    ~Preview() override;
-    Preview(const Preview&) = delete;
-    Preview& operator=(const Preview&) = delete;
 
     // One line per action, in order: `open "FILE" "PARAMETERS"` or `play "FILE"`, the
     // strings quoted as JSON quotes them (no control character is written raw).
@@ -31,7 +28,6 @@ public:
 
 private:
     bool act_;
-    system::Services* previous_;
     std::vector<std::string> actions_;
 };
 

@@ -412,6 +412,9 @@ public:
     void OnAbout(AboutHandler handler) { about_ = std::move(handler); }
     void ShowAbout(const host::AboutInfo& info);
 
+    // A new form's font, which its controls take as their container's: the XP dialog
+    // font, Tahoma 8.25.
+    static host::FontRef FormFont();
     // The control fonts' defaults (lblFont, lblDropDown) a new control surface holds.
     static host::FontRef LabelFont();
     static host::FontRef DropDownLabelFont();

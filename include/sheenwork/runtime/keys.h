@@ -51,6 +51,10 @@ struct TypedKey {
 };
 std::optional<TypedKey> KeyForChar(char c);
 
+// The key a window is told of: a left or right modifier is reported as its common key
+// (Shift 16, Control 17, Alt 18), as Windows does; every other key as itself.
+int ReportedKey(int vk);
+
 class KeyState {
 public:
     // A key goes down or up. The left and right Alt, Shift and Control keys also move

@@ -150,6 +150,25 @@ void Install(Services* services) noexcept;
 // What Install last put in place; null while the default answers.
 Services* Installed() noexcept;
 
+// Services a host puts over the ones in place for as long as it lives: every call goes
+// on to those, except the calls the host answers itself (its message boxes, its key
+// state). Made, it is installed; destroyed, it puts back what was installed before,
+// provided nothing was installed over it since.
+class ServicesOverlay : public ForwardingServices {
+public:
+    ServicesOverlay();
+    ~ServicesOverlay() override;
+    ServicesOverlay(const ServicesOverlay&) = delete;
+    ServicesOverlay& operator=(const ServicesOverlay&) = delete;
+
+protected:
+    // The services underneath.
+    Services& Inner() { return inner_; }
+
+private:
+    Services* previous_;
+};
+
 // The platform's own services, which Current() answers while nothing is installed.
 // Each platform build defines it once.
 std::unique_ptr<Services> MakeDefaultServices();

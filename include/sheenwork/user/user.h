@@ -133,8 +133,11 @@ public:
 };
 
 // The host the windows made from now on belong to (null: none, and no window can be
-// made). Returns the one installed before. A host that goes away calls WindowHostGone
-// first: every window still on it is dropped without another call to it.
+// made). Returns the one installed before. Hosts installed earlier stay in reach: a
+// window whose owner the installed host does not know goes to the latest of them that
+// knows it. A host that goes away calls WindowHostGone: every window still on it is
+// dropped without another call to it, and the latest host still there is installed
+// again.
 WindowHost* InstallWindowHost(WindowHost* host) noexcept;
 void WindowHostGone(WindowHost* host) noexcept;
 

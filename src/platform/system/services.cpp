@@ -15,4 +15,12 @@ Services& Current() noexcept {
 void Install(Services* services) noexcept { g_installed = services; }
 Services* Installed() noexcept { return g_installed; }
 
+ServicesOverlay::ServicesOverlay() : ForwardingServices(Current()), previous_(Installed()) {
+    Install(this);
+}
+
+ServicesOverlay::~ServicesOverlay() {
+    if (Installed() == this) Install(previous_);
+}
+
 }  // namespace sheenwork::system

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "platform/user/classes.h"
 #include "util/ascii.h"
@@ -20,6 +21,9 @@ struct WindowEntry {
 
 struct State {
     WindowHost* host = nullptr;
+    // Every host installed and not gone, the latest last: a window goes to the one that
+    // knows its owner.
+    std::vector<WindowHost*> hosts;
     std::set<std::string> classes;  // registered, lower case
     std::map<Hwnd, WindowEntry> windows;
     std::map<std::uint32_t, std::span<char>> lent;
@@ -62,7 +66,12 @@ std::span<char> TextAt(std::uint32_t address) {
 }
 
 WindowHost* InstallWindowHost(WindowHost* host) noexcept {
-    return std::exchange(Current().host, host);
+    auto& s = Current();
+    if (host) {
+        std::erase(s.hosts, host);
+        s.hosts.push_back(host);
+    }
+    return std::exchange(s.host, host);
 }
 
 void WindowHostGone(WindowHost* host) noexcept {
@@ -73,7 +82,8 @@ void WindowHostGone(WindowHost* host) noexcept {
         else
             ++it;
     }
-    if (s.host == host) s.host = nullptr;
+    std::erase(s.hosts, host);
+    if (s.host == host) s.host = s.hosts.empty() ? nullptr : s.hosts.back();
 }
 
 void InitCommonControls() noexcept { Current().classes.insert(kToolTipClass); }
@@ -84,14 +94,21 @@ Hwnd CreateWindowExA(std::uint32_t, const std::string& class_name, const std::st
     auto& s = Current();
     const std::string name = util::AsciiLower(class_name);
     if (!s.host || !s.classes.contains(name) || name != kToolTipClass) return 0;
+    // The installed host first, then the others, the latest first: two hosts may live
+    // side by side (a headless runtime in a program with windows of its own).
+    std::vector<WindowHost*> order{s.host};
+    for (auto it = s.hosts.rbegin(); it != s.hosts.rend(); ++it)
+        if (*it != s.host) order.push_back(*it);
     try {
-        const Hwnd self = s.host->CreatePopup(parent);
-        if (self == 0) return 0;
-        s.windows[self] = WindowEntry{s.host, MakeToolTipWindow(*s.host, self, style)};
-        return self;
+        for (WindowHost* host : order) {
+            const Hwnd self = host->CreatePopup(parent);
+            if (self == 0) continue;
+            s.windows[self] = WindowEntry{host, MakeToolTipWindow(*host, self, style)};
+            return self;
+        }
     } catch (...) {
-        return 0;
     }
+    return 0;
 }
 
 LResult SendMessageA(Hwnd window, unsigned message, WParam wParam, LParam lParam) noexcept {

@@ -1,0 +1,26 @@
+// Pictures a test compares with the headless runtime's: a surface's pixels as a screen
+// shows them at a scale, and an assertion that writes both pictures where they differ.
+#pragma once
+
+#include <sheenwork/gdi/gdi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "png_io.h"
+
+namespace sheenwork::testing {
+
+// Each pixel of a width x height picture (0x00BBGGRR, rows from the top) as a
+// scale x scale block.
+png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale);
+
+// Whether `shown` is `headless` pixel for pixel; if not, both go to the test output
+// folder as <what>-shown.png and <what>-headless.png and the failure says how many
+// pixels differ.
+::testing::AssertionResult SamePicture(const png::Image& shown, const png::Image& headless,
+                                       const std::string& what);
+
+}  // namespace sheenwork::testing

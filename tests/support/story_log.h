@@ -1,0 +1,76 @@
+// What a story's host writes to its log and looks at: a button's events as
+// "<name> <event> <arguments>", its repaints as `<name> Redraw "<state>" "<highlight>"`
+// (Redraw1 for a split paint's second pass) and the highlights its handlers put on
+// directly as `<name> drawMLine "<highlight>"`, and the fields a story checks.
+#pragma once
+
+#include <sheenwork/control/sheenButton.h>
+#include <sheenwork/gdi/gdi.h>
+
+#include <sstream>
+#include <string>
+
+#include "render/redraw.h"
+#include "support/logging_control.h"
+
+namespace sheenwork::testing {
+
+// One line of the log, "<name> <event> <arguments>", as the runtime's hosts write them.
+template <class... A>
+std::string Line(const std::string& name, const char* event, const A&... arguments) {
+    std::ostringstream out;
+    out << name << " " << event;
+    ((out << " " << arguments), ...);
+    return out.str();
+}
+
+class EventLog final : public sheenButtonEvents {
+public:
+    EventLog(std::string name, NotificationLog& log) : name_(std::move(name)), log_(log) {}
+    void Click() override { Add("Click"); }
+    void DropDown() override { Add("DropDown"); }
+    void MouseEnter() override { Add("MouseEnter"); }
+    void MouseLeave() override { Add("MouseLeave"); }
+    void MouseDown(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        log_.entries.push_back(Line(name_, "MouseDown", b, s, x, y));
+    }
+    void MouseMove(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        log_.entries.push_back(Line(name_, "MouseMove", b, s, x, y));
+    }
+    void MouseUp(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
+        log_.entries.push_back(Line(name_, "MouseUp", b, s, x, y));
+    }
+    void KeyDown(vb::Integer& k, vb::Integer& s) override {
+        log_.entries.push_back(Line(name_, "KeyDown", k, s));
+    }
+    void KeyUp(vb::Integer& k, vb::Integer& s) override {
+        log_.entries.push_back(Line(name_, "KeyUp", k, s));
+    }
+    void KeyPress(vb::Integer& k) override { Add("KeyPress " + std::to_string(k)); }
+
+private:
+    void Add(const std::string& what) { log_.entries.push_back(name_ + " " + what); }
+    std::string name_;
+    NotificationLog& log_;
+};
+
+// The real painters, logging each repaint and direct highlight.
+class PaintLog final : public Painters {
+public:
+    PaintLog(std::string name, NotificationLog& log) : name_(std::move(name)), log_(log) {}
+    void XPBody(PaintContext& c) const override;
+    void OfficeBody(PaintContext& c) const override;
+    void drawMLine(PaintContext& c, const std::string& sColor) const override;
+
+private:
+    void Body(PaintContext& c) const;
+    std::string name_;
+    NotificationLog& log_;
+    mutable std::string pending_;
+};
+
+// A field of a button as a story checks it ("sState", "bHasFocus", ..., "timer" for its
+// hover timer): Booleans as True/False, strings as they are; "?" for an unknown one.
+std::string FieldOf(sheenButton& button, const std::string& field);
+
+}  // namespace sheenwork::testing
