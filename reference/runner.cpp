@@ -3,7 +3,9 @@
 // the button scenes, whole buttons painted by the control through real GDI, and for the
 // text scenes, which also report numbers.
 //
-//   sheenwork-reference.exe <gdi-results> <button-results> <text-results>
+//   sheenwork-reference.exe <scene-folder> <gdi-results> <button-results> <text-results>
+//
+// The scenes are read from <scene-folder> (tests/data/scenes, through Wine's Z: drive).
 //
 // The files have one layout (little-endian): the 8 bytes "SWREF01\n" (or "SWREF02\n"
 // when each scene carries numbers), a uint32 scene count, then per scene a uint32 name
@@ -15,7 +17,6 @@
 
 #include "button_scenes.h"
 #include "scenes.h"
-#include "text_scenes.h"
 #include "win32_gdi.h"
 
 #include <windows.h>
@@ -99,7 +100,7 @@ int WriteTextResults(sheenwork::gdi::Gdi& gdi, const char* path) {
     std::fwrite("SWREF02\n", 1, 8, out);
     Put32(out, static_cast<std::uint32_t>(scenes.size()));
     for (const auto& scene : scenes) {
-        sheenwork::scenes::TextSceneResult r = sheenwork::scenes::RenderTextScene(gdi, scene);
+        sheenwork::scenes::Rendered r = sheenwork::scenes::Render(gdi, scene);
         r.pixels.resize(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
         Put32(out, static_cast<std::uint32_t>(scene.name.size()));
         std::fwrite(scene.name.data(), 1, scene.name.size(), out);
@@ -129,8 +130,8 @@ bool AddSceneFonts() {
         HANDLE h = FindFirstFileA((std::string(folder) + "*.ttf").c_str(), &found);
         if (h == INVALID_HANDLE_VALUE) continue;
         do {
-            added += AddFontResourceExA((std::string(folder) + found.cFileName).c_str(),
-                                        FR_PRIVATE, nullptr) > 0;
+            added += AddFontResourceExA((std::string(folder) + found.cFileName).c_str(), FR_PRIVATE,
+                                        nullptr) > 0;
         } while (FindNextFileA(h, &found));
         FindClose(h);
     }
@@ -141,12 +142,13 @@ bool AddSceneFonts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
+    if (argc != 5) {
         std::fprintf(stderr,
-                     "usage: sheenwork-reference.exe <gdi-results> <button-results> "
-                     "<text-results>\n");
+                     "usage: sheenwork-reference.exe <scene-folder> <gdi-results> "
+                     "<button-results> <text-results>\n");
         return 2;
     }
+    sheenwork::scenes::SceneRoot() = argv[1];
     try {
         if (!UseOurSystemColors()) {
             std::fprintf(stderr, "sheenwork-reference: could not set the system colours\n");
@@ -154,9 +156,9 @@ int main(int argc, char** argv) {
         }
         if (!AddSceneFonts()) return 1;
         auto gdi = sheenwork::gdi::MakeWin32Gdi();
-        const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[1]);
-        const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[2]);
-        const int text_failed = WriteTextResults(*gdi, argv[3]);
+        const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[2]);
+        const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[3]);
+        const int text_failed = WriteTextResults(*gdi, argv[4]);
         return gdi_failed == 0 && button_failed == 0 && text_failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sheenwork-reference: %s\n", e.what());

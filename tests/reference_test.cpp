@@ -1,4 +1,4 @@
-// Our raster against real GDI: every scene of tests/scenes/ is drawn by our raster and
+// Our raster against real GDI: every scene of tests/data/scenes/gdi is drawn by our raster and
 // compared pixel for pixel with what real GDI drew under Wine (tests/reference/run.sh
 // writes those pixels to $SHEENWORK_REFERENCE_DIR/gdi_scenes.bin).
 //
@@ -209,7 +209,14 @@ INSTANTIATE_TEST_SUITE_P(Scenes, ReferenceGdi,
                          ::testing::Range<std::size_t>(0, scenes::AllScenes().size()), TestName);
 
 // The checkers themselves: they accept exactly the documented difference.
-Scene Named(const char* known, int w, int h) { return Scene{"synthetic", w, h, nullptr, known}; }
+Scene Named(const char* known, int w, int h) {
+    Scene s;
+    s.name = "synthetic";
+    s.width = w;
+    s.height = h;
+    s.known_difference = known;
+    return s;
+}
 
 TEST(ReferenceGdiCheckers, RoundRectCornerAcceptsOnlyWinesExtraCornerPixels) {
     const Scene s = Named(scenes::kRoundRectCorner, 12, 10);

@@ -15,13 +15,13 @@
 #include <algorithm>
 #include <sstream>
 
-#include "scenes/text_scenes.h"
+#include "scenes/scenes.h"
 #include "support/reference_results.h"
 
 namespace sheenwork::testing {
 namespace {
 
-using scenes::TextScene;
+using scenes::Scene;
 
 int ChannelGap(ColorRef a, ColorRef b) {
     return std::max({std::abs(int(gdi::RedOf(a)) - int(gdi::RedOf(b))),
@@ -76,7 +76,7 @@ std::vector<Box> LineBoxes(const std::vector<bool>& ink, int w, int h) {
     return boxes;
 }
 
-std::string Compare(const TextScene& s, const scenes::TextSceneResult& ours, const Image& wine) {
+std::string Compare(const Scene& s, const scenes::Rendered& ours, const Image& wine) {
     std::ostringstream out;
     if (ours.values != wine.values) {
         out << "numbers differ (ours / Wine):\n";
@@ -105,13 +105,8 @@ std::string Compare(const TextScene& s, const scenes::TextSceneResult& ours, con
                 << (i < our_lines.size() ? ToString(our_lines[i]) : "-") << ", Wine "
                 << (i < wine_lines.size() ? ToString(wine_lines[i]) : "-") << "\n";
     }
-    if (ours.pixels != wine.pixels) {
-        scenes::Scene named;
-        named.name = s.name;
-        named.width = s.width;
-        named.height = s.height;
-        out << Differences(named, ours.pixels, wine.pixels, "pixels differ");
-    }
+    if (ours.pixels != wine.pixels)
+        out << Differences(s, ours.pixels, wine.pixels, "pixels differ");
     return out.str();
 }
 
@@ -124,7 +119,7 @@ TEST(ReferenceText, EverySceneAgreesWithRealGdi) {
         << "the results are of another scene list. " << kHowToMake;
     auto raster = gdi::MakeRasterGdi();
     int failures = 0;
-    for (const TextScene& s : all) {
+    for (const Scene& s : all) {
         auto it = wine.by_name.find(s.name);
         if (it == wine.by_name.end()) {
             ADD_FAILURE() << s.name << ": not in the real-GDI results. " << kHowToMake;
@@ -133,7 +128,7 @@ TEST(ReferenceText, EverySceneAgreesWithRealGdi) {
         const Image& w = wine.images[it->second];
         ASSERT_EQ(w.width, s.width);
         ASSERT_EQ(w.height, s.height);
-        const scenes::TextSceneResult ours = scenes::RenderTextScene(*raster, s);
+        const scenes::Rendered ours = scenes::Render(*raster, s);
         const std::string report = Compare(s, ours, w);
         if (!report.empty()) {
             ++failures;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every drawing scene on real GDI under Wine and writes the pixels to
+# Runs every drawing scene (tests/data/scenes) on real GDI under Wine and writes the pixels to
 # <build-dir>/reference/gdi_scenes.bin (and the button scenes to button_scenes.bin),
 # which the reference tests compare with our raster. With --bench it runs the benchmark
 # operations on real GDI instead.
@@ -78,8 +78,8 @@ out=$build/reference/gdi_scenes.bin
 buttons=$build/reference/button_scenes.bin
 text=$build/reference/text_scenes.bin
 rm -f "$out.tmp" "$buttons.tmp" "$text.tmp"
-wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")" \
-  "$(winepath -w "$text.tmp")"
+wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$root/tests/data/scenes")" \
+  "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")" "$(winepath -w "$text.tmp")"
 mv "$out.tmp" "$out"
 mv "$buttons.tmp" "$buttons"
 mv "$text.tmp" "$text"
