@@ -316,12 +316,11 @@ TEST(SheenToolTip, SendsTheScriptsMessages) {
         tip.BackColor();
         tip.ForeColor();
         tip.Margin(0);
-        EXPECT_TRUE(tap.lines.size() == 8u);
+        // The script's eight reads of the defaults.
+        EXPECT_EQ(tap.lines, std::vector<std::string>(expected.begin(), expected.begin() + 8));
     }
     tap.lines.clear();
-    // A fresh window for the rest: the defaults above were read on one already gone.
-    Desk& d = desk;
-    (void)d;
+    // The rest on a window of its own (that one went with its wrapper).
     qi.Create(form, A, text_a, delay, width);
     qi.Create(form, B, text_b, delay, width);
     tooltip::sheenToolTip& tip = *qi.Window();
@@ -346,9 +345,7 @@ TEST(SheenToolTip, SendsTheScriptsMessages) {
     EXPECT_EQ(tip.RemoveTool(C), vb::False);
     EXPECT_EQ(tip.ToolCount(), 1);
     EXPECT_EQ(tip.ToolText(A), "");
-    // The eight reads of the defaults, then the rest.
-    std::vector<std::string> rest(expected.begin() + 8, expected.end());
-    EXPECT_EQ(tap.lines, rest);
+    EXPECT_EQ(tap.lines, std::vector<std::string>(expected.begin() + 8, expected.end()));
 }
 
 // A wrapper whose Create failed (not a form, or no window host) reads 0, "" and False and
