@@ -144,9 +144,11 @@ Display::Display() {
     RequireTools();
     // -displayfd: the server picks a free display and writes its number once it takes
     // connections. -noreset: without it the server resets when its last client leaves.
+    // -r: no key auto-repeat, so that a key held between xdotool's down and up on a busy
+    // machine stays one press instead of repeating.
     server_ = std::make_unique<Process>(
         std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-noreset"},
+                                 "-nolisten", "tcp", "-noreset", "-r"},
         std::vector<std::string>{}, 3600, true);
     const std::string number =
         server_->WaitFor([](const std::string& l) { return !l.empty(); }, 30);
