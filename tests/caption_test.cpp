@@ -331,6 +331,16 @@ TEST_F(Caption, FailuresWhileChoosingTheLookDoNotStopItAndLaterOnesAreTrapped) {
     Paint();
     EXPECT_TRUE(services.boxes.empty());
     EXPECT_EQ(Draw().rect, (RECT{20, 7, 72, 20}));  // the failed step kept the old top
+
+    // A middle that could not be worked out keeps its first value, 0: the top edge.
+    site->ClearFailures();
+    rec.CaptionAlign = cMitte_Mitte;
+    SetStepProbe([](const Procedure& p, int step) {
+        if (p.Name() == "WriteCaption" && step == 2) vb::Raise(5);  // sngMiddle = (H - T) / 2
+    });
+    Paint();
+    SetStepProbe({});
+    EXPECT_EQ(Draw().rect, (RECT{3, 0, 72, 20}));
 }
 
 }  // namespace

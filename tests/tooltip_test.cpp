@@ -378,6 +378,27 @@ TEST(SheenToolTip, WithoutAWindowSendsNothing) {
     EXPECT_EQ(tip.ToolCount(), 0);
 }
 
+// A tool without text comes back without text, whatever the caller's lpszText held: a
+// buffer or a number below 0x10000 (a string resource's).
+TEST(OurTooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
+    Desk desk;
+    const user::Hwnd tip = desk.NewTip();
+    user::TOOLINFOA ti;
+    ti.uFlags = user::TTF_IDISHWND;
+    ti.uId = static_cast<std::uint32_t>(desk.windows["A"]);
+    ASSERT_EQ(user::SendMessageA(tip, user::TTM_ADDTOOLA, 0, reinterpret_cast<user::LParam>(&ti)),
+              1);
+    for (const std::uint32_t text : {1u, 0xFFFFu}) {
+        user::TOOLINFOA found;
+        found.lpszText = text;
+        EXPECT_EQ(user::SendMessageA(tip, user::TTM_ENUMTOOLSA, 0,
+                                     reinterpret_cast<user::LParam>(&found)),
+                  1);
+        EXPECT_EQ(found.uId, ti.uId);
+        EXPECT_EQ(found.lpszText, 0u) << text;
+    }
+}
+
 }  // namespace
 }  // namespace sheenwork
 
