@@ -65,7 +65,7 @@ const std::map<std::string, long>& Constants() {
         N(BLACK_BRUSH), N(NULL_BRUSH), N(WHITE_PEN), N(BLACK_PEN), N(NULL_PEN), N(DIB_RGB_COLORS),
         N(AC_SRC_OVER), N(AC_SRC_ALPHA), N(SYMBOL_CHARSET), N(FW_BOLD), N(DT_LEFT), N(DT_CENTER),
         N(DT_RIGHT), N(DT_VCENTER), N(DT_BOTTOM), N(DT_WORDBREAK), N(DT_SINGLELINE), N(DT_NOCLIP),
-        N(DT_EXTERNALLEADING), N(DT_NOPREFIX), N(BDR_RAISEDOUTER), N(BDR_SUNKENOUTER),
+        N(DT_EXTERNALLEADING), N(DT_NOPREFIX), N(DT_CALCRECT), N(BDR_RAISEDOUTER), N(BDR_SUNKENOUTER),
         N(BDR_RAISEDINNER), N(BDR_SUNKENINNER), N(EDGE_RAISED), N(EDGE_SUNKEN), N(EDGE_ETCHED),
         N(EDGE_BUMP), N(BF_LEFT), N(BF_TOP), N(BF_RIGHT), N(BF_BOTTOM), N(BF_RECT), N(BF_MIDDLE),
         N(BF_ADJUST), {"BITSPIXEL", 12}, {"PLANES", 14},
@@ -358,7 +358,7 @@ std::string Unquote(const std::string& word) {
     return out;
 }
 
-long Calls::Int(const std::string& word) const {
+long Number(const std::string& word) {
     if (word.empty()) Fail("a number is missing");
     if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-') {
         std::size_t used = 0;
@@ -376,6 +376,8 @@ long Calls::Int(const std::string& word) const {
     }
     return v;
 }
+
+long Calls::Int(const std::string& word) const { return Number(word); }
 
 void* Calls::Handle(const std::string& word) const {
     if (word == "dc") return dc;

@@ -111,6 +111,9 @@ struct Scene {
     std::function<std::vector<std::int32_t>(gdi::Gdi&, gdi::Hdc)> draw;
 };
 
+// A number (decimal, 0x hex) or constants of gdi.h joined by | (DT_LEFT|DT_NOPREFIX).
+long Number(const std::string& word);
+
 // Splits a line into words: a quoted string and x"..." bytes stay one word each; `#`
 // starts a comment.
 std::vector<std::string> Split(const std::string& line);

@@ -23,7 +23,7 @@ inline std::filesystem::path DataPath(const std::string& name) {
     return std::filesystem::path(SHEENWORK_TEST_DATA_DIR) / name;
 }
 
-// A line of a table: its cells, split at `|` and trimmed, and where it stands.
+// A line of a table: its cells, split at ` | ` and trimmed, and where it stands.
 struct Row {
     std::string where;  // "file:line", for messages
     std::vector<std::string> cells;
@@ -42,8 +42,14 @@ inline std::vector<Row> ReadTable(const std::string& name) {
         ++number;
         if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
         Row r{name + ":" + std::to_string(number), {}};
+        // A `|` between blanks separates cells; one inside a word (DT_LEFT|DT_NOCLIP) does not.
+        const auto separates = [&](std::size_t i) {
+            return line[i] == '|' && (i == 0 || line[i - 1] == ' ') &&
+                   (i + 1 == line.size() || line[i + 1] == ' ');
+        };
         for (std::size_t at = 0; at <= line.size();) {
-            const std::size_t bar = std::min(line.find('|', at), line.size());
+            std::size_t bar = at;
+            while (bar < line.size() && !separates(bar)) ++bar;
             const std::string cell = line.substr(at, bar - at);
             const auto first = cell.find_first_not_of(" \t");
             r.cells.push_back(first == std::string::npos
