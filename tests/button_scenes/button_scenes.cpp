@@ -134,21 +134,6 @@ const std::map<std::string, Setter>& Fields() {
 }
 #undef F
 
-// One scene's lines: assignments, and Image1 = WxH.
-void Assign(testing::RecordingSite& site, ButtonRecord& r, const Words& w) {
-    if (w.size() < 3 || w[1] != "=") Fail("FIELD = VALUE");
-    const Words value(w.begin() + 2, w.end());
-    if (w[0] == "Image1") {
-        site.Holder().Stretch(vb::True);
-        site.Holder().Width(std::stof(value[0]));
-        site.Holder().Height(std::stof(value[0].substr(value[0].find('x') + 1)));
-        return;
-    }
-    const auto it = Fields().find(w[0]);
-    if (it == Fields().end()) Fail("the record has no field " + w[0]);
-    it->second(site, r, value);
-}
-
 Scene Button(std::string name, int w, int h, Lines lines) {
     Scene s;
     s.name = std::move(name);
@@ -248,6 +233,21 @@ long TransBltLine(Calls& c, const Words& w) {
 }
 
 }  // namespace
+
+// One scene's lines: assignments, and Image1 = WxH.
+void Assign(testing::RecordingSite& site, ButtonRecord& r, const Words& w) {
+    if (w.size() < 3 || w[1] != "=") Fail("FIELD = VALUE");
+    const Words value(w.begin() + 2, w.end());
+    if (w[0] == "Image1") {
+        site.Holder().Stretch(vb::True);
+        site.Holder().Width(std::stof(value[0]));
+        site.Holder().Height(std::stof(value[0].substr(value[0].find('x') + 1)));
+        return;
+    }
+    const auto it = Fields().find(w[0]);
+    if (it == Fields().end()) Fail("the record has no field " + w[0]);
+    it->second(site, r, value);
+}
 
 const std::vector<Scene>& ButtonScenes() {
     static const std::vector<Scene> all = [] {

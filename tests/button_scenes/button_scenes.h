@@ -13,9 +13,20 @@
 
 #include "scenes.h"
 
+namespace sheenwork {
+struct ButtonRecord;
+namespace testing {
+class RecordingSite;
+}
+}  // namespace sheenwork
+
 namespace sheenwork::scenes {
 
 const std::vector<Scene>& ButtonScenes();
+
+// Carries out one assignment of a button scene's lines ("FIELD = VALUE", or Image1 = WxH)
+// on a record and its site.
+void Assign(testing::RecordingSite& site, ButtonRecord& r, const std::vector<std::string>& w);
 
 // The group of a button scene's name ("xp-blue" of "xp-blue/hover/75x23").
 inline std::string ButtonSceneGroup(const std::string& name) {
