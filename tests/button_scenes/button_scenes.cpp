@@ -127,7 +127,7 @@ const std::map<std::string, Setter>& Fields() {
         F(HoverRectColor), F(Value), F(MaskColor), F(UseMaskColor), F(AllPicturesSame),
         F(OfficeBorderOnMouseOut), F(DropDown), F(DropDownColor), F(DropDownSize), F(DropDownAlign),
         F(DropDownSeparator), F(DropDownSeparatorColor), F(bDefault), F(bHasFocus), F(sState),
-        F(sDropDownState), F(bMouseOver), F(bMouseEntered), F(bSpaceDown),
+        F(sDropDownState), F(bMouseOver), F(bMouseEntered), F(bSpaceDown), F(picCurrent),
     };
     // clang-format on
     return fields;
