@@ -12,10 +12,14 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <sstream>
 #include <tuple>
 
+#include "button_scenes/button_scenes.h"
 #include "render/redraw.h"
+#include "scenes/scenes.h"
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 #include "support/recording_site.h"
 
@@ -116,145 +120,46 @@ protected:
     testing::RecordingServices services;
 };
 
-TEST_F(DrawImageTest, NineAlignmentsOnTheStandardButton) {
-    struct Row {
-        vb::Long align;
-        float x, y;
-    };
-    // Margins of 3 left, top and bottom; flush with the right edge; centres keep halves.
-    const Row rows[] = {{0, 3, 3},     {1, 29.5f, 3}, {2, 59, 3},    {3, 3, 3.5f}, {4, 29.5f, 3.5f},
-                        {5, 59, 3.5f}, {6, 3, 4},     {7, 29.5f, 4}, {8, 59, 4}};
-    const auto pic = Picture(16, 16);
-    for (const bool masked : {false, true})
-        for (const Row& row : rows) {
-            PaintFixture f;
-            f.Show(pic);
-            f.rec.UseMaskColor = vb::Boolean(masked);
-            f.rec.PictureAlign = row.align;
-            f.Run();
-            SCOPED_TRACE("align " + std::to_string(row.align) + (masked ? " masked" : " plain"));
-            EXPECT_EQ(f.rec.sngX, row.x);
-            EXPECT_EQ(f.rec.sngY, row.y);
-            // Plain drawing hands the halves to the host, masked drawing rounds them for
-            // TransBlt; both round halves to even, so 29.5 and 3.5 land on 30 and 4.
-            EXPECT_EQ(f.surface.Pixels(), f.With(*pic, static_cast<int>(std::nearbyint(row.x)),
-                                                 static_cast<int>(std::nearbyint(row.y)), masked));
-        }
-}
+// Each row of tests/data/paint/pictures.txt: the position the picture takes and, where
+// the row says, the surface it leaves.
+class PicturePosition : public DrawImageTest, public ::testing::WithParamInterface<testing::Row> {};
 
-TEST_F(DrawImageTest, HalvesRoundToTheEvenPixelOnBothPaths) {
-    // (76 - 15) / 2 = 30.5 and (22 - 15) / 2 = 3.5: to 30 (down) and 4 (up).
-    const auto pic = Picture(15, 15);
-    for (const bool masked : {false, true}) {
-        PaintFixture f(76, 22);
-        f.Show(pic);
-        f.rec.UseMaskColor = vb::Boolean(masked);
-        f.rec.PictureAlign = cMitte_Mitte;
-        f.Run();
-        EXPECT_EQ(f.rec.sngX, 30.5f);
-        EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 30, 4, masked)) << masked;
-    }
-}
-
-TEST_F(DrawImageTest, ManualPositionComesFromTwipsAndUnknownAlignmentsKeepThePrevious) {
-    const auto pic = Picture(8, 6);
-    PaintFixture f;
-    f.Show(pic);
-    f.rec.PictureAlign = cBenutzerdefiniert;
-    f.rec.PictureLeft = 232.5f;  // 15.5 pixels -> 16
-    f.rec.PictureTop = 75;       // 5 pixels
+TEST_P(PicturePosition, IsWhereTheRowSays) {
+    const testing::Row& row = GetParam();
+    PaintFixture f(std::stoi(row[1]), std::stoi(row[1].substr(row[1].find('x') + 1)));
+    std::istringstream assignments(row[0]);
+    for (std::string a; std::getline(assignments, a, ';');)
+        scenes::Assign(f.site, f.rec, scenes::Split(a));
     f.Run();
-    EXPECT_EQ(f.site.log.Only({"Scale"}), (Log{"ScaleX 232.5", "ScaleY 75"}));
-    EXPECT_EQ(f.rec.sngX, 15.5f);
-    EXPECT_EQ(f.rec.sngY, 5.0f);
-    EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 16, 5, false));
-
-    // Another alignment value draws where the caption painter left sngX / sngY.
-    for (const vb::Long align : {9L, -1L, 98L}) {
-        PaintFixture g;
-        g.Show(pic);
-        g.rec.PictureAlign = align;
-        g.rec.sngX = 41;
-        g.rec.sngY = 11;
-        g.Run();
-        EXPECT_EQ(g.rec.sngX, 41.0f);
-        EXPECT_EQ(g.surface.Pixels(), g.With(*pic, 41, 11, false)) << align;
-        EXPECT_TRUE(g.site.log.Only({"Scale"}).empty());
-    }
+    std::istringstream at(row[2]);
+    float x = 0, y = 0;
+    at >> x >> y;
+    EXPECT_EQ(f.rec.sngX, x) << row.where;
+    EXPECT_EQ(f.rec.sngY, y) << row.where;
+    if (row.size() < 4) return;
+    std::istringstream drawn(row[3]);
+    std::string how;
+    int px = 0, py = 0;
+    drawn >> how >> px >> py;
+    EXPECT_EQ(f.surface.Pixels(), f.With(*f.rec.Picture, px, py, how == "masked")) << row.where;
 }
 
-TEST_F(DrawImageTest, PressedOffsetNeedsMoveCaptionAtDownAPressAndThePointer) {
-    struct Row {
-        bool move;
-        std::string state;
-        bool over;
-        bool moved;
-    };
-    const Row rows[] = {{true, "down", true, true},
-                        {true, "down", false, false},
-                        {true, "", true, false},
-                        {false, "down", true, false},
-                        {true, "n", true, false}};
-    for (const Row& row : rows) {
+INSTANTIATE_TEST_SUITE_P(Table, PicturePosition,
+                         ::testing::ValuesIn(testing::ReadTable("paint/pictures.txt")),
+                         testing::RowName);
+
+// A manual position asks the site for both scales; no other alignment does.
+TEST_F(DrawImageTest, AManualPositionAsksForTheScales) {
+    for (const vb::Long align : {99L, 9L, -1L, 98L}) {  // 99: cBenutzerdefiniert
         PaintFixture f;
-        f.Show(Picture(16, 16));
-        f.rec.AllPicturesSame = vb::True;  // the same picture in every state
-        f.rec.PictureAlign = cLinks_Oben;
-        f.rec.MoveCaptionAtDown = vb::Boolean(row.move);
-        f.rec.sState = row.state;
-        f.rec.bMouseOver = vb::Boolean(row.over);
+        f.Show(Picture(8, 6));
+        f.rec.PictureAlign = align;
+        f.rec.PictureLeft = 232.5f;
+        f.rec.PictureTop = 75;
         f.Run();
-        const float at = row.moved ? 4.0f : 3.0f;
-        EXPECT_EQ(f.rec.sngX, at) << row.move << " '" << row.state << "' " << row.over;
-        EXPECT_EQ(f.rec.sngY, at) << row.move << " '" << row.state << "' " << row.over;
+        EXPECT_EQ(f.site.log.Only({"Scale"}),
+                  align == cBenutzerdefiniert ? (Log{"ScaleX 232.5", "ScaleY 75"}) : Log{});
     }
-}
-
-TEST_F(DrawImageTest, DropDownSectionShiftsThePictureAwayUnlessItSitsAtTheFarSide) {
-    struct Row {
-        vb::Long drop_align, picture_align;
-        float x, y;
-    };
-    // DropDownSize 16; unshifted positions as in the nine-alignment table.
-    const Row rows[] = {
-        {cDropDownLeftDown, cLinks_Oben, 19, 3},       // left section: right by 16
-        {cDropDownLeftUp, cMitte_Mitte, 45.5f, 3.5f},  // centred: by the whole size
-        {cDropDownLeftDown, cRechts_Oben, 59, 3},      // already at the right
-        {cDropDownLeftUp, cRechts_Unten, 59, 4},
-        {cDropDownRightDown, cMitte_Oben, 13.5f, 3},  // right section: left by 16
-        {cDropDownRightUp, cRechts_Mitte, 43, 3.5f},
-        {cDropDownRightDown, cLinks_Mitte, 3, 3.5f},  // already at the left
-        {cDropDownTopRight, cMitte_Oben, 29.5f, 19},  // top section: down by 16
-        {cDropDownTopLeft, cLinks_Unten, 3, 4},       // already at the bottom
-        {cDropDownTopLeft, cMitte_Unten, 29.5f, 4},
-        {cDropDownBottomRight, cMitte_Mitte, 29.5f, -12.5f},  // bottom section: up by 16
-        {cDropDownBottomLeft, cRechts_Oben, 59, 3},           // already at the top
-        {8, cLinks_Oben, 3, 3},                               // unknown section: no shift
-        {-1, cMitte_Mitte, 29.5f, 3.5f},
-    };
-    for (const Row& row : rows) {
-        PaintFixture f;
-        f.Show(Picture(16, 16));
-        f.rec.DropDown = vb::True;
-        f.rec.DropDownAlign = row.drop_align;
-        f.rec.PictureAlign = row.picture_align;
-        f.Run();
-        EXPECT_EQ(f.rec.sngX, row.x) << row.drop_align << "/" << row.picture_align;
-        EXPECT_EQ(f.rec.sngY, row.y) << row.drop_align << "/" << row.picture_align;
-    }
-    // A manual position moves too, and nothing moves without the section.
-    PaintFixture f;
-    f.Show(Picture(16, 16));
-    f.rec.DropDown = vb::True;
-    f.rec.DropDownAlign = cDropDownLeftDown;
-    f.rec.DropDownSize = 7;
-    f.rec.PictureAlign = cBenutzerdefiniert;
-    f.rec.PictureLeft = 30;
-    f.Run();
-    EXPECT_EQ(f.rec.sngX, 9.0f);
-    f.rec.DropDown = vb::False;
-    f.Run();
-    EXPECT_EQ(f.rec.sngX, 2.0f);
 }
 
 TEST_F(DrawImageTest, EachStateShowsItsOwnPictureWithoutFallback) {

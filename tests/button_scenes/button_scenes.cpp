@@ -47,6 +47,17 @@ host::PictureRef MakePicture(const Words& w) {
             }
         return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
     }
+    if (w[0] == "pattern" && w.size() > 1) {  // opaque; mask colour on every fourth diagonal,
+        // a black column at x = 2, elsewhere a colour naming the position
+        const int pw = std::stoi(w[1]), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
+        for (int y = 0; y < ph; ++y)
+            for (int x = 0; x < pw; ++x)
+                px.push_back((x + y) % 4 == 0 ? 0xFFFF00FFu
+                             : x == 2         ? 0xFF000000u
+                                              : 0xFF000040u | static_cast<std::uint32_t>(
+                                                          (x * 7) << 16 | ((y * 9) & 0xFF) << 8));
+        return std::make_shared<vb::StdPicture>(pw, ph, std::move(px));
+    }
     if (w[0] != "weave" || w.size() < 2) Fail("no picture " + w[0]);
     const int pw = std::stoi(w[1]), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
     const bool translucent = w.size() > 2 && w[2] == "translucent";
@@ -127,7 +138,7 @@ const std::map<std::string, Setter>& Fields() {
         F(HoverRectColor), F(Value), F(MaskColor), F(UseMaskColor), F(AllPicturesSame),
         F(OfficeBorderOnMouseOut), F(DropDown), F(DropDownColor), F(DropDownSize), F(DropDownAlign),
         F(DropDownSeparator), F(DropDownSeparatorColor), F(bDefault), F(bHasFocus), F(sState),
-        F(sDropDownState), F(bMouseOver), F(bMouseEntered), F(bSpaceDown), F(picCurrent),
+        F(sDropDownState), F(bMouseOver), F(bMouseEntered), F(bSpaceDown), F(picCurrent), F(sngX), F(sngY),
     };
     // clang-format on
     return fields;
