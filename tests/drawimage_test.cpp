@@ -1,19 +1,14 @@
 // DrawImage: where the picture goes, which picture a state shows, the plain and the
 // masked drawing and the error trap, observed through the painter's record fields, the
-// site's log and the pixels of a small surface.
+// site's log and the pixels of a small surface. The cases are the rows of
+// tests/data/paint/pictures.txt and picture_states.txt.
 #include <sheenwork/control/enums.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/stdpicture.h>
-#include <sheenwork/vb/syscolors.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <functional>
-#include <limits>
 #include <sstream>
-#include <tuple>
 
 #include "button_scenes/button_scenes.h"
 #include "render/redraw.h"
@@ -29,80 +24,42 @@ namespace {
 using gdi::ColorRef;
 using Log = std::vector<std::string>;
 
-constexpr ColorRef kMagenta = 0xFF00FF;
-
-ColorRef RgbOf(std::uint32_t argb) {
-    return gdi::Rgb((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
-
-// An opaque w x h picture: mask-colour pixels on every fourth diagonal, a black column
-// at x = 2, and otherwise a colour that names its position.
-host::PictureRef Picture(int w, int h, std::uint32_t tint = 0) {
-    std::vector<std::uint32_t> px;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t c = 0xFF000000u |
-                              static_cast<std::uint32_t>((x * 7) << 16 | ((y * 9) & 0xFF) << 8) |
-                              (0x40 + tint);
-            if (x == 2) c = 0xFF000000u;
-            if ((x + y) % 4 == 0) c = 0xFFFF00FFu;
-            px.push_back(c);
-        }
-    return std::make_shared<vb::StdPicture>(w, h, std::move(px));
-}
-
-// A w x h picture of one opaque colour, to tell the state pictures apart.
-host::PictureRef Solid(std::uint32_t argb, int w = 16, int h = 16) {
-    return std::make_shared<vb::StdPicture>(w, h,
-                                            std::vector<std::uint32_t>(std::size_t(w) * h, argb));
-}
-
 ColorRef Beneath(int x, int y) { return gdi::Rgb(3 * x, 100 + 5 * y, 60); }
 
 // One DrawImage on a recording site, the surface patterned beforehand so that a pixel
 // left alone can be told from one drawn.
 struct PaintFixture {
-    explicit PaintFixture(int width = 75, int height = 23)
+    PaintFixture(int width, int height, const std::string& assignments,
+                 const std::string& fail_on = "")
         : site(width, height), surface(site.Surface()), rec(testing::NewInstanceRecord()) {
         rec.UseMaskColor = vb::False;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 surface.Gdi().SetPixel(surface.hDC(), x, y, Beneath(x, y));
-    }
-    // Picture and holder as assigning Picture on an enabled button leaves them.
-    void Show(host::PictureRef picture) {
-        rec.Picture = picture;
-        site.Holder().Picture(picture);
-        site.Holder().NaturalSize(static_cast<float>(picture->PixelWidth()),
-                                  static_cast<float>(picture->PixelHeight()));
-    }
-    void Run() {
+        std::istringstream in(assignments);
+        for (std::string a; std::getline(in, a, ';');) scenes::Assign(site, rec, scenes::Split(a));
         site.log.Clear();
+        if (!fail_on.empty()) site.FailOn(fail_on);
         PaintContext c{rec, site, surface, ps};
         Painters{}.DrawImage(c);
     }
-    int W() const { return static_cast<int>(surface.ScaleWidth()); }
-    int H() const { return static_cast<int>(surface.ScaleHeight()); }
-    // The surface with `picture` at (x0, y0) unscaled over the pattern; masked, its
-    // mask-colour pixels keep the pattern.
-    std::vector<ColorRef> With(const vb::StdPicture& picture, int x0, int y0, bool masked) const {
+    // The surface with `picture` (none: nothing) at (x0, y0) unscaled over the pattern;
+    // masked, its mask-colour pixels keep the pattern.
+    std::vector<ColorRef> With(const vb::StdPicture* picture, int x0 = 0, int y0 = 0,
+                               bool masked = false) const {
         std::vector<ColorRef> out;
-        for (int y = 0; y < H(); ++y)
-            for (int x = 0; x < W(); ++x) {
+        for (int y = 0; y < surface.ScaleHeight(); ++y)
+            for (int x = 0; x < surface.ScaleWidth(); ++x) {
                 const int px = x - x0, py = y - y0;
                 ColorRef c = Beneath(x, y);
-                if (px >= 0 && py >= 0 && px < picture.PixelWidth() && py < picture.PixelHeight()) {
-                    const ColorRef p = RgbOf(picture.Pixel(px, py));
-                    if (!masked || p != kMagenta) c = p;
+                if (picture != nullptr && px >= 0 && py >= 0 && px < picture->PixelWidth() &&
+                    py < picture->PixelHeight()) {
+                    const std::uint32_t p = picture->Pixel(px, py);
+                    if (!masked || (p & 0xFFFFFFu) != 0xFF00FFu)
+                        c = gdi::Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
                 }
                 out.push_back(c);
             }
-        return out;
-    }
-    std::vector<ColorRef> Untouched() const {
-        std::vector<ColorRef> out;
-        for (int y = 0; y < H(); ++y)
-            for (int x = 0; x < W(); ++x) out.push_back(Beneath(x, y));
         return out;
     }
 
@@ -112,146 +69,87 @@ struct PaintFixture {
     PaintState ps;
 };
 
-class DrawImageTest : public ::testing::Test {
-protected:
+struct DrawImageTest : ::testing::Test {
     void SetUp() override { SetSilentError(vb::False); }
     void TearDown() override { SetSilentError(vb::False); }
-    // Reports land here instead of a message box.
-    testing::RecordingServices services;
+    testing::RecordingServices services;  // reports land here instead of a message box
 };
 
-// Each row of tests/data/paint/pictures.txt: the position the picture takes and, where
-// the row says, the surface it leaves.
-class PicturePosition : public DrawImageTest, public ::testing::WithParamInterface<testing::Row> {};
+struct PicturePosition : DrawImageTest, ::testing::WithParamInterface<testing::Row> {};
 
 TEST_P(PicturePosition, IsWhereTheRowSays) {
     const testing::Row& row = GetParam();
-    PaintFixture f(std::stoi(row[1]), std::stoi(row[1].substr(row[1].find('x') + 1)));
-    std::istringstream assignments(row[0]);
-    for (std::string a; std::getline(assignments, a, ';');)
-        scenes::Assign(f.site, f.rec, scenes::Split(a));
-    f.Run();
+    PaintFixture f(std::stoi(row[1]), std::stoi(row[1].substr(row[1].find('x') + 1)), row[0]);
     std::istringstream at(row[2]);
     float x = 0, y = 0;
     at >> x >> y;
     EXPECT_EQ(f.rec.sngX, x) << row.where;
     EXPECT_EQ(f.rec.sngY, y) << row.where;
-    if (row.size() < 4) return;
+    Log scales;
+    std::istringstream asks(row.size() > 4 ? row[4] : "");
+    for (std::string s; std::getline(asks >> std::ws, s, ',');) scales.push_back(s);
+    EXPECT_EQ(f.site.log.Only({"Scale"}), scales) << row.where;
+    if (row.size() < 4 || row[3].empty()) return;
     std::istringstream drawn(row[3]);
     std::string how;
     int px = 0, py = 0;
     drawn >> how >> px >> py;
-    EXPECT_EQ(f.surface.Pixels(), f.With(*f.rec.Picture, px, py, how == "masked")) << row.where;
+    EXPECT_EQ(f.surface.Pixels(), f.With(f.rec.Picture.get(), px, py, how == "masked"))
+        << row.where;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PicturePosition,
                          ::testing::ValuesIn(testing::ReadTable("paint/pictures.txt")),
                          testing::RowName);
 
-// A manual position asks the site for both scales; no other alignment does.
-TEST_F(DrawImageTest, AManualPositionAsksForTheScales) {
-    for (const vb::Long align : {99L, 9L, -1L, 98L}) {  // 99: cBenutzerdefiniert
-        PaintFixture f;
-        f.Show(Picture(8, 6));
-        f.rec.PictureAlign = align;
-        f.rec.PictureLeft = 232.5f;
-        f.rec.PictureTop = 75;
-        f.Run();
-        EXPECT_EQ(f.site.log.Only({"Scale"}),
-                  align == cBenutzerdefiniert ? (Log{"ScaleX 232.5", "ScaleY 75"}) : Log{});
+struct PictureState : DrawImageTest, ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(PictureState, ShowsItsOwnPictureWithoutFallback) {
+    const testing::Row& row = GetParam();
+    PaintFixture f(75, 23, row[0]);
+    const std::map<std::string, host::PictureRef> pictures = {{"Picture", f.rec.Picture},
+                                                              {"PictureOver", f.rec.PictureOver},
+                                                              {"PictureDown", f.rec.PictureDown},
+                                                              {"PictureDis", f.rec.PictureDis},
+                                                              {"none", nullptr}};
+    const host::PictureRef expected = pictures.at(row[1]);
+    EXPECT_EQ(f.rec.picCurrent, expected) << row.where;
+    EXPECT_EQ(f.surface.Pixels(), f.With(expected.get(), 30, 3)) << row.where;
+    if (expected == nullptr) {
+        EXPECT_EQ(f.site.log.Only({"pTemp"}), Log{}) << row.where;
     }
 }
 
-TEST_F(DrawImageTest, EachStateShowsItsOwnPictureWithoutFallback) {
-    const auto normal = Solid(0xFF102030), over = Solid(0xFF405060), down = Solid(0xFF708090),
-               dis = Solid(0xFFA0B0C0);
-    struct Row {
-        bool all_same, enabled;
-        std::string state;
-        bool over;
-        host::PictureRef expected;
-    };
-    const Row rows[] = {
-        {false, true, "", false, normal},   {false, true, "", true, over},
-        {false, true, "down", true, down},  {false, true, "down", false, normal},
-        {false, false, "", true, dis},      {false, false, "down", true, dis},
-        {true, true, "down", true, normal}, {true, false, "", false, normal},
-        {true, true, "", true, normal},
-    };
-    for (const Row& row : rows) {
-        PaintFixture f;
-        f.Show(normal);
-        f.rec.PictureOver = over;
-        f.rec.PictureDown = down;
-        f.rec.PictureDis = dis;
-        f.rec.AllPicturesSame = vb::Boolean(row.all_same);
-        f.rec.Enabled = vb::Boolean(row.enabled);
-        f.rec.sState = row.state;
-        f.rec.bMouseOver = vb::Boolean(row.over);
-        f.Run();
-        const std::string what = std::to_string(row.all_same) + std::to_string(row.enabled) + " '" +
-                                 row.state + "' " + std::to_string(row.over);
-        EXPECT_EQ(f.rec.picCurrent, row.expected) << what;
-        EXPECT_EQ(f.surface.Pixels(), f.With(*row.expected, 30, 3, false)) << what;
-    }
+INSTANTIATE_TEST_SUITE_P(Table, PictureState,
+                         ::testing::ValuesIn(testing::ReadTable("paint/picture_states.txt")),
+                         testing::RowName);
 
-    // Only Picture set: hovering, pressing and disabling show nothing and say so.
-    for (const auto& setup : std::vector<std::function<void(ButtonRecord&)>>{
-             [](ButtonRecord& r) { r.bMouseOver = vb::True; },
-             [](ButtonRecord& r) {
-                 r.sState = "down";
-                 r.bMouseOver = vb::True;
-             },
-             [](ButtonRecord& r) { r.Enabled = vb::False; }}) {
-        for (const bool masked : {false, true}) {
-            PaintFixture f;
-            f.Show(normal);
-            f.rec.UseMaskColor = vb::Boolean(masked);
-            f.rec.picCurrent = normal;  // from an earlier paint
-            setup(f.rec);
-            f.Run();
-            EXPECT_EQ(f.rec.picCurrent, nullptr);
-            EXPECT_EQ(f.surface.Pixels(), f.Untouched());
-            EXPECT_TRUE(f.site.log.Only({"pTemp"}).empty());
-        }
-    }
-}
-
+// A failing statement is reported and ends the paint, or is skipped with errors silent.
 TEST_F(DrawImageTest, AFailureIsReportedAndEndsThePaintOrIsSkippedWhenSilent) {
-    const auto pic = Picture(8, 6);
-    const auto setup = [&](PaintFixture& f) {
-        f.Show(pic);
-        f.rec.PictureAlign = cBenutzerdefiniert;
-        f.rec.PictureLeft = 150;  // 10 pixels
-        f.rec.PictureTop = 75;    // 5 pixels
-        f.rec.sngX = 30;
-        f.rec.sngY = 12;
-        f.site.FailOn("ScaleX");
-    };
-    {
-        PaintFixture f;
-        setup(f);
-        f.Run();
-        ASSERT_EQ(services.boxes.size(), 1u);
-        EXPECT_NE(services.boxes[0].text.find("0/DrawImage"), std::string::npos);
-        EXPECT_NE(services.boxes[0].text.find("sheenButton"), std::string::npos);
-        // Nothing after the failing statement ran.
-        EXPECT_TRUE(f.site.log.Only({"ScaleY"}).empty());
-        EXPECT_EQ(f.rec.sngY, 12.0f);
-        EXPECT_EQ(f.rec.picCurrent, nullptr);
-        EXPECT_EQ(f.surface.Pixels(), f.Untouched());
-    }
-    {
-        SetSilentError(vb::True);
+    for (const bool silent : {false, true}) {
+        SetSilentError(vb::Boolean(silent));
         services.boxes.clear();
-        PaintFixture f;
-        setup(f);
-        f.Run();
-        EXPECT_TRUE(services.boxes.empty());
-        // sngX keeps what it held; everything after the failing statement ran.
-        EXPECT_EQ(f.rec.sngX, 30.0f);
-        EXPECT_EQ(f.rec.sngY, 5.0f);
-        EXPECT_EQ(f.surface.Pixels(), f.With(*pic, 30, 5, false));
+        // PictureLeft and PictureTop of 10 and 5 pixels
+        PaintFixture f(75, 23,
+                       "Picture = pattern 8x6; PictureAlign = cBenutzerdefiniert; PictureLeft = "
+                       "150; PictureTop = 75; sngX = 30; sngY = 12",
+                       "ScaleX");
+        if (!silent) {
+            ASSERT_EQ(services.boxes.size(), 1u);
+            EXPECT_NE(services.boxes[0].text.find("0/DrawImage"), std::string::npos);
+            EXPECT_NE(services.boxes[0].text.find("sheenButton"), std::string::npos);
+            // Nothing after the failing statement ran.
+            EXPECT_EQ(f.site.log.Only({"ScaleY"}), Log{});
+            EXPECT_EQ(f.rec.sngY, 12.0f);
+            EXPECT_EQ(f.rec.picCurrent, nullptr);
+            EXPECT_EQ(f.surface.Pixels(), f.With(nullptr));
+        } else {
+            EXPECT_TRUE(services.boxes.empty());
+            // sngX keeps what it held (30); everything after the failing statement ran.
+            EXPECT_EQ(f.rec.sngX, 30.0f);
+            EXPECT_EQ(f.rec.sngY, 5.0f);
+            EXPECT_EQ(f.surface.Pixels(), f.With(f.rec.Picture.get(), 30, 5));
+        }
     }
 }
 

@@ -22,6 +22,8 @@ using Words = std::vector<std::string>;
 using Lines = std::vector<Words>;
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
+long Number(const std::string& word);
+
 // The pictures a scene can name, made here so that the scenes need no decoder.
 host::PictureRef MakePicture(const Words& w) {
     std::vector<std::uint32_t> px;
@@ -47,6 +49,9 @@ host::PictureRef MakePicture(const Words& w) {
             }
         return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
     }
+    if (w[0] == "solid" && w.size() > 1)  // 16 x 16 of one colour, 0xAARRGGBB
+        return std::make_shared<vb::StdPicture>(
+            16, 16, std::vector<std::uint32_t>(256, static_cast<std::uint32_t>(Number(w[1]))));
     if (w[0] == "pattern" && w.size() > 1) {  // opaque; mask colour on every fourth diagonal,
         // a black column at x = 2, elsewhere a colour naming the position
         const int pw = std::stoi(w[1]), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
