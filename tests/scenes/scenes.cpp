@@ -134,6 +134,7 @@ struct Reader {
         } else if constexpr (std::is_same_v<T, const void*>) {  // a DIB's bits, or bytes
             if (i == w.size()) return nullptr;
             const std::string& word = Next();
+            if (word == "null") return nullptr;
             if (word.rfind("x\"", 0) == 0) return (c.bytes = Hex(word)).data();
             const auto it = c.dibs.find(word);
             if (it == c.dibs.end()) Fail("no DIB called " + word);
@@ -396,14 +397,14 @@ Calls::~Calls() {
     for (auto it = dcs.rbegin(); it != dcs.rend(); ++it) g.DeleteDC(*it);
 }
 
-void RunLine(Calls& c, Words w, const Verbs* extra) {
+long RunLine(Calls& c, Words w, const Verbs* extra) {
     std::string name;
     if (w.size() > 2 && w[1] == "=") {
         name = w[0];
         w.erase(w.begin(), w.begin() + 2);
         if (w[0] == "dib") {
             c.dibs[name] = MakeDib(c, Words(w.begin() + 1, w.end()));
-            return;
+            return 1;
         }
     }
     Words how;  // show KIND X Y, show point DX DY COLOR, show rect COLOR
@@ -418,13 +419,6 @@ void RunLine(Calls& c, Words w, const Verbs* extra) {
         if (verbs != nullptr && verb == nullptr && verbs->count(w[0])) verb = &verbs->at(w[0]);
     if (verb == nullptr) Fail("no call " + w[0]);
     const Words args(w.begin() + 1, w.end());
-    // What the scene deletes itself is no longer put back or deleted at its end.
-    if (w[0] == "DeleteObject" || w[0] == "DeleteDC") {
-        void* h = c.Handle(args[0]);
-        std::erase(c.objects, static_cast<gdi::Hgdiobj>(h));
-        std::erase(c.dcs, static_cast<gdi::Hdc>(h));
-        std::erase_if(c.selections, [h](const auto& s) { return s.first == h || s.second == h; });
-    }
     c.made = nullptr;
     const long answer = (*verb)(c, args);
     if (w[0] == "SelectObject" && c.made != nullptr)
@@ -433,8 +427,16 @@ void RunLine(Calls& c, Words w, const Verbs* extra) {
         c.dcs.push_back(static_cast<gdi::Hdc>(c.made));
     else if (w[0].rfind("Create", 0) == 0 && c.made != nullptr)
         c.objects.push_back(static_cast<gdi::Hgdiobj>(c.made));
+    // What the scene deleted itself is no longer put back or deleted at its end.
+    if ((w[0] == "DeleteObject" || w[0] == "DeleteDC") && answer != 0) {
+        void* h = c.Handle(args[0]);
+        std::erase(c.objects, static_cast<gdi::Hgdiobj>(h));
+        std::erase(c.dcs, static_cast<gdi::Hdc>(h));
+        std::erase_if(c.selections, [h](const auto& s) { return s.first == h || s.second == h; });
+    }
     if (!name.empty()) c.names[name] = c.made;
     if (!how.empty()) Show(c, how, answer);
+    return answer;
 }
 
 std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef background,

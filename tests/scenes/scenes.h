@@ -97,8 +97,8 @@ struct Calls {
 using Verb = std::function<long(Calls&, const std::vector<std::string>&)>;
 using Verbs = std::map<std::string, Verb>;
 
-// Runs one line of a scene.
-void RunLine(Calls& calls, std::vector<std::string> words, const Verbs* extra = nullptr);
+// Runs one line of a scene and gives the call's answer (a handle's: whether there is one).
+long RunLine(Calls& calls, std::vector<std::string> words, const Verbs* extra = nullptr);
 
 struct Scene {
     std::string name;
