@@ -1,6 +1,6 @@
 // The raster's rules as cases in tests/data/raster: the object model (selection, deletion,
-// live counts, monochrome bits) and sweeps of extreme coordinates. A case is a scene's
-// calls with `expect VALUE CALL` (the call's answer), `pixels DC W H COLOR...` (the block
+// live counts, monochrome bits), transparent blits and sweeps of extreme coordinates. A case is a
+// scene's calls with `expect VALUE CALL` (the call's answer), `pixels DC W H COLOR...` (the block
 // at the DC's origin, the colours repeated to fill it) and `sweep VALUES` ... `end` (the
 // calls between for every pair (A, B) of the values).
 #include <sheenwork/gdi/gdi.h>
@@ -58,6 +58,11 @@ void RunCaseLine(scenes::Calls& c, const Case& k, int number, Words w) {
          [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(c.g).objects); }},
         {"MovedFromX", [](scenes::Calls& c, const Words&) { return long(c.point.x); }},
         {"MovedFromY", [](scenes::Calls& c, const Words&) { return long(c.point.y); }},
+        {"SetRasterCaps1",
+         [](scenes::Calls& c, const Words& w) {
+             SetRasterCaps1(c.g, static_cast<int>(c.Int(w.at(0))));
+             return 1L;
+         }},
     };
     const std::string where = k.name + " line " + std::to_string(number);
     if (w[0] == "pixels") {
