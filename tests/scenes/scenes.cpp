@@ -88,6 +88,9 @@ std::vector<std::uint8_t> MakeDib(const Calls& c, const Words& w) {
     std::vector<std::uint8_t> bits, table;
     if (w[4].rfind("x\"", 0) == 0) {
         bits = Hex(w[4]);
+        if (bits.size() <
+            static_cast<std::size_t>((columns * info.biBitCount + 31) / 32 * 4 * rows))
+            Fail("the DIB's bytes are fewer than its rows need");
         for (std::size_t i = 6; i < w.size(); ++i) {  // after `table`
             const auto v = static_cast<gdi::ColorRef>(c.Int(w[i]));
             table.insert(table.end(), {static_cast<std::uint8_t>(gdi::BlueOf(v)),
@@ -140,6 +143,8 @@ struct Reader {
             if (it == c.dibs.end()) Fail("no DIB called " + word);
             c.dib = reinterpret_cast<const gdi::BitmapInfoHeader*>(it->second.data());
             return &*(it->second.end() - c.dib->biSizeImage);
+        } else if constexpr (std::is_same_v<T, const char*>) {
+            return (c.text = Unquote(Next())).c_str();
         } else if constexpr (std::is_same_v<T, const gdi::BitmapInfoHeader*>) {
             return c.dib;
         } else if constexpr (std::is_same_v<T, gdi::BlendFunction>) {
@@ -273,7 +278,7 @@ const Verbs& Builtins() {
         B(GetStockObject), B(SelectObject), B(DeleteObject), B(SetBkColor), B(GetBkColor),
         B(SetTextColor), B(GetTextColor), B(SetBkMode), B(GetBkMode), B(GetDeviceCaps), B(MoveToEx),
         B(LineTo), B(SetPixel), B(GetPixel), B(Rectangle), B(FillRect), B(RoundRect), B(DrawEdge),
-        B(DrawFocusRect), B(StretchDIBits), B(BitBlt), B(AlphaBlend),
+        B(DrawFocusRect), B(StretchDIBits), B(BitBlt), B(AlphaBlend), B(DrawTextA),
         // clang-format on
         {"fill", Bind(&Fill)},
         {"stripes",

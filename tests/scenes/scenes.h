@@ -83,6 +83,7 @@ struct Calls {
     gdi::Rect rect;        // the rectangle the last call took (DrawEdge: left)
     gdi::Point point;      // the position MoveToEx reported last
     std::vector<std::uint8_t> bytes;
+    std::string text;  // the last quoted string a call took
     const gdi::BitmapInfoHeader* dib = nullptr;
     std::vector<std::uint32_t> argb;
     std::map<std::string, void*> names;
