@@ -124,6 +124,38 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureState,
                          ::testing::ValuesIn(testing::ReadTable("paint/picture_states.txt")),
                          testing::RowName);
 
+// A bitmap with soft edges (a PNG's alpha, the `soft` picture: one row of opaque red, half
+// green, clear blue, opaque mask colour and quarter white, three times) is blended by its
+// alpha over what is beneath on both paths, at the same rounded place: a pixel of alpha a
+// shows a/255 of the picture and the rest of the pixel beneath, never the mask colour.
+// An icon with the same pixels keeps the masked path: its soft edges meet the mask colour.
+TEST_F(DrawImageTest, APictureWithSoftEdgesIsBlendedByItsAlphaOnBothPaths) {
+    const std::uint32_t row[] = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFF00FF, 0x40FFFFFF};
+    for (const char* masked : {"False", "True"}) {
+        PaintFixture f(76, 22,
+                       std::string("Picture = soft; PictureAlign = cMitte_Mitte; UseMaskColor = ") +
+                           masked);  // (35.5, 9.5): to (36, 10) on both paths
+        EXPECT_TRUE(f.rec.Picture->SoftAlpha());
+        const auto shown = f.surface.Pixels();
+        for (int y = 0; y < 22; ++y)
+            for (int x = 0; x < 76; ++x) {
+                const ColorRef got = shown[std::size_t(y) * 76 + x], under = Beneath(x, y);
+                const bool inside = x >= 36 && x < 41 && y >= 10 && y < 13;
+                const std::uint32_t argb = inside ? row[x - 36] : 0;
+                for (const int shift : {0, 8, 16}) {
+                    const int s = (argb >> (16 - shift)) & 0xFF, d = (under >> shift) & 0xFF;
+                    const int want = d + (s - d) * static_cast<int>(argb >> 24) / 255;
+                    EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), want, inside ? 1 : 0)
+                        << masked << " " << x << "," << y << " channel " << shift;
+                }
+            }
+    }
+    EXPECT_FALSE(PaintFixture(76, 22, "Picture = pattern 4x4").rec.Picture->SoftAlpha());
+    PaintFixture f(76, 22, "Picture = soft icon; PictureAlign = cMitte_Mitte; UseMaskColor = True");
+    const ColorRef edge = f.surface.Pixels()[std::size_t(10) * 76 + 37];  // alpha 0x80 green
+    EXPECT_EQ(edge, gdi::Rgb(0x7F, 0x80, 0x7F)) << std::hex << edge;      // half magenta
+}
+
 // A failing statement is reported and ends the paint, or is skipped with errors silent.
 TEST_F(DrawImageTest, AFailureIsReportedAndEndsThePaintOrIsSkippedWhenSilent) {
     for (const bool silent : {false, true}) {

@@ -49,6 +49,14 @@ host::PictureRef MakePicture(const Words& w) {
             }
         return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
     }
+    if (w[0] == "soft") {  // 5 x 3: opaque red, half green, clear blue, opaque mask
+        // colour, quarter white in each row; an icon with `soft icon`
+        for (int i = 0; i < 3; ++i)
+            px.insert(px.end(), {0xFFFF0000u, 0x8000FF00u, 0x000000FFu, 0xFFFF00FFu, 0x40FFFFFFu});
+        return std::make_shared<vb::StdPicture>(
+            5, 3, std::move(px),
+            w.size() > 1 && w[1] == "icon" ? vb::PictureType::Icon : vb::PictureType::Bitmap);
+    }
     if (w[0] == "solid" && w.size() > 1)  // 16 x 16 of one colour, 0xAARRGGBB
         return std::make_shared<vb::StdPicture>(
             16, 16, std::vector<std::uint32_t>(256, static_cast<std::uint32_t>(Number(w[1]))));
