@@ -3,19 +3,19 @@
 // the button scenes, whole buttons painted by the control through real GDI, and for the
 // text scenes, which also report numbers.
 //
-//   sheenwork-reference.exe <gdi-results> <button-results> <text-results>
+//   sheenwork-reference.exe <scene-folder> <gdi-results> <button-results> <text-results>
 //
-// The files have one layout (little-endian): the 8 bytes "SWREF01\n" (or "SWREF02\n"
-// when each scene carries numbers), a uint32 scene count, then per scene a uint32 name
-// length, the name's bytes, int32 width, int32 height and width * height uint32 pixels
-// (0x00BBGGRR, rows from the top); with "SWREF02" a uint32 count of int32 numbers and
-// the numbers follow.
+// The scenes are read from <scene-folder> (tests/data/scenes, through Wine's Z: drive).
+//
+// The files have one layout (little-endian): the 8 bytes "SWREF02\n", a uint32 scene
+// count, then per scene a uint32 name length, the name's bytes, int32 width, int32 height,
+// width * height uint32 pixels (0x00BBGGRR, rows from the top), a uint32 count of the
+// numbers it reports and those int32 numbers.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/vb/syscolors.h>
 
 #include "button_scenes.h"
 #include "scenes.h"
-#include "text_scenes.h"
 #include "win32_gdi.h"
 
 #include <windows.h>
@@ -65,42 +65,16 @@ int WriteResults(sheenwork::gdi::Gdi& gdi, const std::vector<sheenwork::scenes::
         std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", path);
         return -1;
     }
-    std::fwrite("SWREF01\n", 1, 8, out);
+    std::fwrite("SWREF02\n", 1, 8, out);
     Put32(out, static_cast<std::uint32_t>(scenes.size()));
     int failed = 0;
     for (const auto& scene : scenes) {
-        std::vector<sheenwork::gdi::ColorRef> pixels = sheenwork::scenes::RenderScene(gdi, scene);
-        if (pixels.size() != static_cast<std::size_t>(scene.width) * scene.height) {
+        sheenwork::scenes::Rendered r = sheenwork::scenes::Render(gdi, scene);
+        if (r.pixels.size() != static_cast<std::size_t>(scene.width) * scene.height) {
             std::fprintf(stderr, "scene %s: could not read its bitmap\n", scene.name.c_str());
-            pixels.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
+            r.pixels.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
             ++failed;
         }
-        Put32(out, static_cast<std::uint32_t>(scene.name.size()));
-        std::fwrite(scene.name.data(), 1, scene.name.size(), out);
-        Put32(out, static_cast<std::uint32_t>(scene.width));
-        Put32(out, static_cast<std::uint32_t>(scene.height));
-        for (auto p : pixels) Put32(out, p);
-    }
-    if (std::fclose(out) != 0) {
-        std::fprintf(stderr, "sheenwork-reference: error writing %s\n", path);
-        return -1;
-    }
-    std::printf("sheenwork-reference: %zu scenes on real GDI written to %s\n", scenes.size(), path);
-    return failed;
-}
-
-int WriteTextResults(sheenwork::gdi::Gdi& gdi, const char* path) {
-    std::FILE* out = std::fopen(path, "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "sheenwork-reference: cannot write %s\n", path);
-        return -1;
-    }
-    const auto& scenes = sheenwork::scenes::AllTextScenes();
-    std::fwrite("SWREF02\n", 1, 8, out);
-    Put32(out, static_cast<std::uint32_t>(scenes.size()));
-    for (const auto& scene : scenes) {
-        sheenwork::scenes::TextSceneResult r = sheenwork::scenes::RenderTextScene(gdi, scene);
-        r.pixels.resize(static_cast<std::size_t>(scene.width) * scene.height, 0xFFFFFFFFu);
         Put32(out, static_cast<std::uint32_t>(scene.name.size()));
         std::fwrite(scene.name.data(), 1, scene.name.size(), out);
         Put32(out, static_cast<std::uint32_t>(scene.width));
@@ -113,9 +87,8 @@ int WriteTextResults(sheenwork::gdi::Gdi& gdi, const char* path) {
         std::fprintf(stderr, "sheenwork-reference: error writing %s\n", path);
         return -1;
     }
-    std::printf("sheenwork-reference: %zu text scenes on real GDI written to %s\n", scenes.size(),
-                path);
-    return 0;
+    std::printf("sheenwork-reference: %zu scenes on real GDI written to %s\n", scenes.size(), path);
+    return failed;
 }
 
 // Makes the fonts of the text scenes known to this session: every font file of Wine's
@@ -129,8 +102,8 @@ bool AddSceneFonts() {
         HANDLE h = FindFirstFileA((std::string(folder) + "*.ttf").c_str(), &found);
         if (h == INVALID_HANDLE_VALUE) continue;
         do {
-            added += AddFontResourceExA((std::string(folder) + found.cFileName).c_str(),
-                                        FR_PRIVATE, nullptr) > 0;
+            added += AddFontResourceExA((std::string(folder) + found.cFileName).c_str(), FR_PRIVATE,
+                                        nullptr) > 0;
         } while (FindNextFileA(h, &found));
         FindClose(h);
     }
@@ -141,12 +114,13 @@ bool AddSceneFonts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
+    if (argc != 5) {
         std::fprintf(stderr,
-                     "usage: sheenwork-reference.exe <gdi-results> <button-results> "
-                     "<text-results>\n");
+                     "usage: sheenwork-reference.exe <scene-folder> <gdi-results> "
+                     "<button-results> <text-results>\n");
         return 2;
     }
+    sheenwork::scenes::SceneRoot() = argv[1];
     try {
         if (!UseOurSystemColors()) {
             std::fprintf(stderr, "sheenwork-reference: could not set the system colours\n");
@@ -154,9 +128,9 @@ int main(int argc, char** argv) {
         }
         if (!AddSceneFonts()) return 1;
         auto gdi = sheenwork::gdi::MakeWin32Gdi();
-        const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[1]);
-        const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[2]);
-        const int text_failed = WriteTextResults(*gdi, argv[3]);
+        const int gdi_failed = WriteResults(*gdi, sheenwork::scenes::AllScenes(), argv[2]);
+        const int button_failed = WriteResults(*gdi, sheenwork::scenes::ButtonScenes(), argv[3]);
+        const int text_failed = WriteResults(*gdi, sheenwork::scenes::AllTextScenes(), argv[4]);
         return gdi_failed == 0 && button_failed == 0 && text_failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sheenwork-reference: %s\n", e.what());

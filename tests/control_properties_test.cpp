@@ -13,6 +13,7 @@
 #include <set>
 
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -34,110 +35,59 @@ host::PictureRef Pic() {
 }
 host::FontRef Font() { return std::make_shared<vb::StdFont>("Tahoma", 8); }
 
-struct Assignment {
-    const char* name;
-    std::function<void(sheenButton&)> assign;
-    Log expected;
+// A value of the table: a number, True, False, a "string", font, picture or Nothing.
+vb::Variant Value(const std::string& v) {
+    if (v == "True" || v == "False") return vb::Boolean(v == "True");
+    if (v == "font") return vb::Object(Font());
+    if (v == "picture") return vb::Object(Pic());
+    if (v == "Nothing") return vb::Object();
+    if (v[0] == '"') return v.substr(1, v.size() - 2);
+    return static_cast<vb::Long>(std::stol(v, nullptr, 0));
+}
+
+// S, R, N; S, N, R; S, N: each property's sequence, from tests/data/property_order.txt.
+class PropertyOrder : public ::testing::TestWithParam<testing::Row> {
+protected:
+    testing::RecordingServices services;
 };
 
-// S, R, N; S, N, R; S, N: one row per property, each expected sequence written out.
-TEST_F(Properties, EachAssignmentStoresRepaintsAndNotifiesInItsOrder) {
-    auto SRN = [](const char* n) { return Log{"Redraw", std::string("N ") + n}; };
-    auto SNR = [](const char* n) { return Log{std::string("N ") + n, "Redraw"}; };
-    auto SN = [](const char* n) { return Log{std::string("N ") + n}; };
-    const std::vector<Assignment> rows = {
-        {"CaptionAlign", [](sheenButton& b) { b.CaptionAlign(7); }, SRN("CaptionAlign")},
-        {"PictureAlign", [](sheenButton& b) { b.PictureAlign(2); }, SRN("PictureAlign")},
-        {"PictureShow", [](sheenButton& b) { b.PictureShow(vb::False); }, SRN("PictureShow")},
-        {"DropDown", [](sheenButton& b) { b.DropDown(vb::True); }, SRN("DropDown")},
-        {"DropDownColor", [](sheenButton& b) { b.DropDownColor(0xFF); }, SRN("DropDownColor")},
-        {"DropDownSize", [](sheenButton& b) { b.DropDownSize(12); }, SRN("DropDownSize")},
-        {"DropDownAlign", [](sheenButton& b) { b.DropDownAlign(5); }, SRN("DropDownAlign")},
-        {"DropDownSeparator", [](sheenButton& b) { b.DropDownSeparator(vb::False); },
-         SRN("DropDownSeparator")},
-        {"DropDownSeparatorColor", [](sheenButton& b) { b.DropDownSeparatorColor(1); },
-         SRN("DropDownSeparatorColor")},
-        {"BackColor", [](sheenButton& b) { b.BackColor(0x123456); }, SRN("BackColor")},
-        {"BackColorOver", [](sheenButton& b) { b.BackColorOver(1); }, SRN("BackColorOver")},
-        {"BackColorDown", [](sheenButton& b) { b.BackColorDown(1); }, SRN("BackColorDown")},
-        {"BackColorDis", [](sheenButton& b) { b.BackColorDis(1); }, SRN("BackColorDis")},
-        {"CornerColor", [](sheenButton& b) { b.CornerColor(1); }, SRN("CornerColor")},
-        {"ForeColorDis", [](sheenButton& b) { b.ForeColorDis(1); }, SRN("ForeColorDis")},
-        {"ForeColor", [](sheenButton& b) { b.ForeColor(1); }, SNR("ForeColor")},
-        {"PictureInFront", [](sheenButton& b) { b.PictureInFront(vb::True); },
-         SNR("PictureInFront")},
-        {"ButtonStyle", [](sheenButton& b) { b.ButtonStyle(cButtonIExplorer); },
-         SNR("ButtonStyle")},
-        {"OfficeBorderOnMouseOut", [](sheenButton& b) { b.OfficeBorderOnMouseOut(vb::True); },
-         SNR("OfficeBorderOnMouseOut")},
-        {"OfficeBorder", [](sheenButton& b) { b.OfficeBorder(1); }, SNR("OfficeBorder")},
-        {"OfficeBorderDown", [](sheenButton& b) { b.OfficeBorderDown(1); },
-         SNR("OfficeBorderDown")},
-        {"OfficeBackColor", [](sheenButton& b) { b.OfficeBackColor(1); }, SNR("OfficeBackColor")},
-        {"OfficeBackColorDown", [](sheenButton& b) { b.OfficeBackColorDown(1); },
-         SNR("OfficeBackColorDown")},
-        {"BorderColor", [](sheenButton& b) { b.BorderColor(1); }, SNR("BorderColor")},
-        {"FocusRect", [](sheenButton& b) { b.FocusRect(4); }, SNR("FocusRect")},
-        {"HoverRect", [](sheenButton& b) { b.HoverRect(4); }, SNR("HoverRect")},
-        {"FocusRectColor", [](sheenButton& b) { b.FocusRectColor(1); }, SNR("FocusRectColor")},
-        {"HoverRectColor", [](sheenButton& b) { b.HoverRectColor(1); }, SNR("HoverRectColor")},
-        {"MaskColor", [](sheenButton& b) { b.MaskColor(1); }, SNR("MaskColor")},
-        {"UseMaskColor", [](sheenButton& b) { b.UseMaskColor(vb::False); }, SNR("UseMaskColor")},
-        {"AllPicturesSame", [](sheenButton& b) { b.AllPicturesSame(vb::True); },
-         SNR("AllPicturesSame")},
-        {"ForeColorOver", [](sheenButton& b) { b.ForeColorOver(1); }, SN("ForeColorOver")},
-        {"ForeColorDown", [](sheenButton& b) { b.ForeColorDown(1); }, SN("ForeColorDown")},
-        {"MoveCaptionAtDown", [](sheenButton& b) { b.MoveCaptionAtDown(vb::True); },
-         SN("MoveCaptionAtDown")},
-        {"AutoXPMouseIcons", [](sheenButton& b) { b.AutoXPMouseIcons(vb::True); },
-         SN("AutoXPMouseIcons")},
-        {"PictureDown", [](sheenButton& b) { b.PictureDown(Pic()); }, SN("PictureDown")},
-        {"PictureOver", [](sheenButton& b) { b.PictureOver(Pic()); }, SN("PictureOver")},
-        {"UrlParam", [](sheenButton& b) { b.UrlParam("a=1"); }, SN("UrlParam")},
-        {"Wave", [](sheenButton& b) { b.Wave("x.wav"); }, SN("Wave")},
-        {"URL", [](sheenButton& b) { b.URL("http://x"); }, Log{"N Url"}},
-        {"Caption", [](sheenButton& b) { b.Caption("&Save"); }, SRN("Caption")},
-        {"Enabled", [](sheenButton& b) { b.Enabled(vb::False); }, SRN("Enabled")},
-        {"FontOnMouseOver", [](sheenButton& b) { b.FontOnMouseOver(Font()); },
-         SN("FontOnMouseOver")},
-        {"FontDown", [](sheenButton& b) { b.FontDown(Font()); }, SNR("FontDown")},
-        {"Font", [](sheenButton& b) { b.Font(Font()); }, SRN("Font")},
-        {"MouseIcon", [](sheenButton& b) { b.MouseIcon(Pic()); }, SN("MouseIcon")},
-        {"MousePointer", [](sheenButton& b) { b.MousePointer(99); }, SN("MousePointer")},
-        {"RightToLeft", [](sheenButton& b) { b.RightToLeft(vb::True); }, SN("RightToLeft")},
-        {"OLEDropMode", [](sheenButton& b) { b.OLEDropMode(1); }, SN("OLEDropMode")},
-        {"Picture", [](sheenButton& b) { b.Picture(Pic()); }, SRN("Picture")},
-        {"PictureDis", [](sheenButton& b) { b.PictureDis(Pic()); }, SRN("PictureDis")},
-        {"Value (False)", [](sheenButton& b) { b.Value(vb::False); }, SN("Value")},
-        {"SpecialEvents", [](sheenButton& b) { b.SpecialEvents(nullptr); }, Log{}},
+TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
+    const testing::Row& row = GetParam();
+    ButtonFixture b;
+    const auto read = [&] {
+        std::vector<vb::Variant> none;
+        return Invoke(b.button, row[0], vb::InvokeKind::PropertyGet, none).value;
     };
-    // RightToLeft reads the surface's setting, SpecialEvents stores nothing and Value reads
-    // False on both sides of a False (True clicks): their store is not seen this way.
-    const std::set<std::string> unseen{"RightToLeft", "SpecialEvents", "Value"};
-    for (const auto& row : rows) {
-        ButtonFixture b;
-        const std::string name = std::string(row.name).substr(0, std::string(row.name).find(' '));
-        ASSERT_TRUE(FindMember(name)) << name;
-        const auto read = [&] {
-            std::vector<vb::Variant> none;
-            return Invoke(b.button, name, vb::InvokeKind::PropertyGet, none).value;
-        };
-        // The value the property reads at every repaint and notification: the store
-        // comes first, so each must already be the new value.
-        std::vector<vb::Variant> seen;
-        const auto look = [&] { seen.push_back(read()); };
-        b.site.on_property_changed = [&](const std::string&) { look(); };
-        b.painters->on_body = look;
-        const vb::Variant before = read();
-        row.assign(b.button);
-        const vb::Variant after = read();
-        EXPECT_EQ(b.RepaintsAndNotifications(), row.expected) << row.name;
-        if (unseen.count(name)) continue;
-        EXPECT_NE(after, before) << row.name << ": choose a value that differs";
-        for (const auto& v : seen) EXPECT_EQ(v, after) << row.name << " stored too late";
+    // The value the property reads at every repaint and notification: the store comes
+    // first, so each must already be the new value.
+    std::vector<vb::Variant> seen;
+    const auto look = [&] { seen.push_back(read()); };
+    b.site.on_property_changed = [&](const std::string&) { look(); };
+    b.painters->on_body = look;
+    const vb::Variant before = read();
+    std::vector<vb::Variant> args{Value(row[1])};
+    const bool object = std::holds_alternative<vb::Object>(args[0]);
+    ASSERT_EQ(Invoke(b.button, row[0],
+                     object ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args)
+                  .error,
+              0);
+    const vb::Variant after = read();
+    Log expected;
+    for (std::size_t at = 0; at < row[2].size();) {
+        const std::size_t comma = std::min(row[2].find(", ", at), row[2].size());
+        expected.push_back(row[2].substr(at, comma - at));
+        at = comma + 2;
     }
+    EXPECT_EQ(b.RepaintsAndNotifications(), expected);
     EXPECT_TRUE(services.boxes.empty());
+    if (row.size() > 3) return;
+    EXPECT_NE(after, before) << "choose a value that differs";
+    for (const auto& v : seen) EXPECT_EQ(v, after) << "stored too late";
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
+                         ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
+                         testing::RowName);
 
 TEST_F(Properties, SurfaceSettingsAreMirroredBetweenStoreAndRepaint) {
     f.button.Caption("Save &As");

@@ -8,11 +8,15 @@
 #include <array>
 #include <climits>
 #include <random>
+#include <sstream>
 #include <thread>
 
+#include "button_scenes/button_scenes.h"
 #include "render/basButton.h"
 #include "render/redraw.h"
+#include "scenes/scenes.h"
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -189,133 +193,77 @@ protected:
     PaintState ps;
 };
 
-TEST_F(FrameTest, BlueSchemeAtRestShowsShadingAroundTheBand) {
-    Make(20, 12);
-    PaintBody();
-    // Fill, shading lines from x = 1 to 18 on rows 1, 2, 9, 10; the band (1, 3, 19, 9)
-    // over rows 3 to 8; the frame colour left on the surface.
-    EXPECT_TRUE(ColumnIs(0, 2, 9, 0xEEF3F3));
-    EXPECT_TRUE(ColumnIs(19, 2, 9, 0xEEF3F3));
-    EXPECT_TRUE(RowIs(11, 2, 17, 0xEEF3F3));
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xFFFFFF));
-    EXPECT_TRUE(RowIs(2, 1, 18, 0xFEFEFE));
-    EXPECT_TRUE(RowIs(9, 1, 18, 0xD6DFE2));
-    EXPECT_TRUE(RowIs(10, 1, 18, 0xC5D0D6));
-    // The band: 24 steps from 0xEAF0F0 at the bottom left; red and green climb by 0.5,
-    // blue by 17/24 per pixel.
-    EXPECT_EQ(At(1, 8), 0xEAF0F0u);
-    EXPECT_EQ(At(18, 8), 0xECF2F2u);  // step 3: 241.5 -> 242, 236.1 -> 236
-    EXPECT_EQ(At(1, 3), 0xF8FAFAu);   // step 20
-    EXPECT_EQ(At(18, 3), 0xFAFCFCu);  // step 23, one short of 0xFBFCFC
-    EXPECT_EQ(surface().ForeColor(), 0x743C00u);
-    // The twelve corner points.
-    for (auto [x, y] : {std::pair{0, 0},
-                        {1, 0},
-                        {0, 1},
-                        {0, 10},
-                        {0, 11},
-                        {1, 11},
-                        {18, 0},
-                        {19, 0},
-                        {19, 1},
-                        {19, 11},
-                        {18, 11},
-                        {19, 10}})
-        EXPECT_EQ(At(x, y), kCorner) << x << "," << y;
-    EXPECT_EQ(At(2, 0), 0xEEF3F3u);
-    EXPECT_EQ(At(1, 1), 0xFFFFFFu);
+// The cases of tests/data/paint/frames.txt: a new button, assignments, paints and the
+// pixels each must leave.
+struct PaintCase {
+    std::string name, where;
+    int w = 0, h = 0;
+    std::vector<std::vector<std::string>> lines;
+};
+void PrintTo(const PaintCase& c, std::ostream* os) { *os << c.where; }
+
+std::vector<PaintCase> PaintCases() {
+    std::vector<PaintCase> out;
+    std::istringstream in(testing::ReadFile(testing::DataPath("paint/frames.txt")));
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        auto w = scenes::Split(line);
+        if (w.empty()) continue;
+        if (w[0] == "case")
+            out.push_back({w.at(1),
+                           "frames.txt:" + std::to_string(number),
+                           std::stoi(w.at(2)),
+                           std::stoi(w.at(2).substr(w.at(2).find('x') + 1)),
+                           {}});
+        else if (!out.empty())
+            out.back().lines.push_back(std::move(w));
+    }
+    return out;
 }
 
-TEST_F(FrameTest, OliveSchemeBandCoversRowsFiveToSeven) {
-    Make(20, 12);
-    rec().ColorStyle = cXPOlive;
-    PaintBody();
-    EXPECT_TRUE(ColumnIs(0, 2, 9, 0xE5F6F9));
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xF6FFFF));
-    EXPECT_TRUE(RowIs(2, 1, 18, 0xF5FEFE));
-    EXPECT_TRUE(RowIs(3, 1, 18, 0xF2FEFC));
-    EXPECT_TRUE(RowIs(4, 1, 18, 0xEFFDFE));
-    EXPECT_TRUE(RowIs(8, 1, 18, 0xC9E1EC));
-    EXPECT_TRUE(RowIs(9, 1, 18, 0xDBEEF3));
-    EXPECT_TRUE(RowIs(10, 1, 18, 0xB8D1E3));
-    EXPECT_EQ(At(1, 7), 0xDBEEF3u);  // the band's bottom row starts at its first colour
-    EXPECT_NE(At(1, 5), 0xEFFDFCu);  // the shading of row 5 is painted over
-    EXPECT_EQ(surface().ForeColor(), 0x066237u);
-    PaintBody("down");
-    rec().bMouseOver = vb::True;
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(5, 0, 19, 0xCCE3EC));
-    EXPECT_TRUE(RowIs(1, 1, 18, 0xC1CCD1));
+class FramePaint : public FrameTest, public ::testing::WithParamInterface<PaintCase> {};
+
+TEST_P(FramePaint, LeavesThePixelsWorkedOutByHand) {
+    const PaintCase& c = GetParam();
+    Make(c.w, c.h);
+    for (const auto& w : c.lines) {
+        SCOPED_TRACE(c.where + ": " + w[0]);
+        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
+        const auto color = [&](std::size_t i) {
+            return static_cast<ColorRef>(scenes::Number(w.at(i)));
+        };
+        if (w.size() > 1 && w[1] == "=") {
+            scenes::Assign(f->site, rec(), w);
+        } else if (w[0] == "back") {
+            surface().BackColor(color(1));
+        } else if (w[0] == "paint" && w.at(1) == "body") {
+            PaintBody(w.size() > 2 ? w[2] : "");
+        } else if (w[0] == "paint" && w.at(1) == "ring") {
+            PaintRing(w.at(2));
+        } else if (w[0] == "row") {
+            EXPECT_TRUE(RowIs(n(1), n(2), n(3), color(4)));
+        } else if (w[0] == "column") {
+            EXPECT_TRUE(ColumnIs(n(1), n(2), n(3), color(4)));
+        } else if (w[0] == "pixel" && w.at(3) == "not") {
+            EXPECT_NE(At(n(1), n(2)), color(4)) << n(1) << "," << n(2);
+        } else if (w[0] == "pixel") {
+            EXPECT_EQ(At(n(1), n(2)), color(3)) << n(1) << "," << n(2);
+        } else if (w[0] == "forecolor") {
+            EXPECT_EQ(surface().ForeColor(), color(1));
+        } else {
+            ADD_FAILURE() << "no such line";
+        }
+    }
 }
 
-TEST_F(FrameTest, SilverPressedBandsOnATenPixelButton) {
-    Make(20, 10);
-    rec().ColorStyle = cXPSilver;
-    rec().bMouseOver = vb::True;
-    // Space held (D False) with the focus: no inner rounded rectangle, so both bands
-    // show: the upper (1, 1, 19, 2) is one row starting at 0xEFE6E5, the lower
-    // (1, 2, 19, 9) has white at its bottom and step 24 of 28 on its top row.
-    rec().bSpaceDown = vb::True;
-    rec().bHasFocus = vb::True;
-    PaintBody();
-    EXPECT_EQ(At(1, 1), 0xEFE6E5u);
-    EXPECT_EQ(At(1, 8), kWhite);
-    EXPECT_EQ(At(1, 2), 0xF7F1F0u);
-    // Rows 0 and 9 keep the cleared surface.
-    EXPECT_EQ(At(5, 0), vb::SysColor(15));
-    EXPECT_EQ(At(5, 9), vb::SysColor(15));
-    // Pressed under the pointer: the white rounded rectangle (1, 1, 19, 9) inside.
-    PaintBody("down");
-    EXPECT_TRUE(RowIs(1, 3, 16, kWhite));
-    EXPECT_TRUE(ColumnIs(1, 3, 6, kWhite));
-    // The corner turns through (2, 2) and leaves (1, 1), (2, 1) and (1, 2) alone.
-    EXPECT_EQ(At(2, 2), kWhite);
-    EXPECT_EQ(At(1, 1), 0xEFE6E5u);
-    EXPECT_NE(At(2, 1), kWhite);
-    EXPECT_NE(At(1, 2), kWhite);
-}
-
-TEST_F(FrameTest, RingsOnATwentyByTenButton) {
-    Make(20, 10);
-    surface().BackColor(0x000000);
-    PaintRing("blue");
-    const ColorRef c1 = 0xECBEA0;
-    // The second RoundRect spans (2, 2, 18, 8): its straight edges lie on row 2, row 7,
-    // column 2 and column 17.
-    EXPECT_TRUE(RowIs(2, 4, 15, c1));
-    EXPECT_TRUE(RowIs(7, 4, 15, c1));
-    EXPECT_TRUE(ColumnIs(2, 4, 5, c1));
-    EXPECT_TRUE(ColumnIs(17, 4, 5, c1));
-    // The first spans (1, 1, 19, 9); its top row is then covered by the top line
-    // (2, 1)-(18, 1), which stops before column 18.
-    EXPECT_TRUE(RowIs(1, 2, 17, 0xFFE7CE));
-    EXPECT_EQ(At(18, 1), 0x000000u);
-    EXPECT_TRUE(ColumnIs(1, 3, 6, c1));
-    EXPECT_TRUE(RowIs(8, 2, 17, 0xEE8269));
-    for (auto [x, y] : {std::pair{1, 2},
-                        {3, 2},
-                        {2, 3},
-                        {18, 2},
-                        {16, 2},
-                        {17, 3},
-                        {1, 7},
-                        {3, 7},
-                        {2, 6},
-                        {18, 7},
-                        {16, 7},
-                        {17, 6}})
-        EXPECT_EQ(At(x, y), c1) << x << "," << y;
-    EXPECT_EQ(At(0, 0), 0x000000u);
-    EXPECT_EQ(At(5, 5), 0x000000u);
-
-    // The hover set adds its inner bottom line in C4 at row H - 3.
-    surface().BackColor(0x000000);
-    PaintRing("orange");
-    EXPECT_TRUE(RowIs(7, 1, 17, 0x30B2F8));
-    EXPECT_TRUE(RowIs(1, 2, 17, 0xCFF0FF));
-    EXPECT_TRUE(RowIs(8, 2, 17, 0x0097E5));
-    EXPECT_TRUE(ColumnIs(1, 3, 6, 0x79D2FC));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, FramePaint, ::testing::ValuesIn(PaintCases()),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return name;
+                         });
 
 TEST_F(FrameTest, ClassicFocusRectangleOnlyAtRunTimeWithTheFocus) {
     Make(16, 12);

@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "scenes/scenes.h"
+#include "support/data.h"
+
+#include <map>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -203,130 +208,73 @@ TEST_F(RasterRuns, RoundRectsAndMonochromeBlitsAfterOthersLookAsWhenDrawnFirst) 
 }
 
 TEST_F(RasterRuns, AWholeFillLeftForLaterLooksLikeOneMadeAtOnce) {
-    // A FillRect of a whole colour bitmap is written only when the bitmap is next read or
-    // drawn on. Random runs of calls, in which whole fills come often, go to two rasters:
-    // one makes each whole fill as it is, the other as two fills of half the bitmap, which
-    // are written at once. Every answer and every pixel must agree.
-    struct Side {
-        std::unique_ptr<Gdi> g = MakeRasterGdi();
-        Hdc dc = nullptr, other = nullptr, alpha_dc = nullptr;
-        Hgdiobj bitmap = nullptr, other_bitmap = nullptr, alpha = nullptr;
-        Hgdiobj pen = nullptr;
-    };
+    // The operations are the rows of tests/data/raster/deferred_fill.txt; the first is the
+    // setup of both rasters.
+    const auto ops = testing::ReadTable("raster/deferred_fill.txt");
+    ASSERT_EQ(ops[0][0], "setup");
     for (int round = 0; round < 150; ++round) {
         const int w = Pick(2, 40), h = Pick(2, 12), ow = Pick(2, 40), oh = Pick(2, 12);
-        std::vector<std::uint32_t> argb(16, 0x80402010u);
-        Side sides[2];
-        for (Side& s : sides) {
-            s.dc = s.g->CreateCompatibleDC(nullptr);
-            s.other = s.g->CreateCompatibleDC(nullptr);
-            s.alpha_dc = s.g->CreateCompatibleDC(nullptr);
-            s.bitmap = s.g->CreateSurfaceBitmap(w, h);
-            s.other_bitmap = s.g->CreateSurfaceBitmap(ow, oh);
-            s.alpha = s.g->CreateAlphaBitmap(4, 4, argb.data());
-            s.g->SelectObject(s.dc, s.bitmap);
-            s.g->SelectObject(s.other, s.other_bitmap);
-            s.g->SelectObject(s.alpha_dc, s.alpha);
-            s.pen = s.g->CreatePen(PS_SOLID, 1, 0x0000FF);
-            s.g->SelectObject(s.dc, s.pen);
-            s.g->SelectObject(s.other, s.pen);
-            s.g->SelectObject(s.dc, s.g->GetStockObject(NULL_BRUSH));
-        }
-        std::vector<std::uint8_t> dib(4 * 3 * 3, 0x5A);
-        BitmapInfoHeader info;
-        info.biWidth = 4;
-        info.biHeight = 3;
-        for (int step = 0; step < 30; ++step) {
-            const int op = Pick(0, 15);
-            const ColorRef color = static_cast<ColorRef>(rng()) & 0x00FFFFFFu;
-            const int a = Pick(-3, 42), b = Pick(-3, 14), c = Pick(-3, 42), d = Pick(-3, 14);
-            const bool on_other = Pick(0, 2) == 0;
-            std::vector<long long> answers[2];
-            for (int k = 0; k < 2; ++k) {
-                Side& s = sides[k];
-                Gdi& g = *s.g;
-                const Hdc target = on_other ? s.other : s.dc;
-                const int tw = on_other ? ow : w, th = on_other ? oh : h;
-                auto& out = answers[k];
-                switch (op) {
-                    case 0:
-                    case 1:
-                    case 2: {  // a whole fill, made at once on one side only
-                        Hgdiobj brush = g.CreateSolidBrush(color);
-                        if (k == 0) {
-                            const Rect all{0, 0, tw, th};
-                            out.push_back(g.FillRect(target, &all, brush));
-                        } else {
-                            const Rect top{0, 0, tw, th / 2}, bottom{0, th / 2, tw, th};
-                            out.push_back(g.FillRect(target, &top, brush) &
-                                          g.FillRect(target, &bottom, brush));
-                        }
-                        g.DeleteObject(brush);
-                        break;
-                    }
-                    case 3: {
-                        Hgdiobj brush = g.CreateSolidBrush(color);
-                        const Rect part{a, b, c, d};
-                        out.push_back(g.FillRect(target, &part, brush));
-                        g.DeleteObject(brush);
-                        break;
-                    }
-                    case 4: out.push_back(g.SetPixel(target, a, b, color)); break;
-                    case 5: out.push_back(g.GetPixel(target, a, b)); break;
-                    case 6:
-                        g.MoveToEx(target, a, b, nullptr);
-                        out.push_back(g.LineTo(target, c, d));
-                        break;
-                    case 7: out.push_back(g.Rectangle(target, c, d, a, b)); break;
-                    case 8: out.push_back(g.RoundRect(target, a, b, c, d, 5, 5)); break;
-                    case 9: {
-                        Rect r{a, b, c, d};
-                        out.push_back(g.DrawEdge(target, &r, EDGE_RAISED, BF_RECT));
-                        break;
-                    }
-                    case 10: {
-                        const Rect r{a, b, c, d};
-                        out.push_back(g.DrawFocusRect(target, &r));
-                        break;
-                    }
-                    case 11:
-                        out.push_back(g.StretchDIBits(target, a, b, c, d, 0, 0, 4, 3, dib.data(),
-                                                      &info, DIB_RGB_COLORS, SRCCOPY));
-                        break;
-                    case 12:  // the other bitmap as source, or one onto itself
-                        out.push_back(g.BitBlt(s.dc, a, b, c, d, on_other ? s.other : s.dc, d, c,
-                                               on_other ? SRCCOPY : SRCINVERT));
-                        break;
-                    case 13:  // the other bitmap (no alpha bytes) or the alpha one as source
-                        out.push_back(g.AlphaBlend(s.dc, a / 8, b / 4, 4, 4,
-                                                   on_other ? s.other : s.alpha_dc, 0, 0, 2, 2,
-                                                   BlendFunction{}));
-                        break;
-                    case 14: {
-                        Rect r{a, b, c + 20, d + 12};
-                        out.push_back(g.DrawTextA(target, "Ab&c", -1, &r, DT_CENTER));
-                        break;
-                    }
-                    default: {  // the bitmap given back and a new one of its size made
-                        Hdc holder = on_other ? s.other : s.dc;
-                        Hgdiobj& held = on_other ? s.other_bitmap : s.bitmap;
-                        Hgdiobj old = g.SelectObject(holder, g.CreateSurfaceBitmap(tw, th));
-                        out.push_back(g.DeleteObject(old));
-                        held = g.CreateSurfaceBitmap(tw, th);
-                        g.DeleteObject(g.SelectObject(holder, held));
-                        break;
-                    }
-                }
+        std::unique_ptr<Gdi> gdis[2] = {MakeRasterGdi(), MakeRasterGdi()};
+        std::unique_ptr<scenes::Calls> sides[2];
+        // The calls of `text` with the placeholders put in, run on one side; the answers.
+        const auto run = [&](int k, const std::string& text, std::map<std::string, std::string> v) {
+            v.insert({{"W", std::to_string(w)},
+                      {"H", std::to_string(h)},
+                      {"OW", std::to_string(ow)},
+                      {"OH", std::to_string(oh)}});
+            std::vector<long> answers;
+            std::istringstream calls(text);
+            for (std::string call; std::getline(calls, call, ';');) {
+                auto words = scenes::Split(call);
+                for (auto& word : words)
+                    if (v.count(word)) word = v[word];
+                answers.push_back(scenes::RunLine(*sides[k], words));
             }
-            ASSERT_EQ(answers[0], answers[1])
-                << "seed " << kSeed << " round " << round << " step " << step << " op " << op;
+            return answers;
+        };
+        for (int k = 0; k < 2; ++k) {
+            sides[k] =
+                std::make_unique<scenes::Calls>(*gdis[k], gdis[k]->CreateCompatibleDC(nullptr));
+            sides[k]->dcs.push_back(sides[k]->dc);
+            run(k, ops[0][1], {});
+        }
+        for (int step = 0; step < 30; ++step) {
+            const testing::Row& op = ops[static_cast<std::size_t>(Pick(1, int(ops.size()) - 1))];
+            const bool on_other = Pick(0, 2) == 0;
+            const int a = Pick(-3, 42), b = Pick(-3, 14), c = Pick(-3, 42), d = Pick(-3, 14);
+            const std::map<std::string, std::string> v = {
+                {"T", on_other ? "other" : "dc"},
+                {"W", std::to_string(on_other ? ow : w)},
+                {"H", std::to_string(on_other ? oh : h)},
+                {"H2", std::to_string((on_other ? oh : h) / 2)},
+                {"a", std::to_string(a)},
+                {"b", std::to_string(b)},
+                {"c", std::to_string(c)},
+                {"d", std::to_string(d)},
+                {"a8", std::to_string(a / 8)},
+                {"b4", std::to_string(b / 4)},
+                {"c20", std::to_string(c + 20)},
+                {"d12", std::to_string(d + 12)},
+                {"C", std::to_string(rng() & 0x00FFFFFFu)},
+                {"R", on_other ? "SRCCOPY" : "SRCINVERT"},
+                {"Q", on_other ? "other" : "alpha"}};
+            const auto first = run(0, op[1], v), second = run(1, op[op.size() > 2 ? 2 : 1], v);
+            ASSERT_EQ(first.back(), second.back())
+                << "seed " << kSeed << " round " << round << " step " << step << " " << op.where;
         }
         // Read only now: a read writes what is pending.
-        EXPECT_EQ(sides[0].g->ReadBitmap(sides[0].bitmap), sides[1].g->ReadBitmap(sides[1].bitmap))
-            << "seed " << kSeed << " round " << round;
-        EXPECT_EQ(sides[0].g->ReadBitmap(sides[0].other_bitmap),
-                  sides[1].g->ReadBitmap(sides[1].other_bitmap))
-            << "seed " << kSeed << " round " << round;
+        for (const char* dc : {"dc", "other"}) {
+            std::vector<ColorRef> pixels[2];
+            for (int k = 0; k < 2; ++k) {
+                Gdi& g = *gdis[k];
+                const Hdc at = sides[k]->Dc(dc);
+                const Hgdiobj bitmap = g.CreateSurfaceBitmap(1, 1),
+                              current = g.SelectObject(at, bitmap);
+                pixels[k] = g.ReadBitmap(current);
+                g.DeleteObject(g.SelectObject(at, current));
+            }
+            EXPECT_EQ(pixels[0], pixels[1]) << "seed " << kSeed << " round " << round << " " << dc;
+        }
     }
 }
 

@@ -255,12 +255,16 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     form.RemovePopup(popup);
     EXPECT_EQ(form.FindPopup(popup_hwnd), nullptr);
 
-    // Whoever still holds it (a handler that is running) sees it no longer alive.
+    // Whoever still holds it (a handler that is running) sees it no longer alive; its
+    // hover timer goes with it, so nothing is due any more.
     const long hwnd = w.Hwnd();
     const Held held = Hold(w);
     EXPECT_TRUE(held->Alive());
+    w.Site().tmrMouseInEnabled(vb::True);
+    EXPECT_TRUE(b.runtime.NextTimerDue());
     form.Remove(w);
     EXPECT_FALSE(held->Alive());
+    EXPECT_FALSE(b.runtime.NextTimerDue());
     EXPECT_EQ(form.Find("w"), nullptr);
     EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
 }

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <sstream>
 #include <string>
+
+#include "support/data.h"
 
 namespace sheenwork::host {
 namespace {
@@ -12,7 +16,8 @@ namespace {
 constexpr gdi::ColorRef kBack = 0xCCCCCC;
 constexpr gdi::ColorRef kInk = 0x0000FF;
 
-// The surface as text rows: '.' for the back colour, '#' for ink, '?' for anything else.
+// The surface as text rows separated by '/': '.' for the back colour, '#' for ink, '?'
+// for anything else.
 std::string Rows(const Surface& s) {
     const auto px = s.Pixels();
     const int w = static_cast<int>(s.ScaleWidth()), h = static_cast<int>(s.ScaleHeight());
@@ -22,7 +27,7 @@ std::string Rows(const Surface& s) {
             const auto c = px[static_cast<std::size_t>(y) * w + x];
             out += c == kBack ? '.' : c == kInk ? '#' : '?';
         }
-        out += '\n';
+        out += y + 1 < h ? "/" : "";
     }
     return out;
 }
@@ -32,47 +37,45 @@ struct SurfaceTest : ::testing::Test {
     std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
 };
 
-TEST_F(SurfaceTest, LineCoversStartAndStopsShortOfEnd) {
-    Surface s(*gdi, 6, 3);
+struct SurfaceDrawing : SurfaceTest, ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
+    const testing::Row& row = GetParam();
+    Surface s(*gdi, std::stoi(row[0]), std::stoi(row[0].substr(row[0].find('x') + 1)));
     s.BackColor(kBack);
-    s.Line(1, 1, 4, 1, kInk);
-    EXPECT_EQ(Rows(s), "......\n.###..\n......\n");
-    s.Cls();
-    s.ForeColor(kInk);
-    s.Line(4, 2, 4, 0);  // upward: (4, 2) and (4, 1), not (4, 0)
-    EXPECT_EQ(Rows(s), "......\n....#.\n....#.\n");
+    std::istringstream calls(row[1]);
+    for (std::string call; std::getline(calls, call, ';');) {
+        std::istringstream in(call);
+        std::string name, word;
+        std::vector<float> at;
+        std::optional<std::uint32_t> color;
+        for (in >> name; in >> word;)
+            if (word == "ink")
+                color = kInk;
+            else
+                at.push_back(std::stof(word));
+        at.resize(4);
+        if (name == "Line")
+            s.Line(at[0], at[1], at[2], at[3], color);
+        else if (name == "Box")
+            s.Box(at[0], at[1], at[2], at[3], color);
+        else if (name == "FilledBox")
+            s.FilledBox(at[0], at[1], at[2], at[3], color);
+        else if (name == "PSet")
+            s.PSet(at[0], at[1], color);
+        else if (name == "ForeColor")
+            s.ForeColor(*color);
+        else if (name == "Cls")
+            s.Cls();
+        else
+            ADD_FAILURE() << row.where << ": no call " << name;
+    }
+    EXPECT_EQ(Rows(s), row[2]) << row.where;
 }
 
-TEST_F(SurfaceTest, BoxesIncludeBothCornersInEitherOrder) {
-    Surface s(*gdi, 6, 5);
-    s.BackColor(kBack);
-    s.Box(4, 3, 1, 1, kInk);
-    EXPECT_EQ(Rows(s), "......\n.####.\n.#..#.\n.####.\n......\n");
-    s.Cls();
-    s.FilledBox(1, 1, 2, 3, kInk);
-    EXPECT_EQ(Rows(s), "......\n.##...\n.##...\n.##...\n......\n");
-    s.Cls();
-    s.Box(2, 2, 2, 2, kInk);  // one pixel
-    EXPECT_EQ(Rows(s), "......\n......\n..#...\n......\n......\n");
-}
-
-TEST_F(SurfaceTest, DrawingPastTheEdgesIsClipped) {
-    Surface s(*gdi, 3, 3);
-    s.BackColor(kBack);
-    s.FilledBox(-1e9f, -5, 1e9f, 0, kInk);
-    s.Line(-100, 2, 100, 2, kInk);
-    s.PSet(3, 1, kInk);
-    s.PSet(-1, 1, kInk);
-    EXPECT_EQ(Rows(s), "###\n...\n###\n");
-}
-
-TEST_F(SurfaceTest, SinglesRoundHalfToEven) {
-    Surface s(*gdi, 6, 1);
-    s.BackColor(kBack);
-    s.PSet(2.5f, 0, kInk);  // -> 2
-    s.PSet(3.5f, 0, kInk);  // -> 4
-    EXPECT_EQ(Rows(s), "..#.#.\n");
-}
+INSTANTIATE_TEST_SUITE_P(Table, SurfaceDrawing,
+                         ::testing::ValuesIn(testing::ReadTable("surface/drawing.txt")),
+                         testing::RowName);
 
 TEST_F(SurfaceTest, SystemColoursResolveWhenUsed) {
     Surface s(*gdi, 2, 1);
@@ -97,14 +100,6 @@ TEST_F(SurfaceTest, SnapshotIsACopyAndPaintsBackUnscaled) {
     EXPECT_EQ(px[0], 0x00FF00u);
     EXPECT_EQ(px[1], kBack);
     EXPECT_EQ(px[7], kInk);
-}
-
-TEST_F(SurfaceTest, AnEmptySizeKeepsOnePixel) {
-    Surface s(*gdi, 0, -3);
-    EXPECT_EQ(s.ScaleWidth(), 1);
-    EXPECT_EQ(s.ScaleHeight(), 1);
-    s.BackColor(kBack);
-    EXPECT_EQ(Rows(s), ".\n");
 }
 
 // The surface's font is in its DC from the start, not only once another font has been

@@ -3,10 +3,13 @@
 // height is 13 (ascent 10) with an external leading of 2.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/text/layout.h"
+#include "scenes/scenes.h"
+#include "support/data.h"
 
 namespace sheenwork::text {
 namespace {
@@ -39,260 +42,74 @@ std::vector<std::string> Texts(const TextLayout& layout) {
 
 using Lines = std::vector<std::string>;
 
-// --- word breaks -------------------------------------------------------------------
+// One call of the layout and what it must say: tests/data/text_layout.txt.
+class TextLayoutTable : public ::testing::TestWithParam<testing::Row> {};
 
-TEST(TextLayoutWordBreak, LeftLinesKeepTheSpaceBeforeTheBreakCentredAndRightDropIt) {
-    // "aaa bbb" is 33 wide; 30 holds "aaa b" and breaks after the space.
-    const TextLayout left = Lay("aaa bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK);
-    ASSERT_EQ(Texts(left), (Lines{"aaa ", "bbb"}));
-    EXPECT_EQ(left.lines[0].width, 18);
-    EXPECT_EQ(left.lines[1].y, kLine);
-
-    const TextLayout centre =
-        Lay("aaa bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK | gdi::DT_CENTER);
-    ASSERT_EQ(Texts(centre), (Lines{"aaa", "bbb"}));
-    EXPECT_EQ(centre.lines[0].width, 15);
-    EXPECT_EQ(centre.lines[0].x, 7);  // (30 - 15) / 2
-
-    const TextLayout right = Lay("aaa bbb", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK | gdi::DT_RIGHT);
-    ASSERT_EQ(Texts(right), (Lines{"aaa", "bbb"}));
-    EXPECT_EQ(right.lines[0].x, 15);
-}
-
-TEST(TextLayoutWordBreak, AWordWiderThanTheLineStaysWholeAndSwallowsOneSpace) {
-    const TextLayout t = Lay("abcdefgh ij", Rect{0, 0, 20, 100}, gdi::DT_WORDBREAK);
-    ASSERT_EQ(Texts(t), (Lines{"abcdefgh", "ij"}));
-    EXPECT_EQ(t.lines[0].width, 40);
-    // Only one: the second space starts the next line.
-    EXPECT_EQ(Texts(Lay("abcdefgh  ij", Rect{0, 0, 20, 100}, gdi::DT_WORDBREAK)),
-              (Lines{"abcdefgh", " ij"}));
-    // A long word after a short one goes on a line of its own.
-    EXPECT_EQ(Texts(Lay("ab cdefghij", Rect{0, 0, 20, 100}, gdi::DT_WORDBREAK)),
-              (Lines{"ab ", "cdefghij"}));
-}
-
-TEST(TextLayoutWordBreak, AHyphenBreaksBeforeALetterButNotBeforeADigit) {
-    EXPECT_EQ(Texts(Lay("well-known", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK)),
-              (Lines{"well-", "known"}));
-    EXPECT_EQ(Texts(Lay("ab-12345", Rect{0, 0, 30, 100}, gdi::DT_WORDBREAK)), (Lines{"ab-12345"}));
-}
-
-// --- "&" prefixes ----------------------------------------------------------------
-
-TEST(TextLayoutPrefix, AmpersandsMarkTheNextCharacterAndDisappear) {
-    struct Case {
-        const char* text;
-        const char* shown;
-        int prefix;
-    };
-    const Case cases[] = {
-        {"Save &As", "Save As", 5},
-        {"&&", "&", -1},
-        {"a&&b", "a&b", -1},
-        {"ab&", "ab&", -1},    // a last "&" shows as itself
-        {"&&&x", "&x", 1},     // "&&" then "&x"
-        {"&a&b&c", "abc", 2},  // several marks: the last one counts
-        {"&", "&", -1},
-    };
-    for (const Case& c : cases) {
-        const TextLayout t = Lay(c.text, Rect{0, 0, 200, 100}, gdi::DT_LEFT);
-        ASSERT_EQ(t.lines.size(), 1u) << c.text;
-        EXPECT_EQ(t.lines[0].text, c.shown) << c.text;
-        EXPECT_EQ(t.lines[0].prefix, c.prefix) << c.text;
-        int width = 0;
-        for (const char* p = c.shown; *p != 0; ++p)
-            width += Advance(static_cast<unsigned char>(*p));
-        EXPECT_EQ(t.lines[0].width, width) << c.text;
+TEST_P(TextLayoutTable, SaysWhatTheRowSays) {
+    const testing::Row& row = GetParam();
+    const std::string text = scenes::Unquote(row[0]);
+    Rect r;
+    std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
+    const TextLayout t =
+        LayOutText(text.data(), std::stoi(row[3]), r, static_cast<unsigned>(scenes::Number(row[2])),
+                   Metrics(), Advance);
+    std::istringstream checks(row[4]);
+    for (std::string check; std::getline(checks, check, ';');) {
+        const auto w = scenes::Split(check);
+        const auto n = [&](std::size_t i) { return std::stoi(w.at(i)); };
+        const auto line = [&]() -> const LaidLine& {
+            return t.lines.at(static_cast<std::size_t>(n(1)));
+        };
+        if (w[0] == "lines") {
+            Lines want;
+            for (std::size_t i = 1; i < w.size(); ++i) want.push_back(scenes::Unquote(w[i]));
+            EXPECT_EQ(Texts(t), want) << row.where;
+        } else if (w[0] == "count") {
+            EXPECT_EQ(t.lines.size(), static_cast<std::size_t>(n(1))) << row.where;
+        } else if (w[0] == "x") {
+            EXPECT_EQ(line().x, n(2)) << row.where;
+        } else if (w[0] == "y") {
+            EXPECT_EQ(line().y, n(2)) << row.where;
+        } else if (w[0] == "width") {
+            EXPECT_EQ(line().width, n(2)) << row.where;
+        } else if (w[0] == "prefix") {
+            EXPECT_EQ(line().prefix, n(2)) << row.where;
+        } else if (w[0] == "result") {
+            EXPECT_EQ(t.result, n(1)) << row.where;
+        } else if (w[0] == "rect") {
+            EXPECT_EQ(t.rect, (Rect{n(1), n(2), n(3), n(4)})) << row.where;
+        } else if (w[0] == "draw") {
+            EXPECT_EQ(t.draw, w.at(1) == "yes") << row.where;
+        } else {
+            ADD_FAILURE() << row.where << ": no check " << w[0];
+        }
     }
 }
 
-// --- line ends -------------------------------------------------------------------
-
-TEST(TextLayoutLineEnds, CrLfAndTheirPairsEndOneLineRepeatsEndSeveral) {
-    struct Case {
-        const char* text;
-        Lines lines;
-    };
-    const Case cases[] = {
-        {"a\rb", {"a", "b"}},
-        {"a\nb", {"a", "b"}},
-        {"a\r\nb", {"a", "b"}},
-        {"a\n\rb", {"a", "b"}},
-        {"a\n\nb", {"a", "", "b"}},
-        {"a\r\rb", {"a", "", "b"}},
-        {"a\r\n\r\nb", {"a", "", "b"}},
-        {"a\n", {"a"}},
-        {"\nb", {"", "b"}},
-    };
-    for (const Case& c : cases) {
-        const TextLayout t = Lay(c.text, Rect{0, 0, 200, 100}, gdi::DT_LEFT);
-        EXPECT_EQ(Texts(t), c.lines) << testing::PrintToString(std::string(c.text));
-        EXPECT_EQ(t.result, kLine * static_cast<int>(c.lines.size()))
-            << testing::PrintToString(std::string(c.text));
-    }
-}
-
-TEST(TextLayoutLineEnds, SingleLineIgnoresLineEndsAndWordBreaks) {
-    const TextLayout t = Lay("a\r\nb", Rect{0, 0, 200, 100}, gdi::DT_SINGLELINE);
-    ASSERT_EQ(Texts(t), (Lines{"a\r\nb"}));
-    EXPECT_EQ(t.lines[0].width, 20);
-    EXPECT_EQ(Texts(Lay("aaa bbb", Rect{0, 0, 20, 100}, gdi::DT_SINGLELINE | gdi::DT_WORDBREAK)),
-              (Lines{"aaa bbb"}));
-}
-
-// --- positions -------------------------------------------------------------------
-
-TEST(TextLayoutPosition, VerticalCentreAndBottomApplyToSingleLinesAndTruncateTowardsZero) {
-    const unsigned single = gdi::DT_SINGLELINE;
-    // 10 + 21 / 2 - 13 / 2 = 10 + 10 - 6.
-    EXPECT_EQ(Lay("a", Rect{0, 10, 50, 31}, single | gdi::DT_VCENTER).lines[0].y, 14);
-    EXPECT_EQ(Lay("a", Rect{0, 10, 50, 31}, single | gdi::DT_BOTTOM).lines[0].y, 18);
-    // An inverted rectangle: -5 / 2 is -2, not -3.
-    EXPECT_EQ(Lay("a", Rect{0, 0, 50, -5}, single | gdi::DT_VCENTER).lines[0].y, -8);
-    EXPECT_EQ(Lay("a", Rect{0, 0, 50, -5}, single | gdi::DT_BOTTOM).lines[0].y, -18);
-    // Shorter than a line: the cell starts above the rectangle.
-    EXPECT_EQ(Lay("a", Rect{0, 0, 50, 7}, single | gdi::DT_VCENTER).lines[0].y, -3);
-    // Without DT_SINGLELINE both are ignored.
-    EXPECT_EQ(Lay("a", Rect{0, 10, 50, 31}, gdi::DT_VCENTER).lines[0].y, 10);
-    EXPECT_EQ(Lay("a", Rect{0, 10, 50, 31}, gdi::DT_BOTTOM).lines[0].y, 10);
-    // The result counts from the rectangle's top to the end of the moved line.
-    EXPECT_EQ(Lay("a", Rect{0, 10, 50, 31}, single | gdi::DT_VCENTER).result, 17);
-}
-
-TEST(TextLayoutPosition, CentringTruncatesTowardsZeroAlsoForNegativeRoom) {
-    struct Case {
-        Rect rect;
-        const char* text;
-        int x;
-    };
-    const Case cases[] = {
-        {Rect{0, 0, 20, 50}, "aaa", 2},   // 5 / 2
-        {Rect{1, 0, 20, 50}, "aaa", 3},   // 6 / 2
-        {Rect{0, 0, 10, 50}, "aaa", -2},  // -5 / 2, not -3
-        {Rect{-10, 0, 0, 50}, "a", -7},   // -15 / 2, not -8
-        {Rect{20, 0, 10, 50}, "a", 12},   // inverted: 25 / 2
-        {Rect{0, 0, 21, 50}, "aa a", 1},  // 18 wide: 3 / 2
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Lay(c.text, c.rect, gdi::DT_CENTER).lines[0].x, c.x)
-            << c.text << " in " << c.rect.left << ".." << c.rect.right;
-    EXPECT_EQ(Lay("aaa", Rect{0, 0, 10, 50}, gdi::DT_RIGHT).lines[0].x, -5);
-}
-
-// --- clipping at the bottom --------------------------------------------------------
-
-TEST(TextLayoutClip, TheLineThatReachesPastTheBottomIsTheLastOne) {
-    const char* four = "a\nb\nc\nd";
-    // Line 2 (13..26) passes 20: it is drawn, line 3 is not.
-    const TextLayout t = Lay(four, Rect{0, 0, 50, 20}, gdi::DT_LEFT);
-    EXPECT_EQ(Texts(t), (Lines{"a", "b"}));
-    EXPECT_EQ(t.result, 2 * kLine);
-    // Line 2 ends exactly at 26, so line 3 is laid out (and passes it).
-    EXPECT_EQ(Texts(Lay(four, Rect{0, 0, 50, 26}, gdi::DT_LEFT)), (Lines{"a", "b", "c"}));
-    // A rectangle of no height still gets its first line.
-    const TextLayout none = Lay(four, Rect{0, 0, 50, 0}, gdi::DT_LEFT);
-    EXPECT_EQ(Texts(none), (Lines{"a"}));
-    EXPECT_TRUE(none.draw);
-    // Neither DT_NOCLIP nor DT_CALCRECT stop early.
-    EXPECT_EQ(Lay(four, Rect{0, 0, 50, 20}, gdi::DT_NOCLIP).lines.size(), 4u);
-    EXPECT_EQ(Lay(four, Rect{0, 0, 50, 20}, gdi::DT_CALCRECT).lines.size(), 4u);
-}
-
-// --- DT_CALCRECT and the result ----------------------------------------------------
-
-TEST(TextLayoutCalcRect, EmptyTextIsOneLineHighButMeasuresEmpty) {
-    const TextLayout multi = Lay("", Rect{5, 7, 40, 50}, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
-    EXPECT_EQ(multi.result, kLine);
-    EXPECT_EQ(multi.rect, (Rect{5, 7, 5, 7}));
-    const TextLayout single = Lay("", Rect{5, 7, 40, 50}, gdi::DT_CALCRECT | gdi::DT_SINGLELINE);
-    EXPECT_EQ(single.result, kLine);
-    EXPECT_EQ(single.rect, (Rect{5, 7, 5, 7 + kLine}));
-    // Drawn, an empty text reports the line height and draws nothing.
-    const TextLayout drawn = Lay("", Rect{5, 7, 40, 50}, gdi::DT_LEFT);
-    EXPECT_EQ(drawn.result, kLine);
-    EXPECT_FALSE(drawn.draw);
-    EXPECT_TRUE(drawn.lines.empty());
-}
-
-TEST(TextLayoutCalcRect, ACountOfZeroChangesNothingAndACountLimitsTheText) {
-    const Rect r{5, 7, 40, 50};
-    const TextLayout zero = Lay("abc", r, gdi::DT_CALCRECT, 0);
-    EXPECT_EQ(zero.result, 0);
-    EXPECT_EQ(zero.rect, r);
-    EXPECT_FALSE(zero.draw);
-    EXPECT_EQ(Lay("abc", r, gdi::DT_LEFT, 0).result, 0);
-    const TextLayout two = Lay("abc", r, gdi::DT_CALCRECT, 2);
-    EXPECT_EQ(Texts(two), (Lines{"ab"}));
-    EXPECT_EQ(two.rect.right, 15);
-    // A count that ends on an "&" leaves it showing, as at the end of the string.
-    EXPECT_EQ(Texts(Lay("a&b", r, gdi::DT_LEFT, 2)), (Lines{"a&"}));
-}
+INSTANTIATE_TEST_SUITE_P(Table, TextLayoutTable,
+                         ::testing::ValuesIn(testing::ReadTable("text_layout.txt")),
+                         testing::RowName);
 
 // --- the "&" underline -------------------------------------------------------------
 
-TEST(TextUnderline, SpansTheMarkedCharacterLessItsLastColumnOneRowBelowTheBaseline) {
-    LaidLine line;
-    line.text = "Save As";
-    line.x = 10;
-    line.y = 4;
-    line.prefix = 5;  // "A": columns 33..37 of its advance
-    const gdi::TextMetric tm = Metrics();
-    const PrefixUnderline u = UnderlineOf(line, tm, nullptr, Advance);
-    EXPECT_TRUE(u.visible);
-    EXPECT_EQ(u.row, 15);  // 4 + ascent 10 + 1
-    EXPECT_EQ(u.from, 33);
-    EXPECT_EQ(u.to, 37);
+// tests/data/text_underline.txt: the underline of one marked character.
+class TextUnderline : public ::testing::TestWithParam<testing::Row> {};
 
-    line.prefix = 0;
-    const PrefixUnderline first = UnderlineOf(line, tm, nullptr, Advance);
-    EXPECT_EQ(first.from, 10);
-    EXPECT_EQ(first.to, 14);
-
-    for (int none : {-1, 7, 99}) {
-        line.prefix = none;
-        EXPECT_FALSE(UnderlineOf(line, tm, nullptr, Advance).visible) << none;
-    }
+TEST_P(TextUnderline, SpansTheMarkedCharacterWithinTheClip) {
+    const testing::Row& row = GetParam();
+    LaidLine line{"Save As", 10, 4, 0, std::stoi(row[0])};
+    Rect clip;
+    std::istringstream(row[1]) >> clip.left >> clip.top >> clip.right >> clip.bottom;
+    const PrefixUnderline u =
+        UnderlineOf(line, Metrics(), row[1] == "none" ? nullptr : &clip, Advance);
+    std::ostringstream said;
+    if (u.visible) said << u.row << " " << u.from << " " << u.to;
+    EXPECT_EQ(u.visible ? said.str() : "none", row[2]) << row.where;
 }
 
-TEST(TextUnderline, IsCutToTheRectanglesColumnsAndDroppedOutsideItsRows) {
-    LaidLine line;
-    line.text = "Save As";
-    line.x = 10;
-    line.y = 4;
-    line.prefix = 5;  // row 15, columns [33, 37)
-    const gdi::TextMetric tm = Metrics();
-    struct Case {
-        Rect clip;
-        bool visible;
-        int from, to;
-    };
-    const Case cases[] = {
-        {Rect{0, 0, 100, 50}, true, 33, 37},
-        {Rect{0, 0, 100, 15}, true, 33, 37},  // the row on the bottom edge still shows
-        {Rect{0, 0, 100, 14}, false, 0, 0},
-        {Rect{0, 15, 100, 50}, true, 33, 37},
-        {Rect{0, 16, 100, 50}, false, 0, 0},
-        {Rect{35, 0, 100, 50}, true, 35, 37},
-        {Rect{0, 0, 35, 50}, true, 33, 35},
-        {Rect{34, 0, 36, 50}, true, 34, 36},
-        {Rect{37, 0, 100, 50}, false, 0, 0},
-        {Rect{38, 0, 100, 50}, false, 0, 0},
-        {Rect{0, 0, 33, 50}, false, 0, 0},
-        {Rect{0, 0, 20, 50}, false, 0, 0},
-        {Rect{100, 50, 0, 0}, false, 0, 0},  // inverted
-    };
-    for (const Case& c : cases) {
-        const PrefixUnderline u = UnderlineOf(line, tm, &c.clip, Advance);
-        const std::string where = std::to_string(c.clip.left) + "," + std::to_string(c.clip.top) +
-                                  "," + std::to_string(c.clip.right) + "," +
-                                  std::to_string(c.clip.bottom);
-        ASSERT_EQ(u.visible, c.visible) << where;
-        if (!c.visible) continue;
-        EXPECT_EQ(u.row, 15) << where;
-        EXPECT_EQ(u.from, c.from) << where;
-        EXPECT_EQ(u.to, c.to) << where;
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Table, TextUnderline,
+                         ::testing::ValuesIn(testing::ReadTable("text_underline.txt")),
+                         testing::RowName);
 
 TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
     // DrawTextA keeps one layout and fills it for every call: texts of more and fewer

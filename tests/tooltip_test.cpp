@@ -316,12 +316,11 @@ TEST(SheenToolTip, SendsTheScriptsMessages) {
         tip.BackColor();
         tip.ForeColor();
         tip.Margin(0);
-        EXPECT_TRUE(tap.lines.size() == 8u);
+        // The script's eight reads of the defaults.
+        EXPECT_EQ(tap.lines, std::vector<std::string>(expected.begin(), expected.begin() + 8));
     }
     tap.lines.clear();
-    // A fresh window for the rest: the defaults above were read on one already gone.
-    Desk& d = desk;
-    (void)d;
+    // The rest on a window of its own (that one went with its wrapper).
     qi.Create(form, A, text_a, delay, width);
     qi.Create(form, B, text_b, delay, width);
     tooltip::sheenToolTip& tip = *qi.Window();
@@ -346,9 +345,7 @@ TEST(SheenToolTip, SendsTheScriptsMessages) {
     EXPECT_EQ(tip.RemoveTool(C), vb::False);
     EXPECT_EQ(tip.ToolCount(), 1);
     EXPECT_EQ(tip.ToolText(A), "");
-    // The eight reads of the defaults, then the rest.
-    std::vector<std::string> rest(expected.begin() + 8, expected.end());
-    EXPECT_EQ(tap.lines, rest);
+    EXPECT_EQ(tap.lines, std::vector<std::string>(expected.begin() + 8, expected.end()));
 }
 
 // A wrapper whose Create failed (not a form, or no window host) reads 0, "" and False and
@@ -414,6 +411,27 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
     EXPECT_EQ(added[1].rect, (gdi::Rect{0, 0, 0, 0}));
     EXPECT_EQ(added[1].hinst, 0);
     EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
+}
+
+// A tool without text comes back without text, whatever the caller's lpszText held: a
+// buffer or a number below 0x10000 (a string resource's).
+TEST(OurTooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
+    Desk desk;
+    const user::Hwnd tip = desk.NewTip();
+    user::TOOLINFOA ti;
+    ti.uFlags = user::TTF_IDISHWND;
+    ti.uId = static_cast<std::uint32_t>(desk.windows["A"]);
+    ASSERT_EQ(user::SendMessageA(tip, user::TTM_ADDTOOLA, 0, reinterpret_cast<user::LParam>(&ti)),
+              1);
+    for (const std::uint32_t text : {1u, 0xFFFFu}) {
+        user::TOOLINFOA found;
+        found.lpszText = text;
+        EXPECT_EQ(user::SendMessageA(tip, user::TTM_ENUMTOOLSA, 0,
+                                     reinterpret_cast<user::LParam>(&found)),
+                  1);
+        EXPECT_EQ(found.uId, ti.uId);
+        EXPECT_EQ(found.lpszText, 0u) << text;
+    }
 }
 
 }  // namespace

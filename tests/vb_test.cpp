@@ -241,6 +241,21 @@ TEST_F(VbUnits, FifteenTwipsPerPixelAt96) {
     EXPECT_EQ(TwipsToPixelsX(7.5f), 0.5f);
 }
 
+// Any DPI of at least 1 on either axis is taken; none below is, and the old one stays.
+TEST_F(VbUnits, ADpiIsAtLeastOne) {
+    SetDpi(1, 1);
+    EXPECT_EQ(TwipsPerPixelX(), 1440.0f);
+    EXPECT_EQ(TwipsPerPixelY(), 1440.0f);
+    SetDpi(120, 1);
+    EXPECT_EQ(TwipsToPixelsX(1440.0f), 120.0f);
+    EXPECT_EQ(TwipsToPixelsY(1440.0f), 1.0f);
+    for (const auto& [x, y] : {std::pair{0, 96}, {96, 0}, {-96, 96}, {96, -1}}) {
+        EXPECT_THROW(SetDpi(x, y), RuntimeError) << x << " " << y;
+        EXPECT_EQ(DpiX(), 120);
+        EXPECT_EQ(DpiY(), 1);
+    }
+}
+
 // ---- run-time errors ----
 
 TEST(VbError, ClassicTexts) {

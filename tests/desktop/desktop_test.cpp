@@ -14,34 +14,20 @@
 #include "desktop/dialogs.h"
 #include "desktop/tracking_gdi.h"
 #include "desktop/translate.h"
+#include "support/data.h"
 
 namespace sheenwork::desktop {
 namespace {
 
 using runtime::Millis;
 
-// A key on a Windows keyboard and on SDL's: letters and digits by their symbol, the
-// modifiers by side (AltGr as the right Alt), the US punctuation as the OEM keys.
+// A key on a Windows keyboard and on SDL's, one a line of tests/data/input/sdl_keys.txt.
 TEST(Keys, VirtualKeysOfSdlKeys) {
-    // clang-format off
-    const std::pair<SDL_Keycode, int> rows[] = {
-        {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'}, {SDLK_9, '9'}, {SDLK_F1, 112},
-        {SDLK_F12, 123}, {SDLK_F13, 124}, {SDLK_F24, 135}, {SDLK_KP_0, 0x60}, {SDLK_KP_1, 0x61},
-        {SDLK_KP_9, 0x69}, {SDLK_KP_ENTER, 13}, {SDLK_RETURN, 13}, {SDLK_SPACE, 32},
-        {SDLK_TAB, 9}, {SDLK_ESCAPE, 27}, {SDLK_BACKSPACE, 8}, {SDLK_LSHIFT, 160},
-        {SDLK_RSHIFT, 161}, {SDLK_LCTRL, 162}, {SDLK_RCTRL, 163}, {SDLK_LALT, 164},
-        {SDLK_RALT, 165}, {SDLK_MODE, 165}, {SDLK_LEFT, 37}, {SDLK_DOWN, 40}, {SDLK_DELETE, 46},
-        {SDLK_SEMICOLON, 0xBA}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKQUOTE, 0xC0}, {SDLK_PAGEUP, 0x21},
-        {SDLK_INSERT, 0x2D}, {SDLK_KP_DIVIDE, 0x6F}, {SDLK_PAUSE, 0x13}, {SDLK_CAPSLOCK, 0x14},
-        {SDLK_PAGEDOWN, 0x22}, {SDLK_END, 35}, {SDLK_HOME, 36}, {SDLK_UP, 38}, {SDLK_RIGHT, 39},
-        {SDLK_PRINTSCREEN, 0x2C}, {SDLK_LGUI, 0x5B}, {SDLK_RGUI, 0x5C},
-        {SDLK_APPLICATION, 0x5D}, {SDLK_KP_MULTIPLY, 0x6A}, {SDLK_KP_PLUS, 0x6B},
-        {SDLK_KP_MINUS, 0x6D}, {SDLK_KP_PERIOD, 0x6E}, {SDLK_NUMLOCKCLEAR, 0x90},
-        {SDLK_SCROLLLOCK, 0x91}, {SDLK_EQUALS, 0xBB}, {SDLK_COMMA, 0xBC}, {SDLK_MINUS, 0xBD},
-        {SDLK_PERIOD, 0xBE}, {SDLK_SLASH, 0xBF}, {SDLK_LEFTBRACKET, 0xDB},
-        {SDLK_BACKSLASH, 0xDC}, {SDLK_RIGHTBRACKET, 0xDD}, {SDLK_UNDO, 0}};
-    // clang-format on
-    for (const auto& [sym, vk] : rows) EXPECT_EQ(VirtualKeyOf(sym), vk) << SDL_GetKeyName(sym);
+    for (const auto& row : testing::ReadTable("input/sdl_keys.txt")) {
+        const SDL_Keycode sym = SDL_GetKeyFromName(row[0].c_str());
+        ASSERT_NE(sym, SDLK_UNKNOWN) << row.where;
+        EXPECT_EQ(VirtualKeyOf(sym), std::stoi(row[1], nullptr, 0)) << row.where;
+    }
     EXPECT_EQ(ButtonOf(SDL_BUTTON_LEFT), 1);
     EXPECT_EQ(ButtonOf(SDL_BUTTON_RIGHT), 2);
     EXPECT_EQ(ButtonOf(SDL_BUTTON_MIDDLE), 4);

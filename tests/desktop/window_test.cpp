@@ -28,6 +28,7 @@
 
 #include <sheenwork/runtime/form_file.h>
 #include "desktop/xserver.h"
+#include "support/data.h"
 #include "support/logging_control.h"
 #include "support/pictures.h"
 #include "support/recording_services.h"
@@ -40,42 +41,19 @@ using runtime::Step;
 
 gdi::Rect Scaled(gdi::Rect r, int s) { return {r.left * s, r.top * s, r.right * s, r.bottom * s}; }
 
-// The X key name of a virtual key, and the virtual key the host reports for it (the
-// left-hand key for a modifier named without its side).
+// The X key name of a virtual key, and the virtual key the host reports for it:
+// tests/data/input/x_keys.txt, and letters, digits and F1-F12 by their own names.
 struct XKey {
     std::string sym;
     int vk;
 };
 XKey XKeyOf(int vk) {
-    static const std::map<int, XKey> named = {
-        {runtime::VK_SPACE, {"space", 32}},
-        {runtime::VK_RETURN, {"Return", 13}},
-        {runtime::VK_ESCAPE, {"Escape", 27}},
-        {runtime::VK_TAB, {"Tab", 9}},
-        {runtime::VK_BACK, {"BackSpace", 8}},
-        {runtime::VK_SHIFT, {"Shift_L", 160}},
-        {runtime::VK_LSHIFT, {"Shift_L", 160}},
-        {runtime::VK_RSHIFT, {"Shift_R", 161}},
-        {runtime::VK_CONTROL, {"Control_L", 162}},
-        {runtime::VK_LCONTROL, {"Control_L", 162}},
-        {runtime::VK_RCONTROL, {"Control_R", 163}},
-        {runtime::VK_MENU, {"Alt_L", 164}},
-        // xdotool also presses Alt_L with Alt_R (the first key of their modifier); the
-        // right Alt of a keyboard with AltGr is ISO_Level3_Shift, which comes alone.
-        {runtime::VK_LMENU, {"Alt_L", 164}},
-        {runtime::VK_RMENU, {"ISO_Level3_Shift", 165}},
-        {0xBA, {"semicolon", 0xBA}},
-        {0xBB, {"equal", 0xBB}},
-        {0xBC, {"comma", 0xBC}},
-        {0xBD, {"minus", 0xBD}},
-        {0xBE, {"period", 0xBE}},
-        {0xBF, {"slash", 0xBF}},
-        {0xC0, {"grave", 0xC0}},
-        {0xDB, {"bracketleft", 0xDB}},
-        {0xDC, {"backslash", 0xDC}},
-        {0xDD, {"bracketright", 0xDD}},
-        {0xDE, {"apostrophe", 0xDE}},
-    };
+    static const std::map<int, XKey> named = [] {
+        std::map<int, XKey> out;
+        for (const auto& row : ReadTable("input/x_keys.txt"))
+            out[std::stoi(row[0], nullptr, 0)] = {row[1], std::stoi(row[2], nullptr, 0)};
+        return out;
+    }();
     if (const auto it = named.find(vk); it != named.end()) return it->second;
     if (vk >= 'A' && vk <= 'Z') return {std::string(1, static_cast<char>(vk - 'A' + 'a')), vk};
     if (vk >= '0' && vk <= '9') return {std::string(1, static_cast<char>(vk)), vk};
@@ -437,9 +415,9 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
                        "window to end.");
         runtime::Window& status = *form.Find(cli::kDemoStatus);
         const gdi::Rect line = status.ScreenRect();
-        EXPECT_TRUE(SamePixels(display.Screenshot(line),
-                               Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1),
-                               "demo status"));
+        EXPECT_TRUE(SamePicture(display.Screenshot(line),
+                                Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1),
+                                "demo status"));
         p.Signal(SIGTERM);
         EXPECT_EQ(p.Wait(), 0);
     } catch (const std::exception& e) {

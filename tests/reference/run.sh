@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every drawing scene on real GDI under Wine and writes the pixels to
+# Runs every drawing scene (tests/data/scenes) on real GDI under Wine and writes the pixels to
 # <build-dir>/reference/gdi_scenes.bin (and the button scenes to button_scenes.bin),
 # which the reference tests compare with our raster. With --bench it runs the benchmark
 # operations on real GDI instead.
@@ -80,8 +80,8 @@ out=$build/reference/gdi_scenes.bin
 buttons=$build/reference/button_scenes.bin
 text=$build/reference/text_scenes.bin
 rm -f "$out.tmp" "$buttons.tmp" "$text.tmp"
-wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")" \
-  "$(winepath -w "$text.tmp")"
+wine "$win_build/sheenwork-reference.exe" "$(winepath -w "$root/tests/data/scenes")" \
+  "$(winepath -w "$out.tmp")" "$(winepath -w "$buttons.tmp")" "$(winepath -w "$text.tmp")"
 mv "$out.tmp" "$out"
 mv "$buttons.tmp" "$buttons"
 mv "$text.tmp" "$text"
@@ -96,8 +96,9 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v Th
   wine reg add 'HKCU\Control Panel\Colors' /v WindowFrame /t REG_SZ /d '0 0 0' /f >/dev/null 2>&1 ||
   { echo "tests/reference/run.sh: cannot pin the classic tip in the prefix" >&2; exit 1; }
 wineserver -w
+# SHEENWORK_DISPLAYS="FIRST LAST" narrows the display numbers tried (on a shared machine).
 display=
-for n in $(seq 90 140); do
+for n in $(seq ${SHEENWORK_DISPLAYS:-90 140}); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
   display=:$n
   break

@@ -1,64 +1,147 @@
-// Drawing scenes: small pictures drawn only through gdi::Gdi, so that the same code runs
-// on our raster and on real GDI (the reference runner under Wine) and the two bitmaps
-// can be compared pixel for pixel.
+// Drawing scenes as text: small pictures drawn only through gdi::Gdi, read from files
+// under tests/data/scenes, so that the same scene runs on our raster and on real GDI
+// (the reference runner under Wine reads the same files) and the two bitmaps can be
+// compared pixel for pixel.
 //
-// Every scene draws into a 32-bit surface bitmap of width x height that RenderScene
-// has filled with kSentinel, so pixels a primitive must leave alone are visible. A
-// scene releases every object it creates and puts back every object it selects.
+// A scene file holds scenes, each a header line and one call a line; `#` starts a
+// comment, blank lines are skipped:
+//
+//   scene NAME WIDTH HEIGHT [background COLOR] [differs KIND]
+//   pen = CreatePen PS_SOLID 1 0x0000C0
+//   SelectObject dc pen
+//   MoveToEx dc 2 2
+//   LineTo dc 17 2
+//
+// A call is a gdi::Gdi method with its Win32 name and arguments in their order, a
+// rectangle as its four numbers, a string in double quotes (C escapes). `dc` is the
+// scene's DC and `null` a null handle; `NAME = Call ...` names the handle a call makes.
+// Numbers are decimal or 0x hex, or the constants of gdi.h (SRCCOPY, BF_RECT|BF_MIDDLE).
+// What a scene creates is released and what it selects put back when it ends.
+//
+// Besides the calls:
+//   NAME = dib BPP COLUMNS ROWS bottomup|topdown SOURCE  a DIB for StretchDIBits; SOURCE
+//       is a pattern (stretch, pattern, marks, sparse, gradient, palette) or
+//       x"HEX" bytes, then `table C...` for a colour table
+//   fill DC L T R B COLOR               FillRect with a brush made for the call
+//   stripes DC W H STRIPE COLOR...      vertical stripes of the colours, repeated
+//   picture DC W H [PATTERN]            every pixel set with SetPixel to the pattern's
+//   show int|color|bool|bits X Y CALL   the call's answer as pixels at (X, Y)
+//   show point DX DY COLOR CALL         a pixel beside the position MoveToEx reports
+//   show rect COLOR CALL                the corners of the rectangle DrawEdge leaves
+//   text "TEXT" L T R B FLAGS [face "F"] [height N] [weight N] [italic] [underline]
+//        [strike] [charset N] [color C] [bkmode N] [bkcolor C] [count N]
+//       measures (DT_CALCRECT) and draws the text in its own font, and reports both
+//       answers and rectangles, the text's extent and the font's metrics
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace sheenwork::scenes {
 
-struct Scene {
-    std::string name;
-    int width = 0, height = 0;
-    std::function<void(gdi::Gdi&, gdi::Hdc)> draw;
-    // Empty when real GDI under Wine and our raster must agree exactly. Otherwise the
-    // name of a documented difference between Wine and Windows, which the reference
-    // test checks with its own rule (see below).
-    std::string known_difference;
-};
-
-// The colour every scene bitmap holds before the scene draws.
+// The colour a scene's bitmap holds before it draws, unless the folder gives another.
 constexpr gdi::ColorRef kSentinel = 0xCCCCCC;
 
-// "roundrect-5x5-corner": the scene draws one RoundRect with a 5 x 5 corner ellipse
-// over the rectangle (kRoundMargin, kRoundMargin, width - kRoundMargin,
-// height - kRoundMargin) on the untouched sentinel; its pen (with a null pen, its brush)
-// shows at the middle of the top edge and its interior at the bitmap's centre. Wine 8 turns each
-// corner through the two pixels (1, 0) and (0, 1) from the corner (and their mirror images);
-// Windows and our raster leave those alone and turn through (1, 1) instead.
+// A scene with the known difference "roundrect-5x5-corner" draws one RoundRect with a
+// 5 x 5 corner ellipse over the rectangle kRoundMargin in from each side of its bitmap on
+// the untouched sentinel; its pen (with a null pen, its brush) shows at the middle of the
+// top edge and its interior at the bitmap's centre. Wine 8 turns each corner through the
+// two pixels (1, 0) and (0, 1) from the corner (and their mirror images); Windows and our
+// raster leave those alone and turn through (1, 1) instead.
 inline constexpr char kRoundRectCorner[] = "roundrect-5x5-corner";
 constexpr int kRoundMargin = 2;
 
-// "stretch-column-mapping": the scene copies the 4-column source StretchSource(height)
-// with StretchDIBits (24 bit, SRCCOPY) onto the whole bitmap, rows one to one, columns
+// "stretch-column-mapping": the scene copies the 4-column `stretch` pattern with
+// StretchDIBits (24 bit, SRCCOPY) onto the whole bitmap, rows one to one, columns
 // stretched to the bitmap's width. Which source column a destination column shows
 // (and, when shrinking, which columns are ANDed together) is where Wine 8 and Windows
 // differ.
 inline constexpr char kStretchColumns[] = "stretch-column-mapping";
 constexpr int kStretchColumnsCount = 4;
-// The source pixel (column, row) of those scenes, 0x00BBGGRR.
+// The source pixel (column, row) of the `stretch` pattern, 0x00BBGGRR.
 gdi::ColorRef StretchSource(int column, int row);
 
-// Every scene, in a fixed order, names unique.
+// The calls of one scene while it runs: its names, what it owns and what it reports.
+struct Calls {
+    Calls(gdi::Gdi& g, gdi::Hdc dc) : g(g), dc(dc) {}
+    ~Calls();  // puts back what it selected, then deletes what it made
+    Calls(const Calls&) = delete;
+    Calls& operator=(const Calls&) = delete;
+    long Int(const std::string& word) const;  // a number or constants joined by |
+    void* Handle(const std::string& word) const;
+    gdi::Hdc Dc(const std::string& word) const { return static_cast<gdi::Hdc>(Handle(word)); }
+
+    gdi::Gdi& g;
+    gdi::Hdc dc;
+    std::vector<std::int32_t> values;
+    void* made = nullptr;  // the handle the last call made
+    gdi::Rect rect;        // the rectangle the last call took (DrawEdge: left)
+    gdi::Point point;      // the position MoveToEx reported last
+    std::vector<std::uint8_t> bytes;
+    std::string text;  // the last quoted string a call took
+    const gdi::BitmapInfoHeader* dib = nullptr;
+    std::vector<std::uint32_t> argb;
+    std::map<std::string, void*> names;
+    std::map<std::string, std::vector<std::uint8_t>> dibs;
+    std::vector<std::pair<gdi::Hdc, gdi::Hgdiobj>> selections;
+    std::vector<gdi::Hgdiobj> objects;
+    std::vector<gdi::Hdc> dcs;
+};
+
+// A call a scene line can make: gets the words after its name and answers a number.
+// Files of another kind add verbs of their own (the control's TransBlt).
+using Verb = std::function<long(Calls&, const std::vector<std::string>&)>;
+using Verbs = std::map<std::string, Verb>;
+
+// Runs one line of a scene and gives the call's answer (a handle's: whether there is one).
+long RunLine(Calls& calls, std::vector<std::string> words, const Verbs* extra = nullptr);
+
+struct Scene {
+    std::string name;
+    int width = 0, height = 0;
+    gdi::ColorRef background = kSentinel;
+    // Empty when real GDI under Wine and our raster must agree exactly; else the name of
+    // a documented difference, which the reference test checks by its own rule.
+    std::string known_difference;
+    // Runs the scene's calls on `dc` and returns the numbers it reports.
+    std::function<std::vector<std::int32_t>(gdi::Gdi&, gdi::Hdc)> draw;
+};
+
+// A number (decimal, 0x hex) or constants of gdi.h joined by | (DT_LEFT|DT_NOPREFIX).
+long Number(const std::string& word);
+
+// Splits a line into words: a quoted string and x"..." bytes stay one word each; `#`
+// starts a comment.
+std::vector<std::string> Split(const std::string& line);
+// The text of a quoted word, escapes resolved.
+std::string Unquote(const std::string& word);
+
+// Reads every *.txt file of `folder`, in the order of their names, into scenes; a
+// malformed line throws with its file and line. `extra` lets the files use more verbs.
+std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef background = kSentinel,
+                              const Verbs* extra = nullptr);
+
+// The folder the scene files live in (tests/data/scenes); the reference runner under
+// Wine sets its own path to it.
+std::string& SceneRoot();
+// The drawing scenes (<root>/gdi) and the text scenes (<root>/text, on white).
 const std::vector<Scene>& AllScenes();
+const std::vector<Scene>& AllTextScenes();
 
-// Draws `scene` on a fresh memory DC and surface bitmap prefilled with kSentinel and
-// returns its pixels (0x00BBGGRR, rows from the top). Releases everything it created.
-std::vector<gdi::ColorRef> RenderScene(gdi::Gdi& gdi, const Scene& scene);
-
-// The same for any drawing: a fresh memory DC and surface bitmap of width x height filled
-// with `fill`, `draw` run on it, its pixels read and everything released. `name` names
-// the drawing in the error thrown when the DC or bitmap cannot be made.
-std::vector<gdi::ColorRef> DrawOnFreshBitmap(gdi::Gdi& gdi, const std::string& name, int width,
-                                             int height, gdi::ColorRef fill,
-                                             const std::function<void(gdi::Gdi&, gdi::Hdc)>& draw);
+struct Rendered {
+    std::vector<gdi::ColorRef> pixels;  // 0x00BBGGRR, rows from the top
+    std::vector<std::int32_t> values;
+};
+// Draws `scene` on a fresh memory DC and surface bitmap filled with its background;
+// releases everything it created.
+Rendered Render(gdi::Gdi& gdi, const Scene& scene);
+inline std::vector<gdi::ColorRef> RenderScene(gdi::Gdi& gdi, const Scene& scene) {
+    return Render(gdi, scene).pixels;
+}
 
 }  // namespace sheenwork::scenes

@@ -87,138 +87,13 @@ void RecordingSite::Call(const std::string& operation, const std::string& detail
         throw vb::RuntimeError(it->second, std::string(vb::ErrorText(it->second)));
 }
 
-void RecordingSite::PropertyChanged(const std::string& name) {
-    Call("PropertyChanged", name);
-    if (on_property_changed) on_property_changed(name);
-}
-vb::Boolean RecordingSite::AmbientUserMode() {
-    Call("Ambient.UserMode");
-    return user_mode;
-}
-vb::Boolean RecordingSite::AmbientDisplayAsDefault() {
-    Call("Ambient.DisplayAsDefault");
-    return display_as_default;
-}
-std::string RecordingSite::ExtenderName() {
-    Call("Extender.Name");
-    return extender_name;
-}
-vb::Boolean RecordingSite::ExtenderDefault() {
-    Call("Extender.Default");
-    return extender_default;
-}
-vb::Object RecordingSite::Parent() {
-    Call("Parent");
-    return parent;
-}
-host::FontRef RecordingSite::ParentFont() {
-    Call("Parent.Font");
-    return parent_font;
-}
-std::uint32_t RecordingSite::ParentBackColor() {
-    Call("Parent.BackColor");
-    return parent_back_color;
-}
-long RecordingSite::ParentHwnd() {
-    Call("Parent.hWnd");
-    return 100;
-}
-vb::Boolean RecordingSite::ParentIsForm() {
-    Call("Parent.IsForm");
-    return vb::True;
-}
-host::Surface& RecordingSite::Surface() {
-    Call("Surface");
-    return *surface_;
-}
-long RecordingSite::SurfaceHwnd() {
-    Call("Surface.hWnd");
-    return 200;
-}
-vb::Boolean RecordingSite::SurfaceEnabled() {
-    Call("Surface.Enabled?");
-    return surface_enabled;
-}
-void RecordingSite::SurfaceEnabled(vb::Boolean value) {
-    Call("Surface.Enabled", B(value));
-    surface_enabled = value;
-}
 void RecordingSite::SurfaceFont(host::FontRef font) {
     Call("Surface.Font", font ? "set" : "Nothing");
     if (font) surface_->Font(*font);
 }
-host::PictureRef RecordingSite::SurfaceMouseIcon() {
-    Call("Surface.MouseIcon?");
-    return surface_mouse_icon;
-}
-void RecordingSite::SurfaceMouseIcon(host::PictureRef picture) {
-    Call("Surface.MouseIcon", picture ? "set" : "Nothing");
-    surface_mouse_icon = std::move(picture);
-}
-vb::Integer RecordingSite::SurfaceMousePointer() {
-    Call("Surface.MousePointer?");
-    return surface_mouse_pointer;
-}
-void RecordingSite::SurfaceMousePointer(vb::Integer pointer) {
-    Call("Surface.MousePointer", std::to_string(pointer));
-    surface_mouse_pointer = pointer;
-}
-vb::Boolean RecordingSite::SurfaceRightToLeft() {
-    Call("Surface.RightToLeft?");
-    return right_to_left;
-}
-void RecordingSite::SurfaceRightToLeft(vb::Boolean value) {
-    Call("Surface.RightToLeft", B(value));
-    right_to_left = value;
-}
-vb::Integer RecordingSite::SurfaceOLEDropMode() {
-    Call("Surface.OLEDropMode?");
-    return surface_ole_drop_mode;
-}
-void RecordingSite::SurfaceOLEDropMode(vb::Integer mode) {
-    Call("Surface.OLEDropMode", std::to_string(mode));
-    surface_ole_drop_mode = mode;
-}
-void RecordingSite::SurfaceAccessKeys(const std::string& keys) {
-    Call("Surface.AccessKeys", "\"" + keys + "\"");
-}
-host::PictureHolder& RecordingSite::Image1() {
-    Call("Image1");
-    return image1_;
-}
-host::Surface& RecordingSite::pTemp() {
-    Call("pTemp");
-    return *ptemp_;
-}
-host::FontRef RecordingSite::lblFontFont() {
-    Call("lblFont.Font");
-    return lbl_font;
-}
-void RecordingSite::lblFontFont(host::FontRef font) {
-    Call("lblFont.SetFont", font ? font->Name() : "Nothing");
-    lbl_font = std::move(font);
-}
-host::FontRef RecordingSite::lblDropDownFont() {
-    Call("lblDropDown.Font");
-    return lbl_drop_down_font;
-}
-vb::Boolean RecordingSite::tmrMouseInEnabled() {
-    Call("tmrMouseIn.Enabled?");
-    return timer_enabled;
-}
-void RecordingSite::tmrMouseInEnabled(vb::Boolean on) {
-    Call("tmrMouseIn.Enabled", B(on));
-    timer_enabled = on;
-}
-void RecordingSite::tmrMouseInInterval(long ms) { Call("tmrMouseIn.Interval", std::to_string(ms)); }
 host::PictureRef RecordingSite::xpPointer(int index) {
     Call("xp", std::to_string(index));
     return picture::XPPointer(index);
-}
-void RecordingSite::SetFocus() { Call("SetFocus"); }
-void RecordingSite::DoEvents() {
-    Call("DoEvents");
-    if (on_do_events) on_do_events();
 }
 vb::Single RecordingSite::ScaleTwipsToPixelsX(vb::Single twips) {
     Call("ScaleX", N(twips));
@@ -227,27 +102,6 @@ vb::Single RecordingSite::ScaleTwipsToPixelsX(vb::Single twips) {
 vb::Single RecordingSite::ScaleTwipsToPixelsY(vb::Single twips) {
     Call("ScaleY", N(twips));
     return vb::TwipsToPixelsY(twips);
-}
-gdi::Rect RecordingSite::GetWindowRect(long hwnd) {
-    Call("GetWindowRect", std::to_string(hwnd));
-    return window_rect;
-}
-gdi::Point RecordingSite::GetCursorPos() {
-    Call("GetCursorPos");
-    return cursor;
-}
-long RecordingSite::WindowFromPoint(gdi::Point) {
-    Call("WindowFromPoint");
-    return window_under_cursor;
-}
-std::int16_t RecordingSite::GetAsyncKeyState(int vk) {
-    Call("GetAsyncKeyState", std::to_string(vk));
-    const auto it = key_state.find(vk);
-    return it == key_state.end() ? 0 : it->second;
-}
-void RecordingSite::ShowAbout(const host::AboutInfo& info) {
-    Call("ShowAbout", info.version);
-    if (on_about) on_about(info);
 }
 
 }  // namespace sheenwork::testing

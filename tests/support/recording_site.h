@@ -96,54 +96,122 @@ public:
     gdi::Gdi& Gdi() { return *gdi_; }
     RecordingPictureHolder& Holder() { return image1_; }
 
-    void PropertyChanged(const std::string& name) override;
-    vb::Boolean AmbientUserMode() override;
-    vb::Boolean AmbientDisplayAsDefault() override;
-    std::string ExtenderName() override;
-    vb::Boolean ExtenderDefault() override;
-    vb::Object Parent() override;
-    host::FontRef ParentFont() override;
-    std::uint32_t ParentBackColor() override;
-    long ParentHwnd() override;
-    vb::Boolean ParentIsForm() override;
-    host::Surface& Surface() override;
-    long SurfaceHwnd() override;
-    vb::Boolean SurfaceEnabled() override;
-    void SurfaceEnabled(vb::Boolean value) override;
+    // Each operation is logged under its name (a read with "?" where a write has the same
+    // name), with what it was given, and fails when set to; then it answers from the
+    // fields above.
+    void PropertyChanged(const std::string& name) override {
+        Call("PropertyChanged", name);
+        if (on_property_changed) on_property_changed(name);
+    }
+    vb::Boolean AmbientUserMode() override { return Answer("Ambient.UserMode", user_mode); }
+    vb::Boolean AmbientDisplayAsDefault() override {
+        return Answer("Ambient.DisplayAsDefault", display_as_default);
+    }
+    std::string ExtenderName() override { return Answer("Extender.Name", extender_name); }
+    vb::Boolean ExtenderDefault() override { return Answer("Extender.Default", extender_default); }
+    vb::Object Parent() override { return Answer("Parent", parent); }
+    host::FontRef ParentFont() override { return Answer("Parent.Font", parent_font); }
+    std::uint32_t ParentBackColor() override {
+        return Answer("Parent.BackColor", parent_back_color);
+    }
+    long ParentHwnd() override { return Answer("Parent.hWnd", 100L); }
+    vb::Boolean ParentIsForm() override { return Answer("Parent.IsForm", vb::True); }
+    host::Surface& Surface() override { return *Answer("Surface", surface_.get()); }
+    long SurfaceHwnd() override { return Answer("Surface.hWnd", 200L); }
+    vb::Boolean SurfaceEnabled() override { return Answer("Surface.Enabled?", surface_enabled); }
+    void SurfaceEnabled(vb::Boolean v) override { surface_enabled = Given("Surface.Enabled", v); }
     void SurfaceFont(host::FontRef font) override;
-    host::PictureRef SurfaceMouseIcon() override;
-    void SurfaceMouseIcon(host::PictureRef picture) override;
-    vb::Integer SurfaceMousePointer() override;
-    void SurfaceMousePointer(vb::Integer pointer) override;
-    vb::Boolean SurfaceRightToLeft() override;
-    void SurfaceRightToLeft(vb::Boolean value) override;
-    vb::Integer SurfaceOLEDropMode() override;
-    void SurfaceOLEDropMode(vb::Integer mode) override;
-    void SurfaceAccessKeys(const std::string& keys) override;
-    host::PictureHolder& Image1() override;
-    // Logged "pTemp"; the scratch surface shares the main surface's Gdi.
-    host::Surface& pTemp() override;
-    host::FontRef lblFontFont() override;
-    // Logged "lblFont.SetFont"; lbl_font takes the given font.
-    void lblFontFont(host::FontRef font) override;
-    host::FontRef lblDropDownFont() override;
-    vb::Boolean tmrMouseInEnabled() override;
-    void tmrMouseInEnabled(vb::Boolean on) override;
-    void tmrMouseInInterval(long milliseconds) override;
+    host::PictureRef SurfaceMouseIcon() override {
+        return Answer("Surface.MouseIcon?", surface_mouse_icon);
+    }
+    void SurfaceMouseIcon(host::PictureRef p) override {
+        surface_mouse_icon = Given("Surface.MouseIcon", p);
+    }
+    vb::Integer SurfaceMousePointer() override {
+        return Answer("Surface.MousePointer?", surface_mouse_pointer);
+    }
+    void SurfaceMousePointer(vb::Integer p) override {
+        surface_mouse_pointer = Given("Surface.MousePointer", p);
+    }
+    vb::Boolean SurfaceRightToLeft() override {
+        return Answer("Surface.RightToLeft?", right_to_left);
+    }
+    void SurfaceRightToLeft(vb::Boolean v) override {
+        right_to_left = Given("Surface.RightToLeft", v);
+    }
+    vb::Integer SurfaceOLEDropMode() override {
+        return Answer("Surface.OLEDropMode?", surface_ole_drop_mode);
+    }
+    void SurfaceOLEDropMode(vb::Integer m) override {
+        surface_ole_drop_mode = Given("Surface.OLEDropMode", m);
+    }
+    void SurfaceAccessKeys(const std::string& keys) override {
+        Call("Surface.AccessKeys", "\"" + keys + "\"");
+    }
+    host::PictureHolder& Image1() override { return *Answer("Image1", &image1_); }
+    // The scratch surface shares the main surface's Gdi.
+    host::Surface& pTemp() override { return *Answer("pTemp", ptemp_.get()); }
+    host::FontRef lblFontFont() override { return Answer("lblFont.Font", lbl_font); }
+    // Logged "lblFont.SetFont" with the font's name; lbl_font takes the font.
+    void lblFontFont(host::FontRef font) override {
+        Call("lblFont.SetFont", font ? font->Name() : "Nothing");
+        lbl_font = std::move(font);
+    }
+    host::FontRef lblDropDownFont() override {
+        return Answer("lblDropDown.Font", lbl_drop_down_font);
+    }
+    vb::Boolean tmrMouseInEnabled() override {
+        return Answer("tmrMouseIn.Enabled?", timer_enabled);
+    }
+    void tmrMouseInEnabled(vb::Boolean on) override {
+        timer_enabled = Given("tmrMouseIn.Enabled", on);
+    }
+    void tmrMouseInInterval(long ms) override { Given("tmrMouseIn.Interval", ms); }
     // xp's pictures are the library's own hand pointers.
     host::PictureRef xpPointer(int index) override;
-    void SetFocus() override;
-    void DoEvents() override;
+    void SetFocus() override { Call("SetFocus"); }
+    void DoEvents() override {
+        Call("DoEvents");
+        if (on_do_events) on_do_events();
+    }
     vb::Single ScaleTwipsToPixelsX(vb::Single twips) override;
     vb::Single ScaleTwipsToPixelsY(vb::Single twips) override;
-    gdi::Rect GetWindowRect(long hwnd) override;
-    gdi::Point GetCursorPos() override;
-    long WindowFromPoint(gdi::Point screen) override;
-    std::int16_t GetAsyncKeyState(int virtual_key) override;
-    void ShowAbout(const host::AboutInfo& info) override;
+    gdi::Rect GetWindowRect(long hwnd) override {
+        Given("GetWindowRect", hwnd);
+        return window_rect;
+    }
+    gdi::Point GetCursorPos() override { return Answer("GetCursorPos", cursor); }
+    long WindowFromPoint(gdi::Point) override {
+        return Answer("WindowFromPoint", window_under_cursor);
+    }
+    std::int16_t GetAsyncKeyState(int vk) override {
+        Given("GetAsyncKeyState", vk);
+        return key_state.count(vk) ? key_state[vk] : std::int16_t{0};
+    }
+    void ShowAbout(const host::AboutInfo& info) override {
+        Call("ShowAbout", info.version);
+        if (on_about) on_about(info);
+    }
 
     // Logs `entry` under `operation` and throws when the operation is set to fail.
     void Call(const std::string& operation, const std::string& detail = {});
+    // Call for an operation that answers `value`, and for one given `value` (logged as
+    // True or False, a number, set or Nothing); both give back `value`.
+    template <typename T>
+    T Answer(const std::string& operation, T value) {
+        Call(operation);
+        return value;
+    }
+    template <typename T>
+    T Given(const std::string& operation, T value) {
+        if constexpr (std::is_same_v<T, vb::Boolean>)
+            Call(operation, value ? "True" : "False");
+        else if constexpr (std::is_integral_v<T>)
+            Call(operation, std::to_string(value));
+        else
+            Call(operation, value ? "set" : "Nothing");
+        return value;
+    }
 
 private:
     std::unique_ptr<gdi::Gdi> gdi_;

@@ -1,6 +1,5 @@
 #include "support/reference_results.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,63 +11,40 @@ const char kHowToMake[] =
     "Run `tests/reference/run.sh <build-dir>` (or `make reference`) to draw the scenes on "
     "real GDI under Wine; it needs wine and mingw-w64.";
 
-namespace {
-bool Read32(std::istream& in, std::uint32_t& v) {
-    unsigned char b[4];
-    if (!in.read(reinterpret_cast<char*>(b), 4)) return false;
-    v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    return true;
-}
-
-}  // namespace
-
+// The layout the reference runner writes (little-endian): "SWREF02\n", a uint32 count,
+// then per scene its name (a uint32 length and the bytes), uint32 width and height, the
+// pixels (uint32 0x00BBGGRR, rows from the top), a uint32 count and the int32 numbers.
 Results LoadResults(const std::string& file_name) {
     Results r;
     const char* dir = std::getenv("SHEENWORK_REFERENCE_DIR");
-    if (dir == nullptr || *dir == '\0') {
-        r.error = std::string("SHEENWORK_REFERENCE_DIR is not set. ") + kHowToMake;
-        return r;
-    }
-    const std::string path = std::string(dir) + "/" + file_name;
+    const std::string path = std::string(dir != nullptr ? dir : "") + "/" + file_name;
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        r.error = "No real-GDI results at " + path + ". " + kHowToMake;
+    const auto u32 = [&in](std::uint32_t limit = ~0u) {
+        unsigned char b[4] = {};
+        in.read(reinterpret_cast<char*>(b), 4);
+        const std::uint32_t v = b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t{b[3]} << 24;
+        if (v > limit) in.setstate(std::ios::failbit);
+        return in ? v : 0;
+    };
+    char magic[8] = {};
+    if (dir == nullptr || !in.read(magic, 8) || std::string(magic, 8) != "SWREF02\n") {
+        r.error = (dir == nullptr ? std::string("SHEENWORK_REFERENCE_DIR is not set")
+                                  : path + " is missing or of another version") +
+                  ". " + kHowToMake;
         return r;
     }
-    char magic[8];
-    std::uint32_t count = 0;
-    const bool ok_magic = in.read(magic, 8) && (std::string(magic, 8) == "SWREF01\n" ||
-                                                std::string(magic, 8) == "SWREF02\n");
-    const bool with_values = ok_magic && magic[6] == '2';
-    if (!ok_magic || !Read32(in, count)) {
-        r.error = path + " is not a results file of this version. " + kHowToMake;
-        return r;
-    }
-    for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t count = u32();
+    for (std::uint32_t i = 0; i < count && in; ++i) {
         Image img;
-        std::uint32_t length = 0, w = 0, h = 0;
-        if (!Read32(in, length) || length > 1000) break;
-        img.name.resize(length);
-        if (!in.read(img.name.data(), length) || !Read32(in, w) || !Read32(in, h) || w > 100000 ||
-            h > 100000)
-            break;
-        img.width = static_cast<int>(w);
-        img.height = static_cast<int>(h);
-        img.pixels.resize(static_cast<std::size_t>(w) * h);
-        bool ok = true;
-        for (auto& p : img.pixels) ok = ok && Read32(in, p);
-        if (!ok) break;
-        if (with_values) {
-            std::uint32_t n = 0;
-            if (!Read32(in, n) || n > 100000) break;
-            img.values.resize(n);
-            for (auto& v : img.values) {
-                std::uint32_t u = 0;
-                ok = ok && Read32(in, u);
-                v = static_cast<std::int32_t>(u);
-            }
-            if (!ok) break;
-        }
+        img.name.resize(u32(1000));
+        in.read(img.name.data(), static_cast<std::streamsize>(img.name.size()));
+        img.width = static_cast<int>(u32(100000));
+        img.height = static_cast<int>(u32(100000));
+        img.pixels.resize(static_cast<std::size_t>(img.width) * img.height);
+        for (auto& p : img.pixels) p = u32();
+        img.values.resize(u32(100000));
+        for (auto& v : img.values) v = static_cast<std::int32_t>(u32());
+        if (!in) break;
         r.by_name[img.name] = r.images.size();
         r.images.push_back(std::move(img));
     }
@@ -76,62 +52,42 @@ Results LoadResults(const std::string& file_name) {
     return r;
 }
 
-std::string Hex(ColorRef c) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%06X", static_cast<unsigned>(c));
-    return b;
-}
-
-// Both bitmaps as letters side by side, one letter per colour, with the legend.
-std::string Dump(int w, int h, const std::vector<ColorRef>& ours,
-                 const std::vector<ColorRef>& wine) {
-    if (w > 40 || h > 30) return "  (bitmap too large to print)\n";
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::map<ColorRef, char> letter{{scenes::kSentinel, '.'}};
-    auto letter_of = [&](ColorRef c) {
-        auto it = letter.find(c);
-        if (it != letter.end()) return it->second;
-        const std::size_t n = letter.size() - 1;
-        const char l = n < sizeof kLetters - 1 ? kLetters[n] : '?';
-        letter[c] = l;
-        return l;
-    };
-    std::ostringstream out;
-    out << "  ours" << std::string(static_cast<std::size_t>(w > 3 ? w - 3 : 1), ' ') << "wine\n";
-    for (int y = 0; y < h; ++y) {
-        std::string a, b, marks;
-        for (int x = 0; x < w; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * w + x;
-            a += letter_of(ours[i]);
-            b += letter_of(wine[i]);
-            marks += ours[i] == wine[i] ? ' ' : '^';
-        }
-        out << "  " << a << "  " << b << "   " << marks << "\n";
-    }
-    out << "  legend: . = sentinel " << Hex(scenes::kSentinel);
-    for (auto& [c, l] : letter)
-        if (l != '.') out << ", " << l << " = " << Hex(c);
-    out << "\n";
-    return out.str();
-}
-
 std::string Differences(const scenes::Scene& s, const std::vector<ColorRef>& ours,
                         const std::vector<ColorRef>& wine, const std::string& why) {
-    std::ostringstream out;
+    const auto hex = [](ColorRef c) {
+        char b[16];
+        std::snprintf(b, sizeof b, "%06X", static_cast<unsigned>(c));
+        return std::string(b);
+    };
+    std::ostringstream out, first, rows;
     int count = 0;
-    std::string first;
-    for (int y = 0; y < s.height; ++y)
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::map<ColorRef, char> letter{{scenes::kSentinel, '.'}};
+    const auto letter_of = [&](ColorRef c) {
+        const std::size_t n = letter.size() - 1;
+        return letter.emplace(c, n < sizeof kLetters - 1 ? kLetters[n] : '?').first->second;
+    };
+    for (int y = 0; y < s.height; ++y) {
+        std::string a, b, marks;
         for (int x = 0; x < s.width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * s.width + x;
-            if (ours[i] == wine[i]) continue;
-            if (++count <= 8)
-                first += "    (" + std::to_string(x) + ", " + std::to_string(y) + ") ours " +
-                         Hex(ours[i]) + " wine " + Hex(wine[i]) + "\n";
+            a += letter_of(ours[i]), b += letter_of(wine[i]),
+                marks += ours[i] == wine[i] ? ' ' : '^';
+            if (ours[i] != wine[i] && ++count <= 8)
+                first << "    (" << x << ", " << y << ") ours " << hex(ours[i]) << " wine "
+                      << hex(wine[i]) << "\n";
         }
+        rows << "  " << a << "  " << b << "   " << marks << "\n";
+    }
     out << "scene " << s.name << " (" << s.width << " x " << s.height << "): " << why << "\n  "
         << count << " pixel(s) differ, first ones:\n"
-        << first << Dump(s.width, s.height, ours, wine);
-    return out.str();
+        << first.str();
+    if (s.width > 40 || s.height > 30) return out.str() + "  (bitmap too large to print)\n";
+    out << "  ours" << std::string(static_cast<std::size_t>(std::max(s.width - 3, 1)), ' ')
+        << "wine\n"
+        << rows.str() << "  legend:";
+    for (const auto& [c, l] : letter) out << " " << l << " = " << hex(c);
+    return out.str() + "\n";
 }
 
 }  // namespace sheenwork::testing

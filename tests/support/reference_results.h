@@ -1,5 +1,6 @@
-// The pixels real GDI drew under Wine (tests/reference/run.sh writes them), read back
-// for the tests that compare them with ours, and the reports of a mismatch.
+// The pixels and numbers real GDI drew and reported under Wine (tests/reference/run.sh
+// writes them), read back for the test that compares them with ours, and the report of a
+// mismatch.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -19,8 +20,7 @@ struct Image {
     std::string name;
     int width = 0, height = 0;
     std::vector<ColorRef> pixels;
-    std::vector<std::int32_t> values;  // the numbers a text scene reports
-    ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    std::vector<std::int32_t> values;  // the numbers the scene reports
 };
 
 struct Results {
@@ -35,12 +35,8 @@ extern const char kHowToMake[];
 // to make the file.
 Results LoadResults(const std::string& file_name);
 
-std::string Hex(ColorRef c);
-// Both bitmaps as letters side by side, one letter per colour, with the legend (small
-// bitmaps only).
-std::string Dump(int w, int h, const std::vector<ColorRef>& ours,
-                 const std::vector<ColorRef>& wine);
-// A report of every pixel where `ours` and `wine` differ, headed by `why`.
+// Every pixel where `ours` and `wine` differ, headed by `why`, and for a small scene both
+// bitmaps as letters side by side, one letter a colour.
 std::string Differences(const scenes::Scene& s, const std::vector<ColorRef>& ours,
                         const std::vector<ColorRef>& wine, const std::string& why);
 
