@@ -108,8 +108,10 @@ public:
             site.key_state[std::stoi(key.substr(3))] = std::int16_t(std::stoi(v));
         } else if (key == "sState" || key == "sDropDownState" || key == "URL") {
             (key == "URL" ? r.URL : key == "sState" ? r.sState : r.sDropDownState) = v;
-        } else if (key == "bLoading") {
-            r.bLoading = b;
+        } else if (key == "bLoading" || key == "AutoXPMouseIcons") {
+            (key == "bLoading" ? r.bLoading : r.AutoXPMouseIcons) = b;
+        } else if (key == "MousePointer") {
+            r.MousePointer = std::stoi(v);
         } else if (key == "timer") {
             site.timer_enabled = b;
         } else if (key == "UserMode") {
