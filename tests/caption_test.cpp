@@ -1,12 +1,14 @@
 // WriteCaption: the DrawTextA calls it makes (text, rectangle, flags, colour and font at
 // the time of the call), and the pixels they leave, for the positions, offsets and
-// looks of the caption.
+// looks of the caption, as the lines of tests/data/paint/captions.txt and
+// caption_steps.txt say.
 #include <gtest/gtest.h>
 
 #include <sheenwork/control/enums.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/syscolors.h>
 
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -140,144 +142,111 @@ INSTANTIATE_TEST_SUITE_P(Table, CaptionTable,
                          ::testing::ValuesIn(testing::ReadTable("paint/captions.txt")),
                          testing::RowName);
 
-TEST_F(Caption, RightAlignedTextEndsAtTheMarginAndCentredTextIsCentred) {
-    Make(75, 23);
-    rec.CaptionAlign = cRechts_Oben;
-    Paint();
-    EXPECT_EQ(Ink().right, 72);
-    rec.CaptionAlign = cMitte_Oben;
-    Paint();
-    const gdi::Rect centred = Ink();
-    EXPECT_LE(std::abs((centred.left - 3) - (72 - centred.right)), 2);
+// The cases of tests/data/paint/caption_steps.txt: a caption painted and what it must
+// leave, step by step (the file's head lists the lines).
+std::vector<testing::Row> StepCases() {
+    std::vector<testing::Row> out;
+    for (testing::Row& line : testing::ReadTable("paint/caption_steps.txt")) {
+        if (line[0].rfind("case ", 0) == 0) out.push_back({line.where, {}});
+        if (!out.empty()) out.back().cells.push_back(line[0]);
+    }
+    return out;
 }
 
-TEST_F(Caption, AFontThatIsNothingLeavesTheSurfacesFontAsItIs) {
-    Make(75, 23);
-    rec.sState = "down";
-    rec.bMouseOver = vb::True;
-    Paint();  // FontDown, 10 pixels
-    rec.FontOnMouseOver = nullptr;
-    rec.sState = "";
-    Paint();
-    EXPECT_EQ(site->Surface().Font().PixelHeight(), 10);
+class CaptionSteps : public Caption, public ::testing::WithParamInterface<testing::Row> {
+protected:
+    void TearDown() override {
+        SetStepProbe({});
+        Caption::TearDown();
+    }
+};
+
+TEST_P(CaptionSteps, LeaveWhatTheFileSays) {
+    gdi::Rect kept{};
+    for (const std::string& line : GetParam().cells) {
+        SCOPED_TRACE(GetParam().where + ": " + line);
+        const auto w = scenes::Split(line);
+        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
+        // EDGE OP VALUE against a rectangle; "+ N" is the kept rectangle's edge plus N.
+        const auto edges = [&](const gdi::Rect& r) {
+            const std::map<std::string, std::pair<int, int>> e = {
+                {"left", {r.left, kept.left}},
+                {"top", {r.top, kept.top}},
+                {"right", {r.right, kept.right}},
+                {"bottom", {r.bottom, kept.bottom}}};
+            const auto [got, before] = e.at(w.at(1));
+            const std::string& op = w.at(2);
+            const int v = n(3);
+            EXPECT_TRUE(op == "="    ? got == v
+                        : op == "<=" ? got <= v
+                        : op == "<"  ? got < v
+                        : op == ">"  ? got > v
+                                     : got == before + v)
+                << got;
+        };
+        if (w[0] == "case") {
+            Make(std::stoi(w.at(2)), std::stoi(w[2].substr(w[2].find('x') + 1)));
+        } else if (w.size() > 2 && w[1] == "=" && w[2] == "Nothing") {
+            (w[0] == "Font"       ? rec.Font
+             : w[0] == "FontDown" ? rec.FontDown
+                                  : rec.FontOnMouseOver) = nullptr;
+        } else if (w.size() > 1 && w[1] == "=") {
+            scenes::Assign(*site, rec, w);
+        } else if (w[0] == "paint") {
+            Paint();
+        } else if (w[0] == "draws") {
+            EXPECT_EQ(gdi->Draws().size(), std::size_t(n(1)));
+        } else if (w[0] == "draw") {  // draw I L T R B [COLOR]
+            const auto draws = gdi->Draws();
+            ASSERT_LT(std::size_t(n(1)), draws.size());
+            EXPECT_EQ(draws[n(1)].rect, (RECT{n(2), n(3), n(4), n(5)}));
+            if (w.size() > 6) {
+                EXPECT_EQ(draws[n(1)].color, gdi::ColorRef(n(6)));
+            }
+        } else if (w[0] == "text") {
+            EXPECT_EQ(Draw().text, scenes::Unquote(w.at(1)));
+        } else if (w[0] == "fontheight") {
+            EXPECT_EQ(site->Surface().Font().PixelHeight(), n(1));
+        } else if (w[0] == "ink") {
+            edges(Ink());
+        } else if (w[0] == "drawn") {
+            edges(Draw().rect);
+        } else if (w[0] == "centred") {  // centred LEFT RIGHT SLACK: the ink between them
+            EXPECT_LE(std::abs((Ink().left - n(1)) - (n(2) - Ink().right)), n(3));
+        } else if (w[0] == "keep") {
+            kept = Ink();
+        } else if (w[0] == "calls") {
+            EXPECT_EQ(site->log.Only({"ScaleX", "ScaleY"}).size(), std::size_t(n(1)));
+        } else if (w[0] == "fail") {
+            site->FailOn(w.at(1));
+        } else if (w[0] == "clear") {
+            site->ClearFailures();
+            services.boxes.clear();
+        } else if (w[0] == "boxes") {
+            ASSERT_EQ(services.boxes.size(), std::size_t(n(1)));
+            if (w.size() > 2) {
+                EXPECT_NE(services.boxes.back().text.find(w[2]), std::string::npos);
+            }
+        } else if (w[0] == "silent") {
+            SetSilentError(vb::True);
+        } else if (w[0] == "probe") {  // probe STEP: WriteCaption's step STEP fails
+            const int step = n(1);
+            SetStepProbe([step](const Procedure& p, int at) {
+                if (p.Name() == "WriteCaption" && at == step) vb::Raise(5);
+            });
+        } else {
+            ADD_FAILURE() << "no such line";
+        }
+    }
 }
 
-TEST_F(Caption, AManualPositionAsksTheSiteForBothScales) {
-    Make(75, 23);
-    rec.CaptionAlign = cBenutzerdefiniert;
-    Paint();
-    EXPECT_EQ(site->log.Only({"ScaleX", "ScaleY"}).size(), 2u);
-}
-
-TEST_F(Caption, PressedLeftAlignedInkMovesRightAndDownRightAlignedOnlyDown) {
-    Make(75, 23);
-    rec.MoveCaptionAtDown = vb::True;
-    rec.sState = "down";
-    rec.FontDown = rec.Font;
-    rec.CaptionAlign = cLinks_Oben;
-    Paint();
-    const gdi::Rect rest = Ink();
-    rec.bMouseOver = vb::True;
-    Paint();
-    const gdi::Rect pressed = Ink();
-    EXPECT_EQ(pressed.left, rest.left + 1);
-    EXPECT_EQ(pressed.top, rest.top + 1);
-    rec.CaptionAlign = cRechts_Oben;
-    Paint();
-    EXPECT_EQ(Ink().right, 72);
-    EXPECT_EQ(Ink().top, rest.top + 1);
-}
-
-TEST_F(Caption, ACentredCaptionMovesByHalfTheSection) {
-    Make(100, 23);
-    rec.DropDown = vb::True;
-    rec.DropDownSize = 16;
-    rec.DropDownAlign = 8;
-    rec.CaptionAlign = cMitte_Mitte;
-    Paint();
-    const gdi::Rect free = Ink();
-    rec.DropDownAlign = cDropDownLeftDown;
-    Paint();
-    EXPECT_EQ(Ink().left, free.left + 8);
-}
-
-TEST_F(Caption, DisabledClassicTextIsEmbossed) {
-    Make(75, 23);
-    rec.Enabled = vb::False;
-    rec.ColorStyle = cWinClassic;
-    Paint();
-    const auto draws = gdi->Draws();
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].color, 0xFFFFFFu);
-    EXPECT_EQ(draws[0].rect, (RECT{3, 4, 72, 20}));
-    EXPECT_EQ(draws[1].color, vb::SysColor(17));
-    EXPECT_EQ(draws[1].rect, (RECT{2, 3, 71, 19}));
-}
-
-TEST_F(Caption, ATallCaptionIsCutThreePixelsAboveTheBottom) {
-    Make(60, 23);
-    rec.Caption = "one two three four five";
-    rec.CaptionAlign = cMitte_Mitte;
-    Paint();
-    const RECT r = Draw().rect;
-    EXPECT_LT(r.top, 0);  // the middle of a text taller than the button lies above it
-    EXPECT_EQ(r.bottom, 20);
-    EXPECT_LE(Ink().bottom, 20);
-    EXPECT_GT(Ink().bottom, 14);
-}
-
-TEST_F(Caption, FailuresWhileChoosingTheLookDoNotStopItAndLaterOnesAreTrapped) {
-    Make(75, 23);
-    // SetUCFont reports its own failure; WriteCaption goes on in the surface's old font.
-    site->FailOn("Surface.Font");
-    Paint();
-    EXPECT_EQ(gdi->Draws().size(), 1u);
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("SetUCFont"), std::string::npos);
-    site->ClearFailures();
-    services.boxes.clear();
-
-    rec.CaptionAlign = cBenutzerdefiniert;
-    rec.CaptionLeft = 300;
-    rec.CaptionTop = 150;
-    site->FailOn("ScaleY");
-    Paint();
-    EXPECT_TRUE(gdi->Draws().empty());
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("WriteCaption"), std::string::npos);
-
-    services.boxes.clear();
-    SetSilentError(vb::True);
-    rec.sngY = 7;
-    Paint();
-    EXPECT_TRUE(services.boxes.empty());
-    EXPECT_EQ(Draw().rect, (RECT{20, 7, 72, 20}));  // the failed step kept the old top
-
-    // A middle that could not be worked out keeps its first value, 0: the top edge.
-    site->ClearFailures();
-    rec.CaptionAlign = cMitte_Mitte;
-    SetStepProbe([](const Procedure& p, int step) {
-        if (p.Name() == "WriteCaption" && step == 2) vb::Raise(5);  // sngMiddle = (H - T) / 2
-    });
-    Paint();
-    SetStepProbe({});
-    EXPECT_EQ(Draw().rect, (RECT{3, 0, 72, 20}));
-}
-
-}  // namespace
-}  // namespace sheenwork
-
-namespace sheenwork {
-namespace {
-
-// The caption is Unicode; DrawTextA takes it in the ANSI code page, a character the code
-// page lacks as "?", as every "A" call converts.
-TEST_F(Caption, IsDrawnInTheAnsiCodePage) {
-    Make(75, 23);
-    rec.Caption = "Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC \xE4\xB8\xAD";  // Grüß€ 中
-    Paint();
-    EXPECT_EQ(Draw().text, "Gr\xFC\xDF\x80 ?");
-}
+INSTANTIATE_TEST_SUITE_P(Steps, CaptionSteps, ::testing::ValuesIn(StepCases()),
+                         [](const auto& info) {
+                             std::string name = info.param.cells.at(0).substr(5);
+                             for (char& ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace sheenwork

@@ -1,6 +1,7 @@
 // PaintPicture of a picture object on the control surface: position and size rounded,
-// stretching, shrinking and mirroring by GDI's rules, straight alpha composited over
-// what is beneath, nothing outside the covered pixels touched and nothing leaked.
+// stretching, shrinking and mirroring by GDI's rules (the cases of
+// tests/data/paint/picture_paint.txt), straight alpha composited over what is beneath,
+// nothing outside the covered pixels touched and nothing leaked.
 #include <sheenwork/host/surface.h>
 #include <sheenwork/picture/load.h>
 #include <sheenwork/vb/syscolors.h>
@@ -10,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "scenes/scenes.h"
+#include "support/data.h"
+
 namespace sheenwork::host {
 namespace {
 
@@ -18,118 +22,70 @@ constexpr gdi::ColorRef kBack = 0xCCCCCC;
 struct PicturePaint : ::testing::Test {
     void SetUp() override { vb::ResetSysColors(); }
     std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-
-    // The surface as rows of letters: '.' back colour, a letter per picture colour.
-    static std::string Rows(const Surface& s,
-                            const std::vector<std::pair<gdi::ColorRef, char>>& key) {
-        const auto px = s.Pixels();
-        const int w = static_cast<int>(s.ScaleWidth()), h = static_cast<int>(s.ScaleHeight());
-        std::string out;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const gdi::ColorRef c = px[static_cast<std::size_t>(y) * w + x];
-                char ch = c == kBack ? '.' : '?';
-                for (auto& [color, letter] : key)
-                    if (c == color) ch = letter;
-                out += ch;
-            }
-            out += '\n';
-        }
-        return out;
-    }
 };
 
-// 3 x 2 opaque picture: A B C / D E F.
-vb::StdPicture Letters() {
-    return vb::StdPicture(3, 2,
-                          {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000, 0xFF500000, 0xFF600000});
-}
-const std::vector<std::pair<gdi::ColorRef, char>> kLetters = {
-    {0x10, 'A'}, {0x20, 'B'}, {0x30, 'C'}, {0x40, 'D'}, {0x50, 'E'}, {0x60, 'F'}};
-
-TEST_F(PicturePaint, PositionRoundsHalvesToEvenAndSizeStretchesOrMirrors) {
-    Surface s(*gdi, 7, 3);
-    s.BackColor(kBack);
-    const vb::StdPicture p = Letters();
-    s.PaintPicture(p, 1.5f, 0.5f);  // (2, 0)
-    EXPECT_EQ(Rows(s, kLetters), "..ABC..\n..DEF..\n.......\n");
-    s.Cls();
-    s.PaintPicture(p, 2.5f, 1.5f);  // (2, 2), cut by the bottom edge
-    EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n..ABC..\n");
-    s.Cls();
-    // Enlarged, each pixel shows the picture pixel under its centre, a tie going to the
-    // lower one: 3 columns onto 7 give floor((6 i + 2) / 14), 2 rows onto 3 floor((4 j + 1) / 6).
-    s.PaintPicture(p, 0, 0, 7.0f, 3.0f);
-    EXPECT_EQ(Rows(s, kLetters), "AABBBCC\nAABBBCC\nDDEEEFF\n");
-    s.Cls();
-    // Negative extents cover x + w + 1 .. x and y + h + 1 .. y, picture pixel (0, 0) at (x, y).
-    s.PaintPicture(p, 5, 1, -3.0f, -2.0f);
-    EXPECT_EQ(Rows(s, kLetters), "...FED.\n...CBA.\n.......\n");
-    s.Cls();
-    s.PaintPicture(p, 1, 1, 0.0f, 2.0f);  // zero width: nothing
-    s.PaintPicture(p, 1, 1, 0.4f, 2.0f);  // rounds to zero
-    s.PaintPicture(p, -100, 0);
-    s.PaintPicture(vb::StdPicture(0, 0, {}, vb::PictureType::None), 0, 0);
-    EXPECT_EQ(Rows(s, kLetters), ".......\n.......\n.......\n");
+// The pictures of the table. "letters": 3 x 2 opaque, A B C / D E F. "marked WxH
+// [translucent]": pixel (c, r) white with bit c and bit 12 + r cleared, so that a surface
+// pixel names the picture pixels it was made of, "columns/rows" ("01/2" for the AND of
+// (0, 2) and (1, 2)); a translucent one has its last pixel at alpha 0x80, never drawn.
+vb::StdPicture TablePicture(const std::vector<std::string>& w) {
+    if (w.at(0) == "none") return vb::StdPicture(0, 0, {}, vb::PictureType::None);
+    if (w[0] == "letters")
+        return vb::StdPicture(
+            3, 2, {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000, 0xFF500000, 0xFF600000});
+    const int pw = std::stoi(w.at(1)), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
+    std::vector<std::uint32_t> argb;
+    for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x) argb.push_back(0xFFFFFFFFu & ~(1u << x) & ~(1u << (12 + y)));
+    if (w.size() > 2) argb.back() = 0x80FFFFFFu;
+    return vb::StdPicture(pw, ph, argb);
 }
 
-// Picture pixel (c, r) is white with bit c and bit 12 + r cleared, so that a surface pixel
-// names the picture pixels it was made of: "columns/rows", as "01/2" for the AND of
-// (0, 2) and (1, 2); "." is the back colour; rows of the surface are split by " | ".
-std::uint32_t Marked(int c, int r) { return 0xFFFFFFFFu & ~(1u << c) & ~(1u << (12 + r)); }
-std::string Names(const Surface& s) {
+// The surface as the table writes it: rows separated by "; ", "." the back colour, and a
+// letter (for "letters") or the names of the picture pixels (separated by blanks).
+std::string Said(const Surface& s, bool letters) {
     const auto px = s.Pixels();
-    const int w = static_cast<int>(s.ScaleWidth());
+    const std::size_t w = static_cast<std::size_t>(s.ScaleWidth());
     std::string out;
     for (std::size_t i = 0; i < px.size(); ++i) {
-        if (i > 0) out += i % w == 0 ? " | " : " ";
-        if (px[i] == kBack) {
-            out += '.';
-            continue;
-        }
+        if (i > 0) out += i % w == 0 ? "; " : letters ? "" : " ";
         const std::uint32_t rgb =
             gdi::RedOf(px[i]) << 16 | gdi::GreenOf(px[i]) << 8 | gdi::BlueOf(px[i]);
-        for (int b = 0; b < 24; ++b) {
-            if (b == 12) out += '/';
-            if ((rgb >> b & 1u) == 0) out += static_cast<char>('0' + b % 12);
+        if (px[i] == kBack) {
+            out += '.';
+        } else if (letters) {
+            out += px[i] % 16 == 0 && px[i] >= 0x10 && px[i] <= 0x60 ? char('A' + px[i] / 16 - 1)
+                                                                     : '?';
+        } else {
+            for (int b = 0; b < 24; ++b) {
+                if (b == 12) out += '/';
+                if ((rgb >> b & 1u) == 0) out += static_cast<char>('0' + b % 12);
+            }
         }
     }
     return out;
 }
 
-// Drawn smaller on a 3 x 2 surface. Opaque pictures go as the host's StretchBlt: the
-// columns (rows) whose centres fall in one pixel are ANDed, and a destination one pixel
-// wide (high) leaves out the last column (row). A translucent one goes as AlphaBlend,
-// which keeps the first of the rows and the last of the columns that fall together.
-TEST_F(PicturePaint, ShrinkingCombinesOrChoosesAsGdiDoes) {
-    struct Case {
-        const char* what;
-        bool translucent;
-        int pw, ph;
-        float x, y, w, h;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"5 x 3 onto 3 x 2", false, 5, 3, 0, 0, 3, 2, "01/01 2/01 34/01 | 01/2 2/2 34/2"},
-        {"one row high", false, 6, 2, 0, 0, 3, 1, "01/0 23/0 45/0 | . . ."},
-        {"one column wide", false, 3, 2, 1, 0, 1, 2, ". 01/0 . | . 01/1 ."},
-        {"mirrored", false, 6, 2, 2, 0, -3, 2, "45/0 23/0 01/0 | 45/1 23/1 01/1"},
-        {"cut by the left edge", false, 6, 2, -1, 0, 3, 2, "23/0 45/0 . | 23/1 45/1 ."},
-        {"translucent", true, 6, 2, 0, 0, 3, 1, "1/0 3/0 5/0 | . . ."},
-        // AlphaBlend takes no mirrored extents: the picture is turned first.
-        {"translucent mirrored", true, 6, 2, 2, 1, -3, -2, "4/1 2/1 0/1 | 4/0 2/0 0/0"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::uint32_t> argb;
-        for (int y = 0; y < c.ph; ++y)
-            for (int x = 0; x < c.pw; ++x) argb.push_back(Marked(x, y));
-        if (c.translucent) argb.back() = 0x80FFFFFFu;  // a pixel that is not drawn
-        Surface s(*gdi, 3, 2);
-        s.BackColor(kBack);
-        s.PaintPicture(vb::StdPicture(c.pw, c.ph, argb), c.x, c.y, c.w, c.h);
-        EXPECT_EQ(Names(s), c.expected) << c.what;
-    }
+// tests/data/paint/picture_paint.txt: one PaintPicture and the surface it leaves.
+class PicturePaintTable : public PicturePaint,
+                          public ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(PicturePaintTable, LeavesTheSurfaceTheRowSays) {
+    const testing::Row& row = GetParam();
+    const auto picture = scenes::Split(row[0]), at = scenes::Split(row[2]);
+    Surface s(*gdi, std::stoi(row[1]), std::stoi(row[1].substr(row[1].find('x') + 1)));
+    s.BackColor(kBack);
+    const auto f = [&](std::size_t i) { return std::stof(at.at(i)); };
+    if (at.size() == 2)
+        s.PaintPicture(TablePicture(picture), f(0), f(1));
+    else
+        s.PaintPicture(TablePicture(picture), f(0), f(1), f(2), f(3));
+    EXPECT_EQ(Said(s, picture[0] != "marked"), row[3]) << row.where;
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, PicturePaintTable,
+                         ::testing::ValuesIn(testing::ReadTable("paint/picture_paint.txt")),
+                         testing::RowName);
 
 TEST_F(PicturePaint, StraightAlphaIsCompositedOverTheSurface) {
     Surface s(*gdi, 4, 1);

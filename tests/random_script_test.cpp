@@ -86,51 +86,28 @@ Outcome RunOne(std::uint64_t seed) {
                                     VK_LMENU, VK_RMENU,  'S',       'X'};
     for (int i = 0; i < steps; ++i) {
         long long waited = 0;
+        const int pick = dice.Below(8);
         try {
-            switch (dice.Below(8)) {
-                case 0:
-                case 1: {
-                    // Mostly on and around the buttons, edges included.
-                    const int x = 45 + dice.Below(160), y = 45 + dice.Below(50);
-                    script << "move " << x - 50 << " " << y - 50 << "\n";
-                    rt.MouseMove({x, y});
-                    break;
-                }
-                case 2: {
-                    const int button = 1 << dice.Below(3);
-                    script << "press " << button << "\n";
-                    rt.MouseDown(button);
-                    break;
-                }
-                case 3: {
-                    const int button = 1 << dice.Below(3);
-                    script << "release " << button << "\n";
-                    rt.MouseUp(button);
-                    break;
-                }
-                case 4: {
-                    const int key = kKeys[dice.Below(9)];
-                    script << "key down " << key << "\n";
-                    rt.KeyDown(key);
-                    break;
-                }
-                case 5: {
-                    const int key = kKeys[dice.Below(9)];
-                    script << "key up " << key << "\n";
-                    rt.KeyUp(key);
-                    break;
-                }
-                case 6: {
-                    Window* w = dice.Below(2) ? &a : &b;
-                    script << "focus " << w->Name() << "\n";
-                    rt.SetFocus(w);
-                    break;
-                }
-                default:
-                    waited = dice.Below(31);
-                    script << "wait " << waited << "\n";
-                    rt.Advance(Millis(waited));
-                    break;
+            if (pick <= 1) {  // mostly on and around the buttons, edges included
+                const int x = 45 + dice.Below(160), y = 45 + dice.Below(50);
+                script << "move " << x - 50 << " " << y - 50 << "\n";
+                rt.MouseMove({x, y});
+            } else if (pick <= 3) {
+                const int button = 1 << dice.Below(3);
+                script << (pick == 2 ? "press " : "release ") << button << "\n";
+                pick == 2 ? rt.MouseDown(button) : rt.MouseUp(button);
+            } else if (pick <= 5) {
+                const int key = kKeys[dice.Below(9)];
+                script << (pick == 4 ? "key down " : "key up ") << key << "\n";
+                pick == 4 ? rt.KeyDown(key) : rt.KeyUp(key);
+            } else if (pick == 6) {
+                Window* w = dice.Below(2) ? &a : &b;
+                script << "focus " << w->Name() << "\n";
+                rt.SetFocus(w);
+            } else {
+                waited = dice.Below(31);
+                script << "wait " << waited << "\n";
+                rt.Advance(Millis(waited));
             }
         } catch (const std::exception& e) {
             return {std::string("escaped: ") + e.what(), script.str()};

@@ -1,5 +1,7 @@
-// Redraw: state resolution, the order of the painters, the highlight choice, the rounded
-// frame and the two-pass composition of a pressed drop-down section.
+// Redraw's composition on painters that fill the surface with one colour per pass: the
+// rounded frame in the colour the XP body left, and a pressed drop-down section composed
+// from two passes. The order of the painters and the state each shows are steps in
+// tests/data/input/redraw.txt.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
 
@@ -11,106 +13,7 @@
 namespace sheenwork {
 namespace {
 
-using testing::ButtonFixture;
 using Log = std::vector<std::string>;
-
-class RedrawTest : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(vb::False); }
-    void TearDown() override { SetSilentError(vb::False); }
-    Log Painted() const { return f.site.log.Only({"Paint:"}); }
-    testing::RecordingServices services;
-    ButtonFixture f;
-};
-
-TEST_F(RedrawTest, NothingHappensWhileLoading) {
-    f.rec().bLoading = vb::True;
-    f.rec().sState = "down";
-    f.button.Redraw(0);
-    EXPECT_TRUE(f.site.log.entries.empty());
-}
-
-TEST_F(RedrawTest, AnOrdinaryPaintRunsThePaintersInTheirFixedOrder) {
-    f.button.Redraw(0);
-    EXPECT_EQ(f.site.log.entries,
-              (Log{"Surface", "Paint:XPBody \"\" pass 0", "Paint:DrawImage", "Paint:WriteCaption",
-                   "Paint:DropDownGlyph", "Paint:drawMLine \"\""}));
-    f.site.log.Clear();
-    f.rec().PictureInFront = vb::True;
-    f.button.Redraw(0);
-    EXPECT_EQ(Painted(), (Log{"Paint:XPBody \"\" pass 0", "Paint:WriteCaption", "Paint:DrawImage",
-                              "Paint:DropDownGlyph", "Paint:drawMLine \"\""}));
-    f.site.log.Clear();
-    f.rec().PictureShow = vb::False;
-    f.button.Redraw(0);
-    EXPECT_EQ(Painted(), (Log{"Paint:XPBody \"\" pass 0", "Paint:WriteCaption",
-                              "Paint:DropDownGlyph", "Paint:drawMLine \"\""}));
-}
-
-TEST_F(RedrawTest, TheBodyPainterFollowsTheButtonStyle) {
-    for (const auto& [style, body] : std::vector<std::pair<vb::Long, std::string>>{
-             {cButtonOffice, "Paint:OfficeBody \"\" pass 0"},
-             {cButtonIExplorer, "Paint:OfficeBody \"\" pass 0"},
-             {3, ""},
-             {-1, ""}}) {
-        f.site.log.Clear();
-        f.rec().ButtonStyle = style;
-        f.button.Redraw(0);
-        Log expected{"Paint:DrawImage", "Paint:WriteCaption", "Paint:DropDownGlyph",
-                     "Paint:drawMLine \"\""};
-        if (!body.empty()) expected.insert(expected.begin(), body);
-        EXPECT_EQ(Painted(), expected) << "ButtonStyle " << style;
-    }
-}
-
-TEST_F(RedrawTest, DrawStateFollowsTheDropDownPressTable) {
-    struct Row {
-        bool drop_down;
-        vb::Integer pass;
-        std::string dd_state, state, expected;
-    };
-    const std::vector<Row> rows = {
-        {false, 0, "down", "down", "down"}, {false, 0, "", "", ""},
-        {true, 0, "", "down", "down"},      {true, 0, "down", "", ""},
-        {true, 0, "n", "down", ""},         {true, 1, "down", "", "down"},
-        {true, 1, "", "down", ""},          {true, 1, "n", "down", ""},
-    };
-    for (const auto& r : rows) {
-        f.site.log.Clear();
-        f.rec().DropDown = vb::Boolean(r.drop_down);
-        f.rec().sDropDownState = r.dd_state;
-        f.rec().sState = r.state;
-        f.button.Redraw(r.pass);
-        const Log painted = Painted();
-        ASSERT_FALSE(painted.empty());
-        EXPECT_EQ(painted.front(),
-                  "Paint:XPBody \"" + r.expected + "\" pass " + std::to_string(r.pass))
-            << r.drop_down << " " << r.pass << " '" << r.dd_state << "' '" << r.state << "'";
-    }
-    EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(RedrawTest, HighlightFollowsPressHoverAndFocus) {
-    struct Row {
-        std::string state;
-        bool over, focus;
-        std::string expected;
-    };
-    for (const auto& r : std::vector<Row>{{"down", true, true, ""},
-                                          {"down", false, false, "orange"},
-                                          {"", true, false, "orange"},
-                                          {"", true, true, "orange"},
-                                          {"", false, true, "blue"},
-                                          {"", false, false, ""}}) {
-        f.site.log.Clear();
-        f.rec().sState = r.state;
-        f.rec().bMouseOver = vb::Boolean(r.over);
-        f.rec().bHasFocus = vb::Boolean(r.focus);
-        f.button.Redraw(0);
-        EXPECT_EQ(Painted().back(), "Paint:drawMLine \"" + r.expected + "\"")
-            << r.state << " " << r.over << " " << r.focus;
-    }
-}
 
 // A body that fills the surface with one colour per pass and leaves a frame colour.
 struct FillingPainters : Painters {
@@ -139,7 +42,8 @@ struct FillingPainters : Painters {
     void WriteCaption(PaintContext&) const override {}
 };
 
-TEST_F(RedrawTest, RoundedFrameIsDrawnInTheColourTheXPBodyLeft) {
+TEST(RedrawFill, RoundedFrameIsDrawnInTheColourTheXPBodyLeft) {
+    testing::ButtonFixture f;
     auto painters = std::make_shared<FillingPainters>();
     f.button.SetPainters(painters);
     for (vb::Long style :
@@ -161,7 +65,9 @@ TEST_F(RedrawTest, RoundedFrameIsDrawnInTheColourTheXPBodyLeft) {
     EXPECT_NE(f.site.Surface().Pixels()[37], painters->frame);
 }
 
-TEST_F(RedrawTest, PressedSectionIsComposedFromTwoPasses) {
+TEST(RedrawFill, PressedSectionIsComposedFromTwoPasses) {
+    testing::RecordingServices services;
+    testing::ButtonFixture f;
     Log separators;
     auto painters = std::make_shared<FillingPainters>();
     painters->log = &separators;
@@ -178,29 +84,6 @@ TEST_F(RedrawTest, PressedSectionIsComposedFromTwoPasses) {
     EXPECT_EQ(separators, Log{"separator"});
     EXPECT_TRUE(f.rec().picSnapshot);
     EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(RedrawTest, SplitPaintCallsEachPassInOrder) {
-    f.rec().DropDown = vb::True;
-    f.rec().sState = "down";
-    f.rec().sDropDownState = "down";
-    f.button.Redraw(0);
-    // The second pass has no content step; the first pass draws no glyph, so only the
-    // second pass ends with the separator.
-    EXPECT_EQ(Painted(), (Log{"Paint:XPBody \"\" pass 0", "Paint:DrawImage", "Paint:WriteCaption",
-                              "Paint:DropDownGlyph", "Paint:drawMLine \"\"",
-                              "Paint:XPBody \"down\" pass 1", "Paint:DropDownGlyph",
-                              "Paint:drawMLine \"orange\"", "Paint:DropDownSeparator"}));
-}
-
-TEST_F(RedrawTest, AFailingStepIsReportedAsRedrawOrSkippedWhenSilent) {
-    f.site.FailOn("Surface");
-    f.button.BackColor(0x00FF00);
-    // Redraw reports for itself; the assignment goes on and notifies.
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("Line/Procedure: 0/Redraw"), std::string::npos);
-    EXPECT_EQ(f.site.log.Only({"PropertyChanged"}), Log{"PropertyChanged BackColor"});
-    EXPECT_TRUE(Painted().empty());
 }
 
 }  // namespace

@@ -29,11 +29,6 @@ gdi::TextMetric Metrics() {
     return tm;
 }
 
-TextLayout Lay(const char* text, Rect rect, unsigned format, int count = -1,
-               const gdi::TextMetric& tm = Metrics()) {
-    return LayOutText(text, count, rect, format, tm, Advance);
-}
-
 std::vector<std::string> Texts(const TextLayout& layout) {
     std::vector<std::string> out;
     for (const LaidLine& line : layout.lines) out.push_back(line.text);
@@ -111,27 +106,10 @@ INSTANTIATE_TEST_SUITE_P(Table, TextUnderline,
                          ::testing::ValuesIn(testing::ReadTable("text_underline.txt")),
                          testing::RowName);
 
+// DrawTextA keeps one layout and fills it for every call: the calls of the table, texts of
+// more and fewer lines, with and without an underlined character, measured and drawn, each
+// twice over, must each come out as a layout of their own does.
 TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
-    // DrawTextA keeps one layout and fills it for every call: texts of more and fewer
-    // lines, with and without an underlined character, measured and drawn, must each come
-    // out as a layout of their own does.
-    struct Call {
-        const char* text;
-        Rect rect;
-        unsigned format;
-        int count;
-    };
-    const Call calls[] = {
-        {"&Open the door now", {0, 0, 40, 100}, gdi::DT_WORDBREAK, -1},
-        {"x", {5, 5, 40, 100}, gdi::DT_CENTER, -1},
-        {"one\ntwo\nthree", {0, 0, 60, 100}, gdi::DT_CALCRECT, -1},
-        {"", {0, 0, 40, 20}, gdi::DT_SINGLELINE, -1},
-        {"A&&B &c", {0, 0, 60, 20}, gdi::DT_RIGHT, -1},
-        {"two words", {0, 0, 20, 100}, gdi::DT_WORDBREAK | gdi::DT_CENTER, -1},
-        {"cut", {0, 0, 40, 20}, 0, 0},
-        {"&Open the door now", {0, 0, 40, 100}, gdi::DT_WORDBREAK, 7},
-    };
-    // Everything a layout says, line by line, as text.
     const auto said = [](const TextLayout& l) {
         std::string out = std::to_string(l.result) + (l.calc ? " calc " : " ") +
                           (l.draw ? "draw " : "") + std::to_string(l.rect.right) + "," +
@@ -142,11 +120,18 @@ TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
                    std::to_string(line.width) + "]";
         return out;
     };
+    const auto rows = testing::ReadTable("text_layout.txt");
     TextLayout reused;
     for (int pass = 0; pass < 2; ++pass)
-        for (const Call& c : calls) {
-            LayOutText(c.text, c.count, c.rect, c.format, Metrics(), Advance, reused);
-            EXPECT_EQ(said(reused), said(Lay(c.text, c.rect, c.format, c.count))) << c.text;
+        for (const testing::Row& row : rows) {
+            const std::string text = scenes::Unquote(row[0]);
+            Rect r;
+            std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
+            const auto format = static_cast<unsigned>(scenes::Number(row[2]));
+            LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance, reused);
+            EXPECT_EQ(said(reused), said(LayOutText(text.data(), std::stoi(row[3]), r, format,
+                                                    Metrics(), Advance)))
+                << row.where;
         }
 }
 
