@@ -21,48 +21,52 @@ namespace {
 
 using runtime::Millis;
 
-// A key on a Windows keyboard and on SDL's, one a line of tests/data/input/sdl_keys.txt.
+// The virtual key of SDL's key, one a line of tests/data/input/sdl_keys.txt.
 TEST(Keys, VirtualKeysOfSdlKeys) {
     for (const auto& row : testing::ReadTable("input/sdl_keys.txt")) {
         const SDL_Keycode sym = SDL_GetKeyFromName(row[0].c_str());
         ASSERT_NE(sym, SDLK_UNKNOWN) << row.where;
         EXPECT_EQ(VirtualKeyOf(sym), std::stoi(row[1], nullptr, 0)) << row.where;
     }
-    EXPECT_EQ(ButtonOf(SDL_BUTTON_LEFT), 1);
-    EXPECT_EQ(ButtonOf(SDL_BUTTON_RIGHT), 2);
-    EXPECT_EQ(ButtonOf(SDL_BUTTON_MIDDLE), 4);
-    EXPECT_EQ(ButtonOf(SDL_BUTTON_X1), 0);
 }
 
-// What the message loop types from the key itself, and which text SDL brings is typed:
-// Alt+S brings "s", which Windows does not type; AltGr (Ctrl+Alt) types.
-TEST(Keys, CharactersOfKeysAndText) {
-    EXPECT_EQ(ControlCharOf(runtime::VK_RETURN, false, false), '\r');
-    EXPECT_EQ(ControlCharOf(runtime::VK_ESCAPE, false, false), 27);
-    EXPECT_EQ(ControlCharOf(runtime::VK_TAB, false, false), '\t');
-    EXPECT_EQ(ControlCharOf(runtime::VK_BACK, false, false), 8);
-    EXPECT_EQ(ControlCharOf('A', true, false), 1);
-    EXPECT_EQ(ControlCharOf('Z', true, false), 26);
-    EXPECT_EQ(ControlCharOf('5', true, false), 0);
-    EXPECT_EQ(ControlCharOf(runtime::VK_RETURN, true, false), 0);
-    EXPECT_EQ(ControlCharOf(runtime::VK_RETURN, false, true), 0);
-    EXPECT_EQ(ControlCharOf('A', false, false), 0);  // its text comes from SDL
-    EXPECT_EQ(ControlCharOf(runtime::VK_SPACE, false, false), 0);
-    EXPECT_TRUE(TypesText(false, false, false));
-    EXPECT_FALSE(TypesText(true, false, false));
-    EXPECT_TRUE(TypesText(true, true, false));
-    EXPECT_TRUE(TypesText(true, false, true));
+// The rows of tests/data/desktop/host.txt for one rule, and a cell's number (its last word).
+std::vector<testing::Row> Rows(const std::string& rule) {
+    std::vector<testing::Row> out;
+    for (const auto& row : testing::ReadTable("desktop/host.txt"))
+        if (row[0] == rule) out.push_back(row);
+    if (out.empty()) ADD_FAILURE() << "no rows for " << rule;
+    return out;
+}
+long long N(const std::string& cell) { return std::stoll(cell.substr(cell.rfind(' ') + 1)); }
+std::optional<runtime::Millis> Due(const std::string& cell) {
+    return cell == "-" ? std::nullopt : std::optional(Millis(N(cell)));
+}
+gdi::Rect RectOf(const std::string& cell) {
+    gdi::Rect r;
+    std::istringstream(cell) >> r.left >> r.top >> r.right >> r.bottom;
+    return r;
 }
 
-// Pointer positions: a window pixel at any scale to the runtime's screen point; points
-// left of or above a window (a captured drag) round down like the screen's own.
+TEST(Keys, ButtonsAndCharactersAndText) {
+    for (const auto& r : Rows("ButtonOf"))
+        EXPECT_EQ(ButtonOf(static_cast<std::uint8_t>(N(r[1]))), N(r[2])) << r.where;
+    for (const auto& r : Rows("ControlChar")) {
+        const int vk = r[1].size() == 1 ? r[1][0] : *runtime::KeyFromName(r[1]);
+        EXPECT_EQ(ControlCharOf(vk, r[2] != "-", r[3] != "-"), N(r[4])) << r.where;
+    }
+    for (const auto& r : Rows("TypesText"))
+        EXPECT_EQ(TypesText(r[1] != "-", r[2] != "-", r[3] != "-"), N(r[4]) != 0) << r.where;
+}
+
 TEST(Pointer, WindowPixelsToScreenPoints) {
-    EXPECT_EQ(ScreenPointOf({100, 50}, 0, 0, 1), (gdi::Point{100, 50}));
-    EXPECT_EQ(ScreenPointOf({100, 50}, 7, 3, 1), (gdi::Point{107, 53}));
-    EXPECT_EQ(ScreenPointOf({100, 50}, 7, 3, 2), (gdi::Point{103, 51}));
-    EXPECT_EQ(ScreenPointOf({100, 50}, 8, 9, 3), (gdi::Point{102, 53}));
-    EXPECT_EQ(ScreenPointOf({100, 50}, -1, -2, 2), (gdi::Point{99, 49}));
-    EXPECT_EQ(ScreenPointOf({100, 50}, -3, -4, 2), (gdi::Point{98, 48}));
+    for (const auto& r : Rows("ScreenPoint")) {
+        gdi::Point origin, pixel, want;
+        std::istringstream(r[1] + " " + r[2] + " " + r[4]) >> origin.x >> origin.y >> pixel.x >>
+            pixel.y >> want.x >> want.y;
+        EXPECT_EQ(ScreenPointOf(origin, pixel.x, pixel.y, static_cast<int>(N(r[3]))), want)
+            << r.where;
+    }
     // The motion SDL adds on leaving a window is no place of the pointer.
     SDL_Event motion{}, leave{}, other{};
     motion.type = SDL_MOUSEMOTION;
@@ -110,63 +114,35 @@ TEST(Pixels, CursorPremultipliedAndMagnified) {
     EXPECT_EQ(CursorPixels(pic, 2),
               (std::vector<std::uint32_t>{0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u,
                                           0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u}));
-    using C = runtime::Cursor;
-    // clang-format off
-    const std::pair<C, SDL_SystemCursor> stock[] = {
-        {C::Cross, SDL_SYSTEM_CURSOR_CROSSHAIR}, {C::IBeam, SDL_SYSTEM_CURSOR_IBEAM},
-        {C::SizeNS, SDL_SYSTEM_CURSOR_SIZENS}, {C::SizeWE, SDL_SYSTEM_CURSOR_SIZEWE},
-        {C::SizeNESW, SDL_SYSTEM_CURSOR_SIZENESW}, {C::SizeNWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
-        {C::Size, SDL_SYSTEM_CURSOR_SIZEALL}, {C::SizeAll, SDL_SYSTEM_CURSOR_SIZEALL},
-        {C::Hourglass, SDL_SYSTEM_CURSOR_WAIT}, {C::ArrowHourglass, SDL_SYSTEM_CURSOR_WAITARROW},
-        {C::NoDrop, SDL_SYSTEM_CURSOR_NO}, {C::UpArrow, SDL_SYSTEM_CURSOR_ARROW},
-        {C::Default, SDL_SYSTEM_CURSOR_ARROW}};
-    // clang-format on
-    for (const auto& [cursor, sdl] : stock)
-        EXPECT_EQ(SystemCursorOf(cursor), sdl) << static_cast<int>(cursor);
+    for (const auto& r : Rows("Cursor"))
+        EXPECT_EQ(SystemCursorOf(static_cast<runtime::Cursor>(N(r[1]))), N(r[2])) << r.where;
 }
 
 // The loop sleeps until the earlier of the next timer and the next deadline, not at all
 // while work waits, and without end when nothing is due: a resting host costs nothing.
 TEST(Loop, SleepsUntilTheNextThingDue) {
-    EXPECT_EQ(SleepFor(Millis(100), false, std::nullopt, std::nullopt), std::nullopt);
-    EXPECT_EQ(SleepFor(Millis(100), true, Millis(200), std::nullopt), 0);
-    EXPECT_EQ(SleepFor(Millis(100), false, Millis(110), std::nullopt), 10);
-    EXPECT_EQ(SleepFor(Millis(100), false, std::nullopt, Millis(150)), 50);
-    EXPECT_EQ(SleepFor(Millis(100), false, Millis(130), Millis(120)), 20);
-    EXPECT_EQ(SleepFor(Millis(100), false, Millis(120), Millis(130)), 20);
-    EXPECT_EQ(SleepFor(Millis(100), false, Millis(100), std::nullopt), 0);
-    EXPECT_EQ(SleepFor(Millis(100), false, Millis(90), Millis(300)), 0);
-    EXPECT_EQ(SleepFor(Millis(0), false, Millis(10'000'000'000LL), std::nullopt),
-              std::numeric_limits<int>::max());
+    for (const auto& r : Rows("SleepFor")) {
+        const auto sleep = SleepFor(Millis(N(r[1])), r[2] != "-", Due(r[3]), Due(r[4]));
+        EXPECT_EQ(sleep ? std::to_string(*sleep) : "ever", r[5]) << r.where;
+    }
 }
 
 // Message boxes: each style's buttons and answers, what Escape and closing answer, and
 // a box built on a runtime: its text, buttons, default and cancel, placed on its owner.
 TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
-    const auto captions = [](int style) {
-        std::string s;
-        for (const BoxButton& b : MessageBoxButtons(style))
-            s += std::string(b.caption) + "=" + std::to_string(b.answer) + " ";
-        return s;
-    };
-    EXPECT_EQ(captions(0), "OK=1 ");
-    EXPECT_EQ(captions(16), "OK=1 ");  // the icon bits do not change the buttons
-    EXPECT_EQ(captions(1), "OK=1 Cancel=2 ");
-    EXPECT_EQ(captions(2), "&Abort=3 &Retry=4 &Ignore=5 ");
-    EXPECT_EQ(captions(3), "&Yes=6 &No=7 Cancel=2 ");
-    EXPECT_EQ(captions(4 | 32), "&Yes=6 &No=7 ");
-    EXPECT_EQ(captions(5), "&Retry=4 Cancel=2 ");
-    EXPECT_EQ(CancelAnswer(16), 1);
-    EXPECT_EQ(CancelAnswer(1), 2);
-    EXPECT_EQ(CancelAnswer(3), 2);
-    EXPECT_EQ(CancelAnswer(4), 0);
-    EXPECT_EQ(CancelAnswer(2), 0);
-
-    const gdi::Rect screen{0, 0, 1024, 768};
-    EXPECT_EQ(CentredOn({100, 100, 300, 200}, 100, 40, screen), (gdi::Rect{150, 130, 250, 170}));
-    EXPECT_EQ(CentredOn({-50, 700, 50, 760}, 200, 100, screen), (gdi::Rect{0, 668, 200, 768}));
-    EXPECT_EQ(CentredOn({950, -10, 1024, 10}, 200, 100, screen), (gdi::Rect{824, 0, 1024, 100}));
-
+    for (const auto& r : Rows("MessageBox")) {
+        std::string buttons;
+        for (const BoxButton& b : MessageBoxButtons(static_cast<int>(N(r[1]))))
+            buttons += (buttons.empty() ? "" : " ") + std::string(b.caption) + "=" +
+                       std::to_string(b.answer);
+        EXPECT_EQ(buttons, r[2]) << r.where;
+        EXPECT_EQ(CancelAnswer(static_cast<int>(N(r[1]))), N(r[3])) << r.where;
+    }
+    for (const auto& r : Rows("CentredOn")) {
+        const gdi::Rect size = RectOf(r[2] + " 0 0");
+        EXPECT_EQ(CentredOn(RectOf(r[1]), size.left, size.top, {0, 0, 1024, 768}), RectOf(r[3]))
+            << r.where;
+    }
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, WithLabels(runtime::LinkedControls()));
