@@ -6,15 +6,20 @@
 #               the sanitizer build (ASan + UBSan), the comparison against real GDI
 #               and the real tooltip under Wine (on an Xvfb display), and the window
 #               host on Xvfb displays of its own, driven with xdotool
-# Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
-# picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
-# libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
-# against the form runtime under the sanitizers), make format.
+# Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the
+# three libFuzzer targets, FUZZ_SECONDS each), make formfile-fuzz (their short run, part of
+# make test), make picture-sweep (random damage to every test picture), make roundtrip
+# (millions of random form round trips), make stress (a million random scripts against the
+# form runtime under the sanitizers), make format.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
+# The sanitizers' settings for every run under ASan + UBSan; the suppressions name what
+# the leak checker cannot see through (tests/lsan.supp says why).
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp
 
 # Debian packages the build and the tests need.
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
@@ -22,8 +27,8 @@ PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
            chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils
 
-.PHONY: all deps build asan reference test demo bench fuzz formfile-fuzz roundtrip stress format \
-        clean
+.PHONY: all deps build asan reference test demo bench fuzz fuzz-build formfile-fuzz picture-sweep \
+        roundtrip stress format clean
 
 all: build
 
@@ -63,8 +68,7 @@ test: build asan reference formfile-fuzz
 	@# The random form round trips run a tenth of the normal build's 100 000 here: the
 	@# same code paths, at some twenty-five times the cost each (make roundtrip runs millions).
 	@cd $(ASAN_BUILD) && SHEENWORK_REFERENCE_DIR=$$PWD/reference SHEENWORK_ROUNDTRIP_SETS=10000 \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ./sheenwork_tests --gtest_brief=1
+	  $(SANITIZE_ENV) ./sheenwork_tests --gtest_brief=1
 
 demo: build
 	@mkdir -p demo-out
@@ -94,29 +98,41 @@ bench: build reference
 	  $(BUILD)/sheenwork_desktop_bench
 
 # The long picture-loader sweep under ASan + UBSan: random damage to every test
-# picture, FUZZ_ROUNDS cases (each seed is reported on failure).
-FUZZ_ROUNDS ?= 200000
-fuzz: asan
-	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(FUZZ_ROUNDS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='PictureFuzz.*'
+# picture, SWEEP_ROUNDS cases (each seed is reported on failure).
+SWEEP_ROUNDS ?= 200000
+picture-sweep: asan
+	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(SWEEP_ROUNDS) $(SANITIZE_ENV) \
+	  ./sheenwork_tests --gtest_filter='PictureFuzz.*'
 
-# The form file reader under libFuzzer with ASan + UBSan, FORMFILE_FUZZ_SECONDS long (make
-# test runs it), starting from tests/data/formfile/corpus. A crash leaves its input in
-# $(FUZZ_BUILD) as crash-*; keep it in the corpus folder, where the tests read it too.
-# Without clang this fails rather than skip: the fuzzer is part of the test.
+# The libFuzzer targets under ASan + UBSan, in a build of their own with Debian's clang:
+# the form file reader (from tests/data/formfile/corpus), the picture loaders (from the
+# test pictures) and the script reader with the replay of what it reads (from
+# fuzz/seeds/scripts). make fuzz runs each FUZZ_SECONDS long, one after another, and
+# prints how many inputs each ran; make test runs the form file reader
+# FORMFILE_FUZZ_SECONDS and the other two FUZZ_SMOKE_SECONDS each. A crash leaves its
+# input in $(FUZZ_BUILD) as crash-*: keep it in the target's seed folder (the form file
+# reader's is also read by the tests). Without clang this fails rather than skip.
+FUZZ_SECONDS ?= 600
 FORMFILE_FUZZ_SECONDS ?= 60
-formfile-fuzz: deps
-	@command -v clang++ >/dev/null || { echo "clang++ is missing: the form file fuzzer needs Debian's clang" >&2; exit 1; }
+FUZZ_SMOKE_SECONDS ?= 15
+FUZZ_SEEDS_formfile = tests/data/formfile/corpus
+FUZZ_SEEDS_pictures = tests/data/pictures tests/data/formfile
+FUZZ_SEEDS_scripts = fuzz/seeds/scripts tests/data/cli
+fuzz-build: deps
+	@command -v clang++ >/dev/null || { echo "clang++ is missing: the fuzzers need Debian's clang" >&2; exit 1; }
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
 	  -DSHEENWORK_BENCH=OFF >/dev/null
-	@ninja -C $(FUZZ_BUILD) form_file_fuzz
-	@echo "== form file fuzzer, $(FORMFILE_FUZZ_SECONDS) s =="
-	@mkdir -p $(FUZZ_BUILD)/corpus
-	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  $(FUZZ_BUILD)/form_file_fuzz -max_total_time=$(FORMFILE_FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
-	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus tests/data/formfile/corpus \
-	  2>$(FUZZ_BUILD)/fuzz.log || { tail -50 $(FUZZ_BUILD)/fuzz.log; exit 1; }
-	@grep -E "^stat::number_of_executed_units|^Done" $(FUZZ_BUILD)/fuzz.log || true
+	@ninja -C $(FUZZ_BUILD) form_file_fuzz picture_fuzz script_fuzz
+
+fuzz: fuzz-build
+	@fuzz/run.sh $(FUZZ_BUILD) form_file_fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS_formfile)
+	@fuzz/run.sh $(FUZZ_BUILD) picture_fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS_pictures)
+	@fuzz/run.sh $(FUZZ_BUILD) script_fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS_scripts)
+
+formfile-fuzz: fuzz-build
+	@fuzz/run.sh $(FUZZ_BUILD) form_file_fuzz $(FORMFILE_FUZZ_SECONDS) $(FUZZ_SEEDS_formfile)
+	@fuzz/run.sh $(FUZZ_BUILD) picture_fuzz $(FUZZ_SMOKE_SECONDS) $(FUZZ_SEEDS_pictures)
+	@fuzz/run.sh $(FUZZ_BUILD) script_fuzz $(FUZZ_SMOKE_SECONDS) $(FUZZ_SEEDS_scripts)
 
 # More random property sets through save, load and save than make test's 100 000.
 ROUNDTRIP_SETS ?= 2000000
@@ -127,8 +143,8 @@ roundtrip: build
 # runs 10 000); each failure names its seed and the script.
 STRESS_SCRIPTS ?= 1000000
 stress: asan
-	@cd $(ASAN_BUILD) && SHEENWORK_RANDOM_SCRIPTS=$(STRESS_SCRIPTS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ./sheenwork_tests --gtest_filter='RandomScripts.*'
+	@cd $(ASAN_BUILD) && SHEENWORK_RANDOM_SCRIPTS=$(STRESS_SCRIPTS) $(SANITIZE_ENV) \
+	  ./sheenwork_tests --gtest_filter='RandomScripts.*'
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,15 +1,21 @@
 // The sheenwork command-line tool, run as a process: its answers to command lines (a
 // table in tests/data/cli), and what the gallery writes.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "png_io.h"
 #include "support/recording_services.h"
@@ -56,7 +62,7 @@ TEST(Tool, AnswersEachCommandLine) {
         std::vector<std::string> f;
         std::stringstream cells(line);
         for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
-        f.resize(4);
+        f.resize(5);
         testing::TempDir tmp;
         std::string args = f[0];
         for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
@@ -71,6 +77,14 @@ TEST(Tool, AnswersEachCommandLine) {
             EXPECT_EQ(run.err, "");
         else
             EXPECT_NE(run.err.find(f[3]), std::string::npos) << run.err;
+        if (!f[4].empty()) {
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), std::stoi(f[4]))
+                << run.err;
+        }
+        // Whatever the input, no control character reaches the terminal raw.
+        EXPECT_TRUE(std::none_of(run.err.begin(), run.err.end(), [](char c) {
+            return (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
+        })) << run.err;
         ++rows;
     }
     EXPECT_GE(rows, 15);
@@ -93,8 +107,7 @@ TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
         << alone.err;
     fs::create_directories(libexec);
     fs::copy_file(tool.parent_path() / "sheenwork-run", libexec / "sheenwork-run");
-    const ToolRun installed =
-        Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    const ToolRun installed = Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
     EXPECT_EQ(installed.exit, 1);
     EXPECT_NE(installed.err.find("bad.sfm:4:9: Sheenwork.sheenButton has no property Colour"),
               std::string::npos)
@@ -150,6 +163,80 @@ TEST(Tool, RendersTheFormAfterTheScript) {
     ASSERT_EQ(image.height, 50);
     EXPECT_EQ(image.pixels[11 * 210 + 55], 0xFFE7CEu);
     EXPECT_EQ(image.pixels[11 * 210 + 155], 0x95C5FCu);
+    try {
+        png::Read(data + "/two.sfm");
+        ADD_FAILURE() << "a form file read as a picture";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("two.sfm: not a PNG file"), std::string::npos);
+    }
+}
+
+// A render is a preview. A form whose button names a program as its URL and a sound as
+// its Wave starts nothing when a script clicks it (with the mouse and with Enter on the
+// default button); --trace prints what each click would open, --allow-shell does it.
+TEST(Tool, RenderPreviewsWhatAClickWouldOpen) {
+    testing::TempDir tmp;
+    const std::string marker = tmp / "touched", wave = tmp / "ding\"1.wav";
+    std::ofstream(tmp / "go.sfm") << "Begin Form frmGo\n    Width = 100\n    Height = 40\n"
+                                  << "    DefaultButton = \"cmdGo\"\n"
+                                  << "    Begin Sheenwork.sheenButton cmdGo\n"
+                                  << "        Width = 80\n        Height = 30\n"
+                                  << "        URL = \"/usr/bin/touch\"\n"
+                                  << "        URLParam = \"" << marker << "\"\n"
+                                  << "        Wave = \"" << tmp / "ding\\\"1.wav"
+                                  << "\"\n    End\nEnd\n";
+    std::ofstream(wave) << "RIFF";
+    std::ofstream(tmp / "clicks.txt") << "click cmdGo\nkey press Enter\n";
+    const std::string render = "render " + (tmp / "go.sfm") + " -o " + (tmp / "go.png") +
+                               " --script " + (tmp / "clicks.txt");
+    const ToolRun quiet = Tool(render, tmp.Path().string());
+    EXPECT_EQ(quiet.exit, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, tmp / "go.png\n");
+    const ToolRun traced = Tool(render + " --trace", tmp.Path().string());
+    // JSON's quoting: the quote in the wave's name is \".
+    const std::string click =
+        "open \"" + tmp / "ding\\\"1.wav" + "\" \"\"\nopen \"/usr/bin/touch\" \"" + marker + "\"\n";
+    EXPECT_EQ(traced.out, click + click + (tmp / "go.png\n"));
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    // The wave goes to the opener: a harmless one here.
+    const ToolRun acted = Tool(render + " --allow-shell", tmp.Path().string(),
+                               "env SHEENWORK_OPENER=/bin/true " + std::string(SHEENWORK_TOOL));
+    EXPECT_EQ(acted.exit, 0) << acted.err;
+    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(marker));
+}
+
+// Check lets the controls take their values on surfaces of one pixel: a form at the limit
+// of 2^25 pixels (128 MiB of surface when rendered) is checked in a small part of that.
+TEST(Tool, CheckNeedsNoSurfaces) {
+    testing::TempDir tmp;
+    std::ofstream(tmp / "limit.sfm")
+        << "Begin Form frmLimit\n    Width = 4096\n    Height = 4096\n"
+        << "    Begin Sheenwork.sheenButton cmdAll\n        Width = 4096\n"
+        << "        Height = 4096\n    End\nEnd\n";
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(SHEENWORK_TOOL, SHEENWORK_TOOL, "check", (tmp / "limit.sfm").c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "kB at most";
+}
+
+// Without a display that answers, run says which display it tried.
+TEST(Tool, RunNamesTheDisplayItCouldNotOpen) {
+    testing::TempDir tmp;
+    const ToolRun run = Tool("run --demo", tmp.Path().string(),
+                             "env DISPLAY=:4711 WAYLAND_DISPLAY= " + std::string(SHEENWORK_TOOL));
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("DISPLAY is \":4711\""), std::string::npos) << run.err;
 }
 
 }  // namespace

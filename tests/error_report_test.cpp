@@ -3,9 +3,14 @@
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/error.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -181,6 +186,42 @@ TEST_F(ErrorReport, MissingOrBlankFolderWritesNoLogButStillShowsTheBox) {
     ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
     EXPECT_EQ(services.boxes.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_empty(logs.Path()));
+}
+
+// What others may have put in a log folder they can write: a link to a file of the host's
+// user (followed, the record would land there), a pipe (opened blocking, the report would
+// hang), a folder. None gets the record and the box still shows. Then a disk with room for
+// only part of a record (a file size limit): the log keeps what it had, no half record.
+TEST_F(ErrorReport, TheLogTakesNoLinkNoPipeAndNoHalfRecord) {
+    RecordingServices services;
+    testing::TempDir logs, home;
+    services.SetErrorLog(logs.Path().string());
+    const auto log = logs.Path() / "SheenlineError.txt";
+    std::ofstream(home / "victim.txt") << "mine\n";
+    std::filesystem::create_symlink(home / "victim.txt", log);
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_EQ(ReadFile(home / "victim.txt"), "mine\n");
+    std::filesystem::remove(log);
+    ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    std::filesystem::remove(log);
+    std::filesystem::create_directory(log);
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    EXPECT_EQ(services.boxes.size(), 3u);
+    std::filesystem::remove(log);
+
+    std::ofstream(log, std::ios::binary) << "first record\r\n";
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 40;  // the 14 bytes there and 26 of the next record
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_EQ(ReadFile(log.string()), "first record\r\n");
+    EXPECT_EQ(services.boxes.size(), 4u);
 }
 
 class ErrorComponentReport : public ErrorReport {

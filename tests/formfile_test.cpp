@@ -11,6 +11,10 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -176,6 +180,8 @@ std::vector<Malformed> MalformedCases() {
         } else if (in_text) {
             for (std::size_t at; (at = line.find("<TAB>")) != std::string::npos;)
                 line.replace(at, 5, "\t");
+            for (std::size_t at; (at = line.find("<NUL>")) != std::string::npos;)
+                line.replace(at, 5, std::string(1, '\0'));
             out.back().text += line + "\n";
         } else {
             out.back().problems.push_back(line);
@@ -223,6 +229,70 @@ INSTANTIATE_TEST_SUITE_P(Table, MalformedFormFile, ::testing::ValuesIn(Malformed
                                  name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return name;
                          });
+
+// What a hostile file gets. A checker keeps 20 problems and counts the rest; a file of a
+// million unclosed blocks is read all the same (the blocks past the nesting limit are
+// counted, not kept); a problem's text never carries a control character raw; and the
+// reader takes regular files of at most 16 MiB: a folder, a pipe (no waiting for a
+// writer) and an endless device are refused at once.
+TEST(FormFile, HostileFilesAreBounded) {
+    ReadOptions all;
+    all.all_problems = true;
+    const auto refused = [&](const std::string& text) {
+        try {
+            ParseFormFile(text, "x.sfm", all);
+        } catch (const FormFileError& e) {
+            return e;
+        }
+        return FormFileError({});
+    };
+    std::string ends;
+    for (int i = 0; i < 25; ++i) ends += "End\n";
+    const FormFileError e = refused(ends);  // 25 Ends without a Begin, and no form
+    EXPECT_EQ(e.Problems().size(), 20u);
+    EXPECT_EQ(e.More(), 6u);
+    EXPECT_TRUE(
+        std::string(e.what()).ends_with("\nx.sfm:20:1: End without a Begin\n… 6 more problems"))
+        << e.what();
+    std::string begins = "Begin Form frm\n";
+    for (int i = 0; i < 1000000; ++i) begins += "Begin Font\n";
+    // A font holds no blocks; the eighth level is the last; the 999 993 blocks past it are
+    // one problem at the end, and the eight kept ones one each.
+    const FormFileError deep = refused(begins);
+    EXPECT_EQ(deep.Problems().size(), 11u);
+    EXPECT_EQ(deep.More(), 0u);
+    EXPECT_EQ(deep.Problems().at(2).message,
+              "999993 blocks are not closed: expected End before the end of the file");
+    const FormFileError raw = refused("Begin Form f\n\x1b[2J = 1\nEnd\n");
+    ASSERT_FALSE(raw.Problems().empty());
+    EXPECT_EQ(raw.Problems()[0].Text().find('\x1b'), std::string::npos);
+    EXPECT_NE(raw.Problems()[0].Text().find("\\x1B[2J"), std::string::npos);
+
+    testing::TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const auto first_problem = [](const std::string& path) {
+        try {
+            ReadFormFile(path);
+        } catch (const FormFileError& e) {
+            return e.Problems().at(0).Text();
+        }
+        return std::string("read");
+    };
+    // A file of exactly the limit is read (a comment: no form in it), one byte more is not.
+    std::ofstream(dir / "big.sfm") << std::string(kMaxFormFileBytes, '#');
+    EXPECT_EQ(first_problem(dir / "big.sfm"),
+              dir / "big.sfm:2:1: expected Begin Form <name>: the file holds no form");
+    std::ofstream(dir / "big.sfm", std::ios::app) << "#";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {dir.Path().string(), "it is a folder"},
+        {dir / "pipe", "it is not a regular file (a pipe)"},
+        {"/dev/zero", "it is not a regular file (a device)"},
+        {dir / "big.sfm", "it is 16777217 bytes, more than the 16777216 that are read"},
+        {dir / "none.sfm", "No such file or directory"},
+    };
+    for (const auto& [path, why] : files)
+        EXPECT_EQ(first_problem(path), path + ": cannot read the file: " + why);
+}
 
 // ---- A designer's workflow ----
 
@@ -478,6 +548,7 @@ struct FailingOps final : FileOps {
         ++writes;
         return FileOps::Write(fd, data, std::min<std::size_t>(size, 700));
     }
+    int Chmod(int fd, unsigned mode) override { return Fails() ? -1 : FileOps::Chmod(fd, mode); }
     int Sync(int fd) override { return Fails() ? -1 : FileOps::Sync(fd); }
     int Close(int fd) override {
         ++closes;
@@ -543,6 +614,38 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
         }
         restore();
     }
+}
+
+// A save through a link replaces the file the link leads to and keeps the link; the new
+// file has the old one's permissions whatever the umask; and the temporaries of saves whose
+// process ended go with the next save, those of a live process stay.
+TEST(FormFileSave, KeepsLinksAndPermissionsAndClearsWhatDeadSavesLeft) {
+    testing::TempDir dir;
+    fs::create_directory(dir.Path() / "real");
+    const fs::path file = dir.Path() / "real" / "form.sfm", link = dir.Path() / "form.sfm";
+    std::ofstream(file) << "old\n";
+    fs::create_symlink("real/form.sfm", link);
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const auto temporary = [&](pid_t pid) {
+        return dir.Path() / "real" / (".form.sfm.tmp" + std::to_string(pid) + "-7");
+    };
+    std::ofstream(temporary(dead)) << "left by a save that was killed";
+    std::ofstream(temporary(getppid())) << "a save going on";
+    const mode_t umask_before = umask(022);
+    for (const auto perms : {fs::perms(0666), fs::perms(0604), fs::perms(0640)}) {
+        fs::permissions(file, perms);
+        ReplaceFile(link, "new\n");
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(ReadText(file), "new\n");
+        EXPECT_EQ(fs::status(file).permissions(), perms);
+    }
+    umask(umask_before);
+    EXPECT_EQ(SystemFileOps().SyncFolder((dir.Path() / "none").string()), -1);
+    EXPECT_FALSE(fs::exists(temporary(dead)));
+    EXPECT_TRUE(fs::exists(temporary(getppid())));
 }
 
 // ---- What the fuzzer kept, and the documented example ----

@@ -165,12 +165,12 @@ TEST(PictureLoad, EveryPrefixAndBitFlipIsRefusedOrWhole) {
         Sweep(ReadData(row[0]), row[0].c_str(), std::stoul(row[1]));
 }
 
-// The longer sweep of `make fuzz`: SHEENWORK_PICTURE_FUZZ=<rounds> random damage
+// The longer sweep of `make picture-sweep`: SHEENWORK_PICTURE_FUZZ=<rounds> random damage
 // (bytes overwritten, inserted, removed, the file cut) to every file above, the seed of
 // each case in its failure message. Skipped in the default run.
 TEST(PictureFuzz, RandomDamageIsRefusedOrWhole) {
     const char* rounds_text = std::getenv("SHEENWORK_PICTURE_FUZZ");
-    if (rounds_text == nullptr) GTEST_SKIP() << "set SHEENWORK_PICTURE_FUZZ (make fuzz)";
+    if (rounds_text == nullptr) GTEST_SKIP() << "set SHEENWORK_PICTURE_FUZZ (make picture-sweep)";
     const long rounds = std::strtol(rounds_text, nullptr, 10);
     std::vector<std::pair<std::string, Bytes>> files;
     for (const auto& row : testing::ReadTable("pictures/sweep.txt"))

@@ -550,11 +550,25 @@ TEST(Script, MalformedLinesNameTheirPlace) {
         {"type \"\xe9\"", "s:1:6: no key types the character '\xe9'"},
         {"alt", "s:1:4: expected a key (Space, Enter, Escape, Tab, A, F1, a key code)"},
         {"focus", "s:1:6: expected a control's name"},
-        {"wait", "s:1:5: expected a whole number of milliseconds"},
-        {"wait -5", "s:1:6: expected a whole number of milliseconds, not '-5'"},
-        {"wait 1.5", "s:1:6: expected a whole number of milliseconds, not '1.5'"},
+        {"wait", "s:1:5: expected a whole number of milliseconds up to 3600000"},
+        {"wait -5", "s:1:6: expected a whole number of milliseconds up to 3600000, not '-5'"},
+        {"wait 1.5", "s:1:6: expected a whole number of milliseconds up to 3600000, not '1.5'"},
         {"wait 10 # fine\n  wait soon",
-         "s:2:8: expected a whole number of milliseconds, not 'soon'"},
+         "s:2:8: expected a whole number of milliseconds up to 3600000, not 'soon'"},
+        {"wait 3600001",
+         "s:1:6: expected a whole number of milliseconds up to 3600000, not '3600001'"},
+        // An hour of waits in all: the step that passes it is refused.
+        {"wait 3000000\nmove 1 1\nwait 600000\n wait 1",
+         "s:4:2: the waits add up to 3600001 ms, more than the 3600000 ms (an hour) a script "
+         "may wait"},
+        // What the line holds is shown cut to 40 bytes, control characters escaped.
+        {"mv\x1b[2J",
+         "s:1:1: unknown step 'mv\\x1B[2j'; expected move, press, release, "
+         "click, key, type, alt, focus or wait"},
+        {"key down " + std::string(50, 'Q'), "s:1:10: unknown key '" + std::string(40, 'Q') + "…'"},
+        {std::string("wait 1\nmo\0ve", 12),
+         "s:2:3: a NUL byte: this is not a script's text: "
+         "expected text"},
         {"move 1 2\n\n# c\nkey press Tab Tab", "s:4:15: unexpected 'Tab' at the end of the step"},
     };
     for (const auto& [text, message] : cases) {

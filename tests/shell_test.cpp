@@ -3,6 +3,9 @@
 // the arguments they were started with to files the test reads.
 #include <sheenwork/system/services.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -80,6 +83,96 @@ TEST_F(Shell, WavesPlayThroughTheFirstPlayerFoundAndMissingFilesPlayNothing) {
     std::filesystem::remove(bin_.Path() / "pw-play");
     EXPECT_TRUE(services->PlaySound(wave.string(), 3));
     EXPECT_EQ(ArgumentsOf("aplay"), Bracketed({"-q", wave.string()}));
+}
+
+// The table tests/data/shell/command_lines.txt: parameters and the arguments they make.
+TEST(CommandLine, SplitsAsThePlatformsProgramsDo) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/shell/command_lines.txt");
+    ASSERT_TRUE(in);
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const auto arrow = line.find(" => ");
+        ASSERT_NE(arrow, std::string::npos) << line;
+        const std::string parameters = line.substr(0, arrow);
+        std::string got;
+        for (const auto& a : SplitCommandLine(parameters == "<empty>" ? "" : parameters))
+            got += "[" + a + "]";
+        EXPECT_EQ(got, line.substr(arrow + 4)) << parameters;
+        ++cases;
+    }
+    EXPECT_GE(cases, 15);
+}
+
+// A program named without a folder is the one of the current folder, the one found for
+// it is the one run (not another of PATH), and its parameters keep their quoted groups. A
+// document that starts with "-" reaches the opener as a file, not as an option.
+TEST_F(Shell, TheProgramFoundIsTheProgramRunAndADocumentIsNoOption) {
+    auto services = MakeLinuxServices(config_.Path().string());
+    testing::TempDir here;
+    const auto fake = [&](const std::filesystem::path& file, const std::string& tag) {
+        std::ofstream(file) << "#!/bin/sh\nprintf '" << tag << "' > \""
+                            << (out_.Path() / "x.part").string()
+                            << "\"\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done >> \""
+                            << (out_.Path() / "x.part").string() << "\"\nmv \""
+                            << (out_.Path() / "x.part").string() << "\" \""
+                            << (out_.Path() / "tool").string() << "\"\n";
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+    };
+    fake(here.Path() / "tool", "here");
+    fake(bin_.Path() / "tool", "path");
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(here.Path());
+    const long started = services->ShellExecute(0, "open", "tool", "\"a b\" c\\\"d", "", 0);
+    std::filesystem::current_path(before);
+    EXPECT_GT(started, 32);
+    EXPECT_EQ(ArgumentsOf("tool"), "here[a b][c\"d]");
+    EXPECT_GT(services->ShellExecute(0, "open", "-rf", "", "", 0), 32);
+    EXPECT_EQ(ArgumentsOf("xdg-open"), "[./-rf]");
+}
+
+// Every program the shell starts is waited for by one thread, however many there are, and
+// none stays behind as a zombie once it has ended.
+TEST_F(Shell, OneThreadReapsEveryChild) {
+    auto services = MakeLinuxServices(config_.Path().string());
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    // Our children, ended or not.
+    const auto children = [] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream stat(e.path() / "stat");
+            std::string text;
+            if (!std::getline(stat, text)) continue;
+            std::istringstream fields(text.substr(text.rfind(')') + 2));
+            std::string state;
+            long parent = 0;
+            fields >> state >> parent;
+            n += parent == getpid();
+        }
+        return n;
+    };
+    const auto settle = [&](long most_threads) {
+        for (int i = 0; i < 1000 && (children() > 0 || threads() > most_threads); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    settle(threads());
+    const auto gate = out_.Path() / "gate";
+    const auto waiter = bin_.Path() / "waiter";
+    std::ofstream(waiter) << "#!/bin/sh\nwhile [ ! -e \"" << gate.string()
+                          << "\" ]; do sleep 0.05; done\n";
+    std::filesystem::permissions(waiter, std::filesystem::perms::owner_all);
+    const auto threads_before = threads();
+    for (int i = 0; i < 20; ++i)
+        EXPECT_GT(services->ShellExecute(0, "open", waiter.string(), "x", "", 0), 32);
+    EXPECT_LE(threads(), threads_before + 1);
+    EXPECT_EQ(children(), 20);
+    std::ofstream(gate) << "";
+    settle(threads_before);
+    EXPECT_EQ(children(), 0);
+    EXPECT_LE(threads(), threads_before);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/syscolors.h>
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -104,6 +105,30 @@ struct TextEngine : ::testing::Test {
 };
 
 // --- which face -------------------------------------------------------------------
+
+// A program that uses fontconfig itself, as a toolkit does, and holds one of its fonts until
+// it ends, with the library's text in between: it ends cleanly, for fontconfig's global
+// state is the program's and the library leaves it alone.
+TEST(TextEngineDeathTest, AProgramThatUsesFontconfigTooEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process
+    EXPECT_EXIT(
+        {
+            FcInit();
+            FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans"));
+            FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
+            FcDefaultSubstitute(wanted);
+            FcResult result;
+            FcPattern* held = FcFontMatch(nullptr, wanted, &result);
+            auto g = MakeRasterGdi();
+            {
+                TextDc t(*g, 40, 16);
+                t.Use(Font("Tahoma", -11));
+                t.Draw("Aa", Rect{0, 0, 40, 16}, 0);
+            }
+            std::exit(held != nullptr ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
 
 TEST_F(TextEngine, AMissingFamilyIsDrawnWithAnInstalledStandInThatGetTextFaceNames) {
     const text::ResolvedFace verdana = text::ResolveFamily("Verdana", FW_NORMAL, false);

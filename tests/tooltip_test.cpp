@@ -399,6 +399,41 @@ TEST(OurTooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
     }
 }
 
+// The real manager. Remove before any Create makes a wrapper without a window and sends
+// nothing; a tool added after others gets a record of its own (the search for it leaves
+// the last tool it saw in the record: here A, owned by the form), so C, whose container
+// cannot be found, is added with no owner, no rectangle and no instance.
+TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
+    Desk desk;
+    const vb::Variant form = vb::Object(desk.form->shared_from_this());
+    const vb::Variant A = vb::Object(std::make_shared<Control>(desk.windows["A"], form));
+    const vb::Variant C = vb::Object(std::make_shared<Control>(desk.windows["C"], vb::Variant()));
+    std::vector<user::TOOLINFOA> added;
+    int sent = 0;
+    user::SetMessageTap([&](user::Hwnd, unsigned m, user::WParam, user::LParam l, user::LResult) {
+        ++sent;
+        if (m == kAddToolA) added.push_back(*reinterpret_cast<const user::TOOLINFOA*>(l));
+    });
+    tooltip::QI qi;
+    qi.Remove(A);
+    ASSERT_NE(qi.Window(), nullptr);
+    EXPECT_EQ(qi.Window()->hwnd(), 0);
+    EXPECT_EQ(sent, 0);
+    std::string text = "a";
+    vb::Integer delay = 100, width = 240;
+    qi.Create(form, A, text, delay, width);
+    qi.Create(form, C, text, delay, width);
+    user::SetMessageTap({});
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(added[0].hwnd, desk.windows["F"]);
+    EXPECT_EQ(added[1].hwnd, 0);
+    EXPECT_EQ(added[1].uId, static_cast<std::uint32_t>(desk.windows["C"]));
+    EXPECT_EQ(added[1].uFlags, 17u);
+    EXPECT_EQ(added[1].rect, (gdi::Rect{0, 0, 0, 0}));
+    EXPECT_EQ(added[1].hinst, 0);
+    EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
+}
+
 }  // namespace
 }  // namespace sheenwork
 
@@ -481,6 +516,25 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
     rt.MouseMove({kCursor[0], kCursor[1]});
     rt.Advance(Millis(500));
     EXPECT_NE(shown(), nullptr);
+    EXPECT_TRUE(rt.MessageBoxes().empty());
+}
+
+// The manager a button keeps opens the About window through the button's host, as the
+// button's own About does.
+TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
+    testing::RecordingServices services;
+    runtime::VirtualClock clock;
+    auto gdi = gdi::MakeRasterGdi();
+    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+    std::vector<std::string> shown;
+    rt.OnAbout(
+        [&](const host::AboutInfo& info) { shown.push_back(info.control + " " + info.version); });
+    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    const auto button =
+        form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {80, 23}).Native<sheenButton>();
+    ASSERT_NE(button->Record().cQuickInfo, nullptr);
+    button->Record().cQuickInfo->About();
+    EXPECT_EQ(shown, std::vector<std::string>{"sheenButton 2.8.0"});
     EXPECT_TRUE(rt.MessageBoxes().empty());
 }
 

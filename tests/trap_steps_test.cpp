@@ -1,6 +1,6 @@
 // The trap skips exactly one statement: each statement of Redraw (with the drop-down
-// glyph step inside it), ListSave and ListRead is failed in turn while errors are silent,
-// and what the procedure did is compared with a hand-made account of what that one
+// glyph step inside it), ListSave, ListRead, TextRead and TextSave is failed in turn while errors
+// are silent, and what the procedure did is compared with a hand-made account of what that one
 // statement does.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
@@ -303,6 +303,36 @@ TEST_F(TrapSteps, ListReadSkipsOneReadOrOneAdd) {
         SpEvObject().ListRead(arg, name);
         EXPECT_EQ(list->items, expected[k]) << "step " << k;
     }
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+// Open, read or write, close. A skipped open leaves no file: the statements after it fail
+// on their own and are skipped too, so TextRead returns "" and nothing is written.
+TEST_F(TrapSteps, TextReadAndTextSaveSkipOneStatement) {
+    testing::TempDir dir;
+    const std::string name = dir / "text.txt";
+    std::ofstream(name, std::ios::binary) << "a\r\nb";
+    const std::vector<std::string> read = {"", "", "a\r\nb"};  // open, read, close
+    const std::vector<std::optional<std::string>> saved = {std::nullopt, "", "x"};
+    for (const bool save : {false, true}) {
+        const std::string procedure = save ? "TextSave" : "TextRead";
+        for (int k = -1; k < 3; ++k) {
+            FailOneStep fail(procedure, k);
+            const std::string out = dir / ("out" + std::to_string(k) + ".txt");
+            if (save) {
+                SpEvObject().TextSave(out, "x");
+                EXPECT_EQ(Contents(out), k < 0 ? "x" : saved[k]) << procedure << " step " << k;
+            } else {
+                EXPECT_EQ(SpEvObject().TextRead(name), k < 0 ? "a\r\nb" : read[k])
+                    << procedure << " step " << k;
+            }
+            EXPECT_EQ(fail.Seen(), 3) << procedure << " has three statements";
+        }
+    }
+    // Opens that fail on their own: no such file, a folder, no such folder.
+    EXPECT_EQ(SpEvObject().TextRead(dir / "missing.txt"), "");
+    EXPECT_EQ(SpEvObject().TextRead(dir.Path().string()), "");
+    SpEvObject().TextSave(dir / "none/out.txt", "x");
     EXPECT_TRUE(services.boxes.empty());
 }
 

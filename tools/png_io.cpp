@@ -1,8 +1,12 @@
 #include "png_io.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -31,9 +35,17 @@ void Write(const std::string& path, const Image& image) {
     const std::string temp = path + ".part";
     std::string error;
     {
-        File file(std::fopen(temp.c_str(), "wb"));
-        if (!file) throw std::runtime_error(path + ": cannot be created");
-        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnError, OnWarning);
+        // Never through a link someone left at the temporary's name.
+        const int fd =
+            ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+        File file(fd >= 0 ? ::fdopen(fd, "wb") : nullptr);
+        if (!file) {
+            const std::string why = std::strerror(errno);
+            if (fd >= 0) ::close(fd);
+            throw std::runtime_error(path + ": cannot be created: " + why);
+        }
+        png_structp png =
+            png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnError, OnWarning);
         png_infop info = png ? png_create_info_struct(png) : nullptr;
         std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 3);
         volatile bool failed = png == nullptr || info == nullptr;
@@ -44,7 +56,8 @@ void Write(const std::string& path, const Image& image) {
             png_write_info(png, info);
             for (int y = 0; y < image.height; ++y) {
                 for (int x = 0; x < image.width; ++x) {
-                    const std::uint32_t c = image.pixels[static_cast<std::size_t>(y) * image.width + x];
+                    const std::uint32_t c =
+                        image.pixels[static_cast<std::size_t>(y) * image.width + x];
                     row[x * 3 + 0] = c & 0xFF;
                     row[x * 3 + 1] = (c >> 8) & 0xFF;
                     row[x * 3 + 2] = (c >> 16) & 0xFF;
@@ -59,7 +72,8 @@ void Write(const std::string& path, const Image& image) {
         if (failed || std::fflush(file.get()) != 0) {
             file.reset();
             std::filesystem::remove(temp);
-            throw std::runtime_error(path + ": cannot be written" + (error.empty() ? "" : ": " + error));
+            throw std::runtime_error(path + ": cannot be written" +
+                                     (error.empty() ? "" : ": " + error));
         }
     }
     std::error_code ec;
@@ -72,7 +86,7 @@ void Write(const std::string& path, const Image& image) {
 
 Image Read(const std::string& path) {
     File file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw std::runtime_error(path + ": cannot be opened");
+    if (!file) throw std::runtime_error(path + ": cannot be opened: " + std::strerror(errno));
     png_byte signature[8] = {};
     if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0)
         throw std::runtime_error(path + ": not a PNG file");
@@ -103,7 +117,8 @@ Image Read(const std::string& path) {
         png_error(png, "unexpected row layout");
     std::vector<png_byte> data(static_cast<std::size_t>(image.width) * 3 * image.height);
     std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-    for (int y = 0; y < image.height; ++y) rows[y] = data.data() + static_cast<std::size_t>(y) * image.width * 3;
+    for (int y = 0; y < image.height; ++y)
+        rows[y] = data.data() + static_cast<std::size_t>(y) * image.width * 3;
     png_read_image(png, rows.data());
     image.pixels.assign(static_cast<std::size_t>(image.width) * image.height, 0);
     for (std::size_t i = 0; i < image.pixels.size(); ++i)

@@ -56,9 +56,9 @@ QIFactory& Factory() {
 
 void SetQIFactory(QIFactory factory) { Factory() = std::move(factory); }
 
-std::shared_ptr<QI> NewQI() {
+std::shared_ptr<QI> NewQI(std::function<void()> about) {
     if (Factory()) return Factory()();
-    return tooltip::NewQI();
+    return tooltip::NewQI(std::move(about));
 }
 
 sheenButton::sheenButton(host::ControlSite& site) : site_(site), painters_(DefaultPainters()) {}
@@ -406,7 +406,7 @@ void sheenButton::CheckForVeloToolTip() {
         vb::Variant form;
         IgnoreErrors([&] { form = site_.Parent(); });
         IgnoreErrors([&] {
-            if (!rec_.cQuickInfo) rec_.cQuickInfo = NewQI();
+            if (!rec_.cQuickInfo) rec_.cQuickInfo = NewQuickInfo();
         });
         IgnoreErrors([&] {
             if (!rec_.cQuickInfo) vb::Raise(91);
@@ -417,7 +417,7 @@ void sheenButton::CheckForVeloToolTip() {
         });
     } else {
         p([&] {
-            if (!rec_.cQuickInfo) rec_.cQuickInfo = NewQI();
+            if (!rec_.cQuickInfo) rec_.cQuickInfo = NewQuickInfo();
         });
         p([&] {
             if (!rec_.cQuickInfo) vb::Raise(91);
@@ -461,19 +461,29 @@ std::string DocumentPath(const std::string& name) {
     return installed;
 }
 
+host::AboutInfo AboutWindow() {
+    return host::AboutInfo{"Sheenwork",
+                           "sheenButton",
+                           "The Sheenwork developers",
+                           "2.8.0",
+                           "2003-2026",
+                           {{"Help", DocumentPath("README.md"), ""},
+                            {"Website", kWebsite, ""},
+                            {"Licence", DocumentPath("LICENSE"), ""}}};
+}
+
 }  // namespace
 
 void sheenButton::About() {
     Procedure p{"About", ModuleKind::UserControl, kModule};
-    p([&] {
-        site_.ShowAbout(host::AboutInfo{"Sheenwork",
-                                        "sheenButton",
-                                        "The Sheenwork developers",
-                                        "2.8.0",
-                                        "2003-2026",
-                                        {{"Help", DocumentPath("README.md"), ""},
-                                         {"Website", kWebsite, ""},
-                                         {"Licence", DocumentPath("LICENSE"), ""}}});
+    p([&] { site_.ShowAbout(AboutWindow()); });
+}
+
+std::shared_ptr<QI> sheenButton::NewQuickInfo() {
+    // The manager's About shows the same window through this control's host, for as long
+    // as the control is there.
+    return NewQI([&site = site_, alive = Liveness()] {
+        if (alive) site.ShowAbout(AboutWindow());
     });
 }
 

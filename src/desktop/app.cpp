@@ -171,6 +171,21 @@ private:
     SDL_Cursor* cursor_ = nullptr;
 };
 
+namespace {
+
+// Where the environment says the displays are, for a message that says why none opened.
+std::string DisplaysNamed() {
+    std::string out;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        out += (out.empty() ? "" : ", ") + std::string(name) +
+               (value && *value ? " is \"" + std::string(value) + "\"" : " is not set");
+    }
+    return out;
+}
+
+}  // namespace
+
 App::Host::Host(Options o) : options(std::move(o)) {
     options.scale = std::clamp(options.scale, 1, 8);
     trace = options.trace;
@@ -180,14 +195,16 @@ App::Host::Host(Options o) : options(std::move(o)) {
     // drop one that comes within 10 ms of the focus).
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        throw DisplayError(std::string("cannot open the display: ") + SDL_GetError());
+        throw DisplayError(std::string("cannot open the display: ") + SDL_GetError() + " (" +
+                           DisplaysNamed() + ")");
     // Without a display SDL would quietly pick a driver that shows nothing; only a driver
     // asked for by name may be one of those.
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
         SDL_Quit();
-        throw DisplayError("cannot open the display: no X11 or Wayland display (DISPLAY unset?)");
+        throw DisplayError("cannot open the display: no X11 or Wayland display answers (" +
+                           DisplaysNamed() + ")");
     }
     SDL_Rect bounds{0, 0, 1024, 768};
     SDL_GetDisplayBounds(0, &bounds);

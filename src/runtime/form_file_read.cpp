@@ -9,6 +9,7 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -21,26 +22,32 @@
 
 #include "runtime/form_file_detail.h"
 #include "util/ascii.h"
+#include "util/read_file.h"
+#include "util/shown.h"
 
 namespace sheenwork::runtime {
 
-std::string FormFileProblem::Text() const {
-    if (line == 0) return file + ": " + message;
-    return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
-}
-
 namespace {
 
-std::string Join(const std::vector<FormFileProblem>& problems) {
+using util::Printable;
+
+std::string Join(const std::vector<FormFileProblem>& problems, std::size_t more) {
     std::string out;
     for (const FormFileProblem& p : problems) out += (out.empty() ? "" : "\n") + p.Text();
+    if (more > 0) out += "\n… " + std::to_string(more) + " more problem" + (more == 1 ? "" : "s");
     return out;
 }
 
 }  // namespace
 
-FormFileError::FormFileError(std::vector<FormFileProblem> problems)
-    : std::runtime_error(Join(problems)), problems_(std::move(problems)) {}
+std::string FormFileProblem::Text() const {
+    if (line == 0) return Printable(file + ": " + message);
+    return Printable(file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
+                     message);
+}
+
+FormFileError::FormFileError(std::vector<FormFileProblem> problems, std::size_t more)
+    : std::runtime_error(Join(problems, more)), problems_(std::move(problems)), more_(more) {}
 
 namespace formfile {
 
@@ -167,6 +174,13 @@ std::string List(const KeyInfo (&keys)[N]) {
 // Thrown to end the read at the first problem.
 struct Stop {};
 
+using util::Shown;
+
+// Pixels of a surface: width x height, at least 1 x 1.
+std::int64_t SurfacePixels(const Size& size) {
+    return std::int64_t{std::max(size.width, 1)} * std::max(size.height, 1);
+}
+
 // One line, as the reader walks along it.
 struct Cursor {
     std::string_view s;
@@ -256,17 +270,6 @@ void ReplaceAll(std::string& s, const std::string& from, const std::string& to) 
         s.replace(at, from.size(), to);
 }
 
-host::PictureRef LoadRegularPicture(const std::filesystem::path& path) {
-    // A device or a pipe could block or never end; a form names picture files.
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!ec && status.type() != std::filesystem::file_type::not_found &&
-        status.type() != std::filesystem::file_type::regular &&
-        status.type() != std::filesystem::file_type::directory)
-        vb::Raise(75, {}, "Path/File access error: " + path.string() + ": not a regular file");
-    return picture::LoadPicture(path.string());
-}
-
 class Reader {
 public:
     Reader(std::string_view text, const std::filesystem::path& path, const ReadOptions& options)
@@ -277,10 +280,10 @@ public:
 
     FormFile Read() {
         try {
-            ReadLines();
+            if (IsText()) ReadLines();
         } catch (const Stop&) {
         }
-        if (!problems_.empty()) throw FormFileError(std::move(problems_));
+        if (!problems_.empty()) throw FormFileError(std::move(problems_), more_);
         return std::move(form_);
     }
 
@@ -300,8 +303,27 @@ private:
     };
 
     void Problem(int line, int column, std::string message) {
-        problems_.push_back({file_, line, column, std::move(message)});
+        if (problems_.size() < kMaxFormProblems)
+            problems_.push_back({file_, line, column, std::move(message)});
+        else
+            ++more_;
         if (!options_.all_problems) throw Stop{};
+    }
+
+    // A file with a NUL byte is no text (a program, a picture, UTF-16): one problem says
+    // so, instead of one for each of its lines.
+    bool IsText() {
+        const std::size_t nul = text_.find('\0');
+        if (nul == std::string_view::npos) return true;
+        const std::size_t line_start = text_.rfind('\n', nul);
+        const std::size_t column =
+            nul - (line_start == std::string_view::npos ? 0 : line_start + 1);
+        const auto line =
+            std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(nul), '\n');
+        problems_.push_back({file_, static_cast<int>(line) + 1, static_cast<int>(column) + 1,
+                             "a NUL byte: this is not a form file's text (a program, a picture "
+                             "or UTF-16?): expected text"});
+        return false;
     }
     void Problem(const Cursor& c, std::string message) {
         Problem(line_, c.Column(), std::move(message));
@@ -318,6 +340,10 @@ private:
             Line(Cursor{line});
             start = end + 1;
         }
+        if (too_deep_ > 0)
+            Problem(line_, 1,
+                    std::to_string(too_deep_) + " block" + (too_deep_ == 1 ? " is" : "s are") +
+                        " not closed: expected End before the end of the file");
         // Innermost first, as a reader would close them.
         while (!open_.empty()) {
             const Open o = std::move(open_.back());
@@ -346,6 +372,15 @@ private:
         // A form was meant here, even when its header is wrong: no second complaint that
         // the file holds none.
         if (open_.empty()) form_begun_ = true;
+        // Blocks past the nesting limit are counted, not kept, so that a file of nothing
+        // but Begin lines takes no memory for them; each End takes one back.
+        if (open_.size() + too_deep_ >= static_cast<std::size_t>(kMaxFormNesting)) {
+            if (too_deep_++ == 0)
+                Problem(line_, column,
+                        "blocks nest " + std::to_string(kMaxFormNesting) +
+                            " deep at most: expected End");
+            return;
+        }
         c.SkipSpace();
         if (c.AtEnd())
             return Problem(c, "expected a block type after Begin: Form, Font or a control class");
@@ -359,7 +394,7 @@ private:
         o.block = Block::Skipped;
         o.line = line_;
         o.column = column;
-        o.title = type + (name.empty() ? "" : " " + name);
+        o.title = Shown(type) + (name.empty() ? "" : " " + Shown(name));
         // A bad header still opens a block, so that its End closes it.
         const auto open = [&](Block b) {
             o.block = b;
@@ -377,7 +412,7 @@ private:
                 Problem(line_, type_column, "expected Begin Form <name>");
             } else if (CheckName(name, name_column, "the form's name after Begin Form")) {
                 form_.name = name;
-                o.title = "Form " + name;
+                o.title = "Form " + Shown(name);
                 return open(Block::Form);
             }
             return open(Block::Skipped);
@@ -403,7 +438,7 @@ private:
         const ClassDescription* cls = formfile::FindControlClass(options_.libraries, type);
         if (!cls) {
             Problem(line_, type_column,
-                    "unknown control class " + type + ": expected one of " +
+                    "unknown control class " + Shown(type) + ": expected one of " +
                         formfile::ControlClassList(options_.libraries));
             return open(Block::Skipped);
         }
@@ -412,10 +447,10 @@ private:
         const auto [it, fresh] = names_.try_emplace(util::AsciiLower(name), name, line_);
         if (!fresh)
             Problem(line_, name_column,
-                    "a control named " + it->second.first + " is already on line " +
+                    "a control named " + Shown(it->second.first) + " is already on line " +
                         std::to_string(it->second.second) + ": expected a name of its own");
         o.cls = cls;
-        o.title = type + " " + name;
+        o.title = Shown(type) + " " + Shown(name);
         o.control.class_name = type;
         o.control.name = name;
         o.control.tab_index = static_cast<int>(form_.controls.size());
@@ -435,14 +470,14 @@ private:
             const PersistedProperty* p = formfile::FindKey(*owner.cls, key);
             if (!p || p->type != PersistedType::Font) {
                 Problem(line_, name_column,
-                        key + " is not a font of " + owner.control.class_name +
+                        Shown(key) + " is not a font of " + owner.control.class_name +
                             ": expected one of " + FontKeys(*owner.cls));
                 return false;
             }
         }
         if (!FirstTime(owner, key, name_column)) return false;
         o.font_key = key;
-        o.title = "Font" + (name.empty() ? "" : " " + name);
+        o.title = "Font" + (name.empty() ? "" : " " + Shown(name));
         o.font = std::make_shared<vb::StdFont>();
         return true;
     }
@@ -452,6 +487,10 @@ private:
         // What follows is reported, and the block closed all the same: that is what the
         // line says, and the rest of the file reads on as meant.
         if (!c.AtEnd()) Problem(c, "expected the end of the line after End");
+        if (too_deep_ > 0) {
+            --too_deep_;
+            return;
+        }
         if (open_.empty()) {
             return Problem(
                 line_, column,
@@ -467,18 +506,44 @@ private:
                 else
                     open_.back().control.properties.push_back({o.font_key, vb::Object(o.font)});
                 return;
-            case Block::Control: form_.controls.push_back(std::move(o.control)); return;
+            case Block::Control:
+                form_.controls.push_back(std::move(o.control));
+                control_places_.push_back({o.line, o.column});
+                return;
             case Block::Form:
+                CheckSurfaces(o);
                 for (const auto& [key, where] : o.refs) {
                     const std::string& button =
                         key == "DefaultButton" ? form_.default_button : form_.cancel_button;
                     if (!HasControl(button))
                         Problem(where.first, where.second,
-                                key + ": the form has no control named " + button +
+                                key + ": the form has no control named " + Shown(button) +
                                     ": expected the name of one of its controls");
                 }
                 form_done_ = true;
                 return;
+        }
+    }
+
+    // The form's surface and every control's, in the order they are made: the first that
+    // takes them past the limit is the problem, at its Begin.
+    void CheckSurfaces(const Open& form) {
+        std::int64_t pixels = SurfacePixels(form_.size);
+        for (std::size_t i = 0; i <= form_.controls.size(); ++i) {
+            if (pixels > kMaxFormPixels) {
+                const bool control = i > 0;
+                const std::string what = control ? "with " + Shown(form_.controls[i - 1].name) +
+                                                       " the form and its controls need "
+                                                 : "the form needs ";
+                return Problem(control ? control_places_[i - 1].first : form.line,
+                               control ? control_places_[i - 1].second : form.column,
+                               what + std::to_string(pixels) +
+                                   " pixels of surface, more than the " +
+                                   std::to_string(kMaxFormPixels) +
+                                   " a form may have (each its width x height): expected smaller "
+                                   "sizes");
+            }
+            if (i < form_.controls.size()) pixels += SurfacePixels(form_.controls[i].size);
         }
     }
 
@@ -487,7 +552,7 @@ private:
     void Assignment(Cursor& c, std::string_view key, int column) {
         c.SkipSpace();
         if (c.pos >= c.s.size() || c.s[c.pos] != '=')
-            return Problem(c, "expected = after " + std::string(key));
+            return Problem(c, "expected = after " + Shown(key));
         ++c.pos;
         c.SkipSpace();
         if (open_.empty()) {
@@ -510,7 +575,7 @@ private:
     }
 
     std::optional<Kind> KindFor(const Open& o, std::string_view key, int column) {
-        const std::string k(key);
+        const std::string k = Shown(key);
         switch (o.block) {
             case Block::Form:
                 if (const KeyInfo* f = Find(kFormKeys, key)) return f->kind;
@@ -550,8 +615,8 @@ private:
         const auto it = o.seen.find(key);
         if (it != o.seen.end()) {
             Problem(line_, column,
-                    std::string(key) + " is set twice: first on line " +
-                        std::to_string(it->second) + ", expected once");
+                    Shown(key) + " is set twice: first on line " + std::to_string(it->second) +
+                        ", expected once");
             return false;
         }
         o.seen.emplace(std::string(key), line_);
@@ -624,9 +689,8 @@ private:
         const std::string_view token = c.s.substr(c.pos, end - c.pos);
         c.pos = end;
         const auto out_of_range = [&]() -> std::optional<vb::Variant> {
-            Problem(
-                line_, column,
-                key + ": " + std::string(token) + " is out of range: expected " + Expected(kind));
+            Problem(line_, column,
+                    key + ": " + Shown(token) + " is out of range: expected " + Expected(kind));
             return std::nullopt;
         };
         switch (kind) {
@@ -735,7 +799,7 @@ private:
         if (cached != pictures_.end()) return vb::Variant(vb::Object(cached->second));
         try {
             host::PictureRef p = options_.load_picture ? options_.load_picture(resolved)
-                                                       : LoadRegularPicture(resolved);
+                                                       : picture::LoadPicture(resolved.string());
             if (!p) vb::Raise(481);
             pictures_.emplace(resolved.string(), p);
             return vb::Variant(vb::Object(std::move(p)));
@@ -757,7 +821,7 @@ private:
         }
         if (!IsName(name)) {
             Problem(line_, column,
-                    name + " is not a name: expected a letter, then letters, digits or _");
+                    Shown(name) + " is not a name: expected a letter, then letters, digits or _");
             return false;
         }
         return true;
@@ -790,6 +854,9 @@ private:
     std::unordered_map<std::string, std::pair<std::string, int>> names_;
     std::map<std::string, host::PictureRef> pictures_;
     std::vector<FormFileProblem> problems_;
+    std::size_t more_ = 0;                             // problems past kMaxFormProblems
+    std::size_t too_deep_ = 0;                         // blocks open past kMaxFormNesting
+    std::vector<std::pair<int, int>> control_places_;  // each control's Begin
 };
 
 }  // namespace
@@ -800,17 +867,14 @@ FormFile ParseFormFile(std::string_view text, const std::filesystem::path& path,
 }
 
 FormFile ReadFormFile(const std::filesystem::path& path, const ReadOptions& options) {
-    const auto cannot = [&](const std::string& why) {
-        return FormFileError({{path.string(), 0, 0, "cannot read the file: " + why}});
-    };
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw cannot("it is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw cannot(std::strerror(errno));
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw cannot("read failed");
-    return ParseFormFile(text.str(), path, options);
+    std::string text;
+    try {
+        text = util::ReadWholeFile(path, kMaxFormFileBytes);
+    } catch (const util::ReadFileError& e) {
+        throw FormFileError(
+            {{path.string(), 0, 0, std::string("cannot read the file: ") + e.what()}});
+    }
+    return ParseFormFile(text, path, options);
 }
 
 }  // namespace sheenwork::runtime

@@ -13,12 +13,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 #include "runtime/form_file_detail.h"
 
@@ -216,6 +220,7 @@ int FileOps::Create(const std::string& path, unsigned mode) {
 long FileOps::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 int FileOps::Sync(int fd) { return ::fsync(fd); }
 int FileOps::Close(int fd) { return ::close(fd); }
+int FileOps::Chmod(int fd, unsigned mode) { return ::fchmod(fd, mode); }
 int FileOps::Rename(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str());
 }
@@ -235,23 +240,86 @@ FileOps& SystemFileOps() {
     return ops;
 }
 
+namespace {
+
+// A save's temporary file: ".NAME.tmpPID-N" beside the file it replaces.
+std::string TemporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + ".tmp";
+}
+
+// The process a temporary of `target` named `entry` belongs to; 0 when `entry` is no such
+// temporary.
+pid_t TemporaryOwner(const std::string& entry, const std::string& prefix) {
+    if (!entry.starts_with(prefix)) return 0;
+    const std::string_view rest = std::string_view(entry).substr(prefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == std::string_view::npos) return 0;
+    long long pid = 0, n = 0;
+    const auto a = std::from_chars(rest.data(), rest.data() + dash, pid);
+    const auto b = std::from_chars(rest.data() + dash + 1, rest.data() + rest.size(), n);
+    if (a.ptr != rest.data() + dash || a.ec != std::errc() || b.ptr != rest.data() + rest.size() ||
+        b.ec != std::errc() || pid <= 0 || pid > INT32_MAX)
+        return 0;
+    return static_cast<pid_t>(pid);
+}
+
+// Removes the temporaries of `target` that a save left when its process ended in the
+// middle (killed, or the machine stopped). A live process may be saving right now, so
+// only those of processes that are gone go; nothing here stops the save.
+void RemoveStaleTemporaries(const std::filesystem::path& folder,
+                            const std::filesystem::path& target) {
+    const std::string prefix = TemporaryPrefix(target);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const pid_t owner = TemporaryOwner(it->path().filename().string(), prefix);
+        if (owner == 0 || owner == ::getpid()) continue;
+        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        std::error_code ignored;
+        if (it->symlink_status(ignored).type() == std::filesystem::file_type::regular)
+            std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+}  // namespace
+
 void ReplaceFile(const std::filesystem::path& path, std::string_view contents, FileOps& ops) {
     const auto fail = [&](const std::string& step) {
         throw FormFileError(
             {{path.string(), 0, 0, "cannot save the file: " + step + ": " + std::strerror(errno)}});
     };
-    std::filesystem::path folder = path.parent_path();
+    // A link is kept and the file it leads to (through every link of a chain) is the one
+    // replaced, in its own folder: replacing the link would leave that file stale.
+    std::filesystem::path target = path;
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(target, ec)) break;
+        if (links == 40) {
+            errno = ELOOP;
+            fail("following the link " + path.string());
+        }
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) {
+            errno = ec.value();
+            fail("reading the link " + target.string());
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    // The new file keeps the old one's permissions.
+    // The new file gets the old one's permissions exactly (whatever the umask says); a
+    // file that is new takes the usual ones.
     struct stat old {};
-    const unsigned mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const unsigned mode = existed ? (old.st_mode & 07777) : 0666;
+    RemoveStaleTemporaries(folder, target);
 
     static std::atomic<unsigned> counter{0};
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temp = (folder / ("." + path.filename().string() + ".tmp" + std::to_string(::getpid()) +
-                          "-" + std::to_string(counter++)))
+        temp = (folder / (TemporaryPrefix(target) + std::to_string(::getpid()) + "-" +
+                          std::to_string(counter++)))
                    .string();
         fd = ops.Create(temp, mode);
         if (fd < 0 && (errno != EEXIST || attempt == 100)) fail("creating " + temp);
@@ -264,6 +332,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents, F
         errno = saved;
         fail(step);
     };
+    if (existed && ops.Chmod(fd, mode) != 0) abandon("setting the permissions of " + temp, true);
     for (std::size_t done = 0; done < contents.size();) {
         const std::size_t chunk = std::min<std::size_t>(contents.size() - done, 4096);
         const long n = ops.Write(fd, contents.data() + done, chunk);
@@ -276,7 +345,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents, F
     }
     if (ops.Sync(fd) != 0) abandon("syncing " + temp, true);
     if (ops.Close(fd) != 0) abandon("closing " + temp, false);
-    if (ops.Rename(temp, path.string()) != 0) abandon("renaming " + temp, false);
+    if (ops.Rename(temp, target.string()) != 0) abandon("renaming " + temp, false);
     if (ops.SyncFolder(folder.string()) != 0) fail("syncing the folder " + folder.string());
 }
 

@@ -29,50 +29,18 @@ namespace sheenwork::runtime {
 
 // Routes the library's message boxes (the error report's) to the runtime's handler while
 // the runtime lives, and everything else to the services that were in place.
-class Runtime::ServicesHook final : public system::Services {
+class Runtime::ServicesHook final : public system::ForwardingServices {
 public:
     explicit ServicesHook(Runtime& runtime)
-        : runtime_(runtime), previous_(system::Installed()), inner_(system::Current()) {
+        : ForwardingServices(system::Current()), runtime_(runtime), previous_(system::Installed()) {
         system::Install(this);
     }
     ~ServicesHook() override {
         if (system::Installed() == this) system::Install(previous_);
     }
 
-    std::optional<std::string> RegistryString(system::Hive hive, const std::string& key,
-                                              const std::string& value) override {
-        return inner_.RegistryString(hive, key, value);
-    }
-    void SetRegistryString(system::Hive hive, const std::string& key, const std::string& value,
-                           const std::string& data) override {
-        inner_.SetRegistryString(hive, key, value, data);
-    }
-    void DeleteRegistryTree(system::Hive hive, const std::string& key) override {
-        inner_.DeleteRegistryTree(hive, key);
-    }
-    std::string LibraryPath() override { return inner_.LibraryPath(); }
-    std::string ProcessPath() override { return inner_.ProcessPath(); }
-    std::string NowText() override { return inner_.NowText(); }
-    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string& id) override {
-        return inner_.CreateComponent(id);
-    }
     int MessageBox(const std::string& text, const std::string& title, int style) override {
         return runtime_.MessageBox({text, title, style});
-    }
-    bool FindFirstFile(const std::string& pattern) override {
-        return inner_.FindFirstFile(pattern);
-    }
-    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& directory,
-                      int show) override {
-        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
-    }
-    bool PlaySound(const std::string& file, unsigned flags) override {
-        return inner_.PlaySound(file, flags);
-    }
-    std::optional<system::VersionInfo> Version() override { return inner_.Version(); }
-    std::optional<system::ThemeName> CurrentThemeName() override {
-        return inner_.CurrentThemeName();
     }
     // The one key state of the process: the runtime's.
     std::int16_t AsyncKeyState(int vk) override { return runtime_.Keys().Query(vk); }
@@ -80,7 +48,6 @@ public:
 private:
     Runtime& runtime_;
     system::Services* previous_;
-    system::Services& inner_;
 };
 
 // The host of the platform's window classes: their popups belong to the forms, their

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include "util/ascii.h"
+#include "util/read_file.h"
+#include "util/shown.h"
 
 namespace sheenwork::runtime {
 namespace {
@@ -93,7 +93,7 @@ public:
         const auto [end, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
         if (t.quoted || ec != std::errc() || end != t.text.data() + t.text.size() || v < min ||
             v > max)
-            FailAt(t.column, "expected " + expected + ", not '" + t.text + "'");
+            FailAt(t.column, "expected " + expected + ", not '" + util::Shown(t.text) + "'");
         return v;
     }
     bool IsNumber() const {
@@ -105,7 +105,8 @@ public:
                            [](unsigned char c) { return std::isdigit(c) != 0; });
     }
     void End() {
-        if (!AtEnd()) Fail("unexpected '" + tokens_[next_].text + "' at the end of the step");
+        if (!AtEnd())
+            Fail("unexpected '" + util::Shown(tokens_[next_].text) + "' at the end of the step");
     }
 
 private:
@@ -142,7 +143,7 @@ void Place(LineReader& r, Step& s, bool point_required) {
 int KeyWord(LineReader& r) {
     const Token t = r.Word("a key (Space, Enter, Escape, Tab, A, F1, a key code)");
     const auto vk = KeyFromName(t.text);
-    if (!vk || t.quoted) r.FailAt(t.column, "unknown key '" + t.text + "'");
+    if (!vk || t.quoted) r.FailAt(t.column, "unknown key '" + util::Shown(t.text) + "'");
     return *vk;
 }
 
@@ -176,12 +177,14 @@ Step ParseLine(LineReader& r, int line) {
         else if (how == "press")
             s.kind = Step::Kind::KeyPress;
         else
-            r.FailAt(column, "expected down, up or press after 'key', not '" + how + "'");
+            r.FailAt(column,
+                     "expected down, up or press after 'key', not '" + util::Shown(how) + "'");
         s.key = KeyWord(r);
     } else if (verb == "type") {
         s.kind = Step::Kind::Type;
         const Token t = r.Word("a quoted text");
-        if (!t.quoted) r.FailAt(t.column, "expected a quoted text, not '" + t.text + "'");
+        if (!t.quoted)
+            r.FailAt(t.column, "expected a quoted text, not '" + util::Shown(t.text) + "'");
         for (char c : t.text)
             if (!KeyForChar(c))
                 r.FailAt(t.column, std::string("no key types the character '") + c + "'");
@@ -195,9 +198,11 @@ Step ParseLine(LineReader& r, int line) {
         s.target = r.Word("a control's name").text;
     } else if (verb == "wait") {
         s.kind = Step::Kind::Wait;
-        s.millis = r.Number("a whole number of milliseconds", 0, 86400000);
+        s.millis = r.Number(
+            "a whole number of milliseconds up to " + std::to_string(kMaxScriptWait.count()), 0,
+            kMaxScriptWait.count());
     } else {
-        r.FailAt(s.column, "unknown step '" + verb +
+        r.FailAt(s.column, "unknown step '" + util::Shown(verb) +
                                "'; expected move, press, release, click, key, type, alt, focus "
                                "or wait");
     }
@@ -208,8 +213,9 @@ Step ParseLine(LineReader& r, int line) {
 }  // namespace
 
 ScriptError::ScriptError(std::string file, int line, int column, const std::string& message)
-    : std::runtime_error(file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
-                         message),
+    : std::runtime_error(util::Printable(line == 0 ? file + ": " + message
+                                                   : file + ":" + std::to_string(line) + ":" +
+                                                         std::to_string(column) + ": " + message)),
       file_(std::move(file)),
       line_(line),
       column_(column),
@@ -218,6 +224,12 @@ ScriptError::ScriptError(std::string file, int line, int column, const std::stri
 Script ParseScript(std::string_view text, const std::string& file) {
     Script script;
     script.file = file;
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        throw ScriptError(file,
+                          static_cast<int>(std::count(text.begin(), text.begin() + nul, '\n')) + 1,
+                          static_cast<int>(nul - (text.rfind('\n', nul) + 1)) + 1,
+                          "a NUL byte: this is not a script's text: expected text");
+    long long waited = 0;
     int number = 0;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -228,6 +240,13 @@ Script ParseScript(std::string_view text, const std::string& file) {
         if (!tokens.empty()) {
             LineReader reader(std::move(tokens), file, number, static_cast<int>(line.size()) + 1);
             script.steps.push_back(ParseLine(reader, number));
+            const Step& step = script.steps.back();
+            waited += step.millis;
+            if (waited > kMaxScriptWait.count())
+                throw ScriptError(
+                    file, number, step.column,
+                    "the waits add up to " + std::to_string(waited) + " ms, more than the " +
+                        std::to_string(kMaxScriptWait.count()) + " ms (an hour) a script may wait");
         }
         if (end == text.size()) break;
         start = end + 1;
@@ -236,11 +255,13 @@ Script ParseScript(std::string_view text, const std::string& file) {
 }
 
 Script LoadScript(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ScriptError(path, 0, 0, "cannot read the script");
-    std::stringstream text;
-    text << in.rdbuf();
-    return ParseScript(text.str(), path);
+    std::string text;
+    try {
+        text = util::ReadWholeFile(path, kMaxScriptBytes);
+    } catch (const util::ReadFileError& e) {
+        throw ScriptError(path, 0, 0, std::string("cannot read the script: ") + e.what());
+    }
+    return ParseScript(text, path);
 }
 
 // ---- replay ----

@@ -36,12 +36,15 @@ void QI::Remove(vb::Variant cControl) {
     p([&] { Existing(ttWindow).RemoveTool(cControl); });
 }
 
-// The manager reaches no host of its own: the button's About shows the window.
 void QI::About() {
     Procedure p{"About", ModuleKind::ClassModule, kModule};
-    p([] {});
+    p([&] {
+        if (about_) about_();
+    });
 }
 
-std::shared_ptr<sheenwork::QI> NewQI() { return std::make_shared<QI>(); }
+std::shared_ptr<sheenwork::QI> NewQI(std::function<void()> about) {
+    return std::make_shared<QI>(std::move(about));
+}
 
 }  // namespace sheenwork::tooltip

@@ -79,7 +79,9 @@ vb::Boolean sheenToolTip::AddTool(const vb::Variant& ctrl,
     p([&] {
         if (found) p.Exit();
     });
-    p([&] { ti.cbSize = sizeof(user::TOOLINFOA); });
+    // A record of its own: the search above left the last tool it saw in `ti`, whose
+    // owner, rectangle and instance are not this tool's.
+    p([&] { ti = user::TOOLINFOA{}; });
     p([&] { ti.uFlags = kAddFlags; });
     // A control outside any container leaves the owner 0.
     IgnoreErrors([&] { ti.hwnd = HwndOf(Property(ctrl, "Container")); });

@@ -5,7 +5,12 @@
 #include <sheenwork/vb/ansi.h>
 #include <sheenwork/vb/error.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -63,6 +68,35 @@ std::string ReadLine(std::FILE* f) {
     vb::Raise(kPathFileAccess);
 }
 
+// Open #f For Input / For Output. Reading takes regular files only: a folder fails here,
+// at the open, as it does on Windows, and a device or a pipe (which could block or never
+// end) is refused. The open itself never waits: a pipe without a writer or a reader
+// answers at once.
+void Open(File& file, const std::string& name, bool for_writing) {
+    const int flags =
+        (for_writing ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY) | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(name.c_str(), flags, 0666);
+    if (fd < 0) RaiseOpenError(for_writing);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (!for_writing && !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        vb::Raise(kPathFileAccess);
+    }
+    // From here on a write to a pipe that has a reader waits for it, as a file's would.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file.f = ::fdopen(fd, for_writing ? "wb" : "rb");
+    if (!file.f) {
+        ::close(fd);
+        vb::Raise(kPathFileAccess);
+    }
+}
+
+// The file of an earlier statement that a silent error skipped is not there.
+std::FILE* Opened(const File& file) {
+    if (!file.f) vb::Raise(52);  // Bad file name or number
+    return file.f;
+}
+
 std::shared_ptr<vb::Dispatch> ListObject(const vb::Variant& list) {
     const vb::Object o = std::holds_alternative<vb::Object>(list)
                              ? std::get<vb::Object>(list)
@@ -79,30 +113,31 @@ std::string SpEv::TextRead(const std::string& Filename) {
     Procedure p{"TextRead", ModuleKind::ClassModule, kModule};
     std::string text;
     File file;
+    p([&] { Open(file, Filename, false); });
+    // Input(LOF(f), f): as many characters as the file is long when it is read.
     p([&] {
-        file.f = std::fopen(Filename.c_str(), "rb");
-        if (!file.f) RaiseOpenError(false);
-    });
-    p([&] {
-        std::string bytes;
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, file.f)) > 0;) bytes.append(buf, n);
-        if (std::ferror(file.f)) vb::Raise(57);
+        std::FILE* f = Opened(file);
+        struct stat st {};
+        if (::fstat(::fileno(f), &st) != 0) vb::Raise(57);
+        if (st.st_size > INT32_MAX) vb::Raise(7);  // more than a String holds
+        std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+        const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+        if (std::ferror(f)) vb::Raise(57);
+        if (n != bytes.size()) vb::Raise(62);  // Input past end of file: it shrank
         text = vb::FromAnsi(bytes);
     });
+    p([&] { CloseFile(file); });
     return text;
 }
 
 void SpEv::TextSave(const std::string& Filename, const std::string& Text) {
     Procedure p{"TextSave", ModuleKind::ClassModule, kModule};
     File file;
+    p([&] { Open(file, Filename, true); });
     p([&] {
-        file.f = std::fopen(Filename.c_str(), "wb");
-        if (!file.f) RaiseOpenError(true);
-    });
-    p([&] {
+        std::FILE* f = Opened(file);
         const std::string bytes = vb::ToAnsi(Text);
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file.f) != bytes.size()) vb::Raise(61);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) vb::Raise(61);
     });
     p([&] { CloseFile(file); });
 }
@@ -119,10 +154,7 @@ void SpEv::ListSave(vb::Variant& List, const std::string& Filename,
     File file;
     std::shared_ptr<vb::Dispatch> list;
     vb::Long count = 0;
-    p([&] {
-        file.f = std::fopen(Filename.c_str(), "wb");
-        if (!file.f) RaiseOpenError(true);
-    });
+    p([&] { Open(file, Filename, true); });
     p([&] { list = ListObject(List); });
     p([&] {
         if (!list) vb::Raise(kObjectNotSet);
@@ -133,14 +165,14 @@ void SpEv::ListSave(vb::Variant& List, const std::string& Filename,
     for (vb::Long i = 0; i < count && !p.Ended(); ++i) {
         p([&] {
             if (!list) vb::Raise(kObjectNotSet);
-            if (!file.f) vb::Raise(52);  // Bad file name or number: the file never opened
+            std::FILE* f = Opened(file);
             std::vector<vb::Variant> index{vb::Variant(vb::CInt(static_cast<double>(i)))};
             const std::string line =
                 vb::ToAnsi(TextBeforeListText +
                            vb::CStr(list->Invoke("List", vb::InvokeKind::PropertyGet, index)) +
                            TextAfterListText) +
                 "\r\n";
-            if (std::fwrite(line.data(), 1, line.size(), file.f) != line.size()) vb::Raise(61);
+            if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) vb::Raise(61);
         });
     }
     p([&] { CloseFile(file); });
@@ -150,10 +182,7 @@ void SpEv::ListRead(vb::Variant& List, const std::string& Filename) {
     Procedure p{"ListRead", ModuleKind::ClassModule, kModule};
     File file;
     std::shared_ptr<vb::Dispatch> list;
-    p([&] {
-        file.f = std::fopen(Filename.c_str(), "rb");
-        if (!file.f) RaiseOpenError(false);
-    });
+    p([&] { Open(file, Filename, false); });
     p([&] { list = ListObject(List); });
     // Until the end of the file, two statements per line: read it, add it. A skipped
     // read leaves the previous line in place (and the file where it was), as Line Input

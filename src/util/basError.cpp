@@ -3,7 +3,10 @@
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/error.h>
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <new>
 #include <string>
@@ -45,6 +48,26 @@ std::string LibraryFolder(system::Services& services) {
     return folder;
 }
 
+// Appends one record to the log file. Opening, writing or closing may fail (no such
+// folder, no right to write, a full disk): the log then simply goes without it. The
+// folder may be one that others can write, so the file's own name is never followed as a
+// link and must name a regular file: a link planted there does not take the record to a
+// file of the host's user, nor a pipe hang the report. The record goes in one write; a
+// write the disk cuts short is taken back, so that no half record stays behind.
+void AppendRecord(const std::string& path, const std::string& record) {
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const ssize_t written = ::write(fd, record.data(), record.size());
+        if (written > 0 && static_cast<std::size_t>(written) < record.size() &&
+            ::fstat(fd, &st) == 0)
+            static_cast<void>(::ftruncate(fd, st.st_size - written));
+    }
+    ::close(fd);
+}
+
 void AppendLog(system::Services& services, const std::string& report) {
     std::string folder = Trim(LogFolder(services));
     if (folder.empty()) return;
@@ -56,12 +79,7 @@ void AppendLog(system::Services& services, const std::string& report) {
     std::string record;
     IgnoreErrors([&] { record = services.NowText(); });
     record += "\r\n" + report + "\r\n" + std::string(30, '-') + "\r\n";
-    // Opening, writing or closing may fail (no such folder, no right to write): the
-    // log is then simply not written.
-    if (std::FILE* f = std::fopen(path.c_str(), "ab")) {
-        std::fwrite(record.data(), 1, record.size(), f);
-        std::fclose(f);
-    }
+    AppendRecord(path, record);
 }
 
 StepProbe& Probe() {

@@ -3,7 +3,9 @@
 # chromium), checks that every picture on it loaded and takes a screenshot.
 #
 #   tests/gallery/run.sh <sheenwork-tool> <output-dir>
-set -euo pipefail
+set -Eeuo pipefail
+# Whatever step fails says so: its line, the command and its status.
+trap 'status=$?; echo "tests/gallery/run.sh:$LINENO: \"$BASH_COMMAND\" failed with status $status" >&2' ERR
 tool=$1
 out=$2
 command -v chromium >/dev/null 2>&1 || {
@@ -18,8 +20,12 @@ flags=(--headless --no-sandbox --disable-gpu --disable-quic --no-first-run
        --user-data-dir="$out/profile" --virtual-time-budget=10000)
 page="file://$(cd "$out/gallery" && pwd)/index.html"
 # The page writes "<loaded>/<all>" into its body's data-images once everything is in.
-dom=$(timeout -k 5 60 chromium "${flags[@]}" --dump-dom "$page" 2>/dev/null)
-count=$(grep -o 'data-images="[0-9]*/[0-9]*"' <<<"$dom" | head -1)
+dom=$(timeout -k 5 60 chromium "${flags[@]}" --dump-dom "$page" 2>"$out/chromium.err") || {
+  echo "gallery page: chromium failed (status $?): $(tail -5 "$out/chromium.err")" >&2
+  exit 1
+}
+count=
+if [[ "$dom" =~ data-images=\"[0-9]*/[0-9]*\" ]]; then count=${BASH_REMATCH[0]}; fi
 [ "$count" = 'data-images="175/175"' ] || {
   echo "gallery page: expected 175 of 175 pictures loaded, got '${count:-nothing}'" >&2
   exit 1

@@ -5,7 +5,9 @@
 # xdotool.
 #
 #   tests/install/run.sh <build-dir> <source-dir>
-set -euo pipefail
+set -Eeuo pipefail
+# Whatever step fails says so: its line, the command and its status.
+trap 'status=$?; echo "tests/install/run.sh:$LINENO: \"$BASH_COMMAND\" failed with status $status" >&2' ERR
 build=$1
 source=$2
 prefix=$(mktemp -d)
@@ -19,7 +21,8 @@ cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 expected=$'Saved.\nSaved.\n12000 pixels'
 
 # The installed tool runs from its prefix.
-"$prefix/usr/bin/sheenwork" --version | grep -qx 'sheenwork 2.8.0'
+version=$("$prefix/usr/bin/sheenwork" --version)
+[ "$version" = 'sheenwork 2.8.0' ] || { echo "the installed tool's version: $version" >&2; exit 1; }
 # Its run command is the window host installed under libexec; it reads the form before
 # it opens a display, so a missing form is its answer without one.
 if "$prefix/usr/bin/sheenwork" run "$prefix/none.sfm" 2>"$prefix/run.err"; then
@@ -35,9 +38,12 @@ cmake -S "$source/tests/install" -B "$prefix/consumer" -G Ninja -DCMAKE_BUILD_TY
 ninja -C "$prefix/consumer" >/dev/null
 got=$(LD_LIBRARY_PATH="$prefix/usr/lib" "$prefix/consumer/hello")
 [ "$got" = "$expected" ] || { echo "find_package build printed: $got" >&2; exit 1; }
-# It uses the installed shared library, not the build tree's.
-ldd "$prefix/consumer/hello" | grep -q "$prefix/usr/lib/libsheenwork.so" ||
-  LD_LIBRARY_PATH="$prefix/usr/lib" ldd "$prefix/consumer/hello" | grep -q "$prefix/usr/lib/libsheenwork.so"
+# It uses the installed shared library, not the build tree's. (ldd's output is taken whole
+# before it is searched: `ldd | grep -q` fails under pipefail whenever grep finds the line
+# and leaves before ldd has written the rest, which ends ldd with SIGPIPE.)
+libraries=$(LD_LIBRARY_PATH="$prefix/usr/lib" ldd "$prefix/consumer/hello")
+[[ "$libraries" == *"$prefix/usr/lib/libsheenwork.so"* ]] ||
+  { echo "the find_package build does not use the installed library:"$'\n'"$libraries" >&2; exit 1; }
 
 # pkg-config
 export PKG_CONFIG_PATH="$prefix/usr/lib/pkgconfig"

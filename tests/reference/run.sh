@@ -10,7 +10,9 @@
 # Wine prefix, <build-dir>/wineprefix, created once for the run. Memory DCs need no
 # display; the real tooltip does (it is a window), so the tooltip probe runs on an Xvfb
 # display of its own and writes <build-dir>/reference/tooltip_probe.txt.
-set -euo pipefail
+set -Eeuo pipefail
+# Whatever step fails says so: its line, the command and its status.
+trap 'status=$?; echo "tests/reference/run.sh:$LINENO: \"$BASH_COMMAND\" failed with status $status" >&2' ERR
 
 usage() { echo "usage: $0 <build-dir> [--bench]" >&2; exit 2; }
 [ $# -ge 1 ] || usage

@@ -9,6 +9,9 @@
 
 #include "cli.h"
 #include "png_io.h"
+#include "preview.h"
+#include "util/ascii.h"
+#include "util/shown.h"
 
 namespace sheenwork::cli {
 namespace {
@@ -17,14 +20,25 @@ namespace {
 std::string StateScript(const std::string& at) {
     const auto colon = at.find(':');
     if (colon == std::string::npos || colon == 0)
-        throw UsageError{"--at takes NAME:STATE, not '" + at + "'"};
+        throw UsageError{"--at takes NAME:STATE, not '" + util::Shown(at) + "'"};
     const std::string name = at.substr(0, colon), state = at.substr(colon + 1);
     const std::string hover = "move " + name + " 20 8\nwait 10\nmove " + name + " 21 8\n";
     if (state == "hover") return hover;
     if (state == "pressed") return hover + "press\n";
     if (state == "focus") return "focus " + name + "\n";
     if (state == "rest") return "";
-    throw UsageError{"--at: the states are rest, hover, pressed and focus, not '" + state + "'"};
+    throw UsageError{"--at: the states are rest, hover, pressed and focus, not '" +
+                     util::Shown(state) + "'"};
+}
+
+// Whether `path` names a PNG file: the picture written is one, and a name that says
+// otherwise (out.jpg, out) would mislead whoever opens it.
+bool EndsInPng(const std::string& path) { return util::AsciiLower(path).ends_with(".png"); }
+
+// A control's report as one line: its CR LF as "; ", control characters escaped.
+std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "; ");
+    return util::Printable(text);
 }
 
 }  // namespace
@@ -32,6 +46,7 @@ std::string StateScript(const std::string& at) {
 int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string form_path, output, script_path;
     std::vector<std::string> states;
+    bool trace = false, allow_shell = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool has_value = i + 1 < args.size();
@@ -41,14 +56,23 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             script_path = args[++i];
         else if (a == "--at" && has_value)
             states.push_back(StateScript(args[++i]));
+        else if (a == "--trace")
+            trace = true;
+        else if (a == "--allow-shell")
+            allow_shell = true;
         else if (!a.empty() && a[0] != '-' && form_path.empty())
             form_path = a;
         else
-            throw UsageError{"render: unexpected '" + a + "'"};
+            throw UsageError{"render: unexpected '" + util::Shown(a) + "'"};
     }
     if (form_path.empty() || output.empty()) throw UsageError{"render needs FORM and -o OUT.png"};
+    if (!EndsInPng(output))
+        throw UsageError{"render writes a PNG picture: the output's name must end in .png, not '" +
+                         util::Shown(output) + "'"};
     try {
         const runtime::FormFile file = runtime::ReadFormFile(form_path);
+        // Before the runtime, which takes the services in place when it starts.
+        Preview preview(allow_shell);
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
@@ -59,13 +83,15 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
         png::Write(output, png::Image{form.Width(), form.Height(), form.Compose()});
         // What a control reported while it ran (its error boxes) is shown, not lost.
         for (const auto& box : rt.MessageBoxes())
-            err << "sheenwork: " << box.title << ": " << box.text << "\n";
-        out << output << "\n";
+            err << "sheenwork: " << util::Printable(box.title) << ": " << OneLine(box.text) << "\n";
+        if (trace)
+            for (const std::string& action : preview.Actions()) out << action << "\n";
+        out << util::Printable(output) << "\n";
         return rt.MessageBoxes().empty() ? kOk : kBadInput;
     } catch (const UsageError&) {
         throw;
     } catch (const std::exception& e) {
-        err << e.what() << (std::string(e.what()).ends_with("\n") ? "" : "\n");
+        err << util::Printable(e.what()) << (std::string(e.what()).ends_with("\n") ? "" : "\n");
         return kBadInput;
     }
 }
@@ -77,28 +103,33 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     try {
         runtime::ReadOptions options;
         options.all_problems = true;
-        const runtime::FormFile file = runtime::ReadFormFile(path, options);
-        // Read cleanly: the controls must also take what the file gives them.
+        runtime::FormFile file = runtime::ReadFormFile(path, options);
+        // Read cleanly: the controls must also take what the file gives them. Their values
+        // do not depend on their size, so each gets the smallest surface, and the check
+        // needs no memory for pixels whatever sizes the file gives.
+        for (runtime::ControlDescription& c : file.controls) c.size = {1, 1};
+        file.size = {1, 1};
+        Preview preview(false);
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         rt.OnMessageBox([](const runtime::MessageBoxRequest&) { return 1; });
         runtime::LoadForm(rt, file);
-        for (const auto& box : rt.MessageBoxes()) {
-            std::string text = box.text;
-            for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
-                text.replace(at, 2, "; ");
-            err << path << ": a control refused a value: " << text << "\n";
-        }
+        for (const auto& box : rt.MessageBoxes())
+            err << util::Printable(path) << ": a control refused a value: " << OneLine(box.text)
+                << "\n";
         if (!rt.MessageBoxes().empty()) return kBadInput;
-        out << path << ": ok, " << file.controls.size() << " control"
+        out << util::Printable(path) << ": ok, " << file.controls.size() << " control"
             << (file.controls.size() == 1 ? "" : "s") << "\n";
         return kOk;
     } catch (const runtime::FormFileError& e) {
         for (const auto& problem : e.Problems()) err << problem.Text() << "\n";
+        if (e.More() > 0)
+            err << util::Printable(path) << ": … " << e.More() << " more problem"
+                << (e.More() == 1 ? "" : "s") << "\n";
         return kBadInput;
     } catch (const std::exception& e) {
-        err << path << ": " << e.what() << "\n";
+        err << util::Printable(path) << ": " << util::Printable(e.what()) << "\n";
         return kBadInput;
     }
 }

@@ -34,10 +34,12 @@ public:
     virtual void About() = 0;
 };
 
-// Creates the tooltip managers of new buttons; the tooltip subsystem installs its own.
+// Creates the tooltip managers of new buttons in place of the tooltip subsystem's own.
 using QIFactory = std::function<std::shared_ptr<QI>()>;
 void SetQIFactory(QIFactory factory);
-std::shared_ptr<QI> NewQI();
+// A new manager: the installed factory's, else the tooltip subsystem's, whose About calls
+// `about` to open the About window.
+std::shared_ptr<QI> NewQI(std::function<void()> about = {});
 
 // Tells whether the control it was taken from still exists. A host's event handler, or
 // the host's message loop, may destroy the control in the middle of one of its
@@ -269,6 +271,8 @@ public:
     // Routines the accessors and loading use.
     void CheckAutoColorStyle();
     void CheckForVeloToolTip();
+    // The tooltip manager this control keeps once it uses a tooltip.
+    std::shared_ptr<QI> NewQuickInfo();
     // The access key of the caption: the character after the last single "&", the
     // first character when there is none; "" for an empty caption.
     std::string GetPrefixText() const;

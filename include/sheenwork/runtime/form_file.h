@@ -42,19 +42,23 @@ struct FormFileProblem {
     int line = 0;
     int column = 0;
     std::string message;
-    // "file:line:column: message", or "file: message" for the file as a whole.
+    // "file:line:column: message", or "file: message" for the file as a whole, with every
+    // control character written as \xHH: a file's bytes never reach a terminal raw.
     std::string Text() const;
 };
 
-// What a form file read or write refused: one problem, or every problem found when they
-// were collected. what() is their texts, one a line.
+// What a form file read or write refused: one problem, or the problems found when they
+// were collected (at most kMaxFormProblems; More() counts the rest). what() is their
+// texts, one a line, and "… N more problems" after them when some were left out.
 class FormFileError : public std::runtime_error {
 public:
-    explicit FormFileError(std::vector<FormFileProblem> problems);
+    explicit FormFileError(std::vector<FormFileProblem> problems, std::size_t more = 0);
     const std::vector<FormFileProblem>& Problems() const noexcept { return problems_; }
+    std::size_t More() const noexcept { return more_; }
 
 private:
     std::vector<FormFileProblem> problems_;
+    std::size_t more_ = 0;
 };
 
 // An entry of a control's property bag. Read from a file, the value has its key's
@@ -86,9 +90,20 @@ struct FormFile {
     std::vector<ControlDescription> controls;   // bottom to top
 };
 
-// Positions are Integers; sizes run from 0 to this many pixels, so that no form file
-// can ask for a surface larger than a picture may be.
+// What a form file may ask for; more is a problem with its place, so that no file makes a
+// reader or a runtime take unbounded memory or time:
+//   - the file is a regular file of at most kMaxFormFileBytes (16 MiB) of text;
+//   - blocks nest at most kMaxFormNesting deep (a form, a control and a font are three);
+//   - positions are Integers and a side runs from 0 to kMaxFormSide pixels, the longest a
+//     placement takes (a side of 0 is a surface of 1);
+//   - the form and its controls together need at most kMaxFormPixels pixels of surface
+//     (each its width x height, at least 1 x 1): 2^25, 128 MiB of 32-bit pixels;
+//   - a checker lists at most kMaxFormProblems problems and counts the rest.
+inline constexpr std::int64_t kMaxFormFileBytes = std::int64_t{16} << 20;
+inline constexpr int kMaxFormNesting = 8;
 inline constexpr int kMaxFormSide = kMaxSide;
+inline constexpr std::int64_t kMaxFormPixels = std::int64_t{1} << 25;
+inline constexpr std::size_t kMaxFormProblems = 20;
 
 // Loads a picture a form file names, by its resolved path; throws vb::RuntimeError.
 using PictureLoader = std::function<host::PictureRef(const std::filesystem::path& path)>;
@@ -102,7 +117,9 @@ struct ReadOptions {
     PictureLoader load_picture;
 };
 
-// Reads the form file at `path`. Throws FormFileError.
+// Reads the form file at `path`: a regular file only (a folder, a device or a pipe is
+// refused, and opening it never waits), of at most kMaxFormFileBytes. Throws
+// FormFileError.
 FormFile ReadFormFile(const std::filesystem::path& path, const ReadOptions& options = {});
 // The same from text; `path` names the file in problems and is where picture paths are
 // relative to.
@@ -129,6 +146,8 @@ public:
     virtual long Write(int fd, const void* data, std::size_t size);
     virtual int Sync(int fd);
     virtual int Close(int fd);
+    // fchmod(2): the permissions of the file it replaces, exactly.
+    virtual int Chmod(int fd, unsigned mode);
     virtual int Rename(const std::string& from, const std::string& to);
     virtual int Remove(const std::string& path);
     // Makes a rename in the folder durable: open, fsync and close of the folder.
@@ -137,8 +156,11 @@ public:
 FileOps& SystemFileOps();
 
 // Replaces the file at `path` with `contents` atomically: written to a new file in the
-// same folder, flushed and synced, then renamed over the old one, and the folder synced.
-// A failure before the rename removes the new file and leaves the old one as it was.
+// same folder (".NAME.tmpPID-N") with the old file's permissions, flushed and synced,
+// then renamed over the old one, and the folder synced. A failure before the rename
+// removes the new file and leaves the old one as it was. When `path` is a symbolic link,
+// the link stays and the file it leads to is replaced in its own folder. Temporaries that
+// an earlier save of the same file left behind when its process ended are removed.
 // Throws FormFileError naming the step that failed.
 void ReplaceFile(const std::filesystem::path& path, std::string_view contents,
                  FileOps& ops = SystemFileOps());

@@ -17,11 +17,18 @@
 //   alt KEY               the left Alt held around KEY (an access key)
 //   focus NAME            the focus moves to the control
 //   wait MS               time goes on by MS milliseconds, timers tick as they are due
+//
+// A script may come from anyone, so it has bounds: at most kMaxScriptBytes of text, and
+// waits that add up to at most kMaxScriptWait of virtual time (an hour). Each running
+// timer ticks at most every 10 ms, so the waits of a script cost at most 360 000 ticks of
+// each, whatever they say; past either bound the script is refused at its line.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/runtime/clock.h>
 #include <sheenwork/runtime/form.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -30,6 +37,9 @@
 #include <vector>
 
 namespace sheenwork::runtime {
+
+inline constexpr std::int64_t kMaxScriptBytes = std::int64_t{1} << 20;
+inline constexpr Millis kMaxScriptWait{3600000};
 
 // A script that cannot be read or run: "steps.txt:3:6: expected ...".
 class ScriptError : public std::runtime_error {
@@ -78,7 +88,9 @@ struct Script {
 
 // Reads a script; a malformed line throws ScriptError with its line and column.
 Script ParseScript(std::string_view text, const std::string& file = "<script>");
-// Reads a script file; a file that cannot be read throws ScriptError at line 0.
+// Reads a script file: a regular file only (a folder, a device or a pipe is refused, and
+// opening it never waits). One that cannot be read throws ScriptError at line 0, whose
+// text is "file: cannot read the script: " and the reason.
 Script LoadScript(const std::string& path);
 
 // Replays steps against a form of a runtime.

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sheenwork::system {
@@ -94,6 +95,54 @@ public:
     virtual std::int16_t AsyncKeyState(int virtual_key) = 0;
 };
 
+// Services that hand every call to others: a wrapper derives from it and overrides only
+// what it changes (the runtime routes message boxes and key states to itself; a preview
+// records the shell's calls instead of making them).
+class ForwardingServices : public Services {
+public:
+    explicit ForwardingServices(Services& inner) : inner_(inner) {}
+
+    std::optional<std::string> RegistryString(Hive hive, const std::string& key,
+                                              const std::string& value) override {
+        return inner_.RegistryString(hive, key, value);
+    }
+    void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
+                           const std::string& data) override {
+        inner_.SetRegistryString(hive, key, value, data);
+    }
+    void DeleteRegistryTree(Hive hive, const std::string& key) override {
+        inner_.DeleteRegistryTree(hive, key);
+    }
+    std::string LibraryPath() override { return inner_.LibraryPath(); }
+    std::string ProcessPath() override { return inner_.ProcessPath(); }
+    std::string NowText() override { return inner_.NowText(); }
+    std::unique_ptr<ErrorComponent> CreateComponent(const std::string& prog_id) override {
+        return inner_.CreateComponent(prog_id);
+    }
+    int MessageBox(const std::string& text, const std::string& title, int style) override {
+        return inner_.MessageBox(text, title, style);
+    }
+    bool FindFirstFile(const std::string& pattern) override {
+        return inner_.FindFirstFile(pattern);
+    }
+    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory,
+                      int show) override {
+        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
+    }
+    bool PlaySound(const std::string& file, unsigned flags) override {
+        return inner_.PlaySound(file, flags);
+    }
+    std::optional<VersionInfo> Version() override { return inner_.Version(); }
+    std::optional<ThemeName> CurrentThemeName() override { return inner_.CurrentThemeName(); }
+    std::int16_t AsyncKeyState(int virtual_key) override {
+        return inner_.AsyncKeyState(virtual_key);
+    }
+
+protected:
+    Services& inner_;
+};
+
 // The process-wide services. Install(nullptr) puts the default back. The installed
 // object must outlive its use; the library never deletes it.
 Services& Current() noexcept;
@@ -118,6 +167,14 @@ std::string RegistryFile(const std::string& config_dir);
 void WriteRegistryString(const std::string& config_dir, Hive hive, const std::string& key,
                          const std::string& value, const std::string& data);
 void DeleteRegistryTree(const std::string& config_dir, Hive hive, const std::string& key);
+
+// The arguments a program of the platform takes from a command line, by its rules:
+// blanks (spaces and tabs) separate arguments; double quotes make blanks part of an
+// argument and are dropped ("a b"c is one argument, a bc); backslashes are themselves,
+// except before a double quote, where each pair is one backslash and an odd one left
+// over makes the quote a character of the argument; inside quotes, two double quotes are
+// one. ShellExecute starts a program with its parameters split this way.
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // The name a component's shared object has on Linux: "<prog_id>.so", exporting
 //   extern "C" int SheenworkRaiseError(const char* host_path,

@@ -116,8 +116,12 @@ std::shared_ptr<vb::StdPicture> LoadPicture(const std::string& path) {
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found)
         vb::Raise(53, {}, "File not found: " + path);
-    if (ec || status.type() == std::filesystem::file_type::directory)
-        vb::Raise(75, {}, "Path/File access error: " + path + (ec ? ": " + ec.message() : ""));
+    if (ec) vb::Raise(75, {}, "Path/File access error: " + path + ": " + ec.message());
+    // A device or a pipe could block or never end: a picture is a file.
+    if (status.type() == std::filesystem::file_type::directory)
+        vb::Raise(75, {}, "Path/File access error: " + path + ": it is a folder");
+    if (status.type() != std::filesystem::file_type::regular)
+        vb::Raise(75, {}, "Path/File access error: " + path + ": it is not a regular file");
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr)
         vb::Raise(75, {}, "Path/File access error: " + path + ": " + std::strerror(errno));

@@ -3,15 +3,19 @@
 // store, outside components as shared objects.
 #include <sheenwork/system/services.h>
 
+#include <dirent.h>
 #include <dlfcn.h>
-#include <glob.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -20,8 +24,10 @@
 #include <iomanip>
 #include <iostream>
 #include <locale>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "util/ascii.h"
@@ -74,34 +80,138 @@ std::string SectionOf(const std::string& line) {
     return {};
 }
 
-// Runs a program with an argument vector (never a shell string) and reaps it in the
-// background unless `wait` is set. Returns whether it started.
-bool Spawn(const std::vector<std::string>& args, bool wait) {
+// The children the library started and has not reaped yet. One thread waits for them all
+// (through a process descriptor each, so that it sleeps until one ends) and goes when none
+// is left; it never waits for a child of the host's own.
+class Reaper {
+public:
+    static Reaper& Instance() {
+        // Never destroyed: its thread may still run while the process ends.
+        static Reaper* reaper = new Reaper;
+        return *reaper;
+    }
+
+    void Adopt(pid_t pid) {
+        const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+        std::lock_guard lock(mutex_);
+        children_.push_back({pid, fd});
+        if (running_) {
+            const std::uint64_t one = 1;
+            static_cast<void>(::write(wake_, &one, sizeof one));
+            return;
+        }
+        running_ = true;
+        std::thread([this] { Run(); }).detach();
+    }
+
+private:
+    struct Child {
+        pid_t pid;
+        int fd;  // -1 where the system offers no process descriptors
+    };
+
+    Reaper() : wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+    void Run() {
+        for (;;) {
+            std::vector<pollfd> fds{{wake_, POLLIN, 0}};
+            bool without_fd = false;
+            {
+                std::lock_guard lock(mutex_);
+                std::erase_if(children_, [](const Child& c) {
+                    int status = 0;
+                    const pid_t r = ::waitpid(c.pid, &status, WNOHANG);
+                    if (r == 0 || (r < 0 && errno == EINTR)) return false;
+                    if (c.fd >= 0) ::close(c.fd);
+                    return true;
+                });
+                if (children_.empty()) {
+                    running_ = false;
+                    return;
+                }
+                for (const Child& c : children_) {
+                    if (c.fd >= 0)
+                        fds.push_back({c.fd, POLLIN, 0});
+                    else
+                        without_fd = true;
+                }
+            }
+            // Without descriptors the ends are looked for ten times a second.
+            ::poll(fds.data(), fds.size(), without_fd ? 100 : -1);
+            std::uint64_t count = 0;
+            static_cast<void>(::read(wake_, &count, sizeof count));
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<Child> children_;
+    bool running_ = false;
+    int wake_;
+};
+
+// Runs a program with an argument vector (never a shell string): `program` exactly as
+// given, no search, and reaps it in the background unless `wait` is set. Returns whether
+// it started.
+bool Spawn(const std::string& program, const std::vector<std::string>& args, bool wait) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
     if (wait) {
         int status = 0;
         waitpid(pid, &status, 0);
     } else {
-        std::thread([pid] {
-            int status = 0;
-            waitpid(pid, &status, 0);
-        }).detach();
+        Reaper::Instance().Adopt(pid);
     }
     return true;
 }
 
-bool OnPath(const std::string& program) {
+bool IsProgram(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// The program file a name stands for: the name itself when it holds a separator, else the
+// first folder of PATH that holds such a program, the current folder before them when
+// `here_first` (the order in which the platform's shell finds the program a document
+// names; the helper programs the library runs itself come from PATH alone). Empty when
+// there is none.
+std::string FindProgram(const std::string& name, bool here_first = false) {
+    if (name.find('/') != std::string::npos) return IsProgram(name) ? name : std::string();
+    if (here_first && IsProgram(name)) return "./" + name;
     const char* path = std::getenv("PATH");
-    if (!path) return false;
-    std::stringstream dirs(path);
-    std::string dir;
-    while (std::getline(dirs, dir, ':'))
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    return false;
+    std::stringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');)
+        if (!dir.empty() && IsProgram(dir + "/" + name)) return dir + "/" + name;
+    return {};
+}
+
+// Whether `name` matches `pattern`: * any run of characters, ? any one character, every
+// other character itself (a bracket too). A pattern ending in ".*" also matches the name
+// without an extension ("*.*" matches every name, "read.*" matches "read"), as the
+// platform's file search has it. Greedy with one point to return to: the time grows with
+// the product of the lengths at worst, never exponentially.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p, ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    if (p == pattern.size()) return true;
+    return pattern.ends_with(".*") && WildcardMatch(pattern.substr(0, pattern.size() - 2), name);
 }
 
 class SharedObjectComponent final : public ErrorComponent {
@@ -241,21 +351,32 @@ public:
         return IDOK;
     }
 
+    // As FindFirstFileA: wildcards in the last part of the name only, and the search stops
+    // at the first entry of that one folder that matches. A name without wildcards is
+    // found when its entry exists, even as a link that leads nowhere.
     bool FindFirstFile(const std::string& pattern) override {
-        if (pattern.empty()) return false;
-        // Only * and ? are wildcards here; a bracket is an ordinary character.
-        std::string glob_pattern;
-        for (char c : pattern) {
-            if (c == '[')
-                glob_pattern += "[[]";
-            else
-                glob_pattern += c;
+        const std::size_t slash = pattern.rfind('/');
+        const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : pattern.substr(0, slash);
+        // No name (an empty pattern, or a folder with its final separator), or a wildcard
+        // in a folder's name: an invalid name there.
+        if (name.empty() || folder.find_first_of("*?") != std::string::npos) return false;
+        if (name.find_first_of("*?") == std::string::npos) {
+            struct stat st {};
+            return ::lstat(pattern.c_str(), &st) == 0;
         }
-        glob_t found{};
-        const int rc = glob(glob_pattern.c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr, &found);
-        const bool any = rc == 0 && found.gl_pathc > 0;
-        globfree(&found);
-        return any;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) return false;
+        bool found = false;
+        while (!found) {
+            const dirent* entry = ::readdir(dir);
+            if (entry == nullptr) break;
+            found = WildcardMatch(name, entry->d_name);
+        }
+        ::closedir(dir);
+        return found;
     }
 
     long ShellExecute(long, const std::string& operation, const std::string& file,
@@ -263,16 +384,19 @@ public:
         constexpr long kStarted = 42, kFileNotFound = 2, kNoAssociation = 31;
         if (!operation.empty() && util::AsciiLower(operation) != "open") return kNoAssociation;
         if (file.empty()) return kFileNotFound;
-        // A program with parameters is started itself; anything else goes to the
-        // desktop's opener, which takes one document or address.
-        struct stat st {};
-        if (!parameters.empty() && stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            access(file.c_str(), X_OK) == 0) {
-            std::vector<std::string> args{file};
-            std::istringstream words(parameters);
-            for (std::string w; words >> w;) args.push_back(w);
-            return Spawn(args, false) ? kStarted : kFileNotFound;
+        // A program with parameters is started itself, exactly the file found for its
+        // name, with the parameters split as the platform's programs split their command
+        // line; anything else goes to the desktop's opener.
+        if (!parameters.empty()) {
+            if (const std::string program = FindProgram(file, true); !program.empty()) {
+                std::vector<std::string> args{file};
+                for (std::string& a : SplitCommandLine(parameters)) args.push_back(std::move(a));
+                return Spawn(program, args, false) ? kStarted : kFileNotFound;
+            }
         }
+        // A document that starts with "-" is a file of the current folder, never an option
+        // of the opener (xdg-open knows no "--" that would end its options).
+        const std::string document = file[0] == '-' ? "./" + file : file;
         // The opener: one the user configured (SHEENWORK_OPENER, or the registry value
         // "Opener" under HKEY_CURRENT_USER\Software\Sheenwork), which takes the document
         // and the parameters as arguments of their own; else the desktop's xdg-open,
@@ -282,22 +406,25 @@ public:
         if (opener.empty())
             opener =
                 RegistryString(Hive::CurrentUser, "Software\\Sheenwork", "Opener").value_or("");
-        if (opener.empty()) return Spawn({"xdg-open", file}, false) ? kStarted : kNoAssociation;
-        std::vector<std::string> args{opener, file};
-        if (!parameters.empty()) args.push_back(parameters);
-        return Spawn(args, false) ? kStarted : kNoAssociation;
+        if (opener.empty()) opener = "xdg-open";
+        const std::string program = FindProgram(opener);
+        if (program.empty()) return kNoAssociation;
+        std::vector<std::string> args{opener, document};
+        if (!parameters.empty() && opener != "xdg-open") args.push_back(parameters);
+        return Spawn(program, args, false) ? kStarted : kNoAssociation;
     }
 
     bool PlaySound(const std::string& file, unsigned flags) override {
         constexpr unsigned kAsync = 1;
         struct stat st {};
         if (file.empty() || stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-        for (const char* player : {"paplay", "pw-play", "aplay"}) {
-            if (!OnPath(player)) continue;
+        for (const std::string player : {"paplay", "pw-play", "aplay"}) {
+            const std::string program = FindProgram(player);
+            if (program.empty()) continue;
             std::vector<std::string> args{player};
-            if (std::string(player) == "aplay") args.push_back("-q");
+            if (player == "aplay") args.push_back("-q");
             args.push_back(file);
-            return Spawn(args, (flags & kAsync) == 0);
+            return Spawn(program, args, (flags & kAsync) == 0);
         }
         return false;
     }
@@ -350,6 +477,47 @@ std::unique_ptr<Services> MakeLinuxServices(std::string config_dir,
 }
 
 std::unique_ptr<Services> MakeDefaultServices() { return MakeLinuxServices(); }
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> args;
+    std::string arg;
+    bool in_arg = false, quoted = false;
+    for (std::size_t i = 0; i < line.size();) {
+        const char c = line[i];
+        if (!quoted && (c == ' ' || c == '\t')) {
+            if (in_arg) args.push_back(std::move(arg));
+            arg.clear();
+            in_arg = false;
+            ++i;
+            continue;
+        }
+        in_arg = true;
+        if (c == '\\') {
+            const std::size_t start = i;
+            while (i < line.size() && line[i] == '\\') ++i;
+            const std::size_t n = i - start;
+            if (i < line.size() && line[i] == '"') {
+                arg.append(n / 2, '\\');
+                if (n % 2 == 1) arg += line[i++];  // an escaped quote; else it quotes
+            } else {
+                arg.append(n, '\\');
+            }
+        } else if (c == '"') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                arg += '"';
+                i += 2;
+            } else {
+                quoted = !quoted;
+                ++i;
+            }
+        } else {
+            arg += c;
+            ++i;
+        }
+    }
+    if (in_arg) args.push_back(std::move(arg));
+    return args;
+}
 
 std::string RegistryFile(const std::string& config_dir) { return config_dir + "/registry.ini"; }
 

@@ -97,8 +97,10 @@ Match MatchIn(FcConfig* config, const std::string& family, int weight, bool ital
 }
 
 // fontconfig for the life of the process: the system configuration, and one holding only
-// Wine's font folder. Both are given back when the process ends, so that nothing of
-// fontconfig's outlives it.
+// Wine's font folder. The configuration of our own goes when the process ends; fontconfig's
+// global state is the process's, shared with any toolkit that uses fontconfig too, so it
+// is never finalised here (finalising it under a toolkit that still holds its fonts stops
+// the process with an assertion).
 class Fontconfig {
 public:
     static Fontconfig& Session() {
@@ -134,7 +136,6 @@ private:
     }
     ~Fontconfig() {
         if (wine_ != nullptr) FcConfigDestroy(wine_);
-        FcFini();
     }
     FcConfig* wine_ = nullptr;
     std::set<std::string> wine_families_;
