@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sheenwork/runtime/form_file.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -61,14 +64,18 @@ TEST_P(ToolAnswers, ItsCommandLine) {
         args.replace(at, 4, tmp.Path().string());
     for (std::size_t at; (at = args.find("$DATA")) != std::string::npos;)
         args.replace(at, 5, std::string(SHEENWORK_TEST_DATA_DIR) + "/cli");
+    std::string out = f[2], err = f[3];
+    for (std::string* cell : {&out, &err})  // "\n" ends a line
+        for (std::size_t at; (at = cell->find("\\n")) != std::string::npos;)
+            cell->replace(at, 2, "\n");
     const ToolRun run = Tool(args, tmp.Path().string());
     SCOPED_TRACE("sheenwork " + args);
     EXPECT_EQ(run.exit, std::stoi(f[1]));
-    EXPECT_NE(run.out.find(f[2]), std::string::npos) << run.out;
-    if (f[3].empty())
+    EXPECT_NE(run.out.find(out), std::string::npos) << run.out;
+    if (err.empty())
         EXPECT_EQ(run.err, "");
     else
-        EXPECT_NE(run.err.find(f[3]), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
     if (f.size() > 4 && !f[4].empty()) {
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), std::stoi(f[4])) << run.err;
     }
@@ -106,9 +113,12 @@ TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
         << installed.err;
 }
 
-// Every look, scheme, state and side as a picture of the button's size, and a page that
-// shows each one; a few pixels fixed by the looks' tables: the rounded frame's top row
-// in the blue frame colour (disabled: the grey one), the classic scheme without one.
+// Every look, scheme, state and side as a picture of the button's size, a page that
+// shows each one with its properties as the form file writes them, and all of them in
+// the README's picture; a few pixels fixed by the looks' tables: the rounded frame's top
+// row in the blue frame colour (disabled: the grey one), the classic scheme without one.
+// The pressed column presses each button's body: the body (the button less its drop-down
+// section, DropDownSize pixels at the side DropDownAlign names) differs from hovering.
 TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     testing::TempDir tmp;
     const ToolRun run = Tool("gallery -o " + tmp.Path().string(), tmp.Path().string());
@@ -118,7 +128,7 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     html << page.rdbuf();
     int pictures = 0;
     for (const auto& e : std::filesystem::directory_iterator(tmp.Path())) {
-        if (e.path().extension() != ".png") continue;
+        if (e.path().extension() != ".png" || e.path().filename() == "gallery.png") continue;
         ++pictures;
         const png::Image image = png::Read(e.path().string());
         EXPECT_EQ(image.width, 110);
@@ -139,6 +149,37 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     // The hover ring's top line, and the pressed fill, of the blue scheme.
     EXPECT_EQ(at("xpBlue_none_hover.png", 55, 1), 0xCFF0FFu);
     EXPECT_EQ(at("xpBlue_none_pressed.png", 100, 30), 0xD7E0E0u);
+
+    for (const char* shown : {"BackColor = &amp;H00E0F0E0&amp;", "ButtonStyle = cButtonOffice",
+                              "DropDownAlign = cDropDownTopRight", "DropDownSize = 12"})
+        EXPECT_NE(html.str().find(shown), std::string::npos) << shown;
+    const runtime::FormFile form = runtime::ReadFormFile(tmp.Path() / "gallery.sfm");
+    for (const runtime::ControlDescription& c : form.controls) {
+        SCOPED_TRACE(c.name);
+        int side = 0, size = 16, align = 2;
+        for (const auto& p : c.properties) {
+            if (p.key == "DropDown") side = vb::CBool(p.value) ? 1 : 0;
+            if (p.key == "DropDownSize") size = vb::CInt(p.value);
+            if (p.key == "DropDownAlign") align = vb::CLng(p.value);
+        }
+        const png::Image pressed = png::Read((tmp.Path() / (c.name + "_pressed.png")).string());
+        const png::Image hover = png::Read((tmp.Path() / (c.name + "_hover.png")).string());
+        int differ = 0;
+        for (int y = 0; y < pressed.height; ++y)
+            for (int x = 0; x < pressed.width; ++x) {
+                const bool section = side && (align <= 1   ? x < size
+                                              : align <= 3 ? x >= pressed.width - size
+                                              : align <= 5 ? y < size
+                                                           : y >= pressed.height - size);
+                const std::size_t i = static_cast<std::size_t>(y) * pressed.width + x;
+                differ += !section && pressed.pixels[i] != hover.pixels[i];
+            }
+        EXPECT_GT(differ, pressed.width * pressed.height / 20);
+    }
+    // The README shows the gallery as the tool paints it now.
+    EXPECT_EQ(png::Read((tmp.Path() / "gallery.png").string()).pixels,
+              png::Read(std::string(SHEENWORK_SOURCE_DIR) + "/docs/gallery.png").pixels)
+        << "docs/gallery.png is out of date: make demo paints it";
 }
 
 // A rendered form is the screen's picture of it: the default button shows the focus ring
@@ -164,55 +205,43 @@ TEST(Tool, RendersTheFormAfterTheScript) {
 }
 
 // A render is a preview. A form whose button names a program as its URL and a sound as
-// its Wave starts nothing when a script clicks it (with the mouse and with Enter on the
-// default button); --trace prints what each click would open, --allow-shell does it.
+// its Wave (go.sfm) starts nothing when a script clicks it (with the mouse and with Enter on
+// the default button); --trace prints what each click would open, --allow-shell does it.
 TEST(Tool, RenderPreviewsWhatAClickWouldOpen) {
     testing::TempDir tmp;
-    const std::string marker = tmp / "touched", wave = tmp / "ding\"1.wav";
-    std::ofstream(tmp / "go.sfm") << "Begin Form frmGo\n    Width = 100\n    Height = 40\n"
-                                  << "    DefaultButton = \"cmdGo\"\n"
-                                  << "    Begin Sheenwork.sheenButton cmdGo\n"
-                                  << "        Width = 80\n        Height = 30\n"
-                                  << "        URL = \"/usr/bin/touch\"\n"
-                                  << "        URLParam = \"" << marker << "\"\n"
-                                  << "        Wave = \"" << tmp / "ding\\\"1.wav"
-                                  << "\"\n    End\nEnd\n";
-    std::ofstream(wave) << "RIFF";
-    std::ofstream(tmp / "clicks.txt") << "click cmdGo\nkey press Enter\n";
-    const std::string render = "render " + (tmp / "go.sfm") + " -o " + (tmp / "go.png") +
-                               " --script " + (tmp / "clicks.txt");
-    const ToolRun quiet = Tool(render, tmp.Path().string());
+    const std::string data = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli",
+                      here = "cd " + tmp.Path().string() + " && ";
+    std::ofstream(tmp / "ding\"1.wav") << "RIFF";
+    const std::string render =
+        "render " + data + "/go.sfm -o go.png --script " + data + "/clicks.txt";
+    const ToolRun quiet = Tool(render, tmp.Path().string(), here + SHEENWORK_TOOL);
     EXPECT_EQ(quiet.exit, 0) << quiet.err;
-    EXPECT_EQ(quiet.out, tmp / "go.png\n");
-    const ToolRun traced = Tool(render + " --trace", tmp.Path().string());
+    EXPECT_EQ(quiet.out, "go.png\n");
+    const ToolRun traced = Tool(render + " --trace", tmp.Path().string(), here + SHEENWORK_TOOL);
     // JSON's quoting: the quote in the wave's name is \".
-    const std::string click =
-        "open \"" + tmp / "ding\\\"1.wav" + "\" \"\"\nopen \"/usr/bin/touch\" \"" + marker + "\"\n";
-    EXPECT_EQ(traced.out, click + click + (tmp / "go.png\n"));
-    EXPECT_FALSE(std::filesystem::exists(marker));
+    const std::string click = "open \"ding\\\"1.wav\" \"\"\nopen \"/usr/bin/touch\" \"touched\"\n";
+    EXPECT_EQ(traced.out, click + click + "go.png\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "touched"));
     // The wave goes to the opener: a harmless one here.
     const ToolRun acted = Tool(render + " --allow-shell", tmp.Path().string(),
-                               "env SHEENWORK_OPENER=/bin/true " + std::string(SHEENWORK_TOOL));
+                               here + "env SHEENWORK_OPENER=/bin/true " + SHEENWORK_TOOL);
     EXPECT_EQ(acted.exit, 0) << acted.err;
-    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
+    for (int i = 0; i < 500 && !std::filesystem::exists(tmp / "touched"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_TRUE(std::filesystem::exists(tmp / "touched"));
 }
 
 // Check lets the controls take their values on surfaces of one pixel: a form at the limit
-// of 2^25 pixels (128 MiB of surface when rendered) is checked in a small part of that.
+// of 2^25 pixels (limit.sfm: 128 MiB of surface when rendered) is checked in a small part
+// of that.
 TEST(Tool, CheckNeedsNoSurfaces) {
-    testing::TempDir tmp;
-    std::ofstream(tmp / "limit.sfm")
-        << "Begin Form frmLimit\n    Width = 4096\n    Height = 4096\n"
-        << "    Begin Sheenwork.sheenButton cmdAll\n        Width = 4096\n"
-        << "        Height = 4096\n    End\nEnd\n";
+    const std::string form = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/limit.sfm";
     const pid_t child = fork();
     if (child == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        execl(SHEENWORK_TOOL, SHEENWORK_TOOL, "check", (tmp / "limit.sfm").c_str(), nullptr);
+        execl(SHEENWORK_TOOL, SHEENWORK_TOOL, "check", form.c_str(), nullptr);
         _exit(127);
     }
     int status = 0;
