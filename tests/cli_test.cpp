@@ -23,6 +23,7 @@
 #include "cli.h"
 #include "png_io.h"
 #include "preview.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -53,49 +54,42 @@ ToolRun Tool(const std::string& args, const std::string& tmp,
     return run;
 }
 
-std::string Trim(const std::string& s) {
-    const auto a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
-    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+// tests/data/cli/invocations.txt: arguments | exit code | what stdout holds | what stderr
+// holds (empty: nothing) | how many lines stderr has.
+class ToolAnswers : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(ToolAnswers, ItsCommandLine) {
+    const testing::Row& f = GetParam();
+    testing::TempDir tmp;
+    std::string args = f[0];
+    for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
+        args.replace(at, 4, tmp.Path().string());
+    for (std::size_t at; (at = args.find("$DATA")) != std::string::npos;)
+        args.replace(at, 5, std::string(SHEENWORK_TEST_DATA_DIR) + "/cli");
+    std::string out = f[2], err = f[3];
+    for (std::string* cell : {&out, &err})  // "\n" ends a line
+        for (std::size_t at; (at = cell->find("\\n")) != std::string::npos;)
+            cell->replace(at, 2, "\n");
+    const ToolRun run = Tool(args, tmp.Path().string());
+    SCOPED_TRACE("sheenwork " + args);
+    EXPECT_EQ(run.exit, std::stoi(f[1]));
+    EXPECT_NE(run.out.find(out), std::string::npos) << run.out;
+    if (err.empty())
+        EXPECT_EQ(run.err, "");
+    else
+        EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
+    if (f.size() > 4 && !f[4].empty()) {
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), std::stoi(f[4])) << run.err;
+    }
+    // Whatever the input, no control character reaches the terminal raw.
+    EXPECT_TRUE(std::none_of(run.err.begin(), run.err.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
+    })) << run.err;
 }
 
-TEST(Tool, AnswersEachCommandLine) {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/invocations.txt");
-    ASSERT_TRUE(in);
-    int rows = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> f;
-        std::stringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
-        f.resize(5);
-        for (std::string& cell : {std::ref(f[2]), std::ref(f[3])})  // "\n" ends a line
-            for (std::size_t at; (at = cell.find("\\n")) != std::string::npos;)
-                cell.replace(at, 2, "\n");
-        testing::TempDir tmp;
-        std::string args = f[0];
-        for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
-            args.replace(at, 4, tmp.Path().string());
-        for (std::size_t at; (at = args.find("$DATA")) != std::string::npos;)
-            args.replace(at, 5, std::string(SHEENWORK_TEST_DATA_DIR) + "/cli");
-        const ToolRun run = Tool(args, tmp.Path().string());
-        SCOPED_TRACE("sheenwork " + args);
-        EXPECT_EQ(run.exit, std::stoi(f[1]));
-        EXPECT_NE(run.out.find(f[2]), std::string::npos) << run.out;
-        if (f[3].empty())
-            EXPECT_EQ(run.err, "");
-        else
-            EXPECT_NE(run.err.find(f[3]), std::string::npos) << run.err;
-        if (!f[4].empty()) {
-            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), std::stoi(f[4])) << run.err;
-        }
-        // Whatever the input, no control character reaches the terminal raw.
-        EXPECT_TRUE(std::none_of(run.err.begin(), run.err.end(), [](char c) {
-            return (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
-        })) << run.err;
-        ++rows;
-    }
-    EXPECT_GE(rows, 15);
-}
+INSTANTIATE_TEST_SUITE_P(Table, ToolAnswers,
+                         ::testing::ValuesIn(testing::ReadTable("cli/invocations.txt")),
+                         testing::RowName);
 
 // `run` becomes sheenwork-run, found beside the tool or in ../libexec/sheenwork as an
 // installation places it (the form's problem is its answer: it reads the form before it

@@ -45,6 +45,17 @@ vb::Variant Value(const std::string& v) {
     return static_cast<vb::Long>(std::stol(v, nullptr, 0));
 }
 
+// "a, b, c" as its items.
+Log Split(const std::string& list) {
+    Log out;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t comma = std::min(list.find(", ", at), list.size());
+        out.push_back(list.substr(at, comma - at));
+        at = comma + 2;
+    }
+    return out;
+}
+
 // S, R, N; S, N, R; S, N: each property's sequence, from tests/data/property_order.txt.
 class PropertyOrder : public ::testing::TestWithParam<testing::Row> {
 protected:
@@ -72,13 +83,7 @@ TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
                   .error,
               0);
     const vb::Variant after = read();
-    Log expected;
-    for (std::size_t at = 0; at < row[2].size();) {
-        const std::size_t comma = std::min(row[2].find(", ", at), row[2].size());
-        expected.push_back(row[2].substr(at, comma - at));
-        at = comma + 2;
-    }
-    EXPECT_EQ(b.RepaintsAndNotifications(), expected);
+    EXPECT_EQ(b.RepaintsAndNotifications(), Split(row[2]));
     EXPECT_TRUE(services.boxes.empty());
     if (row.size() > 3) return;
     EXPECT_NE(after, before) << "choose a value that differs";
@@ -153,28 +158,16 @@ TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
     EXPECT_EQ(f.site.Holder().Width(), 32);
 }
 
-// Every scheme in turn, from highlight schemes that are both "off": the XP schemes carry
-// their own numbers, the custom scheme the colour rings, FocusRect always before HoverRect;
-// the classic scheme and unknown values leave both.
+// tests/data/color_style.txt: every scheme in turn rewrites the highlight schemes.
 TEST_F(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
-    const Log cascade{"N FocusRect", "Redraw", "N HoverRect", "Redraw", "Redraw", "N ColorStyle"};
-    const Log plain{"Redraw", "N ColorStyle"};
-    struct Row {
-        vb::Long style;
-        Log log;
-        vb::Long rect;  // FocusRect and HoverRect afterwards
-    };
-    for (const Row& r :
-         {Row{cXPBlue, cascade, cRectXPBlue}, Row{cXPSilver, cascade, cRectXPSilver},
-          Row{cXPOlive, cascade, cRectXPOlive}, Row{cCustom, cascade, cRectColor},
-          Row{cWinClassic, plain, cOff}, Row{3, plain, cOff}, Row{42, plain, cOff}}) {
+    for (const testing::Row& r : testing::ReadTable("color_style.txt")) {
         ButtonFixture b;
         b.rec().FocusRect = b.rec().HoverRect = cOff;
-        b.button.ColorStyle(r.style);
-        EXPECT_EQ(b.RepaintsAndNotifications(), r.log) << r.style;
-        EXPECT_EQ(b.button.ColorStyle(), r.style);
-        EXPECT_EQ(b.button.FocusRect(), r.rect) << r.style;
-        EXPECT_EQ(b.button.HoverRect(), r.rect) << r.style;
+        b.button.ColorStyle(std::stoi(r[0]));
+        EXPECT_EQ(b.RepaintsAndNotifications(), Split(r[1])) << r.where;
+        EXPECT_EQ(b.button.ColorStyle(), std::stoi(r[0]));
+        EXPECT_EQ(b.button.FocusRect(), std::stoi(r[2])) << r.where;
+        EXPECT_EQ(b.button.HoverRect(), std::stoi(r[2])) << r.where;
     }
 }
 
@@ -298,14 +291,12 @@ TEST_F(Properties, SpecialEventsIsNoObject) {
     EXPECT_TRUE(f.site.log.entries.empty());
 }
 
+// tests/data/access_keys.txt: the character after the last single ampersand.
 TEST_F(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Save &As", "A"}, {"&", ""},      {"A&&B", "A"}, {"&&&x", "x"},  {"Open", "O"}, {"", ""},
-        {"a&b&c", "c"},    {"Tail&", "T"}, {"&&", ""},    {"x&&&&", "x"}, {"&Ok&", "O"},
-    };
-    for (const auto& [caption, key] : cases) {
-        f.rec().Caption = caption;
-        EXPECT_EQ(f.button.GetPrefixText(), key) << '"' << caption << '"';
+    const auto unquote = [](const std::string& s) { return s.substr(1, s.size() - 2); };
+    for (const testing::Row& r : testing::ReadTable("access_keys.txt")) {
+        f.rec().Caption = unquote(r[0]);
+        EXPECT_EQ(f.button.GetPrefixText(), r[1] == "\"\"" ? "" : r[1]) << r.where;
     }
 }
 

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -22,12 +23,7 @@ namespace {
 
 using testing::RecordingServices;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::ReadFile;
 
 class ErrorReport : public ::testing::Test {
 protected:

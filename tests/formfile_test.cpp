@@ -26,6 +26,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/data.h"
 #include "support/forwarding_gdi.h"
 #include "support/recording_services.h"
 
@@ -35,12 +36,7 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path kData = fs::path(SHEENWORK_TEST_DATA_DIR) / "formfile";
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::ReadFile;
 
 // The raster without text, pictures or huge bitmaps. What a form saves does not depend on
 // how it looks, and glyphs of random fonts up to 2160 points, or the picture box a random
@@ -277,12 +273,9 @@ TEST(FormFile, OnlyRegularFilesOfBoundedSizeAreRead) {
 // An enumerated key takes a member's name or a number, and is saved by its member's name
 // where its value has one (tests/data/formfile/enumerations.txt).
 TEST(FormFile, EnumeratedKeysTakeNamesAndAreSavedByName) {
-    std::ifstream in(kData / "enumerations.txt");
-    int cases = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        SCOPED_TRACE(line);
-        ++cases;
+    for (const testing::Row& row : testing::ReadTable("formfile/enumerations.txt")) {
+        const std::string& line = row[0];
+        SCOPED_TRACE(row.where);
         std::istringstream words(line);
         std::string key, given, written;
         long value = 0;
@@ -296,7 +289,6 @@ TEST(FormFile, EnumeratedKeysTakeNamesAndAreSavedByName) {
         EXPECT_NE(saved.find("\n        " + key + " = " + written + "\n"), std::string::npos)
             << saved;
     }
-    EXPECT_EQ(cases, 15);
 }
 
 // ---- A designer's workflow ----
@@ -345,7 +337,7 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
     button->MaskColor(0x80000005);
 
     SaveForm(form, path);
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     for (const char* line : {
              "    DefaultButton = \"cmdOK\"\n",
              "        Caption = \"&OK\\tZeile "
@@ -388,7 +380,7 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
                   "file, so the form cannot refer to it; load it with LoadPicture from a file "
                   "first");
     }
-    EXPECT_EQ(ReadText(path), text);
+    EXPECT_EQ(ReadFile(path), text);
 }
 
 TEST(FormFile, ALoadThatFailsPartWayLeavesTheRuntimeAsItWas) {
@@ -607,7 +599,7 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
         for (const auto& entry : fs::directory_iterator(dir.Path()))
             names.push_back(entry.path().filename().string());
         EXPECT_EQ(names, std::vector<std::string>{"form.sfm"}) << "call " << n;
-        EXPECT_EQ(ReadText(path), ops.renamed ? next : old) << "call " << n;
+        EXPECT_EQ(ReadFile(path), ops.renamed ? next : old) << "call " << n;
         EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640)) << "call " << n;
         // The new file's descriptor is closed once, whatever failed.
         EXPECT_EQ(open_files(), open_before) << "call " << n;
@@ -644,7 +636,7 @@ TEST(FormFileSave, KeepsLinksAndPermissionsAndClearsWhatDeadSavesLeft) {
         fs::permissions(file, perms);
         ReplaceFile(link, "new\n");
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(ReadText(file), "new\n");
+        EXPECT_EQ(ReadFile(file), "new\n");
         EXPECT_EQ(fs::status(file).permissions(), perms);
     }
     umask(umask_before);
@@ -660,7 +652,7 @@ TEST(FormFile, TheFuzzersFindingsAreReadOrRefusedWithoutHarm) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(kData / "corpus")) {
         ++files;
-        const std::string text = ReadText(entry.path());
+        const std::string text = ReadFile(entry.path());
         ReadOptions options;
         options.all_problems = true;
         try {
@@ -674,85 +666,69 @@ TEST(FormFile, TheFuzzersFindingsAreReadOrRefusedWithoutHarm) {
     EXPECT_GT(files, 0);
 }
 
-// The example of docs/form-file.md is the example file, and it loads as it says.
-TEST(FormFile, TheDocumentedExampleLoadsAsItReads) {
-    const std::string text = ReadText(kData / "example.sfm");
-    EXPECT_NE(ReadText(fs::path(SHEENWORK_SOURCE_DIR) / "docs" / "form-file.md").find(text),
+// The example of docs/form-file.md is the example file.
+TEST(FormFile, TheDocumentedExampleIsTheExampleFile) {
+    EXPECT_NE(ReadFile(fs::path(SHEENWORK_SOURCE_DIR) / "docs" / "form-file.md")
+                  .find(ReadFile(kData / "example.sfm")),
               std::string::npos);
-    Host host;
-    Form& form = LoadForm(host.runtime, ReadFormFile(kData / "example.sfm"));
-    EXPECT_EQ(form.Caption(), "Bestellung");
-    EXPECT_EQ(form.ScreenRect(), (gdi::Rect{200, 120, 520, 280}));
-    EXPECT_EQ(form.Font()->Name(), "Tahoma");
-    ASSERT_NE(form.DefaultButton(), nullptr);
-    EXPECT_EQ(form.DefaultButton()->Name(), "cmdOK");
-    EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
-    const auto ok = form.Find("cmdOK")->Native<sheenButton>();
-    EXPECT_EQ(form.Find("cmdOK")->Rect(), (gdi::Rect{120, 120, 210, 148}));
-    EXPECT_EQ(ok->Caption(), "&OK");
-    EXPECT_EQ(ok->ColorStyle(), 2);
-    EXPECT_EQ(ok->PictureWidth(), 16.0f);
-    EXPECT_EQ(ok->VeloToolTip(), "Saves the order\nand closes the dialog");
-    ASSERT_NE(ok->Picture(), nullptr);
-    EXPECT_EQ(ok->Picture()->PixelWidth(), 4);
-    const auto cancel = form.Find("cmdCancel")->Native<sheenButton>();
-    EXPECT_EQ(cancel->FontOnMouseOver()->Weight(), 700);
-    EXPECT_EQ(cancel->FontOnMouseOver()->Underline(), vb::True);
-    EXPECT_EQ(cancel->ForeColorOver(), 0x000000C0u);
-    EXPECT_EQ(cancel->CaptionLeft(), 1.5e-07f);
 }
 
-}  // namespace
-}  // namespace sheenwork::runtime
-
-namespace sheenwork::runtime {
-namespace {
-
-// Names are matched without regard to case, as the form's own lookups match them.
-TEST(FormFile, TheDefaultAndCancelButtonsAreNamedInAnyCase) {
-    const std::string text =
-        "Begin Form frm\n    Width = 100\n    Height = 40\n    DefaultButton = \"CMDOK\"\n"
-        "    CancelButton = \"cmdcancel\"\n"
-        "    Begin Sheenwork.sheenButton cmdOK\n        Width = 40\n        Height = 20\n"
-        "    End\n"
-        "    Begin Sheenwork.sheenButton cmdCancel\n        Left = 50\n        Width = 40\n"
-        "        Height = 20\n    End\nEnd\n";
-    Host host;
-    Form& form = LoadForm(host.runtime, ParseFormFile(text, "case.sfm"));
-    ASSERT_NE(form.DefaultButton(), nullptr);
-    EXPECT_EQ(form.DefaultButton()->Name(), "cmdOK");
-    ASSERT_NE(form.CancelButton(), nullptr);
-    EXPECT_EQ(form.CancelButton()->Name(), "cmdCancel");
+// What `what` of tests/data/formfile/loads.txt reads on a loaded form, as text.
+std::string Looked(Form& form, const std::string& what) {
+    const auto dot = what.find('.'), second = what.find('.', dot + 1);
+    const std::string owner = what.substr(0, dot),
+                      property = what.substr(dot + 1, second - dot - 1);
+    const auto rect = [](const gdi::Rect& r) {
+        return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right) + " " + std::to_string(r.bottom);
+    };
+    const auto name = [](const Window* w) { return w ? w->Name() : std::string("(none)"); };
+    if (owner == "form") {
+        if (property == "Rect") return rect(form.ScreenRect());
+        if (property == "Font") return form.Font()->Name();
+        if (property == "DefaultButton") return name(form.DefaultButton());
+        if (property == "CancelButton") return name(form.CancelButton());
+        if (property == "BackColor") return std::to_string(form.BackColor());
+        return form.Caption();
+    }
+    Window* w = form.Find(owner);
+    if (!w) return "no control " + owner;
+    if (property == "Rect") return rect(w->Rect());
+    std::vector<vb::Variant> none;
+    const vb::Variant v =
+        Invoke(*w->Native<sheenButton>(), property, vb::InvokeKind::PropertyGet, none).value;
+    if (!std::holds_alternative<vb::Object>(v)) return vb::CStr(v);
+    const vb::Object object = vb::CObj(v);
+    const std::string part = second == std::string::npos ? "" : what.substr(second + 1);
+    if (const auto font = object.As<vb::StdFont>())
+        return part == "Weight" ? std::to_string(font->Weight()) : vb::CStr(font->Underline());
+    const auto picture = object.As<vb::StdPicture>();
+    if (!picture) return "Nothing";
+    return part.empty() ? std::to_string(reinterpret_cast<std::uintptr_t>(picture.get()))
+                        : std::to_string(picture->PixelWidth());
 }
 
-// A picture file named by several controls is read once, and they share the picture.
-TEST(FormFile, ControlsNamingOnePictureFileShareIt) {
-    const std::string text =
-        "Begin Form frm\n    Width = 100\n    Height = 40\n"
-        "    Begin Sheenwork.sheenButton a\n        Width = 40\n        Height = 20\n"
-        "        Picture = \"ok.png\"\n    End\n"
-        "    Begin Sheenwork.sheenButton b\n        Left = 50\n        Width = 40\n"
-        "        Height = 20\n        Picture = \"ok.png\"\n    End\nEnd\n";
+class FormFileLoads : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(FormFileLoads, WhatItsLineSays) {
+    const testing::Row& row = GetParam();
     Host host;
-    Form& form = LoadForm(host.runtime, ParseFormFile(text, kData / "shared.sfm"));
-    const auto a = form.Find("a")->Native<sheenButton>(), b = form.Find("b")->Native<sheenButton>();
-    ASSERT_NE(a->Picture(), nullptr);
-    EXPECT_EQ(a->Picture(), b->Picture());
+    Form& form = LoadForm(host.runtime, ReadFormFile(kData / row[0]));
+    std::string got = Looked(form, row[1]), want = row[2];
+    for (std::size_t at; (at = got.find('\n')) != std::string::npos;) got.replace(at, 1, "\\n");
+    if (want.starts_with('=')) want = Looked(form, want.substr(1));
+    char* end = nullptr;
+    const float number = std::strtof(want.c_str(), &end);
+    if (!want.empty() && *end == '\0' && got != want) {
+        EXPECT_EQ(std::strtof(got.c_str(), nullptr), number) << got;
+    } else {
+        EXPECT_EQ(got, want);
+    }
 }
 
-// A colour is written in hex (&H...&) as a designer saves it, or as a decimal number.
-TEST(FormFile, AColourMayBeADecimalNumber) {
-    const std::string text =
-        "Begin Form frm\n    Width = 100\n    Height = 40\n    BackColor = 16711680\n"
-        "    Begin Sheenwork.sheenButton cmd\n        Width = 40\n        Height = 20\n"
-        "        ForeColor = 255\n        BackColor = &H0000FF00&\n    End\nEnd\n";
-    Host host;
-    Form& form = LoadForm(host.runtime, ParseFormFile(text, "colours.sfm"));
-    EXPECT_EQ(form.BackColor(), 16711680u);
-    const auto button = form.Find("cmd")->Native<sheenButton>();
-    EXPECT_EQ(button->ForeColor(), 255u);
-    EXPECT_EQ(button->BackColor(), 0x0000FF00u);
-}
+INSTANTIATE_TEST_SUITE_P(Table, FormFileLoads,
+                         ::testing::ValuesIn(testing::ReadTable("formfile/loads.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::runtime

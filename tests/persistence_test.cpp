@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -389,35 +390,21 @@ TEST_F(Lifecycle, WhatTheHostCannotGiveIsLeftAloneAndAFailingKeyIsReported) {
     EXPECT_NE(services.boxes[0].text.find("0/UserControl_WriteProperties"), std::string::npos);
 }
 
-// (focus shown, default before, extender says default, name) -> (extender read, default
-// after, focus after, repaints).
+// tests/data/ambient_default.txt: ambient changes give the default button its look and
+// never take it away.
 TEST_F(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
-    struct Row {
-        bool focus, is_default, extender;
-        const char* name;
-        bool reads, default_after, focus_after;
-        std::size_t repaints;
-    };
-    const Row rows[] = {
-        {false, false, true, "DisplayAsDefault", true, true, true, 1},
-        {false, true, false, "DisplayAsDefault", true, false, false, 0},
-        {false, true, false, "BackColor", false, true, true, 1},
-        {false, false, true, "BackColor", false, false, false, 0},
-        {false, false, true, "displayasdefault", false, false, false, 0},
-        {true, true, false, "DisplayAsDefault", false, true, true, 0},
-        {true, false, true, "DisplayAsDefault", false, false, true, 0},
-    };
-    for (const Row& r : rows) {
+    const auto B = [](const std::string& s) { return vb::Boolean(s == "True"); };
+    for (const testing::Row& r : testing::ReadTable("ambient_default.txt")) {
         testing::ButtonFixture f;
-        f.rec().bHasFocus = vb::Boolean(r.focus);
-        f.rec().bDefault = vb::Boolean(r.is_default);
-        f.site.extender_default = vb::Boolean(r.extender);
-        f.button.UserControl_AmbientChanged(r.name);
-        const std::string at = std::string(r.name) + " " + std::to_string(&r - rows);
-        EXPECT_EQ(f.site.log.Only({"Extender.Default"}).size(), r.reads ? 1u : 0u) << at;
-        EXPECT_EQ(f.rec().bDefault, vb::Boolean(r.default_after)) << at;
-        EXPECT_EQ(f.rec().bHasFocus, vb::Boolean(r.focus_after)) << at;
-        EXPECT_EQ(f.RepaintsAndNotifications(), Log(r.repaints, "Redraw")) << at;
+        f.rec().bHasFocus = B(r[0]);
+        f.rec().bDefault = B(r[1]);
+        f.site.extender_default = B(r[2]);
+        f.button.UserControl_AmbientChanged(r[3]);
+        EXPECT_EQ(f.site.log.Only({"Extender.Default"}).size(), r[4] == "True" ? 1u : 0u)
+            << r.where;
+        EXPECT_EQ(f.rec().bDefault, B(r[5])) << r.where;
+        EXPECT_EQ(f.rec().bHasFocus, B(r[6])) << r.where;
+        EXPECT_EQ(f.RepaintsAndNotifications(), Log(std::stoul(r[7]), "Redraw")) << r.where;
     }
     // An extender that cannot say is ignored: the default button keeps its default.
     testing::ButtonFixture g;

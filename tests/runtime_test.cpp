@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "render/redraw.h"
+#include "support/data.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
 #include "support/reference_results.h"
@@ -34,12 +35,7 @@ using testing::Section;
 using testing::Stories;
 using testing::Story;
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::ReadFile;
 
 // A runtime on a virtual clock with logging controls ("Test.*") and the linked
 // Sheenwork classes.
@@ -295,13 +291,9 @@ static_assert(kPlacesPositionAndSize<Form> && kPlacesPositionAndSize<Runtime> &&
 // rectangle it takes, or the refusal that names it and why, with nothing placed. A button
 // placed inside its form shows on the form's picture from its left to its right edge.
 TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
-    std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/tests/data/runtime/placements.txt");
-    ASSERT_TRUE(in);
-    int cases = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        SCOPED_TRACE(line);
-        ++cases;
+    for (const testing::Row& row : testing::ReadTable("runtime/placements.txt")) {
+        const std::string& line = row[0];
+        SCOPED_TRACE(row.where);
         std::istringstream words(line);
         std::string what, bang, want_error;
         Position at;
@@ -356,7 +348,6 @@ TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
         EXPECT_NE(pixel(want.right - 1, y), pixel(0, 0));
         EXPECT_EQ(pixel(want.right, y), pixel(0, 0));
     }
-    EXPECT_EQ(cases, 17);
 }
 
 TEST(Forms, ThePointerFollowsTheWindowUnderIt) {
@@ -436,61 +427,41 @@ TEST(Timers, PlatformMinimumOneTickWhenOverdueAndOrderByDueTime) {
     EXPECT_FALSE(t.Enabled(once));
 }
 
-// Every malformed line is refused with its line and column and what was expected.
-TEST(Script, MalformedLinesNameTheirPlace) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"mvoe 1 2",
-         "s:1:1: unknown step 'mvoe'; expected move, press, release, click, key, type, alt, "
-         "focus or wait"},
-        {"move", "s:1:5: expected a control's name or a point"},
-        {"move 1", "s:1:7: expected a y coordinate"},
-        {"move 1 x", "s:1:8: expected a y coordinate, not 'x'"},
-        {"move a 1", "s:1:9: expected a y coordinate"},
-        {"move 1 2 3", "s:1:10: unexpected '3' at the end of the step"},
-        {"press sideways", "s:1:7: unexpected 'sideways' at the end of the step"},
-        {"release 1", "s:1:9: unexpected '1' at the end of the step"},
-        {"click left a 1", "s:1:15: expected a y coordinate"},
-        {"key", "s:1:4: expected down, up or press"},
-        {"key hold A", "s:1:5: expected down, up or press after 'key', not 'hold'"},
-        {"key down", "s:1:9: expected a key (Space, Enter, Escape, Tab, A, F1, a key code)"},
-        {"key down Hyper", "s:1:10: unknown key 'Hyper'"},
-        {"key up F25", "s:1:8: unknown key 'F25'"},
-        {"type hello", "s:1:6: expected a quoted text, not 'hello'"},
-        {"type \"open", "s:1:6: unterminated string"},
-        {"type \"a\\qb\"", "s:1:8: unknown escape '\\q'; expected \\\", \\\\, \\n or \\t"},
-        {"type \"\xe9\"", "s:1:6: no key types the character '\xe9'"},
-        {"alt", "s:1:4: expected a key (Space, Enter, Escape, Tab, A, F1, a key code)"},
-        {"focus", "s:1:6: expected a control's name"},
-        {"wait", "s:1:5: expected a whole number of milliseconds up to 3600000"},
-        {"wait -5", "s:1:6: expected a whole number of milliseconds up to 3600000, not '-5'"},
-        {"wait 1.5", "s:1:6: expected a whole number of milliseconds up to 3600000, not '1.5'"},
-        {"wait 10 # fine\n  wait soon",
-         "s:2:8: expected a whole number of milliseconds up to 3600000, not 'soon'"},
-        {"wait 3600001",
-         "s:1:6: expected a whole number of milliseconds up to 3600000, not '3600001'"},
-        // An hour of waits in all: the step that passes it is refused.
-        {"wait 3000000\nmove 1 1\nwait 600000\n wait 1",
-         "s:4:2: the waits add up to 3600001 ms, more than the 3600000 ms (an hour) a script "
-         "may wait"},
-        // What the line holds is shown cut to 40 bytes, control characters escaped.
-        {"mv\x1b[2J",
-         "s:1:1: unknown step 'mv\\x1B[2j'; expected move, press, release, "
-         "click, key, type, alt, focus or wait"},
-        {"key down " + std::string(50, 'Q'), "s:1:10: unknown key '" + std::string(40, 'Q') + "…'"},
-        {std::string("wait 1\nmo\0ve", 12),
-         "s:2:3: a NUL byte: this is not a script's text: "
-         "expected text"},
-        {"move 1 2\n\n# c\nkey press Tab Tab", "s:4:15: unexpected 'Tab' at the end of the step"},
-    };
-    for (const auto& [text, message] : cases) {
-        try {
-            ParseScript(text, "s");
-            ADD_FAILURE() << "accepted: " << text;
-        } catch (const ScriptError& e) {
-            EXPECT_EQ(std::string(e.what()), message) << text;
+// A table's cell with \n, \0, \xHH and \\ made the bytes they stand for.
+std::string Unescape(const std::string& cell) {
+    std::string out;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        if (cell[i] != '\\' || i + 1 == cell.size()) {
+            out += cell[i];
+        } else if (const char c = cell[++i]; c == 'x') {
+            out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == '0' ? '\0' : c;
         }
     }
-    // Unknown names are found when the step runs, with the name's place.
+    return out;
+}
+
+// tests/data/runtime/script_errors.txt: every malformed line is refused with its line and
+// column and what was expected.
+class MalformedScript : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(MalformedScript, NamesItsPlace) {
+    try {
+        ParseScript(Unescape(GetParam()[0]), "s");
+        ADD_FAILURE() << "accepted";
+    } catch (const ScriptError& e) {
+        EXPECT_EQ(std::string(e.what()), Unescape(GetParam()[1]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MalformedScript,
+                         ::testing::ValuesIn(testing::ReadTable("runtime/script_errors.txt")),
+                         testing::RowName);
+
+// Unknown names are found when the step runs, with the name's place.
+TEST(Script, UnknownControlsAreNamedWhenTheStepRuns) {
     Bench b;
     Form& form = b.runtime.CreateForm("Form1", {0, 0}, {100, 100});
     Driver driver(b.runtime, form);
@@ -574,9 +545,9 @@ namespace {
 // The README shows examples/hello_button.cpp, which the build compiles and runs: the two
 // must not drift apart.
 TEST(Readme, ShowsTheExampleTheBuildRuns) {
-    const std::string readme = ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
+    const std::string readme = ReadFile(std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
     const std::string example =
-        ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/hello_button.cpp");
+        ReadFile(std::string(SHEENWORK_SOURCE_DIR) + "/examples/hello_button.cpp");
     ASSERT_FALSE(example.empty());
     EXPECT_NE(readme.find("```cpp\n" + example + "```"), std::string::npos);
     // Its form file sample reads and loads.
@@ -602,7 +573,7 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
     Driver(b.runtime, form).Run(script);
     // The window program too (the installed-package test runs it on a display).
     const std::string window =
-        ReadText(std::string(SHEENWORK_SOURCE_DIR) + "/examples/window_button.cpp");
+        ReadFile(std::string(SHEENWORK_SOURCE_DIR) + "/examples/window_button.cpp");
     ASSERT_FALSE(window.empty());
     EXPECT_NE(readme.find("```cpp\n" + window + "```"), std::string::npos);
 }

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <tuple>
 
+#include "support/data.h"
 #include "support/list_box.h"
 #include "support/recording_services.h"
 
@@ -20,12 +20,7 @@ namespace {
 
 using testing::ListBox;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::ReadFile;
 
 class SpEvTest : public ::testing::Test {
 protected:
@@ -144,33 +139,19 @@ TEST_F(SpEvTest, FileExistsFindsWhatTheTableSays) {
     EXPECT_GE(cases, 20);
 }
 
-TEST_F(SpEvTest, PlayMusicStartsAsynchronouslyWithoutDefaultSound) {
-    std::string name = "ding.wav";
-    spev.PlayMusic(name);
-    EXPECT_EQ(services.calls, std::vector<std::string>{"PlaySound [ding.wav] 3"});
-}
-
+// tests/data/spev/themes.txt: theme names and Windows versions map to schemes.
 TEST_F(SpEvTest, ThemeNamesMapToSchemes) {
-    const std::vector<std::pair<std::string, cActiveXPTheme>> cases = {
-        {"NormalColor", styleBlue}, {"Metallic", styleSilver},
-        {"HomeStead", styleOlive},  {"metallic", styleClassic},
-        {"Royale", styleClassic},   {std::string("Metallic\0x", 10), styleSilver}};
-    for (const auto& [color, expected] : cases) {
-        services.theme = system::ThemeName{"", color, ""};
-        EXPECT_EQ(spev.ActiveXPTheme(), expected) << color;
-    }
-    services.theme.reset();
-    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
-    services.theme = system::ThemeName{"", "Metallic", ""};
-    services.version = system::VersionInfo{5, 0, 2195, 2};
-    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
-    services.version = system::VersionInfo{5, 1, 0, 1};  // not NT
-    EXPECT_EQ(spev.ActiveXPTheme(), styleClassic);
-    // Major and minor are tested apart: 4.1 is too old, 6.0 fails the minor, 6.1 passes.
-    for (const auto& [major, minor, expected] :
-         {std::tuple{4u, 1u, styleClassic}, {6u, 0u, styleClassic}, {6u, 1u, styleSilver}}) {
-        services.version = system::VersionInfo{major, minor, 0, 2};
-        EXPECT_EQ(spev.ActiveXPTheme(), expected) << major << "." << minor;
+    for (const testing::Row& r : testing::ReadTable("spev/themes.txt")) {
+        std::string color = r[0];
+        if (const auto nul = color.find("\\0"); nul != std::string::npos)
+            color.replace(nul, 2, 1, '\0');
+        services.theme.reset();
+        if (color != "(none)") services.theme = system::ThemeName{"", color, ""};
+        unsigned major = 0, minor = 0, build = 0, platform = 0;
+        char dot;
+        std::istringstream(r[1]) >> major >> dot >> minor >> dot >> build >> platform;
+        services.version = system::VersionInfo{major, minor, build, platform};
+        EXPECT_EQ(spev.ActiveXPTheme(), std::stol(r[2])) << r.where;
     }
 }
 

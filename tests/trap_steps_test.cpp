@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -18,6 +19,7 @@
 
 #include "render/redraw.h"
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/forwarding_gdi.h"
 #include "support/list_box.h"
 #include "support/recording_services.h"
@@ -136,109 +138,43 @@ Log SplitPaint(const ButtonRecord& fresh) {
     return site.log.entries;
 }
 
+// The rows of a table whose first cell is `kind`, by the number in their second.
+std::map<int, testing::Row> Rows(const std::string& table, const std::string& kind) {
+    std::map<int, testing::Row> out;
+    for (const auto& row : testing::ReadTable(table))
+        if (row[0] == kind) out.emplace(std::stoi(row[1]), row);
+    return out;
+}
+
+// tests/data/trap/redraw.txt: the whole paint, then per step, in the order the steps run
+// (the second pass nests in the first), the calls that go and the calls that change.
 TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
-    // What the whole split paint does, numbered for the table below.
-    const Log full = {
-        "Surface",                        // 0  first pass: the surface
-        "FillRect 0 0 80 24",             // 1  Cls
-        "Paint:XPBody \"\" pass 0",       // 2  body, normal
-        "SetTextColor 00AA00",            // 3  (the body's frame colour)
-        "Paint:DrawImage",                // 4
-        "Paint:WriteCaption",             // 5
-        "Paint:DropDownGlyph",            // 6  (nothing in the first pass)
-        "Paint:drawMLine \"orange\"",     // 7
-        "SetTextColor 00AA00",            // 8  fore colour := clrFrame
-        "RoundRect 0 0 80 24",            // 9
-        "ReadBitmap",                     // 10 snapshot
-        "Surface",                        // 11 second pass
-        "FillRect 0 0 80 24",             // 12
-        "Paint:XPBody \"down\" pass 1",   // 13
-        "SetTextColor 00AA00",            // 14
-        "Paint:DropDownGlyph",            // 15
-        "lblDropDown.Font",               // 16 glyph font ...
-        "Surface.Font set",               // 17 ... given to the surface
-        "SetTextColor 0000FF",            // 18 fore colour := DropDownColor
-        "DrawTextA \"6\" -1 64 0 80 24",  // 19
-        "Paint:drawMLine \"\"",           // 20
-        "SetTextColor 00AA00",            // 21
-        "RoundRect 0 0 80 24",            // 22
-        "StretchDIBits 0 0 64 24",        // 23 rcMain copied back
-        "FillRect 64 1 65 24",            // 24 separator
-    };
+    Log full;
+    for (const auto& [n, row] : Rows("trap/redraw.txt", "paint")) full.push_back(row[2]);
     const ButtonRecord fresh = testing::NewInstanceRecord();
     ASSERT_EQ(SplitPaint(fresh), full);
-
-    struct Skip {
-        std::set<int> removed;
-        std::map<int, std::string> changed;
-    };
-    const auto Union = [](std::set<int> a, std::initializer_list<int> b) {
-        a.insert(b);
-        return a;
-    };
-    const auto gone = [](int from, int to) {
-        std::set<int> s;
-        for (int i = from; i <= to; ++i) s.insert(i);
-        return s;
-    };
-    // Per step, in the order the steps run (the second pass nests in the first):
-    const std::vector<Skip> steps = {
-        {gone(0, 24), {}},  // 0  without the surface there is nothing to paint on
-        {},                 // 1  sDrawState: the first pass resolves "", its start value
-        {},                 // 2  sHighlight := "": it is "" already
-        {{1}, {}},          // 3  Cls
-        {{2, 3}, {{8, "SetTextColor 000000"}}},  // 4  body: clrFrame takes the old pen
-        {{}, {{8, "SetTextColor 000000"}}},      // 5  clrFrame keeps its 0
-        {{4}, {}},                               // 6  picture
-        {{5}, {}},                               // 7  caption
-        {{6}, {}},                               // 8  glyph step
-        {},                                      // 9    bGlyphDrawn := False (is False)
-        {{}, {{7, "Paint:drawMLine \"\""}}},     // 10 highlight choice
-        {{7}, {}},                               // 11 drawMLine
-        {{8}, {}},                               // 12 fore colour := clrFrame
-        {{9}, {}},                               // 13 RoundRect
-        {{10, 23}, {}},                          // 14 no snapshot: nothing to copy back
-        {gone(11, 24), {}},                      // 15 Redraw(1)
-        {gone(11, 24), {}},                      // 16 second pass: the surface
-        {{}, {{13, "Paint:XPBody \"\" pass 1"}, {20, "Paint:drawMLine \"orange\""}}},  // 17
-        {},                                            // 18 sHighlight := ""
-        {{12}, {}},                                    // 19 Cls
-        {{13, 14}, {}},                                // 20 body
-        {{}, {{21, "SetTextColor 000000"}}},           // 21 clrFrame
-        {Union(gone(15, 19), {23, 24}), {}},           // 22 glyph step: no section, no rcMain
-        {},                                            // 23   bGlyphDrawn := False (is False)
-        {{16, 17}, {}},                                // 24   font
-        {{18}, {}},                                    // 25   fore colour
-        {{}, {{19, "DrawTextA \"6\" -1 64 0 0 0"}}},   // 26   rcDropDown := the button
-        {{23}, {}},                                    // 27   rcMain := the button: empty copy
-        {{}, {{19, "DrawTextA \"6\" -1 0 0 80 24"}}},  // 28   section's left edge
-        {{}, {{23, "StretchDIBits 0 0 80 24"}}},       // 29   rcMain's right edge
-        {{}, {{24, "FillRect 0 0 1 1"}}},              // 30   separator's ends
-        {{}, {{19, "DrawTextA \"\" -1 64 0 80 24"}}},  // 31   glyph character
-        {{19}, {}},                                    // 32   DrawTextA
-        {{24}, {}},                                    // 33   bGlyphDrawn := True
-        {},                                            // 34 highlight: "" either way
-        {{20}, {}},                                    // 35 drawMLine
-        {{21}, {}},                                    // 36 fore colour := clrFrame
-        {{22}, {}},                                    // 37 RoundRect
-        {{23}, {}},                                    // 38 copy back
-        {{24}, {}},                                    // 39 separator
-        {},                                            // 40 first pass's separator: none
-    };
+    const auto steps = Rows("trap/redraw.txt", "step");
     {
         FailOneStep none("Redraw", -1);
         SplitPaint(fresh);
         ASSERT_EQ(none.Seen(), int(steps.size())) << "every statement is one step";
     }
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        Log expected;
-        for (std::size_t i = 0; i < full.size(); ++i) {
-            if (steps[k].removed.count(int(i))) continue;
-            const auto c = steps[k].changed.find(int(i));
-            expected.push_back(c == steps[k].changed.end() ? full[i] : c->second);
+    for (const auto& [k, row] : steps) {
+        Log expected = full;
+        std::istringstream changes(row[3]);
+        for (std::string change; std::getline(changes >> std::ws, change, ';');)
+            expected.at(std::stoul(change)) = change.substr(change.find(": ") + 2);
+        std::set<std::size_t> gone;
+        std::istringstream removed(row[2]);
+        for (std::string range; removed >> range;) {
+            const auto dash = range.find('-');
+            for (auto i = std::stoul(range); i <= std::stoul(range.substr(dash + 1)); ++i)
+                gone.insert(i);
         }
-        FailOneStep fail("Redraw", int(k));
-        EXPECT_EQ(SplitPaint(fresh), expected) << "step " << k;
+        for (auto i = gone.rbegin(); i != gone.rend(); ++i)
+            expected.erase(expected.begin() + std::ptrdiff_t(*i));
+        FailOneStep fail("Redraw", k);
+        EXPECT_EQ(SplitPaint(fresh), expected) << row.where << ": " << row[4];
     }
     EXPECT_TRUE(services.boxes.empty());
 }
@@ -246,93 +182,66 @@ TEST_F(TrapSteps, EachStatementOfRedrawAndItsGlyphStepIsSkippedAlone) {
 using testing::ListBox;
 
 std::optional<std::string> Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    if (!std::filesystem::exists(path)) return std::nullopt;
+    return testing::ReadFile(path);
 }
 
-// Open, take the list, count, one write per item, close.
-TEST_F(TrapSteps, ListSaveSkipsOneItemOrOneStatement) {
+// tests/data/trap/spev.txt: what ListSave, ListRead, TextRead and TextSave leave when one
+// statement (or one item's) is skipped.
+class TrapFileSteps : public TrapSteps, public ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(TrapFileSteps, SkipOneStatementOrOneItem) {
+    const testing::Row& row = GetParam();
+    const std::string& procedure = row[0];
+    const int k = std::stoi(row[1]);
     testing::TempDir dir;
-    const std::vector<std::optional<std::string>> expected = {
-        std::nullopt,             // 0 open: nothing is written anywhere
-        "",                       // 1 the list: no count, no items
-        "",                       // 2 the count stays 0
-        "[b]\r\n[c]\r\n",         // 3 item 0
-        "[a]\r\n[c]\r\n",         // 4 item 1
-        "[a]\r\n[b]\r\n",         // 5 item 2
-        "[a]\r\n[b]\r\n[c]\r\n",  // 6 close: the file is closed on the way out
-    };
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        auto list = std::make_shared<ListBox>();
-        list->items = {"a", "b", "c"};
-        vb::Variant arg{vb::Object(list)};
-        std::string name = dir / ("list" + std::to_string(k) + ".txt");
-        FailOneStep fail("ListSave", int(k));
-        SpEvObject().ListSave(arg, name, "[", "]");
-        EXPECT_EQ(Contents(name), expected[k]) << "step " << k;
+    const std::string in = dir / "in.txt", out = dir / "out.txt";
+    std::ofstream(in, std::ios::binary)
+        << (procedure == "ListRead" ? "one\r\ntwo\r\nthree" : "a\r\nb");
+    auto list = std::make_shared<ListBox>();
+    list->items = procedure == "ListSave" ? Log{"a", "b", "c"} : Log{"kept"};
+    vb::Variant arg{vb::Object(list)};
+    FailOneStep fail(procedure, k);
+    std::optional<std::string> got;
+    if (procedure == "ListSave") SpEvObject().ListSave(arg, out, "[", "]");
+    if (procedure == "ListRead") SpEvObject().ListRead(arg, in);
+    if (procedure == "TextSave") SpEvObject().TextSave(out, "x");
+    if (procedure == "TextRead") got = SpEvObject().TextRead(in);
+    if (procedure.ends_with("Save")) got = Contents(out);
+    if (procedure == "ListRead") {
+        got = "";
+        for (std::size_t i = 0; i < list->items.size(); ++i)
+            *got += (i ? "," : "") + list->items[i];
+    }
+    std::string want = row.size() > 2 ? row[2] : "";
+    if (procedure == "ListSave" && want != "(none)") {
+        std::istringstream items(want);
+        want.clear();
+        for (std::string item; items >> item;) want += item + "\r\n";
+    }
+    if (procedure == "TextRead" && want == "a/b") want = "a\r\nb";
+    EXPECT_EQ(got.value_or("(none)"), want);
+    if (k < 0 || procedure.starts_with("Text")) {
+        int steps = 0;
+        for (const auto& r : testing::ReadTable("trap/spev.txt"))
+            steps += r[0] == procedure && r[1] != "-1";
+        EXPECT_EQ(fail.Seen(), steps) << "every statement is one step";
     }
     EXPECT_TRUE(services.boxes.empty());
 }
 
-// Open, take the list, then per line a read and an AddItem, close. A skipped read leaves
-// the previous line, and the file position, where they were.
-TEST_F(TrapSteps, ListReadSkipsOneReadOrOneAdd) {
-    testing::TempDir dir;
-    std::string name = dir / "list.txt";
-    std::ofstream(name, std::ios::binary) << "one\r\ntwo\r\nthree";
-    using Items = std::vector<std::string>;
-    const std::vector<Items> expected = {
-        {"kept"},                                // 0 open: nothing to read
-        {"kept"},                                // 1 the list: every AddItem fails too
-        {"kept", "", "one", "two", "three"},     // 2 first read
-        {"kept", "two", "three"},                // 3 first add
-        {"kept", "one", "one", "two", "three"},  // 4 second read
-        {"kept", "one", "three"},                // 5 second add
-        {"kept", "one", "two", "two", "three"},  // 6 third read
-        {"kept", "one", "two"},                  // 7 third add
-        {"kept", "one", "two", "three"},         // 8 close
-    };
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        auto list = std::make_shared<ListBox>();
-        list->items = {"kept"};
-        vb::Variant arg{vb::Object(list)};
-        FailOneStep fail("ListRead", int(k));
-        SpEvObject().ListRead(arg, name);
-        EXPECT_EQ(list->items, expected[k]) << "step " << k;
-    }
-    EXPECT_TRUE(services.boxes.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Table, TrapFileSteps,
+                         ::testing::ValuesIn(testing::ReadTable("trap/spev.txt")),
+                         testing::RowName);
 
-// Open, read or write, close. A skipped open leaves no file: the statements after it fail
-// on their own and are skipped too, so TextRead returns "" and nothing is written.
-TEST_F(TrapSteps, TextReadAndTextSaveSkipOneStatement) {
+// Opens that fail on their own while errors are silent: no such file, a folder, no such
+// folder. Nothing is reported.
+TEST_F(TrapSteps, OpensThatFailAreSkippedQuietly) {
     testing::TempDir dir;
-    const std::string name = dir / "text.txt";
-    std::ofstream(name, std::ios::binary) << "a\r\nb";
-    const std::vector<std::string> read = {"", "", "a\r\nb"};  // open, read, close
-    const std::vector<std::optional<std::string>> saved = {std::nullopt, "", "x"};
-    for (const bool save : {false, true}) {
-        const std::string procedure = save ? "TextSave" : "TextRead";
-        for (int k = -1; k < 3; ++k) {
-            FailOneStep fail(procedure, k);
-            const std::string out = dir / ("out" + std::to_string(k) + ".txt");
-            if (save) {
-                SpEvObject().TextSave(out, "x");
-                EXPECT_EQ(Contents(out), k < 0 ? "x" : saved[k]) << procedure << " step " << k;
-            } else {
-                EXPECT_EQ(SpEvObject().TextRead(name), k < 0 ? "a\r\nb" : read[k])
-                    << procedure << " step " << k;
-            }
-            EXPECT_EQ(fail.Seen(), 3) << procedure << " has three statements";
-        }
-    }
-    // Opens that fail on their own: no such file, a folder, no such folder.
     EXPECT_EQ(SpEvObject().TextRead(dir / "missing.txt"), "");
     EXPECT_EQ(SpEvObject().TextRead(dir.Path().string()), "");
     SpEvObject().TextSave(dir / "none/out.txt", "x");
+    EXPECT_FALSE(std::filesystem::exists(dir / "none"));
     EXPECT_TRUE(services.boxes.empty());
 }
 

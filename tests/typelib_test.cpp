@@ -16,6 +16,7 @@
 #include <map>
 
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -193,26 +194,36 @@ TEST_F(LateBound, AboutBoxDispatchIdOpensTheAboutWindow) {
     EXPECT_EQ(f.site.log.entries, std::vector<std::string>{"ShowAbout 2.8.0"});
 }
 
-TEST_F(LateBound, WrongCallsComeBackAsTheCallersErrors) {
-    Args none, one{vb::Variant(vb::Long{1})}, word{vb::Variant(std::string("blue"))};
-    EXPECT_EQ(Invoke(f.button, "Colour", InvokeKind::PropertyGet, none).error, 438);
-    EXPECT_EQ(Invoke(f.button, 12345, InvokeKind::PropertyGet, none).error, 438);
-    EXPECT_EQ(Invoke(f.button, "hwnd", InvokeKind::PropertyLet, one).error, 450);
-    EXPECT_EQ(Invoke(f.button, "About", InvokeKind::Method, one).error, 450);
-    const auto mismatch = Invoke(f.button, "ColorStyle", InvokeKind::PropertyLet, word);
-    EXPECT_EQ(mismatch.error, 13);
-    EXPECT_EQ(mismatch.description, "Type mismatch");
-    Args huge{vb::Variant(vb::Double{1e6})};
-    EXPECT_EQ(Invoke(f.button, "DropDownSize", InvokeKind::PropertyLet, huge).error, 6);
-    EXPECT_EQ(Invoke(f.button, "Picture", InvokeKind::PropertyLet, one).error, 13);
-    EXPECT_EQ(Invoke(f.button, "BackColor", InvokeKind::PropertySet, one).error, 450);
-    EXPECT_EQ(Invoke(f.button, "BackColor", InvokeKind::PropertyGet, one).error, 450);
-    // A value given to an object property with Let is the caller's mismatch: the
-    // property never runs, so nothing is reported from inside it.
-    EXPECT_EQ(Invoke(f.button, "Font", InvokeKind::PropertyLet, word).error, 13);
+// tests/data/late_bound_errors.txt: wrong calls come back as the caller's errors.
+class LateBoundError : public LateBound, public ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(LateBoundError, IsTheCallersAndChangesNothing) {
+    const testing::Row& row = GetParam();
+    const std::string& v = row[2];
+    Args args;
+    if (v.starts_with('"'))
+        args.emplace_back(v.substr(1, v.size() - 2));
+    else if (v.find('e') != std::string::npos)
+        args.emplace_back(vb::Double{std::stod(v)});
+    else if (!v.empty())
+        args.emplace_back(vb::Long{std::stoi(v)});
+    const InvokeKind kind = row[1] == "Get"   ? InvokeKind::PropertyGet
+                            : row[1] == "Let" ? InvokeKind::PropertyLet
+                            : row[1] == "Set" ? InvokeKind::PropertySet
+                                              : InvokeKind::Method;
+    const auto result = row[0][0] == '#' ? Invoke(f.button, std::stol(row[0].substr(1)), kind, args)
+                                         : Invoke(f.button, row[0], kind, args);
+    EXPECT_EQ(result.error, std::stoi(row[3]));
+    if (row.size() > 4) {
+        EXPECT_EQ(result.description, row[4]);
+    }
     EXPECT_TRUE(f.site.log.entries.empty());
     EXPECT_TRUE(services.boxes.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, LateBoundError,
+                         ::testing::ValuesIn(testing::ReadTable("late_bound_errors.txt")),
+                         testing::RowName);
 
 TEST_F(LateBound, FontsAreCopiedAndANonFontFailsInsideTheProperty) {
     auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
