@@ -22,7 +22,7 @@ JOBS       ?= $(shell nproc)
 # The sanitizers' settings for every run under ASan + UBSan; the suppressions name what
 # the leak checker cannot see through (tests/lsan.supp says why).
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp
+               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
 # Debian packages: what the library and the tool need to build and the demo's pictures
 # their fonts (Tahoma and Marlett come with fonts-wine) ...

@@ -14,7 +14,7 @@ mkdir -p "$corpus"
 echo "== $target, $seconds s =="
 suppressions=$(cd "$(dirname "$0")/.." && pwd)/tests/lsan.supp
 if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions=$suppressions \
+  LSAN_OPTIONS=suppressions=$suppressions:print_suppressions=0 \
   "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$build/" "$corpus" "$@" 2>"$log"; then
   tail -50 "$log" >&2
