@@ -13,6 +13,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD  ?= build-win
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 
@@ -20,10 +21,11 @@ JOBS       ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
            fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
-           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils
+           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils \
+           mingw-w64-tools libz-mingw-w64-dev
 
-.PHONY: all deps build asan reference test demo bench fuzz formfile-fuzz roundtrip stress format \
-        clean
+.PHONY: all deps build asan reference windows test demo bench fuzz formfile-fuzz roundtrip stress \
+        format clean
 
 all: build
 
@@ -49,6 +51,14 @@ asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
 	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
 	@ninja -C $(ASAN_BUILD)
+
+# The Windows build, cross-compiled with mingw-w64: sheenwork.dll (the COM server with its
+# type library), sheenwork.exe, and the package $(WIN_BUILD)/sheenwork-<version>-win64.zip.
+windows: deps
+	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+	@ninja -C $(WIN_BUILD)
+	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null && echo "$(WIN_BUILD)/$$(ls sheenwork-*-win64.zip)"
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
 reference: deps
@@ -134,4 +144,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) demo-out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) demo-out

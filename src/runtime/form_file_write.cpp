@@ -9,7 +9,6 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -210,31 +209,6 @@ std::string FormatFormFile(const FormFile& form, const std::filesystem::path& pa
 
 // ---- Replacing a file ----
 
-int FileOps::Create(const std::string& path, unsigned mode) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-}
-long FileOps::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int FileOps::Sync(int fd) { return ::fsync(fd); }
-int FileOps::Close(int fd) { return ::close(fd); }
-int FileOps::Rename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str());
-}
-int FileOps::Remove(const std::string& path) { return ::unlink(path.c_str()); }
-int FileOps::SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const int r = ::fsync(fd);
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return r;
-}
-
-FileOps& SystemFileOps() {
-    static FileOps ops;
-    return ops;
-}
-
 void ReplaceFile(const std::filesystem::path& path, std::string_view contents, FileOps& ops) {
     const auto fail = [&](const std::string& step) {
         throw FormFileError(
@@ -244,7 +218,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents, F
     if (folder.empty()) folder = ".";
     // The new file keeps the old one's permissions.
     struct stat old {};
-    const unsigned mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
+    const unsigned mode = ::stat(path.string().c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
 
     static std::atomic<unsigned> counter{0};
     std::string temp;

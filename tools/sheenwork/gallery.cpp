@@ -68,7 +68,7 @@ std::string Properties(const runtime::ControlDescription& c) {
 png::Image Render(const runtime::FormFile& file, const runtime::ControlDescription& c,
                   const State& state) {
     runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
+    auto gdi = gdi::MakePlatformGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
     runtime::Form& form = runtime::LoadForm(rt, file);
     runtime::Window& w = *form.Find(c.name);

@@ -50,7 +50,7 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         const runtime::FormFile file = runtime::ReadFormFile(form_path);
         runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
+        auto gdi = gdi::MakePlatformGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         runtime::Form& form = runtime::LoadForm(rt, file);
         runtime::Driver driver(rt, form);
@@ -80,7 +80,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         const runtime::FormFile file = runtime::ReadFormFile(path, options);
         // Read cleanly: the controls must also take what the file gives them.
         runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
+        auto gdi = gdi::MakePlatformGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         rt.OnMessageBox([](const runtime::MessageBoxRequest&) { return 1; });
         runtime::LoadForm(rt, file);

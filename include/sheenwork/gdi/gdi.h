@@ -266,8 +266,9 @@ public:
     virtual bool GetTextExtentPoint32(Hdc dc, const char* text, int count, Size* size) = 0;
     // Win32's DrawTextA with the flags above: `count` -1 means up to the terminating 0.
     // Draws in the DC's text colour, each line's extent first filled with the background
-    // colour when the background mode is OPAQUE, clipped to `rect` unless DT_NOCLIP; with DT_CALCRECT draws nothing and sets `rect` to the text's
-    // extent. Returns the height of the text (0 on failure).
+    // colour when the background mode is OPAQUE, clipped to `rect` unless DT_NOCLIP; with
+    // DT_CALCRECT draws nothing and sets `rect` to the text's extent. Returns the height of the
+    // text (0 on failure).
     virtual int DrawTextA(Hdc dc, const char* text, int count, Rect* rect, unsigned format) = 0;
 
     // --- alpha -----------------------------------------------------------------
@@ -284,6 +285,10 @@ public:
 
 // DrawEdge takes its colours from the process's system-colour table.
 using vb::SysColor;
+
+// The platform's own GDI, what a program draws with: our raster on Linux, real GDI on
+// Windows.
+std::unique_ptr<Gdi> MakePlatformGdi();
 
 // Our software raster. Counts its live DCs and GDI objects so that tests can prove a
 // routine released everything it created.

@@ -20,6 +20,7 @@
 #include <iomanip>
 #include <iostream>
 #include <locale>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -350,6 +351,19 @@ std::unique_ptr<Services> MakeLinuxServices(std::string config_dir,
 }
 
 std::unique_ptr<Services> MakeDefaultServices() { return MakeLinuxServices(); }
+
+RegistryPlatform Platform() noexcept { return {"linux", ""}; }
+
+EntryPoint LibraryEntryPoint(const std::string& path, const char* name) {
+    static std::map<std::string, void*> loaded;
+    void*& handle = loaded[path];
+    if (!handle) handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        return {nullptr, false, why ? why : "?"};
+    }
+    return {dlsym(handle, name), true, {}};
+}
 
 std::string RegistryFile(const std::string& config_dir) { return config_dir + "/registry.ini"; }
 
