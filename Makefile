@@ -4,8 +4,10 @@
 #               its page) and renders the raster scenes to PNG
 #   make test   installs what is missing, builds, and runs every test: the Release build,
 #               the sanitizer build (ASan + UBSan), the comparison against real GDI
-#               and the real tooltip under Wine (on an Xvfb display), and the window
-#               host on Xvfb displays of its own, driven with xdotool
+#               and the real tooltip under Wine (on an Xvfb display), the window
+#               host on Xvfb displays of its own, driven with xdotool, and the Windows
+#               build (make windows) under Wine: the COM server, a script, a client and
+#               the container's windows
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
 # picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
 # libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
@@ -44,7 +46,7 @@ deps:
 # user or packager builds first.
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
-	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON >/dev/null
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_WINDOWS_BUILD=$(abspath $(WIN_BUILD)) >/dev/null
 	@ninja -C $(BUILD)
 
 asan: deps
@@ -65,8 +67,10 @@ reference: deps
 	@tests/reference/run.sh $(BUILD)
 	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(BUILD)/reference/*.txt $(ASAN_BUILD)/reference/
 
-test: build asan reference formfile-fuzz
+test: build asan reference windows formfile-fuzz
 	@echo "== tests =="
+	@# The Windows tests' base Wine prefix is made anew by the first of them in each run.
+	@rm -rf $(BUILD)/wine
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@echo "== tests under ASan + UBSan =="
 	@# One process for the whole suite: starting 1500 sanitized processes costs minutes.

@@ -5,6 +5,8 @@
 
 #include "platform/win32/com.h"
 
+#include <dispex.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -17,6 +19,10 @@ namespace sheenwork::win32 {
 namespace {
 
 std::atomic<long> g_module_count{0};
+
+// IDispatchEx, which the import libraries do not define.
+const IID kIDispatchEx = {
+    0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
 
 // Objects of this module that carry a library object: what DispatchFromObject made.
 // Another module's carriers are other copies of the library, whose objects are not ours.
@@ -208,8 +214,16 @@ public:
         std::wstring wide = Wide(name);
         LPOLESTR names[] = {wide.data()};
         DISPID id = DISPID_UNKNOWN;
-        if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
-            vb::Raise(438);
+        if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+            // A script's objects may answer to names only through IDispatchEx.
+            ComPtr<IDispatchEx> ex;
+            BSTR bstr = SysAllocString(wide.c_str());
+            const bool found = SUCCEEDED(dispatch_->QueryInterface(
+                                   kIDispatchEx, reinterpret_cast<void**>(ex.put()))) &&
+                               SUCCEEDED(ex->GetDispID(bstr, fdexNameCaseInsensitive, &id));
+            SysFreeString(bstr);
+            if (!found) vb::Raise(438);
+        }
         // Arguments go by reference, last first, so that the callee may change them.
         std::vector<VARIANT> values(args.size()), refs(args.size());
         for (std::size_t i = 0; i < args.size(); ++i) {
