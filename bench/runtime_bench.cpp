@@ -25,12 +25,12 @@ struct CountingPainters : Painters {
 
 struct FormBench {
     explicit FormBench(int buttons) : runtime(clock, *gdi, LinkedControls()) {
-        form = &runtime.CreateForm("Form1", {0, 0, 1000, 400});
+        form = &runtime.CreateForm("Form1", {0, 0}, {1000, 400});
         painters = std::make_shared<CountingPainters>();
         for (int i = 0; i < buttons; ++i) {
             const int x = 10 + (i % 10) * 95, y = 10 + (i / 10) * 35;
             Window& w =
-                form->Add("Sheenwork.sheenButton", "b" + std::to_string(i), {x, y, x + 90, y + 26});
+                form->Add("Sheenwork.sheenButton", "b" + std::to_string(i), {x, y}, {90, 26});
             w.Native<sheenButton>()->SetPainters(painters);
         }
         // Pointer on the first button, seen by its timer, entered.

@@ -15,8 +15,9 @@ int main() {
     auto gdi = gdi::MakeRasterGdi();  // our raster with GDI's pixel rules
     runtime::VirtualClock clock;      // time moves only when a script waits
     runtime::Runtime app(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = app.CreateForm("Form1", {100, 100, 300, 160});
-    runtime::Window& save = form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10, 100, 36});
+    // Where a form or a button goes: its top-left corner, then its width and height.
+    runtime::Form& form = app.CreateForm("Form1", {100, 100}, {200, 60});
+    runtime::Window& save = form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {90, 26});
 
     Handler handler;
     auto button = save.Native<sheenButton>();

@@ -12,8 +12,9 @@ struct Handler : sheenButtonEvents {
 
 int main() {
     desktop::App app;  // opens the display: X11 or Wayland
-    runtime::Form& form = app.CreateForm("Hello", 200, 60);
-    auto save = app.AddButton(form, "cmdSave", {10, 10, 100, 36});
+    // A form of 200 x 60 pixels, centred; a button at (10, 10), 90 x 26 pixels.
+    runtime::Form& form = app.CreateForm("Hello", {200, 60});
+    auto save = app.AddButton(form, "cmdSave", {10, 10}, {90, 26});
     Handler handler;
     save->EventSink(&handler);
     save->Caption("&Save");  // the S is underlined and becomes the access key

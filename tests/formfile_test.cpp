@@ -235,11 +235,11 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
     const fs::path path = dir.Path() / "order.sfm";
 
     Host designer;
-    Form& form = designer.runtime.CreateForm("frmOrder", {100, 50, 420, 250});
+    Form& form = designer.runtime.CreateForm("frmOrder", {100, 50}, {320, 200});
     form.Caption("Bestellung \"neu\"");
     form.BackColor(0x00C0FFEE);
-    Window& ok = form.Add("Sheenwork.sheenButton", "cmdOK", {10, 160, 100, 190});
-    Window& cancel = form.Add("Sheenwork.sheenButton", "cmdCancel", {110, 160, 200, 190});
+    Window& ok = form.Add("Sheenwork.sheenButton", "cmdOK", {10, 160}, {90, 30});
+    Window& cancel = form.Add("Sheenwork.sheenButton", "cmdCancel", {110, 160}, {90, 30});
     cancel.TabIndex(7);
     form.DefaultButton(&ok);
     form.CancelButton(&cancel);
@@ -323,12 +323,12 @@ TEST(FormFile, ALoadThatFailsPartWayLeavesTheRuntimeAsItWas) {
     Host host([&made, linked = LinkedControls()](const std::string& cls, host::ControlSite& site) {
         return ++made == 3 ? CreatedControl{} : linked(cls, site);
     });
-    Form& first = host.runtime.CreateForm("frmFirst", {0, 0, 50, 50});
+    Form& first = host.runtime.CreateForm("frmFirst", {0, 0}, {50, 50});
     FormFile file;
     file.name = "frmSecond";
-    file.rect = {0, 0, 100, 100};
+    file.size = {100, 100};
     for (const char* name : {"a", "b", "c"})
-        file.controls.push_back({"Sheenwork.sheenButton", name, {0, 0, 10, 10}, 0, {}});
+        file.controls.push_back({"Sheenwork.sheenButton", name, {0, 0}, {10, 10}, 0, {}});
     EXPECT_THROW(LoadForm(host.runtime, file), std::runtime_error);
     EXPECT_EQ(host.runtime.FindForm("frmSecond"), nullptr);
     EXPECT_EQ(host.runtime.ActiveForm(), &first);
@@ -402,17 +402,14 @@ struct Randomiser {
         FormFile f;
         f.name = "frmRandom";
         f.caption = String();
-        f.rect = {static_cast<int>(Between(-32768, 32767)), static_cast<int>(Between(-9, 9)), 0, 0};
-        f.rect.right = f.rect.left + static_cast<int>(Between(0, 64));
-        f.rect.bottom = f.rect.top + static_cast<int>(Between(0, 64));
+        f.position = {static_cast<int>(Between(-32768, 32767)), static_cast<int>(Between(-9, 9))};
+        f.size = {static_cast<int>(Between(0, 64)), static_cast<int>(Between(0, 64))};
         f.back_color = static_cast<std::uint32_t>(Between(0, 0xFFFFFFFF));
         f.font = Font();
         for (int i = 0; i < controls; ++i) {
-            ControlDescription c{"Sheenwork.sheenButton", "c" + std::to_string(i), {}, 0, {}};
-            c.rect.left = static_cast<int>(Between(-40, 40));
-            c.rect.top = static_cast<int>(Between(-40, 40));
-            c.rect.right = c.rect.left + static_cast<int>(Between(0, 24));
-            c.rect.bottom = c.rect.top + static_cast<int>(Between(0, 24));
+            ControlDescription c{"Sheenwork.sheenButton", "c" + std::to_string(i), {}, {}, 0, {}};
+            c.position = {static_cast<int>(Between(-40, 40)), static_cast<int>(Between(-40, 40))};
+            c.size = {static_cast<int>(Between(0, 24)), static_cast<int>(Between(0, 24))};
             c.tab_index = static_cast<int>(Between(0, 32767));
             for (const PersistedProperty& key : sheenButtonPersisted())
                 if (Coin()) c.properties.push_back({key.key, Value(key)});
@@ -503,9 +500,9 @@ TEST(FormFileSave, InterruptedAtAnyCallLeavesTheOldFileWhole) {
     testing::TempDir dir;
     const fs::path path = dir.Path() / "form.sfm";
     Host host;
-    Form& form = host.runtime.CreateForm("frmBig", {0, 0, 300, 300});
+    Form& form = host.runtime.CreateForm("frmBig", {0, 0}, {300, 300});
     for (int i = 0; i < 12; ++i) {
-        Window& w = form.Add("Sheenwork.sheenButton", "cmd" + std::to_string(i), {0, 0, 20, 20});
+        Window& w = form.Add("Sheenwork.sheenButton", "cmd" + std::to_string(i), {0, 0}, {20, 20});
         w.Native<sheenButton>()->VeloToolTip(std::string(300, static_cast<char>('a' + i)));
     }
     const std::string next = FormatFormFile(DescribeForm(form), path);

@@ -67,9 +67,9 @@ Outcome RunOne(std::uint64_t seed) {
     VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     Runtime rt(clock, *gdi, LinkedControls());
-    Form& form = rt.CreateForm("Form1", {50, 50, 250, 130});
-    Window& a = form.Add("Sheenwork.sheenButton", "a", {10, 10, 100, 36});
-    Window& b = form.Add("Sheenwork.sheenButton", "b", {110, 10, 190, 33});
+    Form& form = rt.CreateForm("Form1", {50, 50}, {200, 80});
+    Window& a = form.Add("Sheenwork.sheenButton", "a", {10, 10}, {90, 26});
+    Window& b = form.Add("Sheenwork.sheenButton", "b", {110, 10}, {80, 23});
     Watch wa, wb;
     a.Native<sheenButton>()->EventSink(&wa);
     b.Native<sheenButton>()->EventSink(&wb);

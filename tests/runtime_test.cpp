@@ -3,6 +3,7 @@
 // notifications the controls must get, in order); the key state, timers, scripts and
 // forms on their own.
 #include <sheenwork/control/sheenButton.h>
+#include <sheenwork/desktop/app.h>
 #include <sheenwork/picture/pointers.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
@@ -218,10 +219,10 @@ INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(Stories()),
 // on live objects (the sanitizer build checks), and nothing more reaches them.
 TEST(Forms, HandlersMayRemoveTheirWindowOrDestroyTheirForm) {
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0, 300, 100});
-    form.Add("Test.Button", "SelfKillsClick", {0, 0, 50, 50});
-    form.Add("Test.Button", "SelfKillsTimer", {60, 0, 110, 50});
-    form.Add("Test.Button", "FormKillsMouseDown", {120, 0, 170, 50});
+    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {300, 100});
+    form.Add("Test.Button", "SelfKillsClick", {0, 0}, {50, 50});
+    form.Add("Test.Button", "SelfKillsTimer", {60, 0}, {50, 50});
+    form.Add("Test.Button", "FormKillsMouseDown", {120, 0}, {50, 50});
     form.Find("SelfKillsTimer")->Site().tmrMouseInEnabled(vb::True);
     b.log->entries.clear();
     Driver driver(b.runtime, form);
@@ -257,8 +258,8 @@ TEST(Forms, ButtonHandlersMayReenter) {
          {"properties", "click again", "message box", "remove", "destroy"}) {
         SCOPED_TRACE(kind);
         Bench b;
-        Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
-        Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10, 100, 36});
+        Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+        Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10}, {90, 26});
         const auto button = w.Native<sheenButton>();
         Sink sink;
         Log events;
@@ -323,15 +324,15 @@ TEST(Forms, ButtonHandlersMayReenter) {
 // least), whichever side changes; a removed window is no longer found by name or handle.
 TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
-    Window& w = form.Add("Test.Logger", "w", {10, 10, 40, 30});
+    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+    Window& w = form.Add("Test.Logger", "w", {10, 10}, {30, 20});
     const auto size = [](host::Surface& s) {
         return std::make_pair(s.ScaleWidth(), s.ScaleHeight());
     };
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 20.0f));
-    w.Move({10, 10, 40, 10});
+    w.Move({10, 10}, {30, 1});
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 1.0f));
-    w.Move({0, 0, 0, 5});
+    w.Move({0, 0}, {1, 5});
     EXPECT_EQ(size(w.Surface()), std::make_pair(1.0f, 5.0f));
 
     Popup& popup = form.AddPopup();
@@ -358,11 +359,96 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
 // The pointer shows what the window under it (or holding it) asks for: the hand while
 // hovering a button with AutoXPMouseIcons, the clicking hand while pressing it, then the
 // button's own MousePointer again; a stock pointer as it is; the arrow elsewhere.
+// A list of four numbers places nothing: some read it as left, top, right, bottom and
+// others as left, top, width, height. A position and a size place everything.
+template <class T>
+constexpr bool kPlacesFourNumbers =
+    requires(T& t, Form& f, const std::string& s) { t.Add(s, s, {10, 10, 100, 36}); } ||
+    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10, 100, 36}); } ||
+    requires(T& t, Form& f, const std::string& s) { t.AddButton(f, s, {10, 10, 100, 36}); } ||
+    requires(T& t) { t.Move({10, 10, 100, 36}); };
+template <class T>
+constexpr bool kPlacesPositionAndSize =
+    requires(T& t, const std::string& s) { t.Add(s, s, {10, 10}, {100, 36}); } ||
+    requires(T& t, const std::string& s) { t.CreateForm(s, {10, 10}, {100, 36}); };
+static_assert(!kPlacesFourNumbers<Form> && !kPlacesFourNumbers<Runtime> &&
+              !kPlacesFourNumbers<Window> && !kPlacesFourNumbers<desktop::App>);
+static_assert(kPlacesPositionAndSize<Form> && kPlacesPositionAndSize<Runtime> &&
+              kPlacesPositionAndSize<desktop::App>);
+
+// Placing a control, a form, or moving a control (tests/data/runtime/placements.txt): the
+// rectangle it takes, or the refusal that names it and why, with nothing placed. A button
+// placed inside its form shows on the form's picture from its left to its right edge.
+TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
+    std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/tests/data/runtime/placements.txt");
+    ASSERT_TRUE(in);
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        ++cases;
+        std::istringstream words(line);
+        std::string what, bang, want_error;
+        Position at;
+        Size size;
+        gdi::Rect want;
+        words >> what >> at.left >> at.top >> size.width >> size.height;
+        const bool refused = (words >> std::ws).peek() == '!';
+        if (refused) {
+            words >> bang >> std::ws;
+            std::getline(words, want_error);
+        } else {
+            words >> want.left >> want.top >> want.right >> want.bottom;
+        }
+        Bench b;
+        Form& form = b.runtime.CreateForm("Form1", {0, 0}, {300, 200});
+        std::string error;
+        const auto attempt = [&](auto place) {
+            try {
+                place();
+            } catch (const std::invalid_argument& e) {
+                error = e.what();
+            }
+        };
+        Window* placed = nullptr;
+        if (what == "form") {
+            attempt([&] { b.runtime.CreateForm("Form2", at, size); });
+            EXPECT_EQ(b.runtime.FindForm("Form2") != nullptr, !refused);
+            if (!refused) {
+                EXPECT_EQ(b.runtime.FindForm("Form2")->ScreenRect(), want);
+            }
+        } else if (what == "control") {
+            attempt([&] { form.Add("Sheenwork.sheenButton", "cmdSave", at, size); });
+            placed = form.Find("cmdSave");
+            EXPECT_EQ(placed != nullptr, !refused);
+        } else {
+            ASSERT_EQ(what, "move");
+            placed = &form.Add("Sheenwork.sheenButton", "cmdSave", {1, 2}, {3, 4});
+            attempt([&] { placed->Move(at, size); });
+            if (refused) {
+                EXPECT_EQ(placed->Rect(), (gdi::Rect{1, 2, 4, 6}));
+            }
+        }
+        EXPECT_EQ(error, want_error);
+        if (refused || !placed) continue;
+        EXPECT_EQ(placed->Rect(), want);
+        if (want.left < 1 || want.right >= form.Width() || want.bottom > form.Height()) continue;
+        const auto picture = form.Compose();
+        const auto pixel = [&](int x, int y) { return picture[y * form.Width() + x]; };
+        const int y = (want.top + want.bottom) / 2;
+        EXPECT_EQ(pixel(want.left - 1, y), pixel(0, 0));
+        EXPECT_NE(pixel(want.left, y), pixel(0, 0));
+        EXPECT_NE(pixel(want.right - 1, y), pixel(0, 0));
+        EXPECT_EQ(pixel(want.right, y), pixel(0, 0));
+    }
+    EXPECT_EQ(cases, 17);
+}
+
 TEST(Forms, ThePointerFollowsTheWindowUnderIt) {
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0, 200, 100});
-    Window& hand = form.Add("Sheenwork.sheenButton", "hand", {10, 10, 100, 36});
-    Window& cross = form.Add("Sheenwork.sheenButton", "cross", {110, 10, 190, 36});
+    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+    Window& hand = form.Add("Sheenwork.sheenButton", "hand", {10, 10}, {90, 26});
+    Window& cross = form.Add("Sheenwork.sheenButton", "cross", {110, 10}, {80, 26});
     hand.Native<sheenButton>()->AutoXPMouseIcons(vb::True);
     cross.Native<sheenButton>()->MousePointer(static_cast<vb::Long>(Cursor::Cross));
     Driver driver(b.runtime, form);
@@ -477,7 +563,7 @@ TEST(Script, MalformedLinesNameTheirPlace) {
     }
     // Unknown names are found when the step runs, with the name's place.
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0, 100, 100});
+    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {100, 100});
     Driver driver(b.runtime, form);
     try {
         driver.Run(ParseScript("wait 1\nclick  nobody", "s"));
@@ -506,10 +592,10 @@ TEST(Script, StepsKeepWhatTheLineSays) {
 // the back colour where no control is, and each control's surface in z-order.
 TEST(Forms, HitTestingAndTheComposedPicture) {
     Bench b;
-    Form& back = b.runtime.CreateForm("Back", {0, 0, 200, 100});
-    Form& front = b.runtime.CreateForm("Front", {50, 0, 150, 50});
-    Window& low = back.Add("Test.Logger", "low", {0, 0, 10, 10});
-    Window& high = back.Add("Test.Logger", "high", {5, 5, 15, 15});
+    Form& back = b.runtime.CreateForm("Back", {0, 0}, {200, 100});
+    Form& front = b.runtime.CreateForm("Front", {50, 0}, {100, 50});
+    Window& low = back.Add("Test.Logger", "low", {0, 0}, {10, 10});
+    Window& high = back.Add("Test.Logger", "high", {5, 5}, {10, 10});
     EXPECT_EQ(b.runtime.WindowFromPoint({7, 7}), high.Hwnd());
     back.BringToFront(low);
     EXPECT_EQ(b.runtime.WindowFromPoint({7, 7}), low.Hwnd());
@@ -519,8 +605,8 @@ TEST(Forms, HitTestingAndTheComposedPicture) {
     b.runtime.Activate(back);
     EXPECT_EQ(b.runtime.WindowFromPoint({60, 10}), back.Hwnd());
     EXPECT_EQ(b.runtime.WindowFromPoint({-1, 10}), 0);
-    EXPECT_THROW(back.Add("Test.Logger", "LOW", {0, 0, 1, 1}), std::invalid_argument);
-    EXPECT_THROW(back.Add("No.Such", "x", {0, 0, 1, 1}), std::runtime_error);
+    EXPECT_THROW(back.Add("Test.Logger", "LOW", {0, 0}, {1, 1}), std::invalid_argument);
+    EXPECT_THROW(back.Add("No.Such", "x", {0, 0}, {1, 1}), std::runtime_error);
     EXPECT_THROW(back.DefaultButton(&low), std::invalid_argument);
 
     back.BackColor(0x00112233);
@@ -534,8 +620,8 @@ TEST(Forms, HitTestingAndTheComposedPicture) {
     EXPECT_EQ(px[50 * 200 + 100], 0x112233u);  // the form
 
     // Windows partly off the form show the part that lies on it, nothing else.
-    Window& right = back.Add("Test.Logger", "right", {196, -2, 206, 3});
-    Window& left = back.Add("Test.Logger", "left", {-4, 97, 2, 103});
+    Window& right = back.Add("Test.Logger", "right", {196, -2}, {10, 5});
+    Window& left = back.Add("Test.Logger", "left", {-4, 97}, {6, 6});
     right.Surface().BackColor(0x00AA0000);
     left.Surface().BackColor(0x0000AA00);
     const auto edges = back.Compose();
@@ -582,8 +668,8 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
     const Script script = ParseScript(readme.substr(at + 4, end - at - 4), "README.md");
     EXPECT_EQ(script.steps.size(), 7u);
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {100, 100, 300, 160});
-    form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10, 100, 36});
+    Form& form = b.runtime.CreateForm("Form1", {100, 100}, {200, 60});
+    form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {90, 26});
     Driver(b.runtime, form).Run(script);
     // The window program too (the installed-package test runs it on a display).
     const std::string window =

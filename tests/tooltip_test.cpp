@@ -34,14 +34,14 @@ using runtime::Millis;
 // A form at the script's place with the tools A, B and C on it.
 struct Desk {
     Desk() {
-        form =
-            &runtime.CreateForm("Form1", {kFormRect[0], kFormRect[1], kFormRect[2], kFormRect[3]});
+        form = &runtime.CreateForm("Form1", {kFormRect[0], kFormRect[1]},
+                                   {kFormRect[2] - kFormRect[0], kFormRect[3] - kFormRect[1]});
         windows["F"] = form->Hwnd();
-        windows["A"] =
-            form->Add("Test.Logger", "A", {kToolRect[0], kToolRect[1], kToolRect[2], kToolRect[3]})
-                .Hwnd();
-        windows["B"] = form->Add("Test.Logger", "B", {200, 20, 300, 50}).Hwnd();
-        windows["C"] = form->Add("Test.Logger", "C", {200, 100, 300, 130}).Hwnd();
+        windows["A"] = form->Add("Test.Logger", "A", {kToolRect[0], kToolRect[1]},
+                                 {kToolRect[2] - kToolRect[0], kToolRect[3] - kToolRect[1]})
+                           .Hwnd();
+        windows["B"] = form->Add("Test.Logger", "B", {200, 20}, {100, 30}).Hwnd();
+        windows["C"] = form->Add("Test.Logger", "C", {200, 100}, {100, 30}).Hwnd();
         runtime.MouseMove({10, 10});
     }
     user::Hwnd NewTip() {
@@ -401,10 +401,10 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
     using tooltip_check::kCursor;
     using tooltip_check::kFormRect;
     using tooltip_check::kToolRect;
-    runtime::Form& form =
-        rt.CreateForm("Form1", {kFormRect[0], kFormRect[1], kFormRect[2], kFormRect[3]});
-    runtime::Window& w = form.Add("Sheenwork.sheenButton", "cmdSave",
-                                  {kToolRect[0], kToolRect[1], kToolRect[2], kToolRect[3]});
+    runtime::Form& form = rt.CreateForm("Form1", {kFormRect[0], kFormRect[1]},
+                                        {kFormRect[2] - kFormRect[0], kFormRect[3] - kFormRect[1]});
+    runtime::Window& w = form.Add("Sheenwork.sheenButton", "cmdSave", {kToolRect[0], kToolRect[1]},
+                                  {kToolRect[2] - kToolRect[0], kToolRect[3] - kToolRect[1]});
     const auto button = w.Native<sheenButton>();
     button->VeloToolTip(tooltip_check::Tips()[1].text);
     button->VeloToolTipDelay(2000);

@@ -100,8 +100,8 @@ void WithHost(benchmark::State& state, User user) {
     sheenwork::desktop::Options options;
     options.trace = &trace;
     sheenwork::desktop::App app(options);
-    sheenwork::runtime::Form& form = app.CreateForm("Bench", {100, 100, 300, 160});
-    app.AddButton(form, "b", {10, 10, 100, 36});
+    sheenwork::runtime::Form& form = app.CreateForm("Bench", {100, 100}, {200, 60});
+    app.AddButton(form, "b", {10, 10}, {90, 26});
     std::thread player([&] {
         frames.WaitBeyond(0);  // shown
         user(frames);

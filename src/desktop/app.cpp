@@ -117,7 +117,8 @@ public:
     TrackingGdi gdi{gdi::MakeRasterGdi()};
     std::unique_ptr<runtime::Runtime> runtime;
 
-    runtime::Form& NewForm(const std::string& name, gdi::Rect rect, bool popup);
+    runtime::Form& NewForm(const std::string& name, runtime::Position at, runtime::Size size,
+                           bool popup);
     int Run();
     void Quit(int code) {
         quit_ = true;
@@ -223,8 +224,9 @@ App::Host::~Host() {
     SDL_Quit();
 }
 
-runtime::Form& App::Host::NewForm(const std::string& name, gdi::Rect rect, bool popup) {
-    runtime::Form& form = runtime->CreateForm(name, rect);
+runtime::Form& App::Host::NewForm(const std::string& name, runtime::Position at, runtime::Size size,
+                                  bool popup) {
+    runtime::Form& form = runtime->CreateForm(name, at, size);
     if (popup) popup_forms_.insert(form.Hwnd());
     return form;
 }
@@ -431,7 +433,7 @@ void App::Host::HandleWindowEvent(const SDL_WindowEvent& e) {
                     const gdi::Rect r = f->ScreenRect();
                     const gdi::Point at = ScreenPointOf({0, 0}, e.data1, e.data2, options.scale);
                     if (at.x != r.left || at.y != r.top) {
-                        f->Move({at.x, at.y, at.x + r.Width(), at.y + r.Height()});
+                        f->Move({at.x, at.y}, runtime::SizeOf(r));
                         forms_[form].rect = f->ScreenRect();
                     }
                 }
@@ -704,17 +706,20 @@ App::~App() = default;
 
 runtime::Runtime& App::Runtime() { return *host_->runtime; }
 
-runtime::Form& App::CreateForm(const std::string& name, int width, int height) {
+runtime::Form& App::CreateForm(const std::string& name, runtime::Size size) {
+    runtime::CheckPlacement("form " + name, {}, size);
     const gdi::Rect screen = host_->runtime->Screen();
-    return CreateForm(name, CentredOn(screen, width, height, screen));
+    const gdi::Rect at = CentredOn(screen, size.width, size.height, screen);
+    return CreateForm(name, {at.left, at.top}, size);
 }
 
-runtime::Form& App::CreateForm(const std::string& name, gdi::Rect screen_rect) {
-    return host_->NewForm(name, screen_rect, false);
+runtime::Form& App::CreateForm(const std::string& name, runtime::Position at, runtime::Size size) {
+    return host_->NewForm(name, at, size, false);
 }
 
-runtime::Form& App::CreatePopupForm(const std::string& name, gdi::Rect screen_rect) {
-    return host_->NewForm(name, screen_rect, true);
+runtime::Form& App::CreatePopupForm(const std::string& name, runtime::Position at,
+                                    runtime::Size size) {
+    return host_->NewForm(name, at, size, true);
 }
 
 runtime::Form& App::Open(const std::string& path) {
@@ -723,8 +728,8 @@ runtime::Form& App::Open(const std::string& path) {
 }
 
 std::shared_ptr<sheenButton> App::AddButton(runtime::Form& form, const std::string& name,
-                                            gdi::Rect rect) {
-    return form.Add("Sheenwork.sheenButton", name, rect).Native<sheenButton>();
+                                            runtime::Position at, runtime::Size size) {
+    return form.Add("Sheenwork.sheenButton", name, at, size).Native<sheenButton>();
 }
 
 int App::Run() { return host_->Run(); }

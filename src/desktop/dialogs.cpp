@@ -78,9 +78,10 @@ gdi::Size Measure(gdi::Gdi& gdi, const vb::StdFont& font, const std::string& tex
     return {r.Width(), r.Height()};
 }
 
-std::shared_ptr<sheenButton> AddButton(Dialog& d, const std::string& name, gdi::Rect rect,
+std::shared_ptr<sheenButton> AddButton(Dialog& d, const std::string& name, runtime::Position at,
                                        const std::string& caption, std::function<void()> action) {
-    runtime::Window& w = d.form->Add("Sheenwork.sheenButton", name, rect);
+    runtime::Window& w =
+        d.form->Add("Sheenwork.sheenButton", name, at, {kButtonWidth, kButtonHeight});
     auto button = w.Native<sheenButton>();
     button->Caption(caption);
     d.handlers.push_back(std::make_unique<ClickHandler>(std::move(action)));
@@ -137,11 +138,13 @@ std::unique_ptr<Dialog> MakeMessageBox(runtime::Runtime& runtime,
     const int row = static_cast<int>(buttons.size()) * (kButtonWidth + kGap) - kGap;
     const int width = std::max(text.cx, row) + 2 * kMargin;
     const int height = kMargin + text.cy + kMargin + kButtonHeight + kMargin;
-    d->form = &runtime.CreateForm("MessageBox", CentredOn(owner, width, height, runtime.Screen()));
+    const gdi::Rect at = CentredOn(owner, width, height, runtime.Screen());
+    d->form = &runtime.CreateForm("MessageBox", {at.left, at.top}, {width, height});
     d->form->Caption(request.title);
     d->cancel_answer = CancelAnswer(request.style);
-    runtime::Window& label = d->form->Add(kLabelClass, "lblText",
-                                          {kMargin, kMargin, kMargin + text.cx, kMargin + text.cy});
+    // An empty text measures 0 wide: its label keeps one pixel.
+    runtime::Window& label = d->form->Add(kLabelClass, "lblText", {kMargin, kMargin},
+                                          {std::max(text.cx, 1), std::max(text.cy, 1)});
     label.TabStop(false);
     SetLabel(label, request.text, font, format);
     int x = (width - row) / 2;
@@ -149,8 +152,8 @@ std::unique_ptr<Dialog> MakeMessageBox(runtime::Runtime& runtime,
     Dialog* self = d.get();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const int answer = buttons[i].answer;
-        AddButton(*d, "cmd" + std::to_string(i), {x, y, x + kButtonWidth, y + kButtonHeight},
-                  buttons[i].caption, [self, answer] { self->answer = answer; });
+        AddButton(*d, "cmd" + std::to_string(i), {x, y}, buttons[i].caption,
+                  [self, answer] { self->answer = answer; });
         runtime::Window* w = d->form->Find("cmd" + std::to_string(i));
         if (i == 0) d->form->DefaultButton(w);
         if (answer == d->cancel_answer) d->form->CancelButton(w);
@@ -179,17 +182,18 @@ std::unique_ptr<Dialog> MakeAbout(runtime::Runtime& runtime, const host::AboutIn
     const int line_height = 16;
     const int height =
         kMargin + head.cy + kGap + 2 * line_height + kMargin + kButtonHeight + kMargin;
-    d->form = &runtime.CreateForm("About", CentredOn(owner, width, height, runtime.Screen()));
+    const gdi::Rect at = CentredOn(owner, width, height, runtime.Screen());
+    d->form = &runtime.CreateForm("About", {at.left, at.top}, {width, height});
     d->form->Caption("About " + info.control);
     d->cancel_answer = 1;
     int y = kMargin;
-    runtime::Window& heading =
-        d->form->Add(kLabelClass, "lblProduct", {kMargin, y, width - kMargin, y + head.cy});
+    runtime::Window& heading = d->form->Add(kLabelClass, "lblProduct", {kMargin, y},
+                                            {width - 2 * kMargin, std::max(head.cy, 1)});
     SetLabel(heading, info.product, title, format);
     y += head.cy + kGap;
     for (std::size_t i = 0; i < std::size(lines); ++i) {
-        runtime::Window& l = d->form->Add(kLabelClass, "lblLine" + std::to_string(i),
-                                          {kMargin, y, width - kMargin, y + line_height});
+        runtime::Window& l = d->form->Add(kLabelClass, "lblLine" + std::to_string(i), {kMargin, y},
+                                          {width - 2 * kMargin, line_height});
         SetLabel(l, lines[i], font, format);
         y += line_height;
     }
@@ -198,13 +202,12 @@ std::unique_ptr<Dialog> MakeAbout(runtime::Runtime& runtime, const host::AboutIn
     const int by = height - kMargin - kButtonHeight;
     for (std::size_t i = 0; i < info.links.size(); ++i) {
         const host::AboutLink link = info.links[i];
-        AddButton(*d, "cmdLink" + std::to_string(i), {x, by, x + kButtonWidth, by + kButtonHeight},
-                  link.caption, [link] { host::OpenAboutLink(link); });
+        AddButton(*d, "cmdLink" + std::to_string(i), {x, by}, link.caption,
+                  [link] { host::OpenAboutLink(link); });
         x += kButtonWidth + kGap;
     }
     Dialog* self = d.get();
-    AddButton(*d, "cmdOK", {x, by, x + kButtonWidth, by + kButtonHeight}, "OK",
-              [self] { self->answer = 1; });
+    AddButton(*d, "cmdOK", {x, by}, "OK", [self] { self->answer = 1; });
     runtime::Window* ok = d->form->Find("cmdOK");
     d->form->DefaultButton(ok);
     d->form->CancelButton(ok);

@@ -29,18 +29,39 @@ bool SameName(const std::string& a, const std::string& b) {
            });
 }
 
+std::string Range(const char* what, int from, int to) {
+    return std::string(what) + " run from " + std::to_string(from) + " to " + std::to_string(to);
+}
+
 }  // namespace
+
+void CheckPlacement(const std::string& what, Position at, Size size) {
+    const auto refuse = [&](const std::string& why) {
+        throw std::invalid_argument(what + ": " + why);
+    };
+    const std::string sides =
+        "a size of " + std::to_string(size.width) + " x " + std::to_string(size.height) + " pixels";
+    const std::string want = ": " + Range("width and height", 1, kMaxSide) + " pixels";
+    if (size.width < 0 || size.height < 0) refuse(sides + " is inverted" + want);
+    if (size.width == 0 || size.height == 0) refuse(sides + " is empty" + want);
+    if (size.width > kMaxSide || size.height > kMaxSide) refuse(sides + " is too large" + want);
+    if (at.left < kMinPosition || at.left > kMaxPosition || at.top < kMinPosition ||
+        at.top > kMaxPosition)
+        refuse("the position " + std::to_string(at.left) + ", " + std::to_string(at.top) +
+               " is out of range: " + Range("left and top", kMinPosition, kMaxPosition));
+}
 
 Held Hold(Window& window) { return {window.Owner().shared_from_this(), window.shared_from_this()}; }
 
 // ---- Window ----
 
-Window::Window(Form& form, long hwnd, std::string name, std::string class_name, gdi::Rect rect)
+Window::Window(Form& form, long hwnd, std::string name, std::string class_name, Position at,
+               Size size)
     : form_(&form),
       hwnd_(hwnd),
       name_(std::move(name)),
       class_name_(std::move(class_name)),
-      rect_(rect) {}
+      rect_(RectOf(at, size)) {}
 
 Window::~Window() {
     // The control goes before its site: it may still talk to the site while it ends.
@@ -53,7 +74,9 @@ gdi::Rect Window::ScreenRect() const {
     return {f.left + rect_.left, f.top + rect_.top, f.left + rect_.right, f.top + rect_.bottom};
 }
 
-void Window::Move(gdi::Rect rect) {
+void Window::Move(Position at, Size size) {
+    CheckPlacement(name_, at, size);
+    const gdi::Rect rect = RectOf(at, size);
     const bool resized = rect.Width() != rect_.Width() || rect.Height() != rect_.Height();
     rect_ = rect;
     if (!resized) return;
@@ -101,17 +124,22 @@ void Popup::Move(gdi::Rect screen_rect) {
 
 // ---- Form ----
 
-Form::Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect)
+Form::Form(Runtime& runtime, long hwnd, std::string name, Position at, Size size)
     : runtime_(&runtime),
       hwnd_(hwnd),
       name_(std::move(name)),
       caption_(name_),
-      rect_(screen_rect),
+      rect_(RectOf(at, size)),
       // The form's font is the one its controls take as their container's: the XP
       // dialog font.
       font_(std::make_shared<vb::StdFont>("Tahoma", 8.25)) {}
 
 Form::~Form() = default;
+
+void Form::Move(Position at, Size size) {
+    CheckPlacement("form " + name_, at, size);
+    rect_ = RectOf(at, size);
+}
 
 void Form::BackColor(std::uint32_t color) {
     back_color_ = color;
@@ -127,20 +155,23 @@ void Form::Font(host::FontRef font) {
         if (w->alive_ && w->control_) w->control_->AmbientChanged("Font");
 }
 
-Window& Form::Add(const std::string& class_name, const std::string& name, gdi::Rect rect) {
-    return Create(class_name, name, rect, true);
+Window& Form::Add(const std::string& class_name, const std::string& name, Position at, Size size) {
+    CheckPlacement(name, at, size);
+    return Create(class_name, name, RectOf(at, size), true);
 }
 
-Window& Form::AddUninitialised(const std::string& class_name, const std::string& name,
-                               gdi::Rect rect) {
-    return Create(class_name, name, rect, false);
+Window& Form::AddUninitialised(const std::string& class_name, const std::string& name, Position at,
+                               Size size) {
+    CheckPlacement(name, at, size);
+    return Create(class_name, name, RectOf(at, size), false);
 }
 
 Window& Form::Create(const std::string& class_name, const std::string& name, gdi::Rect rect,
                      bool initialise) {
     if (name.empty()) throw std::invalid_argument("a control needs a name");
     if (Find(name)) throw std::invalid_argument("the form already has a control named " + name);
-    auto window = std::make_shared<Window>(*this, runtime_->NewHwnd(), name, class_name, rect);
+    auto window = std::make_shared<Window>(*this, runtime_->NewHwnd(), name, class_name,
+                                           PositionOf(rect), SizeOf(rect));
     window->site_ = std::make_unique<WindowSite>(*runtime_, *window);
     CreatedControl created =
         runtime_->factory_ ? runtime_->factory_(class_name, *window->site_) : CreatedControl{};

@@ -562,10 +562,10 @@ private:
         switch (o.block) {
             case Block::Form:
                 if (key == "Caption") form_.caption = std::get<std::string>(v);
-                if (key == "Left") form_.rect = Moved(form_.rect, vb::CLng(v), form_.rect.top);
-                if (key == "Top") form_.rect = Moved(form_.rect, form_.rect.left, vb::CLng(v));
-                if (key == "Width") form_.rect.right = form_.rect.left + vb::CLng(v);
-                if (key == "Height") form_.rect.bottom = form_.rect.top + vb::CLng(v);
+                if (key == "Left") form_.position.left = vb::CLng(v);
+                if (key == "Top") form_.position.top = vb::CLng(v);
+                if (key == "Width") form_.size.width = vb::CLng(v);
+                if (key == "Height") form_.size.height = vb::CLng(v);
                 if (key == "BackColor") form_.back_color = static_cast<std::uint32_t>(vb::CLng(v));
                 if (key == "DefaultButton" || key == "CancelButton") {
                     (key == "DefaultButton" ? form_.default_button : form_.cancel_button) =
@@ -574,15 +574,15 @@ private:
                 }
                 return;
             case Block::Control: {
-                gdi::Rect& r = o.control.rect;
+                ControlDescription& d = o.control;
                 if (key == "Left")
-                    r = Moved(r, vb::CLng(v), r.top);
+                    d.position.left = vb::CLng(v);
                 else if (key == "Top")
-                    r = Moved(r, r.left, vb::CLng(v));
+                    d.position.top = vb::CLng(v);
                 else if (key == "Width")
-                    r.right = r.left + vb::CLng(v);
+                    d.size.width = vb::CLng(v);
                 else if (key == "Height")
-                    r.bottom = r.top + vb::CLng(v);
+                    d.size.height = vb::CLng(v);
                 else if (key == "TabIndex")
                     o.control.tab_index = vb::CLng(v);
                 else
@@ -602,10 +602,6 @@ private:
             }
             case Block::Skipped: return;
         }
-    }
-
-    static gdi::Rect Moved(gdi::Rect r, int left, int top) {
-        return {left, top, left + r.Width(), top + r.Height()};
     }
 
     // ---- Values ----

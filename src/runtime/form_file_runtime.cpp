@@ -27,7 +27,10 @@ Window& Named(Form& form, const std::string& name) {
 Form& LoadForm(Runtime& runtime, const FormFile& file) {
     if (runtime.FindForm(file.name))
         throw std::invalid_argument("the runtime already has a form named " + file.name);
-    Form& form = runtime.CreateForm(file.name, file.rect);
+    // Sizes of 0 are the file's to keep (a control it left without Width or Height): the
+    // form and its controls are made as they were saved, past the checks of CreateForm
+    // and Add. Negative sizes never come from a file, and the reader bounds the rest.
+    Form& form = runtime.NewForm(file.name, RectOf(file.position, file.size));
     try {
         // The container's settings first: each control takes its font and colour as the
         // defaults of its own while it reads its bag.
@@ -35,7 +38,7 @@ Form& LoadForm(Runtime& runtime, const FormFile& file) {
         form.BackColor(file.back_color);
         if (file.font) form.Font(file.font->Clone());
         for (const ControlDescription& c : file.controls) {
-            Window& w = form.AddUninitialised(c.class_name, c.name, c.rect);
+            Window& w = form.Create(c.class_name, c.name, RectOf(c.position, c.size), false);
             w.TabIndex(c.tab_index);
             host::MemoryPropertyBag bag;
             // Against no default, so that the bag keeps every entry the file holds.
@@ -57,7 +60,8 @@ FormFile DescribeForm(const Form& form) {
     FormFile out;
     out.name = form.Name();
     out.caption = form.Caption();
-    out.rect = form.ScreenRect();
+    out.position = PositionOf(form.ScreenRect());
+    out.size = SizeOf(form.ScreenRect());
     out.back_color = form.BackColor();
     if (form.Font()) out.font = form.Font()->Clone();
     if (const Window* w = form.DefaultButton()) out.default_button = w->Name();
@@ -66,7 +70,8 @@ FormFile DescribeForm(const Form& form) {
         ControlDescription c;
         c.class_name = w->ClassName();
         c.name = w->Name();
-        c.rect = w->Rect();
+        c.position = PositionOf(w->Rect());
+        c.size = SizeOf(w->Rect());
         c.tab_index = w->TabIndex();
         host::MemoryPropertyBag bag;
         if (w->Control()) {

@@ -79,10 +79,10 @@ public:
         Name(form.name, "the form");
         Line(0, "Begin Form " + form.name);
         Key(1, "Caption", Quote(form.caption));
-        Key(1, "Left", std::to_string(form.rect.left));
-        Key(1, "Top", std::to_string(form.rect.top));
-        Key(1, "Width", std::to_string(form.rect.Width()));
-        Key(1, "Height", std::to_string(form.rect.Height()));
+        Key(1, "Left", std::to_string(form.position.left));
+        Key(1, "Top", std::to_string(form.position.top));
+        Key(1, "Width", std::to_string(form.size.width));
+        Key(1, "Height", std::to_string(form.size.height));
         Key(1, "BackColor", ColorText(form.back_color));
         if (!form.default_button.empty()) Key(1, "DefaultButton", Quote(form.default_button));
         if (!form.cancel_button.empty()) Key(1, "CancelButton", Quote(form.cancel_button));
@@ -113,10 +113,10 @@ private:
         if (!cls) Refuse(path_, c.name + ": unknown control class " + c.class_name);
         Name(c.name, "a control");
         Line(1, "Begin " + c.class_name + " " + c.name);
-        Key(2, "Left", std::to_string(c.rect.left));
-        Key(2, "Top", std::to_string(c.rect.top));
-        Key(2, "Width", std::to_string(c.rect.Width()));
-        Key(2, "Height", std::to_string(c.rect.Height()));
+        Key(2, "Left", std::to_string(c.position.left));
+        Key(2, "Top", std::to_string(c.position.top));
+        Key(2, "Width", std::to_string(c.size.width));
+        Key(2, "Height", std::to_string(c.size.height));
         Key(2, "TabIndex", std::to_string(c.tab_index));
         for (const FormFileProperty& p : c.properties) {
             const PersistedProperty* key = formfile::FindKey(*cls, p.key);

@@ -188,9 +188,15 @@ host::FontRef Runtime::DropDownLabelFont() {
 
 // ---- forms ----
 
-Form& Runtime::CreateForm(const std::string& name, gdi::Rect screen_rect) {
+Form& Runtime::CreateForm(const std::string& name, Position at, Size size) {
+    CheckPlacement("form " + name, at, size);
+    return NewForm(name, RectOf(at, size));
+}
+
+Form& Runtime::NewForm(const std::string& name, gdi::Rect screen_rect) {
     // A new form is shown on top of the others and takes the keyboard.
-    auto form = std::make_shared<Form>(*this, NewHwnd(), name, screen_rect);
+    auto form = std::make_shared<Form>(*this, NewHwnd(), name, PositionOf(screen_rect),
+                                       SizeOf(screen_rect));
     forms_.push_back(form);
     active_ = form;
     return *form;

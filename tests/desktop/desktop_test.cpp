@@ -179,7 +179,7 @@ TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, WithLabels(runtime::LinkedControls()));
-    runtime::Form& owner = rt.CreateForm("Owner", {100, 100, 500, 400});
+    runtime::Form& owner = rt.CreateForm("Owner", {100, 100}, {400, 300});
     const auto box = MakeMessageBox(rt, {"Saved.", "Demo", 3}, owner.ScreenRect());
     runtime::Form& f = *box->form;
     EXPECT_EQ(f.Caption(), "Demo");
@@ -250,8 +250,8 @@ TEST(Loop, ARestingPointerDrawsNothing) {
     runtime::VirtualClock clock;
     TrackingGdi gdi(gdi::MakeRasterGdi());
     runtime::Runtime rt(clock, gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("Form1", {0, 0, 200, 100});
-    form.Add("Sheenwork.sheenButton", "b", {10, 10, 100, 36});
+    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    form.Add("Sheenwork.sheenButton", "b", {10, 10}, {90, 26});
     EXPECT_TRUE(gdi.TakeDrawn());
     EXPECT_FALSE(gdi.TakeDrawn());
     rt.MouseMove({20, 20});

@@ -403,7 +403,7 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
         runtime::VirtualClock clock;
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-        runtime::Form& form = rt.CreateForm("Demo", at);
+        runtime::Form& form = rt.CreateForm("Demo", runtime::PositionOf(at), runtime::SizeOf(at));
         const auto demo = cli::BuildDemo(form, {});
         const png::Image shot = display.Screenshot(at);
         EXPECT_TRUE(
@@ -482,7 +482,8 @@ TEST(WindowForm, AFormFileInAWindow) {
         auto gdi = gdi::MakeRasterGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         runtime::FormFile file = runtime::ReadFormFile(path);
-        file.rect = at;
+        file.position = runtime::PositionOf(at);
+        file.size = runtime::SizeOf(at);
         runtime::Form& form = runtime::LoadForm(rt, file);
         ASSERT_EQ(at.Width(), form.Width());
         EXPECT_TRUE(SamePixels(display.Screenshot(at),

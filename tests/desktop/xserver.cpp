@@ -168,9 +168,10 @@ Display::Display() {
     RequireTools();
     // -displayfd: the server writes its display's number once it takes connections (and
     // picks a free one when none is given). -noreset: without it the server resets when
-    // its last client leaves.
-    std::vector<std::string> argv{"Xvfb",        "-displayfd", "1",   "-screen", "0",
-                                  "1024x768x24", "-nolisten",  "tcp", "-noreset"};
+    // its last client leaves. -r: no key auto-repeat, so that a key held between
+    // xdotool's down and up on a busy machine stays one press instead of repeating.
+    std::vector<std::string> argv{"Xvfb",        "-displayfd", "1",   "-screen",  "0",
+                                  "1024x768x24", "-nolisten",  "tcp", "-noreset", "-r"};
     int first = 0, last = -1;
     if (const char* range = std::getenv("SHEENWORK_DISPLAYS"))
         std::sscanf(range, "%d-%d", &first, &last);

@@ -54,7 +54,7 @@ for tool in Xvfb xdotool; do
   command -v $tool >/dev/null || { echo "$tool is missing (make deps installs it)" >&2; exit 1; }
 done
 mkfifo "$prefix/display" "$prefix/out"
-timeout -k 5 120 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+timeout -k 5 120 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r \
   3>"$prefix/display" 2>/dev/null &
 server=$!
 read -r -t 30 number <"$prefix/display"

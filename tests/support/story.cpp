@@ -105,17 +105,17 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
         if (verb == "form") {
             int l, t, w, h;
             words >> l >> t >> w >> h;
-            form = &runtime.CreateForm("Form1", {l, t, l + w, t + h});
+            form = &runtime.CreateForm("Form1", {l, t}, {w, h});
             continue;
         }
-        if (!form) form = &runtime.CreateForm("Form1", {100, 100, 400, 300});
+        if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
         std::string name;
         words >> name;
         if (verb == "control") {
             std::string cls;
             int l, t, w, h;
             words >> cls >> l >> t >> w >> h;
-            runtime::Window& win = form->Add(cls, name, {l, t, l + w, t + h});
+            runtime::Window& win = form->Add(cls, name, {l, t}, {w, h});
             if (on_control) on_control(win);
             for (std::string option; words >> option;) {
                 if (option == "hidden") win.Visible(false);
@@ -133,7 +133,7 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
             throw std::runtime_error(story.name + ": unknown set-up line " + line);
         }
     }
-    if (!form) form = &runtime.CreateForm("Form1", {100, 100, 400, 300});
+    if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
     return *form;
 }
 

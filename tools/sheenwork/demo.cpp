@@ -77,15 +77,15 @@ constexpr Look kLooks[] = {
 
 constexpr int kMargin = 12, kCellWidth = 116, kCellHeight = 40, kGap = 10;
 
-gdi::Rect Cell(int column, int row) {
-    const int x = kMargin + column * (kCellWidth + kGap), y = kMargin + row * (kCellHeight + kGap);
-    return {x, y, x + kCellWidth, y + kCellHeight};
+runtime::Position Cell(int column, int row) {
+    return {kMargin + column * (kCellWidth + kGap), kMargin + row * (kCellHeight + kGap)};
 }
+constexpr runtime::Size kCell{kCellWidth, kCellHeight};
 
 std::shared_ptr<sheenButton> Add(runtime::Form& form, Demo& demo, const DemoHost& host,
-                                 const std::string& name, gdi::Rect rect,
+                                 const std::string& name, runtime::Position at, runtime::Size size,
                                  const std::string& caption) {
-    auto b = form.Add("Sheenwork.sheenButton", name, rect).Native<sheenButton>();
+    auto b = form.Add("Sheenwork.sheenButton", name, at, size).Native<sheenButton>();
     b->Caption(caption);
     demo.sinks.push_back(std::make_unique<TracedEvents>(name, host.trace));
     b->EventSink(demo.sinks.back().get());
@@ -101,8 +101,9 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     const host::PictureRef picture = picture::LoadPictureFromMemory(bitmap->bmp, "toolbox.bmp");
     for (std::size_t i = 0; i < std::size(kLooks); ++i) {
         const Look& look = kLooks[i];
-        const auto b = Add(form, *demo, host, look.name,
-                           Cell(static_cast<int>(i % 4), static_cast<int>(i / 4)), look.caption);
+        const auto b =
+            Add(form, *demo, host, look.name,
+                Cell(static_cast<int>(i % 4), static_cast<int>(i / 4)), kCell, look.caption);
         b->ButtonStyle(look.button_style);
         b->ColorStyle(look.color_style);
         if (look.color_style == cCustom) {
@@ -120,8 +121,8 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     }
 
     // The drop-down button: its section opens a menu of three items below it.
-    const gdi::Rect menu_cell = Cell(3, 1);
-    const auto open = Add(form, *demo, host, "cmdOpen", menu_cell, "&Open");
+    const runtime::Position menu_cell = Cell(3, 1);
+    const auto open = Add(form, *demo, host, "cmdOpen", menu_cell, kCell, "&Open");
     open->DropDown(vb::True);
     open->DropDownSize(16);
     open->VeloToolTip("The arrow opens a menu");
@@ -130,17 +131,15 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
         if (!host.popup_form) return;
         const gdi::Rect at = owner->ScreenRect();
         const int items = 3, height = 22;
-        const gdi::Rect screen{at.left + menu_cell.left, at.top + menu_cell.bottom,
-                               at.left + menu_cell.left + kCellWidth,
-                               at.top + menu_cell.bottom + items * height + 2};
-        runtime::Form& menu = host.popup_form("Menu", screen);
+        runtime::Form& menu = host.popup_form(
+            "Menu", {at.left + menu_cell.left, at.top + menu_cell.top + kCellHeight},
+            {kCellWidth, items * height + 2});
         menu.BackColor(0x00FFFFFF);
         const char* captions[] = {"&New", "&Open...", "&Save as..."};
         for (int i = 0; i < items; ++i) {
             const std::string name = "mnu" + std::to_string(i);
-            const auto item =
-                Add(menu, *demo, host, name,
-                    {1, 1 + i * height, kCellWidth - 1, 1 + (i + 1) * height}, captions[i]);
+            const auto item = Add(menu, *demo, host, name, {1, 1 + i * height},
+                                  {kCellWidth - 2, height}, captions[i]);
             item->ButtonStyle(cButtonOffice);
             item->CaptionAlign(cLinks_Mitte);
             runtime::Runtime* rt = &menu.Owner();
@@ -150,18 +149,18 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     };
 
     const int row = kMargin + 2 * (kCellHeight + kGap) + 8;
-    Add(form, *demo, host, "cmdAbout", {kMargin, row, kMargin + 90, row + 26}, "&About...");
+    constexpr runtime::Size kButton{90, 26};
+    Add(form, *demo, host, "cmdAbout", {kMargin, row}, kButton, "&About...");
     // Looked up at the click: a handler that held the button would hold its form.
     demo->sinks.back()->on_click = [owner] {
         if (runtime::Window* w = owner->Find("cmdAbout"))
             if (const auto b = w->Native<sheenButton>()) b->About();
     };
     const int right = kDemoWidth - kMargin;
-    Add(form, *demo, host, "cmdOK", {right - 2 * 90 - kGap, row, right - 90 - kGap, row + 26},
-        "OK");
+    Add(form, *demo, host, "cmdOK", {right - 2 * 90 - kGap, row}, kButton, "OK");
     runtime::Runtime* rt = &form.Owner();
     demo->sinks.back()->on_click = [rt] { rt->MessageBox({"Saved.", "Sheenwork demo", 64}); };
-    Add(form, *demo, host, "cmdCancel", {right - 90, row, right, row + 26}, "Cancel");
+    Add(form, *demo, host, "cmdCancel", {right - 90, row}, kButton, "Cancel");
     demo->sinks.back()->on_click = [host] {
         if (host.quit) host.quit();
     };

@@ -46,7 +46,8 @@ inline constexpr int kDemoWidth = 512, kDemoHeight = 176;
 
 // What the demo asks of its host: a popup form for the drop-down menu, and the end.
 struct DemoHost {
-    std::function<runtime::Form&(const std::string& name, gdi::Rect screen)> popup_form;
+    std::function<runtime::Form&(const std::string& name, runtime::Position at, runtime::Size size)>
+        popup_form;
     std::function<void()> quit;
     std::ostream* trace = nullptr;
 };

@@ -71,8 +71,8 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     runtime::VirtualClock clock;
     auto gdi = gdi::MakePlatformGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("Form1", {0, 0, 200, 100});
-    runtime::Window& w = form.Add("Sheenwork.sheenButton", "sheenButton1", {10, 10, 100, 36});
+    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    runtime::Window& w = form.Add("Sheenwork.sheenButton", "sheenButton1", {10, 10}, {90, 26});
     const auto object = w.Instance();
 
     std::vector<Row> rows;

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "cli.h"
-#include "run.h"
 #include "demo.h"
+#include "run.h"
 
 namespace sheenwork::cli {
 
@@ -62,10 +62,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     std::vector<std::unique_ptr<TracedEvents>> sinks;
     std::unique_ptr<Demo> built;
     if (demo) {
-        runtime::Form& form = app->CreateForm("Demo", kDemoWidth, kDemoHeight);
+        runtime::Form& form = app->CreateForm("Demo", {kDemoWidth, kDemoHeight});
         desktop::App* a = app.get();
-        built = BuildDemo(form, {[a](const std::string& name, gdi::Rect screen) -> runtime::Form& {
-                                     return a->CreatePopupForm(name, screen);
+        built = BuildDemo(form, {[a](const std::string& name, runtime::Position at,
+                                     runtime::Size size) -> runtime::Form& {
+                                     return a->CreatePopupForm(name, at, size);
                                  },
                                  [a] { a->Quit(0); }, app->Trace()});
     } else {

@@ -4,8 +4,8 @@
 // window behaves as the headless tests do and shows the same pixels.
 //
 //   desktop::App app;                                  // opens the display
-//   runtime::Form& form = app.CreateForm("Hello", 200, 60);
-//   auto save = app.AddButton(form, "cmdSave", {10, 10, 100, 36});
+//   runtime::Form& form = app.CreateForm("Hello", {200, 60});     // width, height
+//   auto save = app.AddButton(form, "cmdSave", {10, 10}, {100, 36});  // left, top; size
 //   save->Caption("&Save");
 //   save->EventSink(&handler);
 //   return app.Run();                                  // until the last window closes
@@ -82,21 +82,24 @@ public:
 
     runtime::Runtime& Runtime();
 
-    // A form of width x height pixels, centred on the screen (or at a place of the
-    // screen), shown when the loop runs.
-    runtime::Form& CreateForm(const std::string& name, int width, int height);
-    runtime::Form& CreateForm(const std::string& name, gdi::Rect screen_rect);
+    // A form whose client area is `size` pixels, centred on the screen (or with its
+    // top-left corner at `at` on the screen), shown when the loop runs. Throws
+    // std::invalid_argument for an empty or inverted size (runtime::CheckPlacement).
+    runtime::Form& CreateForm(const std::string& name, runtime::Size size);
+    runtime::Form& CreateForm(const std::string& name, runtime::Position at, runtime::Size size);
     // A borderless form at a place of the screen that goes away when a press lands
     // outside it or its window loses the keyboard: a drop-down menu.
-    runtime::Form& CreatePopupForm(const std::string& name, gdi::Rect screen_rect);
+    runtime::Form& CreatePopupForm(const std::string& name, runtime::Position at,
+                                   runtime::Size size);
     // A form read from a file through the loader (SetFormLoader); throws
     // std::runtime_error when the file cannot be used.
     runtime::Form& Open(const std::string& path);
     void SetFormLoader(FormLoader loader) { loader_ = std::move(loader); }
 
-    // A sheenButton placed on a form at `rect` (client pixels), as a new instance.
+    // A sheenButton as a new instance on a form, its top-left corner at `at` in the form's
+    // client area and `size` pixels large. Throws std::invalid_argument as Form::Add does.
     std::shared_ptr<sheenButton> AddButton(runtime::Form& form, const std::string& name,
-                                           gdi::Rect rect);
+                                           runtime::Position at, runtime::Size size);
 
     // Runs until every form is closed or Quit is called; returns the exit code.
     int Run();
@@ -113,8 +116,9 @@ private:
     FormLoader loader_;
 };
 
-// The loader of form files this build has; it refuses every file until the form file
-// reader is part of the library.
+// The loader of form files: the file read strictly (runtime::ReadFormFile) and made live
+// (runtime::LoadForm); its problems come back as a std::runtime_error naming file, line
+// and column.
 FormLoader DefaultFormLoader();
 
 }  // namespace sheenwork::desktop

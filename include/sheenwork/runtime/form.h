@@ -18,6 +18,7 @@
 #include <sheenwork/runtime/clock.h>
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/keys.h>
+#include <sheenwork/runtime/placement.h>
 #include <sheenwork/runtime/timers.h>
 #include <sheenwork/vb/variant.h>
 
@@ -35,6 +36,7 @@
 namespace sheenwork::runtime {
 
 class Form;
+struct FormFile;
 class Popup;
 class Runtime;
 class Window;
@@ -119,7 +121,7 @@ struct MessageBoxRequest {
 // A control window of a form.
 class Window : public std::enable_shared_from_this<Window> {
 public:
-    Window(Form& form, long hwnd, std::string name, std::string class_name, gdi::Rect rect);
+    Window(Form& form, long hwnd, std::string name, std::string class_name, Position at, Size size);
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -133,8 +135,9 @@ public:
     // The rectangle in the form's client area, and on the screen.
     gdi::Rect Rect() const { return rect_; }
     gdi::Rect ScreenRect() const;
-    // Moves or sizes the window; a new size resizes the surface and tells the control.
-    void Move(gdi::Rect rect);
+    // Moves or sizes the window (`at` in the form's client area); a new size resizes the
+    // surface and tells the control. Throws std::invalid_argument as CheckPlacement does.
+    void Move(Position at, Size size);
 
     int TabIndex() const { return tab_index_; }
     void TabIndex(int index) { tab_index_ = index; }
@@ -218,7 +221,7 @@ class Form : public vb::Dispatch,
              public host::FormObject,
              public std::enable_shared_from_this<Form> {
 public:
-    Form(Runtime& runtime, long hwnd, std::string name, gdi::Rect screen_rect);
+    Form(Runtime& runtime, long hwnd, std::string name, Position at, Size size);
     ~Form() override;
 
     Runtime& Owner() const { return *runtime_; }
@@ -228,7 +231,9 @@ public:
     void Caption(std::string caption) { caption_ = std::move(caption); }
     // The client area on the screen.
     gdi::Rect ScreenRect() const { return rect_; }
-    void Move(gdi::Rect screen_rect) { rect_ = screen_rect; }
+    // Moves or sizes the client area (`at` on the screen). Throws std::invalid_argument as
+    // CheckPlacement does.
+    void Move(Position at, Size size);
     int Width() const { return rect_.Width(); }
     int Height() const { return rect_.Height(); }
     std::uint32_t BackColor() const { return back_color_; }
@@ -237,14 +242,17 @@ public:
     void Font(host::FontRef font);
     bool Alive() const { return alive_; }
 
-    // Creates a control window of `class_name` through the runtime's factory at `rect`
-    // (client coordinates) on top of the others, and lets the new control initialise
-    // itself. The name must be unique in the form. Throws std::invalid_argument for a
-    // duplicate name and std::runtime_error for a class the factory does not know.
-    Window& Add(const std::string& class_name, const std::string& name, gdi::Rect rect);
+    // Creates a control window of `class_name` through the runtime's factory with its
+    // top-left corner at `at` in the form's client area and `size` pixels large, on top of
+    // the others, and lets the new control initialise itself:
+    //   form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {100, 36});
+    // The name must be unique in the form. Throws std::invalid_argument for a duplicate
+    // name or a placement CheckPlacement refuses (an empty or inverted size), and
+    // std::runtime_error for a class the factory does not know.
+    Window& Add(const std::string& class_name, const std::string& name, Position at, Size size);
     // Adds without initialising the control (a loader hands it its saved properties).
-    Window& AddUninitialised(const std::string& class_name, const std::string& name,
-                             gdi::Rect rect);
+    Window& AddUninitialised(const std::string& class_name, const std::string& name, Position at,
+                             Size size);
     // Destroys a control window. Safe from inside the control's own event handlers: the
     // window leaves the form at once and is freed when the notification it is handling
     // returns.
@@ -287,6 +295,9 @@ private:
     friend class Runtime;
     friend class Window;
     friend class WindowSite;
+    // A form file may hold controls of no width or height: its loader places them as they
+    // were saved.
+    friend Form& LoadForm(Runtime& runtime, const FormFile& form);
     Window& Create(const std::string& class_name, const std::string& name, gdi::Rect rect,
                    bool initialise);
     // Tells the controls that acts like a button which of them shows as the default now.
@@ -341,8 +352,11 @@ public:
     KeyState& Keys() { return keys_; }
 
     // Forms. The newest form is on top and active (it takes the keyboard) until another
-    // one is activated.
-    Form& CreateForm(const std::string& name, gdi::Rect screen_rect);
+    // one is activated. `at` is the client area's top-left corner on the screen, `size`
+    // its width and height:
+    //   runtime.CreateForm("Form1", {100, 100}, {200, 60});
+    // Throws std::invalid_argument as CheckPlacement does.
+    Form& CreateForm(const std::string& name, Position at, Size size);
     void DestroyForm(Form& form);
     Form* FindForm(const std::string& name);
     Form* ActiveForm() const { return active_.lock().get(); }
@@ -406,6 +420,8 @@ private:
     friend class Form;
     friend class Window;
     friend class WindowSite;
+    friend Form& LoadForm(Runtime& runtime, const FormFile& form);
+    Form& NewForm(const std::string& name, gdi::Rect screen_rect);
     long NewHwnd() { return next_hwnd_++; }
     std::optional<gdi::Rect> ScreenRectOf(long hwnd) const;
     Window* Captured() const { return capture_.lock().get(); }

@@ -18,6 +18,7 @@
 #include <sheenwork/host/objects.h>
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/library.h>
+#include <sheenwork/runtime/placement.h>
 #include <sheenwork/vb/variant.h>
 
 #include <cstddef>
@@ -68,7 +69,8 @@ struct FormFileProperty {
 struct ControlDescription {
     std::string class_name;  // the programmatic name: "Sheenwork.sheenButton"
     std::string name;        // the instance name, unique in its form without regard to case
-    gdi::Rect rect;          // in the form's client area, pixels
+    Position position;       // Left, Top: in the form's client area, pixels
+    Size size;               // Width, Height: pixels, 0 when the file leaves them out
     int tab_index = 0;
     std::vector<FormFileProperty> properties;  // the property bag, in the order written
 };
@@ -76,7 +78,8 @@ struct ControlDescription {
 struct FormFile {
     std::string name;
     std::string caption;
-    gdi::Rect rect;  // the client area on the screen, pixels
+    Position position;  // Left, Top: the client area on the screen, pixels
+    Size size;          // Width, Height: the client area, pixels
     std::uint32_t back_color = 0x8000000F;
     host::FontRef font;                         // null: the runtime's own form font
     std::string default_button, cancel_button;  // instance names, "" for none
@@ -85,7 +88,7 @@ struct FormFile {
 
 // Positions are Integers; sizes run from 0 to this many pixels, so that no form file
 // can ask for a surface larger than a picture may be.
-inline constexpr int kMaxFormSide = 16384;
+inline constexpr int kMaxFormSide = kMaxSide;
 
 // Loads a picture a form file names, by its resolved path; throws vb::RuntimeError.
 using PictureLoader = std::function<host::PictureRef(const std::filesystem::path& path)>;

@@ -42,8 +42,9 @@ public:
     // std::runtime_error naming a control that cannot be created.
     void Open(const runtime::FormFile& form);
     // An empty form, and a new control on top of the others (initialised as new).
-    void NewForm(const std::string& name, gdi::Rect screen_rect);
-    void Add(const std::string& class_name, const std::string& name, gdi::Rect rect);
+    void NewForm(const std::string& name, runtime::Position at, runtime::Size size);
+    void Add(const std::string& class_name, const std::string& name, runtime::Position at,
+             runtime::Size size);
     // Assigns a property of a control late-bound, as a program does: `value` is the
     // text of the value, converted as an assignment converts it.
     void Set(const std::string& control, const std::string& property, const std::string& value);

@@ -956,24 +956,29 @@ Container::~Container() = default;
 
 void Container::Open(const runtime::FormFile& form) {
     impl_->form_name = form.name;
-    impl_->form_rect = form.rect;
+    impl_->form_rect = runtime::RectOf(form.position, form.size);
     impl_->back_color = form.back_color;
     if (form.font) impl_->font = form.font->Clone();
     impl_->CreateFormWindow(form.caption.empty() ? form.name : form.caption);
     for (const auto& c : form.controls)
-        impl_->AddControl(c.class_name, c.name, c.rect, c.tab_index, &c.properties);
+        impl_->AddControl(c.class_name, c.name, runtime::RectOf(c.position, c.size), c.tab_index,
+                          &c.properties);
     if (!form.default_button.empty()) DefaultButton(form.default_button);
     if (!form.cancel_button.empty()) CancelButton(form.cancel_button);
 }
 
-void Container::NewForm(const std::string& name, gdi::Rect screen_rect) {
+void Container::NewForm(const std::string& name, runtime::Position at, runtime::Size size) {
+    runtime::CheckPlacement("form " + name, at, size);
     impl_->form_name = name;
-    impl_->form_rect = screen_rect;
+    impl_->form_rect = runtime::RectOf(at, size);
     impl_->CreateFormWindow(name);
 }
 
-void Container::Add(const std::string& class_name, const std::string& name, gdi::Rect rect) {
-    impl_->AddControl(class_name, name, rect, static_cast<int>(impl_->controls.size()), nullptr);
+void Container::Add(const std::string& class_name, const std::string& name, runtime::Position at,
+                    runtime::Size size) {
+    runtime::CheckPlacement(name, at, size);
+    impl_->AddControl(class_name, name, runtime::RectOf(at, size),
+                      static_cast<int>(impl_->controls.size()), nullptr);
 }
 
 void Container::Set(const std::string& control, const std::string& property,
