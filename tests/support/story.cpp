@@ -16,9 +16,22 @@ std::string WithData(std::string s) {
     return s;
 }
 
-// "Name=Value Name="a value"" after a control's name.
 void SetProperties(runtime::Form& form, const std::string& name, const std::string& rest,
                    const std::string& line) {
+    for (const auto& [key, value] : Assignments(rest)) {
+        runtime::Window* w = form.Find(name);
+        const auto object = w ? w->Instance() : nullptr;
+        if (!object) throw std::runtime_error(line + ": no control to set");
+        std::vector<vb::Variant> args{vb::Variant(value)};
+        const auto result = object->Invoke(key, vb::InvokeKind::PropertyLet, args);
+        if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+    }
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest) {
+    std::vector<std::pair<std::string, std::string>> out;
     for (std::size_t i = 0; i < rest.size();) {
         while (i < rest.size() && rest[i] == ' ') ++i;
         const auto eq = rest.find('=', i);
@@ -35,17 +48,11 @@ void SetProperties(runtime::Form& form, const std::string& name, const std::stri
             value = rest.substr(j, space - j);
             j = space;
         }
-        runtime::Window* w = form.Find(name);
-        const auto object = w ? w->Instance() : nullptr;
-        if (!object) throw std::runtime_error(line + ": no control to set");
-        std::vector<vb::Variant> args{vb::Variant(value)};
-        const auto result = object->Invoke(key, vb::InvokeKind::PropertyLet, args);
-        if (result.error != 0) throw std::runtime_error(line + ": " + result.description);
+        out.emplace_back(key, value);
         i = j;
     }
+    return out;
 }
-
-}  // namespace
 
 Story ReadStory(const std::filesystem::path& path) {
     Story story{path.stem().string(), {}, {}};
@@ -96,8 +103,13 @@ std::vector<std::string> AccessKeys(const Story& story) {
 }
 
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control, const LineHook& other) {
+                              const ControlHook& on_control, const LineHook& other,
+                              host::FontRef font) {
     runtime::Form* form = nullptr;
+    const auto create = [&](runtime::Position at, runtime::Size size) {
+        form = &runtime.CreateForm("Form1", at, size);
+        if (font) form->Font(font);
+    };
     for (const auto& line : story.setup) {
         std::istringstream words(line);
         std::string verb;
@@ -105,10 +117,10 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
         if (verb == "form") {
             int l, t, w, h;
             words >> l >> t >> w >> h;
-            form = &runtime.CreateForm("Form1", {l, t}, {w, h});
+            create({l, t}, {w, h});
             continue;
         }
-        if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
+        if (!form) create({100, 100}, {300, 200});
         std::string name;
         words >> name;
         if (verb == "control") {
@@ -133,7 +145,7 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
             throw std::runtime_error(story.name + ": unknown set-up line " + line);
         }
     }
-    if (!form) form = &runtime.CreateForm("Form1", {100, 100}, {300, 200});
+    if (!form) create({100, 100}, {300, 200});
     return *form;
 }
 
