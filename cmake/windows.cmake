@@ -165,3 +165,9 @@ set_target_properties(sheenline-error-handler PROPERTIES PREFIX "")
 target_link_libraries(sheenline-error-handler PRIVATE oleaut32 ole32 uuid advapi32)
 add_executable(sheenwork-client tests/windows/client.cpp)
 target_link_libraries(sheenwork-client PRIVATE oleaut32 ole32 uuid gdi32 user32)
+# The container with a story of the runtime as its form.
+add_executable(sheenwork-story-container tests/windows/story_container.cpp tests/support/story.cpp)
+target_include_directories(sheenwork-story-container PRIVATE tests src)
+target_compile_definitions(sheenwork-story-container PRIVATE
+  SHEENWORK_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
+target_link_libraries(sheenwork-story-container PRIVATE sheenwork_container)

@@ -11,11 +11,13 @@
 // ...), "@<ms> settled" once an input has been handled and painted, the form and the
 // tooltips shown ("@<ms> form show NAME l t r b", "@<ms> popup show HWND l t r b",
 // "@<ms> popup hide HWND"), and every event of the controls as "<name> <event> <args>".
-// With commands it also reads lines from standard input: "focus NAME" and "wait MS".
+// With commands it also reads lines from standard input: "focus NAME", "wait MS" and
+// "close" (the form is closed as its user closes it).
 // A container initialises OLE on its thread for its lifetime; one a process.
 #pragma once
 
 #include <sheenwork/runtime/form_file.h>
+#include <sheenwork/vb/stdfont.h>
 
 #include <iosfwd>
 #include <memory>
@@ -41,6 +43,9 @@ public:
     // The form, with each control loaded from its saved properties. Throws
     // std::runtime_error naming a control that cannot be created.
     void Open(const runtime::FormFile& form);
+    // The form's font, which the controls added next take as their container's (the
+    // runtime's form font, Tahoma 8.25, until set).
+    void FormFont(const vb::StdFont& font);
     // An empty form, and a new control on top of the others (initialised as new).
     void NewForm(const std::string& name, runtime::Position at, runtime::Size size);
     void Add(const std::string& class_name, const std::string& name, runtime::Position at,

@@ -496,19 +496,6 @@ void CALLBACK TipEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LON
     g_impl->TrackTips(window, event == EVENT_OBJECT_SHOW);
 }
 
-// COM values from the text of an assignment: a number when it reads as one, else text.
-vb::Variant ValueOf(const std::string& text) {
-    if (text == "True") return vb::True;
-    if (text == "False") return vb::False;
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(text, &used, 0);
-        if (used == text.size()) return vb::Long{static_cast<vb::Long>(v)};
-    } catch (...) {
-    }
-    return text;
-}
-
 }  // namespace
 
 STDMETHODIMP Container::Impl::Control::GetExtendedControl(IDispatch** extender) {
@@ -814,6 +801,8 @@ void Container::Impl::Command(const std::string& line) {
         } catch (...) {
             replies.push_back("error " + line);
         }
+    } else if (verb == "close") {
+        ::PostMessageA(form, WM_CLOSE, 0, 0);
     } else if (verb == "focus") {
         Control* c = Find(arg);
         if (c && c->window) ::SetFocus(c->window);
@@ -967,6 +956,8 @@ void Container::Open(const runtime::FormFile& form) {
     if (!form.cancel_button.empty()) CancelButton(form.cancel_button);
 }
 
+void Container::FormFont(const vb::StdFont& font) { impl_->font = font.Clone(); }
+
 void Container::NewForm(const std::string& name, runtime::Position at, runtime::Size size) {
     runtime::CheckPlacement("form " + name, at, size);
     impl_->form_name = name;
@@ -992,7 +983,7 @@ void Container::Set(const std::string& control, const std::string& property,
     if (!d || FAILED(d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
         throw std::runtime_error(control + " has no property " + property);
     VARIANT v;
-    win32::ToVariant(ValueOf(value), &v);
+    win32::ToVariant(value, &v);
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&v, &put, 1, 1};
     const HRESULT hr = d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
