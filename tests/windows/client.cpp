@@ -1,20 +1,25 @@
-// sheenwork-client.exe TABLE: a client of the registered control as a program of its own
-// would be one. It creates sheenButton with CoCreateInstance on a small site of its own
-// (extender name cmdTest, user mode, no ambient font), activates it in a window, connects
-// to its events, and then writes, a line each:
-//   - for every row of TABLE (tests/data/windows/dispatch.txt) "NAME | default | read back",
-//     reading and assigning the member late-bound by its DISPID;
-//   - the failures of wrong calls, as HRESULTs;
-//   - the error a property reports, as the message box shows it (closed by the client);
-//   - the events its window's input raises, through the connection point;
-//   - what IPersistPropertyBag saves, and whether a control loaded from it, or from what
-//     IPersistStreamInit saved, reads back the same in every member;
-//   - whether the library may unload once everything is released.
+// sheenwork-client.exe TABLE SCRIPT: a client of the registered control as a program of its
+// own would be one. It creates sheenButton with CoCreateInstance on a small site of its own
+// (extender name cmdTest, user mode, no ambient font), activates it in a window and connects
+// to its events through the connection point. Then it reads and assigns every member of
+// TABLE (tests/data/windows/dispatch.txt) late-bound by its DISPID, writing
+// "NAME | DISPID | default | assigned | read back", and runs the commands of SCRIPT
+// (tests/data/windows/client.txt), the lines that start with "> ", echoing each before
+// what it writes:
+//   put ID VALUE, get ID      an assignment's HRESULT; a value read (or the HRESULT)
+//   dialog                    what the modal window the client closed last said
+//   send MSG WPARAM LPARAM    a message to the control's window; LPARAM may be "X,Y"
+//   events                    the events received since the last "events"
+//   save bag|stream, dirty    IPersistPropertyBag's keys and values / IPersistStreamInit
+//   load bag|stream [except ID...]  a new control from what was saved, compared with the
+//                             first member by member: "the same" or what differs
+//   unload                    everything released: may the library unload (yes/no)
 #include <windows.h>
 // The rest need the types windows.h declares first.
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -487,24 +492,170 @@ void Destroy(Control& c) {
     c = {};
 }
 
+// The client's state between the commands of a script.
+struct Session {
+    CLSID clsid{};
+    Control control;
+    std::vector<DISPID> ids;  // the table's members
+    Bag* bag = nullptr;
+    IStream* stream = nullptr;
+};
+
+// The members of the table in both controls, those named in `skip` left out: "the same",
+// or each member that differs.
+std::string Compare(Session& s, Control& other, const std::vector<DISPID>& skip) {
+    std::string differs;
+    for (const DISPID id : s.ids) {
+        if (std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
+        const std::string a = Get(s.control.dispatch, id), b = Get(other.dispatch, id);
+        if (a != b) differs += " " + std::to_string(id) + ": " + a + " / " + b;
+    }
+    return differs.empty() ? "the same" : differs.substr(1);
+}
+
+// One command of the script; what it prints goes to standard output.
+void Run(Session& s, const std::string& command) {
+    std::istringstream words(command);
+    std::string verb, what;
+    words >> verb;
+    if (verb == "put" || verb == "get") {
+        DISPID id = 0;
+        words >> id;
+        std::getline(words >> std::ws, what);
+        VARIANT v = Value(what), r;
+        const WORD flags = verb == "get"         ? DISPATCH_PROPERTYGET
+                           : v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF
+                                                 : DISPATCH_PROPERTYPUT;
+        const HRESULT hr = Call(s.control.dispatch, id, flags, verb == "get" ? nullptr : &v, &r);
+        std::printf("%s\n", FAILED(hr) || verb == "put" ? Hex(hr).c_str() : Describe(r).c_str());
+        VariantClear(&v);
+        VariantClear(&r);
+    } else if (verb == "dialog") {
+        std::printf("%s\n", g_dialog.c_str());
+        g_dialog.clear();
+    } else if (verb == "events") {
+        for (const auto& e : g_events) std::printf("%s\n", e.c_str());
+        g_events.clear();
+    } else if (verb == "send") {
+        // A window message by its name, its wParam and its lParam ("X,Y" for a point).
+        static const std::map<std::string, UINT> messages = {
+            {"mousemove", WM_MOUSEMOVE}, {"lbuttondown", WM_LBUTTONDOWN},
+            {"lbuttonup", WM_LBUTTONUP}, {"keydown", WM_KEYDOWN},
+            {"char", WM_CHAR},           {"keyup", WM_KEYUP}};
+        std::string wparam, lparam;
+        words >> what >> wparam >> lparam;
+        const auto comma = lparam.find(',');
+        const LPARAM l = comma == std::string::npos
+                             ? static_cast<LPARAM>(std::stoul(lparam, nullptr, 0))
+                             : MAKELPARAM(std::stoi(lparam), std::stoi(lparam.substr(comma + 1)));
+        SendMessageA(s.control.window, messages.at(what), std::stoul(wparam, nullptr, 0), l);
+    } else if (verb == "save") {
+        words >> what;
+        if (what == "bag") {
+            if (s.bag) s.bag->Release();
+            s.bag = new Bag;
+            IPersistPropertyBag* p = nullptr;
+            s.control.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&p));
+            p->Save(s.bag, TRUE, TRUE);
+            p->Release();
+            for (const auto& [name, value] : s.bag->values)
+                std::printf("%s = %s\n", Utf8(name.c_str()).c_str(), Describe(value).c_str());
+        } else {
+            if (s.stream) s.stream->Release();
+            CreateStreamOnHGlobal(nullptr, TRUE, &s.stream);
+            IPersistStreamInit* p = nullptr;
+            s.control.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
+            p->Save(s.stream, TRUE);
+            p->Release();
+            const LARGE_INTEGER start{};
+            s.stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        }
+    } else if (verb == "dirty") {
+        IPersistStreamInit* p = nullptr;
+        s.control.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
+        std::printf("%s\n", p->IsDirty() == S_OK ? "yes" : "no");
+        p->Release();
+    } else if (verb == "load") {
+        // "load bag|stream except ID...": a new control from what was saved last.
+        words >> what;
+        std::vector<DISPID> skip;
+        for (std::string word; words >> word;)
+            if (word != "except") skip.push_back(std::stol(word));
+        Control other =
+            what == "bag" ? Create(s.clsid, s.bag, nullptr) : Create(s.clsid, nullptr, s.stream);
+        std::printf("%s\n", Compare(s, other, skip).c_str());
+        Destroy(other);
+    } else if (verb == "unload") {
+        // Everything released: whether the library may be unloaded.
+        Destroy(s.control);
+        if (s.bag) s.bag->Release();
+        if (s.stream) s.stream->Release();
+        s.bag = nullptr;
+        s.stream = nullptr;
+        HMODULE library = GetModuleHandleA("sheenwork.dll");
+        using Unload = HRESULT(STDAPICALLTYPE*)();
+        const auto can = library ? reinterpret_cast<Unload>(reinterpret_cast<void*>(
+                                       GetProcAddress(library, "DllCanUnloadNow")))
+                                 : nullptr;
+        std::printf("%s\n", can ? (can() == S_OK ? "yes" : "no") : "gone");
+    } else {
+        std::printf("unknown command %s\n", command.c_str());
+    }
+}
+
+// The table's rows: each member read, assigned, read back, by DISPID.
+void Members(Session& s, std::istream& table) {
+    for (std::string line; std::getline(table, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const auto cell = Cells(line);
+        const DISPID id = std::stol(cell[1]);
+        s.ids.push_back(id);
+        const std::string before = cell[2] == "-" ? "-" : Get(s.control.dispatch, id);
+        std::string after;
+        if (cell[3] == "call") {
+            g_dialog.clear();
+            VARIANT r;
+            Call(s.control.dispatch, id, DISPATCH_METHOD, nullptr, &r);
+            after = g_dialog;
+        } else if (cell[3] == "-") {
+            after = Get(s.control.dispatch, id);
+        } else {
+            VARIANT v = Value(cell[3]);
+            IUnknown* assigned = nullptr;
+            if (v.vt == VT_DISPATCH && v.pdispVal)
+                v.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&assigned));
+            const HRESULT hr = Call(
+                s.control.dispatch, id,
+                v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v, nullptr);
+            after =
+                FAILED(hr) ? "assignment failed " + Hex(hr) : Get(s.control.dispatch, id, assigned);
+            if (assigned) assigned->Release();
+            VariantClear(&v);
+        }
+        std::printf("%s | %d | %s | %s | %s\n", cell[0].c_str(), static_cast<int>(id),
+                    before.c_str(), cell[3].c_str(), after.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: sheenwork-client.exe TABLE\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: sheenwork-client.exe TABLE SCRIPT\n");
         return 2;
     }
     OleInitialize(nullptr);
     g_host = CreateWindowExA(0, "STATIC", "client", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
                              200, nullptr, nullptr, nullptr, nullptr);
     SetTimer(g_host, 1, 50, CloseModal);
-    CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"Sheenwork.sheenButton", &clsid))) {
+    Session s;
+    if (FAILED(CLSIDFromProgID(L"Sheenwork.sheenButton", &s.clsid))) {
         std::printf("Sheenwork.sheenButton is not registered\n");
         return 1;
     }
-    Control c = Create(clsid, nullptr, nullptr);
-    if (!c.dispatch) {
+    s.control = Create(s.clsid, nullptr, nullptr);
+    if (!s.control.dispatch) {
         std::printf("sheenButton cannot be created\n");
         return 1;
     }
@@ -512,121 +663,26 @@ int main(int argc, char** argv) {
     IProvideClassInfo2* info = nullptr;
     IConnectionPointContainer* points = nullptr;
     GUID events{};
-    c.object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info));
-    c.object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+    s.control.object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info));
+    s.control.object->QueryInterface(IID_IConnectionPointContainer,
+                                     reinterpret_cast<void**>(&points));
     info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
-    points->FindConnectionPoint(events, &c.point);
+    points->FindConnectionPoint(events, &s.control.point);
     Sink* sink = new Sink;
-    c.point->Advise(sink, &c.cookie);
+    s.control.point->Advise(sink, &s.control.cookie);
     sink->Release();
     info->Release();
     points->Release();
 
-    // The table: each member read, assigned, read back, by DISPID.
-    std::ifstream table(argv[1]);
-    std::vector<DISPID> ids;
-    for (std::string line; std::getline(table, line);) {
+    std::ifstream table(argv[1]), script(argv[2]);
+    Members(s, table);
+    // The script: each command ("> ...") echoed, then what it prints.
+    for (std::string line; std::getline(script, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const auto cell = Cells(line);
-        const DISPID id = std::stol(cell[1]);
-        ids.push_back(id);
-        const std::string before = cell[2] == "-" ? "-" : Get(c.dispatch, id);
-        std::string after;
-        if (cell[3] == "call") {
-            g_dialog.clear();
-            VARIANT r;
-            Call(c.dispatch, id, DISPATCH_METHOD, nullptr, &r);
-            after = g_dialog;
-        } else if (cell[3] == "-") {
-            after = Get(c.dispatch, id);
-        } else {
-            VARIANT v = Value(cell[3]);
-            IUnknown* assigned = nullptr;
-            if (v.vt == VT_DISPATCH && v.pdispVal)
-                v.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&assigned));
-            const HRESULT hr = Call(
-                c.dispatch, id,
-                v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v, nullptr);
-            after = FAILED(hr) ? "assignment failed " + Hex(hr) : Get(c.dispatch, id, assigned);
-            if (assigned) assigned->Release();
-            VariantClear(&v);
-        }
-        std::printf("%s | %d | %s | %s | %s\n", cell[0].c_str(), static_cast<int>(id),
-                    before.c_str(), cell[3].c_str(), after.c_str());
+        if (line.rfind("> ", 0) != 0) continue;
+        std::printf("%s\n", line.c_str());
+        Run(s, line.substr(2));
     }
-
-    // Wrong calls come back as the automation errors a caller expects.
-    VARIANT word = Value("blue"), one = Value("1");
-    std::printf("ColorStyle = \"blue\": %s\n",
-                Hex(Call(c.dispatch, 47, DISPATCH_PROPERTYPUT, &word, nullptr)).c_str());
-    std::printf("hwnd = 1: %s\n",
-                Hex(Call(c.dispatch, 38, DISPATCH_PROPERTYPUT, &one, nullptr)).c_str());
-    std::printf("member 12345: %s\n",
-                Hex(Call(c.dispatch, 12345, DISPATCH_PROPERTYGET, nullptr, nullptr)).c_str());
-    VariantClear(&word);
-    // A failure inside a property is reported by the library: its message box.
-    VARIANT picture = Value("picture 4x4");
-    g_dialog.clear();
-    Call(c.dispatch, 52, DISPATCH_PROPERTYPUTREF, &picture, nullptr);
-    VariantClear(&picture);
-    std::printf("box %s\n", g_dialog.c_str());
-
-    // Input on the window raises the events.
-    VARIANT on = Value("True"), off = Value("False");
-    Call(c.dispatch, 5, DISPATCH_PROPERTYPUT, &on, nullptr);
-    Call(c.dispatch, 6, DISPATCH_PROPERTYPUT, &off, nullptr);
-    std::printf("events so far: %zu\n", g_events.size());
-    SendMessageA(c.window, WM_MOUSEMOVE, 0, MAKELPARAM(12, 7));
-    SendMessageA(c.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 7));
-    SendMessageA(c.window, WM_LBUTTONUP, 0, MAKELPARAM(12, 7));
-    SendMessageA(c.window, WM_KEYDOWN, 'A', 0x001E0001);
-    SendMessageA(c.window, WM_CHAR, 'a', 0x001E0001);
-    SendMessageA(c.window, WM_KEYUP, 'A', 0xC01E0001);
-    for (const auto& e : g_events) std::printf("%s\n", e.c_str());
-
-    // Saved and loaded: through a property bag, and through a stream.
-    Bag* bag = new Bag;
-    IPersistPropertyBag* ppb = nullptr;
-    c.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&ppb));
-    ppb->Save(bag, TRUE, TRUE);
-    ppb->Release();
-    for (const auto& [name, value] : bag->values)
-        std::printf("saved %s = %s\n", Utf8(name.c_str()).c_str(), Describe(value).c_str());
-    const auto compare = [&](Control& other, const char* how) {
-        std::string differs;
-        for (const DISPID id : ids) {
-            if (id == -552 || id == 38 || id == 63 || id == 32) continue;
-            const std::string a = Get(c.dispatch, id), b = Get(other.dispatch, id);
-            if (a != b) differs += " " + std::to_string(id) + ": " + a + " / " + b;
-        }
-        std::printf("%s: %s\n", how, differs.empty() ? "the same" : differs.c_str());
-    };
-    Control from_bag = Create(clsid, bag, nullptr);
-    compare(from_bag, "loaded from the bag");
-    Destroy(from_bag);
-    bag->Release();
-    IStream* stream = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    IPersistStreamInit* psi = nullptr;
-    c.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&psi));
-    std::printf("dirty after saving: %s\n", psi->IsDirty() == S_OK ? "yes" : "no");
-    psi->Save(stream, TRUE);
-    psi->Release();
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    Control from_stream = Create(clsid, nullptr, stream);
-    compare(from_stream, "loaded from the stream");
-    Destroy(from_stream);
-    stream->Release();
-
-    Destroy(c);
-    HMODULE library = GetModuleHandleA("sheenwork.dll");
-    using Unload = HRESULT(STDAPICALLTYPE*)();
-    const auto can_unload = library ? reinterpret_cast<Unload>(reinterpret_cast<void*>(
-                                          GetProcAddress(library, "DllCanUnloadNow")))
-                                    : nullptr;
-    std::printf("can unload: %s\n", can_unload ? (can_unload() == S_OK ? "yes" : "no") : "gone");
     DestroyWindow(g_host);
     OleUninitialize();
     return 0;

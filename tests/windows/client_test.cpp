@@ -1,7 +1,8 @@
 // A client of sheenwork.dll under Wine (tests/windows/client.cpp): the button created
 // through CoCreateInstance on a site of the client's own, every member driven by its
-// DISPID, wrong calls, a reported error's message box, the events through a connection
-// point, and saving and loading through a property bag and a stream.
+// DISPID, then the script of tests/data/windows/client.txt (wrong calls, a reported
+// error's message box, the events through a connection point, saving and loading through
+// a property bag and a stream), which holds what the client must write.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -46,7 +47,8 @@ TEST(WindowsClient, EveryMemberByDispidEventsAndPersistence) {
         wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
         auto got =
             wine.Must({WindowsFile("sheenwork-client.exe"),
-                       WinePath(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/dispatch.txt")});
+                       WinePath(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/dispatch.txt"),
+                       WinePath(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/client.txt")});
         for (auto& l : got) l = l.substr(0, l.find_last_not_of(' ') + 1);
         auto expected = Lines("windows/dispatch.txt", true);
         const auto rest = Lines("windows/client.txt", false);
