@@ -1,17 +1,19 @@
 # The two commands of the README:
-#   make demo   installs what is missing, builds, writes the gallery of every look, scheme,
-#               state and drop-down side with `sheenwork gallery` (and prints the path of
-#               its page) and renders the raster scenes to PNG
-#   make test   installs what is missing, builds, and runs every test: the Release build,
-#               the sanitizer build (ASan + UBSan), the comparison against real GDI
-#               and the real tooltip under Wine (on an Xvfb display), the window
-#               host on Xvfb displays of its own, driven with xdotool, and the Windows
-#               build (make windows) under Wine: the COM server, a script, a client and
-#               the container's windows
+#   make demo   installs what the demo needs, builds the library and the sheenwork tool,
+#               writes the gallery of every look, scheme, state and drop-down side with
+#               `sheenwork gallery` (demo-out/gallery, and docs/gallery.png from it) and
+#               prints the path of its page
+#   make test   installs what is missing, builds everything, and runs every test: the
+#               Release build, the sanitizer build (ASan + UBSan), the comparison against
+#               real GDI and the real tooltip under Wine (on an Xvfb display), and the
+#               window host on Xvfb displays of its own, driven with xdotool, and the
+#               Windows build (make windows) under Wine: the COM server, a script, a
+#               client and the container's windows
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the long
 # picture-loader sweep under the sanitizers), make formfile-fuzz (the form file reader under
 # libFuzzer, part of make test), make roundtrip (millions of random form round trips), make stress (a million random scripts
 # against the form runtime under the sanitizers), make format.
+# Every build runs JOBS compile jobs at once (JOBS=2 make demo); all cores unless set.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -19,21 +21,24 @@ WIN_BUILD  ?= build-win
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 
-# Debian packages the build and the tests need.
-PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev \
-           libbenchmark-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libgif-dev \
-           fonts-dejavu-core wine wine64 g++-mingw-w64-x86-64-posix fonts-wine clang-format \
-           chromium xvfb clang libclang-rt-dev libsdl2-dev xdotool x11-apps x11-utils \
-           mingw-w64-tools libz-mingw-w64-dev
+# Debian packages: what the library and the tool need to build and the demo's pictures
+# their fonts (Tahoma and Marlett come with fonts-wine) ...
+DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libfontconfig-dev \
+                libjpeg62-turbo-dev libgif-dev libsdl2-dev fonts-dejavu-core fonts-wine
+# ... and what the tests, the comparison with real GDI and the benchmarks need besides.
+TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
+                clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils \
+                mingw-w64-tools libz-mingw-w64-dev
+PACKAGES = $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: all deps build asan reference windows test demo bench fuzz formfile-fuzz roundtrip stress \
-        format clean
+.PHONY: all deps demo-deps build asan reference windows test demo bench fuzz formfile-fuzz roundtrip \
+        stress format clean
 
 all: build
 
-# Installs only what is missing, quietly when everything is there.
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+# Installs only what is missing of a package list, quietly when everything is there.
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
 	    | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$(echo $$missing)"; \
@@ -41,25 +46,32 @@ deps:
 	  $$SUDO apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+demo-deps:
+	$(call install_missing,$(DEMO_PACKAGES))
 
 # Our own builds treat warnings as errors; the main build is the Release configuration a
 # user or packager builds first.
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
 	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_WINDOWS_BUILD=$(abspath $(WIN_BUILD)) >/dev/null
-	@ninja -C $(BUILD)
+	@ninja -C $(BUILD) -j $(JOBS)
 
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEENWORK_SANITIZE=ON \
 	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON >/dev/null
-	@ninja -C $(ASAN_BUILD)
+	@ninja -C $(ASAN_BUILD) -j $(JOBS)
 
 # The Windows build, cross-compiled with mingw-w64: sheenwork.dll (the COM server with its
 # type library), sheenwork.exe, and the package $(WIN_BUILD)/sheenwork-<version>-win64.zip.
 windows: deps
 	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-	@ninja -C $(WIN_BUILD)
+	@ninja -C $(WIN_BUILD) -j $(JOBS)
 	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null && echo "$(WIN_BUILD)/$$(ls sheenwork-*-win64.zip)"
 
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
@@ -80,10 +92,17 @@ test: build asan reference windows formfile-fuzz
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ./sheenwork_tests --gtest_brief=1
 
-demo: build
+# The library and the tool alone (the tests and benchmarks are built by make test); the
+# gallery's overview picture becomes the README's.
+demo: demo-deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@ninja -C $(BUILD) -j $(JOBS) sheenwork_cli
 	@mkdir -p demo-out
-	@$(BUILD)/sheenwork-demo demo-out
-	@$(BUILD)/sheenwork gallery -o demo-out/gallery
+	@$(BUILD)/sheenwork gallery -o demo-out/gallery >/dev/null
+	@cp demo-out/gallery/gallery.png docs/gallery.png
+	@echo "docs/gallery.png: every button of the gallery in one picture"
+	@echo "The demo form in a window: $(BUILD)/sheenwork run --demo"
+	@echo "The gallery page: $$(cd demo-out/gallery && pwd)/index.html"
 
 # Ours (medians of BENCH_REPETITIONS), real GDI under Wine (medians of three batches) and
 # the limit in one table, then one default button rendered to PNG as a whole process,
@@ -123,7 +142,7 @@ formfile-fuzz: deps
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: the form file fuzzer needs Debian's clang" >&2; exit 1; }
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
 	  -DSHEENWORK_BENCH=OFF >/dev/null
-	@ninja -C $(FUZZ_BUILD) form_file_fuzz
+	@ninja -C $(FUZZ_BUILD) -j $(JOBS) form_file_fuzz
 	@echo "== form file fuzzer, $(FORMFILE_FUZZ_SECONDS) s =="
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

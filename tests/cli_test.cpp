@@ -3,12 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sheenwork/runtime/form_file.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "png_io.h"
@@ -57,6 +60,9 @@ TEST(Tool, AnswersEachCommandLine) {
         std::stringstream cells(line);
         for (std::string cell; std::getline(cells, cell, '|');) f.push_back(Trim(cell));
         f.resize(4);
+        for (std::string& cell : {std::ref(f[2]), std::ref(f[3])})  // "\n" ends a line
+            for (std::size_t at; (at = cell.find("\\n")) != std::string::npos;)
+                cell.replace(at, 2, "\n");
         testing::TempDir tmp;
         std::string args = f[0];
         for (std::size_t at; (at = args.find("$TMP")) != std::string::npos;)
@@ -93,17 +99,19 @@ TEST(Tool, RunIsCarriedOutBySheenworkRunWhereverItIsInstalled) {
         << alone.err;
     fs::create_directories(libexec);
     fs::copy_file(tool.parent_path() / "sheenwork-run", libexec / "sheenwork-run");
-    const ToolRun installed =
-        Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
+    const ToolRun installed = Tool("run " + bad, tmp.Path().string(), (bin / "sheenwork").string());
     EXPECT_EQ(installed.exit, 1);
     EXPECT_NE(installed.err.find("bad.sfm:4:9: Sheenwork.sheenButton has no property Colour"),
               std::string::npos)
         << installed.err;
 }
 
-// Every look, scheme, state and side as a picture of the button's size, and a page that
-// shows each one; a few pixels fixed by the looks' tables: the rounded frame's top row
-// in the blue frame colour (disabled: the grey one), the classic scheme without one.
+// Every look, scheme, state and side as a picture of the button's size, a page that
+// shows each one with its properties as the form file writes them, and all of them in
+// the README's picture; a few pixels fixed by the looks' tables: the rounded frame's top
+// row in the blue frame colour (disabled: the grey one), the classic scheme without one.
+// The pressed column presses each button's body: the body (the button less its drop-down
+// section, DropDownSize pixels at the side DropDownAlign names) differs from hovering.
 TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     testing::TempDir tmp;
     const ToolRun run = Tool("gallery -o " + tmp.Path().string(), tmp.Path().string());
@@ -113,7 +121,7 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     html << page.rdbuf();
     int pictures = 0;
     for (const auto& e : std::filesystem::directory_iterator(tmp.Path())) {
-        if (e.path().extension() != ".png") continue;
+        if (e.path().extension() != ".png" || e.path().filename() == "gallery.png") continue;
         ++pictures;
         const png::Image image = png::Read(e.path().string());
         EXPECT_EQ(image.width, 110);
@@ -134,6 +142,37 @@ TEST(Tool, GalleryWritesEveryButtonAndThePage) {
     // The hover ring's top line, and the pressed fill, of the blue scheme.
     EXPECT_EQ(at("xpBlue_none_hover.png", 55, 1), 0xCFF0FFu);
     EXPECT_EQ(at("xpBlue_none_pressed.png", 100, 30), 0xD7E0E0u);
+
+    for (const char* shown : {"BackColor = &amp;H00E0F0E0&amp;", "ButtonStyle = cButtonOffice",
+                              "DropDownAlign = cDropDownTopRight", "DropDownSize = 12"})
+        EXPECT_NE(html.str().find(shown), std::string::npos) << shown;
+    const runtime::FormFile form = runtime::ReadFormFile(tmp.Path() / "gallery.sfm");
+    for (const runtime::ControlDescription& c : form.controls) {
+        SCOPED_TRACE(c.name);
+        int side = 0, size = 16, align = 2;
+        for (const auto& p : c.properties) {
+            if (p.key == "DropDown") side = vb::CBool(p.value) ? 1 : 0;
+            if (p.key == "DropDownSize") size = vb::CInt(p.value);
+            if (p.key == "DropDownAlign") align = vb::CLng(p.value);
+        }
+        const png::Image pressed = png::Read((tmp.Path() / (c.name + "_pressed.png")).string());
+        const png::Image hover = png::Read((tmp.Path() / (c.name + "_hover.png")).string());
+        int differ = 0;
+        for (int y = 0; y < pressed.height; ++y)
+            for (int x = 0; x < pressed.width; ++x) {
+                const bool section = side && (align <= 1   ? x < size
+                                              : align <= 3 ? x >= pressed.width - size
+                                              : align <= 5 ? y < size
+                                                           : y >= pressed.height - size);
+                const std::size_t i = static_cast<std::size_t>(y) * pressed.width + x;
+                differ += !section && pressed.pixels[i] != hover.pixels[i];
+            }
+        EXPECT_GT(differ, pressed.width * pressed.height / 20);
+    }
+    // The README shows the gallery as the tool paints it now.
+    EXPECT_EQ(png::Read((tmp.Path() / "gallery.png").string()).pixels,
+              png::Read(std::string(SHEENWORK_SOURCE_DIR) + "/docs/gallery.png").pixels)
+        << "docs/gallery.png is out of date: make demo paints it";
 }
 
 // A rendered form is the screen's picture of it: the default button shows the focus ring

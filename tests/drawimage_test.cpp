@@ -156,6 +156,56 @@ TEST_F(DrawImageTest, HalvesRoundToTheEvenPixelOnBothPaths) {
     }
 }
 
+// A bitmap with soft edges (a PNG's alpha) is blended by its alpha over what is beneath
+// on both paths, at the same rounded place: a pixel of alpha a shows the picture's a/255
+// and the rest of the pixel beneath, never the mask colour; a clear one the pixel beneath.
+// Its opaque pixels are copied, mask colour included: its alpha says what is transparent.
+// An icon with the same pixels keeps the masked path: its soft edges meet the mask colour.
+TEST_F(DrawImageTest, APictureWithSoftEdgesIsBlendedByItsAlphaOnBothPaths) {
+    const std::vector<std::uint32_t> row = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFF00FF,
+                                            0x40FFFFFF};
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 3; ++y) px.insert(px.end(), row.begin(), row.end());
+    const auto pic = std::make_shared<vb::StdPicture>(5, 3, px);
+    for (const bool masked : {false, true}) {
+        SCOPED_TRACE(masked ? "masked" : "plain");
+        PaintFixture f(76, 22);
+        f.Show(pic);
+        f.rec.UseMaskColor = vb::Boolean(masked);
+        f.rec.PictureAlign = cMitte_Mitte;  // (35.5, 9.5): to (36, 10) on both paths
+        f.Run();
+        const auto shown = f.surface.Pixels();
+        for (int y = 0; y < f.H(); ++y)
+            for (int x = 0; x < f.W(); ++x) {
+                const ColorRef got = shown[std::size_t(y) * f.W() + x];
+                const ColorRef under = Beneath(x, y);
+                if (x < 36 || x >= 41 || y < 10 || y >= 13) {
+                    EXPECT_EQ(got, under) << x << "," << y;
+                    continue;
+                }
+                const std::uint32_t argb = row[std::size_t(x - 36)];
+                const unsigned a = argb >> 24;
+                const ColorRef src = RgbOf(argb);
+                for (const int shift : {0, 8, 16}) {
+                    const int s = (src >> shift) & 0xFF, d = (under >> shift) & 0xFF;
+                    const int want = d + (s - d) * static_cast<int>(a) / 255;
+                    EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), want, 1)
+                        << x << "," << y << " channel " << shift;
+                }
+            }
+    }
+    // Without soft edges a picture keeps the masked path: its mask colour is transparent.
+    EXPECT_FALSE(Picture(4, 4)->SoftAlpha());
+    EXPECT_TRUE(pic->SoftAlpha());
+    PaintFixture f(76, 22);
+    f.Show(std::make_shared<vb::StdPicture>(5, 3, px, vb::PictureType::Icon));
+    f.rec.UseMaskColor = vb::True;
+    f.rec.PictureAlign = cMitte_Mitte;
+    f.Run();
+    const ColorRef edge = f.surface.Pixels()[std::size_t(10) * f.W() + 37];  // alpha 0x80 green
+    EXPECT_EQ(edge, gdi::Rgb(0x7F, 0x80, 0x7F)) << std::hex << edge;  // half magenta
+}
+
 TEST_F(DrawImageTest, ManualPositionComesFromTwipsAndUnknownAlignmentsKeepThePrevious) {
     const auto pic = Picture(8, 6);
     PaintFixture f;

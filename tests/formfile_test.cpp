@@ -226,6 +226,31 @@ INSTANTIATE_TEST_SUITE_P(Table, MalformedFormFile, ::testing::ValuesIn(Malformed
 
 TEST(FormFile, ATableOfAtLeastTwentyFiveMalformedFiles) { EXPECT_GE(MalformedCases().size(), 25u); }
 
+// An enumerated key takes a member's name or a number, and is saved by its member's name
+// where its value has one (tests/data/formfile/enumerations.txt).
+TEST(FormFile, EnumeratedKeysTakeNamesAndAreSavedByName) {
+    std::ifstream in(kData / "enumerations.txt");
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        ++cases;
+        std::istringstream words(line);
+        std::string key, given, written;
+        long value = 0;
+        words >> key >> given >> value >> written;
+        const std::string text = "Begin Form frm\n    Begin Sheenwork.sheenButton cmd\n        " +
+                                 key + " = " + given + "\n    End\nEnd\n";
+        const FormFile file = ParseFormFile(text, kData / "form.sfm");
+        ASSERT_EQ(file.controls.at(0).properties.size(), 1u);
+        EXPECT_EQ(vb::CLng(file.controls[0].properties[0].value), value);
+        const std::string saved = FormatFormFile(file, kData / "form.sfm");
+        EXPECT_NE(saved.find("\n        " + key + " = " + written + "\n"), std::string::npos)
+            << saved;
+    }
+    EXPECT_EQ(cases, 15);
+}
+
 // ---- A designer's workflow ----
 
 TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {

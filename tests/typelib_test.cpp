@@ -1,6 +1,8 @@
 // The type library table and late-bound calls through it.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
+#include <sheenwork/runtime/controls.h>
+#include <sheenwork/runtime/form.h>
 #include <sheenwork/runtime/library.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
@@ -11,6 +13,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 
 #include "support/button_fixture.h"
 #include "support/recording_services.h"
@@ -111,6 +114,60 @@ protected:
     testing::RecordingServices services;
     ButtonFixture f;
 };
+
+// docs/properties.md: a row for every property of the type library (methods aside), with
+// its type, and a default that a new instance on a form reads as, written as the form
+// file writes values (a default in words, "the ...", or "none" is the placement's own).
+TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault) {
+    std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/docs/properties.md");
+    ASSERT_TRUE(in);
+    std::map<std::string, std::pair<std::string, std::string>> rows;  // name -> type, default
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("| `", 0) != 0) continue;
+        std::vector<std::string> cells;
+        for (std::size_t at = 1, end; (end = line.find(" | ", at)) != std::string::npos;
+             at = end + 3)
+            cells.push_back(line.substr(at == 1 ? 2 : at, end - (at == 1 ? 2 : at)));
+        ASSERT_GE(cells.size(), 3u) << line;
+        const auto strip = [](std::string c) {
+            return c.size() > 1 && c.front() == '`' ? c.substr(1, c.size() - 2) : c;
+        };
+        rows[strip(cells[0])] = {cells[1], cells[2]};
+    }
+    runtime::VirtualClock clock;
+    auto gdi = gdi::MakeRasterGdi();
+    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    const auto object = form.Add("Sheenwork.sheenButton", "cmd", {10, 10}, {90, 26}).Instance();
+    std::size_t properties = 0;
+    for (const MemberInfo& m : sheenButtonMembers()) {
+        if (m.access == Access::Method) continue;
+        ++properties;
+        SCOPED_TRACE(m.name);
+        const auto row = rows.find(m.name);
+        ASSERT_NE(row, rows.end()) << "missing from docs/properties.md";
+        EXPECT_EQ(row->second.first, m.type);
+        const std::string& written = row->second.second;
+        if (written.rfind("the ", 0) == 0 || written == "none") continue;
+        Args none;
+        const vb::Variant v = object->Invoke(m.name, InvokeKind::PropertyGet, none).value;
+        std::string value = vb::CStr(v);
+        const std::string type = m.type;
+        for (const EnumInfo& e : Enumerations())
+            for (const EnumMember& member : e.members)
+                if (type == e.name && member.value == vb::CLng(v)) value = member.name;
+        if (type == "OLE_COLOR") {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "&H%08lX&",
+                          static_cast<unsigned long>(vb::CLng(v)) & 0xFFFFFFFFul);
+            value = hex;
+        }
+        if (type == "Boolean") value = vb::CBool(v) ? "True" : "False";
+        if (type == "String") value = "\"" + value + "\"";
+        EXPECT_EQ(written, "`" + value + "`");
+    }
+    EXPECT_EQ(rows.size(), properties);
+}
 
 TEST_F(LateBound, NamesFindMembersWithoutRegardToCase) {
     Args args{vb::Variant(vb::Long{0x00FF8000})};

@@ -10,6 +10,7 @@
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form_file.h>
 #include <sheenwork/vb/ansi.h>
+#include <sheenwork/vb/color.h>
 
 #include <poll.h>
 #include <unistd.h>
@@ -135,7 +136,7 @@ private:
     void SyncForm(runtime::Form& form, bool& present_all);
     void SyncPopups(bool& present_all);
     void Present(SDL_Window* window, const std::vector<gdi::ColorRef>& pixels, int width,
-                 int height);
+                 int height, gdi::ColorRef fill = 0);
     void UpdateCursor();
     int RunModal(Dialog& dialog);
 
@@ -179,6 +180,10 @@ App::Host::Host(Options o) : options(std::move(o)) {
     // The press that brings a window the keyboard reaches it, as on Windows (SDL would
     // drop one that comes within 10 ms of the focus).
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Windows show the runtime's pixels through the window system's own framebuffer: a
+    // framebuffer through a 3-D renderer would make SDL replace each window by a new one
+    // at its first picture, losing what was set on the first (the title's UTF-8 names).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw DisplayError(std::string("cannot open the display: ") + SDL_GetError());
     // Without a display SDL would quietly pick a driver that shows nothing; only a driver
@@ -189,6 +194,7 @@ App::Host::Host(Options o) : options(std::move(o)) {
         SDL_Quit();
         throw DisplayError("cannot open the display: no X11 or Wayland display (DISPLAY unset?)");
     }
+    TolerateGoneWindows();
     SDL_Rect bounds{0, 0, 1024, 768};
     SDL_GetDisplayBounds(0, &bounds);
     runtime = std::make_unique<runtime::Runtime>(
@@ -438,6 +444,25 @@ void App::Host::HandleWindowEvent(const SDL_WindowEvent& e) {
                     }
                 }
             break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // A window manager (a tiling one, or a user's drag) gave the window another
+            // size: the form takes it, so every pixel shows the form (its colour where no
+            // control is), and it is presented again.
+            if (!is_form) break;
+            for (runtime::Form* f : runtime->Forms())
+                if (f->Hwnd() == form) {
+                    const runtime::Size size = ClientSizeOf(e.data1, e.data2, options.scale);
+                    const gdi::Rect r = f->ScreenRect();
+                    if (size != runtime::SizeOf(r)) {
+                        f->Move(runtime::PositionOf(r), size);
+                        forms_[form].rect = f->ScreenRect();
+                        Say("form size " + f->Name() + " " + std::to_string(size.width) + " " +
+                            std::to_string(size.height));
+                        handled_ = true;
+                    }
+                    exposed_.insert(e.windowID);
+                }
+            break;
         case SDL_WINDOWEVENT_LEAVE: {
             // The pointer went off our window: the runtime learns where it is now, so that
             // the hover timers see it gone. While a button is held the window keeps it.
@@ -500,7 +525,8 @@ void App::Host::Sync() {
     for (runtime::Form* f : forms) {
         FormWindow& w = forms_[f->Hwnd()];
         if (present_all || exposed_.count(SDL_GetWindowID(w.window)))
-            Present(w.window, f->Compose(), f->Width(), f->Height());
+            Present(w.window, f->Compose(), f->Width(), f->Height(),
+                    vb::TranslateColor(f->BackColor()));
     }
     for (runtime::Form* f : forms)
         for (runtime::Popup* p : f->Popups()) {
@@ -532,10 +558,11 @@ void App::Host::SyncForm(runtime::Form& f, bool& present_all) {
         const bool popup = popup_forms_.count(f.Hwnd()) > 0;
         const Uint32 flags = popup ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU |
                                          SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP
-                                   : 0;
-        w.window =
-            SDL_CreateWindow(f.Caption().c_str(), r.left * s, r.top * s, std::max(r.Width(), 1) * s,
-                             std::max(r.Height(), 1) * s, flags | SDL_WINDOW_SHOWN);
+                                   : SDL_WINDOW_RESIZABLE;
+        w.window = SDL_CreateWindow("", r.left * s, r.top * s, std::max(r.Width(), 1) * s,
+                                    std::max(r.Height(), 1) * s, flags | SDL_WINDOW_HIDDEN);
+        SetWindowTitle(w.window, f.Caption());
+        SDL_ShowWindow(w.window);
         w.rect = r;
         w.caption = f.Caption();
         present_all = true;
@@ -553,7 +580,7 @@ void App::Host::SyncForm(runtime::Form& f, bool& present_all) {
     }
     if (f.Caption() != w.caption) {
         w.caption = f.Caption();
-        SDL_SetWindowTitle(w.window, w.caption.c_str());
+        SetWindowTitle(w.window, w.caption);
     }
     // A control moved, shown or hidden draws nothing, but the form's picture changed.
     std::vector<std::tuple<long, gdi::Rect, bool>> layout;
@@ -613,10 +640,16 @@ void App::Host::SyncPopups(bool& present_all) {
 }
 
 void App::Host::Present(SDL_Window* window, const std::vector<gdi::ColorRef>& pixels, int width,
-                        int height) {
+                        int height, gdi::ColorRef fill) {
     SDL_Surface* s = SDL_GetWindowSurface(window);
     const int scale = options.scale;
     if (!s || width <= 0 || height <= 0 || s->w < width * scale || s->h < height * scale) return;
+    // A window a little larger than the picture (a size that is no multiple of the scale)
+    // shows the form's colour there, never what was last in the buffer.
+    if (s->w > width * scale || s->h > height * scale)
+        SDL_FillRect(
+            s, nullptr,
+            SDL_MapRGB(s->format, gdi::RedOf(fill), gdi::GreenOf(fill), gdi::BlueOf(fill)));
     if (s->format->format == SDL_PIXELFORMAT_RGB888) {
         SDL_LockSurface(s);
         Magnify(pixels, width, height, scale, static_cast<std::uint32_t*>(s->pixels), s->pitch);

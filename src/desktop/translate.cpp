@@ -103,6 +103,13 @@ bool IsLeaveEcho(const SDL_Event& event, const SDL_Event* next) {
            next->window.windowID == event.motion.windowID;
 }
 
+runtime::Size ClientSizeOf(int width, int height, int scale) {
+    const auto side = [&](int pixels) {
+        return std::clamp(pixels / std::max(scale, 1), 1, runtime::kMaxSide);
+    };
+    return {side(width), side(height)};
+}
+
 void Magnify(std::span<const gdi::ColorRef> picture, int width, int height, int scale,
              std::uint32_t* out, int pitch) {
     auto* bytes = reinterpret_cast<std::uint8_t*>(out);

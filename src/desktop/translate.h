@@ -14,9 +14,23 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace sheenwork::desktop {
+
+// ---- titles ----
+
+// A form's caption as its window's title: the text the ANSI code page holds (a character
+// outside it becomes "?", as on the platform), in UTF-8.
+std::string WindowTitle(const std::string& caption);
+// The Latin-1 bytes of a UTF-8 text; none when a character has no Latin-1 code.
+std::optional<std::string> Latin1(const std::string& utf8);
+// Gives the window the caption as its title, in UTF-8 for the window manager.
+void SetWindowTitle(SDL_Window* window, const std::string& caption);
+// On X, an error about a window that is already gone no longer ends the process (once
+// for the process; other errors go where they went before).
+void TolerateGoneWindows();
 
 // ---- input ----
 
@@ -48,6 +62,10 @@ gdi::Point ScreenPointOf(gdi::Point origin, int x, int y, int scale);
 bool IsLeaveEcho(const SDL_Event& event, const SDL_Event* next);
 
 // ---- pixels ----
+
+// The size of a form whose window is width x height screen pixels at `scale`: whole form
+// pixels, at least one, at most runtime::kMaxSide.
+runtime::Size ClientSizeOf(int width, int height, int scale);
 
 // A form's picture (0x00BBGGRR, rows from the top) into a 0x00RRGGBB window buffer of
 // `pitch` bytes a row, each pixel a scale x scale block: exact pixels, no smoothing.

@@ -1,5 +1,6 @@
 // DrawImage: the picture of the current state, placed, shifted for a press and for the
-// drop-down section, and drawn either plainly or with the mask colour left transparent.
+// drop-down section, and drawn either plainly or with the mask colour left transparent (a
+// bitmap with soft edges of its own: blended by its alpha).
 //
 // Every statement is a step of the error trap, so that with SilentError True a failing
 // host call (Image1, the twips conversion, pTemp) costs only that statement: a position
@@ -91,6 +92,19 @@ void Painters::DrawImage(PaintContext& c) const {
         p([&] {
             const vb::Single pw = w(), ph = h();
             s.PaintPicture(*picture, r.sngX, r.sngY, pw, ph);
+        });
+        return;
+    }
+
+    // A bitmap with soft edges of its own (a PNG's alpha channel) says by itself what is
+    // transparent: it is blended over the button by its alpha, on the pixels the masked
+    // path would cover. Through pTemp its edges would be blended with the mask colour and
+    // keep a fringe of it that TransBlt cannot take away. Icons keep the masked path, as
+    // the pictures of the classic world all do.
+    if (picture->SoftAlpha() && picture->Type() != vb::PictureType::Icon) {
+        p([&] {
+            const auto pixel = [](vb::Single v) { return static_cast<vb::Single>(vb::R(v)); };
+            s.PaintPicture(*picture, pixel(r.sngX), pixel(r.sngY), pixel(w()), pixel(h()));
         });
         return;
     }

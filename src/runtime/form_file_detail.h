@@ -21,6 +21,22 @@ std::string ControlClassList(const Libraries& libraries);
 
 const PersistedProperty* FindKey(const ClassDescription& cls, std::string_view key);
 
+// The enumeration a control's key takes its values from: the type of the class's member
+// of the key's name, when one of `libraries` publishes an enumeration of that name
+// (ButtonStyle takes cButtonStyle). Null for a key of plain values.
+const EnumInfo* KeyEnumeration(const Libraries& libraries, const ClassDescription& cls,
+                               std::string_view key);
+// The member of that name (spelled exactly), or of that value; null when there is none.
+const EnumMember* FindEnumMember(const EnumInfo& e, std::string_view name);
+const EnumMember* FindEnumMember(const EnumInfo& e, long value);
+// "cButtonWinXP = 0, cButtonOffice = 1, cButtonIExplorer = 2", for messages.
+std::string EnumMemberList(const EnumInfo& e);
+
+// The one of `names` a person most likely meant by `word`: the one equal to it but for
+// case, else the nearest within two typing slips (a letter wrong, missing, extra or two
+// letters swapped; one slip for a word of four letters or fewer). "" when none is near.
+std::string Nearest(const std::vector<std::string>& names, std::string_view word);
+
 // A form's, control's or key's name: a letter, then letters, digits or "_".
 bool IsName(std::string_view s);
 

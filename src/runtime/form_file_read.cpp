@@ -9,6 +9,7 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -64,6 +65,70 @@ const PersistedProperty* FindKey(const ClassDescription& cls, std::string_view k
     for (const PersistedProperty& p : cls.persisted)
         if (key == p.key) return &p;
     return nullptr;
+}
+
+const EnumInfo* KeyEnumeration(const Libraries& libraries, const ClassDescription& cls,
+                               std::string_view key) {
+    const MemberInfo* member = nullptr;
+    for (const MemberInfo& m : cls.members)
+        if (key == m.name) member = &m;
+    if (!member) return nullptr;
+    for (const LibraryDescription* library : libraries)
+        for (const EnumInfo& e : library->enumerations)
+            if (std::string_view(e.name) == member->type) return &e;
+    return nullptr;
+}
+
+const EnumMember* FindEnumMember(const EnumInfo& e, std::string_view name) {
+    for (const EnumMember& m : e.members)
+        if (name == m.name) return &m;
+    return nullptr;
+}
+
+const EnumMember* FindEnumMember(const EnumInfo& e, long value) {
+    for (const EnumMember& m : e.members)
+        if (m.value == value) return &m;
+    return nullptr;
+}
+
+std::string EnumMemberList(const EnumInfo& e) {
+    std::string out;
+    for (const EnumMember& m : e.members)
+        out += (out.empty() ? "" : ", ") + std::string(m.name) + " = " + std::to_string(m.value);
+    return out;
+}
+
+namespace {
+
+// The typing slips between two words: letters replaced, left out, added or two
+// neighbours swapped (the optimal string alignment distance).
+std::size_t Slips(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+}  // namespace
+
+std::string Nearest(const std::vector<std::string>& names, std::string_view word) {
+    // Words of many letters are no one's typing slip, and would cost a large table.
+    if (word.size() > 64) return {};
+    const std::string folded = util::AsciiLower(word);
+    std::string best;
+    std::size_t best_slips = word.size() <= 4 ? 2 : 3;
+    for (const std::string& name : names) {
+        const std::size_t slips = Slips(folded, util::AsciiLower(name));
+        if (slips < best_slips) best = name, best_slips = slips;
+    }
+    return best;
 }
 
 bool IsName(std::string_view s) {
@@ -155,6 +220,20 @@ const KeyInfo* Find(const KeyInfo (&keys)[N], std::string_view key) {
     for (const KeyInfo& k : keys)
         if (key == k.key) return &k;
     return nullptr;
+}
+
+template <std::size_t N>
+std::vector<std::string> Names(const KeyInfo (&keys)[N]) {
+    std::vector<std::string> out;
+    for (const KeyInfo& k : keys) out.emplace_back(k.key);
+    return out;
+}
+
+// ": did you mean NAME?" when a name near `word` is among `names`, else `otherwise`.
+std::string Meant(const std::vector<std::string>& names, std::string_view word,
+                  const std::string& otherwise) {
+    const std::string near = formfile::Nearest(names, word);
+    return near.empty() ? otherwise : ": did you mean " + near + "?";
 }
 
 template <std::size_t N>
@@ -501,7 +580,10 @@ private:
         if (!kind || !FirstTime(o, key, column)) return;
         const std::string name(key);
         const int value_column = c.Column();
-        const std::optional<vb::Variant> value = Value(c, name, *kind);
+        const EnumInfo* names = o.block == Block::Control && *kind == Kind::Long
+                                    ? formfile::KeyEnumeration(options_.libraries, *o.cls, key)
+                                    : nullptr;
+        const std::optional<vb::Variant> value = Value(c, name, *kind, names);
         if (!value) return;
         c.SkipSpace();
         if (!c.AtEnd())
@@ -515,22 +597,29 @@ private:
             case Block::Form:
                 if (const KeyInfo* f = Find(kFormKeys, key)) return f->kind;
                 Problem(line_, column,
-                        "unknown form key " + k + ": expected one of " + List(kFormKeys) +
-                            ", Begin Font or Begin <control class> <name>");
+                        "unknown form key " + k +
+                            Meant(Names(kFormKeys), key,
+                                  ": expected one of " + List(kFormKeys) +
+                                      ", Begin Font or Begin "
+                                      "<control class> <name>"));
                 return std::nullopt;
             case Block::Font:
                 if (const KeyInfo* f = Find(kFontKeys, key)) return f->kind;
                 Problem(line_, column,
-                        "unknown font key " + k + ": expected one of " + List(kFontKeys));
+                        "unknown font key " + k +
+                            Meant(Names(kFontKeys), key, ": expected one of " + List(kFontKeys)));
                 return std::nullopt;
             case Block::Control: {
                 if (const KeyInfo* f = Find(kLayoutKeys, key)) return f->kind;
                 const PersistedProperty* p = formfile::FindKey(*o.cls, key);
                 if (!p) {
+                    std::vector<std::string> keys = Names(kLayoutKeys);
+                    for (const PersistedProperty& q : o.cls->persisted) keys.push_back(q.key);
                     Problem(line_, column,
                             o.control.class_name + " has no property " + k +
-                                ": expected Left, Top, Width, Height, TabIndex or a key it "
-                                "saves, such as Caption");
+                                Meant(keys, key,
+                                      ": expected Left, Top, Width, Height, TabIndex or a key it "
+                                      "saves, such as Caption"));
                     return std::nullopt;
                 }
                 if (p->type == PersistedType::Font) {
@@ -606,10 +695,16 @@ private:
 
     // ---- Values ----
 
-    std::optional<vb::Variant> Value(Cursor& c, const std::string& key, Kind kind) {
+    // `names`: the enumeration whose member names the key takes besides numbers.
+    std::optional<vb::Variant> Value(Cursor& c, const std::string& key, Kind kind,
+                                     const EnumInfo* names = nullptr) {
         const int column = c.Column();
+        const std::string expected = names ? "a member of " + std::string(names->name) + " (" +
+                                                 formfile::EnumMemberList(*names) + ") or " +
+                                                 Expected(kind)
+                                           : Expected(kind);
         const auto wrong = [&]() -> std::optional<vb::Variant> {
-            Problem(line_, column, key + ": expected " + Expected(kind));
+            Problem(line_, column, key + ": expected " + expected);
             return std::nullopt;
         };
         if (kind == Kind::String || kind == Kind::Picture) {
@@ -629,6 +724,16 @@ private:
                 key + ": " + std::string(token) + " is out of range: expected " + Expected(kind));
             return std::nullopt;
         };
+        if (names && IsName(token)) {
+            if (const EnumMember* m = formfile::FindEnumMember(*names, token))
+                return vb::Variant(static_cast<vb::Long>(m->value));
+            std::vector<std::string> members;
+            for (const EnumMember& m : names->members) members.emplace_back(m.name);
+            Problem(line_, column,
+                    key + ": " + std::string(token) + " is no member of " + names->name +
+                        Meant(members, token, ": expected " + expected));
+            return std::nullopt;
+        }
         switch (kind) {
             case Kind::Boolean:
                 if (token == "True") return vb::Variant(vb::True);

@@ -122,7 +122,7 @@ private:
             const PersistedProperty* key = formfile::FindKey(*cls, p.key);
             if (!key) Refuse(path_, c.name + ": " + c.class_name + " saves no key " + p.key);
             try {
-                Property(c, *key, p.value);
+                Property(c, *cls, *key, p.value);
             } catch (const vb::RuntimeError& e) {
                 Refuse(path_, c.name + "." + p.key + ": " + e.Description());
             }
@@ -131,11 +131,18 @@ private:
     }
 
     // Throws vb::RuntimeError for a value that does not convert to the key's type.
-    void Property(const ControlDescription& c, const PersistedProperty& key, const vb::Variant& v) {
+    void Property(const ControlDescription& c, const ClassDescription& cls,
+                  const PersistedProperty& key, const vb::Variant& v) {
         const std::string where = c.name + "." + key.key;
         switch (key.type) {
             case PersistedType::String: return Key(2, key.key, Quote(vb::CStr(v)));
-            case PersistedType::Long: return Key(2, key.key, std::to_string(vb::CLng(v)));
+            case PersistedType::Long: {
+                // An enumerated key's value by its member's name where it has one.
+                const vb::Long n = vb::CLng(v);
+                const EnumInfo* names = formfile::KeyEnumeration(libraries_, cls, key.key);
+                const EnumMember* m = names ? formfile::FindEnumMember(*names, n) : nullptr;
+                return Key(2, key.key, m ? m->name : std::to_string(n));
+            }
             case PersistedType::Integer: return Key(2, key.key, std::to_string(vb::CInt(v)));
             case PersistedType::Color:
                 return Key(2, key.key, ColorText(static_cast<std::uint32_t>(vb::CLng(v))));

@@ -1,11 +1,16 @@
 // The desktop host's rules that need no window: keys, buttons and pointer positions in
 // the runtime's terms, the pixels a window and a pointer get, how long the loop sleeps,
 // the dialogs' buttons and places, and a resting host drawing nothing.
+#include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/keys.h>
+#include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "demo.h"
 #include "desktop/dialogs.h"
 #include "desktop/tracking_gdi.h"
 #include "desktop/translate.h"
@@ -265,6 +270,44 @@ TEST(Loop, ARestingPointerDrawsNothing) {
     rt.Advance(Millis(10));  // MouseLeave repaints, and the timer stops
     EXPECT_TRUE(gdi.TakeDrawn());
     EXPECT_FALSE(rt.NextTimerDue().has_value());
+}
+
+// What the demo's status line says after each thing a user does (tests/data/cli/demo.txt):
+// a script against the demo form, or "menu N", the arrow of cmdOpen and then the menu's
+// item N, which also closes the menu. Escape clicks Cancel, and the form stays.
+TEST(Demo, TheStatusLineSaysWhatEachButtonDid) {
+    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/demo.txt");
+    ASSERT_TRUE(in);
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        ++cases;
+        const std::string step = line.substr(0, line.find(" | "));
+        const std::string said = line.substr(line.find(" | ") + 3);
+        runtime::VirtualClock clock;
+        auto gdi = gdi::MakeRasterGdi();
+        runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+        runtime::Form& form = rt.CreateForm("Demo", {0, 0}, {cli::kDemoWidth, cli::kDemoHeight});
+        const auto demo = cli::BuildDemo(form, {[&rt](const std::string& name, runtime::Position at,
+                                                      runtime::Size size) -> runtime::Form& {
+                                                    return rt.CreateForm(name, at, size);
+                                                },
+                                                nullptr});
+        if (step.rfind("menu ", 0) == 0) {
+            runtime::Driver(rt, form).Run(runtime::ParseScript("click cmdOpen 108 20\n", "demo"));
+            runtime::Form* menu = rt.FindForm("Menu");
+            ASSERT_NE(menu, nullptr);
+            runtime::Driver(rt, *menu).Run(
+                runtime::ParseScript("click mnu" + step.substr(5) + "\n", "demo"));
+            EXPECT_EQ(rt.FindForm("Menu"), nullptr);
+        } else {
+            runtime::Driver(rt, form).Run(runtime::ParseScript(step + "\n", "demo"));
+        }
+        EXPECT_EQ(rt.FindForm("Demo"), &form);
+        EXPECT_EQ(form.Find(cli::kDemoStatus)->Native<sheenButton>()->Caption(), said);
+    }
+    EXPECT_EQ(cases, 8);
 }
 
 }  // namespace

@@ -4,15 +4,19 @@
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/script.h>
+#include <sheenwork/vb/color.h>
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 #include "demo.h"
 
@@ -146,9 +150,20 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
         host.Xdotool({"key", "Return"}, "input keyup 13");
         host.WaitForTrace("form hide", mark);
 
+        // Escape clicks Cancel, which says on the status line that it had nothing to
+        // cancel; the window stays until it is closed.
         mark = host.Mark();
-        display.Xdotool({"key", "Escape"});
+        host.Xdotool({"key", "Escape"}, "input keyup 27");
         host.WaitForEvent("cmdCancel Click", mark);
+        cli::SayInDemo(form,
+                       "Cancel (the cancel button, Escape): nothing to cancel. Close the "
+                       "window to end.");
+        runtime::Window& status = *form.Find(cli::kDemoStatus);
+        const gdi::Rect line = status.ScreenRect();
+        EXPECT_TRUE(SamePixels(display.Screenshot(line),
+                               Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1),
+                               "demo status"));
+        p.Signal(SIGTERM);
         EXPECT_EQ(p.Wait(), 0);
     } catch (const std::exception& e) {
         FAIL() << e.what();
@@ -188,6 +203,117 @@ TEST(WindowForm, AFormFileInAWindow) {
         host.Xdotool({"mousedown", "1"}, "input down 1");
         host.Xdotool({"mouseup", "1"}, "input up 1");
         host.WaitForEvent("cmdOK Click", mark);
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+// A form window takes whatever size a window manager gives it and shows the form at that
+// size: the controls where they were, the form's colour everywhere else, as the headless
+// form of that size is composed. At scale 2 an odd size leaves a last column and row of
+// the form's colour, never stale pixels.
+TEST(WindowForm, AResizedWindowShowsTheFormAtItsNewSize) {
+    try {
+        const std::string path = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/two.sfm";
+        for (const auto& [scale, width, height] : {std::tuple{1, 300, 120}, {2, 301, 121}}) {
+            SCOPED_TRACE("scale " + std::to_string(scale));
+            Display display;
+            display.Xdotool({"mousemove", "0", "0"});
+            Host host(display,
+                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)});
+            gdi::Rect at;
+            for (const auto& l : host.process().Lines())
+                if (Host::Trace(l, "form show")) {
+                    std::istringstream words(l);
+                    std::string t, form, show, name;
+                    words >> t >> form >> show >> name >> at.left >> at.top;
+                }
+            const std::size_t mark = host.Mark();
+            display.Xdotool({"search", "--class", "sheenwork-run", "windowsize", "%@",
+                             std::to_string(width), std::to_string(height)});
+            const runtime::Size size{width / scale, height / scale};
+            const std::string said =
+                host.WaitForTrace("form size frmTwo " + std::to_string(size.width) + " " +
+                                      std::to_string(size.height),
+                                  mark);
+            const auto& lines = host.process().Lines();
+            host.WaitForTrace("settled",
+                              static_cast<std::size_t>(std::find(lines.begin(), lines.end(), said) -
+                                                       lines.begin()));
+
+            runtime::VirtualClock clock;
+            auto gdi = gdi::MakeRasterGdi();
+            runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+            runtime::FormFile file = runtime::ReadFormFile(path);
+            file.position = {at.left, at.top};
+            file.size = size;
+            runtime::Form& form = runtime::LoadForm(rt, file);
+            png::Image want = Magnified(form.Compose(), size.width, size.height, scale);
+            png::Image padded{width, height, {}};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    padded.pixels.push_back(x < want.width && y < want.height
+                                                ? want.pixels[std::size_t(y) * want.width + x]
+                                                : vb::TranslateColor(form.BackColor()));
+            const gdi::Rect shown{at.left * scale, at.top * scale, at.left * scale + width,
+                                  at.top * scale + height};
+            EXPECT_TRUE(SamePixels(display.Screenshot(shown), padded, "resized"));
+        }
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+// A caption outside ASCII reaches the window manager in UTF-8, as the ANSI code page holds
+// it: "?" for a character the code page lacks. _NET_WM_NAME is UTF-8; WM_NAME is Latin-1
+// where every character has one (ICCCM's STRING), else UTF-8 too.
+TEST(WindowForm, TheCaptionReachesTheWindowManagerInUtf8) {
+    try {
+        testing::TempDir tmp;
+        const std::string path = (tmp.Path() / "title.sfm").string();
+        const auto form = [&](const std::string& caption) {
+            std::ofstream(path) << "Begin Form frmTitle\n    Caption = \"" << caption
+                                << "\"\n    Width = 120\n    Height = 40\nEnd\n";
+        };
+        const struct {
+            const char* caption;
+            const char* net_wm_name;
+            const char* wm_name;
+        } cases[] = {
+            {"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e \xE2\x9C\x93",
+             "_NET_WM_NAME(UTF8_STRING) = \"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e ?\"",
+             "WM_NAME(UTF8_STRING) = \"\xC3\x9C"
+             "bersicht \xE2\x80\x93 Gr\xC3\xB6\xC3\x9F"
+             "e ?\""},
+            {"Gr\xC3\xB6\xC3\x9F"
+             "e",
+             "_NET_WM_NAME(UTF8_STRING) = \"Gr\xC3\xB6\xC3\x9F"
+             "e\"",
+             "WM_NAME(STRING) = \"Gr\xC3\xB6\xC3\x9F"
+             "e\""},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.caption);
+            form(c.caption);
+            Display display;
+            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"});
+            std::vector<std::string> env = display.Env();
+            env.push_back("LC_ALL=C.UTF-8");  // xprop writes what it reads as UTF-8
+            Process xprop({"sh", "-c",
+                           "xprop -id $(xdotool search --class sheenwork-run | head -1) "
+                           "_NET_WM_NAME WM_NAME"},
+                          env);
+            const auto said = [&](const std::string& line) {
+                return [line](const std::string& l) { return l == line; };
+            };
+            EXPECT_NO_THROW(xprop.WaitFor(said(c.net_wm_name))) << c.net_wm_name;
+            EXPECT_NO_THROW(xprop.WaitFor(said(c.wm_name))) << c.wm_name;
+            host.process().Signal(SIGTERM);
+        }
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }

@@ -45,6 +45,12 @@ export PKG_CONFIG_PATH="$prefix/usr/lib/pkgconfig"
 c++ -O1 -o "$prefix/hello-pc" "$source/examples/hello_button.cpp" $(pkg-config --cflags --libs sheenwork)
 got=$(LD_LIBRARY_PATH="$prefix/usr/lib" "$prefix/hello-pc")
 [ "$got" = "$expected" ] || { echo "pkg-config build printed: $got" >&2; exit 1; }
+# As the README builds it for a prefix outside the loader's search: with the library's
+# folder as the program's run-time path, nothing else set.
+c++ -O1 -o "$prefix/hello-rpath" "$source/examples/hello_button.cpp" \
+  $(pkg-config --cflags --libs sheenwork) -Wl,-rpath,"$(pkg-config --variable=libdir sheenwork)"
+got=$(env -u LD_LIBRARY_PATH "$prefix/hello-rpath")
+[ "$got" = "$expected" ] || { echo "pkg-config build with its run-time path printed: $got" >&2; exit 1; }
 c++ -O1 -o "$prefix/hello-window-pc" "$source/examples/window_button.cpp" \
   $(pkg-config --cflags --libs sheenwork-desktop)
 

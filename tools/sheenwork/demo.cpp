@@ -92,11 +92,35 @@ std::shared_ptr<sheenButton> Add(runtime::Form& form, Demo& demo, const DemoHost
     return b;
 }
 
+// A caption as a sentence names it: without its access key's mark.
+std::string Plain(std::string caption) {
+    std::erase(caption, '&');
+    return caption;
+}
+
 }  // namespace
+
+void SayInDemo(runtime::Form& form, const std::string& text) {
+    if (runtime::Window* w = form.Find(kDemoStatus))
+        if (const auto line = w->Native<sheenButton>()) line->Caption(text);
+}
 
 std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     auto demo = std::make_unique<Demo>();
     form.Caption("Sheenwork demo");
+    runtime::Form* owner = &form;
+    // The line that says what each button did: a disabled flat button whose caption is
+    // black, so that it takes neither the pointer, the keyboard nor an access key.
+    const int status_top = kDemoHeight - kMargin - 20;
+    const auto status =
+        Add(form, *demo, host, kDemoStatus, {kMargin, status_top}, {kDemoWidth - 2 * kMargin, 20},
+            "Click a button, open the arrow's menu, or press Enter or Escape.");
+    status->ButtonStyle(cButtonOffice);
+    status->CaptionAlign(cLinks_Mitte);
+    status->ForeColorDis(0x00000000);
+    status->UseVeloToolTip(vb::False);
+    status->Enabled(vb::False);
+    form.Find(kDemoStatus)->TabStop(false);
     const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
     const host::PictureRef picture = picture::LoadPictureFromMemory(bitmap->bmp, "toolbox.bmp");
     for (std::size_t i = 0; i < std::size(kLooks); ++i) {
@@ -118,6 +142,9 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
         std::ostringstream tip;
         tip << "ButtonStyle = " << look.button_style << ", ColorStyle = " << look.color_style;
         b->VeloToolTip(tip.str());
+        demo->sinks.back()->on_click = [owner, said = Plain(look.caption) + ": clicked."] {
+            SayInDemo(*owner, said);
+        };
     }
 
     // The drop-down button: its section opens a menu of three items below it.
@@ -126,7 +153,9 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     open->DropDown(vb::True);
     open->DropDownSize(16);
     open->VeloToolTip("The arrow opens a menu");
-    runtime::Form* owner = &form;
+    demo->sinks.back()->on_click = [owner] {
+        SayInDemo(*owner, "Open: clicked (its arrow opens a menu).");
+    };
     demo->sinks.back()->on_drop_down = [owner, host, demo = demo.get(), menu_cell] {
         if (!host.popup_form) return;
         const gdi::Rect at = owner->ScreenRect();
@@ -144,7 +173,11 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
             item->CaptionAlign(cLinks_Mitte);
             runtime::Runtime* rt = &menu.Owner();
             runtime::Form* self = &menu;
-            demo->sinks.back()->on_click = [rt, self] { rt->DestroyForm(*self); };
+            demo->sinks.back()->on_click = [rt, self, owner,
+                                            said = Plain(captions[i]) + ": chosen from the menu."] {
+                SayInDemo(*owner, said);
+                rt->DestroyForm(*self);
+            };
         }
     };
 
@@ -153,16 +186,23 @@ std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host) {
     Add(form, *demo, host, "cmdAbout", {kMargin, row}, kButton, "&About...");
     // Looked up at the click: a handler that held the button would hold its form.
     demo->sinks.back()->on_click = [owner] {
+        SayInDemo(*owner, "About: the About window.");
         if (runtime::Window* w = owner->Find("cmdAbout"))
             if (const auto b = w->Native<sheenButton>()) b->About();
     };
     const int right = kDemoWidth - kMargin;
     Add(form, *demo, host, "cmdOK", {right - 2 * 90 - kGap, row}, kButton, "OK");
     runtime::Runtime* rt = &form.Owner();
-    demo->sinks.back()->on_click = [rt] { rt->MessageBox({"Saved.", "Sheenwork demo", 64}); };
+    demo->sinks.back()->on_click = [rt, owner] {
+        SayInDemo(*owner, "OK (the default button, Enter): saved.");
+        rt->MessageBox({"Saved.", "Sheenwork demo", 64});
+    };
+    // Cancel (Escape) has nothing to cancel: it says so, and the window stays.
     Add(form, *demo, host, "cmdCancel", {right - 90, row}, kButton, "Cancel");
-    demo->sinks.back()->on_click = [host] {
-        if (host.quit) host.quit();
+    demo->sinks.back()->on_click = [owner] {
+        SayInDemo(
+            *owner,
+            "Cancel (the cancel button, Escape): nothing to cancel. Close the window to end.");
     };
     form.DefaultButton(form.Find("cmdOK"));
     form.CancelButton(form.Find("cmdCancel"));

@@ -42,22 +42,26 @@ private:
 void TraceButtons(runtime::Form& form, std::ostream* trace,
                   std::vector<std::unique_ptr<TracedEvents>>& sinks);
 
-inline constexpr int kDemoWidth = 512, kDemoHeight = 176;
+inline constexpr int kDemoWidth = 512, kDemoHeight = 204;
+// The demo's status line: what the last button did.
+inline constexpr char kDemoStatus[] = "lblStatus";
 
-// What the demo asks of its host: a popup form for the drop-down menu, and the end.
+// What the demo asks of its host: a popup form for the drop-down menu.
 struct DemoHost {
     std::function<runtime::Form&(const std::string& name, runtime::Position at, runtime::Size size)>
         popup_form;
-    std::function<void()> quit;
     std::ostream* trace = nullptr;
 };
 
 // The demo's buttons on `form` (kDemoWidth x kDemoHeight): every look with caption,
-// picture and tooltip, a drop-down button whose section opens a menu, About, and OK
-// (default: a message box) and Cancel (cancel: the end).
+// picture and tooltip, a drop-down button whose section opens a menu, About, OK (the
+// default button: a message box) and Cancel (the cancel button), and a status line that
+// says what each of them did (a menu item chosen, Cancel or Escape pressed).
 struct Demo {
     std::vector<std::unique_ptr<TracedEvents>> sinks;
 };
 std::unique_ptr<Demo> BuildDemo(runtime::Form& form, DemoHost host);
+// Writes `text` on the demo form's status line.
+void SayInDemo(runtime::Form& form, const std::string& text);
 
 }  // namespace sheenwork::cli

@@ -31,9 +31,19 @@ std::string Hex(long v) {
     return buf;
 }
 
-// A value as the property browser writes it.
+// The enumeration a member is typed with; null for another type.
+const EnumInfo* EnumerationOf(const MemberInfo& m) {
+    for (const EnumInfo& e : Enumerations())
+        if (std::string_view(e.name) == m.type) return &e;
+    return nullptr;
+}
+
+// A value as the property browser writes it: an enumeration's by its member's name.
 std::string Shown(const MemberInfo& m, const vb::Variant& v) {
     const std::string type = m.type;
+    if (const EnumInfo* e = EnumerationOf(m))
+        for (const EnumMember& member : e->members)
+            if (member.value == vb::CLng(v)) return member.name;
     if (const auto* o = std::get_if<vb::Object>(&v)) {
         if (o->IsNothing()) return "(none)";
         if (const auto font = o->As<vb::StdFont>()) {
@@ -93,8 +103,15 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             out << "  {\"name\": " << JsonString(m.name) << ", \"type\": " << JsonString(m.type)
                 << ", \"access\": " << JsonString(AccessName(m.access))
                 << ", \"default\": " << JsonString(rows[i].value)
-                << ", \"help\": " << JsonString(m.help) << ", \"dispid\": " << m.dispid << "}"
-                << (i + 1 < rows.size() ? ",\n" : "\n");
+                << ", \"help\": " << JsonString(m.help) << ", \"dispid\": " << m.dispid;
+            if (const EnumInfo* e = EnumerationOf(m)) {
+                out << ", \"values\": {";
+                for (std::size_t v = 0; v < e->members.size(); ++v)
+                    out << (v ? ", " : "") << JsonString(e->members[v].name) << ": "
+                        << e->members[v].value;
+                out << "}";
+            }
+            out << "}" << (i + 1 < rows.size() ? ",\n" : "\n");
         }
         out << "]\n";
         return kOk;
@@ -106,6 +123,17 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         const MemberInfo& m = *row.member;
         out << std::setw(24) << m.name << std::setw(22) << m.type << std::setw(11)
             << AccessName(m.access) << std::setw(16) << row.value << m.help << "\n";
+    }
+    // The members of each enumeration: a form file takes a name or its value.
+    out << "\nEnumerations (a form file takes a member's name or its value):\n";
+    for (const EnumInfo& e : Enumerations()) {
+        std::string typed;
+        for (const MemberInfo& m : sheenButtonMembers())
+            if (std::string_view(m.type) == e.name)
+                typed += (typed.empty() ? "" : ", ") + std::string(m.name);
+        out << e.name << (typed.empty() ? "" : " (" + typed + ")") << "\n";
+        for (const EnumMember& m : e.members)
+            out << "  " << std::setw(22) << m.name << m.value << "\n";
     }
     return kOk;
 }

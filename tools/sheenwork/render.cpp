@@ -4,6 +4,7 @@
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form_file.h>
 #include <sheenwork/runtime/script.h>
+#include <sheenwork/vb/ansi.h>
 
 #include <ostream>
 
@@ -91,6 +92,18 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
             err << path << ": a control refused a value: " << text << "\n";
         }
         if (!rt.MessageBoxes().empty()) return kBadInput;
+        // Texts reach the screen and the system through the ANSI code page, where a
+        // character it does not have becomes "?": a warning, not a problem.
+        const auto warn = [&](const std::string& where, const std::string& text) {
+            if (vb::FromAnsi(vb::ToAnsi(text)) != text)
+                err << path << ": warning: " << where
+                    << ": characters outside Windows-1252 become \"?\"\n";
+        };
+        warn("the form's Caption", file.caption);
+        for (const runtime::ControlDescription& c : file.controls)
+            for (const runtime::FormFileProperty& p : c.properties)
+                if (const auto* text = std::get_if<std::string>(&p.value))
+                    warn(c.name + "." + p.key, *text);
         out << path << ": ok, " << file.controls.size() << " control"
             << (file.controls.size() == 1 ? "" : "s") << "\n";
         return kOk;

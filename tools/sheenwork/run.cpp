@@ -68,7 +68,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                                      runtime::Size size) -> runtime::Form& {
                                      return a->CreatePopupForm(name, at, size);
                                  },
-                                 [a] { a->Quit(0); }, app->Trace()});
+                                 app->Trace()});
     } else {
         try {
             runtime::Form& form = app->Open(path);

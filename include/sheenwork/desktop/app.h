@@ -63,6 +63,9 @@ public:
 //                                  pixels of the runtime, virtual keys, ANSI codes)
 //   @T popup show HWND L T R B | popup hide HWND     a popup window appeared / went
 //   @T form show NAME L T R B | form hide HWND       a form's window appeared / went
+//   @T form size NAME W H          a form took its window's new size (a window manager
+//                                  or the user resized it: form windows are resizable,
+//                                  and the new area shows the form's back colour)
 //   @T waited MS | focused NAME    answers to the commands below
 //   @T settled                     the input and commands handled so far are on screen
 // With the trace on, the host also reads commands from standard input, one a line:

@@ -28,6 +28,10 @@ public:
     std::uint32_t Pixel(int x, int y) const {
         return argb_[static_cast<std::size_t>(y) * width_ + x];
     }
+    // Whether some pixel is neither clear nor opaque: the picture has soft edges of its
+    // own (a PNG's alpha channel), not only the clear and opaque pixels of a bitmap or of
+    // an icon's mask.
+    bool SoftAlpha() const { return soft_alpha_; }
 
     // The file the picture was loaded from, as an absolute path; "" for a picture made
     // in memory. A saved form refers to its pictures by these paths.
@@ -39,6 +43,7 @@ private:
     int height_;
     std::vector<std::uint32_t> argb_;
     PictureType type_;
+    bool soft_alpha_ = false;
     std::string source_file_;
 };
 
