@@ -171,7 +171,7 @@ private:
                     pixels[static_cast<std::size_t>(py) * width + px];
     }
 
-    std::unique_ptr<gdi::Gdi> gdi_ = gdi::MakeRasterGdi();
+    std::unique_ptr<gdi::Gdi> gdi_ = gdi::MakePlatformGdi();
     int cell_w_, cell_h_;
     png::Image image_;
 };
