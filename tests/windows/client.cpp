@@ -131,24 +131,16 @@ class Sink final : public DispatchOnly {
 public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        static const char* const names[] = {"",
-                                            "Click",
-                                            "MouseUp",
-                                            "MouseMove",
-                                            "MouseDown",
-                                            "MouseLeave",
-                                            "MouseEnter",
-                                            "KeyDown",
-                                            "KeyPress",
-                                            "KeyUp",
-                                            "OLECompleteDrag",
-                                            "OLEDragDrop",
-                                            "OLEDragOver",
-                                            "OLEGiveFeedback",
-                                            "OLESetData",
-                                            "OLEStartDrag",
-                                            "DropDown"};
-        std::string line = std::string("event ") + (id >= 1 && id <= 16 ? names[id] : "?");
+        // The event interface's members by DISPID, from 1.
+        std::istringstream names(
+            "Click MouseUp MouseMove MouseDown MouseLeave MouseEnter KeyDown KeyPress KeyUp "
+            "OLECompleteDrag OLEDragDrop OLEDragOver OLEGiveFeedback OLESetData OLEStartDrag "
+            "DropDown");
+        std::string name = "?";
+        std::string word;
+        for (DISPID i = 1; names >> word; ++i)
+            if (i == id) name = word;
+        std::string line = "event " + name;
         for (UINT i = p->cArgs; i > 0; --i) {
             VARIANT text;
             VariantInit(&text);
