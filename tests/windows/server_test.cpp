@@ -58,39 +58,37 @@ Table ExpectedTable() {
     return t;
 }
 
-// Every value under `root` (a key below `hive`) as `reg query /s` lists it, the key
-// written below HKEY_CLASSES_ROOT; nothing when the key does not exist.
-std::set<std::string> Query(const WinePrefix& wine, const std::string& hive,
-                            const std::string& root) {
-    const auto r = wine.Run({"reg", "query", hive + "\\" + root, "/s"});
-    std::set<std::string> out;
-    if (r.code != 0) return out;
-    std::string key;
-    for (const auto& line : r.lines) {
-        if (line.rfind("HKEY_", 0) == 0) {
-            const auto at = line.find(root);
-            key = at == std::string::npos ? line : line.substr(at);
-            continue;
-        }
-        if (line.rfind("    ", 0) != 0) continue;
-        // "    name    REG_SZ    data"
-        const std::string rest = line.substr(4);
-        const auto type = rest.find("    REG_");
-        if (type == std::string::npos) continue;
-        std::string name = rest.substr(0, type);
-        if (name == "(Default)") name = "";
-        const auto data_at = rest.find("    ", type + 4);
-        const std::string data = data_at == std::string::npos ? "" : rest.substr(data_at + 4);
-        out.insert(Trimmed(key + " | " + name + " | " + data));
-    }
-    return out;
-}
-
+// Every value under the table's roots below `hive` as `reg query /s` lists it, each key
+// written from its root on; nothing of a root that does not exist. One cmd runs every
+// query, each after a line naming its root.
 std::set<std::string> QueryAll(const WinePrefix& wine, const std::string& hive,
                                const Table& table) {
-    std::set<std::string> all;
-    for (const auto& root : table.roots) all.merge(Query(wine, hive, root));
-    return all;
+    std::string commands;
+    for (const auto& root : table.roots)
+        commands += (commands.empty() ? "" : " & ") + std::string("echo ##") + root +
+                    " & reg query " + hive + "\\" + root + " /s";
+    std::set<std::string> out;
+    std::string root, key;
+    for (const auto& line : wine.Run({"cmd", "/c", commands}).lines) {
+        if (line.rfind("##", 0) == 0) {
+            root = Trimmed(line.substr(2));
+            key.clear();
+        } else if (line.rfind("HKEY_", 0) == 0) {
+            const auto at = line.find(root);
+            key = at == std::string::npos ? line : line.substr(at);
+        } else if (line.rfind("    ", 0) == 0 && !key.empty()) {
+            // "    name    REG_SZ    data"
+            const std::string rest = line.substr(4);
+            const auto type = rest.find("    REG_");
+            if (type == std::string::npos) continue;
+            std::string name = rest.substr(0, type);
+            if (name == "(Default)") name = "";
+            const auto data_at = rest.find("    ", type + 4);
+            const std::string data = data_at == std::string::npos ? "" : rest.substr(data_at + 4);
+            out.insert(Trimmed(key + " | " + name + " | " + data));
+        }
+    }
+    return out;
 }
 
 TEST(WindowsServer, RegsvrWritesExactlyTheClassTableAndRemovesIt) {
@@ -148,7 +146,12 @@ TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
                    "/d", "C:\\sheenwork-script\\logs", "/f"});
         fs::copy_file(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/script.vbs",
                       folder + "/script.vbs");
-        const auto out = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\script.vbs"});
+        auto out = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\script.vbs"});
+        // Then the README's example.
+        fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/examples/windows/hello.vbs",
+                      folder + "/hello.vbs");
+        const auto hello = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\hello.vbs"});
+        out.insert(out.end(), hello.begin(), hello.end());
         const std::string dir = dll.substr(0, dll.rfind('\\'));
         std::vector<std::string> expected;
         for (const auto& l : DataLines("windows/script.txt"))
