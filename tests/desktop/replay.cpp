@@ -238,6 +238,9 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
     std::vector<std::string> env = display.Env();
     env.insert(env.end(), spec.env.begin(), spec.env.end());
     Host host(display, spec.argv, env, spec.ready_seconds);
+    if (!spec.x_instance.empty())
+        display.Xdotool({"search", "--sync", "--onlyvisible", "--classname", spec.x_instance,
+                         "windowfocus", "--sync"});
 
     RecordingServices services;
     runtime::VirtualClock clock;

@@ -96,6 +96,9 @@ struct StoryHost {
     int ready_seconds = 30;
     // The start of the names of the pictures a difference leaves in the test output.
     std::string name = "window";
+    // The X instance name of the host's windows, when the form's window must be given the
+    // keyboard focus from outside (Wine with no window manager leaves it where it was).
+    std::string x_instance;
     // The form's font, when the host is given one (the headless form takes it too).
     host::FontRef form_font;
     // Where the host draws with real GDI under Wine: the headless side draws through

@@ -123,6 +123,7 @@ TEST_P(WindowsStory, EventsPixelsAndTooltipsAsHeadless) {
         host.close_command = true;
         host.ready_seconds = kReadySeconds;
         host.name = "windows";
+        host.x_instance = "sheenwork-story-container";
         ReplayStory(GetParam(), display, host);
     } catch (const std::exception& e) {
         FAIL() << e.what();
