@@ -23,6 +23,7 @@
 #include <sheenwork/runtime/form_file.h>
 #include "desktop/replay.h"
 #include "desktop/xserver.h"
+#include "support/recording_services.h"
 
 namespace sheenwork::testing {
 namespace {
@@ -220,7 +221,8 @@ TEST(WindowForm, AResizedWindowShowsTheFormAtItsNewSize) {
             Display display;
             display.Xdotool({"mousemove", "0", "0"});
             Host host(display,
-                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)});
+                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)},
+                      display.Env());
             gdi::Rect at;
             for (const auto& l : host.process().Lines())
                 if (Host::Trace(l, "form show")) {
@@ -300,7 +302,7 @@ TEST(WindowForm, TheCaptionReachesTheWindowManagerInUtf8) {
             SCOPED_TRACE(c.caption);
             form(c.caption);
             Display display;
-            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"});
+            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"}, display.Env());
             std::vector<std::string> env = display.Env();
             env.push_back("LC_ALL=C.UTF-8");  // xprop writes what it reads as UTF-8
             Process xprop({"sh", "-c",
