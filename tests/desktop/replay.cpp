@@ -79,10 +79,12 @@ XKey XKeyOf(int vk) {
         {runtime::VK_LCONTROL, {"Control_L", 162}},
         {runtime::VK_RCONTROL, {"Control_R", 163}},
         {runtime::VK_MENU, {"Alt_L", 164}},
-        // xdotool also presses Alt_L with Alt_R (the first key of their modifier); the
-        // right Alt of a keyboard with AltGr is ISO_Level3_Shift, which comes alone.
+        // The right Alt key by its X key code (108 in Xvfb's keymap), which xdotool
+        // presses alone: by the name Alt_R it also presses Alt_L (the first key of their
+        // modifier), and Wine takes ISO_Level3_Shift for the key left of Z of some
+        // keyboards (virtual key 223), not for the right Alt key that AltGr is on Windows.
         {runtime::VK_LMENU, {"Alt_L", 164}},
-        {runtime::VK_RMENU, {"ISO_Level3_Shift", 165}},
+        {runtime::VK_RMENU, {"108", 165}},
         {0xBA, {"semicolon", 0xBA}},
         {0xBB, {"equal", 0xBB}},
         {0xBC, {"comma", 0xBC}},
