@@ -83,7 +83,7 @@ struct Container::Impl {
     std::vector<std::string> replies;
     std::vector<std::pair<std::chrono::steady_clock::time_point, long long>> waits;
     std::map<HWND, ::RECT> tips;
-    HWINEVENTHOOK tip_hook = nullptr;
+    HHOOK tip_hook = nullptr;
     // Lines of standard input, read on a thread of its own.
     std::mutex command_mutex;
     std::deque<std::string> commands;
@@ -487,13 +487,19 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Tooltip windows of this process shown and hidden, for the trace.
-void CALLBACK TipEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
-    if (!g_impl || object != OBJID_WINDOW || !window) return;
-    char cls[32] = {};
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (_stricmp(cls, TOOLTIPS_CLASSA) != 0) return;
-    g_impl->TrackTips(window, event == EVENT_OBJECT_SHOW);
+// Tooltip windows of this thread shown and hidden, for the trace: seen as their window
+// procedure returns from a position change that shows or hides them. The tooltip control
+// shows itself with SetWindowPos, for which Wine raises no EVENT_OBJECT_SHOW.
+LRESULT CALLBACK TipWatch(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_impl && m && m->message == WM_WINDOWPOSCHANGED && m->lParam) {
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags;
+        char cls[32] = {};
+        if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) &&
+            ::GetClassNameA(m->hwnd, cls, sizeof cls) > 0 && _stricmp(cls, TOOLTIPS_CLASSA) == 0)
+            g_impl->TrackTips(m->hwnd, (flags & SWP_SHOWWINDOW) != 0);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
@@ -518,7 +524,7 @@ Container::Impl::~Impl() {
         c->point = nullptr;
     }
     controls.clear();
-    if (tip_hook) ::UnhookWinEvent(tip_hook);
+    if (tip_hook) ::UnhookWindowsHookEx(tip_hook);
     if (form) ::DestroyWindow(form);
     frame = nullptr;
     g_impl = nullptr;
@@ -863,8 +869,8 @@ LRESULT Container::Impl::FormMessage(HWND window, UINT message, WPARAM wParam, L
 int Container::Impl::Run() {
     if (!form) throw std::runtime_error("no form to show");
     if (options.trace)
-        tip_hook = ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE, nullptr, TipEvent,
-                                     ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        tip_hook =
+            ::SetWindowsHookExA(WH_CALLWNDPROCRET, TipWatch, nullptr, ::GetCurrentThreadId());
     ::ShowWindow(form, SW_SHOW);
     ::UpdateWindow(form);
     ::RECT client;
