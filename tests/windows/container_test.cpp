@@ -86,9 +86,17 @@ TEST(WindowsContainer, TheGalleryFormEqualsItsHeadlessRender) {
 }
 
 // Stories the container tells: the window host's, with Sheenwork's buttons alone.
+//
+// Left out: button-tooltip. Under Wine 8 on Xvfb the real tooltip shows where the headless
+// run puts it (the container reports it at 129 137 344 156, as predicted) and its own X
+// window holds the drawn tip (read with xwd -id), but the screen never shows it: a capture
+// of the root window finds black or the form there for the whole time the tip is up, so
+// neither the form's picture nor the tip's can be compared. The Linux window host still
+// replays the story with its pixels.
 std::vector<fs::path> ContainerStories() {
     std::vector<fs::path> out;
     for (const auto& p : Stories()) {
+        if (p.filename() == "button-tooltip.story") continue;
         const Story story = ReadStory(p);
         bool buttons_only = OnScreen(story);
         for (const auto& line : story.setup)
