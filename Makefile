@@ -6,8 +6,10 @@
 #   make test   installs what is missing, builds everything, and runs every test: the
 #               Release build, the sanitizer build (ASan + UBSan), the comparison against
 #               real GDI and the real tooltip under Wine (on an Xvfb display), the window
-#               host on Xvfb displays of its own, driven with xdotool, and the Qt widget
-#               (Qt's offscreen platform, and Qt Designer on Xvfb)
+#               host on Xvfb displays of its own, driven with xdotool, the Qt widget (Qt's
+#               offscreen platform, and Qt Designer on Xvfb), and the Windows build (make
+#               windows) under Wine: the COM server, a script, a client and the container's
+#               windows
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the
 # three libFuzzer targets, FUZZ_SECONDS each), make formfile-fuzz (their short run, part of
 # make test), make picture-sweep (random damage to every test picture), make roundtrip
@@ -17,6 +19,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD  ?= build-win
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 # The sanitizers' settings for every run under ASan + UBSan; the suppressions name what
@@ -32,7 +35,7 @@ DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libf
 # also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
                 clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils \
-                $(QT_PACKAGES)
+                mingw-w64-tools libz-mingw-w64-dev $(QT_PACKAGES)
 # The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
 # Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,
 # xcb on Xvfb) and Designer itself, which a test runs.
@@ -40,7 +43,7 @@ QT_PACKAGES = qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt
               qt6-qpa-plugins designer-qt6
 PACKAGES = $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: all deps demo-deps build asan reference test demo bench fuzz fuzz-build formfile-fuzz \
+.PHONY: all deps demo-deps build asan reference windows test demo bench fuzz fuzz-build formfile-fuzz \
         picture-sweep roundtrip stress format clean
 
 all: build
@@ -70,7 +73,8 @@ QT ?= AUTO
 test: QT = ON
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
-	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_QT=$(QT) >/dev/null
+	  -DSHEENWORK_TESTS=ON -DSHEENWORK_BENCH=ON -DSHEENWORK_QT=$(QT) \
+	  -DSHEENWORK_WINDOWS_BUILD=$(abspath $(WIN_BUILD)) >/dev/null
 	@ninja -C $(BUILD) -j $(JOBS)
 
 asan: deps
@@ -78,13 +82,23 @@ asan: deps
 	  -DSHEENWORK_WERROR=ON -DSHEENWORK_TESTS=ON -DSHEENWORK_QT=OFF >/dev/null
 	@ninja -C $(ASAN_BUILD) -j $(JOBS)
 
+# The Windows build, cross-compiled with mingw-w64: sheenwork.dll (the COM server with its
+# type library), sheenwork.exe, and the package $(WIN_BUILD)/sheenwork-<version>-win64.zip.
+windows: deps
+	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEENWORK_WERROR=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DSHEENWORK_QT=OFF >/dev/null
+	@ninja -C $(WIN_BUILD) -j $(JOBS)
+	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null && echo "$(WIN_BUILD)/$$(ls sheenwork-*-win64.zip)"
+
 # Runs every scene on real GDI under Wine; the tests compare our raster with the result.
 reference: deps
 	@tests/reference/run.sh $(BUILD)
 	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(BUILD)/reference/*.txt $(ASAN_BUILD)/reference/
 
-test: build asan reference formfile-fuzz
+test: build asan reference windows formfile-fuzz
 	@echo "== tests =="
+	@# The Windows tests' base Wine prefix is made anew by the first of them in each run.
+	@rm -rf $(BUILD)/wine
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@echo "== tests under ASan + UBSan =="
 	@# One process for the whole suite: starting 1500 sanitized processes costs minutes.
@@ -186,4 +200,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) demo-out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) demo-out

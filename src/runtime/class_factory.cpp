@@ -4,8 +4,6 @@
 #include <sheenwork/runtime/registration.h>
 #include <sheenwork/system/services.h>
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -69,21 +67,21 @@ bool SameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
-// The DllGetClassObject of the library file at `path`, loaded once and kept loaded for
-// the rest of the process (a file that failed to load is tried again next time); null
-// with `error` set when it cannot be had.
+// The DllGetClassObject of the library file at `path`; null with `error` set when it
+// cannot be had.
 DllGetClassObjectFn LoadedEntryPoint(const std::string& path, Created& error) {
-    static std::map<std::string, void*> loaded;
-    void*& handle = loaded[path];
-    if (!handle) handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = dlerror();
-        error = {HResult::DllNotFound, "cannot load " + path + ": " + (why ? why : "?"), nullptr};
+    const system::EntryPoint entry = system::LibraryEntryPoint(path, "DllGetClassObject");
+    if (!entry.loaded) {
+        error = {HResult::DllNotFound, "cannot load " + path + ": " + entry.error, nullptr};
         return nullptr;
     }
-    auto fn = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
-    if (!fn) error = {HResult::ErrorInDll, path + " has no DllGetClassObject", nullptr};
-    return fn;
+    if (!entry.function) error = {HResult::ErrorInDll, path + " has no DllGetClassObject", nullptr};
+    return reinterpret_cast<DllGetClassObjectFn>(entry.function);
+}
+
+// This library's own factories, as its DllGetClassObject hands them out.
+std::int32_t OwnClassObject(const Guid* clsid, const Guid* iid, void** factory) {
+    return static_cast<std::int32_t>(GetClassObject(SheenworkLibrary(), clsid, iid, factory));
 }
 
 }  // namespace
@@ -126,7 +124,7 @@ Created CreateObject(std::string_view prog_id, host::ControlSite* site) noexcept
 
         Created failure;
         const DllGetClassObjectFn get_class_object = SameFile(*path, services.LibraryPath())
-                                                         ? &::DllGetClassObject
+                                                         ? &OwnClassObject
                                                          : LoadedEntryPoint(*path, failure);
         if (!get_class_object) return failure;
         void* raw = nullptr;

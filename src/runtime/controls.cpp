@@ -100,8 +100,8 @@ ControlFactory LinkedControls() {
         const ClassDescription* cls = LinkedClass(class_name);
         if (!cls || cls->kind != ClassKind::Control) return {};
         void* made = nullptr;
-        if (DllGetClassObject(&cls->clsid, &kClassFactoryIid, &made) !=
-            static_cast<std::int32_t>(HResult::Ok))
+        if (GetClassObject(SheenworkLibrary(), &cls->clsid, &kClassFactoryIid, &made) !=
+            HResult::Ok)
             return {};
         const std::unique_ptr<ClassFactory> factory(static_cast<ClassFactory*>(made));
         Created created = factory->CreateInstance(&site);

@@ -9,11 +9,8 @@
 #include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <signal.h>
 
 #include <atomic>
 #include <cerrno>
@@ -221,32 +218,6 @@ std::string FormatFormFile(const FormFile& form, const std::filesystem::path& pa
 
 // ---- Replacing a file ----
 
-int FileOps::Create(const std::string& path, unsigned mode) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-}
-long FileOps::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int FileOps::Sync(int fd) { return ::fsync(fd); }
-int FileOps::Close(int fd) { return ::close(fd); }
-int FileOps::Chmod(int fd, unsigned mode) { return ::fchmod(fd, mode); }
-int FileOps::Rename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str());
-}
-int FileOps::Remove(const std::string& path) { return ::unlink(path.c_str()); }
-int FileOps::SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const int r = ::fsync(fd);
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return r;
-}
-
-FileOps& SystemFileOps() {
-    static FileOps ops;
-    return ops;
-}
-
 namespace {
 
 // A save's temporary file: ".NAME.tmpPID-N" beside the file it replaces.
@@ -274,14 +245,14 @@ pid_t TemporaryOwner(const std::string& entry, const std::string& prefix) {
 // middle (killed, or the machine stopped). A live process may be saving right now, so
 // only those of processes that are gone go; nothing here stops the save.
 void RemoveStaleTemporaries(const std::filesystem::path& folder,
-                            const std::filesystem::path& target) {
+                            const std::filesystem::path& target, FileOps& ops) {
     const std::string prefix = TemporaryPrefix(target);
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const pid_t owner = TemporaryOwner(it->path().filename().string(), prefix);
         if (owner == 0 || owner == ::getpid()) continue;
-        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        if (!ops.ProcessEnded(owner)) continue;
         std::error_code ignored;
         if (it->symlink_status(ignored).type() == std::filesystem::file_type::regular)
             std::filesystem::remove(it->path(), ignored);
@@ -319,7 +290,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents, F
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
     const unsigned mode = existed ? (old.st_mode & 07777) : 0666;
-    RemoveStaleTemporaries(folder, target);
+    RemoveStaleTemporaries(folder, target, ops);
 
     static std::atomic<unsigned> counter{0};
     std::string temp;

@@ -1,6 +1,6 @@
 // The Sheenwork library's description: its classes with their identifiers, flags and
 // interfaces, the type library's member tables, the enumerations and the toolbox
-// bitmap; and the four entry points that hand it to the runtime.
+// bitmap.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
 #include <sheenwork/runtime/library.h>
@@ -120,27 +120,3 @@ const runtime::LibraryDescription& SheenworkLibrary() noexcept {
 }
 
 }  // namespace sheenwork
-
-extern "C" {
-
-std::int32_t DllRegisterServer() noexcept {
-    return static_cast<std::int32_t>(
-        sheenwork::runtime::RegisterServer(sheenwork::SheenworkLibrary()));
-}
-
-std::int32_t DllUnregisterServer() noexcept {
-    return static_cast<std::int32_t>(
-        sheenwork::runtime::UnregisterServer(sheenwork::SheenworkLibrary()));
-}
-
-std::int32_t DllGetClassObject(const sheenwork::runtime::Guid* clsid,
-                               const sheenwork::runtime::Guid* iid, void** factory) noexcept {
-    return static_cast<std::int32_t>(
-        sheenwork::runtime::GetClassObject(sheenwork::SheenworkLibrary(), clsid, iid, factory));
-}
-
-std::int32_t DllCanUnloadNow() noexcept {
-    return static_cast<std::int32_t>(sheenwork::runtime::CanUnloadNow());
-}
-
-}  // extern "C"

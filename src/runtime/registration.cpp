@@ -53,15 +53,21 @@ std::vector<RegistryValue> RegistrationValues(const LibraryDescription& library,
         v.push_back(
             {key + "\\ToolboxBitmap32", "", library_path + "," + std::to_string(c.toolbox_bitmap)});
     }
+    const system::RegistryPlatform platform = system::Platform();
     for (const auto* itf : Interfaces(library)) {
         v.push_back({InterfaceKey(*itf), "", itf->name});
+        // Dispatch interfaces reach other apartments through the platform's marshaller.
+        if (*platform.dispatch_proxy) {
+            v.push_back({InterfaceKey(*itf) + "\\ProxyStubClsid", "", platform.dispatch_proxy});
+            v.push_back({InterfaceKey(*itf) + "\\ProxyStubClsid32", "", platform.dispatch_proxy});
+        }
         v.push_back({InterfaceKey(*itf) + "\\TypeLib", "", libid});
         v.push_back({InterfaceKey(*itf) + "\\TypeLib", "Version", version});
     }
     // The type library lives in the library file itself.
     const std::string typelib = TypeLibKey(library);
     v.push_back({typelib, "", library.name});
-    v.push_back({typelib + "\\0\\linux", "", library_path});
+    v.push_back({typelib + "\\0\\" + platform.typelib_platform, "", library_path});
     v.push_back({typelib + "\\FLAGS", "", "0"});
     v.push_back(
         {typelib + "\\HELPDIR", "", std::filesystem::path(library_path).parent_path().string()});

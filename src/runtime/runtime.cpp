@@ -301,6 +301,12 @@ void Runtime::MouseDown(int button) {
 }
 
 void Runtime::MouseUp(int button) {
+    const bool ends_capture = Captured() != nullptr && (buttons_ & ~button) == 0;
+    ReleaseButton(button);
+    if (ends_capture) MouseMove(cursor_);
+}
+
+void Runtime::ReleaseButton(int button) {
     if (const int vk = ButtonKey(button)) keys_.Up(vk);
     buttons_ &= ~button;
     Window* target = Captured();

@@ -1,12 +1,6 @@
 // The window host on a real X display (Xvfb), driven from outside as a user would: the
-// pointer and the keys through xdotool, the screen read back with xwd. Each of the
-// runtime's stories runs twice, on screen through `sheenwork run` and headless through
-// the scripted driver; the events the window's buttons raise must be the story's, and
-// after every section the window's pixels (and every tooltip's, with its place) must
-// equal the headless render of the same form after the same script.
-//
-// Nothing here waits for time to pass: the host reports each input it handled and when
-// it is on screen, and `wait` in a script is the host's own clock running.
+// runtime's stories replayed on `sheenwork run` (desktop/replay.h), the demo and a form
+// file in a window.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/script.h>
@@ -27,277 +21,29 @@
 #include "demo.h"
 
 #include <sheenwork/runtime/form_file.h>
+#include "desktop/replay.h"
 #include "desktop/xserver.h"
-#include "support/data.h"
-#include "support/logging_control.h"
 #include "support/pictures.h"
 #include "support/recording_services.h"
-#include "support/story.h"
 
 namespace sheenwork::testing {
 namespace {
 
-using runtime::Step;
-
-gdi::Rect Scaled(gdi::Rect r, int s) { return {r.left * s, r.top * s, r.right * s, r.bottom * s}; }
-
-// The X key name of a virtual key, and the virtual key the host reports for it:
-// tests/data/input/x_keys.txt, and letters, digits and F1-F12 by their own names.
-struct XKey {
-    std::string sym;
-    int vk;
-};
-XKey XKeyOf(int vk) {
-    static const std::map<int, XKey> named = [] {
-        std::map<int, XKey> out;
-        for (const auto& row : ReadTable("input/x_keys.txt"))
-            out[std::stoi(row[0], nullptr, 0)] = {row[1], std::stoi(row[2], nullptr, 0)};
-        return out;
-    }();
-    if (const auto it = named.find(vk); it != named.end()) return it->second;
-    if (vk >= 'A' && vk <= 'Z') return {std::string(1, static_cast<char>(vk - 'A' + 'a')), vk};
-    if (vk >= '0' && vk <= '9') return {std::string(1, static_cast<char>(vk)), vk};
-    if (vk >= runtime::VK_F1 && vk < runtime::VK_F1 + 12)
-        return {"F" + std::to_string(vk - runtime::VK_F1 + 1), vk};
-    throw std::runtime_error("no X key for virtual key " + std::to_string(vk));
-}
-
-// Stories the window can tell: the painter logs and the virtual clock's tick times are
-// the headless test's own instruments.
-bool OnScreen(const Story& story) {
-    for (const auto& line : story.setup)
-        if (line.rfind("paints ", 0) == 0 || line.rfind("timer ", 0) == 0) return false;
-    return true;
-}
-
-// A host process on the display, with what it has said so far.
-class Host {
-public:
-    Host(Display& display, std::vector<std::string> argv)
-        : display_(display), process_(std::move(argv), display.Env()) {
-        process_.WaitFor([](const std::string& l) { return Trace(l, "ready"); }, 30);
-    }
-    // "@T what" lines of the host itself, as against the buttons' events.
-    static bool Trace(const std::string& line, const std::string& what) {
-        const auto space = line.find(' ');
-        return !line.empty() && line[0] == '@' && space != std::string::npos &&
-               line.compare(space + 1, what.size(), what) == 0 &&
-               (line.size() == space + 1 + what.size() || line[space + 1 + what.size()] == ' ');
-    }
-    static long long Time(const std::string& line) { return std::stoll(line.substr(1)); }
-    // Waits until the host has said `line` and then that it is on screen.
-    // Waits for a line of the host (its last lines in the failure): the next one not
-    // looked at yet, or with `from` the first from there on.
-    std::string WaitFor(const std::function<bool(const std::string&)>& match,
-                        const std::string& what, std::optional<std::size_t> from = {}) {
-        try {
-            if (from) return process_.Lines()[process_.Find(match, *from)];
-            return process_.WaitFor(match);
-        } catch (const std::runtime_error& e) {
-            std::string said;
-            const auto& lines = process_.Lines();
-            for (std::size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i)
-                said += "\n  " + lines[i];
-            throw std::runtime_error("waiting for \"" + what + "\": " + e.what() +
-                                     "; the host said last:" + said);
-        }
-    }
-    // Where the lines of what happens next start.
-    std::size_t Mark() const { return process_.Lines().size(); }
-    std::string WaitForTrace(const std::string& what, std::optional<std::size_t> from = {}) {
-        return WaitFor([&](const std::string& l) { return Trace(l, what); }, what, from);
-    }
-    void WaitForEvent(const std::string& event, std::size_t from) {
-        WaitFor([&](const std::string& l) { return l == event; }, event, from);
-    }
-    // Waits until the host has said `line` and then that it is on screen.
-    void Expect(const std::string& line) {
-        WaitForTrace(line);
-        WaitForTrace("settled");
-    }
-    void Xdotool(const std::vector<std::string>& args, const std::string& echo) {
-        display_.Xdotool(args);
-        Expect(echo);
-    }
-    Process& process() { return process_; }
-
-private:
-    Display& display_;
-    Process process_;
-};
-
-// Replays script steps against the window as a user's input, as the driver does
-// against the headless form.
-class ScreenDriver {
-public:
-    ScreenDriver(Host& host, runtime::Form& form, int scale)
-        : host_(host), form_(form), scale_(scale) {}
-
-    void Run(const Step& s) {
-        switch (s.kind) {
-            case Step::Kind::Move: Move(Point(s)); break;
-            case Step::Kind::Press: Button(s.button, true); break;
-            case Step::Kind::Release: Button(s.button, false); break;
-            case Step::Kind::Click:
-                if (!s.target.empty() || s.at) Move(Point(s));
-                Button(s.button, true);
-                Button(s.button, false);
-                break;
-            case Step::Kind::KeyDown: Key({"keydown"}, s.key, "keydown"); break;
-            case Step::Kind::KeyUp: Key({"keyup"}, s.key, "keyup"); break;
-            case Step::Kind::KeyPress: Key({"key"}, s.key, "keyup"); break;
-            case Step::Kind::Type:
-                for (const char c : s.text) {
-                    const auto k = *runtime::KeyForChar(c);
-                    if (k.shift) Key({"keydown"}, runtime::VK_LSHIFT, "keydown");
-                    Key({"key"}, k.vk, "keyup");
-                    if (k.shift) Key({"keyup"}, runtime::VK_LSHIFT, "keyup");
-                }
-                break;
-            case Step::Kind::Alt:
-                host_.Xdotool({"keydown", "Alt_L", "key", XKeyOf(s.key).sym, "keyup", "Alt_L"},
-                              "input keyup 164");
-                break;
-            case Step::Kind::Focus:
-                host_.process().Send("focus " + s.target);
-                host_.Expect("focused " + s.target);
-                break;
-            case Step::Kind::Wait:
-                host_.process().Send("wait " + std::to_string(s.millis));
-                host_.Expect("waited " + std::to_string(s.millis));
-                break;
-        }
-    }
-
-private:
-    gdi::Point Point(const Step& s) const {
-        const gdi::Rect f = form_.ScreenRect();
-        if (s.target.empty()) {
-            const gdi::Point p = s.at.value_or(gdi::Point{0, 0});
-            return {f.left + p.x, f.top + p.y};
-        }
-        const gdi::Rect r = form_.Find(s.target)->ScreenRect();
-        if (s.at) return {r.left + s.at->x, r.top + s.at->y};
-        return {r.left + r.Width() / 2, r.top + r.Height() / 2};
-    }
-    void Move(gdi::Point p) {
-        if (p == cursor_) return;  // no motion, nothing for the host to tell
-        cursor_ = p;
-        host_.Xdotool({"mousemove", std::to_string(p.x * scale_), std::to_string(p.y * scale_)},
-                      "input move " + std::to_string(p.x) + " " + std::to_string(p.y));
-    }
-    void Button(int button, bool down) {
-        const char* x = button == 1 ? "1" : button == 2 ? "3" : "2";  // X numbers them 1 3 2
-        host_.Xdotool({down ? "mousedown" : "mouseup", x},
-                      std::string(down ? "input down " : "input up ") + std::to_string(button));
-    }
-    void Key(std::vector<std::string> args, int vk, const char* echo) {
-        const XKey k = XKeyOf(vk);
-        args.push_back(k.sym);
-        host_.Xdotool(args, std::string("input ") + echo + " " + std::to_string(k.vk));
-    }
-    Host& host_;
-    runtime::Form& form_;
-    int scale_;
-    gdi::Point cursor_{0, 0};
-};
-
-// A story on screen and headless, section by section.
-void ReplayStory(const std::filesystem::path& path, int scale) {
-    const Story story = ReadStory(path);
-    Display display;
-    display.Xdotool({"mousemove", "0", "0"});  // where no form is
-    Host host(display, {SHEENWORK_STORY_HOST, "run", path.string(), "--trace", "--scale",
-                        std::to_string(scale)});
-
-    RecordingServices services;
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    auto log = std::make_shared<NotificationLog>();
-    runtime::Runtime headless(
-        clock, *gdi,
-        [logging = LoggingFactory(log, AccessKeys(story)), linked = runtime::LinkedControls()](
-            const std::string& cls, host::ControlSite& site) {
-            return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
-        });
-    runtime::Form& form = BuildStoryForm(headless, story);
-    runtime::Driver driver(headless, form);
-    ScreenDriver screen(host, form, scale);
-
-    std::map<long, gdi::Rect> shown;  // the host's visible popups
-    std::size_t read = host.process().Lines().size();
-    long long last_input = 0;
-    for (std::size_t n = 0; n < story.sections.size(); ++n) {
-        SCOPED_TRACE(story.name + ", section " + std::to_string(n + 1));
-        const runtime::Script script = runtime::ParseScript(story.sections[n].script, story.name);
-        for (const Step& step : script.steps) {
-            driver.Run(step, story.name);
-            screen.Run(step);
-        }
-        std::vector<std::string> events;
-        const auto& lines = host.process().Lines();
-        for (; read < lines.size(); ++read) {
-            const std::string& l = lines[read];
-            if (l.empty() || l[0] != '@') {
-                events.push_back(l);
-                continue;
-            }
-            std::istringstream words(l);
-            std::string at, what, kind;
-            long hwnd = 0;
-            words >> at >> what;
-            if (what == "input") last_input = Host::Time(l);
-            if (what != "popup") continue;
-            words >> kind >> hwnd;
-            if (kind == "hide") {
-                shown.erase(hwnd);
-                continue;
-            }
-            gdi::Rect r;
-            words >> r.left >> r.top >> r.right >> r.bottom;
-            shown[hwnd] = r;
-            // A tooltip waits its initial delay from the pointer's last move.
-            EXPECT_GE(Host::Time(l) - last_input, 500) << l;
-        }
-        EXPECT_EQ(events, ExpectedEvents(story.sections[n]));
-
-        // The screen shows the form with its popups above it.
-        std::vector<gdi::ColorRef> picture = form.Compose();
-        const gdi::Rect fr = form.ScreenRect();
-        for (runtime::Popup* p : form.Popups()) {
-            if (!p->Visible()) continue;
-            const gdi::Rect r = p->ScreenRect();
-            const auto px = p->Surface().Pixels();
-            for (int y = std::max(r.top, fr.top); y < std::min(r.bottom, fr.bottom); ++y)
-                for (int x = std::max(r.left, fr.left); x < std::min(r.right, fr.right); ++x)
-                    picture[std::size_t(y - fr.top) * fr.Width() + (x - fr.left)] =
-                        px[std::size_t(y - r.top) * r.Width() + (x - r.left)];
-        }
-        EXPECT_TRUE(SamePicture(display.Screenshot(Scaled(fr, scale)),
-                                Magnified(picture, fr.Width(), fr.Height(), scale),
-                                "window " + story.name + " " + std::to_string(n + 1)));
-        std::map<long, gdi::Rect> visible;
-        for (runtime::Popup* p : form.Popups())
-            if (p->Visible()) visible[p->Hwnd()] = p->ScreenRect();
-        EXPECT_EQ(shown, visible);
-        for (runtime::Popup* p : form.Popups()) {
-            if (!p->Visible() || !shown.count(p->Hwnd())) continue;
-            const gdi::Rect r = p->ScreenRect();
-            EXPECT_TRUE(SamePicture(display.Screenshot(Scaled(r, scale)),
-                                    Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale),
-                                    "window " + story.name + " popup " + std::to_string(n + 1)));
-        }
-    }
-    // The window closes as a program ends on SIGTERM: cleanly.
-    host.process().Signal(SIGTERM);
-    EXPECT_EQ(host.process().Wait(), 0);
-}
-
 class WindowStory : public ::testing::TestWithParam<std::filesystem::path> {};
+
+// The story on `sheenwork run` (the story host: the tool's run with the test controls).
+void ReplayOnWindowHost(const std::filesystem::path& path, int scale) {
+    Display display;
+    StoryHost host;
+    host.argv = {SHEENWORK_STORY_HOST, "run", path.string(), "--trace", "--scale",
+                 std::to_string(scale)};
+    host.scale = scale;
+    ReplayStory(path, display, host);
+}
 
 TEST_P(WindowStory, EventsAndPixelsAsHeadless) {
     try {
-        ReplayStory(GetParam(), 1);
+        ReplayOnWindowHost(GetParam(), 1);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
@@ -317,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(Stories, WindowStory, ::testing::ValuesIn(ScreenStories
 // tooltip is where it would be on a screen of half the size.
 TEST(WindowScale, TwiceTheSizeSamePicture) {
     try {
-        ReplayStory(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime/button-tooltip.story", 2);
+        ReplayOnWindowHost(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime/button-tooltip.story",
+                           2);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
@@ -339,7 +86,7 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
     try {
         Display display;
         display.Xdotool({"mousemove", "0", "0"});
-        Host host(display, {SHEENWORK_TOOL, "run", "--demo", "--trace"});
+        Host host(display, {SHEENWORK_TOOL, "run", "--demo", "--trace"}, display.Env());
         Process& p = host.process();
         gdi::Rect at;
         for (const auto& l : p.Lines())
@@ -415,9 +162,9 @@ TEST(WindowDemo, TheDemoAndItsWindows) {
                        "window to end.");
         runtime::Window& status = *form.Find(cli::kDemoStatus);
         const gdi::Rect line = status.ScreenRect();
-        EXPECT_TRUE(SamePicture(display.Screenshot(line),
-                                Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1),
-                                "demo status"));
+        EXPECT_TRUE(SamePicture(
+            display.Screenshot(line),
+            Magnified(status.Surface().Pixels(), line.Width(), line.Height(), 1), "demo status"));
         p.Signal(SIGTERM);
         EXPECT_EQ(p.Wait(), 0);
     } catch (const std::exception& e) {
@@ -432,7 +179,7 @@ TEST(WindowForm, AFormFileInAWindow) {
         const std::string path = std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/two.sfm";
         Display display;
         display.Xdotool({"mousemove", "0", "0"});
-        Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"});
+        Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"}, display.Env());
         gdi::Rect at;
         for (const auto& l : host.process().Lines())
             if (Host::Trace(l, "form show")) {
@@ -474,7 +221,8 @@ TEST(WindowForm, AResizedWindowShowsTheFormAtItsNewSize) {
             Display display;
             display.Xdotool({"mousemove", "0", "0"});
             Host host(display,
-                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)});
+                      {SHEENWORK_TOOL, "run", path, "--trace", "--scale", std::to_string(scale)},
+                      display.Env());
             gdi::Rect at;
             for (const auto& l : host.process().Lines())
                 if (Host::Trace(l, "form show")) {
@@ -511,7 +259,7 @@ TEST(WindowForm, AResizedWindowShowsTheFormAtItsNewSize) {
                                                 : vb::TranslateColor(form.BackColor()));
             const gdi::Rect shown{at.left * scale, at.top * scale, at.left * scale + width,
                                   at.top * scale + height};
-            EXPECT_TRUE(SamePixels(display.Screenshot(shown), padded, "resized"));
+            EXPECT_TRUE(SamePicture(display.Screenshot(shown), padded, "resized"));
         }
     } catch (const std::exception& e) {
         FAIL() << e.what();
@@ -554,7 +302,7 @@ TEST(WindowForm, TheCaptionReachesTheWindowManagerInUtf8) {
             SCOPED_TRACE(c.caption);
             form(c.caption);
             Display display;
-            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"});
+            Host host(display, {SHEENWORK_TOOL, "run", path, "--trace"}, display.Env());
             std::vector<std::string> env = display.Env();
             env.push_back("LC_ALL=C.UTF-8");  // xprop writes what it reads as UTF-8
             Process xprop({"sh", "-c",

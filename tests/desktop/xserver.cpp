@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace sheenwork::testing {
 namespace {
@@ -118,6 +119,29 @@ std::size_t Process::Find(const std::function<bool(const std::string&)>& match, 
     }
 }
 
+void Process::Drain(int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        for (std::size_t at; (at = pending_.find('\n')) != std::string::npos;) {
+            lines_.push_back(pending_.substr(0, at));
+            pending_.erase(0, at + 1);
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            throw std::runtime_error("the output did not end within " + std::to_string(seconds) +
+                                     " s");
+        pollfd p{out_, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        char buf[4096];
+        const ssize_t n = read(out_, buf, sizeof buf);
+        if (n <= 0) break;
+        pending_.append(buf, static_cast<std::size_t>(n));
+    }
+    if (!pending_.empty()) lines_.push_back(std::exchange(pending_, {}));
+}
+
 std::string Process::WaitFor(const std::function<bool(const std::string&)>& match, int seconds) {
     const std::size_t at = Find(match, next_, seconds);
     next_ = at + 1;
@@ -142,14 +166,23 @@ void Process::Signal(int sig) {
 
 Display::Display() {
     RequireTools();
-    // -displayfd: the server picks a free display and writes its number once it takes
-    // connections. -noreset: without it the server resets when its last client leaves.
-    // -r: no key auto-repeat, so that a key held between xdotool's down and up on a busy
-    // machine stays one press instead of repeating.
-    server_ = std::make_unique<Process>(
-        std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-noreset", "-r"},
-        std::vector<std::string>{}, 3600, true);
+    // -displayfd: the server writes its display's number once it takes connections (and
+    // picks a free one when none is given). -noreset: without it the server resets when
+    // its last client leaves. -r: no key auto-repeat, so that a key held between
+    // xdotool's down and up on a busy machine stays one press instead of repeating.
+    std::vector<std::string> argv{"Xvfb",        "-displayfd", "1",   "-screen",  "0",
+                                  "1024x768x24", "-nolisten",  "tcp", "-noreset", "-r"};
+    int first = 0, last = -1;
+    if (const char* range = std::getenv("SHEENWORK_DISPLAYS"))
+        std::sscanf(range, "%d-%d", &first, &last);
+    for (int n = first; n <= last; ++n) {
+        if (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0 ||
+            access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0)
+            continue;
+        argv.insert(argv.begin() + 1, ":" + std::to_string(n));
+        break;
+    }
+    server_ = std::make_unique<Process>(argv, std::vector<std::string>{}, 3600, true);
     const std::string number =
         server_->WaitFor([](const std::string& l) { return !l.empty(); }, 30);
     name_ = ":" + number;

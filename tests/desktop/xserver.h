@@ -41,6 +41,9 @@ public:
     // The next line not looked at yet that satisfies `match`.
     std::string WaitFor(const std::function<bool(const std::string&)>& match, int seconds = 20);
     const std::vector<std::string>& Lines() const { return lines_; }
+    // Reads to the end of the output (a last line without its line end included); throws
+    // after `seconds`.
+    void Drain(int seconds);
     void Send(const std::string& line);
     // Waits for the end; the exit code (128 + n for a signal).
     int Wait();
@@ -54,7 +57,8 @@ private:
     std::size_t next_ = 0;
 };
 
-// An Xvfb server on a free display, 1024 x 768 at 24 bits, kept up until destroyed.
+// An Xvfb server on a free display, 1024 x 768 at 24 bits, kept up until destroyed. With
+// SHEENWORK_DISPLAYS=FIRST-LAST set, the display is the first free number of that range.
 class Display {
 public:
     Display();

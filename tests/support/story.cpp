@@ -48,12 +48,14 @@ std::vector<std::pair<std::string, std::string>> Assignments(const std::string& 
 // The form runtime as a story's host.
 class RuntimeBuilder final : public StoryBuilder {
 public:
-    RuntimeBuilder(runtime::Runtime& runtime, const ControlHook& on_control, const LineHook& other)
-        : runtime_(runtime), on_control_(on_control), other_(other) {}
+    RuntimeBuilder(runtime::Runtime& runtime, const ControlHook& on_control, const LineHook& other,
+                   host::FontRef font)
+        : runtime_(runtime), on_control_(on_control), other_(other), font_(std::move(font)) {}
     runtime::Form* form = nullptr;
 
     void Form(gdi::Rect screen) override {
         form = &runtime_.CreateForm("Form1", runtime::PositionOf(screen), runtime::SizeOf(screen));
+        if (font_) form->Font(font_);
     }
     void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
                  const std::vector<std::string>& options) override {
@@ -84,6 +86,7 @@ private:
     runtime::Runtime& runtime_;
     const ControlHook& on_control_;
     const LineHook& other_;
+    host::FontRef font_;
 };
 
 }  // namespace
@@ -186,8 +189,9 @@ void BuildStory(const Story& story, StoryBuilder& builder) {
 }
 
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control, const LineHook& other) {
-    RuntimeBuilder builder(runtime, on_control, other);
+                              const ControlHook& on_control, const LineHook& other,
+                              host::FontRef font) {
+    RuntimeBuilder builder(runtime, on_control, other, std::move(font));
     BuildStory(story, builder);
     return *builder.form;
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sheenwork::testing {
@@ -27,6 +28,10 @@ struct Story {
     std::vector<std::string> setup;
     std::vector<Section> sections;
 };
+
+// The assignments of a "set" line after the control's name, as key and text:
+// "Name=Value Name="a value"".
+std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest);
 
 // Reads a story; "$DATA" stands for the tests' data folder.
 Story ReadStory(const std::filesystem::path& path);
@@ -71,8 +76,11 @@ void SetLateBound(runtime::Object& object, const std::string& key, const std::st
 using ControlHook = std::function<void(runtime::Window&)>;
 using LineHook = std::function<bool(runtime::Form&, const std::string& verb,
                                     const std::string& name, const std::string& line)>;
+// `font`, when given, is the form's font, set before any control takes it as its
+// container's.
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control = {}, const LineHook& other = {});
+                              const ControlHook& on_control = {}, const LineHook& other = {},
+                              host::FontRef font = nullptr);
 
 // The lines of a section that are events (not "fields" or "pixel" checks).
 std::vector<std::string> ExpectedEvents(const Section& section);

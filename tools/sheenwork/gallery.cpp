@@ -113,7 +113,7 @@ std::string Properties(const runtime::ControlDescription& c, const std::filesyst
 png::Image Render(const runtime::FormFile& file, const runtime::ControlDescription& c,
                   const State& state) {
     runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
+    auto gdi = gdi::MakePlatformGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
     runtime::Form& form = runtime::LoadForm(rt, file);
     runtime::Window& w = *form.Find(c.name);
@@ -171,7 +171,7 @@ private:
                     pixels[static_cast<std::size_t>(py) * width + px];
     }
 
-    std::unique_ptr<gdi::Gdi> gdi_ = gdi::MakeRasterGdi();
+    std::unique_ptr<gdi::Gdi> gdi_ = gdi::MakePlatformGdi();
     int cell_w_, cell_h_;
     png::Image image_;
 };

@@ -79,7 +79,7 @@ int Props(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     // A new instance on a form, as the designer places one.
     runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
+    auto gdi = gdi::MakePlatformGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
     runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
     runtime::Window& w = form.Add("Sheenwork.sheenButton", "sheenButton1", {10, 10}, {90, 26});

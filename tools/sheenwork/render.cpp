@@ -75,7 +75,7 @@ int Render(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // Before the runtime, which takes the services in place when it starts.
         Preview preview(allow_shell);
         runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
+        auto gdi = gdi::MakePlatformGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         runtime::Form& form = runtime::LoadForm(rt, file);
         runtime::Driver driver(rt, form);
@@ -112,7 +112,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         file.size = {1, 1};
         Preview preview(false);
         runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
+        auto gdi = gdi::MakePlatformGdi();
         runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
         rt.OnMessageBox([](const runtime::MessageBoxRequest&) { return 1; });
         runtime::LoadForm(rt, file);

@@ -303,6 +303,10 @@ private:
 // DrawEdge takes its colours from the process's system-colour table.
 using vb::SysColor;
 
+// The platform's own GDI, what a program draws with: our raster on Linux, real GDI on
+// Windows.
+std::unique_ptr<Gdi> MakePlatformGdi();
+
 // Our software raster. Counts its live DCs and GDI objects so that tests can prove a
 // routine released everything it created.
 std::unique_ptr<Gdi> MakeRasterGdi();

@@ -371,7 +371,10 @@ public:
     // --- Input, as the platform delivers it (screen coordinates) ---
     // The pointer moved to `screen`.
     void MouseMove(gdi::Point screen);
-    // A button (1 left, 2 right, 4 middle) went down or up where the pointer is.
+    // A button (1 left, 2 right, 4 middle) went down or up where the pointer is. The last
+    // button up ends the window's hold on the pointer, and the window under the pointer
+    // then hears a move to where the pointer is, as ReleaseCapture makes the platform do
+    // (after the MouseUp and the click).
     void MouseDown(int button);
     void MouseUp(int button);
     // A key went down or up; characters come separately, as typed text.
@@ -429,6 +432,7 @@ private:
     std::optional<gdi::Rect> ScreenRectOf(long hwnd) const;
     Window* Captured() const { return capture_.lock().get(); }
     void DeliverMouse(Window& w, int kind, int button);
+    void ReleaseButton(int button);
     bool RouteSpecialKey(int vk);
     void MoveFocus(Form& form, Window* to);
 

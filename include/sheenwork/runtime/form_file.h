@@ -152,6 +152,8 @@ public:
     virtual int Remove(const std::string& path);
     // Makes a rename in the folder durable: open, fsync and close of the folder.
     virtual int SyncFolder(const std::string& folder);
+    // Whether no process `pid` runs any more (a save it left half done can go).
+    virtual bool ProcessEnded(long pid);
 };
 FileOps& SystemFileOps();
 

@@ -17,6 +17,9 @@ inline constexpr int kToolboxBitmapId = 30000;
 
 }  // namespace sheenwork
 
+// The entry points where the runtime's registration serves the platform (Linux). On
+// Windows they are COM's own, as <objbase.h> declares them.
+#if !defined(_WIN32)
 extern "C" {
 std::int32_t DllRegisterServer() noexcept;
 std::int32_t DllUnregisterServer() noexcept;
@@ -24,3 +27,4 @@ std::int32_t DllGetClassObject(const sheenwork::runtime::Guid* clsid,
                                const sheenwork::runtime::Guid* iid, void** factory) noexcept;
 std::int32_t DllCanUnloadNow() noexcept;
 }
+#endif

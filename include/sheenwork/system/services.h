@@ -173,6 +173,26 @@ private:
 // Each platform build defines it once.
 std::unique_ptr<Services> MakeDefaultServices();
 
+// An exported function of a library file, for creating objects through another library:
+// the file is loaded once and stays loaded for the process (a file that failed to load
+// is tried again next time). `function` is null when the file cannot be loaded (`loaded`
+// false, `error` says why) or exports no such function.
+struct EntryPoint {
+    void* function = nullptr;
+    bool loaded = false;
+    std::string error;
+};
+EntryPoint LibraryEntryPoint(const std::string& path, const char* name);
+
+// What the platform's registration records besides the class table: the platform key
+// under which the type library names its file ("linux", "win64"), and the class that
+// marshals dispatch interfaces between apartments ("" where there is none).
+struct RegistryPlatform {
+    const char* typelib_platform;
+    const char* dispatch_proxy;
+};
+RegistryPlatform Platform() noexcept;
+
 // The Linux implementation. `config_dir` is where the registry store lives (default:
 // $XDG_CONFIG_HOME/sheenwork or ~/.config/sheenwork); `component_path` the folders
 // searched for outside components (default: $SHEENWORK_COMPONENT_PATH, then the

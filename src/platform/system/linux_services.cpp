@@ -24,6 +24,7 @@
 #include <iomanip>
 #include <iostream>
 #include <locale>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -517,6 +518,19 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     }
     if (in_arg) args.push_back(std::move(arg));
     return args;
+}
+
+RegistryPlatform Platform() noexcept { return {"linux", ""}; }
+
+EntryPoint LibraryEntryPoint(const std::string& path, const char* name) {
+    static std::map<std::string, void*> loaded;
+    void*& handle = loaded[path];
+    if (!handle) handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        return {nullptr, false, why ? why : "?"};
+    }
+    return {dlsym(handle, name), true, {}};
 }
 
 std::string RegistryFile(const std::string& config_dir) { return config_dir + "/registry.ini"; }

@@ -26,8 +26,6 @@ struct State {
     std::vector<WindowHost*> hosts;
     std::set<std::string> classes;  // registered, lower case
     std::map<Hwnd, WindowEntry> windows;
-    std::map<std::uint32_t, std::span<char>> lent;
-    std::uint32_t next_address = 0x10000;
     MessageTap tap;
 };
 
@@ -53,17 +51,6 @@ WindowEntry* Find(Hwnd window) {
 }
 
 }  // namespace
-
-LentText::LentText(std::span<char> buffer) : address_(Current().next_address++) {
-    Current().lent.emplace(address_, buffer);
-}
-LentText::~LentText() { Current().lent.erase(address_); }
-
-std::span<char> TextAt(std::uint32_t address) {
-    const auto& lent = Current().lent;
-    const auto it = lent.find(address);
-    return it == lent.end() ? std::span<char>() : it->second;
-}
 
 WindowHost* InstallWindowHost(WindowHost* host) noexcept {
     auto& s = Current();

@@ -39,6 +39,7 @@ release
 --- expect
 dd MouseUp 1 0 95 7
 dd Click
+dd MouseMove 0 0 95 7
 fields dd sState= sDropDownState= Value=False
 --- script
 move dd 88 5
@@ -49,3 +50,4 @@ dd MouseMove 0 0 88 5
 dd MouseDown 1 0 88 5
 dd MouseUp 1 0 88 5
 dd Click
+dd MouseMove 0 0 88 5

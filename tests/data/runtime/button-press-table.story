@@ -47,6 +47,8 @@ p Redraw "" "orange"
 p drawMLine "orange"
 p MouseUp 1 0 41 5
 p Click
+p MouseMove 0 0 41 5
+p drawMLine "orange"
 fields p sState= sDropDownState= Value=False
 # MouseDown of the right button: the event alone, no press; its MouseUp repaints.
 --- script
@@ -57,6 +59,8 @@ p MouseDown 2 0 41 5
 p Redraw "" "orange"
 p drawMLine "orange"
 p MouseUp 2 0 41 5
+p MouseMove 0 0 41 5
+p drawMLine "orange"
 fields p sState=
 # MouseDown in the section: DropDown before the paint, which is split.
 --- script

@@ -16,3 +16,5 @@ release
 tip MouseDown 1 0 20 8
 tip MouseUp 1 0 20 8
 tip Click
+tip MouseEnter
+tip MouseMove 0 0 20 8

@@ -20,6 +20,7 @@ a MouseMove 0 0 1 1
 a MouseDown 1 0 1 1
 a MouseUp 1 0 1 1
 a Click
+a MouseMove 0 0 1 1
 a MouseMove 0 0 5 5
 a MouseDown 1 0 5 5
 a MouseDown 2 0 5 5
@@ -28,3 +29,4 @@ a MouseUp 2 0 190 90
 a MouseMove 1 0 6 6
 a MouseUp 1 0 6 6
 a Click
+a MouseMove 0 0 6 6

@@ -232,4 +232,6 @@ public:
 
 std::unique_ptr<Gdi> MakeWin32Gdi() { return std::make_unique<Win32Gdi>(); }
 
+std::unique_ptr<Gdi> MakePlatformGdi() { return MakeWin32Gdi(); }
+
 }  // namespace sheenwork::gdi

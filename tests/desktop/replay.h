@@ -1,0 +1,124 @@
+// A story of the runtime replayed on a window host, driven from outside as a user would:
+// the pointer and the keys through xdotool, the screen read back with xwd. Each section
+// runs on the host and headless through the scripted driver; the events the host's
+// buttons raise must be the story's, and after every section the window's pixels (and
+// every tooltip's, with its place) must equal the headless render of the same form after
+// the same script. The hosts: `sheenwork run` on Linux, the container under Wine.
+//
+// Nothing here waits for time to pass: the host reports each input it handled and when
+// it is on screen ("@T settled"), and `wait` in a script is the host's own clock running.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop/xserver.h"
+#include "support/pictures.h"
+#include "support/story.h"
+
+#include <sheenwork/vb/stdfont.h>
+
+namespace sheenwork::testing {
+
+// A host process on the display, with what it has said so far.
+class Host {
+public:
+    Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
+         int ready_seconds = 30)
+        : display_(display), process_(std::move(argv), std::move(env)) {
+        process_.WaitFor([](const std::string& l) { return Trace(l, "ready"); }, ready_seconds);
+    }
+    // "@T what" lines of the host itself, as against the buttons' events.
+    static bool Trace(const std::string& line, const std::string& what) {
+        const auto space = line.find(' ');
+        return !line.empty() && line[0] == '@' && space != std::string::npos &&
+               line.compare(space + 1, what.size(), what) == 0 &&
+               (line.size() == space + 1 + what.size() || line[space + 1 + what.size()] == ' ');
+    }
+    static long long Time(const std::string& line) { return std::stoll(line.substr(1)); }
+    // Waits until the host has said `line` and then that it is on screen.
+    // Waits for a line of the host (its last lines in the failure): the next one not
+    // looked at yet, or with `from` the first from there on.
+    std::string WaitFor(const std::function<bool(const std::string&)>& match,
+                        const std::string& what, std::optional<std::size_t> from = {}) {
+        try {
+            if (from) return process_.Lines()[process_.Find(match, *from)];
+            return process_.WaitFor(match);
+        } catch (const std::runtime_error& e) {
+            std::string said;
+            const auto& lines = process_.Lines();
+            for (std::size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i)
+                said += "\n  " + lines[i];
+            throw std::runtime_error("waiting for \"" + what + "\": " + e.what() +
+                                     "; the host said last:" + said);
+        }
+    }
+    // Where the lines of what happens next start.
+    std::size_t Mark() const { return process_.Lines().size(); }
+    std::string WaitForTrace(const std::string& what, std::optional<std::size_t> from = {}) {
+        return WaitFor([&](const std::string& l) { return Trace(l, what); }, what, from);
+    }
+    void WaitForEvent(const std::string& event, std::size_t from) {
+        WaitFor([&](const std::string& l) { return l == event; }, event, from);
+    }
+    // Waits until the host has said `line` and then that it is on screen.
+    void Expect(const std::string& line) {
+        WaitForTrace(line);
+        WaitForTrace("settled");
+    }
+    void Xdotool(const std::vector<std::string>& args, const std::string& echo) {
+        display_.Xdotool(args);
+        Expect(echo);
+    }
+    Process& process() { return process_; }
+
+private:
+    Display& display_;
+    Process process_;
+};
+
+struct StoryHost {
+    // The host program with its arguments (the story's file among them) and what its
+    // environment needs besides the display's.
+    std::vector<std::string> argv;
+    std::vector<std::string> env;
+    int scale = 1;
+    // The popups the host reports are the runtime's own windows, by their handles; else
+    // they are matched by their places.
+    bool popups_by_handle = true;
+    // How the host is ended: SIGTERM, or the command "close" (a window closed by its user).
+    bool close_command = false;
+    // Seconds the host may take to show its window.
+    int ready_seconds = 30;
+    // The start of the names of the pictures a difference leaves in the test output.
+    std::string name = "window";
+    // The X instance name of the host's windows, when the form's window must be given the
+    // keyboard focus from outside (Wine with no window manager leaves it where it was).
+    std::string x_instance;
+    // The form's font, when the host is given one (the headless form takes it too).
+    host::FontRef form_font;
+    // Where the host draws with real GDI under Wine: the headless side draws through
+    // the model of Wine's two differences from Windows (support/wine_model_gdi.h), and a
+    // tooltip's text, which Wine draws in its own Tahoma from the face's bitmap strikes,
+    // is compared by where its ink lies rather than pixel for pixel.
+    bool wine = false;
+};
+
+// Whether the window hosts can tell a story: the painter logs and the virtual clock's
+// tick times are the headless test's own instruments.
+bool OnScreen(const Story& story);
+
+// Plays the story on the host and headless; failures are reported with EXPECT.
+void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& host);
+
+// The screen's pixels at `rect` as they settle: a host whose drawing reaches the screen a
+// moment after it said so (Wine flushes its window surfaces on its own time) gets a few
+// tries at showing `want` before the last picture is taken as the answer.
+png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want);
+
+}  // namespace sheenwork::testing
