@@ -105,9 +105,12 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             section, b.log->entries,
             [&](const std::string& name, int x, int y) {
                 Window* w = form->Find(name);
-                return w ? testing::Hex(
-                               w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x])
-                         : "no control " + name;
+                if (!w) return "no control " + name;
+                char hex[16];
+                std::snprintf(hex, sizeof hex, "%06X",
+                              static_cast<unsigned>(
+                                  w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x]));
+                return std::string(hex);
             },
             [&](const std::string& name, const std::string& field) {
                 Window* w = form->Find(name);

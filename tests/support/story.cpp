@@ -20,6 +20,8 @@ std::string WithData(std::string s) {
     return s;
 }
 
+}  // namespace
+
 // "Name=Value Name="a value"" after a control's name.
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest) {
     std::vector<std::pair<std::string, std::string>> out;
@@ -44,6 +46,8 @@ std::vector<std::pair<std::string, std::string>> Assignments(const std::string& 
     }
     return out;
 }
+
+namespace {
 
 // The form runtime as a story's host.
 class RuntimeBuilder final : public StoryBuilder {
