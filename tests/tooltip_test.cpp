@@ -343,7 +343,7 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
     int sent = 0;
     user::SetMessageTap([&](user::Hwnd, unsigned m, user::WParam, user::LParam l, user::LResult) {
         ++sent;
-        if (m == kAddToolA) added.push_back(*reinterpret_cast<const user::TOOLINFOA*>(l));
+        if (m == user::TTM_ADDTOOLA) added.push_back(*reinterpret_cast<const user::TOOLINFOA*>(l));
     });
     tooltip::QI qi;
     qi.Remove(A);
