@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "util/open_flags.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -73,8 +75,8 @@ std::string ReadLine(std::FILE* f) {
 // end) is refused. The open itself never waits: a pipe without a writer or a reader
 // answers at once.
 void Open(File& file, const std::string& name, bool for_writing) {
-    const int flags =
-        (for_writing ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY) | O_NONBLOCK | O_CLOEXEC;
+    const int flags = (for_writing ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY) |
+                      util::kOpenNonBlock | util::kOpenPrivate;
     const int fd = ::open(name.c_str(), flags, 0666);
     if (fd < 0) RaiseOpenError(for_writing);
     struct stat st {};
@@ -83,7 +85,7 @@ void Open(File& file, const std::string& name, bool for_writing) {
         vb::Raise(kPathFileAccess);
     }
     // From here on a write to a pipe that has a reader waits for it, as a file's would.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    util::WaitAgain(fd);
     file.f = ::fdopen(fd, for_writing ? "wb" : "rb");
     if (!file.f) {
         ::close(fd);

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "util/open_flags.h"
+
 #include <filesystem>
 #include <new>
 #include <string>
@@ -55,8 +57,10 @@ std::string LibraryFolder(system::Services& services) {
 // file of the host's user, nor a pipe hang the report. The record goes in one write; a
 // write the disk cuts short is taken back, so that no half record stays behind.
 void AppendRecord(const std::string& path, const std::string& record) {
-    const int fd = ::open(
-        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | util::kOpenNoFollow |
+                              util::kOpenNonBlock | util::kOpenPrivate,
+                          0666);
     if (fd < 0) return;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {

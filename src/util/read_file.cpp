@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "util/open_flags.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -28,7 +30,7 @@ std::string TooLarge(std::int64_t size, std::int64_t limit) {
 }  // namespace
 
 std::string ReadWholeFile(const std::filesystem::path& path, std::int64_t limit) {
-    const Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    const Descriptor file{::open(path.string().c_str(), O_RDONLY | kOpenNonBlock | kOpenPrivate)};
     if (file.fd < 0) throw ReadFileError(std::strerror(errno));
     struct stat st {};
     if (::fstat(file.fd, &st) != 0) throw ReadFileError(std::strerror(errno));
