@@ -26,6 +26,7 @@ file(GLOB SHEENWORK_SOURCES CONFIGURE_DEPENDS
   src/platform/user/win32/*.cpp
   src/platform/picture/win32/*.cpp)
 list(APPEND SHEENWORK_SOURCES
+  src/platform/gdi/gdi.cpp
   src/platform/host/picture_holder.cpp
   src/platform/host/property_bag.cpp
   src/platform/host/surface.cpp
@@ -136,11 +137,15 @@ add_executable(sheenwork_cli
   tools/sheenwork/cli.cpp
   tools/sheenwork/props.cpp
   tools/sheenwork/render.cpp
+  tools/sheenwork/preview.cpp
   tools/sheenwork/gallery.cpp
   tools/png_zlib.cpp
   ${SHEENWORK_GALLERY_CPP})
 set_target_properties(sheenwork_cli PROPERTIES OUTPUT_NAME sheenwork)
 target_include_directories(sheenwork_cli PRIVATE tools tools/sheenwork src)
+# Qt Designer's .ui files are read with expat, which the Windows build does not have:
+# its tool has no convert command.
+target_compile_definitions(sheenwork_cli PRIVATE SHEENWORK_NO_UI_FILES)
 find_library(SHEENWORK_ZLIB NAMES libz.a z REQUIRED)
 target_link_libraries(sheenwork_cli PRIVATE sheenwork_container ${SHEENWORK_ZLIB})
 

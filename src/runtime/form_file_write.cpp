@@ -288,7 +288,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view contents, F
     // The new file gets the old one's permissions exactly (whatever the umask says); a
     // file that is new takes the usual ones.
     struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool existed = ::stat(target.string().c_str(), &old) == 0;
     const unsigned mode = existed ? (old.st_mode & 07777) : 0666;
     RemoveStaleTemporaries(folder, target, ops);
 

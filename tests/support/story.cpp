@@ -4,8 +4,6 @@
 #include <sheenwork/runtime/description.h>
 #include <sheenwork/vb/variant.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -205,27 +203,6 @@ std::vector<std::string> ExpectedEvents(const Section& section) {
     for (const auto& line : section.expected)
         if (line.rfind("pixel ", 0) != 0 && line.rfind("fields ", 0) != 0) out.push_back(line);
     return out;
-}
-
-void ExpectSection(const Section& section, const std::vector<std::string>& events,
-                   const std::function<std::string(const std::string&, int, int)>& pixel,
-                   const Lookup& field) {
-    for (const auto& line : section.expected) {
-        std::istringstream words(line);
-        std::string first, name;
-        words >> first >> name;
-        if (first == "pixel") {
-            int x = 0, y = 0;
-            std::string want;
-            words >> x >> y >> want;
-            EXPECT_EQ(pixel(name, x, y), want) << line;
-        }
-        for (std::string pair; first == "fields" && words >> pair;) {
-            const auto eq = pair.find('=');
-            EXPECT_EQ(field(name, pair.substr(0, eq)), pair.substr(eq + 1)) << line;
-        }
-    }
-    EXPECT_EQ(events, ExpectedEvents(section));
 }
 
 std::string StoryTestName(const std::filesystem::path& path) {

@@ -23,8 +23,10 @@ constexpr char kUsageText[] =
     "                                them: name, type, access, default and help string\n"
     "  gallery -o DIR                every look, colour scheme, state and drop-down side,\n"
     "                                with caption and picture, to PNGs and DIR/index.html\n"
+#ifndef SHEENWORK_NO_UI_FILES
     "  convert FORM -o OUT.ui        a form file as a Qt Designer form (sheenwork::qt::Button\n"
     "  convert FORM.ui -o OUT        widgets), and a Designer form back to a form file\n"
+#endif
     "  run FORM [--scale N] [--trace]\n"
     "                                the form in a window: mouse, keyboard, tooltips and\n"
     "                                message boxes work as in a program; --scale shows\n"
@@ -175,7 +177,9 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (command == "render") return Render(rest, out, err);
         if (command == "check") return Check(rest, out, err);
         if (command == "gallery") return Gallery(rest, out, err);
+#ifndef SHEENWORK_NO_UI_FILES
         if (command == "convert") return Convert(rest, out, err);
+#endif
         if (command == "run") return run(rest, out, err);
         throw UsageError{"unknown command '" + util::Shown(command) + "'"};
     } catch (const UsageError& e) {
