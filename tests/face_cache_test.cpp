@@ -121,7 +121,7 @@ TEST(FaceCacheTool, ASecondRunDrawsTheSamePixelsWithoutFontconfig) {
     testing::TempDir dir;
     std::string out[2], png[2];
     for (int run = 0; run < 2; ++run) {
-        const std::string picture = dir / std::to_string(run);
+        const std::string picture = dir / (std::to_string(run) + ".png");
         const std::string command = "XDG_CACHE_HOME=" + (dir / "cache") +
                                     " FC_DEBUG=1024 " SHEENWORK_TOOL " render " SHEENWORK_SOURCE_DIR
                                     "/bench/one-button.sfm -o " +
