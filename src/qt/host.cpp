@@ -211,11 +211,15 @@ void Button::Host::Mouse(int kind, int button, int buttons, QPointF logical) {
         Call([&] { control_->MouseMove(buttons, shift, x, y); });
     } else {
         Call([&] { control_->MouseUp(button, shift, x, y); });
-        if (!alive || button != 1 || !std::exchange(left_pressed_, false)) return;
-        // A left press and release on the button, released over it, clicks.
+        if (!alive) return;
         const bool over =
             x >= 0 && y >= 0 && x < surface_.ScaleWidth() && y < surface_.ScaleHeight();
-        if (over && button_.isEnabled()) Call([&] { control_->Click(); });
+        // A left press and release on the button, released over it, clicks.
+        if (button == 1 && std::exchange(left_pressed_, false) && over && button_.isEnabled())
+            Call([&] { control_->Click(); });
+        // The last button up ends the grab, and the button under the pointer hears a move to
+        // where the pointer is, as the end of a mouse capture makes Windows send.
+        if (alive && buttons == 0 && over) Call([&] { control_->MouseMove(0, shift, x, y); });
     }
 }
 

@@ -62,7 +62,8 @@ for program in "$prefix/consumer/hello-qt" "$prefix/hello-qt-pc"; do
   LD_LIBRARY_PATH="$lib" timeout -k 5 60 "$program" >"$prefix/out" 2>"$prefix/log" &
   pid=$!
   exec 4<"$prefix/out"
-  window=$(xdotool search --sync --onlyvisible --name "Hello from Qt" 2>/dev/null | head -1)
+  window=$(xdotool search --sync --onlyvisible --name "Hello from Qt" 2>/dev/null)
+  window=${window%%$'\n'*}
   [ -n "$window" ] || fail "$program: no window"
   eval "$(xdotool getwindowgeometry --shell "$window")"
   # The window is shown before it is mapped and painted; a click needs it to be there.
