@@ -180,22 +180,22 @@ bool OnScreen(const Story& story) {
 }
 
 // A story on screen and headless, section by section.
-void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& spec) {
+void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& setup) {
     const Story story = ReadStory(path);
-    const int scale = spec.scale;
+    const int scale = setup.scale;
     display.Xdotool({"mousemove", "0", "0"});  // where no form is
     std::vector<std::string> env = display.Env();
-    env.insert(env.end(), spec.env.begin(), spec.env.end());
-    Host host(display, spec.argv, env, spec.ready_seconds);
-    if (!spec.x_instance.empty())
-        display.Xdotool({"search", "--sync", "--onlyvisible", "--classname", spec.x_instance,
+    env.insert(env.end(), setup.env.begin(), setup.env.end());
+    Host host(display, setup.argv, env, setup.ready_seconds);
+    if (!setup.x_instance.empty())
+        display.Xdotool({"search", "--sync", "--onlyvisible", "--classname", setup.x_instance,
                          "windowfocus", "--sync"});
 
     RecordingServices services;
     runtime::VirtualClock clock;
     auto raster = gdi::MakeRasterGdi();
     const auto wine_model = MakeWineModelGdi(*raster);
-    gdi::Gdi* gdi = spec.wine ? wine_model.get() : raster.get();
+    gdi::Gdi* gdi = setup.wine ? wine_model.get() : raster.get();
     auto log = std::make_shared<NotificationLog>();
     runtime::Runtime headless(
         clock, *gdi,
@@ -203,7 +203,7 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
             const std::string& cls, host::ControlSite& site) {
             return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
         });
-    runtime::Form& form = BuildStoryForm(headless, story, {}, {}, spec.form_font);
+    runtime::Form& form = BuildStoryForm(headless, story, {}, {}, setup.form_font);
     runtime::Driver driver(headless, form);
     ScreenDriver screen(host, form, scale);
 
@@ -258,7 +258,7 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
         }
         const png::Image want = Magnified(picture, fr.Width(), fr.Height(), scale);
         EXPECT_TRUE(SamePicture(Settled(display, Scaled(fr, scale), want), want,
-                                spec.name + "-" + story.name + " " + std::to_string(n + 1)));
+                                setup.name + "-" + story.name + " " + std::to_string(n + 1)));
         // The popups shown, each at its place: by handle when they are the runtime's own.
         std::vector<std::pair<long, gdi::Rect>> visible;
         for (runtime::Popup* p : form.Popups())
@@ -266,7 +266,7 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
         const auto places = [&](const auto& popups) {
             std::vector<std::pair<long, std::string>> out;
             for (const auto& [hwnd, r] : popups)
-                out.emplace_back(spec.popups_by_handle ? hwnd : 0,
+                out.emplace_back(setup.popups_by_handle ? hwnd : 0,
                                  std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                                      std::to_string(r.right) + " " + std::to_string(r.bottom));
             std::sort(out.begin(), out.end());
@@ -279,14 +279,14 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
             const png::Image tip = Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale);
             EXPECT_TRUE(
                 SamePicture(Settled(display, Scaled(r, scale), tip), tip,
-                            spec.name + "-" + story.name + " popup " + std::to_string(n + 1)));
+                            setup.name + "-" + story.name + " popup " + std::to_string(n + 1)));
         }
     }
     // The window closes as its user closes it: cleanly. On SIGTERM the program ends either
     // through SDL's handler, which makes it a quit (0), or by the signal's default action
     // (143) where that handler is not in place at the moment it arrives (seen under load;
     // why is not known yet); a crash or an abort is neither.
-    if (spec.close_command) {
+    if (setup.close_command) {
         host.process().Send("close");
         EXPECT_EQ(host.process().Wait(), 0);
     } else {
