@@ -8,7 +8,6 @@
 #include <sheenwork/runtime/script.h>
 #include <sheenwork/user/user.h>
 #include <sheenwork/util/spev.h>
-#include <sheenwork/vb/ansi.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include <iomanip>
 
 #include "png_io.h"
+#include "scenes/scenes.h"
 #include "support/data.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
@@ -161,15 +161,11 @@ TEST(RealTooltip, ShowsTheSameTips) {
         const auto& [rect, wine] = real.tips[i];
         SCOPED_TRACE(Tips()[i].name);
         Desk desk;
-        const user::Hwnd tip_window = desk.NewTip();
-        user::SendMessageA(tip_window, user::TTM_SETMAXTIPWIDTH, 0, 240);
-        user::TOOLINFOA ti;
-        ti.uFlags = user::TTF_IDISHWND | user::TTF_SUBCLASS;
-        ti.uId = static_cast<std::uint32_t>(desk.windows["A"]);
-        std::string text = Tips()[i].text + '\0';
-        const user::LentText lent{std::span<char>(text)};
-        ti.lpszText = lent.Address();
-        user::SendMessageA(tip_window, user::TTM_ADDTOOLA, 0, reinterpret_cast<user::LParam>(&ti));
+        OurChannel tip(desk, desk.NewTip());
+        tip.Send(user::TTM_SETMAXTIPWIDTH, 0, 240);
+        Record tool{user::TTF_IDISHWND | user::TTF_SUBCLASS, 0, desk.windows["A"], true,
+                    Tips()[i].text};
+        tip.SendRecord(user::TTM_ADDTOOLA, 0, tool);
         desk.runtime.MouseMove({kCursor[0], kCursor[1]});
         desk.runtime.Advance(Millis(499));
         EXPECT_EQ(desk.Shown(), nullptr);
@@ -194,7 +190,6 @@ TEST(RealTooltip, ShowsTheSameTips) {
                     ours[y * w + x] != wine[y * w + x] && ++differ <= 5)
                     ADD_FAILURE() << "(" << x << ", " << y << "): ours " << std::hex
                                   << ours[y * w + x] << ", Wine's " << wine[y * w + x];
-        EXPECT_EQ(differ, 0);
         // The ink boxes, line by line (13 pixels a line from y = 3), ink being darker than
         // half the background's (0xE1FFFF) green.
         const auto ink = [&](const std::vector<gdi::ColorRef>& px, int line) {
@@ -369,19 +364,14 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
 // buffer or a number below 0x10000 (a string resource's).
 TEST(Tooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
     Desk desk;
-    const user::Hwnd tip = desk.NewTip();
-    user::TOOLINFOA ti;
-    ti.uFlags = user::TTF_IDISHWND;
-    ti.uId = static_cast<std::uint32_t>(desk.windows["A"]);
-    ASSERT_EQ(user::SendMessageA(tip, user::TTM_ADDTOOLA, 0, reinterpret_cast<user::LParam>(&ti)),
-              1);
+    OurChannel tip(desk, desk.NewTip());
+    Record tool{user::TTF_IDISHWND, 0, desk.windows["A"]};
+    ASSERT_EQ(tip.SendRecord(user::TTM_ADDTOOLA, 0, tool), 1);
     for (const std::uint32_t text : {1u, 0xFFFFu}) {
         user::TOOLINFOA found;
         found.lpszText = text;
-        EXPECT_EQ(user::SendMessageA(tip, user::TTM_ENUMTOOLSA, 0,
-                                     reinterpret_cast<user::LParam>(&found)),
-                  1);
-        EXPECT_EQ(found.uId, ti.uId);
+        EXPECT_EQ(tip.Send(user::TTM_ENUMTOOLSA, 0, reinterpret_cast<user::LParam>(&found)), 1);
+        EXPECT_EQ(found.uId, static_cast<std::uint32_t>(desk.windows["A"]));
         EXPECT_EQ(found.lpszText, 0u) << text;
     }
 }
@@ -460,26 +450,24 @@ TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
     EXPECT_TRUE(rt.MessageBoxes().empty());
 }
 
-// Files go in the ANSI code page: what it lacks becomes "?", every byte reads back.
-TEST(SpEvAnsi, FilesAreWindows1252) {
+// The lines of tests/data/spev/ansi.txt: text saved in the ANSI code page, bytes read back.
+class SpEvAnsi : public ::testing::TestWithParam<testing::Row> {};
+TEST_P(SpEvAnsi, FilesAreWindows1252) {
+    const testing::Row& row = GetParam();
     testing::RecordingServices services;
     testing::TempDir dir;
-    SpEv& spev = SpEvObject();
-    const std::string name = dir / "t.txt";
-    spev.TextSave(name, "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC \xE2\x86\x92 \xF0\x9F\x98\x80 \xFF!");
-    EXPECT_EQ(testing::ReadFile(name),
-              "Gr\xFC\xDF"
-              "e \x80 ? ? ?!");
-    // A malformed sequence stands for no character: each of its bytes becomes "?"
-    // (an overlong "/", a surrogate, a code point past the last).
-    EXPECT_EQ(vb::ToAnsi("a\xC0\xAF"
-                         "b\xED\xA0\x80"
-                         "c\xF4\x90\x80\x80"),
-              "a??b???c????");
-    std::ofstream(name, std::ios::binary) << "\x80\x81\x9F\xA0\xFF";
-    EXPECT_EQ(spev.TextRead(name), "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF");
+    const std::string name = dir / "t.txt", in = scenes::Unquote(row[1]);
+    if (row[0] == "save") {
+        SpEvObject().TextSave(name, in);
+        EXPECT_EQ(testing::ReadFile(name), scenes::Unquote(row[2]));
+    } else {
+        std::ofstream(name, std::ios::binary) << in;
+        EXPECT_EQ(SpEvObject().TextRead(name), scenes::Unquote(row[2]));
+    }
     EXPECT_TRUE(services.boxes.empty());
 }
+INSTANTIATE_TEST_SUITE_P(Table, SpEvAnsi, ::testing::ValuesIn(testing::ReadTable("spev/ansi.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork
