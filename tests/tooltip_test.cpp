@@ -434,20 +434,16 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
 // The manager a button keeps opens the About window through the button's host, as the
 // button's own About does.
 TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
-    testing::RecordingServices services;
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
+    Desk desk(runtime::LinkedControls(), false);
     std::vector<std::string> shown;
-    rt.OnAbout(
+    desk.runtime.OnAbout(
         [&](const host::AboutInfo& info) { shown.push_back(info.control + " " + info.version); });
-    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
-    const auto button =
-        form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {80, 23}).Native<sheenButton>();
+    const auto button = desk.form->Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {80, 23})
+                            .Native<sheenButton>();
     ASSERT_NE(button->Record().cQuickInfo, nullptr);
     button->Record().cQuickInfo->About();
     EXPECT_EQ(shown, std::vector<std::string>{"sheenButton 2.8.0"});
-    EXPECT_TRUE(rt.MessageBoxes().empty());
+    EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
 }
 
 // The lines of tests/data/spev/ansi.txt: text saved in the ANSI code page, bytes read back.

@@ -30,12 +30,7 @@ void RecordingEvents::Logged(const std::string& name, const std::string& argumen
 namespace {
 std::string Args(std::initializer_list<double> values) {
     std::string s;
-    for (double v : values) {
-        std::string n = std::to_string(v);
-        n.erase(n.find_last_not_of('0') + 1);
-        if (n.back() == '.') n.pop_back();
-        s += " " + n;
-    }
+    for (double v : values) s += " " + Trimmed(v);
     return s;
 }
 }  // namespace

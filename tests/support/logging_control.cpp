@@ -2,6 +2,8 @@
 
 #include <sheenwork/vb/error.h>
 
+#include "support/recording_site.h"
+
 namespace sheenwork::testing {
 namespace {
 
@@ -70,15 +72,9 @@ private:
         log_->entries.push_back(site_.ExtenderName() + " " + what);
         if (log_->on_entry) log_->on_entry(log_->entries.back());
     }
-    static std::string N(float v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-        return s;
-    }
     void Mouse(const char* what, int b, int s, float x, float y) {
-        Add(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " + N(x) +
-            " " + N(y));
+        Add(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " +
+            Trimmed(x) + " " + Trimmed(y));
     }
     std::shared_ptr<NotificationLog> log_;
     host::ControlSite& site_;

@@ -18,12 +18,6 @@ std::vector<std::string> CallLog::Only(std::initializer_list<std::string_view> p
 
 namespace {
 std::string B(vb::Boolean b) { return b ? "True" : "False"; }
-std::string N(double v) {
-    std::string s = std::to_string(v);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') s.pop_back();
-    return s;
-}
 }  // namespace
 
 host::PictureRef RecordingPictureHolder::Picture() const { return picture_; }
@@ -34,12 +28,12 @@ void RecordingPictureHolder::Picture(host::PictureRef picture) {
 }
 vb::Single RecordingPictureHolder::Width() const { return width_; }
 void RecordingPictureHolder::Width(vb::Single pixels) {
-    site_.Call("Image1.Width", N(pixels));
+    site_.Call("Image1.Width", Trimmed(pixels));
     width_ = pixels;
 }
 vb::Single RecordingPictureHolder::Height() const { return height_; }
 void RecordingPictureHolder::Height(vb::Single pixels) {
-    site_.Call("Image1.Height", N(pixels));
+    site_.Call("Image1.Height", Trimmed(pixels));
     height_ = pixels;
 }
 vb::Boolean RecordingPictureHolder::Stretch() const { return stretch_; }
@@ -96,11 +90,11 @@ host::PictureRef RecordingSite::xpPointer(int index) {
     return picture::XPPointer(index);
 }
 vb::Single RecordingSite::ScaleTwipsToPixelsX(vb::Single twips) {
-    Call("ScaleX", N(twips));
+    Call("ScaleX", Trimmed(twips));
     return vb::TwipsToPixelsX(twips);
 }
 vb::Single RecordingSite::ScaleTwipsToPixelsY(vb::Single twips) {
-    Call("ScaleY", N(twips));
+    Call("ScaleY", Trimmed(twips));
     return vb::TwipsToPixelsY(twips);
 }
 

@@ -14,6 +14,14 @@
 
 namespace sheenwork::testing {
 
+// A number as the logs write it: without trailing zeros ("88.5", "4").
+inline std::string Trimmed(double v) {
+    std::string s = std::to_string(v);
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') s.pop_back();
+    return s;
+}
+
 // The operation log the site, its Image1, the painters and the event sink write to.
 struct CallLog {
     std::vector<std::string> entries;
