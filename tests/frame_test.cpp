@@ -71,42 +71,17 @@ TEST(Gradient, BandsDrawnInTurnShowTheirOwnColoursAsOnAFirstDraw) {
 
 // The cases of tests/data/paint/frames.txt: a new button of the given size with the real
 // painters and a magenta CornerColor, assignments, paints and the pixels each must leave.
-struct PaintCase {
-    std::string name, where;
-    int w = 0, h = 0;
-    std::vector<std::vector<std::string>> lines;
-};
-void PrintTo(const PaintCase& c, std::ostream* os) { *os << c.where; }
-
-std::vector<PaintCase> PaintCases() {
-    std::vector<PaintCase> out;
-    std::istringstream in(testing::ReadFile(testing::DataPath("paint/frames.txt")));
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        auto w = scenes::Split(line);
-        if (w.empty()) continue;
-        if (w[0] == "case")
-            out.push_back({w.at(1),
-                           "frames.txt:" + std::to_string(number),
-                           std::stoi(w.at(2)),
-                           std::stoi(w.at(2).substr(w.at(2).find('x') + 1)),
-                           {}});
-        else if (!out.empty())
-            out.back().lines.push_back(std::move(w));
-    }
-    return out;
-}
-
-class FramePaint : public ::testing::TestWithParam<PaintCase> {
+class FramePaint : public ::testing::TestWithParam<testing::Case> {
 protected:
     void TearDown() override { SetSilentError(vb::False); }
     testing::RecordingServices services;
 };
 
 TEST_P(FramePaint, LeavesThePixelsWorkedOutByHand) {
-    const PaintCase& c = GetParam();
-    ButtonFixture f(c.w, c.h);
+    const testing::Case& c = GetParam();
+    const std::string size = scenes::Split(c.title).at(1);
+    const int width = std::stoi(size), height = std::stoi(size.substr(size.find('x') + 1));
+    ButtonFixture f(width, height);
     f.button.SetPainters(DefaultPainters());
     ButtonRecord& rec = f.rec();
     rec.CornerColor = kCorner;
@@ -114,8 +89,9 @@ TEST_P(FramePaint, LeavesThePixelsWorkedOutByHand) {
     PaintState ps;
     std::vector<ColorRef> kept;
     const auto at = [&](int x, int y) { return surface.Gdi().GetPixel(surface.hDC(), x, y); };
-    for (const auto& w : c.lines) {
-        SCOPED_TRACE(c.where + ": " + w[0]);
+    for (const auto& [number, line] : c.lines) {
+        const std::vector<std::string> w = scenes::Split(line);
+        SCOPED_TRACE(c.Where(number) + ": " + line);
         const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
         const auto color = [&](std::size_t i) { return static_cast<ColorRef>(n(i)); };
         const auto rect = [&](std::size_t i) { return RECT{n(i), n(i + 1), n(i + 2), n(i + 3)}; };
@@ -163,9 +139,9 @@ TEST_P(FramePaint, LeavesThePixelsWorkedOutByHand) {
         } else if (w[0] == "runs") {  // runs rows|columns COLOR AT:FIRST:LENGTH ...
             const bool by_row = w.at(1) == "rows";
             std::string said;
-            for (int a = 0; a < (by_row ? c.h : c.w); ++a) {
+            for (int a = 0; a < (by_row ? height : width); ++a) {
                 std::vector<int> ink;
-                for (int b = 0; b < (by_row ? c.w : c.h); ++b)
+                for (int b = 0; b < (by_row ? width : height); ++b)
                     if ((by_row ? at(b, a) : at(a, b)) == color(2)) ink.push_back(b);
                 if (ink.empty()) continue;
                 // A gap inside a row would be a broken triangle: count the span, not the ink.
@@ -209,13 +185,9 @@ TEST_P(FramePaint, LeavesThePixelsWorkedOutByHand) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FramePaint, ::testing::ValuesIn(PaintCases()),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, FramePaint,
+                         ::testing::ValuesIn(testing::ReadCases("paint/frames.txt", "case")),
+                         testing::CaseName);
 
 // A pressed section composes two pictures: the rest of the button (rcMain) as the same
 // button paints at rest in one pass, the section as it paints pressed in one pass, then

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "button_scenes/button_scenes.h"
 #include "scenes/scenes.h"
 #include "support/button_fixture.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -69,7 +69,6 @@ std::string Reduced(const testing::CallLog& log) {
 class Walk {
 public:
     void Section() {
-        doomed_.reset();
         f_ = std::make_unique<ButtonFixture>(100, 23);
         f_->site.window_rect = {0, 0, 100, 23};
         // Loading left the hover timer running; each section starts after its first tick
@@ -225,24 +224,14 @@ public:
         }
     }
 
-    void Run(const std::string& file) {
-        std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/input/" + file);
-        ASSERT_TRUE(in) << file;
-        std::string line, title;
+    void Run(const testing::Case& c) {
+        Section();
         int steps = 0;
-        for (int number = 1; std::getline(in, line); ++number) {
-            if (line.empty() || line[0] == '#') continue;
-            SCOPED_TRACE(file + ":" + std::to_string(number) + " " + title);
+        for (const auto& [number, line] : c.lines) {
+            SCOPED_TRACE(c.Where(number) + " " + c.title);
             std::istringstream words(line);
             std::string verb;
             words >> verb;
-            if (verb == "==") {
-                title = line.substr(3);
-                alive_.reset();
-                Section();
-                continue;
-            }
-            ASSERT_TRUE(f_) << "a step before its title";
             const std::string rest = line.substr(std::min(line.size(), verb.size() + 1));
             if (verb == "do") {
                 f_->site.log.Clear();
@@ -264,7 +253,7 @@ public:
                 Check(verb, rest);
             }
         }
-        EXPECT_GT(steps, 10);
+        EXPECT_GT(steps, 0) << "a section without a step";
     }
 
 private:
@@ -276,13 +265,18 @@ private:
     std::vector<gdi::ColorRef> kept_;
 };
 
-class InputSteps : public ::testing::TestWithParam<std::string> {};
+// The sections of the files of tests/data/input that walk a button.
+std::vector<testing::Case> Sections() {
+    std::vector<testing::Case> all;
+    for (const char* file : {"mouse", "keyboard", "redraw", "edges"})
+        for (testing::Case& c : testing::ReadCases("input/" + std::string(file) + ".txt", "=="))
+            all.push_back(std::move(c));
+    return all;
+}
+
+class InputSteps : public ::testing::TestWithParam<testing::Case> {};
 TEST_P(InputSteps, LeaveWhatTheFileSays) { Walk().Run(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Files, InputSteps,
-                         ::testing::Values("mouse.txt", "keyboard.txt", "redraw.txt", "edges.txt"),
-                         [](const auto& info) {
-                             return info.param.substr(0, info.param.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(Sections, InputSteps, ::testing::ValuesIn(Sections()), testing::CaseName);
 
 // The handlers hand the host's own variables to the events: a MouseMove handler that
 // moves X moves the section test after it, and the host sees the change. The messages

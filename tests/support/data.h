@@ -71,4 +71,41 @@ inline std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     return name + "_" + std::to_string(info.index);
 }
 
+// A file of cases under tests/data: each case starts at a line "MARK TITLE" and holds the
+// lines after it up to the next such line, without their indentation; blank lines and
+// lines starting with # are skipped. A file that holds no case fails the test reading it.
+struct Case {
+    std::string file, title;
+    int line = 0;                                    // the title's
+    std::vector<std::pair<int, std::string>> lines;  // each with its number
+    std::string Where(int number) const { return file + ":" + std::to_string(number); }
+};
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.Where(c.line); }
+
+inline std::vector<Case> ReadCases(const std::string& name, const std::string& mark) {
+    std::vector<Case> cases;
+    std::istringstream in(ReadFile(DataPath(name)));
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (line.empty() || line[0] == '#') continue;
+        if (line.rfind(mark + " ", 0) == 0)
+            cases.push_back({name, line.substr(mark.size() + 1), number, {}});
+        else if (cases.empty())
+            ADD_FAILURE() << name << ":" << number << ": a line before the first case";
+        else
+            cases.back().lines.emplace_back(number, line);
+    }
+    if (cases.empty()) ADD_FAILURE() << "no cases in " << DataPath(name);
+    return cases;
+}
+
+// A gtest name for the case: its title's letters and digits.
+inline std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (char c : info.param.title) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name + "_" + std::to_string(info.index);
+}
+
 }  // namespace sheenwork::testing
