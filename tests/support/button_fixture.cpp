@@ -30,7 +30,7 @@ void RecordingEvents::Logged(const std::string& name, const std::string& argumen
 namespace {
 std::string Args(std::initializer_list<double> values) {
     std::string s;
-    for (double v : values) s += " " + Trimmed(v);
+    for (double v : values) s.append(" ").append(Trimmed(v));
     return s;
 }
 }  // namespace
