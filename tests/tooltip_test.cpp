@@ -163,8 +163,8 @@ TEST(RealTooltip, ShowsTheSameTips) {
         Desk desk;
         OurChannel tip(desk, desk.NewTip());
         tip.Send(user::TTM_SETMAXTIPWIDTH, 0, 240);
-        Record tool{user::TTF_IDISHWND | user::TTF_SUBCLASS, 0, desk.windows["A"], true,
-                    Tips()[i].text};
+        Record tool{
+            user::TTF_IDISHWND | user::TTF_SUBCLASS, 0, desk.windows["A"], true, Tips()[i].text, 0};
         tip.SendRecord(user::TTM_ADDTOOLA, 0, tool);
         desk.runtime.MouseMove({kCursor[0], kCursor[1]});
         desk.runtime.Advance(Millis(499));
@@ -365,7 +365,7 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
 TEST(Tooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
     Desk desk;
     OurChannel tip(desk, desk.NewTip());
-    Record tool{user::TTF_IDISHWND, 0, desk.windows["A"]};
+    Record tool{user::TTF_IDISHWND, 0, desk.windows["A"], false, "", 0};
     ASSERT_EQ(tip.SendRecord(user::TTM_ADDTOOLA, 0, tool), 1);
     for (const std::uint32_t text : {1u, 0xFFFFu}) {
         user::TOOLINFOA found;
