@@ -2,7 +2,7 @@
 
 #include <sheenwork/vb/error.h>
 
-#include "support/recording_site.h"
+#include "support/numbers.h"
 
 namespace sheenwork::testing {
 namespace {

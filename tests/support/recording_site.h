@@ -12,15 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace sheenwork::testing {
+#include "support/numbers.h"
 
-// A number as the logs write it: without trailing zeros ("88.5", "4").
-inline std::string Trimmed(double v) {
-    std::string s = std::to_string(v);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') s.pop_back();
-    return s;
-}
+namespace sheenwork::testing {
 
 // The operation log the site, its Image1, the painters and the event sink write to.
 struct CallLog {
