@@ -18,6 +18,7 @@
 #include "support/button_fixture.h"
 #include "support/data.h"
 #include "support/recording_services.h"
+#include "windows/expected_lines.h"
 
 namespace sheenwork {
 namespace {
@@ -89,22 +90,7 @@ std::vector<std::string> Rendered() {
 }
 
 TEST(TypeLibrary, IsThePublishedInterfaceInEveryDetail) {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/typelib.txt");
-    ASSERT_TRUE(in) << "tests/data/typelib.txt";
-    std::vector<std::pair<int, std::string>> expected;
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        line = line.substr(0, line.find_last_not_of(' ') + 1);
-        if (!line.empty() && line[0] != '#') expected.emplace_back(number, line);
-    }
-    const auto actual = Rendered();
-    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
-        const std::string want = i < expected.size() ? expected[i].second : "(nothing)";
-        const std::string got = i < actual.size() ? actual[i] : "(nothing)";
-        ASSERT_EQ(got, want) << "typelib.txt line "
-                             << (i < expected.size() ? expected[i].first : number + 1);
-    }
+    testing::ExpectLines(Rendered(), testing::ExpectedLines("typelib.txt"));
     // Late binding finds the About box by its standard identifier.
     EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
 }
