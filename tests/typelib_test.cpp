@@ -19,6 +19,7 @@
 #include "support/data.h"
 #include "support/recording_services.h"
 #include "windows/expected_lines.h"
+#include "windows/typelib_format.h"
 
 namespace sheenwork {
 namespace {
@@ -30,33 +31,15 @@ using Args = std::vector<vb::Variant>;
 // The interface as written down by hand in tests/data/typelib.txt, rendered from the
 // class table and the type library in the same line format.
 std::string Params(std::span<const ParamInfo> params) {
-    std::string out;
-    for (const auto& p : params) {
-        if (!out.empty()) out += ", ";
-        if (p.optional) out += "Optional ";
-        out += std::string(p.by_ref ? "ByRef " : "ByVal ") + p.name + " As " + p.type;
-        if (p.optional) out += std::string(" = \"") + p.default_value + "\"";
-    }
-    return out;
+    std::vector<std::string> out;
+    for (const auto& p : params)
+        out.push_back(testing::Parameter(
+            p.optional, p.by_ref, p.name, p.type,
+            p.optional ? std::optional<std::string>(p.default_value) : std::nullopt));
+    return testing::Joined(out, ", ");
 }
 
-std::string Flags(std::uint32_t flags) {
-    std::string out;
-    for (const auto& [bit, name] : {std::pair{runtime::TYPEFLAG_FAPPOBJECT, "FAPPOBJECT"},
-                                    {runtime::TYPEFLAG_FCANCREATE, "FCANCREATE"},
-                                    {runtime::TYPEFLAG_FPREDECLID, "FPREDECLID"},
-                                    {runtime::TYPEFLAG_FCONTROL, "FCONTROL"}}) {
-        if (flags & bit) out += (out.empty() ? "" : " ") + std::string(name);
-        flags &= ~bit;
-    }
-    return flags ? out + " ?" : out;
-}
-
-std::string Line(std::initializer_list<std::string> fields) {
-    std::string line;
-    for (const auto& f : fields) line += (line.empty() ? "" : " | ") + f;
-    return line.substr(0, line.find_last_not_of(' ') + 1);
-}
+std::string Line(const std::vector<std::string>& fields) { return testing::Joined(fields); }
 
 std::vector<std::string> Rendered() {
     const auto& library = SheenworkLibrary();
@@ -72,8 +55,8 @@ std::vector<std::string> Rendered() {
         lines.push_back(
             "class " +
             Line({c.name, c.kind == runtime::ClassKind::Control ? "control" : "global",
-                  Flags(c.type_flags), status, std::to_string(c.toolbox_bitmap), c.clsid.ToString(),
-                  itf(c.default_interface), itf(c.event_interface)}));
+                  testing::TypeFlags(c.type_flags), status, std::to_string(c.toolbox_bitmap),
+                  c.clsid.ToString(), itf(c.default_interface), itf(c.event_interface)}));
         for (const auto& m : c.members)
             lines.push_back("member " + Line({m.name, m.type, access[int(m.access)],
                                               std::to_string(m.dispid), m.help, Params(m.params)}));
