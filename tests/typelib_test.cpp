@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 
 #include "support/button_fixture.h"
@@ -89,21 +88,10 @@ protected:
 // its type, and a default that a new instance on a form reads as, written as the form
 // file writes values (a default in words, "the ...", or "none" is the placement's own).
 TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault) {
-    std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/docs/properties.md");
-    ASSERT_TRUE(in);
     std::map<std::string, std::pair<std::string, std::string>> rows;  // name -> type, default
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("| `", 0) != 0) continue;
-        std::vector<std::string> cells;
-        for (std::size_t at = 1, end; (end = line.find(" | ", at)) != std::string::npos;
-             at = end + 3)
-            cells.push_back(line.substr(at == 1 ? 2 : at, end - (at == 1 ? 2 : at)));
-        ASSERT_GE(cells.size(), 3u) << line;
-        const auto strip = [](std::string c) {
-            return c.size() > 1 && c.front() == '`' ? c.substr(1, c.size() - 2) : c;
-        };
-        rows[strip(cells[0])] = {cells[1], cells[2]};
-    }
+    for (const testing::Row& row : testing::ReadTable("../../docs/properties.md"))
+        if (row.size() > 3 && row[1].starts_with('`'))
+            rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
@@ -220,17 +208,11 @@ TEST_F(LateBound, FontsAreCopiedAndANonFontFailsInsideTheProperty) {
     EXPECT_NE(services.boxes[0].text.find("0/FontDown"), std::string::npos);
 }
 
+// Each operation of tests/data/site_failures.txt failing in turn, reported or silent.
 TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
-    // clang-format off
-    const std::vector<std::string> operations = {
-        "PropertyChanged", "Surface", "Surface.hWnd", "Surface.Enabled", "Surface.Font",
-        "Surface.MouseIcon", "Surface.MousePointer", "Surface.RightToLeft?",
-        "Surface.RightToLeft", "Surface.OLEDropMode", "Surface.AccessKeys", "Image1",
-        "Image1.Picture", "Image1.Width", "Image1.Height", "Image1.Stretch", "Parent",
-        "ShowAbout"};
-    // clang-format on
     for (const bool silent : {false, true}) {
-        for (const auto& op : operations) {
+        for (const testing::Row& failure : testing::ReadTable("site_failures.txt")) {
+            const std::string& op = failure[0];
             ButtonFixture g;
             g.site.FailOn(op);
             SetSilentError(vb::Boolean(silent));
