@@ -89,9 +89,11 @@ protected:
 // file writes values (a default in words, "the ...", or "none" is the placement's own).
 TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault) {
     std::map<std::string, std::pair<std::string, std::string>> rows;  // name -> type, default
-    for (const testing::Row& row : testing::ReadTable("../../docs/properties.md"))
-        if (row.size() > 3 && row[1].starts_with('`'))
-            rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
+    for (const testing::Row& row : testing::ReadTable("../../docs/properties.md")) {
+        if (row.size() < 2 || !row[1].starts_with('`')) continue;
+        ASSERT_GE(row.size(), 4u) << row.where;
+        rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
+    }
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
     runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
