@@ -162,12 +162,10 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)
 
 # Programs the Windows tests run under Wine (tests/windows; not packed): the type
-# library's listing and an outside error component.
+# library's listing and a client of the control.
 add_executable(typelib-listing tests/windows/typelib_listing.cpp)
+target_include_directories(typelib-listing PRIVATE tests)
 target_link_libraries(typelib-listing PRIVATE oleaut32 ole32 uuid gdi32 advapi32)
-add_library(sheenline-error-handler SHARED tests/windows/error_component.cpp)
-set_target_properties(sheenline-error-handler PROPERTIES PREFIX "")
-target_link_libraries(sheenline-error-handler PRIVATE oleaut32 ole32 uuid advapi32)
 add_executable(sheenwork-client tests/windows/client.cpp)
 target_link_libraries(sheenwork-client PRIVATE oleaut32 ole32 uuid gdi32 user32)
 # The container with a story of the runtime as its form.

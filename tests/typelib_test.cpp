@@ -12,12 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 
 #include "support/button_fixture.h"
 #include "support/data.h"
 #include "support/recording_services.h"
+#include "windows/expected_lines.h"
+#include "windows/typelib_format.h"
 
 namespace sheenwork {
 namespace {
@@ -29,33 +30,15 @@ using Args = std::vector<vb::Variant>;
 // The interface as written down by hand in tests/data/typelib.txt, rendered from the
 // class table and the type library in the same line format.
 std::string Params(std::span<const ParamInfo> params) {
-    std::string out;
-    for (const auto& p : params) {
-        if (!out.empty()) out += ", ";
-        if (p.optional) out += "Optional ";
-        out += std::string(p.by_ref ? "ByRef " : "ByVal ") + p.name + " As " + p.type;
-        if (p.optional) out += std::string(" = \"") + p.default_value + "\"";
-    }
-    return out;
+    std::vector<std::string> out;
+    for (const auto& p : params)
+        out.push_back(testing::Parameter(
+            p.optional, p.by_ref, p.name, p.type,
+            p.optional ? std::optional<std::string>(p.default_value) : std::nullopt));
+    return testing::Joined(out, ", ");
 }
 
-std::string Flags(std::uint32_t flags) {
-    std::string out;
-    for (const auto& [bit, name] : {std::pair{runtime::TYPEFLAG_FAPPOBJECT, "FAPPOBJECT"},
-                                    {runtime::TYPEFLAG_FCANCREATE, "FCANCREATE"},
-                                    {runtime::TYPEFLAG_FPREDECLID, "FPREDECLID"},
-                                    {runtime::TYPEFLAG_FCONTROL, "FCONTROL"}}) {
-        if (flags & bit) out += (out.empty() ? "" : " ") + std::string(name);
-        flags &= ~bit;
-    }
-    return flags ? out + " ?" : out;
-}
-
-std::string Line(std::initializer_list<std::string> fields) {
-    std::string line;
-    for (const auto& f : fields) line += (line.empty() ? "" : " | ") + f;
-    return line.substr(0, line.find_last_not_of(' ') + 1);
-}
+std::string Line(const std::vector<std::string>& fields) { return testing::Joined(fields); }
 
 std::vector<std::string> Rendered() {
     const auto& library = SheenworkLibrary();
@@ -71,8 +54,8 @@ std::vector<std::string> Rendered() {
         lines.push_back(
             "class " +
             Line({c.name, c.kind == runtime::ClassKind::Control ? "control" : "global",
-                  Flags(c.type_flags), status, std::to_string(c.toolbox_bitmap), c.clsid.ToString(),
-                  itf(c.default_interface), itf(c.event_interface)}));
+                  testing::TypeFlags(c.type_flags), status, std::to_string(c.toolbox_bitmap),
+                  c.clsid.ToString(), itf(c.default_interface), itf(c.event_interface)}));
         for (const auto& m : c.members)
             lines.push_back("member " + Line({m.name, m.type, access[int(m.access)],
                                               std::to_string(m.dispid), m.help, Params(m.params)}));
@@ -89,22 +72,7 @@ std::vector<std::string> Rendered() {
 }
 
 TEST(TypeLibrary, IsThePublishedInterfaceInEveryDetail) {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/typelib.txt");
-    ASSERT_TRUE(in) << "tests/data/typelib.txt";
-    std::vector<std::pair<int, std::string>> expected;
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        line = line.substr(0, line.find_last_not_of(' ') + 1);
-        if (!line.empty() && line[0] != '#') expected.emplace_back(number, line);
-    }
-    const auto actual = Rendered();
-    for (std::size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
-        const std::string want = i < expected.size() ? expected[i].second : "(nothing)";
-        const std::string got = i < actual.size() ? actual[i] : "(nothing)";
-        ASSERT_EQ(got, want) << "typelib.txt line "
-                             << (i < expected.size() ? expected[i].first : number + 1);
-    }
+    testing::ExpectLines(Rendered(), testing::ExpectedLines("typelib.txt"));
     // Late binding finds the About box by its standard identifier.
     EXPECT_EQ(FindMember(DISPID_ABOUTBOX), FindMember("About"));
 }
@@ -120,20 +88,11 @@ protected:
 // its type, and a default that a new instance on a form reads as, written as the form
 // file writes values (a default in words, "the ...", or "none" is the placement's own).
 TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault) {
-    std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/docs/properties.md");
-    ASSERT_TRUE(in);
     std::map<std::string, std::pair<std::string, std::string>> rows;  // name -> type, default
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("| `", 0) != 0) continue;
-        std::vector<std::string> cells;
-        for (std::size_t at = 1, end; (end = line.find(" | ", at)) != std::string::npos;
-             at = end + 3)
-            cells.push_back(line.substr(at == 1 ? 2 : at, end - (at == 1 ? 2 : at)));
-        ASSERT_GE(cells.size(), 3u) << line;
-        const auto strip = [](std::string c) {
-            return c.size() > 1 && c.front() == '`' ? c.substr(1, c.size() - 2) : c;
-        };
-        rows[strip(cells[0])] = {cells[1], cells[2]};
+    for (const testing::Row& row : testing::ReadTable("../../docs/properties.md")) {
+        if (row.size() < 2 || !row[1].starts_with('`')) continue;
+        ASSERT_GE(row.size(), 4u) << row.where;
+        rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
     }
     runtime::VirtualClock clock;
     auto gdi = gdi::MakeRasterGdi();
@@ -251,17 +210,11 @@ TEST_F(LateBound, FontsAreCopiedAndANonFontFailsInsideTheProperty) {
     EXPECT_NE(services.boxes[0].text.find("0/FontDown"), std::string::npos);
 }
 
+// Each operation of tests/data/site_failures.txt failing in turn, reported or silent.
 TEST_F(LateBound, EveryMemberCanBeReadAndWrittenWhateverTheSiteFails) {
-    // clang-format off
-    const std::vector<std::string> operations = {
-        "PropertyChanged", "Surface", "Surface.hWnd", "Surface.Enabled", "Surface.Font",
-        "Surface.MouseIcon", "Surface.MousePointer", "Surface.RightToLeft?",
-        "Surface.RightToLeft", "Surface.OLEDropMode", "Surface.AccessKeys", "Image1",
-        "Image1.Picture", "Image1.Width", "Image1.Height", "Image1.Stretch", "Parent",
-        "ShowAbout"};
-    // clang-format on
     for (const bool silent : {false, true}) {
-        for (const auto& op : operations) {
+        for (const testing::Row& failure : testing::ReadTable("site_failures.txt")) {
+            const std::string& op = failure[0];
             ButtonFixture g;
             g.site.FailOn(op);
             SetSilentError(vb::Boolean(silent));

@@ -89,46 +89,17 @@ private:
     ULONG refs_ = 1;
 };
 
-class DispatchOnly : public Object<IDispatch> {
+// The events, a line each.
+class Sink final : public Object<IDispatch> {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-        ids[0] = _wcsicmp(names[0], L"Name") == 0      ? 1
-                 : _wcsicmp(names[0], L"Default") == 0 ? 2
-                                                       : -1;
-        return ids[0] == -1 ? DISP_E_UNKNOWNNAME : S_OK;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
     }
-
-protected:
-    bool Supports(REFIID iid) override { return iid == IID_IUnknown || iid == IID_IDispatch; }
-};
-
-// The extender: Name and Default.
-class Extender final : public DispatchOnly {
-public:
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* r, EXCEPINFO*,
-                        UINT*) override {
-        VariantInit(r);
-        if (id == 1) {
-            r->vt = VT_BSTR;
-            r->bstrVal = SysAllocString(L"cmdTest");
-        } else if (id == 2) {
-            r->vt = VT_BOOL;
-            r->boolVal = VARIANT_FALSE;
-        } else {
-            return DISP_E_MEMBERNOTFOUND;
-        }
-        return S_OK;
-    }
-};
-
-// The events, a line each.
-class Sink final : public DispatchOnly {
-public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                         UINT*) override {
         // The event interface's members by DISPID, from 1.
@@ -157,10 +128,14 @@ public:
         g_events.push_back(line);
         return S_OK;
     }
+
+protected:
+    bool Supports(REFIID iid) override { return iid == IID_IUnknown || iid == IID_IDispatch; }
 };
 
-// The site: client, in-place and control site, and the ambient properties (user mode,
-// nothing else).
+// The site: client, in-place and control site, the ambient properties (user mode,
+// nothing else) and, on the same IDispatch, the extender (Name and Default, DISPIDs 1 and
+// 2, which no ambient property uses).
 class Site final : public IOleClientSite,
                    public IOleInPlaceSite,
                    public IOleControlSite,
@@ -218,7 +193,7 @@ public:
     STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
     STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
     STDMETHODIMP GetExtendedControl(IDispatch** e) override {
-        *e = new Extender;
+        *e = this;
         return S_OK;
     }
     STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
@@ -230,15 +205,23 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        ids[0] = _wcsicmp(names[0], L"Name") == 0      ? 1
+                 : _wcsicmp(names[0], L"Default") == 0 ? 2
+                                                       : -1;
+        return ids[0] == -1 ? DISP_E_UNKNOWNNAME : S_OK;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* r, EXCEPINFO*,
                         UINT*) override {
-        if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
         VariantInit(r);
+        if (id == 1) {
+            r->vt = VT_BSTR;
+            r->bstrVal = SysAllocString(L"cmdTest");
+            return S_OK;
+        }
+        if (id != DISPID_AMBIENT_USERMODE && id != 2) return DISP_E_MEMBERNOTFOUND;
         r->vt = VT_BOOL;
-        r->boolVal = VARIANT_TRUE;
+        r->boolVal = id == 2 ? VARIANT_FALSE : VARIANT_TRUE;
         return S_OK;
     }
 };

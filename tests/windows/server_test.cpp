@@ -1,15 +1,17 @@
 // sheenwork.dll as an in-process COM server under Wine: regsvr32 writes the class table
 // and removes it, per machine and per user; the type library read back through
 // LoadTypeLib and ITypeInfo is the published interface; a VBScript run by cscript creates
-// SpEv and Error by their ProgIDs and calls them.
+// SpEv and Error by their ProgIDs and calls them; a client of its own
+// (tests/windows/client.cpp) drives the button by DISPID. What each must write is data:
+// tests/data/windows/registry.txt, tests/data/typelib.txt, tests/data/windows/script.txt,
+// tests/data/windows/dispatch.txt and client.txt.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
+#include "desktop/xserver.h"
+#include "windows/expected_lines.h"
 #include "windows/wine.h"
 
 namespace sheenwork::testing {
@@ -22,22 +24,10 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
-std::string Replace(std::string s, const std::string& what, const std::string& with) {
-    for (std::size_t at = 0; (at = s.find(what, at)) != std::string::npos; at += with.size())
-        s.replace(at, what.size(), with);
-    return s;
-}
-
-// A data file's lines, comments and blank lines left out.
-std::vector<std::string> DataLines(const std::string& name) {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/" + name);
-    if (!in) throw std::runtime_error("tests/data/" + name + " is missing");
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) {
-        line = Trimmed(line);
-        if (!line.empty() && line[0] != '#') out.push_back(line);
-    }
-    return out;
+// The library file as a Windows program names it, and its folder.
+std::vector<std::pair<std::string, std::string>> LibraryVars() {
+    const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
+    return {{"$DLL", dll}, {"$DIR", dll.substr(0, dll.rfind('\\'))}};
 }
 
 struct Table {
@@ -46,14 +36,12 @@ struct Table {
 };
 
 Table ExpectedTable() {
-    const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-    const std::string dir = dll.substr(0, dll.rfind('\\'));
     Table t;
-    for (const auto& line : DataLines("windows/registry.txt")) {
-        if (line.rfind("root ", 0) == 0)
-            t.roots.push_back(line.substr(5));
+    for (const Row& line : ExpectedLines("windows/registry.txt", LibraryVars())) {
+        if (line[0].rfind("root ", 0) == 0)
+            t.roots.push_back(line[0].substr(5));
         else
-            t.values.insert(Trimmed(Replace(Replace(line, "$DLL", dll), "$DIR", dir)));
+            t.values.insert(line[0]);
     }
     return t;
 }
@@ -121,14 +109,8 @@ TEST(WindowsServer, TypeLibraryIsThePublishedInterface) {
         WinePrefix wine("server-typelib");
         const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
         wine.Must({"regsvr32", "/s", dll});
-        const auto listed = wine.Must({WindowsFile("typelib-listing.exe"), dll});
-        std::vector<std::string> got;
-        for (const auto& l : listed) got.push_back(Trimmed(l));
-        const auto expected = DataLines("typelib.txt");
-        for (std::size_t i = 0; i < std::max(expected.size(), got.size()); ++i)
-            ASSERT_EQ(i < got.size() ? got[i] : "(nothing)",
-                      i < expected.size() ? expected[i] : "(nothing)")
-                << "line " << i + 1 << " of the listing";
+        ExpectLines(wine.Must({WindowsFile("typelib-listing.exe"), dll}),
+                    ExpectedLines("typelib.txt"));
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
@@ -137,26 +119,42 @@ TEST(WindowsServer, TypeLibraryIsThePublishedInterface) {
 TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
     try {
         WinePrefix wine("script");
-        const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-        wine.Must({"regsvr32", "/s", dll});
-        wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenline-error-handler.dll"))});
+        wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
+        // The outside error component: a script component, registered where it is copied.
         const std::string folder = wine.Dir() + "/drive_c/sheenwork-script";
         fs::create_directories(folder + "/logs");
+        fs::copy_file(DataPath("windows/error-handler.wsc"), folder + "/error-handler.wsc");
+        wine.Must({"regedit", "/S", WinePath(DataPath("windows/error-handler.reg"))});
         wine.Must({"reg", "add", "HKCU\\Software\\Sheenline", "/v", "ErrorLog", "/t", "REG_SZ",
                    "/d", "C:\\sheenwork-script\\logs", "/f"});
-        fs::copy_file(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/script.vbs",
-                      folder + "/script.vbs");
+        fs::copy_file(DataPath("windows/script.vbs"), folder + "/script.vbs");
         auto out = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\script.vbs"});
         // Then the README's example.
         fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/examples/windows/hello.vbs",
                       folder + "/hello.vbs");
         const auto hello = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\hello.vbs"});
         out.insert(out.end(), hello.begin(), hello.end());
-        const std::string dir = dll.substr(0, dll.rfind('\\'));
-        std::vector<std::string> expected;
-        for (const auto& l : DataLines("windows/script.txt"))
-            expected.push_back(Replace(l, "$DIR", dir));
-        EXPECT_EQ(out, expected);
+        ExpectLines(out, ExpectedLines("windows/script.txt", LibraryVars()));
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
+}
+
+// The button created through CoCreateInstance on a site of the client's own, every member
+// of dispatch.txt driven by its DISPID, then the script of client.txt (wrong calls, a
+// reported error's message box, the events through a connection point, saving and loading
+// through a property bag and a stream), which holds what the client must write.
+TEST(WindowsClient, EveryMemberByDispidEventsAndPersistence) {
+    try {
+        Display display;
+        WinePrefix wine("client", &display);
+        wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
+        auto expected = ExpectedLines("windows/dispatch.txt");
+        for (const Row& line : ExpectedLines("windows/client.txt")) expected.push_back(line);
+        ExpectLines(wine.Must({WindowsFile("sheenwork-client.exe"),
+                               WinePath(DataPath("windows/dispatch.txt")),
+                               WinePath(DataPath("windows/client.txt"))}),
+                    expected);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }

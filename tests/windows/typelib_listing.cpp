@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "windows/typelib_format.h"
+
 namespace {
 
 std::string Utf8(const wchar_t* w) {
@@ -75,9 +77,7 @@ std::string TypeName(ITypeInfo* info, const TYPEDESC& t) {
 }
 
 std::string Line(const std::vector<std::string>& fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) line += (i ? " | " : "") + fields[i];
-    return line.substr(0, line.find_last_not_of(' ') + 1);
+    return sheenwork::testing::Joined(fields);
 }
 
 // "ByRef Filename As String, Optional ByRef Text As String = """: every parameter but the
@@ -86,28 +86,28 @@ std::string Params(ITypeInfo* info, const FUNCDESC* f) {
     std::vector<BSTR> names(f->cParams + 1);
     UINT got = 0;
     info->GetNames(f->memid, names.data(), static_cast<UINT>(names.size()), &got);
-    std::string out;
+    std::vector<std::string> out;
     for (SHORT i = 0; i < f->cParams; ++i) {
         const ELEMDESC& e = f->lprgelemdescParam[i];
         const USHORT flags = e.paramdesc.wParamFlags;
         if (flags & PARAMFLAG_FRETVAL) continue;
-        if (!out.empty()) out += ", ";
-        if (flags & PARAMFLAG_FOPT) out += "Optional ";
-        out += (flags & PARAMFLAG_FOUT) ? "ByRef " : "ByVal ";
-        out += (static_cast<UINT>(i + 1) < got ? Utf8(names[i + 1]) : "?") + " As " +
-               TypeName(info, e.tdesc);
+        std::optional<std::string> default_value;
         if (flags & PARAMFLAG_FHASDEFAULT) {
             VARIANT text;
             VariantInit(&text);
             VariantChangeType(&text, &e.paramdesc.pparamdescex->varDefaultValue, 0, VT_BSTR);
-            out += " = \"" + Utf8(text.bstrVal) + "\"";
+            default_value = Utf8(text.bstrVal);
             VariantClear(&text);
         } else if (flags & PARAMFLAG_FOPT) {
-            out += " = \"\"";
+            default_value = "";
         }
+        out.push_back(
+            sheenwork::testing::Parameter(flags & PARAMFLAG_FOPT, flags & PARAMFLAG_FOUT,
+                                          static_cast<UINT>(i + 1) < got ? Utf8(names[i + 1]) : "?",
+                                          TypeName(info, e.tdesc), default_value));
     }
     for (BSTR b : names) SysFreeString(b);
-    return out;
+    return sheenwork::testing::Joined(out, ", ");
 }
 
 // The members of a dispatch interface in order, a property's accessors as one member.
@@ -166,19 +166,6 @@ void Events(ITypeInfo* itf, std::vector<std::string>& out) {
         itf->ReleaseFuncDesc(f);
     }
     itf->ReleaseTypeAttr(attr);
-}
-
-std::string Flags(WORD flags) {
-    std::string out;
-    const std::pair<WORD, const char*> known[] = {{TYPEFLAG_FAPPOBJECT, "FAPPOBJECT"},
-                                                  {TYPEFLAG_FCANCREATE, "FCANCREATE"},
-                                                  {TYPEFLAG_FPREDECLID, "FPREDECLID"},
-                                                  {TYPEFLAG_FCONTROL, "FCONTROL"}};
-    for (const auto& [bit, name] : known) {
-        if (flags & bit) out += (out.empty() ? "" : " ") + std::string(name);
-        flags &= ~bit;
-    }
-    return flags ? out + " ?" : out;
 }
 
 // The toolbox bitmap the registration names, when the library file holds it.
@@ -269,7 +256,7 @@ int main(int argc, char** argv) {
             std::snprintf(misc, sizeof misc, "0x%lX", static_cast<unsigned long>(status));
             const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
             lines.push_back("class " + Line({Name(info), control ? "control" : "global",
-                                             Flags(attr->wTypeFlags), misc,
+                                             sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
                                              control ? ToolboxBitmap(clsid, module) : "0", clsid,
                                              named(def), named(source)}));
             if (def) Members(def, lines);

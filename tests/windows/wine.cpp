@@ -1,13 +1,11 @@
 #include "windows/wine.h"
 
 #include <sheenwork/text/fonts.h>
-#include <sheenwork/vb/syscolors.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "desktop/xserver.h"
@@ -79,43 +77,11 @@ std::string BasePrefix() {
         if (f.path().extension() == ".ttf")
             fs::create_symlink(f.path(),
                                base + "/drive_c/windows/Fonts/" + f.path().filename().string());
-    // The settings below, imported in one go.
-    std::ostringstream settings;
-    settings << "REGEDIT4\n";
-    std::string section;
-    const auto reg = [&](const std::string& key, const std::string& name, const std::string& data) {
-        if (key != section) settings << "\n[" << key << "]\n";
-        section = key;
-        settings << "\"" << name << "\"=\"" << data << "\"\n";
-    };
-    // Verdana is installed on neither side: DejaVu Sans stands in for it, here as for
-    // our fontconfig.
-    reg("HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements", "Verdana", "DejaVu Sans");
-    // Font smoothing on (Windows' standard grey-level smoothing): without it Wine draws
-    // text of the default quality without grey levels once it has a display, where the
-    // reference runs, which have none, draw it with them, as our text engine does.
-    reg("HKEY_CURRENT_USER\\Control Panel\\Desktop", "FontSmoothing", "2");
-    // The classic tooltip: no visual style.
-    reg("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager",
-        "ThemeActive", "0");
-    // The system colours of our stand-in (Windows XP's default scheme), where Wine has
-    // its own: the classic edges the control leaves to USER draw in them.
-    // Their registry names, in the order of the colour indexes.
-    std::istringstream names(
-        "Scrollbar Background ActiveTitle InactiveTitle Menu Window WindowFrame MenuText "
-        "WindowText TitleText ActiveBorder InactiveBorder AppWorkSpace Hilight HilightText "
-        "ButtonFace ButtonShadow GrayText ButtonText InactiveTitleText ButtonHilight "
-        "ButtonDkShadow ButtonLight InfoText InfoWindow ButtonAlternateFace HotTrackingColor "
-        "GradientActiveTitle GradientInactiveTitle MenuHilight MenuBar");
-    std::string name;
-    for (int i = 0; i < vb::kSysColorCount && names >> name; ++i) {
-        const std::uint32_t c = vb::SysColor(i);
-        reg("HKEY_CURRENT_USER\\Control Panel\\Colors", name,
-            std::to_string(c & 0xFF) + " " + std::to_string((c >> 8) & 0xFF) + " " +
-                std::to_string((c >> 16) & 0xFF));
-    }
-    std::ofstream(base + "/settings.reg") << settings.str();
-    step({"wine", "regedit", "/S", WinePath(base + "/settings.reg")}, "regedit");
+    // The settings of tests/data/windows/settings.reg: the fonts, the smoothing, the
+    // tooltip without a visual style and Windows XP's system colours.
+    step({"wine", "regedit", "/S",
+          WinePath(std::string(SHEENWORK_TEST_DATA_DIR) + "/windows/settings.reg")},
+         "regedit");
     // The registry reaches its files once the server has ended.
     step({"wineserver", "-w"}, "wineserver -w");
     std::ofstream(base + "/ready") << "ready\n";

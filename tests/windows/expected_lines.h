@@ -1,0 +1,47 @@
+// Output written down by hand as data: the lines of a file under tests/data, compared line
+// by line with what a program or a renderer writes. Used by the Linux tests as well as by
+// the Windows ones, so that both sides read the same files the same way.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/data.h"
+
+namespace sheenwork::testing {
+
+// The lines of tests/data/<name>, trailing blanks removed, blank lines and comments (#)
+// left out, each with where it stands; every `from` of `vars` replaced by its `to`.
+inline std::vector<Row> ExpectedLines(
+    const std::string& name, const std::vector<std::pair<std::string, std::string>>& vars = {}) {
+    std::vector<Row> out;
+    std::istringstream in(ReadFile(DataPath(name)));
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        line.erase(line.find_last_not_of(" \r") + 1);
+        if (line.empty() || line[0] == '#') continue;
+        for (const auto& [from, to] : vars)
+            for (auto at = line.find(from); at != std::string::npos;
+                 at = line.find(from, at + to.size()))
+                line.replace(at, from.size(), to);
+        out.push_back({name + ":" + std::to_string(number), {line}});
+    }
+    if (out.empty()) ADD_FAILURE() << "no lines in " << DataPath(name);
+    return out;
+}
+
+// What was written against what is expected, trailing blanks aside: the first line that
+// differs fails, named by where it stands in the data file.
+inline void ExpectLines(const std::vector<std::string>& got, const std::vector<Row>& expected) {
+    for (std::size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
+        std::string line = i < got.size() ? got[i] : "(nothing)";
+        line.erase(line.find_last_not_of(" \r") + 1);
+        ASSERT_EQ(line, i < expected.size() ? expected[i][0] : "(nothing)")
+            << (i < expected.size() ? expected[i].where : "after the last expected line");
+    }
+}
+
+}  // namespace sheenwork::testing
