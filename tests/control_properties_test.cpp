@@ -61,6 +61,7 @@ namespace sheenwork {
 namespace {
 
 using Log = std::vector<std::string>;
+using testing::ButtonFixture;
 using testing::Row;
 
 // "a, b, c" as its items.
@@ -273,7 +274,9 @@ void Story::Step(const Row& row) {
     } else if (verb == "do") {
         vb::Long effect = rest.empty() || !std::isdigit(rest[0]) ? 0 : std::stol(rest);
         kEvents.at(name)(b->button, rest, effect);
-        if (row.size() > 1) EXPECT_EQ(std::to_string(effect), row[1]);
+        if (row.size() > 1) {
+            EXPECT_EQ(std::to_string(effect), row[1]);
+        }
     } else if (verb == "log" || verb == "logfrom") {
         Log got = only(name);
         const Log want = list(1);
@@ -356,8 +359,12 @@ void Story::Step(const Row& row) {
     } else if (verb == "save") {
         saved = {};
         b->button.UserControl_WriteProperties(saved);
-        if (!name.empty()) EXPECT_EQ(saved.writes.size(), std::stoul(name));
-        if (row.size() > 1) EXPECT_EQ(saved.Written(), list(1));
+        if (!name.empty()) {
+            EXPECT_EQ(saved.writes.size(), std::stoul(name));
+        }
+        if (row.size() > 1) {
+            EXPECT_EQ(saved.Written(), list(1));
+        }
     } else if (verb == "saved") {
         ASSERT_LT(std::stoul(name), saved.writes.size());
         EXPECT_EQ(saved.writes[std::stoul(name)].key, row[1]);
@@ -375,14 +382,18 @@ void Story::Step(const Row& row) {
         // The arguments: values apart at blanks outside quotes.
         std::vector<vb::Variant> args;
         for (std::size_t at = 0; at < rest.size();) {
-            std::size_t end = rest[at] == '"' ? rest.find('"', at + 1) + 1 : rest.find(' ', at);
-            end = std::min(end, rest.size());
+            const std::size_t end =
+                std::min(rest[at] == '"' ? rest.find('"', at + 1) : rest.find(' ', at),
+                         rest.size() - (rest[at] == '"')) +
+                (rest[at] == '"');
             args.push_back(Value(rest.substr(at, end - at)));
             at = rest.find_first_not_of(' ', end);
         }
         const auto got = Invoke(SpEvObject(), name, vb::InvokeKind::Method, args);
         EXPECT_EQ(got.error, 0) << got.description;
-        if (row.size() > 1) EXPECT_EQ(Show(got.value), Show(Value(row[1])));
+        if (row.size() > 1) {
+            EXPECT_EQ(Show(got.value), Show(Value(row[1])));
+        }
     } else if (verb == "list") {
         lists[name] = std::make_shared<testing::ListBox>();
         lists[name]->items = list(1);
