@@ -407,7 +407,7 @@ void Story::Step(const Row& row) {
         services.key_state[std::stoi(name)] =
             static_cast<std::int16_t>(std::stoi(rest, nullptr, 0));
     } else if (verb == "errorlog") {
-        services.SetErrorLog(std::get<std::string>(Value(rest)));
+        services.SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
     } else if (verb == "handler") {
         ErrorHandler(std::stol(name), row[1], row[2], 0, row[3], row[4]);
     } else if (verb == "exists" || verb == "empty") {

@@ -29,10 +29,19 @@ namespace {
 
 using testing::Row;
 
-// What a call gives: its number, or "!N" for the run-time error N it raises.
+// The FPU's rounding mode the calls below run in; the arguments are read in the default one.
+int rounding = FE_TONEAREST;
+
+// What a call gives, made in the rounding mode above: its number, or "!N" for the
+// run-time error N it raises.
 template <class F>
 std::string Outcome(F&& f) {
+    struct Mode {
+        Mode() { std::fesetround(rounding); }
+        ~Mode() { std::fesetround(FE_TONEAREST); }
+    };
     try {
+        const Mode mode;
         return std::to_string(f());
     } catch (const RuntimeError& e) {
         return "!" + std::to_string(e.Number());
@@ -81,8 +90,9 @@ std::string WithArgument(const std::string& text, F&& f) {
                      : number.ends_with("inf") || number.ends_with("inff")
                          ? (number[0] == '-' ? -1 : 1) * std::numeric_limits<double>::infinity()
                          : std::stod(number);
+    const float single_value = static_cast<float>(d);
     if (single || text == "nanf" || text == "inff" || text == "-inff")
-        return Outcome([&] { return f(static_cast<float>(d)); });
+        return Outcome([&] { return f(single_value); });
     return Outcome([&] { return f(d); });
 }
 
@@ -110,9 +120,8 @@ class VbNumbers : public ::testing::TestWithParam<Row> {};
 TEST_P(VbNumbers, GiveTheirResultOrTheirErrorWhateverTheRoundingMode) {
     const Row& row = GetParam();
     const std::string& op = row[0];
-    const int saved = std::fegetround();
     for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
-        std::fesetround(mode);
+        rounding = mode;
         std::string got;
         if (op == "CLng") got = WithArgument(row[1], [](auto v) { return CLng(v); });
         if (op == "CInt") got = WithArgument(row[1], [](auto v) { return CInt(v); });
@@ -125,7 +134,7 @@ TEST_P(VbNumbers, GiveTheirResultOrTheirErrorWhateverTheRoundingMode) {
         if (op.ends_with(".Long")) got = Arithmetic<Long>(op.substr(0, op.find('.')), row[1]);
         EXPECT_EQ(got, row[2]) << row.where << " rounding mode " << mode;
     }
-    std::fesetround(saved);
+    rounding = FE_TONEAREST;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VbNumbers,
