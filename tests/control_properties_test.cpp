@@ -1,49 +1,68 @@
-// The property accessors: the order of store, repaint and notify, the guards, and the
-// side effects, observed through the recording site.
+// The property accessors: the order of store, repaint and notify (a table), and the
+// guards, side effects and lifecycle as button stories.
+//
+// Button stories (tests/data/props/*.txt): a button on a recording site, driven and
+// checked one step a line. A step's first cell is its verb and words; the cells after
+// ` | ` are what it expects, lists as "a, b, c". The verbs:
+//   new / fresh            a new instance, initialised and its log cleared / a button just
+//                          created in a container of its own (name Knopf7, colour
+//                          0x00336699, font Tahoma 8.25 bold), not yet initialised
+//   let PROP VALUE [| N]   a late-bound assignment (Set for an object), answered with 0 or N
+//   get PROP VALUE         a late-bound read; Image1.X reads the holder, rec.X the record
+//   rec FIELD VALUE        sets a field of the record, site FIELD VALUE one of the site
+//   holder natural W H / holder picture W H   the picture holder's natural size, picture
+//   do PROCEDURE [ARG] [| ANSWER]   an event of the host; ANSWER what it hands back
+//   log PREFIX,... | LIST  the site's log, the entries that start with a prefix (* all);
+//                          logfrom: from the first entry equal to LIST's first
+//   first PREFIX,... | TEXT / last ...   the first or last of them starts with TEXT
+//   rn | LIST              the repaints ("Redraw") and notifications ("N Prop")
+//   clear / fail OP [N] / unfail / silent BOOL
+//   theme NAME|none / version MAJOR.MINOR.BUILD PLATFORM / library PATH / file PATH TEXT
+//   boxes N / box I | FRAGMENT / report I | N | DESCRIPTION | PROCEDURE | KIND | MODULE
+//   calls | LIST           the shell calls since the last check
+//   onclick raise N / onclick read PROP   what the host's Click handler does
+//   tips spy|failing|none|off   the tooltip manager of later instances; tips | LIST its calls
+//   load | K=V, ...        reads a bag of these values; save [N] [| KEYS] writes one;
+//                          saved I | KEY the I-th key written
+//   about | PRODUCT | YEARS | LINKS / links I ...   the About window, its links opened
+//   firstline PATH | TEXT / read PATH | TEXT   a file's first line / whole text
+//   spev METHOD ARG... [| RESULT]   a late-bound call of the SpEv object
+//   list NAME | ITEMS / items NAME | ITEMS   a list box (list:NAME as a value) and its items
+//   fifo PATH / key VK STATE      a named pipe / what GetAsyncKeyState answers for a key
+//   errorlog "FOLDER"      the registry's log folder; handler N | DESCRIPTION | PROCEDURE |
+//                          KIND | MODULE reports an error; exists / empty PATH | BOOL whether a
+//                          path exists / a folder is empty; has PATH | TEXT; remove PATH
+// \r, \n and \0 in texts and files are those characters.
+// A value is a number, True, False, "text", font (Tahoma 8), font:NAME:SIZE, pic:NAME (a
+// 1 x 1 picture per name), spev or Nothing; $TMP is the story's scratch folder, $SRC the
+// source tree.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
 #include <sheenwork/util/spev.h>
+#include <sheenwork/vb/stdfont.h>
 #include <sheenwork/vb/stdpicture.h>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
-#include <functional>
-#include <set>
+#include <map>
+#include <sstream>
 
 #include "support/button_fixture.h"
 #include "support/data.h"
+#include "support/list_box.h"
+#include "support/recording_bag.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
 namespace {
 
-using testing::ButtonFixture;
 using Log = std::vector<std::string>;
-
-class Properties : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(vb::False); }
-    void TearDown() override { SetSilentError(vb::False); }
-    testing::RecordingServices services;
-    ButtonFixture f;
-};
-
-host::PictureRef Pic() {
-    return std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0xFF000000u});
-}
-host::FontRef Font() { return std::make_shared<vb::StdFont>("Tahoma", 8); }
-
-// A value of the table: a number, True, False, a "string", font, picture or Nothing.
-vb::Variant Value(const std::string& v) {
-    if (v == "True" || v == "False") return vb::Boolean(v == "True");
-    if (v == "font") return vb::Object(Font());
-    if (v == "picture") return vb::Object(Pic());
-    if (v == "Nothing") return vb::Object();
-    if (v[0] == '"') return v.substr(1, v.size() - 2);
-    return static_cast<vb::Long>(std::stol(v, nullptr, 0));
-}
+using testing::ButtonFixture;
+using testing::Row;
 
 // "a, b, c" as its items.
 Log Split(const std::string& list) {
@@ -55,6 +74,391 @@ Log Split(const std::string& list) {
     }
     return out;
 }
+
+// \r, \n and \0 as the characters they name.
+std::string Unescape(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char next = i + 1 < s.size() ? s[i + 1] : ' ';
+        const bool escape = s[i] == '\\' && (next == 'r' || next == 'n' || next == '0');
+        out += !escape ? s[i] : next == 'r' ? '\r' : next == 'n' ? '\n' : '\0';
+        i += escape;
+    }
+    return out;
+}
+
+// The tooltip managers the stories install: one that logs its calls, one that fails.
+struct SpyTips : QI {
+    Log& log;
+    bool failing;
+    SpyTips(Log& l, bool f) : log(l), failing(f) {}
+    void Create(vb::Variant form, vb::Variant control, std::string& tip, vb::Integer& delay,
+                vb::Integer& width) override {
+        if (failing) vb::Raise(91);
+        log.push_back("Create " + tip + " " + std::to_string(delay) + " " + std::to_string(width) +
+                      (std::get<vb::Object>(control).IsNothing() ? " no-surface" : "") +
+                      (std::holds_alternative<vb::Object>(form) ? "" : " no-form"));
+    }
+    void Remove(vb::Variant) override { log.push_back("Remove"); }
+    void About() override {}
+};
+
+// A value as the tables write it; pictures named pic:NAME are kept in `named`.
+vb::Variant Value(const std::string& v, std::map<std::string, host::PictureRef>& named) {
+    if (v == "True" || v == "False") return vb::Boolean(v == "True");
+    if (v == "font") return vb::Object(std::make_shared<vb::StdFont>("Tahoma", 8));
+    if (v.starts_with("font:")) {
+        const auto colon = v.rfind(':');
+        return vb::Object(
+            std::make_shared<vb::StdFont>(v.substr(5, colon - 5), std::stod(v.substr(colon + 1))));
+    }
+    if (v == "picture" || v.starts_with("pic:")) {
+        auto& p = named[v == "picture" ? v + std::to_string(named.size()) : v];
+        if (!p) p = std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0xFF000000u});
+        return vb::Object(p);
+    }
+    if (v == "spev") return vb::Object(std::make_shared<SpEv>());
+    if (v == "Nothing") return vb::Object();
+    if (v[0] == '"') return Unescape(v.substr(1, v.size() - 2));
+    if (v.find('.') != std::string::npos) return vb::Single(std::stof(v));
+    return static_cast<vb::Long>(std::stol(v, nullptr, 0));
+}
+
+// The record's flags the stories set and read.
+const std::map<std::string, vb::Boolean ButtonRecord::*> kFlags{
+    {"bLoading", &ButtonRecord::bLoading},
+    {"bHasFocus", &ButtonRecord::bHasFocus},
+    {"bDefault", &ButtonRecord::bDefault}};
+
+// The host's events the stories send, with the argument of the step.
+const std::map<std::string, std::function<void(sheenButton&, const std::string&, vb::Long&)>>
+    kEvents{{"UserControl_InitProperties",
+             [](auto& b, auto&, auto&) { b.UserControl_InitProperties(); }},
+            {"UserControl_Click", [](auto& b, auto&, auto&) { b.UserControl_Click(); }},
+            {"UserControl_Paint", [](auto& b, auto&, auto&) { b.UserControl_Paint(); }},
+            {"UserControl_Resize", [](auto& b, auto&, auto&) { b.UserControl_Resize(); }},
+            {"UserControl_AmbientChanged",
+             [](auto& b, auto& arg, auto&) { b.UserControl_AmbientChanged(arg); }},
+            {"UserControl_OLECompleteDrag",
+             [](auto& b, auto&, auto& effect) { b.UserControl_OLECompleteDrag(effect); }},
+            {"About", [](auto& b, auto&, auto&) { b.About(); }}};
+
+class Story : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override {
+        SetSilentError(vb::False);
+        SetQIFactory(nullptr);
+    }
+    void Run();
+
+    struct Bench {
+        testing::RecordingSite site;
+        std::shared_ptr<testing::RecordingPainters> painters =
+            std::make_shared<testing::RecordingPainters>(site.log);
+        testing::RecordingEvents events{site.log};
+        sheenButton button{site};
+    };
+    void New(bool fresh);
+    vb::Variant Value(const std::string& text) {
+        if (text.starts_with("list:")) return vb::Object(lists.at(text.substr(5)));
+        return sheenwork::Value(text, pictures);
+    }
+    std::string Show(const vb::Variant& v) const;
+    vb::Variant Get(const std::string& name);
+    void Step(const Row& row);
+
+    testing::RecordingServices services;
+    testing::TempDir tmp;
+    std::unique_ptr<Bench> b;
+    std::map<std::string, host::PictureRef> pictures;
+    testing::RecordingBag saved;
+    host::AboutInfo shown;
+    Log tips;
+    std::map<std::string, std::shared_ptr<testing::ListBox>> lists;
+};
+
+void Story::New(bool fresh) {
+    b = std::make_unique<Bench>();
+    b->button.SetPainters(b->painters);
+    b->button.EventSink(&b->events);
+    b->site.on_about = [this](const host::AboutInfo& info) { shown = info; };
+    if (fresh) {
+        b->site.extender_name = "Knopf7";
+        b->site.parent_back_color = 0x00336699;
+        b->site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
+        b->site.parent_font->Bold(vb::True);
+        return;
+    }
+    b->button.UserControl_InitProperties();
+    b->site.log.Clear();
+}
+
+// A value as the stories write it.
+std::string Story::Show(const vb::Variant& v) const {
+    if (const auto* s = std::get_if<std::string>(&v)) return "\"" + *s + "\"";
+    const auto* o = std::get_if<vb::Object>(&v);
+    if (!o) return vb::CStr(v);
+    if (o->IsNothing()) return "Nothing";
+    if (const auto font = o->As<vb::StdFont>()) {
+        std::ostringstream s;
+        s << "font:" << font->Name() << ":" << font->Size();
+        return s.str();
+    }
+    for (const auto& [name, pic] : pictures)
+        if (vb::Object(pic) == *o) return name;
+    return "an object";
+}
+
+vb::Variant Story::Get(const std::string& name) {
+    auto& holder = b->site.Holder();
+    if (name == "Image1.Picture")
+        return holder.Picture() ? vb::Object(holder.Picture()) : vb::Object();
+    if (name == "Image1.Width") return holder.Width();
+    if (name == "Surface.ScaleWidth") return b->site.Surface().ScaleWidth();
+    if (name.starts_with("rec.")) return b->button.Record().*kFlags.at(name.substr(4));
+    std::vector<vb::Variant> none;
+    const auto got = Invoke(b->button, name, vb::InvokeKind::PropertyGet, none);
+    EXPECT_EQ(got.error, 0) << name;
+    return got.value;
+}
+
+// "verb words..." of the first cell, the rest of the line after the verb and first word.
+void Story::Step(const Row& row) {
+    std::istringstream words(row[0]);
+    std::string verb, name, rest;
+    words >> verb >> name;
+    std::getline(words >> std::ws, rest);
+    const auto cell = [&](std::size_t i) { return i < row.size() ? row[i] : std::string(); };
+    const auto list = [&](std::size_t i) { return Split(cell(i)); };
+    const auto only = [&](const std::string& prefixes) {
+        Log out;
+        for (const auto& e : b->site.log.entries)
+            for (std::size_t at = 0; at <= prefixes.size();) {
+                const std::size_t comma = std::min(prefixes.find(',', at), prefixes.size());
+                const std::string p = prefixes.substr(at, comma - at);
+                at = comma + 1;
+                if (p == "*" || e.starts_with(p)) {
+                    out.push_back(e);
+                    break;
+                }
+            }
+        return out;
+    };
+    const auto boolean = [](const std::string& s) { return vb::Boolean(s == "True"); };
+
+    if (verb == "new" || verb == "fresh") {
+        New(verb == "fresh");
+    } else if (verb == "let") {
+        std::vector<vb::Variant> args{Value(rest)};
+        const bool object = std::holds_alternative<vb::Object>(args[0]);
+        const auto kind = object ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet;
+        EXPECT_EQ(Invoke(b->button, name, kind, args).error,
+                  row.size() > 1 ? std::stol(row[1]) : 0);
+    } else if (verb == "get") {
+        EXPECT_EQ(Show(Get(name)), Show(Value(rest)));
+    } else if (verb == "rec") {
+        b->button.Record().*kFlags.at(name) = boolean(rest);
+    } else if (verb == "site") {
+        if (name == "parent_font") b->site.parent_font = nullptr;
+        if (name == "right_to_left") b->site.right_to_left = boolean(rest);
+    } else if (verb == "holder") {
+        std::istringstream size(rest);
+        float w = 0, h = 0;
+        size >> w >> h;
+        if (name == "natural")
+            b->site.Holder().NaturalSize(w, h);
+        else
+            b->site.Holder().Picture(std::make_shared<vb::StdPicture>(
+                int(w), int(h), std::vector<std::uint32_t>(std::size_t(w * h))));
+    } else if (verb == "do") {
+        vb::Long effect = rest.empty() || !std::isdigit(rest[0]) ? 0 : std::stol(rest);
+        kEvents.at(name)(b->button, rest, effect);
+        if (row.size() > 1) {
+            EXPECT_EQ(std::to_string(effect), row[1]);
+        }
+    } else if (verb == "log" || verb == "logfrom") {
+        Log got = only(name);
+        const Log want = list(1);
+        if (verb == "logfrom" && !want.empty())
+            got.erase(got.begin(), std::find(got.begin(), got.end(), want[0]));
+        EXPECT_EQ(got, want);
+    } else if (verb == "first" || verb == "last") {
+        const Log got = only(name);
+        ASSERT_FALSE(got.empty());
+        EXPECT_TRUE((verb == "first" ? got.front() : got.back()).starts_with(row[1])) << row[1];
+    } else if (verb == "rn") {
+        Log got;
+        for (const auto& e : only("Paint:XPBody,Paint:OfficeBody,PropertyChanged "))
+            got.push_back(e.starts_with("Paint:") ? (e.ends_with("pass 0") ? "Redraw" : "Redraw(1)")
+                                                  : "N " + e.substr(16));
+        EXPECT_EQ(got, list(1));
+    } else if (verb == "clear") {
+        b->site.log.Clear();
+    } else if (verb == "fail") {
+        b->site.FailOn(name, rest.empty() ? 5 : std::stol(rest));
+    } else if (verb == "unfail") {
+        b->site.ClearFailures();
+    } else if (verb == "silent") {
+        SetSilentError(boolean(name));
+    } else if (verb == "theme") {
+        services.theme.reset();
+        if (name != "none") services.theme = system::ThemeName{"", name, ""};
+    } else if (verb == "version") {
+        unsigned major = 0, minor = 0, build = 0, platform = 0;
+        char dot;
+        std::istringstream(name + " " + rest) >> major >> dot >> minor >> dot >> build >> platform;
+        services.version = system::VersionInfo{major, minor, build, platform};
+    } else if (verb == "library") {
+        services.library_path = name;
+    } else if (verb == "file") {
+        std::filesystem::create_directories(std::filesystem::path(name).parent_path());
+        std::ofstream(name, std::ios::binary) << Unescape(rest);
+    } else if (verb == "boxes") {
+        EXPECT_EQ(services.boxes.size(), std::stoul(name));
+    } else if (verb == "box" || verb == "report") {
+        const auto i = std::stoul(name);
+        ASSERT_LT(i, services.boxes.size());
+        if (verb == "box")
+            EXPECT_NE(services.boxes[i].text.find(Unescape(row[1])), std::string::npos)
+                << services.boxes[i].text;
+        else
+            EXPECT_EQ(services.boxes[i].text,
+                      ErrorReportText(std::stol(row[1]), row[2], row[3], 0, row[4], row[5]));
+    } else if (verb == "calls") {
+        EXPECT_EQ(services.calls, list(1));
+        services.calls.clear();
+    } else if (verb == "onclick") {
+        b->events.on_click = [this, name, rest] {
+            if (name == "raise")
+                vb::Raise(std::stol(rest));
+            else
+                b->site.log.Add("Seen " + rest + " " + Show(Get(rest)));
+        };
+    } else if (verb == "tips") {
+        if (row.size() > 1 || name.empty()) {
+            EXPECT_EQ(tips, list(1));
+            tips.clear();
+        } else if (name == "off") {
+            SetQIFactory(nullptr);
+        } else {
+            SetQIFactory([this, name]() -> std::shared_ptr<QI> {
+                tips.push_back("new manager");
+                if (name == "none") return nullptr;
+                return std::make_shared<SpyTips>(tips, name == "failing");
+            });
+        }
+    } else if (verb == "load") {
+        host::MemoryPropertyBag bag;
+        for (const auto& kv : list(1)) {
+            const auto eq = kv.find('=');
+            bag.WriteProperty(kv.substr(0, eq), Value(kv.substr(eq + 1)), {});
+        }
+        b->site.log.Clear();
+        b->button.UserControl_ReadProperties(bag);
+    } else if (verb == "save") {
+        saved = {};
+        b->button.UserControl_WriteProperties(saved);
+        if (!name.empty()) {
+            EXPECT_EQ(saved.writes.size(), std::stoul(name));
+        }
+        if (row.size() > 1) {
+            EXPECT_EQ(saved.Written(), list(1));
+        }
+    } else if (verb == "saved") {
+        ASSERT_LT(std::stoul(name), saved.writes.size());
+        EXPECT_EQ(saved.writes[std::stoul(name)].key, row[1]);
+    } else if (verb == "about") {
+        EXPECT_EQ(shown.product, row[1]);
+        EXPECT_EQ(shown.years, row[2]);
+        EXPECT_EQ(shown.links.size(), std::stoul(row[3]));
+    } else if (verb == "links") {
+        std::istringstream which(name + " " + rest);
+        for (std::size_t i; which >> i;) {
+            ASSERT_LT(i, shown.links.size());
+            host::OpenAboutLink(shown.links[i]);
+        }
+    } else if (verb == "spev") {
+        // The arguments: values apart at blanks outside quotes.
+        std::vector<vb::Variant> args;
+        for (std::size_t at = 0; at < rest.size();) {
+            const std::size_t end =
+                std::min(rest[at] == '"' ? rest.find('"', at + 1) : rest.find(' ', at),
+                         rest.size() - (rest[at] == '"')) +
+                (rest[at] == '"');
+            args.push_back(Value(rest.substr(at, end - at)));
+            at = rest.find_first_not_of(' ', end);
+        }
+        const auto got = Invoke(SpEvObject(), name, vb::InvokeKind::Method, args);
+        EXPECT_EQ(got.error, 0) << got.description;
+        if (row.size() > 1) {
+            EXPECT_EQ(Show(got.value), Show(Value(row[1])));
+        }
+    } else if (verb == "list") {
+        lists[name] = std::make_shared<testing::ListBox>();
+        lists[name]->items = list(1);
+    } else if (verb == "items") {
+        EXPECT_EQ(lists.at(name)->items, list(1));
+    } else if (verb == "read") {
+        EXPECT_EQ(testing::ReadFile(name), Unescape(cell(1)));
+    } else if (verb == "fifo") {
+        ASSERT_EQ(mkfifo(name.c_str(), 0600), 0);
+    } else if (verb == "key") {
+        services.key_state[std::stoi(name)] =
+            static_cast<std::int16_t>(std::stoi(rest, nullptr, 0));
+    } else if (verb == "errorlog") {
+        services.SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
+    } else if (verb == "handler") {
+        ErrorHandler(std::stol(name), row[1], row[2], 0, row[3], row[4]);
+    } else if (verb == "exists" || verb == "empty") {
+        const bool yes =
+            verb == "exists" ? std::filesystem::exists(name) : std::filesystem::is_empty(name);
+        EXPECT_EQ(yes, row[1] == "True");
+    } else if (verb == "has") {
+        EXPECT_NE(testing::ReadFile(name).find(Unescape(row[1])), std::string::npos);
+    } else if (verb == "remove") {
+        std::filesystem::remove(name);
+    } else if (verb == "firstline") {
+        std::ifstream in(name);
+        std::string first;
+        std::getline(in, first);
+        EXPECT_EQ(first, row[1]);
+    } else {
+        ADD_FAILURE() << "unknown step " << verb;
+    }
+}
+
+void Story::Run() {
+    const std::string source = SHEENWORK_SOURCE_DIR;
+    New(false);
+    for (Row row : testing::ReadTable("props/" + GetParam())) {
+        for (auto& c : row.cells) {
+            for (std::size_t at; (at = c.find("$TMP")) != std::string::npos;)
+                c.replace(at, 4, tmp.Path().string());
+            for (std::size_t at; (at = c.find("$SRC")) != std::string::npos;)
+                c.replace(at, 4, source);
+        }
+        SCOPED_TRACE(row.where + ": " + row[0]);
+        Step(row);
+    }
+}
+
+TEST_P(Story, RunsAsWritten) { Run(); }
+
+std::vector<std::string> Stories() {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(testing::DataPath("props")))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(Stories()),
+                         [](const ::testing::TestParamInfo<std::string>& i) {
+                             std::string n = i.param.substr(0, i.param.find('.'));
+                             std::replace(n.begin(), n.end(), '-', '_');
+                             return n;
+                         });
 
 // S, R, N; S, N, R; S, N: each property's sequence, from tests/data/property_order.txt.
 class PropertyOrder : public ::testing::TestWithParam<testing::Row> {
@@ -76,7 +480,8 @@ TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
     b.site.on_property_changed = [&](const std::string&) { look(); };
     b.painters->on_body = look;
     const vb::Variant before = read();
-    std::vector<vb::Variant> args{Value(row[1])};
+    std::map<std::string, host::PictureRef> pictures;
+    std::vector<vb::Variant> args{Value(row[1], pictures)};
     const bool object = std::holds_alternative<vb::Object>(args[0]);
     ASSERT_EQ(Invoke(b.button, row[0],
                      object ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args)
@@ -94,72 +499,9 @@ INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
                          ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
                          testing::RowName);
 
-TEST_F(Properties, SurfaceSettingsAreMirroredBetweenStoreAndRepaint) {
-    f.button.Caption("Save &As");
-    f.button.Enabled(vb::False);
-    f.button.OLEDropMode(2);
-    f.button.RightToLeft(vb::True);
-    EXPECT_EQ(
-        f.site.log.Only({"Surface.", "PropertyChanged", "Paint:XPBody"}),
-        (Log{"Surface.AccessKeys \"A\"", "Paint:XPBody \"\" pass 0", "PropertyChanged Caption",
-             "Surface.Enabled False", "Paint:XPBody \"\" pass 0", "PropertyChanged Enabled",
-             "Surface.OLEDropMode 2", "PropertyChanged OLEDropMode", "Surface.RightToLeft True",
-             "PropertyChanged RightToLeft"}));
-    // RightToLeft reads the surface's own setting, not the field.
-    f.site.right_to_left = vb::False;
-    EXPECT_EQ(f.button.RightToLeft(), vb::False);
-    EXPECT_EQ(f.button.hwnd(), 200);
-}
-
-TEST_F(Properties, GuardedPositionsAndSizesDoNothingWhileTheGuardFails) {
-    f.button.CaptionLeft(10);
-    f.button.CaptionTop(10);
-    f.button.PictureLeft(10);
-    f.button.PictureTop(10);
-    f.button.PictureWidth(10);
-    f.button.PictureHeight(10);
-    EXPECT_TRUE(f.site.log.entries.empty());
-    EXPECT_EQ(f.button.CaptionLeft(), 0);
-    EXPECT_EQ(f.button.PictureWidth(), 64);
-
-    f.button.CaptionAlign(cBenutzerdefiniert);
-    f.button.PictureAlign(cBenutzerdefiniert);
-    f.site.log.Clear();
-    f.button.CaptionLeft(300);
-    f.button.PictureTop(150);
-    EXPECT_EQ(f.RepaintsAndNotifications(),
-              (Log{"Redraw", "N CaptionLeft", "Redraw", "N PictureTop"}));
-    EXPECT_EQ(f.button.CaptionLeft(), 300);
-    EXPECT_EQ(f.button.PictureTop(), 150);
-}
-
-TEST_F(Properties, RealPicSizeFalseTurnsTheShownSizeIntoTheManualSize) {
-    f.site.Holder().NaturalSize(32, 24);
-    f.site.Holder().Picture(
-        std::make_shared<vb::StdPicture>(32, 24, std::vector<std::uint32_t>(32 * 24)));
-    f.site.log.Clear();
-    f.button.RealPicSize(vb::False);
-    EXPECT_EQ(f.button.RealPicSize(), vb::False);
-    EXPECT_EQ(f.button.PictureHeight(), 24);
-    EXPECT_EQ(f.button.PictureWidth(), 32);
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N PictureHeight", "Redraw",
-                                                 "N PictureWidth", "Redraw", "N RealPicSize"}));
-    EXPECT_EQ(f.site.log.Only({"Image1."}),
-              (Log{"Image1.Stretch True", "Image1.Height 24", "Image1.Width 32"}));
-
-    // Back to True: both sizes are refused by their guards and stretching goes off, so
-    // the holder takes the natural size again.
-    f.button.PictureWidth(50);
-    f.site.log.Clear();
-    f.button.RealPicSize(vb::True);
-    EXPECT_EQ(f.button.RealPicSize(), vb::True);
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N RealPicSize"}));
-    EXPECT_EQ(f.button.PictureWidth(), 50);
-    EXPECT_EQ(f.site.Holder().Width(), 32);
-}
-
 // tests/data/color_style.txt: every scheme in turn rewrites the highlight schemes.
-TEST_F(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
+TEST(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
+    testing::RecordingServices services;
     for (const testing::Row& r : testing::ReadTable("color_style.txt")) {
         ButtonFixture b;
         b.rec().FocusRect = b.rec().HoverRect = cOff;
@@ -171,263 +513,15 @@ TEST_F(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
     }
 }
 
-TEST_F(Properties, AutoColorStyleFollowsTheReportedTheme) {
-    services.theme->color = "Metallic";
-    f.button.AutoColorStyle(vb::True);
-    EXPECT_EQ(f.button.ColorStyle(), cXPSilver);
-    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
-    EXPECT_EQ(f.button.HoverRect(), cRectXPSilver);
-    const auto log = f.RepaintsAndNotifications();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log.front(), "N AutoColorStyle");
-    EXPECT_EQ(log.back(), "Redraw");  // no notification after the last repaint
-
-    // A classic system: scheme 5, highlight schemes stay.
-    services.theme.reset();
-    f.button.AutoColorStyle(vb::True);
-    EXPECT_EQ(f.button.ColorStyle(), cWinClassic);
-    EXPECT_EQ(f.button.FocusRect(), cRectXPSilver);
-
-    // Windows before XP counts as classic whatever the theme says; so does 6.0.
-    services.theme = system::ThemeName{"", "HomeStead", ""};
-    services.version = system::VersionInfo{6, 0, 6000, 2};
-    f.button.ColorStyle(cXPBlue);
-    f.button.AutoColorStyle(vb::True);
-    EXPECT_EQ(f.button.ColorStyle(), cWinClassic);
-    services.version = system::VersionInfo{6, 1, 7600, 2};
-    f.button.AutoColorStyle(vb::True);
-    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
-
-    // Switching it off, or switching it on while loading, leaves ColorStyle alone.
-    f.button.AutoColorStyle(vb::False);
-    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
-    services.theme->color = "NormalColor";
-    f.rec().bLoading = vb::True;
-    f.button.AutoColorStyle(vb::True);
-    EXPECT_EQ(f.button.ColorStyle(), cXPOlive);
-}
-
-TEST_F(Properties, ValueTrueClicksOnceAndReadsFalseAfterwards) {
-    vb::Boolean seen;
-    f.events.on_click = [&] { seen = f.button.Value(); };
-    f.button.Value(vb::True);
-    EXPECT_EQ(seen, vb::True);
-    EXPECT_EQ(f.button.Value(), vb::False);
-    EXPECT_EQ(f.site.log.Only({"Event:", "PropertyChanged"}),
-              (Log{"PropertyChanged Value", "Event:Click"}));
-    f.site.log.Clear();
-    f.button.Value(vb::False);
-    EXPECT_EQ(f.site.log.Only({"Event:"}), Log{});
-}
-
-TEST_F(Properties, ClickOpensTheWaveThenTheUrl) {
-    testing::TempDir dir;
-    const std::string wave = dir / "ding.wav";
-    std::ofstream(wave) << "RIFF";
-    f.button.Wave(wave);
-    f.button.URL(" http://example.org ");
-    f.button.UrlParam("q=1");
-    f.button.UserControl_Click();
-    EXPECT_EQ(services.calls, (Log{"ShellExecute 200 open [" + wave + "] [] [] 0",
-                                   "ShellExecute 200 open [ http://example.org ] [q=1] [] 0"}));
-
-    services.calls.clear();
-    f.button.Wave(dir / "missing.wav");
-    f.button.URL("   ");
-    f.button.UserControl_Click();
-    EXPECT_TRUE(services.calls.empty());
-    EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(Properties, ClickReportedAfterAFailingHandlerLeavesValueTrue) {
-    f.events.on_click = [] { vb::Raise(11); };
-    f.button.UserControl_Click();
-    EXPECT_EQ(f.button.Value(), vb::True);
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("0/UserControl_Click"), std::string::npos);
-}
-
-TEST_F(Properties, PassThroughEventsHandBackWhatTheHandlerChanged) {
-    vb::Long effect = 3;
-    f.button.UserControl_OLECompleteDrag(effect);
-    EXPECT_EQ(effect, 7);
-    EXPECT_EQ(f.site.log.Only({"Event:"}), Log{"Event:OLECompleteDrag 3"});
-}
-
-TEST_F(Properties, PicturesGoToImage1OnlyForTheMatchingEnabledState) {
-    auto pic = std::make_shared<vb::StdPicture>(2, 2, std::vector<std::uint32_t>(4));
-    f.button.Enabled(vb::False);
-    f.site.log.Clear();
-    f.button.Picture(pic);
-    EXPECT_EQ(f.button.Picture(), pic);
-    EXPECT_EQ(f.site.Holder().Picture(), nullptr);
-    f.button.PictureDis(pic);
-    EXPECT_EQ(f.site.Holder().Picture(), pic);
-    f.button.PictureOver(pic);
-    f.button.PictureDown(pic);
-    EXPECT_EQ(f.site.log.Only({"Image1."}), Log{"Image1.Picture set"});
-}
-
-TEST_F(Properties, MousePointerBeyondSixteenBitsOverflowsAfterTheStore) {
-    f.button.MousePointer(70000);
-    EXPECT_EQ(f.button.MousePointer(), 70000);
-    EXPECT_EQ(f.site.log.Only({"Surface.MousePointer", "PropertyChanged"}), Log{});
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("Error no.: 6\r\nError description: Overflow"),
-              std::string::npos);
-    EXPECT_NE(services.boxes[0].text.find("0/MousePointer"), std::string::npos);
-
-    SetSilentError(vb::True);
-    f.site.log.Clear();
-    f.button.MousePointer(-40000);
-    EXPECT_EQ(f.site.log.Only({"Surface.MousePointer", "PropertyChanged"}),
-              Log{"PropertyChanged MousePointer"});
-}
-
-TEST_F(Properties, SpecialEventsIsNoObject) {
-    EXPECT_EQ(f.button.SpecialEvents(), nullptr);
-    f.button.SpecialEvents(std::make_shared<SpEv>());
-    EXPECT_EQ(f.button.SpecialEvents(), nullptr);
-    EXPECT_TRUE(f.site.log.entries.empty());
-}
-
 // tests/data/access_keys.txt: the character after the last single ampersand.
-TEST_F(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
+TEST(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
+    testing::RecordingServices services;
+    testing::ButtonFixture f;
     const auto unquote = [](const std::string& s) { return s.substr(1, s.size() - 2); };
     for (const testing::Row& r : testing::ReadTable("access_keys.txt")) {
         f.rec().Caption = unquote(r[0]);
         EXPECT_EQ(f.button.GetPrefixText(), r[1] == "\"\"" ? "" : r[1]) << r.where;
     }
-}
-
-TEST_F(Properties, TooltipRegistersAfterEachTooltipAssignmentButNotWhileLoading) {
-    struct Spy : QI {
-        Log& log;
-        explicit Spy(Log& l) : log(l) {}
-        void Create(vb::Variant form, vb::Variant control, std::string& tip, vb::Integer& delay,
-                    vb::Integer& width) override {
-            log.push_back("Create " + tip + " " + std::to_string(delay) + " " +
-                          std::to_string(width) +
-                          (std::get<vb::Object>(control).IsNothing() ? " no-surface" : "") +
-                          (std::holds_alternative<vb::Object>(form) ? "" : " no-form"));
-        }
-        void Remove(vb::Variant) override { log.push_back("Remove"); }
-        void About() override {}
-    };
-    Log calls;
-    int created = 0;
-    SetQIFactory([&] {
-        ++created;
-        return std::make_shared<Spy>(calls);
-    });
-    // A new instance registers its empty tip once it is initialised.
-    ButtonFixture g;
-    EXPECT_EQ(calls, Log{"Create  5000 240"});
-    calls.clear();
-    g.button.VeloToolTip("Speichern");
-    g.button.VeloToolTipDelay(300);
-    g.button.UseVeloToolTip(vb::False);
-    g.button.UseVeloToolTip(vb::True);
-    g.rec().bLoading = vb::True;
-    g.button.VeloToolTip("ignored while loading");
-    SetQIFactory(nullptr);
-    EXPECT_EQ(created, 1);
-    EXPECT_EQ(calls, (Log{"Create Speichern 5000 240", "Create Speichern 300 240", "Remove",
-                          "Create Speichern 300 240"}));
-    EXPECT_EQ(g.site.log.Only({"PropertyChanged"}),
-              (Log{"PropertyChanged VeloToolTip", "PropertyChanged VeloToolTipDelay",
-                   "PropertyChanged UseVeloToolTip", "PropertyChanged UseVeloToolTip",
-                   "PropertyChanged VeloToolTip"}));
-}
-
-TEST_F(Properties, TooltipErrorsAreIgnoredWithoutAReport) {
-    struct Failing : QI {
-        void Create(vb::Variant, vb::Variant, std::string&, vb::Integer&, vb::Integer&) override {
-            vb::Raise(91);
-        }
-        void Remove(vb::Variant) override {}
-        void About() override {}
-    };
-    SetQIFactory([] { return std::make_shared<Failing>(); });
-    ButtonFixture g;
-    g.site.FailOn("Parent");
-    g.button.VeloToolTip("x");
-    EXPECT_TRUE(services.boxes.empty());
-    // No manager at all: ignored while registering, reported while removing.
-    SetQIFactory([] { return nullptr; });
-    ButtonFixture h;
-    h.button.VeloToolTip("x");
-    EXPECT_TRUE(services.boxes.empty());
-    h.button.UseVeloToolTip(vb::False);
-    SetQIFactory(nullptr);
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text,
-              ErrorReportText(91, "Object variable or With block variable not set",
-                              "CheckForVeloToolTip", 0, "Benutzersteuerelement", "sheenButton"));
-}
-
-TEST_F(Properties, AFailingStepEndsTheAssignmentOrIsSkippedWhenSilent) {
-    f.site.FailOn("PropertyChanged", 70);
-    f.button.ForeColor(0xFF);  // S, N, R: the repaint never comes
-    EXPECT_EQ(f.button.ForeColor(), 0xFFu);
-    EXPECT_EQ(f.RepaintsAndNotifications(), Log{"N ForeColor"});
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, ErrorReportText(70, "Permission denied", "ForeColor", 0,
-                                                      "Benutzersteuerelement", "sheenButton"));
-
-    f.site.ClearFailures();
-    f.site.FailOn("Surface.AccessKeys");
-    f.site.log.Clear();
-    f.button.Caption("&Neu");
-    EXPECT_EQ(f.button.Caption(), "&Neu");
-    EXPECT_EQ(f.RepaintsAndNotifications(), Log{});
-
-    SetSilentError(vb::True);
-    f.site.log.Clear();
-    f.button.Caption("&Alt");
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "N Caption"}));
-    f.site.FailOn("PropertyChanged");
-    f.site.log.Clear();
-    f.button.ForeColor(0xFF00);
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"N ForeColor", "Redraw"}));
-    EXPECT_EQ(services.boxes.size(), 2u);
-}
-
-// The About window's three buttons open the help, the web page and the licence text
-// through the shell, as a click opens its address.
-TEST_F(Properties, AboutOpensTheAboutWindowWhoseButtonsGoThroughTheShell) {
-    host::AboutInfo shown;
-    f.site.on_about = [&](const host::AboutInfo& info) { shown = info; };
-    f.button.About();
-    EXPECT_EQ(f.site.log.entries, Log{"ShowAbout 2.8.0"});
-    EXPECT_EQ(shown.product, "Sheenwork");
-    EXPECT_EQ(shown.years, "2003-2026");
-    ASSERT_EQ(shown.links.size(), 3u);
-    services.calls.clear();
-    for (const auto& link : shown.links) host::OpenAboutLink(link);
-    const std::string source = SHEENWORK_SOURCE_DIR;
-    EXPECT_EQ(services.calls, (Log{"ShellExecute 0 open [" + source + "/README.md] [] [] 1",
-                                   "ShellExecute 0 open [https://sheenwork.dev/] [] [] 1",
-                                   "ShellExecute 0 open [" + source + "/LICENSE] [] [] 1"}));
-    std::ifstream licence(source + "/LICENSE");
-    std::string first;
-    std::getline(licence, first);
-    EXPECT_EQ(first, "MIT License");
-
-    // An installed library finds them under share/doc/sheenwork beside its lib folder;
-    // what is not installed there still comes from the source tree.
-    testing::TempDir prefix;
-    std::filesystem::create_directories(prefix.Path() / "share/doc/sheenwork");
-    std::ofstream(prefix.Path() / "share/doc/sheenwork/README.md") << "read me\n";
-    services.library_path = (prefix.Path() / "lib/libsheenwork.so").string();
-    f.button.About();
-    services.calls.clear();
-    host::OpenAboutLink(shown.links[0]);
-    host::OpenAboutLink(shown.links[2]);
-    EXPECT_EQ(services.calls,
-              (Log{"ShellExecute 0 open [" +
-                       (prefix.Path() / "share/doc/sheenwork/README.md").string() + "] [] [] 1",
-                   "ShellExecute 0 open [" + source + "/LICENSE] [] [] 1"}));
 }
 
 }  // namespace

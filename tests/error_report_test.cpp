@@ -1,5 +1,5 @@
 // The error trap, the report routine (text, log file, outside component, message box)
-// and the Error object.
+// and the Error object. The log folder's stories are in tests/data/props/error-log-*.txt.
 #include <sheenwork/util/error.h>
 #include <sheenwork/vb/error.h>
 
@@ -138,52 +138,6 @@ TEST(ErrorObjectDeathTest, TheFirstObjectInitialisesTheSwitchOnlyOnce) {
     EXPECT_EXIT(std::exit(FirstErrorObjectInAFreshProcess()), ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(ErrorReport, LogRecordsAppendToTheFolderTheRegistryNames) {
-    RecordingServices services;
-    testing::TempDir logs;
-    for (const std::string& folder :
-         {logs.Path().string(), logs.Path().string() + "/", logs.Path().string() + "\\",
-          "  " + logs.Path().string() + "  "}) {
-        std::filesystem::remove(logs / "SheenlineError.txt");
-        services.SetErrorLog(folder);
-        ErrorHandler(53, "File not found", "TextRead", 0, "Klassenmodul", "SpEv");
-        ErrorHandler(6, "Overflow", "MousePointer", 0, "Benutzersteuerelement", "sheenButton");
-        const std::string expected =
-            "06.12.2026 16:13:23\r\n" +
-            ErrorReportText(53, "File not found", "TextRead", 0, "Klassenmodul", "SpEv") + "\r\n" +
-            std::string(30, '-') + "\r\n" + "06.12.2026 16:13:23\r\n" +
-            ErrorReportText(6, "Overflow", "MousePointer", 0, "Benutzersteuerelement",
-                            "sheenButton") +
-            "\r\n" + std::string(30, '-') + "\r\n";
-        EXPECT_EQ(ReadFile(logs / "SheenlineError.txt"), expected) << "folder '" << folder << "'";
-    }
-    // The log is written in addition to the box, not instead of it.
-    EXPECT_EQ(services.boxes.size(), 8u);
-}
-
-TEST_F(ErrorReport, AppFolderMeansTheLibrarysFolder) {
-    RecordingServices services;
-    testing::TempDir app;
-    services.library_path = app / "libsheenwork.so";
-    services.SetErrorLog("*app*");
-    ErrorHandler(5, "Invalid procedure call or argument", "Redraw", 0, "Benutzersteuerelement",
-                 "sheenButton");
-    EXPECT_NE(ReadFile(app / "SheenlineError.txt").find("Line/Procedure: 0/Redraw"),
-              std::string::npos);
-}
-
-TEST_F(ErrorReport, MissingOrBlankFolderWritesNoLogButStillShowsTheBox) {
-    RecordingServices services;
-    testing::TempDir logs;
-    services.SetErrorLog(logs / "does-not-exist");
-    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
-    EXPECT_FALSE(std::filesystem::exists(logs / "does-not-exist"));
-    services.SetErrorLog("   ");
-    ErrorHandler(5, "x", "Redraw", 0, "Benutzersteuerelement", "sheenButton");
-    EXPECT_EQ(services.boxes.size(), 2u);
-    EXPECT_TRUE(std::filesystem::is_empty(logs.Path()));
-}
-
 // What others may have put in a log folder they can write: a link to a file of the host's
 // user (followed, the record would land there), a pipe (opened blocking, the report would
 // hang), a folder. None gets the record and the box still shows. Then a disk with room for
@@ -274,30 +228,22 @@ TEST_F(ErrorComponentReport, NoComponentInstalledShowsTheBox) {
     EXPECT_FALSE(std::filesystem::exists(scratch_ / "component.log"));
 }
 
+// tests/data/registry_store.txt: writes to the registry store, then what reads find.
 TEST(RegistryStore, KeysAndValuesIgnoreCaseAndRewritesKeepOtherValues) {
     testing::TempDir dir;
     const auto root = dir.Path().string();
-    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Sheenline", "ErrorLog",
-                                "/a");
-    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Other", "ErrorLog",
-                                "/other");
-    system::WriteRegistryString(root, system::Hive::CurrentUser, "software\\SHEENLINE", "Second",
-                                "2");
-    system::WriteRegistryString(root, system::Hive::CurrentUser, "Software\\Sheenline", "errorlog",
-                                "/b");
+    const auto hive = [](const std::string& h) {
+        return h == "HKCU" ? system::Hive::CurrentUser : system::Hive::LocalMachine;
+    };
+    const auto rows = testing::ReadTable("registry_store.txt");
+    for (const auto& r : rows)
+        if (r[0] == "write") system::WriteRegistryString(root, hive(r[1]), r[2], r[3], r[4]);
     auto services = system::MakeLinuxServices(root, {root});
-    EXPECT_EQ(
-        services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "ErrorLog"),
-        "/b");
-    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "Second"),
-              "2");
-    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Other", "ErrorLog"),
-              "/other");
-    EXPECT_EQ(
-        services->RegistryString(system::Hive::LocalMachine, "Software\\Sheenline", "ErrorLog"),
-        std::nullopt);
-    EXPECT_EQ(services->RegistryString(system::Hive::CurrentUser, "Software\\Sheenline", "Nope"),
-              std::nullopt);
+    for (const auto& r : rows)
+        if (r[0] == "read") {
+            EXPECT_EQ(services->RegistryString(hive(r[1]), r[2], r[3]).value_or("(none)"), r[4])
+                << r.where;
+        }
 }
 
 }  // namespace

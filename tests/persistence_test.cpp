@@ -1,6 +1,6 @@
 // Saving and loading through the property bag, checked against the key table as
-// transcribed by hand into tests/data/persistence_keys.txt, and the host's lifecycle
-// notifications: a new instance, ambient changes, paint and resize.
+// transcribed by hand into tests/data/persistence_keys.txt, and ambient changes. The
+// order of loading, a new instance, paint and resize are button stories (tests/data/props).
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
 #include <sheenwork/host/property_bag.h>
@@ -16,6 +16,7 @@
 
 #include "support/button_fixture.h"
 #include "support/data.h"
+#include "support/recording_bag.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -31,9 +32,7 @@ void PrintTo(const KeyRow& r, std::ostream* os) { *os << r.key; }
 const std::vector<KeyRow>& KeyTable() {
     static const std::vector<KeyRow> rows = [] {
         std::vector<KeyRow> out;
-        std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/persistence_keys.txt");
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty() || line[0] == '#') continue;
+        for (const std::string& line : testing::DataLines("persistence_keys.txt")) {
             KeyRow r;
             std::istringstream(line) >> r.key >> r.type >> r.def >> r.property >> r.saved;
             out.push_back(r);
@@ -49,36 +48,7 @@ Log KeyNames() {
     return out;
 }
 
-// Logs the keys read and the writes, in front of a bag in memory.
-struct RecordingBag final : host::PropertyBag {
-    struct Write {
-        std::string key;
-        vb::Variant value, def;
-    };
-    host::MemoryPropertyBag stored;
-    Log reads;
-    std::vector<Write> writes;
-
-    vb::Variant ReadProperty(const std::string& key, const vb::Variant& def) override {
-        reads.push_back(key);
-        return stored.ReadProperty(key, def);
-    }
-    void WriteProperty(const std::string& key, const vb::Variant& value,
-                       const vb::Variant& def) override {
-        writes.push_back({key, value, def});
-        stored.WriteProperty(key, value, def);
-    }
-    Log Written() const {
-        Log out;
-        for (const auto& w : writes) out.push_back(w.key);
-        return out;
-    }
-    Write Find(const std::string& key) const {
-        for (const auto& w : writes)
-            if (w.key == key) return w;
-        return {};
-    }
-};
+using testing::RecordingBag;
 
 host::PictureRef Pic() {
     return std::make_shared<vb::StdPicture>(2, 1, std::vector<std::uint32_t>(2));
@@ -238,7 +208,6 @@ TEST(PersistenceOrder, ThePublishedKeysAreTheTablesWithTheirTypes) {
 
 TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
     testing::RecordingServices services;
-    ASSERT_EQ(KeyTable().size(), 64u);
     // Every key differs from its default; the alignments are manual so that the
     // positions apply.
     Fresh a;
@@ -265,54 +234,6 @@ TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
     EXPECT_TRUE(services.boxes.empty());
 }
 
-TEST(PersistenceOrder, LoadingKeepsTheConsequencesOfItsOrder) {
-    testing::RecordingServices services;
-    const auto load = [](Fresh& f, std::vector<host::MemoryPropertyBag::Entry> entries) {
-        host::MemoryPropertyBag bag;
-        for (const auto& e : entries) bag.WriteProperty(e.key, e.value, {});
-        f.site.log.Clear();
-        f.button.UserControl_ReadProperties(bag);
-    };
-    // An alignment before its position and the sizes before RealPicSize already show in
-    // each key reading back on its own. Image1 takes the sizes before stretching goes
-    // off; loading again finds RealPicSize True and keeps them.
-    Fresh s;
-    load(s, {{"PictureHeight", 10}, {"PictureWidth", 20}});
-    EXPECT_EQ(s.site.log.Only({"Image1."}), (Log{"Image1.Picture Nothing", "Image1.Height 10",
-                                                 "Image1.Width 20", "Image1.Stretch False"}));
-    load(s, {{"PictureHeight", 30}, {"PictureWidth", 40}});
-    EXPECT_EQ(s.button.PictureHeight(), 10);
-    EXPECT_EQ(s.button.PictureWidth(), 20);
-    // The stored highlight schemes, or their defaults, win over ColorStyle's.
-    Fresh c;
-    load(c, {{"ColorStyle", 1}, {"HoverRect", 2}});
-    EXPECT_EQ(c.button.FocusRect(), 0);
-    EXPECT_EQ(c.button.HoverRect(), 2);
-    // Enabled comes before the pictures, so Image1 gets the disabled one.
-    Fresh e;
-    const auto pic = Pic(), dis = Pic();
-    load(e,
-         {{"Enabled", vb::False}, {"Picture", vb::Object(pic)}, {"PictureDis", vb::Object(dis)}});
-    EXPECT_EQ(e.site.Holder().Picture(), dis);
-    // The default button shows its look from the one paint at the end, without focus.
-    Fresh d;
-    load(d, {{"Default", vb::True}});
-    EXPECT_EQ(d.button.Record().bHasFocus, vb::True);
-    EXPECT_EQ(d.site.log.Only({"Paint:XPBody", "Paint:drawMLine", "SetFocus"}),
-              (Log{"Paint:XPBody \"\" pass 0", "Paint:drawMLine \"blue\""}));
-    // The theme overrides the stored scheme after that paint, each assignment repainting.
-    services.theme->color = "HomeStead";
-    Fresh t;
-    load(t, {{"AutoColorStyle", vb::True}, {"ColorStyle", 0}});
-    EXPECT_EQ(t.button.ColorStyle(), cXPOlive);
-    Log tail = t.site.log.Only({"Paint:XPBody", "PropertyChanged"});
-    tail.erase(tail.begin(), std::find(tail.begin(), tail.end(), "Paint:XPBody \"\" pass 0"));
-    EXPECT_EQ(tail, (Log{"Paint:XPBody \"\" pass 0", "PropertyChanged FocusRect",
-                         "Paint:XPBody \"\" pass 0", "PropertyChanged HoverRect",
-                         "Paint:XPBody \"\" pass 0", "Paint:XPBody \"\" pass 0",
-                         "PropertyChanged ColorStyle"}));
-}
-
 TEST(MemoryPropertyBag, LeavesOutDefaultsComparingNumbersByValueAndObjectsByIdentity) {
     host::MemoryPropertyBag bag;
     const vb::Object pic(Pic());
@@ -331,68 +252,10 @@ TEST(MemoryPropertyBag, LeavesOutDefaultsComparingNumbersByValueAndObjectsByIden
     EXPECT_EQ(bag.ReadProperty("c", vb::Long{3}), vb::Variant(vb::Long{3}));
 }
 
-class Lifecycle : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(vb::False); }
-    void TearDown() override { SetSilentError(vb::False); }
-    testing::RecordingServices services;
-};
-
-TEST_F(Lifecycle, NewInstanceTurnsTheTimerOffThenLoadsAndPaintsOnceAtTheEnd) {
-    Fresh f;
-    f.button.UserControl_InitProperties();
-    EXPECT_EQ(
-        f.site.log.Only({"tmrMouseIn", "lblFont.SetFont", "Parent", "Paint:XPBody"}),
-        (Log{"tmrMouseIn.Enabled False", "Parent.Font", "lblFont.SetFont Tahoma",
-             "Parent.BackColor", "Paint:XPBody \"\" pass 0", "tmrMouseIn.Enabled True", "Parent"}));
-    // and that one paint follows the notification of the last key.
-    EXPECT_EQ(f.site.log.Only({"PropertyChanged", "Paint:"}).back().rfind("Paint:", 0), 0u);
-    EXPECT_EQ(f.button.Value(), vb::False);
-    EXPECT_EQ(f.button.Record().bHasFocus, vb::False);
-
-    // A timer that fails ends the initialisation under its own name before anything loads.
-    Fresh g;
-    g.site.FailOn("tmrMouseIn.Enabled");
-    g.button.UserControl_InitProperties();
-    EXPECT_EQ(g.button.Caption(), "");
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("0/UserControl_InitProperties"), std::string::npos);
-}
-
-TEST_F(Lifecycle, WhatTheHostCannotGiveIsLeftAloneAndAFailingKeyIsReported) {
-    Fresh f;
-    f.site.parent_font = nullptr;  // a container without a font
-    f.site.FailOn("Extender.Name");
-    f.site.FailOn("Parent.BackColor");
-    f.button.UserControl_InitProperties();
-    EXPECT_EQ(f.button.Font()->Name(), "Verdana");
-    EXPECT_EQ(f.button.Caption(), "");
-    EXPECT_EQ(f.button.CornerColor(), 0u);
-    RecordingBag saved;
-    f.button.UserControl_WriteProperties(saved);
-    EXPECT_EQ(saved.writes.size(), 62u);
-    EXPECT_EQ(saved.writes[34].key, "ColorStyle");  // CornerColor would have followed it
-    EXPECT_EQ(saved.writes[35].key, "ForeColorDis");
-    EXPECT_TRUE(services.boxes.empty());
-
-    // A key that fails ends saving there, or is skipped while errors are silent.
-    f.site.FailOn("Surface.MouseIcon?");
-    RecordingBag reported, silent;
-    f.button.UserControl_WriteProperties(reported);
-    SetSilentError(vb::True);
-    f.button.UserControl_WriteProperties(silent);
-    EXPECT_EQ(reported.Written(),
-              (Log{"CaptionAlign", "CaptionLeft", "CaptionTop", "Enabled", "Font",
-                   "FontOnMouseOver", "ForeColor", "ForeColorDown", "ForeColorOver"}));
-    EXPECT_EQ(silent.writes.size(), 61u);
-    EXPECT_EQ(silent.writes[9].key, "MousePointer");
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_NE(services.boxes[0].text.find("0/UserControl_WriteProperties"), std::string::npos);
-}
-
 // tests/data/ambient_default.txt: ambient changes give the default button its look and
 // never take it away.
-TEST_F(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
+TEST(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
+    testing::RecordingServices services;
     const auto B = [](const std::string& s) { return vb::Boolean(s == "True"); };
     for (const testing::Row& r : testing::ReadTable("ambient_default.txt")) {
         testing::ButtonFixture f;
@@ -406,22 +269,6 @@ TEST_F(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
         EXPECT_EQ(f.rec().bHasFocus, B(r[6])) << r.where;
         EXPECT_EQ(f.RepaintsAndNotifications(), Log(std::stoul(r[7]), "Redraw")) << r.where;
     }
-    // An extender that cannot say is ignored: the default button keeps its default.
-    testing::ButtonFixture g;
-    g.rec().bDefault = vb::True;
-    g.site.FailOn("Extender.Default");
-    g.button.UserControl_AmbientChanged("DisplayAsDefault");
-    EXPECT_EQ(g.rec().bHasFocus, vb::True);
-    EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(Lifecycle, PaintAndResizeRepaintOnceEach) {
-    testing::ButtonFixture f;
-    f.button.UserControl_Resize();
-    EXPECT_EQ(f.RepaintsAndNotifications(), Log{"Redraw"});
-    f.button.UserControl_Paint();
-    EXPECT_EQ(f.RepaintsAndNotifications(), (Log{"Redraw", "Redraw"}));
-    EXPECT_EQ(f.site.Surface().ScaleWidth(), 75);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cfenv>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <ostream>
 #include <sstream>
 
@@ -28,10 +29,19 @@ namespace {
 
 using testing::Row;
 
-// What a call gives: its number, or "!N" for the run-time error N it raises.
+// The FPU's rounding mode the calls below run in; the arguments are read in the default one.
+int rounding = FE_TONEAREST;
+
+// What a call gives, made in the rounding mode above: its number, or "!N" for the
+// run-time error N it raises.
 template <class F>
 std::string Outcome(F&& f) {
+    struct Mode {
+        Mode() { std::fesetround(rounding); }
+        ~Mode() { std::fesetround(FE_TONEAREST); }
+    };
     try {
+        const Mode mode;
         return std::to_string(f());
     } catch (const RuntimeError& e) {
         return "!" + std::to_string(e.Number());
@@ -80,8 +90,9 @@ std::string WithArgument(const std::string& text, F&& f) {
                      : number.ends_with("inf") || number.ends_with("inff")
                          ? (number[0] == '-' ? -1 : 1) * std::numeric_limits<double>::infinity()
                          : std::stod(number);
+    const float single_value = static_cast<float>(d);
     if (single || text == "nanf" || text == "inff" || text == "-inff")
-        return Outcome([&] { return f(static_cast<float>(d)); });
+        return Outcome([&] { return f(single_value); });
     return Outcome([&] { return f(d); });
 }
 
@@ -105,39 +116,30 @@ std::string Arithmetic(const std::string& op, const std::string& args) {
 
 class VbNumbers : public ::testing::TestWithParam<Row> {};
 
-TEST_P(VbNumbers, GiveTheirResultOrTheirError) {
+// Every row gives its result under each of the FPU's rounding modes.
+TEST_P(VbNumbers, GiveTheirResultOrTheirErrorWhateverTheRoundingMode) {
     const Row& row = GetParam();
     const std::string& op = row[0];
-    std::string got;
-    if (op == "CLng") got = WithArgument(row[1], [](auto v) { return CLng(v); });
-    if (op == "CInt") got = WithArgument(row[1], [](auto v) { return CInt(v); });
-    if (op == "R")
-        got = WithArgument(row[1], [](auto v) {
-            if constexpr (std::is_floating_point_v<decltype(v)>) return R(v);
-            return R(static_cast<double>(v));
-        });
-    if (op.ends_with(".Integer")) got = Arithmetic<Integer>(op.substr(0, op.find('.')), row[1]);
-    if (op.ends_with(".Long")) got = Arithmetic<Long>(op.substr(0, op.find('.')), row[1]);
-    EXPECT_EQ(got, row[2]) << row.where;
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        rounding = mode;
+        std::string got;
+        if (op == "CLng") got = WithArgument(row[1], [](auto v) { return CLng(v); });
+        if (op == "CInt") got = WithArgument(row[1], [](auto v) { return CInt(v); });
+        if (op == "R")
+            got = WithArgument(row[1], [](auto v) {
+                if constexpr (std::is_floating_point_v<decltype(v)>) return R(v);
+                return R(static_cast<double>(v));
+            });
+        if (op.ends_with(".Integer")) got = Arithmetic<Integer>(op.substr(0, op.find('.')), row[1]);
+        if (op.ends_with(".Long")) got = Arithmetic<Long>(op.substr(0, op.find('.')), row[1]);
+        EXPECT_EQ(got, row[2]) << row.where << " rounding mode " << mode;
+    }
+    rounding = FE_TONEAREST;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VbNumbers,
                          ::testing::ValuesIn(testing::ReadTable("vb/numbers.txt")),
                          testing::RowName);
-
-TEST(VbConvert, ResultIgnoresFpuRoundingMode) {
-    // Through volatile so that the compiler cannot fold the conversions.
-    volatile double a = 2.5, b = 3.5, c = -2.5, d = 2.6;
-    const int saved = std::fegetround();
-    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
-        std::fesetround(mode);
-        EXPECT_EQ(CLng(a), 2);
-        EXPECT_EQ(CLng(b), 4);
-        EXPECT_EQ(CLng(c), -2);
-        EXPECT_EQ(CLng(d), 3);
-    }
-    std::fesetround(saved);
-}
 
 class VbColor : public ::testing::TestWithParam<Row> {
 protected:
@@ -171,30 +173,29 @@ TEST(VbSysColor, AReplacedEntryIsFollowedAloneUntilReset) {
     EXPECT_EQ(TranslateColor(vbButtonFace), 0x00D8E9ECu);
 }
 
-struct VbUnits : ::testing::Test {
-    void TearDown() override { SetDpi(kDefaultDpi); }
-};
-
-TEST_F(VbUnits, FifteenTwipsPerPixelAt96AndAnyDpiOfAtLeastOne) {
-    EXPECT_EQ(DpiX(), 96);
-    EXPECT_EQ(TwipsPerPixelX(), 15.0f);
-    EXPECT_EQ(TwipsPerPixelY(), 15.0f);
-    EXPECT_EQ(TwipsToPixelsX(1125.0f), 75.0f);
-    EXPECT_EQ(TwipsToPixelsY(345.0f), 23.0f);
-    EXPECT_EQ(PixelsToTwipsX(75.0f), 1125.0f);
-    EXPECT_EQ(TwipsToPixelsX(7.5f), 0.5f);
-    SetDpi(1, 1);
-    EXPECT_EQ(TwipsPerPixelX(), 1440.0f);
-    EXPECT_EQ(TwipsPerPixelY(), 1440.0f);
-    SetDpi(120, 1);
-    EXPECT_EQ(TwipsToPixelsX(1440.0f), 120.0f);
-    EXPECT_EQ(TwipsToPixelsY(1440.0f), 1.0f);
-    // None below 1 is taken on either axis, and the old one stays.
-    for (const auto& [x, y] : {std::pair{0, 96}, {96, 0}, {-96, 96}, {96, -1}}) {
-        EXPECT_THROW(SetDpi(x, y), RuntimeError) << x << " " << y;
-        EXPECT_EQ(DpiX(), 120);
-        EXPECT_EQ(DpiY(), 1);
+// tests/data/vb/units.txt: twips and pixels at each DPI set in turn, and the DPIs refused.
+TEST(VbUnits, ConvertAtTheDpiSetAndRefuseOneBelowOne) {
+    for (const Row& row : testing::ReadTable("vb/units.txt")) {
+        int x = 0, y = 0;
+        std::istringstream(row[0]) >> x >> y;
+        if (row[1] == "refused") {
+            const auto before = std::pair{DpiX(), DpiY()};
+            EXPECT_THROW(SetDpi(x, y), RuntimeError) << row.where;
+            EXPECT_EQ(std::pair(DpiX(), DpiY()), before) << row.where;
+            continue;
+        }
+        if (row[0] != "default") SetDpi(x, y);
+        const float arg = row[2].empty() ? 0 : std::stof(row[2]);
+        const std::map<std::string, float> got{{"DpiX", float(DpiX())},
+                                               {"DpiY", float(DpiY())},
+                                               {"TwipsPerPixelX", TwipsPerPixelX()},
+                                               {"TwipsPerPixelY", TwipsPerPixelY()},
+                                               {"TwipsToPixelsX", TwipsToPixelsX(arg)},
+                                               {"TwipsToPixelsY", TwipsToPixelsY(arg)},
+                                               {"PixelsToTwipsX", PixelsToTwipsX(arg)}};
+        EXPECT_EQ(got.at(row[1]), std::stof(row[3])) << row.where;
     }
+    SetDpi(kDefaultDpi);
 }
 
 TEST(VbError, ClassicTexts) {
