@@ -8,8 +8,12 @@
 #include <sheenwork/text/fonts.h>
 #include <sheenwork/vb/error.h>
 
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
@@ -21,7 +25,6 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <list>
 #include <map>
 #include <mutex>
@@ -175,19 +178,60 @@ ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
     return face;
 }
 
-// The bytes of each font file, read once (in one piece) and shared by every face opened
-// from it.
-std::shared_ptr<const std::vector<FT_Byte>> FontFile(const std::string& path) {
-    static std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files;
+// The bytes of a font file, mapped read-only, as FreeType maps the files it opens itself:
+// a face then costs the pages of the tables and glyphs it reads, not a copy of the whole
+// file. Where the file cannot be mapped, it is read whole.
+class FontBytes {
+public:
+    static std::shared_ptr<const FontBytes> Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        std::shared_ptr<FontBytes> bytes;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            bytes.reset(new FontBytes);
+            bytes->size_ = static_cast<std::size_t>(st.st_size);
+            void* map = mmap(nullptr, bytes->size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (map != MAP_FAILED) {
+                bytes->data_ = static_cast<const FT_Byte*>(map);
+                bytes->mapped_ = true;
+            } else {
+                bytes->copy_.reset(new FT_Byte[bytes->size_]);
+                std::size_t done = 0;
+                while (done < bytes->size_) {
+                    const ssize_t n = ::read(fd, bytes->copy_.get() + done, bytes->size_ - done);
+                    if (n <= 0) break;
+                    done += static_cast<std::size_t>(n);
+                }
+                bytes->data_ = bytes->copy_.get();
+                if (done != bytes->size_) bytes = nullptr;
+            }
+        }
+        ::close(fd);
+        return bytes;
+    }
+    FontBytes(const FontBytes&) = delete;
+    FontBytes& operator=(const FontBytes&) = delete;
+    ~FontBytes() {
+        if (mapped_) munmap(const_cast<FT_Byte*>(data_), size_);
+    }
+    const FT_Byte* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    FontBytes() = default;
+    const FT_Byte* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+    std::unique_ptr<FT_Byte[]> copy_;
+};
+
+// The bytes of each font file, opened once and shared by every face opened from it.
+std::shared_ptr<const FontBytes> FontFile(const std::string& path) {
+    static std::map<std::string, std::shared_ptr<const FontBytes>> files;
     if (auto it = files.find(path); it != files.end()) return it->second;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return nullptr;
-    const std::streamoff size = in.tellg();
-    if (size <= 0) return nullptr;
-    auto bytes = std::make_shared<std::vector<FT_Byte>>(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes->data()), size)) return nullptr;
-    files.emplace(path, bytes);
+    std::shared_ptr<const FontBytes> bytes = FontBytes::Open(path);
+    if (bytes != nullptr) files.emplace(path, bytes);
     return bytes;
 }
 
@@ -220,7 +264,7 @@ FT_Library Library() {
 // it: each realisation has its own size (FT_New_Size), which it makes the face's active
 // one under the lock before it loads a glyph. Parsing the file's tables happens once.
 struct SharedFace {
-    std::shared_ptr<const std::vector<FT_Byte>> file;  // outlives face, which reads it
+    std::shared_ptr<const FontBytes> file;  // outlives face, which reads it
     FT_Face face = nullptr;
     bool symbol = false;  // mapped through the symbol page (see IndexOf)
     SharedFace() = default;
@@ -240,8 +284,8 @@ std::shared_ptr<SharedFace> OpenFace(const std::string& path, int index) {
     auto shared = std::make_shared<SharedFace>();
     shared->file = FontFile(path);
     if (library == nullptr || shared->file == nullptr ||
-        FT_New_Memory_Face(library, shared->file->data(),
-                           static_cast<FT_Long>(shared->file->size()), index, &shared->face) != 0) {
+        FT_New_Memory_Face(library, shared->file->Data(),
+                           static_cast<FT_Long>(shared->file->Size()), index, &shared->face) != 0) {
         shared->face = nullptr;
         return nullptr;
     }
