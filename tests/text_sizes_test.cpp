@@ -1,7 +1,7 @@
 // Realisations of one face share its FreeType sizes over time (a size that goes waits for
 // the next realisation), so a font's glyphs must not depend on the sizes realised before
-// it. The model: FreeType with a face opened afresh for each case, loaded and rendered as
-// the engine loads them, with GDI's 17 coverage levels.
+// it. The model: FreeType alone, with a face opened afresh for each case, glyphs loaded
+// and rendered as the engine does, in GDI's 17 coverage levels.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/text/fonts.h>
 
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 #include <tuple>
 #include FT_FREETYPE_H
 
@@ -19,15 +18,8 @@
 namespace sheenwork::text {
 namespace {
 
+// Advance, left, top, width, rows and the coverage of a glyph.
 using Rendered = std::tuple<int, int, int, int, int, std::vector<std::uint8_t>>;
-
-gdi::LogFont Font(const std::string& family, int ppem, bool mono) {
-    gdi::LogFont lf;
-    lf.lfHeight = -ppem;
-    lf.lfQuality = mono ? gdi::NONANTIALIASED_QUALITY : gdi::DEFAULT_QUALITY;
-    std::strncpy(lf.lfFaceName, family.c_str(), gdi::kLfFaceSize - 1);
-    return lf;
-}
 
 Rendered Alone(FT_Face face, char c, bool mono) {
     FT_Load_Char(face, static_cast<unsigned char>(c),
@@ -53,11 +45,14 @@ class ReusedSizes : public ::testing::TestWithParam<testing::Row> {};
 TEST_P(ReusedSizes, RenderAsAFaceOpenedAfresh) {
     const testing::Row& row = GetParam();
     const int ppem = std::stoi(row[1]);
-    const bool mono = row[2] == "1";
+    gdi::LogFont lf;
+    lf.lfQuality = row[2] == "1" ? gdi::NONANTIALIASED_QUALITY : gdi::DEFAULT_QUALITY;
+    std::strncpy(lf.lfFaceName, row[0].c_str(), gdi::kLfFaceSize - 1);
     // Seventy other heights, each with a glyph loaded, go through the engine's cache of
     // 64 realisations: the case's font is new, and takes a size another height used.
-    for (int other = 100; other < 170; ++other) Realize(Font(row[0], other, mono))->GlyphOf('g');
-    const auto font = Realize(Font(row[0], ppem, mono));
+    for (lf.lfHeight = -100; lf.lfHeight > -170; --lf.lfHeight) Realize(lf)->GlyphOf('g');
+    lf.lfHeight = -ppem;
+    const auto font = Realize(lf);
 
     const ResolvedFace resolved = ResolveFamily(row[0], 400, false);
     FT_Library library;
@@ -68,7 +63,7 @@ TEST_P(ReusedSizes, RenderAsAFaceOpenedAfresh) {
     for (char c : row[3]) {
         const Glyph& g = font->GlyphOf(static_cast<unsigned char>(c));
         EXPECT_EQ(Rendered(g.advance, g.left, g.top, g.width, g.rows, g.coverage),
-                  Alone(face, c, mono))
+                  Alone(face, c, row[2] == "1"))
             << row.where << ": '" << c << "'";
     }
     FT_Done_Face(face);

@@ -194,7 +194,6 @@ public:
             void* map = mmap(nullptr, bytes->size_, PROT_READ, MAP_PRIVATE, fd, 0);
             if (map != MAP_FAILED) {
                 bytes->data_ = static_cast<const FT_Byte*>(map);
-                bytes->mapped_ = true;
             } else {
                 bytes->copy_.reset(new FT_Byte[bytes->size_]);
                 std::size_t done = 0;
@@ -213,7 +212,7 @@ public:
     FontBytes(const FontBytes&) = delete;
     FontBytes& operator=(const FontBytes&) = delete;
     ~FontBytes() {
-        if (mapped_) munmap(const_cast<FT_Byte*>(data_), size_);
+        if (copy_ == nullptr) munmap(const_cast<FT_Byte*>(data_), size_);
     }
     const FT_Byte* Data() const { return data_; }
     std::size_t Size() const { return size_; }
@@ -222,8 +221,7 @@ private:
     FontBytes() = default;
     const FT_Byte* data_ = nullptr;
     std::size_t size_ = 0;
-    bool mapped_ = false;
-    std::unique_ptr<FT_Byte[]> copy_;
+    std::unique_ptr<FT_Byte[]> copy_;  // the bytes read when the file cannot be mapped
 };
 
 // The bytes of each font file, opened once and shared by every face opened from it.
