@@ -11,8 +11,8 @@
 #               windows) under Wine: the COM server, a script, a client and the container's
 #               windows
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the
-# three libFuzzer targets, FUZZ_SECONDS each), make formfile-fuzz (their short run, part of
-# make test), make picture-sweep (random damage to every test picture), make roundtrip
+# three libFuzzer targets, FUZZ_SECONDS each), make fuzz-smoke (a short run of each), make
+# picture-sweep (random damage to every test picture), make roundtrip
 # (millions of random form round trips), make stress (a million random scripts against the
 # form runtime under the sanitizers), make format.
 # Every build runs JOBS compile jobs at once (JOBS=2 make demo); all cores unless set.
@@ -34,7 +34,7 @@ DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libf
 # ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
 # also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
-                clang-format chromium xvfb clang libclang-rt-dev xdotool x11-apps x11-utils \
+                clang-format chromium xvfb xdotool x11-apps x11-utils \
                 mingw-w64-tools libz-mingw-w64-dev $(QT_PACKAGES)
 # The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
 # Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,
@@ -42,8 +42,10 @@ TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw
 QT_PACKAGES = qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools \
               qt6-qpa-plugins designer-qt6
 PACKAGES = $(DEMO_PACKAGES) $(TEST_PACKAGES)
+# The libFuzzer targets are built with Debian's clang (make fuzz only).
+FUZZ_PACKAGES = clang libclang-rt-dev
 
-.PHONY: all deps demo-deps build asan reference windows test demo bench fuzz fuzz-build formfile-fuzz \
+.PHONY: all deps demo-deps build asan reference windows test demo bench fuzz fuzz-build fuzz-smoke \
         picture-sweep roundtrip stress format clean
 
 all: build
@@ -95,7 +97,7 @@ reference: deps
 	@tests/reference/run.sh $(BUILD)
 	@mkdir -p $(ASAN_BUILD)/reference && cp $(BUILD)/reference/*.bin $(BUILD)/reference/*.txt $(ASAN_BUILD)/reference/
 
-test: build asan reference windows formfile-fuzz
+test: build asan reference windows
 	@echo "== tests =="
 	@# The Windows tests' base Wine prefix is made anew by the first of them in each run.
 	@rm -rf $(BUILD)/wine
@@ -106,6 +108,10 @@ test: build asan reference windows formfile-fuzz
 	@# same code paths, at some twenty-five times the cost each (make roundtrip runs millions).
 	@cd $(ASAN_BUILD) && SHEENWORK_REFERENCE_DIR=$$PWD/reference SHEENWORK_ROUNDTRIP_SETS=10000 \
 	  $(SANITIZE_ENV) ./sheenwork_tests --gtest_brief=1
+	@# The fuzz targets' entry points on their seeds, under the sanitizers.
+	@$(SANITIZE_ENV) $(ASAN_BUILD)/form_file_fuzz $(FUZZ_SEEDS_formfile)
+	@$(SANITIZE_ENV) $(ASAN_BUILD)/picture_fuzz $(FUZZ_SEEDS_pictures)
+	@$(SANITIZE_ENV) $(ASAN_BUILD)/script_fuzz $(FUZZ_SEEDS_scripts)
 
 # The library and the tool alone (the tests and benchmarks are built by make test); the
 # gallery's overview picture becomes the README's.
@@ -158,10 +164,11 @@ picture-sweep: asan
 # the form file reader (from tests/data/formfile/corpus), the picture loaders (from the
 # test pictures) and the script reader with the replay of what it reads (from
 # fuzz/seeds/scripts). make fuzz runs each FUZZ_SECONDS long, one after another, and
-# prints how many inputs each ran; make test runs the form file reader
+# prints how many inputs each ran; make fuzz-smoke runs the form file reader
 # FORMFILE_FUZZ_SECONDS and the other two FUZZ_SMOKE_SECONDS each. A crash leaves its
-# input in $(FUZZ_BUILD) as crash-*: keep it in the target's seed folder (the form file
-# reader's is also read by the tests). Without clang this fails rather than skip.
+# input in $(FUZZ_BUILD) as crash-*: keep it in the target's seed folder, which make test
+# replays through the same entry points without libFuzzer, in both of its builds (the form
+# file reader's is also read by the tests). Without clang this fails rather than skip.
 FUZZ_SECONDS ?= 600
 FORMFILE_FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 15
@@ -169,6 +176,7 @@ FUZZ_SEEDS_formfile = tests/data/formfile/corpus
 FUZZ_SEEDS_pictures = tests/data/pictures tests/data/formfile
 FUZZ_SEEDS_scripts = fuzz/seeds/scripts tests/data/cli
 fuzz-build: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
 	@command -v clang++ >/dev/null || { echo "clang++ is missing: the fuzzers need Debian's clang" >&2; exit 1; }
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHEENWORK_FUZZ=ON \
 	  -DSHEENWORK_BENCH=OFF -DSHEENWORK_QT=OFF >/dev/null
@@ -179,7 +187,7 @@ fuzz: fuzz-build
 	@fuzz/run.sh $(FUZZ_BUILD) picture_fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS_pictures)
 	@fuzz/run.sh $(FUZZ_BUILD) script_fuzz $(FUZZ_SECONDS) $(FUZZ_SEEDS_scripts)
 
-formfile-fuzz: fuzz-build
+fuzz-smoke: fuzz-build
 	@fuzz/run.sh $(FUZZ_BUILD) form_file_fuzz $(FORMFILE_FUZZ_SECONDS) $(FUZZ_SEEDS_formfile)
 	@fuzz/run.sh $(FUZZ_BUILD) picture_fuzz $(FUZZ_SMOKE_SECONDS) $(FUZZ_SEEDS_pictures)
 	@fuzz/run.sh $(FUZZ_BUILD) script_fuzz $(FUZZ_SMOKE_SECONDS) $(FUZZ_SEEDS_scripts)

@@ -22,64 +22,32 @@ HMODULE g_module = nullptr;
 
 using system::Hive;
 
-// The class table under one of the two places that make up HKEY_CLASSES_ROOT.
-class Scope final : public system::Services {
+// The class table under one of the two places that make up HKEY_CLASSES_ROOT, for as
+// long as a registration service runs: writes and deletions of the classes go to that
+// place; everything else goes on to the services in place.
+class Scope final : public system::ServicesOverlay {
 public:
-    Scope(system::Services& inner, Hive hive) : inner_(inner), hive_(hive) {}
-    std::optional<std::string> RegistryString(Hive hive, const std::string& key,
-                                              const std::string& value) override {
-        return inner_.RegistryString(hive, key, value);
-    }
+    explicit Scope(Hive hive) : hive_(hive) {}
     void SetRegistryString(Hive hive, const std::string& key, const std::string& value,
                            const std::string& data) override {
         if (hive == Hive::ClassesRoot)
-            return inner_.SetRegistryString(hive_, Classes(key), value, data);
-        inner_.SetRegistryString(hive, key, value, data);
+            return Inner().SetRegistryString(hive_, Classes(key), value, data);
+        Inner().SetRegistryString(hive, key, value, data);
     }
     void DeleteRegistryTree(Hive hive, const std::string& key) override {
-        if (hive == Hive::ClassesRoot) return inner_.DeleteRegistryTree(hive_, Classes(key));
-        inner_.DeleteRegistryTree(hive, key);
+        if (hive == Hive::ClassesRoot) return Inner().DeleteRegistryTree(hive_, Classes(key));
+        Inner().DeleteRegistryTree(hive, key);
     }
-    std::string LibraryPath() override { return inner_.LibraryPath(); }
-    std::string ProcessPath() override { return inner_.ProcessPath(); }
-    std::string NowText() override { return inner_.NowText(); }
-    std::unique_ptr<system::ErrorComponent> CreateComponent(const std::string& id) override {
-        return inner_.CreateComponent(id);
-    }
-    int MessageBox(const std::string& text, const std::string& title, int style) override {
-        return inner_.MessageBox(text, title, style);
-    }
-    bool FindFirstFile(const std::string& pattern) override {
-        return inner_.FindFirstFile(pattern);
-    }
-    long ShellExecute(long hwnd, const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& directory,
-                      int show) override {
-        return inner_.ShellExecute(hwnd, operation, file, parameters, directory, show);
-    }
-    bool PlaySound(const std::string& file, unsigned flags) override {
-        return inner_.PlaySound(file, flags);
-    }
-    std::optional<system::VersionInfo> Version() override { return inner_.Version(); }
-    std::optional<system::ThemeName> CurrentThemeName() override {
-        return inner_.CurrentThemeName();
-    }
-    std::int16_t AsyncKeyState(int key) override { return inner_.AsyncKeyState(key); }
 
 private:
     static std::string Classes(const std::string& key) { return "Software\\Classes\\" + key; }
-    system::Services& inner_;
     Hive hive_;
 };
 
 // Runs a registration service with the class table in one place.
 HRESULT InScope(Hive hive, runtime::HResult (*service)(const runtime::LibraryDescription&)) {
-    system::Services* previous = system::Installed();
-    Scope scope(system::Current(), hive);
-    system::Install(&scope);
-    const auto result = service(SheenworkLibrary());
-    system::Install(previous);
-    return static_cast<HRESULT>(result);
+    const Scope scope(hive);
+    return static_cast<HRESULT>(service(SheenworkLibrary()));
 }
 
 // Whether this process may write the machine's classes.
