@@ -4,6 +4,8 @@
 #include <png.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +27,15 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
     png_longjmp(png, 1);
 }
 void OnWarning(png_structp, png_const_charp) {}
+
+// zlib's memory level for an image of `raw` bytes (rows with their filter bytes): its hash
+// table holds 2^(level + 7) entries and is cleared before the first byte is compressed,
+// so a small picture (a button: a few kilobytes) gets a table about its own size instead
+// of the usual 64 kB, which cost the tool more to clear than the picture to compress.
+int MemoryLevel(std::size_t raw) {
+    const int bits = static_cast<int>(std::bit_width(raw));
+    return std::clamp(bits - 9, 1, 8);
+}
 
 }  // namespace
 
@@ -51,6 +62,8 @@ void Write(const std::string& path, const Image& image) {
         volatile bool failed = png == nullptr || info == nullptr;
         if (!failed && setjmp(png_jmpbuf(png)) == 0) {
             png_init_io(png, file.get());
+            png_set_compression_mem_level(
+                png, MemoryLevel((static_cast<std::size_t>(image.width) * 3 + 1) * image.height));
             png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB,
                          PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
             png_write_info(png, info);

@@ -8,8 +8,12 @@
 #include <sheenwork/text/fonts.h>
 #include <sheenwork/vb/error.h>
 
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
@@ -21,7 +25,6 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <list>
 #include <map>
 #include <mutex>
@@ -175,19 +178,58 @@ ResolvedFace ResolveLocked(const std::string& family, int weight, bool italic) {
     return face;
 }
 
-// The bytes of each font file, read once (in one piece) and shared by every face opened
-// from it.
-std::shared_ptr<const std::vector<FT_Byte>> FontFile(const std::string& path) {
-    static std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files;
+// The bytes of a font file, mapped read-only, as FreeType maps the files it opens itself:
+// a face then costs the pages of the tables and glyphs it reads, not a copy of the whole
+// file. Where the file cannot be mapped, it is read whole.
+class FontBytes {
+public:
+    static std::shared_ptr<const FontBytes> Open(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        std::shared_ptr<FontBytes> bytes;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            bytes.reset(new FontBytes);
+            bytes->size_ = static_cast<std::size_t>(st.st_size);
+            void* map = mmap(nullptr, bytes->size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (map != MAP_FAILED) {
+                bytes->data_ = static_cast<const FT_Byte*>(map);
+            } else {
+                bytes->copy_.reset(new FT_Byte[bytes->size_]);
+                std::size_t done = 0;
+                while (done < bytes->size_) {
+                    const ssize_t n = ::read(fd, bytes->copy_.get() + done, bytes->size_ - done);
+                    if (n <= 0) break;
+                    done += static_cast<std::size_t>(n);
+                }
+                bytes->data_ = bytes->copy_.get();
+                if (done != bytes->size_) bytes = nullptr;
+            }
+        }
+        ::close(fd);
+        return bytes;
+    }
+    FontBytes(const FontBytes&) = delete;
+    FontBytes& operator=(const FontBytes&) = delete;
+    ~FontBytes() {
+        if (copy_ == nullptr) munmap(const_cast<FT_Byte*>(data_), size_);
+    }
+    const FT_Byte* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    FontBytes() = default;
+    const FT_Byte* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::unique_ptr<FT_Byte[]> copy_;  // the bytes read when the file cannot be mapped
+};
+
+// The bytes of each font file, opened once and shared by every face opened from it.
+std::shared_ptr<const FontBytes> FontFile(const std::string& path) {
+    static std::map<std::string, std::shared_ptr<const FontBytes>> files;
     if (auto it = files.find(path); it != files.end()) return it->second;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return nullptr;
-    const std::streamoff size = in.tellg();
-    if (size <= 0) return nullptr;
-    auto bytes = std::make_shared<std::vector<FT_Byte>>(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes->data()), size)) return nullptr;
-    files.emplace(path, bytes);
+    std::shared_ptr<const FontBytes> bytes = FontBytes::Open(path);
+    if (bytes != nullptr) files.emplace(path, bytes);
     return bytes;
 }
 
@@ -219,10 +261,36 @@ FT_Library Library() {
 // A face of a font file, opened once per process and shared by every font realised from
 // it: each realisation has its own size (FT_New_Size), which it makes the face's active
 // one under the lock before it loads a glyph. Parsing the file's tables happens once.
+//
+// A realisation that goes leaves its size to the next one of the face (at most
+// kSpareSizes wait). Setting a size to another height scales it anew and runs the
+// font's size program again, as for a new size; what a new size would run besides, and a
+// reused one keeps, is the font's own program, which only defines the functions the
+// other programs call: about half of what a new realisation of a hinted face costs.
 struct SharedFace {
-    std::shared_ptr<const std::vector<FT_Byte>> file;  // outlives face, which reads it
+    static constexpr std::size_t kSpareSizes = 4;
+    std::shared_ptr<const FontBytes> file;  // outlives face, which reads it
     FT_Face face = nullptr;
-    bool symbol = false;  // mapped through the symbol page (see IndexOf)
+    bool symbol = false;         // mapped through the symbol page (see IndexOf)
+    std::vector<FT_Size> spare;  // FT_Done_Face frees them with the face
+
+    // A size for a new realisation; null when FreeType has none to give.
+    FT_Size TakeSize() {
+        FT_Size size = nullptr;
+        if (!spare.empty()) {
+            size = spare.back();
+            spare.pop_back();
+        } else if (FT_New_Size(face, &size) != 0) {
+            size = nullptr;
+        }
+        return size;
+    }
+    void GiveSize(FT_Size size) {
+        if (spare.size() < kSpareSizes)
+            spare.push_back(size);
+        else
+            FT_Done_Size(size);
+    }
     SharedFace() = default;
     SharedFace(const SharedFace&) = delete;
     SharedFace& operator=(const SharedFace&) = delete;
@@ -240,8 +308,8 @@ std::shared_ptr<SharedFace> OpenFace(const std::string& path, int index) {
     auto shared = std::make_shared<SharedFace>();
     shared->file = FontFile(path);
     if (library == nullptr || shared->file == nullptr ||
-        FT_New_Memory_Face(library, shared->file->data(),
-                           static_cast<FT_Long>(shared->file->size()), index, &shared->face) != 0) {
+        FT_New_Memory_Face(library, shared->file->Data(),
+                           static_cast<FT_Long>(shared->file->Size()), index, &shared->face) != 0) {
         shared->face = nullptr;
         return nullptr;
     }
@@ -255,8 +323,8 @@ class FreeTypeFont final : public RealizedFont {
 public:
     FreeTypeFont(const gdi::LogFont& font, const ResolvedFace& resolved) {
         shared_ = OpenFace(resolved.file, resolved.index);
-        if (shared_ == nullptr || FT_New_Size(shared_->face, &size_) != 0) {
-            size_ = nullptr;
+        if (shared_ != nullptr) size_ = shared_->TakeSize();
+        if (size_ == nullptr) {
             vb::Raise(7, {}, "The font file " + resolved.file + " cannot be opened");
         }
         face_ = shared_->face;
@@ -325,7 +393,7 @@ public:
         // The last reference may go with a font object on any thread, or with the
         // eviction of the cache, which already holds the lock.
         std::lock_guard<std::recursive_mutex> lock(Lock());
-        if (size_ != nullptr) FT_Done_Size(size_);
+        if (size_ != nullptr) shared_->GiveSize(size_);
     }
 
     const Glyph& GlyphOf(unsigned char c) override {
@@ -373,18 +441,23 @@ private:
         glyph->width = static_cast<int>(b.width);
         glyph->rows = static_cast<int>(b.rows);
         glyph->coverage.assign(static_cast<std::size_t>(glyph->width) * glyph->rows, 0);
-        const int pitch = b.pitch < 0 ? -b.pitch : b.pitch;
+        const int width = glyph->width, pitch = b.pitch < 0 ? -b.pitch : b.pitch;
+        // Row by row with the kind of bitmap decided once, so that the common case (256
+        // grey levels) is one multiply and shift per pixel that the compiler vectorises.
         for (int y = 0; y < glyph->rows; ++y) {
             const unsigned char* row = b.buffer + static_cast<std::ptrdiff_t>(y) * pitch;
-            std::uint8_t* out = glyph->coverage.data() + static_cast<std::size_t>(y) * glyph->width;
-            for (int x = 0; x < glyph->width; ++x) {
-                if (b.pixel_mode == FT_PIXEL_MODE_MONO) {
+            std::uint8_t* out = glyph->coverage.data() + static_cast<std::size_t>(y) * width;
+            if (b.pixel_mode == FT_PIXEL_MODE_MONO) {
+                for (int x = 0; x < width; ++x)
                     out[x] = (row[x >> 3] & (0x80 >> (x & 7))) != 0 ? Glyph::kLevels : 0;
-                } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
-                    const unsigned v =
-                        b.num_grays == 256 ? row[x] : row[x] * 255u / (b.num_grays - 1);
-                    out[x] = static_cast<std::uint8_t>(v * (Glyph::kLevels + 1) / 256);
-                }
+            } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY && b.num_grays == 256) {
+                for (int x = 0; x < width; ++x)
+                    out[x] = static_cast<std::uint8_t>(row[x] * (Glyph::kLevels + 1u) / 256);
+            } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
+                const unsigned top = b.num_grays - 1u;
+                for (int x = 0; x < width; ++x)
+                    out[x] =
+                        static_cast<std::uint8_t>(row[x] * 255u / top * (Glyph::kLevels + 1) / 256);
             }
         }
         return glyph;
