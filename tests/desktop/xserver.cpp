@@ -199,7 +199,17 @@ void Display::Xdotool(const std::vector<std::string>& args) const {
 
 png::Image Display::Screenshot(gdi::Rect rect) const {
     const std::string file = "/tmp/sheenwork-xwd-" + std::to_string(getpid()) + ".xwd";
-    Run({"sh", "-c", "exec xwd -root -silent -display " + name_ + " > " + file});
+    // Now and then, on a loaded machine, X refuses the root window's image (BadMatch) as a
+    // tooltip window comes or goes (seen under the sanitizers); a moment later it gives it.
+    for (int tries = 1;; ++tries) {
+        try {
+            Run({"sh", "-c", "exec xwd -root -silent -display " + name_ + " > " + file});
+            break;
+        } catch (const std::runtime_error&) {
+            if (tries == 3) throw;
+            usleep(100000);
+        }
+    }
     std::vector<std::uint8_t> dump;
     if (FILE* f = std::fopen(file.c_str(), "rb")) {
         std::uint8_t buf[65536];
