@@ -8,13 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "demo.h"
 #include "desktop/dialogs.h"
 #include "desktop/tracking_gdi.h"
 #include "desktop/translate.h"
 #include "support/data.h"
+#include "support/story_play.h"
 
 namespace sheenwork::desktop {
 namespace {
@@ -143,9 +142,8 @@ TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
         EXPECT_EQ(CentredOn(RectOf(r[1]), size.left, size.top, {0, 0, 1024, 768}), RectOf(r[3]))
             << r.where;
     }
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, WithLabels(runtime::LinkedControls()));
+    testing::Linked linked(WithLabels(runtime::LinkedControls()));
+    runtime::Runtime& rt = linked.rt;
     runtime::Form& owner = rt.CreateForm("Owner", {100, 100}, {400, 300});
     const auto box = MakeMessageBox(rt, {"Saved.", "Demo", 3}, owner.ScreenRect());
     runtime::Form& f = *box->form;
@@ -169,12 +167,12 @@ TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
     // ... laid out by DrawTextA in the whole of its rectangle, from its top-left corner.
     host::Surface& label = f.Windows()[0]->Surface();
     const int lw = static_cast<int>(label.ScaleWidth()), lh = static_cast<int>(label.ScaleHeight());
-    host::Surface text(*gdi, lw, lh);
+    host::Surface text(*linked.gdi, lw, lh);
     text.BackColor(label.BackColor());
     text.ForeColor(0x80000012);
     text.Font(vb::StdFont("Tahoma", 8.25));
     gdi::Rect all{0, 0, lw, lh};
-    gdi->DrawTextA(text.hDC(), "Saved.", -1, &all, gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
+    linked.gdi->DrawTextA(text.hDC(), "Saved.", -1, &all, gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
     EXPECT_EQ(px, text.Pixels());
     // Escape answers Cancel, Enter the focused Yes; a click on No answers No.
     rt.KeyDown(runtime::VK_ESCAPE);
@@ -191,9 +189,8 @@ TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
 
 // The About window: its lines, a button per link and OK, which is default and cancel.
 TEST(Dialogs, AboutWindow) {
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, WithLabels(runtime::LinkedControls()));
+    testing::Linked linked(WithLabels(runtime::LinkedControls()));
+    runtime::Runtime& rt = linked.rt;
     const host::AboutInfo info{
         "Sheenwork", "sheenButton", "Us",
         "2.8.0",     "2003-2026",   {{"Help", "/nowhere/README.md", ""}, {"Web", "https://x", ""}}};
@@ -237,40 +234,32 @@ TEST(Loop, ARestingPointerDrawsNothing) {
 // What the demo's status line says after each thing a user does (tests/data/cli/demo.txt):
 // a script against the demo form, or "menu N", the arrow of cmdOpen and then the menu's
 // item N, which also closes the menu. Escape clicks Cancel, and the form stays.
-TEST(Demo, TheStatusLineSaysWhatEachButtonDid) {
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/cli/demo.txt");
-    ASSERT_TRUE(in);
-    int cases = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        SCOPED_TRACE(line);
-        ++cases;
-        const std::string step = line.substr(0, line.find(" | "));
-        const std::string said = line.substr(line.find(" | ") + 3);
-        runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
-        runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-        runtime::Form& form = rt.CreateForm("Demo", {0, 0}, {cli::kDemoWidth, cli::kDemoHeight});
-        const auto demo = cli::BuildDemo(form, {[&rt](const std::string& name, runtime::Position at,
-                                                      runtime::Size size) -> runtime::Form& {
-                                                    return rt.CreateForm(name, at, size);
-                                                },
-                                                nullptr});
-        if (step.rfind("menu ", 0) == 0) {
-            runtime::Driver(rt, form).Run(runtime::ParseScript("click cmdOpen 108 20\n", "demo"));
-            runtime::Form* menu = rt.FindForm("Menu");
-            ASSERT_NE(menu, nullptr);
-            runtime::Driver(rt, *menu).Run(
-                runtime::ParseScript("click mnu" + step.substr(5) + "\n", "demo"));
-            EXPECT_EQ(rt.FindForm("Menu"), nullptr);
-        } else {
-            runtime::Driver(rt, form).Run(runtime::ParseScript(step + "\n", "demo"));
-        }
-        EXPECT_EQ(rt.FindForm("Demo"), &form);
-        EXPECT_EQ(form.Find(cli::kDemoStatus)->Native<sheenButton>()->Caption(), said);
+class Demo : public ::testing::TestWithParam<testing::Row> {};
+TEST_P(Demo, TheStatusLineSaysWhatEachButtonDid) {
+    const std::string& step = GetParam()[0];
+    testing::Linked linked;
+    runtime::Runtime& rt = linked.rt;
+    runtime::Form& form = rt.CreateForm("Demo", {0, 0}, {cli::kDemoWidth, cli::kDemoHeight});
+    const auto demo = cli::BuildDemo(form, {[&rt](const std::string& name, runtime::Position at,
+                                                  runtime::Size size) -> runtime::Form& {
+                                                return rt.CreateForm(name, at, size);
+                                            },
+                                            nullptr});
+    if (step.rfind("menu ", 0) == 0) {
+        runtime::Driver(rt, form).Run(runtime::ParseScript("click cmdOpen 108 20\n", "demo"));
+        runtime::Form* menu = rt.FindForm("Menu");
+        ASSERT_NE(menu, nullptr);
+        runtime::Driver(rt, *menu).Run(
+            runtime::ParseScript("click mnu" + step.substr(5) + "\n", "demo"));
+        EXPECT_EQ(rt.FindForm("Menu"), nullptr);
+    } else {
+        runtime::Driver(rt, form).Run(runtime::ParseScript(step + "\n", "demo"));
     }
-    EXPECT_EQ(cases, 8);
+    EXPECT_EQ(rt.FindForm("Demo"), &form);
+    EXPECT_EQ(form.Find(cli::kDemoStatus)->Native<sheenButton>()->Caption(), GetParam()[1]);
 }
+INSTANTIATE_TEST_SUITE_P(Table, Demo, ::testing::ValuesIn(testing::ReadTable("cli/demo.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::desktop

@@ -1,9 +1,7 @@
 // A story of the runtime replayed on a window host, driven from outside as a user would:
-// the pointer and the keys through xdotool, the screen read back with xwd. Each section
-// runs on the host and headless through the scripted driver; the events the host's
-// buttons raise must be the story's, and after every section the window's pixels (and
-// every tooltip's, with its place) must equal the headless render of the same form after
-// the same script. The hosts: `sheenwork run` on Linux, the container under Wine.
+// the pointer and the keys through xdotool, the screen read back with xwd, beside the
+// headless runtime (support/story_play.h). The hosts: `sheenwork run` on Linux, the
+// container under Wine.
 //
 // Nothing here waits for time to pass: the host reports each input it handled and when
 // it is on screen ("@T settled"), and `wait` in a script is the host's own clock running.
@@ -14,12 +12,13 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "desktop/xserver.h"
 #include "support/pictures.h"
-#include "support/story.h"
+#include "support/story_play.h"
 
 #include <sheenwork/vb/stdfont.h>
 
@@ -41,7 +40,14 @@ public:
                (line.size() == space + 1 + what.size() || line[space + 1 + what.size()] == ' ');
     }
     static long long Time(const std::string& line) { return std::stoll(line.substr(1)); }
-    // Waits until the host has said `line` and then that it is on screen.
+    // The place of a form in a trace line "@T form show NAME L T R B".
+    static gdi::Rect Shown(const std::string& line) {
+        std::istringstream words(line);
+        std::string t, form, show, name;
+        gdi::Rect r;
+        words >> t >> form >> show >> name >> r.left >> r.top >> r.right >> r.bottom;
+        return r;
+    }
     // Waits for a line of the host (its last lines in the failure): the next one not
     // looked at yet, or with `from` the first from there on.
     std::string WaitFor(const std::function<bool(const std::string&)>& match,
@@ -75,6 +81,17 @@ public:
         display_.Xdotool(args);
         Expect(echo);
     }
+    // The pointer to a point of the screen (in control pixels, the window `scale` device
+    // pixels to one), and a click with the left button.
+    void Move(gdi::Point p, int scale = 1) {
+        Xdotool({"mousemove", std::to_string(p.x * scale), std::to_string(p.y * scale)},
+                "input move " + std::to_string(p.x) + " " + std::to_string(p.y));
+    }
+    void Click(gdi::Point p) {
+        Move(p);
+        Xdotool({"mousedown", "1"}, "input down 1");
+        Xdotool({"mouseup", "1"}, "input up 1");
+    }
     Process& process() { return process_; }
 
 private:
@@ -103,9 +120,7 @@ struct StoryHost {
     // The form's font, when the host is given one (the headless form takes it too).
     host::FontRef form_font;
     // Where the host draws with real GDI under Wine: the headless side draws through
-    // the model of Wine's two differences from Windows (support/wine_model_gdi.h), and a
-    // tooltip's text, which Wine draws in its own Tahoma from the face's bitmap strikes,
-    // is compared by where its ink lies rather than pixel for pixel.
+    // the model of Wine's two differences from Windows (support/wine_model_gdi.h).
     bool wine = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -50,6 +51,9 @@ public:
     void Signal(int sig);
 
 private:
+    // Reads what has come by `end` and splits it into lines: 1, or 0 at the end of the
+    // output, -1 once `end` has passed.
+    int Read(std::chrono::steady_clock::time_point end);
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1;
     std::string pending_;

@@ -2,9 +2,6 @@
 // it opens a form converted from a form file and shows the buttons in its form editor
 // with the pixels the headless runtime renders. The picture it takes is the README's
 // (build/test-output/designer.png; docs/designer.png is a copy).
-#include <sheenwork/runtime/controls.h>
-#include <sheenwork/runtime/form_file.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,7 +10,7 @@
 #include <thread>
 
 #include "desktop/xserver.h"
-#include "support/recording_services.h"
+#include "support/story_play.h"
 
 namespace sheenwork::testing {
 namespace {
@@ -53,10 +50,8 @@ TEST(QtDesigner, ShowsTheButtonsOfAConvertedForm) {
 
         // The buttons as the headless runtime renders them.
         RecordingServices services;
-        runtime::VirtualClock clock;
-        auto gdi = gdi::MakeRasterGdi();
-        runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-        runtime::Form& loaded = runtime::LoadForm(rt, runtime::ReadFormFile(form));
+        Linked headless;
+        runtime::Form& loaded = headless.Load(form);
 
         Display display;
         std::vector<std::string> env = display.Env();

@@ -1,32 +1,25 @@
 #include "qt/qt_story.h"
 
-#include <sheenwork/control/sheenButton.h>
-#include <sheenwork/runtime/controls.h>
-#include <sheenwork/runtime/description.h>
 #include <sheenwork/runtime/keys.h>
-#include <sheenwork/runtime/script.h>
 #include <sheenwork/vb/color.h>
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QLineEdit>
+#include <QMetaEnum>
 #include <QMetaProperty>
 #include <QTest>
 #include <QWindow>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "qt/platform.h"
-#include "support/recording_services.h"
 #include "support/story_log.h"
+#include "support/story_play.h"
 
 namespace sheenwork::testing {
 namespace {
-
-using runtime::Step;
 
 // "Test.Logger": an ordinary control that takes the focus, as a line edit does; it logs
 // its focus as a story's logging control does.
@@ -50,28 +43,19 @@ private:
     NotificationLog& log_;
 };
 
-// The Qt key a script's virtual key is typed with; Qt's events carry no side, so the
-// right Alt is told by the key AltGr gives.
+// The Qt key a script's virtual key is typed with (tests/data/qt/qt_keys.txt); Qt's
+// events carry no side, so the right Alt is told by the key AltGr gives. Letters and
+// digits are their own Qt keys.
 Qt::Key QtKeyOf(int vk) {
-    using namespace runtime;
-    static const std::map<int, Qt::Key> named = {
-        {VK_SPACE, Qt::Key_Space},      {VK_RETURN, Qt::Key_Return},
-        {VK_ESCAPE, Qt::Key_Escape},    {VK_TAB, Qt::Key_Tab},
-        {VK_BACK, Qt::Key_Backspace},   {VK_SHIFT, Qt::Key_Shift},
-        {VK_LSHIFT, Qt::Key_Shift},     {VK_RSHIFT, Qt::Key_Shift},
-        {VK_CONTROL, Qt::Key_Control},  {VK_LCONTROL, Qt::Key_Control},
-        {VK_RCONTROL, Qt::Key_Control}, {VK_MENU, Qt::Key_Alt},
-        {VK_LMENU, Qt::Key_Alt},        {VK_RMENU, Qt::Key_AltGr}};
+    static const std::map<int, Qt::Key> named = [] {
+        std::map<int, Qt::Key> out;
+        for (const Row& row : ReadTable("qt/qt_keys.txt"))
+            out[std::stoi(row[0], nullptr, 0)] = static_cast<Qt::Key>(QtKey(row[1]));
+        return out;
+    }();
     if (const auto it = named.find(vk); it != named.end()) return it->second;
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<Qt::Key>(vk);
     throw std::runtime_error("no Qt key for virtual key " + std::to_string(vk));
-}
-
-// The visible popups, by "l t r b", with their pictures.
-using Popups = std::map<std::string, png::Image>;
-std::string Place(int l, int t, int r, int b) {
-    return std::to_string(l) + " " + std::to_string(t) + " " + std::to_string(r) + " " +
-           std::to_string(b);
 }
 
 // Holds the timer events of the Sheenwork widgets (the hover timer, the tooltips' timers)
@@ -190,17 +174,6 @@ public:
         return true;
     }
 
-    Popups Tooltips() const {
-        Popups out;
-        for (QWidget* w : qt::Platform::Current()->VisiblePopups()) {
-            png::Image picture = Grabbed(*w);
-            const QPoint at = w->geometry().topLeft();
-            out[Place(at.x(), at.y(), at.x() + picture.width / TestScale(),
-                      at.y() + picture.height / TestScale())] = std::move(picture);
-        }
-        return out;
-    }
-
 private:
     NotificationLog& log_;
     std::unique_ptr<QWidget> window_;
@@ -208,74 +181,57 @@ private:
     std::vector<std::pair<int, QWidget*>> tab_order_;
 };
 
-// Replays script steps against a QtForm as a user's input.
-class QtDriver {
+// A story's Qt window as its screen: the pointer through Qt's own cursor, presses and
+// keys through the platform's event path, where Qt's focus chain, shortcuts and dialogs
+// see them; the timers run only while a script waits.
+class QtScreen final : public StoryScreen {
 public:
-    QtDriver(QtForm& form, TimerGate& gate) : form_(form), gate_(gate) {}
+    QtScreen(QtForm& form, Headless& headless, NotificationLog& log)
+        : form_(form), headless_(headless), log_(log) {
+        scale = TestScale();
+        popups_on_form = false;  // popups are windows of their own
+        name = "qt";
+        field = [this](const std::string& control, const std::string& what) {
+            return FieldOf(*form_.Button(control)->Native(), what);
+        };
+        for (runtime::Window* w : headless.form->Windows()) {
+            auto* b = qobject_cast<qt::Button*>(form.Control(w->Name()));
+            buttons_only_ = buttons_only_ && b;
+            if (b) handles_[std::to_string(b->hwnd())] = std::to_string(w->Hwnd());
+        }
+    }
     // Lets go of the buttons and keys a script left held, so that the next form starts
     // with none (Qt keeps them for the program).
-    ~QtDriver() {
+    ~QtScreen() override {
         for (const int button : {1, 2, 4})
-            if (buttons_ & button) MouseButton(button, false);
+            if (buttons_ & button) Button(button, false);
         for (const auto& [vk, down] : std::map<int, bool>(held_))
-            if (down) Key(vk, false, false);
+            if (down) Key(vk, false);
     }
 
-    void Run(const Step& s) {
-        switch (s.kind) {
-            case Step::Kind::Move: Move(Global(s)); break;
-            case Step::Kind::Press: MouseButton(s.button, true); break;
-            case Step::Kind::Release: MouseButton(s.button, false); break;
-            case Step::Kind::Click:
-                if (!s.target.empty() || s.at) Move(Global(s));
-                MouseButton(s.button, true);
-                MouseButton(s.button, false);
-                break;
-            case Step::Kind::KeyDown: Key(s.key, true, true); break;
-            case Step::Kind::KeyUp: Key(s.key, false, false); break;
-            case Step::Kind::KeyPress:
-                Key(s.key, true, true);
-                Key(s.key, false, false);
-                break;
-            case Step::Kind::Type:
-                for (const char c : s.text) {
-                    const auto k = *runtime::KeyForChar(c);
-                    if (k.shift) Key(runtime::VK_LSHIFT, true, false);
-                    Key(k.vk, true, true);
-                    Key(k.vk, false, false);
-                    if (k.shift) Key(runtime::VK_LSHIFT, false, false);
-                }
-                break;
-            case Step::Kind::Alt:
-                Key(runtime::VK_LMENU, true, false);
-                Key(s.key, true, true);
-                Key(s.key, false, false);
-                Key(runtime::VK_LMENU, false, false);
-                break;
-            case Step::Kind::Focus: form_.Control(s.target)->setFocus(Qt::OtherFocusReason); break;
-            case Step::Kind::Wait: gate_.Wait(s.millis); break;
-        }
+    void Begin() override {
+        log_.entries.clear();
+        // A window's handle is its host's own number: the Qt button's stands for the
+        // headless one.
+        headless_.services.on_call = [this](const std::string& call) {
+            std::string line = "shell " + call;
+            for (const auto& [qt, headless] : handles_)
+                if (const auto at = line.find(" " + qt + " "); at != std::string::npos)
+                    line.replace(at + 1, qt.size(), headless);
+            log_.entries.push_back(line);
+        };
     }
-
-private:
-    QPoint Global(const Step& s) const {
-        if (s.target.empty()) {
-            const gdi::Point p = s.at.value_or(gdi::Point{0, 0});
-            return form_.Window().mapToGlobal(QPoint(p.x, p.y));
-        }
-        const QWidget* w = form_.Control(s.target);
-        return w->mapToGlobal(s.at ? QPoint(s.at->x, s.at->y)
-                                   : QPoint(w->width() / 2, w->height() / 2));
+    std::vector<std::string> Events() override {
+        headless_.services.on_call = nullptr;
+        return log_.entries;
     }
-
     // Qt's own cursor: the platform sends the moves, enters and leaves, and the buttons
     // ask it where the pointer is.
-    void Move(QPoint global) {
-        QCursor::setPos(global);
+    void Move(gdi::Point p) override {
+        QCursor::setPos(p.x, p.y);
         QCoreApplication::processEvents();
     }
-
-    void MouseButton(int button, bool down) {
+    void Button(int button, bool down) override {
         const Qt::MouseButton qt_button = button == 1   ? Qt::LeftButton
                                           : button == 2 ? Qt::RightButton
                                                         : Qt::MiddleButton;
@@ -289,19 +245,7 @@ private:
                             Modifiers(), static_cast<int>(timestamp_));
         QCoreApplication::processEvents();
     }
-
-    Qt::KeyboardModifiers Modifiers() const {
-        Qt::KeyboardModifiers m;
-        for (const auto& [vk, down] : held_) {
-            const Qt::Key k = QtKeyOf(vk);
-            if (down && k == Qt::Key_Shift) m |= Qt::ShiftModifier;
-            if (down && k == Qt::Key_Control) m |= Qt::ControlModifier;
-            if (down && (k == Qt::Key_Alt || k == Qt::Key_AltGr)) m |= Qt::AltModifier;
-        }
-        return m;
-    }
-
-    void Key(int vk, bool down, bool typed) {
+    void Key(int vk, bool down) override {
         using namespace runtime;
         const Qt::Key key = QtKeyOf(vk);
         // The text a key types, as the keyboard gives it on the way down.
@@ -309,7 +253,7 @@ private:
             {VK_SPACE, ' '}, {VK_RETURN, '\r'}, {VK_ESCAPE, 27}, {VK_TAB, '\t'}, {VK_BACK, 8}};
         QString text;
         const Qt::KeyboardModifiers mods = Modifiers();
-        if (typed && !(mods & (Qt::AltModifier | Qt::ControlModifier))) {
+        if (down && !(mods & (Qt::AltModifier | Qt::ControlModifier))) {
             if (vk >= 'A' && vk <= 'Z')
                 text = QChar(mods & Qt::ShiftModifier ? vk : vk - 'A' + 'a');
             else if (vk >= '0' && vk <= '9')
@@ -324,37 +268,57 @@ private:
             held_[vk] = down;
         QCoreApplication::processEvents();
     }
+    void Focus(const std::string& control) override {
+        form_.Control(control)->setFocus(Qt::OtherFocusReason);
+    }
+    void Wait(long long millis) override { gate_.Wait(millis); }
+
+    // The whole window where it holds buttons alone (a Qt line edit is not the runtime's
+    // logging control), and each button.
+    std::optional<png::Image> Form(gdi::Rect, const png::Image&) override {
+        if (!buttons_only_) return std::nullopt;
+        return Grabbed(form_.Window());
+    }
+    std::optional<png::Image> Control(const std::string& control) override {
+        auto* b = qobject_cast<qt::Button*>(form_.Control(control));
+        if (!b) return std::nullopt;
+        return Grabbed(*b);
+    }
+    std::map<std::string, png::Image> Popups(const std::map<std::string, png::Image>&) override {
+        std::map<std::string, png::Image> out;
+        for (QWidget* w : qt::Platform::Current()->VisiblePopups()) {
+            png::Image picture = Grabbed(*w);
+            const QPoint at = w->geometry().topLeft();
+            out[PopupKey(0, {at.x(), at.y(), at.x() + picture.width / scale,
+                             at.y() + picture.height / scale})] = std::move(picture);
+        }
+        return out;
+    }
+
+private:
+    Qt::KeyboardModifiers Modifiers() const {
+        Qt::KeyboardModifiers m;
+        for (const auto& [vk, down] : held_) {
+            const Qt::Key k = QtKeyOf(vk);
+            if (down && k == Qt::Key_Shift) m |= Qt::ShiftModifier;
+            if (down && k == Qt::Key_Control) m |= Qt::ControlModifier;
+            if (down && (k == Qt::Key_Alt || k == Qt::Key_AltGr)) m |= Qt::AltModifier;
+        }
+        return m;
+    }
 
     QtForm& form_;
-    TimerGate& gate_;
+    Headless& headless_;
+    NotificationLog& log_;
+    TimerGate gate_;
+    bool buttons_only_ = true;
+    std::map<std::string, std::string> handles_;  // Qt button handle -> headless window's
     int buttons_ = 0;
     std::map<int, bool> held_;  // modifier keys down, by virtual key
     unsigned long timestamp_ = 1000;
 };
 
 }  // namespace
-
-std::vector<Row> Rows(const std::string& file) {
-    std::vector<Row> out;
-    std::ifstream in(std::string(SHEENWORK_TEST_DATA_DIR) + "/qt/" + file);
-    if (!in) throw std::runtime_error("cannot read " + file);
-    int n = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++n;
-        if (line.find_first_not_of(' ') == std::string::npos || line[0] == '#') continue;
-        Row row{n, {}};
-        std::istringstream cells(line);
-        const char split = line.find('|') == std::string::npos ? ' ' : '|';
-        for (std::string cell; std::getline(cells, cell, split);) {
-            const auto from = cell.find_first_not_of(' '), to = cell.find_last_not_of(' ');
-            if (split == '|' || from != std::string::npos)
-                row.cells.push_back(from == std::string::npos ? ""
-                                                              : cell.substr(from, to - from + 1));
-        }
-        out.push_back(row);
-    }
-    return out;
-}
 
 void Steps(QWidget& root, const std::vector<std::string>& steps) {
     const QString before = QDir::currentPath();
@@ -394,6 +358,7 @@ void Steps(QWidget& root, const std::vector<std::string>& steps) {
                 QFont f(font.value(0));
                 f.setPointSizeF(font.value(1).toDouble());
                 if (font.size() > 2) f.setWeight(static_cast<QFont::Weight>(font[2].toInt()));
+                f.setItalic(font.value(3) == "italic");
                 v = f;
             }
             if (p.userType() == QMetaType::QColor)
@@ -403,10 +368,11 @@ void Steps(QWidget& root, const std::vector<std::string>& steps) {
             const QVariant v = p.read(w);
             const QFont f = p.userType() == QMetaType::QFont ? v.value<QFont>() : QFont();
             got = p.isEnumType()                     ? p.enumerator().valueToKey(v.toInt())
-                  : p.userType() == QMetaType::QFont ? QString("%1,%2,%3")
+                  : p.userType() == QMetaType::QFont ? QString("%1,%2,%3%4")
                                                            .arg(f.family())
                                                            .arg(f.pointSizeF())
                                                            .arg(f.weight())
+                                                           .arg(f.italic() ? ",italic" : "")
                                                            .toStdString()
                   : p.userType() == QMetaType::QColor
                       ? QString("&H%1")
@@ -439,117 +405,28 @@ int TestScale() {
     return std::max(1, static_cast<int>(screen ? screen->devicePixelRatio() : 1.0));
 }
 
-// The widgets go before the headless runtime (the members' order): the platform they
-// share hands the services back first.
-struct SideBySide::Sides {
-    explicit Sides(const Story& story)
-        : name(story.name),
-          headless_log(std::make_shared<NotificationLog>()),
-          runtime(clock, *gdi,
-                  [logging = LoggingFactory(headless_log, AccessKeys(story)),
-                   linked = runtime::LinkedControls()](const std::string& cls,
-                                                       host::ControlSite& site) {
-                      return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
-                  }),
-          qt(log) {}
-    std::string name;
-    RecordingServices services;
-    runtime::VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-    std::shared_ptr<NotificationLog> headless_log;
-    runtime::Runtime runtime;
-    runtime::Form* form = nullptr;
-    std::unique_ptr<runtime::Driver> headless;
-    NotificationLog log;  // what the Qt side's buttons raised, and the shell calls they made
-    TimerGate gate;
-    QtForm qt;
-    std::unique_ptr<QtDriver> driver;
-    std::map<std::string, std::string> handles;  // Qt button handle -> headless window's
-};
-
-SideBySide::SideBySide(const Story& story) : sides_(std::make_unique<Sides>(story)) {
-    Sides& s = *sides_;
-    s.form = &BuildStoryForm(s.runtime, story, {},
-                             [&](runtime::Form& f, const std::string& verb, const std::string& name,
-                                 const std::string&) {
-                                 if (verb != "paints") return false;
-                                 f.Find(name)->Native<sheenButton>()->SetPainters(
-                                     std::make_shared<PaintLog>(name, *s.headless_log));
-                                 return true;
-                             });
-    BuildStory(story, s.qt);
-    // Tooltips keep to the same screen on both sides.
-    s.runtime.Screen(qt::Platform::Current()->WorkArea());
-    for (runtime::Window* w : s.form->Windows())
-        if (auto* b = qobject_cast<qt::Button*>(s.qt.Control(w->Name())))
-            s.handles[std::to_string(b->hwnd())] = std::to_string(w->Hwnd());
-    s.headless = std::make_unique<runtime::Driver>(s.runtime, *s.form);
-    s.driver = std::make_unique<QtDriver>(s.qt, s.gate);
+int QtKey(const std::string& name) {
+    bool ok = false;
+    const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(("Key_" + name).c_str(), &ok);
+    if (!ok) throw std::runtime_error("no Qt key named " + name);
+    return key;
 }
 
-SideBySide::~SideBySide() = default;
-
-bool SideBySide::Quiet() const { return sides_->runtime.MessageBoxes().empty(); }
-
-void SideBySide::Check(const Section& section, const std::string& where, bool events) {
-    Sides& s = *sides_;
-    const runtime::Script steps = runtime::ParseScript(section.script, s.name);
-    for (const Step& step : steps.steps) s.headless->Run(step, s.name);
-    s.log.entries.clear();
-    // A window's handle is its host's own number: the Qt button's stands for the headless one.
-    s.services.on_call = [&](const std::string& call) {
-        std::string line = "shell " + call;
-        for (const auto& [qt, headless] : s.handles)
-            if (const auto at = line.find(" " + qt + " "); at != std::string::npos)
-                line.replace(at + 1, qt.size(), headless);
-        s.log.entries.push_back(line);
-    };
-    for (const Step& step : steps.steps) s.driver->Run(step);
-    s.services.on_call = nullptr;
-
-    const int scale = TestScale();
-    ExpectSection(
-        section, events ? s.log.entries : ExpectedEvents(section),
-        [&](const std::string& name, int x, int y) {
-            const png::Image shown = Grabbed(*s.qt.Button(name));
-            return QString("%1")
-                .arg(shown.pixels[static_cast<std::size_t>(y * scale) * shown.width + x * scale], 6,
-                     16, QChar('0'))
-                .toUpper()
-                .toStdString();
-        },
-        [&](const std::string& name, const std::string& field) {
-            return FieldOf(*s.qt.Button(name)->Native(), field);
-        });
-    // Each button, and the whole window where it holds buttons alone (a Qt line edit is
-    // not the runtime's logging control).
-    bool buttons_only = true;
-    for (runtime::Window* w : s.form->Windows()) {
-        const gdi::Rect r = w->Rect();
-        if (auto* b = qobject_cast<qt::Button*>(s.qt.Control(w->Name())))
-            EXPECT_TRUE(SamePicture(Grabbed(*b),
-                                    Magnified(w->Surface().Pixels(), r.Width(), r.Height(), scale),
-                                    where + " " + w->Name()));
-        else
-            buttons_only = false;
+// The widgets go before the headless runtime (the order they are made in): the platform
+// they share hands the services back first.
+void PlayOnQt(const Story& story, bool events) {
+    try {
+        Headless headless(story);
+        NotificationLog log;  // what the Qt side's buttons raised, and the shell calls they made
+        QtForm form(log);
+        BuildStory(story, form);
+        // Tooltips keep to the same screen on both sides.
+        headless.runtime->Screen(qt::Platform::Current()->WorkArea());
+        QtScreen screen(form, headless, log);
+        PlayStory(story, headless, screen, events);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << story.name << ": " << e.what();
     }
-    const gdi::Rect f = s.form->ScreenRect();
-    if (buttons_only) {
-        EXPECT_TRUE(SamePicture(Grabbed(s.qt.Window()),
-                                Magnified(s.form->Compose(), f.Width(), f.Height(), scale), where));
-    }
-    Popups want;
-    for (runtime::Popup* p : s.form->Popups()) {
-        const gdi::Rect r = p->ScreenRect();
-        if (p->Visible())
-            want[Place(r.left, r.top, r.right, r.bottom)] =
-                Magnified(p->Surface().Pixels(), r.Width(), r.Height(), scale);
-    }
-    const Popups got = s.qt.Tooltips();
-    EXPECT_EQ(got.size(), want.size()) << where << ": tooltips shown";
-    for (const auto& [place, picture] : want)
-        EXPECT_TRUE(got.count(place) && SamePicture(got.at(place), picture, where + " tooltip"))
-            << "the tooltip at " << place;
 }
 
 }  // namespace sheenwork::testing

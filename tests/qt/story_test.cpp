@@ -12,18 +12,6 @@
 namespace sheenwork::testing {
 namespace {
 
-void Replay(const Story& story, bool events = true) {
-    try {
-        SideBySide both(story);
-        for (std::size_t n = 0; n < story.sections.size(); ++n)
-            both.Check(story.sections[n], story.name + ", section " + std::to_string(n + 1),
-                       events);
-        EXPECT_TRUE(both.Quiet());
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
-}
-
 std::vector<std::filesystem::path> QtStories() {
     std::vector<std::filesystem::path> out;
     for (const auto& path : Stories()) {
@@ -42,7 +30,7 @@ std::vector<std::filesystem::path> QtStories() {
 }
 
 class QtStory : public ::testing::TestWithParam<std::filesystem::path> {};
-TEST_P(QtStory, EventsFieldsAndPicturesAsHeadless) { Replay(ReadStory(GetParam())); }
+TEST_P(QtStory, EventsFieldsAndPicturesAsHeadless) { PlayOnQt(ReadStory(GetParam())); }
 INSTANTIATE_TEST_SUITE_P(Stories, QtStory, ::testing::ValuesIn(QtStories()),
                          [](const auto& info) { return StoryTestName(info.param); });
 
@@ -56,16 +44,15 @@ TEST_P(QtLooks, GrabEqualsTheHeadlessRender) {
     const Row& row = GetParam();
     const std::string& state = row[0];
     const int w = std::stoi(row[3]), h = std::stoi(row[3].substr(row[3].find('x') + 1));
-    std::string properties;
-    for (std::size_t i = 4; i < row.cells.size(); ++i) properties += " " + row[i];
+    std::string properties = row[4];
     for (std::size_t at; (at = properties.find("$DATA")) != std::string::npos;)
         properties.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
-    Story s{"looks line " + std::to_string(row.line), {}, {}};
+    Story s{"looks " + row.where, {}, {}};
     s.setup = {
         "form 100 100 " + std::to_string(w + 40) + " " + std::to_string(h + 40),
         "control b Sheenwork.sheenButton 20 20 " + std::to_string(w) + " " + std::to_string(h),
         "set b ButtonStyle=" + std::to_string(looks.at(row[1])) + " ColorStyle=" +
-            std::to_string(schemes.at(row[2])) + " Caption=\"&Save\"" + properties};
+            std::to_string(schemes.at(row[2])) + " Caption=\"&Save\" " + properties};
     const std::string x = std::to_string(w / 3);
     std::string script = state == "hover"     ? "move b " + x + " 5\nwait 10\nmove b " + x + " 6\n"
                          : state == "pressed" ? "move b " + x + " 5\npress\n"
@@ -76,9 +63,9 @@ TEST_P(QtLooks, GrabEqualsTheHeadlessRender) {
     if (state == "disabled") s.setup.push_back("set b Enabled=False");
     if (state == "section") s.setup.push_back("set b DropDown=True");
     s.sections.push_back({script, {}});
-    Replay(s, false);
+    PlayOnQt(s, false);
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtLooks, ::testing::ValuesIn(Rows("looks.txt")), RowName);
+INSTANTIATE_TEST_SUITE_P(Table, QtLooks, ::testing::ValuesIn(ReadTable("qt/looks.txt")), RowName);
 
 // The screen is the one the run asks for (SHEENWORK_QT_SCALE, 1 unless set): a run meant
 // for two device pixels a pixel cannot pass on one.

@@ -2,9 +2,6 @@
 // form file made a .ui file by `sheenwork convert`, loaded by QUiLoader and compiled by
 // uic (at build time, tests/data/qt/three.sfm), each holding what tests/data/qt/three.txt
 // says and showing what the headless runtime renders of the form file itself.
-#include <sheenwork/runtime/controls.h>
-#include <sheenwork/runtime/form_file.h>
-
 #include <QDir>
 #include <QPluginLoader>
 #include <QTemporaryDir>
@@ -15,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "qt/qt_story.h"
+#include "support/story_play.h"
 #include "ui_three.h"
 
 namespace sheenwork::testing {
@@ -29,12 +27,10 @@ void ExpectThree(const QString& folder, const std::function<QWidget*()>& load) {
     std::unique_ptr<QWidget> form(load());
     QDir::setCurrent(before);
     ASSERT_TRUE(form);
-    Steps(*form, Rows("three.txt").at(0).cells);
+    Steps(*form, ReadTable("qt/three.txt").at(0).cells);
     form->show();
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& headless = runtime::LoadForm(rt, runtime::ReadFormFile(sfm));
+    Linked linked;
+    runtime::Form& headless = linked.Load(sfm);
     EXPECT_TRUE(
         SamePicture(Grabbed(*form),
                     Magnified(headless.Compose(), headless.Width(), headless.Height(), TestScale()),

@@ -49,19 +49,12 @@ void Show(QWidget& window, QRect geometry = {100, 100, 200, 100}) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-int QtKey(const std::string& name) {
-    bool ok = false;
-    const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(("Key_" + name).c_str(), &ok);
-    EXPECT_TRUE(ok) << name;
-    return key;
-}
-
 class QtSteps : public ::testing::TestWithParam<Row> {};
 TEST_P(QtSteps, ReadBackWhatTheControlHolds) {
     qt::Button b;
     Steps(b, GetParam().cells);
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtSteps, ::testing::ValuesIn(Rows("steps.txt")), RowName);
+INSTANTIATE_TEST_SUITE_P(Table, QtSteps, ::testing::ValuesIn(ReadTable("qt/steps.txt")), RowName);
 
 class QtColours : public ::testing::TestWithParam<Row> {};
 TEST_P(QtColours, KeepEveryOleValue) {
@@ -77,7 +70,8 @@ TEST_P(QtColours, KeepEveryOleValue) {
         EXPECT_EQ(qt::Button::SystemColor(ole & 0xFF), c);
     }
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtColours, ::testing::ValuesIn(Rows("colours.txt")), RowName);
+INSTANTIATE_TEST_SUITE_P(Table, QtColours, ::testing::ValuesIn(ReadTable("qt/colours.txt")),
+                         RowName);
 
 class QtPointers : public ::testing::TestWithParam<Row> {};
 TEST_P(QtPointers, AreQtCursorShapes) {
@@ -90,7 +84,8 @@ TEST_P(QtPointers, AreQtCursorShapes) {
                      (shape + "Cursor").c_str());
     }
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtPointers, ::testing::ValuesIn(Rows("pointers.txt")), RowName);
+INSTANTIATE_TEST_SUITE_P(Table, QtPointers, ::testing::ValuesIn(ReadTable("qt/pointers.txt")),
+                         RowName);
 
 // With AutoXPMouseIcons the hand shows while the pointer hovers: the library's own
 // picture, each pixel a block as the button's, pointing where its cursor file says. In a
@@ -212,7 +207,7 @@ TEST_P(QtAccessibleNames, AreTheCaptionWithoutItsMark) {
     EXPECT_EQ(face->text(QAccessible::Accelerator).toStdString(), GetParam()[2]);
 }
 INSTANTIATE_TEST_SUITE_P(Table, QtAccessibleNames,
-                         ::testing::ValuesIn(Rows("accessible_names.txt")), RowName);
+                         ::testing::ValuesIn(ReadTable("qt/accessible_names.txt")), RowName);
 
 // A push button with one action, press, that clicks it; its state as it changes.
 TEST(QtAccessible, APushButtonWhosePressClicks) {
@@ -286,7 +281,7 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
                                                      : "?",
               k[4]);
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(Rows("dialog_keys.txt")),
+INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(ReadTable("qt/dialog_keys.txt")),
                          RowName);
 
 class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
@@ -294,8 +289,8 @@ TEST_P(QtVirtualKeys, AreWindowsKeys) {
     EXPECT_EQ(qt::VirtualKeyOf(QtKey(GetParam()[0]), std::stoul(GetParam()[1], nullptr, 16)),
               std::stoi(GetParam()[2]));
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtVirtualKeys, ::testing::ValuesIn(Rows("virtual_keys.txt")),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(Table, QtVirtualKeys,
+                         ::testing::ValuesIn(ReadTable("qt/virtual_keys.txt")), RowName);
 
 }  // namespace
 }  // namespace sheenwork::testing

@@ -86,8 +86,9 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
 std::vector<std::string> ExpectedEvents(const Section& section);
 
 // Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
-// `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)`, and its
-// events, in order, against `events`.
+// `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)` (unless
+// `field` is empty), and its events, in order, against `events`. With the test framework
+// (support/story_play.cpp), apart from the rest, which the story hosts build without it.
 using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
 void ExpectSection(const Section& section, const std::vector<std::string>& events,
                    const std::function<std::string(const std::string&, int, int)>& pixel,
