@@ -14,6 +14,7 @@
 
 #include "button_scenes/button_scenes.h"
 #include "png_io.h"
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -99,11 +100,9 @@ protected:
 TEST_P(ButtonGolden, SheetMatchesItsGolden) {
     const Group g = Groups()[GetParam()];
     const png::Image actual = Sheet(g);
-    const std::string golden_path =
-        std::string(SHEENWORK_TEST_DATA_DIR) + "/golden/" + g.name + ".png";
+    const std::string golden_path = testing::DataPath("golden/" + g.name + ".png").string();
     const char* update = std::getenv("SHEENWORK_UPDATE_GOLDEN");
     if (update != nullptr && std::string(update) == "1") {
-        std::filesystem::create_directories(std::filesystem::path(golden_path).parent_path());
         png::Write(golden_path, actual);
         GTEST_SKIP() << "rewrote " << golden_path;
     }
@@ -113,21 +112,17 @@ TEST_P(ButtonGolden, SheetMatchesItsGolden) {
     if (golden.width == actual.width && golden.height == actual.height &&
         golden.pixels == actual.pixels)
         return;
-    const std::string out = SHEENWORK_TEST_OUTPUT_DIR;
-    std::filesystem::create_directories(out);
-    png::Write(out + "/" + g.name + ".actual.png", actual);
-    std::string where = out + "/" + g.name + ".actual.png";
-    if (golden.width == actual.width && golden.height == actual.height) {
-        png::Write(out + "/" + g.name + ".diff.png", Diff(golden, actual));
-        where += " and " + out + "/" + g.name + ".diff.png";
-        std::size_t n = 0;
-        for (std::size_t i = 0; i < golden.pixels.size(); ++i)
-            n += golden.pixels[i] != actual.pixels[i];
-        FAIL() << g.name << ": " << n << " pixel(s) differ from " << golden_path << "; see "
-               << where;
-    }
-    FAIL() << g.name << ": the sheet is " << actual.width << " x " << actual.height
-           << ", the golden " << golden.width << " x " << golden.height << "; see " << where;
+    const std::string out = std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/" + g.name;
+    std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
+    png::Write(out + ".actual.png", actual);
+    ASSERT_EQ(std::pair(actual.width, actual.height), std::pair(golden.width, golden.height))
+        << g.name << ": the sheet's size is not the golden's; see " << out << ".actual.png";
+    png::Write(out + ".diff.png", Diff(golden, actual));
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < golden.pixels.size(); ++i)
+        n += golden.pixels[i] != actual.pixels[i];
+    FAIL() << g.name << ": " << n << " pixel(s) differ from " << golden_path << "; see " << out
+           << ".actual.png and " << out << ".diff.png";
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, ButtonGolden, ::testing::Range<std::size_t>(0, Groups().size()),

@@ -1,13 +1,16 @@
-// The raster's rules as cases in tests/data/raster: the object model (selection, deletion,
-// live counts, monochrome bits), transparent blits and sweeps of extreme coordinates. A case is a
-// scene's calls with `expect VALUE CALL` (the call's answer), `pixels DC W H COLOR...` (the block
-// at the DC's origin, the colours repeated to fill it) and `sweep VALUES` ... `end` (the
-// calls between for every pair (A, B) of the values).
+// The raster's rules as cases in tests/data/raster/cases: the object model (selection,
+// deletion, live counts, monochrome bits), the formats StretchDIBits refuses, transparent
+// and overlapping blits and sweeps of extreme coordinates. A case is a scene whose lines
+// may also check: `expect VALUE CALL` (the call's answer), `pixels DC W H COLOR...` (the
+// block at the DC's origin, the colours repeated to fill it), `same DC DC W H` (two blocks
+// alike); `header DIB FIELD VALUE` changes a field of a DIB's header.
 #include <sheenwork/gdi/gdi.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cstring>
+#include <map>
+#include <stdexcept>
 
 #include "scenes/scenes.h"
 #include "support/data.h"
@@ -16,42 +19,59 @@ namespace sheenwork::gdi {
 namespace {
 
 using Words = std::vector<std::string>;
-struct Case {
-    std::string name, where;
-    int width = 0, height = 0;
-    std::vector<std::pair<int, Words>> lines;  // with their line numbers
-};
+[[noreturn]] void Mismatch(const std::string& what) { throw std::runtime_error(what); }
 
-std::vector<Case> ReadCases() {
-    std::vector<Case> cases;
-    for (const char* file : {"raster/objects.txt", "raster/sweep.txt"}) {
-        std::ifstream in(testing::DataPath(file));
-        int number = 0;
-        for (std::string line; std::getline(in, line);) {
-            const Words w = scenes::Split(line);
-            if (++number, w.empty()) continue;
-            if (w[0] == "case" && w.size() == 4)
-                cases.push_back({w[1],
-                                 std::string(file) + ":" + std::to_string(number),
-                                 std::stoi(w[2]),
-                                 std::stoi(w[3]),
-                                 {}});
-            else if (!cases.empty())
-                cases.back().lines.emplace_back(number, w);
-            else
-                ADD_FAILURE() << file << ":" << number << ": a line before the first case";
-        }
-    }
-    return cases;
-}
-const std::vector<Case>& Cases() {
-    static const std::vector<Case> cases = ReadCases();
-    return cases;
+std::string Hex(ColorRef c) {
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%06X", static_cast<unsigned>(c));
+    return b;
 }
 
-// Runs one line, or checks it; a mismatch names the line.
-void RunCaseLine(scenes::Calls& c, const Case& k, int number, Words w) {
+// The pixels of a W x H block at the origin of `dc`.
+std::vector<ColorRef> Block(scenes::Calls& c, const std::string& dc, const Words& w) {
+    std::vector<ColorRef> out;
+    const int width = static_cast<int>(c.Int(w.at(0))), height = static_cast<int>(c.Int(w.at(1)));
+    for (int i = 0; i < width * height; ++i)
+        out.push_back(c.g.GetPixel(c.Dc(dc), i % width, i / width));
+    return out;
+}
+
+const scenes::Verbs& Checks() {
     static const scenes::Verbs verbs = {
+        {"expect",
+         [](scenes::Calls& c, const Words& w) {
+             const long answer = scenes::RunLine(c, Words(w.begin() + 1, w.end()), &Checks());
+             if (w[0] == "null" || c.names.count(w[0]) ? c.made != c.Handle(w[0])
+                                                       : answer != scenes::Number(w[0]))
+                 Mismatch("the answer is " + std::to_string(answer) +
+                          " (a handle: whether there is one), not " + w[0]);
+             return answer;
+         }},
+        {"pixels",
+         [](scenes::Calls& c, const Words& w) {
+             const auto got = Block(c, w.at(0), {w.at(1), w.at(2)});
+             for (std::size_t i = 0; i < got.size(); ++i)
+                 if (got[i] != ColorRef(c.Int(w.at(3 + i % (w.size() - 3)))))
+                     Mismatch("pixel " + std::to_string(i) + " of the block is " + Hex(got[i]));
+             return 1L;
+         }},
+        {"same",
+         [](scenes::Calls& c, const Words& w) {
+             if (Block(c, w.at(0), {w.at(2), w.at(3)}) != Block(c, w.at(1), {w.at(2), w.at(3)}))
+                 Mismatch(w[0] + " and " + w[1] + " differ");
+             return 1L;
+         }},
+        {"header",
+         [](scenes::Calls& c, const Words& w) {
+             // The fields' places in the header and their sizes (little-endian).
+             static const std::map<std::string, std::pair<std::size_t, std::size_t>> fields = {
+                 {"biSize", {0, 4}},    {"biWidth", {4, 4}},     {"biHeight", {8, 4}},
+                 {"biPlanes", {12, 2}}, {"biBitCount", {14, 2}}, {"biCompression", {16, 4}}};
+             const auto [at, size] = fields.at(w.at(1));
+             const auto v = static_cast<std::uint32_t>(c.Int(w.at(2)));
+             std::memcpy(c.dibs.at(w.at(0)).data() + at, &v, size);
+             return 1L;
+         }},
         {"LiveDcs",
          [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(c.g).dcs); }},
         {"LiveObjects",
@@ -64,58 +84,26 @@ void RunCaseLine(scenes::Calls& c, const Case& k, int number, Words w) {
              return 1L;
          }},
     };
-    const std::string where = k.name + " line " + std::to_string(number);
-    if (w[0] == "pixels") {
-        const Hdc dc = c.Dc(w.at(1));
-        const int width = std::stoi(w.at(2)), height = std::stoi(w.at(3));
-        for (int i = 0; i < width * height; ++i)
-            ASSERT_EQ(c.g.GetPixel(dc, i % width, i / width),
-                      ColorRef(scenes::Number(w.at(4 + i % (w.size() - 4)))))
-                << where << ": pixel (" << i % width << ", " << i / width << ")";
-    } else if (w[0] == "expect") {
-        const std::string want = w.at(1);
-        w.erase(w.begin(), w.begin() + 2);
-        const long answer = scenes::RunLine(c, w, &verbs);
-        if (want == "null" || c.names.count(want))
-            EXPECT_EQ(c.made, c.Handle(want)) << where;
-        else
-            EXPECT_EQ(answer, scenes::Number(want)) << where;
-    } else {
-        scenes::RunLine(c, w, &verbs);
-    }
+    return verbs;
+}
+
+const std::vector<scenes::Scene>& Cases() {
+    static const auto cases = scenes::ReadScenes(testing::DataPath("raster/cases").string(),
+                                                 scenes::kSentinel, &Checks());
+    return cases;
 }
 
 struct RasterCase : ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(RasterCase, AnswersAndPixelsAreAsItSays) {
-    const Case& k = Cases()[GetParam()];
+    const scenes::Scene& s = Cases()[GetParam()];
     auto g = MakeRasterGdi();
-    scenes::Scene scene{k.name, k.width, k.height, scenes::kSentinel, {}, {}};
-    scene.draw = [&](Gdi& gdi, Hdc dc) {
-        scenes::Calls c(gdi, dc);
-        for (std::size_t i = 0; i < k.lines.size(); ++i) {
-            const auto& [number, w] = k.lines[i];
-            if (w[0] != "sweep") {
-                RunCaseLine(c, k, number, w);
-                continue;
-            }
-            std::size_t end = i;
-            while (++end < k.lines.size() && k.lines[end].second[0] != "end") {
-            }
-            for (std::size_t a = 1; a < w.size(); ++a)
-                for (std::size_t b = 1; b < w.size(); ++b)
-                    for (std::size_t j = i + 1; j < end; ++j) {
-                        Words line = k.lines[j].second;
-                        for (auto& word : line)
-                            word = word == "A" ? w[a] : word == "B" ? w[b] : word;
-                        RunCaseLine(c, k, k.lines[j].first, line);
-                    }
-            i = end;
-        }
-        return std::vector<std::int32_t>{};
-    };
-    EXPECT_NO_THROW(scenes::Render(*g, scene)) << k.where;
-    EXPECT_EQ(RasterLiveObjects(*g), LiveObjects{}) << k.where << ": leaves objects behind";
+    try {
+        scenes::Render(*g, s);
+    } catch (const std::exception& e) {
+        FAIL() << s.name << ": " << e.what();
+    }
+    EXPECT_EQ(RasterLiveObjects(*g), LiveObjects{}) << s.name << ": leaves objects behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RasterCase, ::testing::Range<std::size_t>(0, Cases().size()),

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "render/basButton.h"
@@ -177,8 +175,8 @@ Scene Button(std::string name, int w, int h, Lines lines) {
     return s;
 }
 
-// Reads one file of blocks, lists and groups.
-void ReadButtons(const std::filesystem::path& file, std::vector<Scene>& out) {
+// Reads the files of blocks, lists and groups into scenes.
+void ReadButtons(const std::string& folder, std::vector<Scene>& out) {
     std::map<std::string, Lines> blocks;
     std::map<std::string, std::vector<std::pair<std::string, Lines>>> lists;
     struct Group {
@@ -189,13 +187,8 @@ void ReadButtons(const std::filesystem::path& file, std::vector<Scene>& out) {
     std::vector<Group> groups;
     Lines* into = nullptr;
     std::vector<std::pair<std::string, Lines>>* list = nullptr;
-    std::ifstream in(file);
-    int number = 0;
-    const auto where = [&] { return file.filename().string() + ":" + std::to_string(number); };
-    for (std::string text; std::getline(in, text);) {
-        ++number;
-        const Words w = Split(text);
-        if (w.empty()) continue;
+    for (const Line& line : ReadLines(folder)) {
+        const Words& w = line.words;
         if (w[0] == "block" && w.size() == 2) {
             into = &blocks[w[1]];
             list = nullptr;
@@ -210,7 +203,7 @@ void ReadButtons(const std::filesystem::path& file, std::vector<Scene>& out) {
             into = &groups.back().lines;
             list = nullptr;
         } else if (into == nullptr) {
-            Fail(where() + ": a line outside a block, item or group");
+            Fail(line.where + ": a line outside a block, item or group");
         } else {
             into->push_back(w);
         }
@@ -276,11 +269,7 @@ void Assign(testing::RecordingSite& site, ButtonRecord& r, const Words& w) {
 const std::vector<Scene>& ButtonScenes() {
     static const std::vector<Scene> all = [] {
         std::vector<Scene> out;
-        std::vector<std::filesystem::path> files;
-        for (const auto& e : std::filesystem::directory_iterator(SceneRoot() + "/buttons"))
-            if (e.path().extension() == ".txt") files.push_back(e.path());
-        std::sort(files.begin(), files.end());
-        for (const auto& f : files) ReadButtons(f, out);
+        ReadButtons(SceneRoot() + "/buttons", out);
         // TransBlt's scenes are drawing scenes with the control's TransBlt as one more call.
         static const Verbs verbs = {{"TransBlt", TransBltLine}};
         for (Scene& s : ReadScenes(SceneRoot() + "/transblt", kSentinel, &verbs))

@@ -75,7 +75,9 @@ const std::map<std::string, long>& Constants() {
     return table;
 }
 
-// A DIB: the header, the colour table and the bits in one block.
+// A DIB: the header, the colour table and the bits in one block, allocated to its exact
+// size so that a read past the last row is caught by the sanitizer build. A pattern is
+// 24 or 32 bits a pixel, or 8 with one colour-table entry a pixel (index y * COLUMNS + x).
 std::vector<std::uint8_t> MakeDib(const Calls& c, const Words& w) {
     if (w.size() < 5 || (w[3] != "bottomup" && w[3] != "topdown"))
         Fail("dib BPP COLUMNS ROWS bottomup|topdown SOURCE");
@@ -85,37 +87,46 @@ std::vector<std::uint8_t> MakeDib(const Calls& c, const Words& w) {
     const int rows = static_cast<int>(c.Int(w[2]));
     const bool top_down = w[3] == "topdown";
     info.biHeight = top_down ? -rows : rows;
+    const int stride = (columns * info.biBitCount + 31) / 32 * 4;
     std::vector<std::uint8_t> bits, table;
+    const auto add_color = [&table](gdi::ColorRef v) {
+        table.insert(table.end(), {static_cast<std::uint8_t>(gdi::BlueOf(v)),
+                                   static_cast<std::uint8_t>(gdi::GreenOf(v)),
+                                   static_cast<std::uint8_t>(gdi::RedOf(v)), 0});
+    };
     if (w[4].rfind("x\"", 0) == 0) {
         bits = Hex(w[4]);
-        if (bits.size() <
-            static_cast<std::size_t>((columns * info.biBitCount + 31) / 32 * 4 * rows))
+        if (bits.size() < static_cast<std::size_t>(stride * rows))
             Fail("the DIB's bytes are fewer than its rows need");
-        for (std::size_t i = 6; i < w.size(); ++i) {  // after `table`
-            const auto v = static_cast<gdi::ColorRef>(c.Int(w[i]));
-            table.insert(table.end(), {static_cast<std::uint8_t>(gdi::BlueOf(v)),
-                                       static_cast<std::uint8_t>(gdi::GreenOf(v)),
-                                       static_cast<std::uint8_t>(gdi::RedOf(v)), 0});
-        }
+        for (std::size_t i = 6; i < w.size(); ++i)  // after `table`
+            add_color(static_cast<gdi::ColorRef>(c.Int(w[i])));
     } else {
-        const int stride = (columns * 3 + 3) & ~3;
+        const int bytes = info.biBitCount / 8;
+        if ((bytes != 1 && bytes != 3 && bytes != 4) || (bytes == 1 && columns * rows > 256))
+            Fail("a pattern DIB is of 24 or 32 bits, or of 8 bits and at most 256 pixels");
         bits.assign(static_cast<std::size_t>(stride) * rows, 0xEE);  // padding bytes too
         for (int r = 0; r < rows; ++r)
             for (int col = 0; col < columns; ++col) {
                 const gdi::ColorRef v = Pattern(w[4], col, r);
-                auto* p =
-                    &bits[static_cast<std::size_t>(top_down ? r : rows - 1 - r) * stride + col * 3];
+                auto* p = &bits[static_cast<std::size_t>(top_down ? r : rows - 1 - r) * stride +
+                                col * bytes];
+                if (bytes == 1) {
+                    *p = static_cast<std::uint8_t>(table.size() / 4);
+                    add_color(v);
+                    continue;
+                }
                 p[0] = static_cast<std::uint8_t>(gdi::BlueOf(v));
                 p[1] = static_cast<std::uint8_t>(gdi::GreenOf(v));
                 p[2] = static_cast<std::uint8_t>(gdi::RedOf(v));
+                if (bytes == 4) p[3] = 0;
             }
     }
     info.biSizeImage = static_cast<std::uint32_t>(bits.size());
     info.biClrUsed = static_cast<std::uint32_t>(table.size() / 4);
-    std::vector<std::uint8_t> block(sizeof info);
+    std::vector<std::uint8_t> block(sizeof info + table.size() + bits.size());
     std::memcpy(block.data(), &info, sizeof info);
-    block.insert(block.end(), table.begin(), table.end());
-    block.insert(block.end(), bits.begin(), bits.end());
+    std::copy(table.begin(), table.end(), block.begin() + sizeof info);
+    std::copy(bits.begin(), bits.end(), block.end() - static_cast<std::ptrdiff_t>(bits.size()));
     return block;
 }
 
@@ -444,31 +455,40 @@ long RunLine(Calls& c, Words w, const Verbs* extra) {
     return answer;
 }
 
-std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef background,
-                              const Verbs* extra) {
+std::vector<Line> ReadLines(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         if (entry.path().extension() == ".txt") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     if (files.empty()) Fail("no scene files in " + folder);
-    std::vector<Scene> scenes;
+    std::vector<Line> lines;
     for (const auto& file : files) {
         std::ifstream in(file);
-        std::shared_ptr<std::vector<Words>> body;
         int number = 0;
-        for (std::string line; std::getline(in, line);) {
-            const std::string where = file.filename().string() + ":" + std::to_string(++number);
+        for (std::string text; std::getline(in, text);) {
+            Line line{file.filename().string() + ":" + std::to_string(++number), {}};
             try {
-                Words w = Split(line);
-                if (w.empty()) continue;
-                if (w[0] != "scene") {
-                    if (!body) Fail("a call before the first scene");
-                    body->push_back(std::move(w));
-                    continue;
-                }
-                if (w.size() < 4 || w.size() % 2 != 0)
+                line.words = Split(text);
+            } catch (const std::exception& e) {
+                Fail(line.where + ": " + e.what());
+            }
+            if (!line.words.empty()) lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef background,
+                              const Verbs* extra) {
+    std::vector<Scene> scenes;
+    std::shared_ptr<std::vector<Line>> body;
+    std::vector<Line> sweep;  // an open sweep: its own line, then the lines it repeats
+    for (const Line& line : ReadLines(folder)) try {
+            const Words& w = line.words;
+            if (w[0] == "scene") {
+                if (w.size() < 4 || w.size() % 2 != 0 || !sweep.empty())
                     Fail("scene NAME WIDTH HEIGHT [background COLOR] [differs KIND]");
-                body = std::make_shared<std::vector<Words>>();
+                body = std::make_shared<std::vector<Line>>();
                 Scene s{w[1], std::stoi(w[2]), std::stoi(w[3]), background, {}, {}};
                 for (std::size_t i = 4; i < w.size(); i += 2)
                     if (w[i] == "background")
@@ -477,21 +497,41 @@ std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef backgroun
                         s.known_difference = w[i + 1];
                     else
                         Fail("a scene has no " + w[i]);
-                s.draw = [body, extra, where](gdi::Gdi& g, gdi::Hdc dc) {
+                s.draw = [body, extra](gdi::Gdi& g, gdi::Hdc dc) {
                     Calls calls(g, dc);
-                    for (const Words& call : *body) try {
-                            RunLine(calls, call, extra);
+                    for (const Line& call : *body) try {
+                            RunLine(calls, call.words, extra);
                         } catch (const std::exception& e) {
-                            Fail(where + ": " + e.what());
+                            Fail(call.where + ": " + e.what());
                         }
                     return calls.values;
                 };
                 scenes.push_back(std::move(s));
-            } catch (const std::exception& e) {
-                Fail(where + ": " + e.what());
+            } else if (!body) {
+                Fail("a call before the first scene");
+            } else if (w[0] == "sweep" || !sweep.empty()) {
+                if (w[0] == "sweep" && (!sweep.empty() || w.size() < 2))
+                    Fail("sweep VALUES ... end");
+                if (w[0] != "end") {
+                    sweep.push_back(line);
+                    continue;
+                }
+                const Words& values = sweep[0].words;
+                for (std::size_t a = 1; a < values.size(); ++a)
+                    for (std::size_t b = 1; b < values.size(); ++b)
+                        for (auto it = sweep.begin() + 1; it != sweep.end(); ++it) {
+                            Line& copy = body->emplace_back(*it);
+                            for (auto& word : copy.words)
+                                word = word == "A" ? values[a] : word == "B" ? values[b] : word;
+                        }
+                sweep.clear();
+            } else {
+                body->push_back(line);
             }
+        } catch (const std::exception& e) {
+            Fail(line.where + ": " + e.what());
         }
-    }
+    if (!sweep.empty()) Fail(sweep[0].where + ": a sweep without its end");
     return scenes;
 }
 

@@ -20,8 +20,9 @@
 //
 // Besides the calls:
 //   NAME = dib BPP COLUMNS ROWS bottomup|topdown SOURCE  a DIB for StretchDIBits; SOURCE
-//       is a pattern (stretch, pattern, marks, sparse, gradient, palette) or
-//       x"HEX" bytes, then `table C...` for a colour table
+//       is a pattern (stretch, pattern, marks, sparse, gradient, palette; 24 or 32 bits,
+//       or 8 with a colour-table entry a pixel) or x"HEX" bytes, then `table C...` for
+//       a colour table
 //   fill DC L T R B COLOR               FillRect with a brush made for the call
 //   stripes DC W H STRIPE COLOR...      vertical stripes of the colours, repeated
 //   picture DC W H [PATTERN]            every pixel set with SetPixel to the pattern's
@@ -57,8 +58,9 @@ inline constexpr char kRoundRectCorner[] = "roundrect-5x5-corner";
 constexpr int kRoundMargin = 2;
 
 // "stretch-column-mapping": the scene copies the 4-column `stretch` pattern with
-// StretchDIBits (24 bit, SRCCOPY) onto the whole bitmap, rows one to one, columns
-// stretched to the bitmap's width. Which source column a destination column shows
+// StretchDIBits (24 bit, SRCCOPY) onto the whole bitmap but its first and last columns,
+// which keep the sentinel, rows one to one, columns stretched to the bitmap's width less
+// two. Which source column a destination column shows
 // (and, when shrinking, which columns are ANDed together) is where Wine 8 and Windows
 // differ.
 inline constexpr char kStretchColumns[] = "stretch-column-mapping";
@@ -121,8 +123,18 @@ std::vector<std::string> Split(const std::string& line);
 // The text of a quoted word, escapes resolved.
 std::string Unquote(const std::string& word);
 
-// Reads every *.txt file of `folder`, in the order of their names, into scenes; a
-// malformed line throws with its file and line. `extra` lets the files use more verbs.
+// The lines of every *.txt file of `folder`, in the order of the files' names, split into
+// words, blank and comment lines left out; a malformed line throws with its place.
+struct Line {
+    std::string where;  // "file.txt:12"
+    std::vector<std::string> words;
+};
+std::vector<Line> ReadLines(const std::string& folder);
+
+// Reads every *.txt file of `folder` into scenes; a malformed line throws with its file
+// and line, and so does a call that fails while the scene runs. `extra` lets the files use
+// more verbs. Between `sweep VALUES` and `end` a scene's lines run once for every pair
+// (A, B) of the values, the words A and B replaced by them.
 std::vector<Scene> ReadScenes(const std::string& folder, gdi::ColorRef background = kSentinel,
                               const Verbs* extra = nullptr);
 
