@@ -66,6 +66,7 @@ protected:
     }
 
     void Make(int w, int h, bool picture) {
+        site.reset();  // before the Gdi it draws through
         gdi = std::make_unique<TextRecordingGdi>(*raster);
         site = std::make_unique<RecordingSite>(*gdi, w, h);
         rec = testing::NewInstanceRecord();

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -81,9 +82,10 @@ struct SurfaceDrawing : SurfaceTest, ::testing::WithParamInterface<testing::Row>
 
 TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
     const testing::Row& row = GetParam();
-    Surface s(*gdi, std::stoi(row[0]), std::stoi(row[0].substr(row[0].find('x') + 1)));
-    s.BackColor(kBack);
     const gdi::LiveObjects before = gdi::RasterLiveObjects(*gdi);
+    auto s = std::make_unique<Surface>(*gdi, std::stoi(row[0]),
+                                       std::stoi(row[0].substr(row[0].find('x') + 1)));
+    s->BackColor(kBack);
     bool marked = false;
     std::istringstream calls(row[1]);
     for (std::string call; std::getline(calls, call, ';');) {
@@ -104,25 +106,26 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
         const std::size_t given = at.size();
         at.resize(4);
         if (name == "Line")
-            s.Line(at[0], at[1], at[2], at[3], color);
+            s->Line(at[0], at[1], at[2], at[3], color);
         else if (name == "Box")
-            s.Box(at[0], at[1], at[2], at[3], color);
+            s->Box(at[0], at[1], at[2], at[3], color);
         else if (name == "FilledBox")
-            s.FilledBox(at[0], at[1], at[2], at[3], color);
+            s->FilledBox(at[0], at[1], at[2], at[3], color);
         else if (name == "PSet")
-            s.PSet(at[0], at[1], color);
+            s->PSet(at[0], at[1], color);
         else if (name == "ForeColor")
-            s.ForeColor(*color);
+            s->ForeColor(*color);
         else if (name == "Cls")
-            s.Cls();
+            s->Cls();
         else if (name == "PaintPicture" && given == 2)
-            s.PaintPicture(picture, at[0], at[1]);
+            s->PaintPicture(picture, at[0], at[1]);
         else if (name == "PaintPicture")
-            s.PaintPicture(picture, at[0], at[1], at[2], at[3]);
+            s->PaintPicture(picture, at[0], at[1], at[2], at[3]);
         else
             ADD_FAILURE() << row.where << ": no call " << name;
     }
-    EXPECT_EQ(Said(s, marked), row[2]) << row.where;
+    EXPECT_EQ(Said(*s, marked), row[2]) << row.where;
+    s.reset();  // what it made goes with it
     EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before) << row.where;
 }
 

@@ -211,11 +211,14 @@ TEST_P(TextDrawn, LeavesWhatTheRowSays) {
             int inked = 0;
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    if (x < r.left || x >= r.right || y < r.top || y >= r.bottom)
+                    if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) {
                         ASSERT_EQ(at(x, y), kSentinel) << "(" << x << ", " << y << ")";
+                    }
                     inked += at(x, y) != kSentinel;
                 }
-            if (c[0] == "inside") EXPECT_GT(inked, 0);
+            if (c[0] == "inside") {
+                EXPECT_GT(inked, 0);
+            }
         } else if (c[0] == "row") {
             for (int x = 0; x < w; ++x)
                 EXPECT_EQ(at(x, n(1)), x >= n(2) && x < n(3) ? ColorRef(n(4)) : kSentinel) << x;
