@@ -177,9 +177,14 @@ TEST_F(SurfaceTest, ItsFontIsInTheDcFromTheStartWithItsAttributes) {
         gdi->DrawTextA(s.hDC(), "ab", -1, &r, 0);
         return s.Pixels();
     };
-    vb::StdFont underlined = initial;
+    const auto plain = draw(initial);
+    vb::StdFont underlined = initial, italic = initial;
     underlined.Underline(true);
-    EXPECT_NE(draw(initial), draw(underlined));
+    italic.Italic(true);
+    EXPECT_NE(draw(underlined), plain);
+    // Back to the font set before: the one asked for, not another kept beside it.
+    EXPECT_EQ(draw(initial), plain);
+    EXPECT_NE(draw(italic), plain);
 }
 
 TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
