@@ -1,13 +1,23 @@
-// The host surface's drawing methods on top of the raster: which pixels each covers.
+// The host surface on top of the raster: which pixels its drawing methods cover, and
+// PaintPicture of a picture object (position and size rounded, stretching, shrinking and
+// mirroring by GDI's rules), as the rows of tests/data/surface/drawing.txt say; straight
+// alpha composited over what is beneath; system colours, snapshots, its font, and
+// nothing leaked.
+#include <sheenwork/host/picture_holder.h>
 #include <sheenwork/host/surface.h>
+#include <sheenwork/picture/load.h>
+#include <sheenwork/vb/stdpicture.h>
 #include <sheenwork/vb/syscolors.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "scenes/scenes.h"
 #include "support/data.h"
 
 namespace sheenwork::host {
@@ -16,18 +26,49 @@ namespace {
 constexpr gdi::ColorRef kBack = 0xCCCCCC;
 constexpr gdi::ColorRef kInk = 0x0000FF;
 
-// The surface as text rows separated by '/': '.' for the back colour, '#' for ink, '?'
-// for anything else.
-std::string Rows(const Surface& s) {
+// The pictures of the table. "letters": 3 x 2 opaque, A B C / D E F. "marked WxH
+// [translucent]": pixel (c, r) white with bit c and bit 12 + r cleared, so that a surface
+// pixel names the picture pixels it was made of; a translucent one has its last pixel at
+// alpha 0x80, never drawn. "none": empty. Takes the words it reads from `w`.
+vb::StdPicture TablePicture(std::vector<std::string>& w) {
+    const std::string kind = w.at(0);
+    w.erase(w.begin());
+    if (kind == "none") return vb::StdPicture(0, 0, {}, vb::PictureType::None);
+    if (kind == "letters")
+        return vb::StdPicture(
+            3, 2, {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000, 0xFF500000, 0xFF600000});
+    const int pw = std::stoi(w.at(0)), ph = std::stoi(w[0].substr(w[0].find('x') + 1));
+    w.erase(w.begin());
+    std::vector<std::uint32_t> argb;
+    for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x) argb.push_back(0xFFFFFFFFu & ~(1u << x) & ~(1u << (12 + y)));
+    if (w.at(0) == "translucent") argb.back() = 0x80FFFFFFu, w.erase(w.begin());
+    return vb::StdPicture(pw, ph, argb);
+}
+
+// The surface as the table writes it: '.' the back colour, '#' ink, a letter for the
+// pixels of "letters", '?' anything else, rows separated by '/'; after a marked picture,
+// the names of the picture pixels ("columns/rows"), separated by blanks, rows by "; ".
+std::string Said(const Surface& s, bool marked) {
     const auto px = s.Pixels();
-    const int w = static_cast<int>(s.ScaleWidth()), h = static_cast<int>(s.ScaleHeight());
+    const std::size_t w = static_cast<std::size_t>(s.ScaleWidth());
     std::string out;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const auto c = px[static_cast<std::size_t>(y) * w + x];
-            out += c == kBack ? '.' : c == kInk ? '#' : '?';
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        if (i > 0) out += i % w != 0 ? (marked ? " " : "") : marked ? "; " : "/";
+        const std::uint32_t rgb =
+            gdi::RedOf(px[i]) << 16 | gdi::GreenOf(px[i]) << 8 | gdi::BlueOf(px[i]);
+        if (px[i] == kBack || px[i] == kInk) {
+            out += px[i] == kBack ? '.' : '#';
+        } else if (px[i] % 16 == 0 && px[i] >= 0x10 && px[i] <= 0x60) {
+            out += char('A' + px[i] / 16 - 1);
+        } else if (!marked) {
+            out += '?';
+        } else {
+            for (int b = 0; b < 24; ++b) {
+                if (b == 12) out += '/';
+                if ((rgb >> b & 1u) == 0) out += static_cast<char>('0' + b % 12);
+            }
         }
-        out += y + 1 < h ? "/" : "";
     }
     return out;
 }
@@ -41,36 +82,51 @@ struct SurfaceDrawing : SurfaceTest, ::testing::WithParamInterface<testing::Row>
 
 TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
     const testing::Row& row = GetParam();
-    Surface s(*gdi, std::stoi(row[0]), std::stoi(row[0].substr(row[0].find('x') + 1)));
-    s.BackColor(kBack);
+    const gdi::LiveObjects before = gdi::RasterLiveObjects(*gdi);
+    auto s = std::make_unique<Surface>(*gdi, std::stoi(row[0]),
+                                       std::stoi(row[0].substr(row[0].find('x') + 1)));
+    s->BackColor(kBack);
+    bool marked = false;
     std::istringstream calls(row[1]);
     for (std::string call; std::getline(calls, call, ';');) {
-        std::istringstream in(call);
-        std::string name, word;
-        std::vector<float> at;
+        auto words = scenes::Split(call);
+        if (words.empty()) continue;
+        const std::string name = words[0];
+        words.erase(words.begin());
+        if (name == "PaintPicture") marked = marked || words[0] == "marked";
+        const auto picture =
+            name == "PaintPicture" ? TablePicture(words) : vb::StdPicture(0, 0, {});
         std::optional<std::uint32_t> color;
-        for (in >> name; in >> word;)
+        std::vector<float> at;
+        for (const std::string& word : words)
             if (word == "ink")
                 color = kInk;
             else
                 at.push_back(std::stof(word));
+        const std::size_t given = at.size();
         at.resize(4);
         if (name == "Line")
-            s.Line(at[0], at[1], at[2], at[3], color);
+            s->Line(at[0], at[1], at[2], at[3], color);
         else if (name == "Box")
-            s.Box(at[0], at[1], at[2], at[3], color);
+            s->Box(at[0], at[1], at[2], at[3], color);
         else if (name == "FilledBox")
-            s.FilledBox(at[0], at[1], at[2], at[3], color);
+            s->FilledBox(at[0], at[1], at[2], at[3], color);
         else if (name == "PSet")
-            s.PSet(at[0], at[1], color);
+            s->PSet(at[0], at[1], color);
         else if (name == "ForeColor")
-            s.ForeColor(*color);
+            s->ForeColor(*color);
         else if (name == "Cls")
-            s.Cls();
+            s->Cls();
+        else if (name == "PaintPicture" && given == 2)
+            s->PaintPicture(picture, at[0], at[1]);
+        else if (name == "PaintPicture")
+            s->PaintPicture(picture, at[0], at[1], at[2], at[3]);
         else
             ADD_FAILURE() << row.where << ": no call " << name;
     }
-    EXPECT_EQ(Rows(s), row[2]) << row.where;
+    EXPECT_EQ(Said(*s, marked), row[2]) << row.where;
+    s.reset();  // what it made goes with it
+    EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before) << row.where;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SurfaceDrawing,
@@ -121,9 +177,14 @@ TEST_F(SurfaceTest, ItsFontIsInTheDcFromTheStartWithItsAttributes) {
         gdi->DrawTextA(s.hDC(), "ab", -1, &r, 0);
         return s.Pixels();
     };
-    vb::StdFont underlined = initial;
+    const auto plain = draw(initial);
+    vb::StdFont underlined = initial, italic = initial;
     underlined.Underline(true);
-    EXPECT_NE(draw(initial), draw(underlined));
+    italic.Italic(true);
+    EXPECT_NE(draw(underlined), plain);
+    // Back to the font set before: the one asked for, not another kept beside it.
+    EXPECT_EQ(draw(initial), plain);
+    EXPECT_NE(draw(italic), plain);
 }
 
 TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
@@ -139,14 +200,50 @@ TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
     EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
 }
 
-}  // namespace
-}  // namespace sheenwork::host
+TEST_F(SurfaceTest, StraightAlphaIsCompositedOverTheSurface) {
+    Surface s(*gdi, 4, 1);
+    s.BackColor(0xFFFFFF);
+    const gdi::LiveObjects before = gdi::RasterLiveObjects(*gdi);
+    // Transparent, half red, opaque green, quarter blue (0x40).
+    s.PaintPicture(vb::StdPicture(4, 1, {0x00123456, 0x80FF0000, 0xFF00FF00, 0x400000FF}), 0, 0);
+    const auto px = s.Pixels();
+    EXPECT_EQ(px[0], 0xFFFFFFu);
+    // Red premultiplied by 0x80 is 128; white beneath keeps (255 * 127 + 127) / 255 = 127.
+    EXPECT_EQ(px[1], gdi::Rgb(255, 127, 127));
+    EXPECT_EQ(px[2], gdi::Rgb(0, 255, 0));
+    // Blue 255 * 64 / 255 = 64 plus white's 191 in every channel.
+    EXPECT_EQ(px[3], gdi::Rgb(191, 191, 255));
+    EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
 
-#include <sheenwork/host/picture_holder.h>
-#include <sheenwork/vb/stdpicture.h>
+    // Premultiplying rounds to nearest: 1 * 128 / 255 is 1, not 0.
+    s.BackColor(0x000000);
+    s.PaintPicture(vb::StdPicture(1, 1, {0x80010101}), 0, 0);
+    EXPECT_EQ(s.Pixels()[0], gdi::Rgb(1, 1, 1));
 
-namespace sheenwork::host {
-namespace {
+    // Stretched, each destination pixel blends its own source pixel once.
+    s.PaintPicture(vb::StdPicture(1, 1, {0x80FFFFFF}), 0, 0, 4.0f, 1.0f);
+    for (gdi::ColorRef c : s.Pixels()) EXPECT_EQ(c, gdi::Rgb(128, 128, 128));
+}
+
+TEST_F(SurfaceTest, ALoadedIconShowsTheFaceThroughItsAlpha) {
+    auto icon =
+        picture::LoadPicture(std::string(SHEENWORK_TEST_DATA_DIR) + "/pictures/three-sizes.ico");
+    Surface s(*gdi, 40, 34);
+    s.BackColor(0x80000000 | gdi::COLOR_3DFACE);
+    const gdi::ColorRef face = vb::SysColor(gdi::COLOR_3DFACE);
+    s.PaintPicture(*icon, 4, 1);
+    const auto px = s.Pixels();
+    auto at = [&](int x, int y) { return px[static_cast<std::size_t>(y) * 40 + x]; };
+    EXPECT_EQ(at(3, 10), face);
+    EXPECT_EQ(at(36, 10), face);
+    EXPECT_EQ(at(30, 20), gdi::Rgb(255, 0, 0));  // the opaque right half
+    // The left half: red at 0x80 over the face.
+    const auto mix = [](unsigned s, unsigned d) {
+        return (s * 128 + 127) / 255 + (d * 127 + 127) / 255;
+    };
+    EXPECT_EQ(at(10, 20), gdi::Rgb(mix(255, gdi::RedOf(face)), mix(0, gdi::GreenOf(face)),
+                                   mix(0, gdi::BlueOf(face))));
+}
 
 TEST(ImageHolder, TakesTheNaturalSizeOnlyWhileStretchingIsOff) {
     ImageHolder holder;

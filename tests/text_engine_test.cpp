@@ -1,31 +1,32 @@
 // The raster's text through real fonts: which installed face stands in for a family,
 // GDI's metrics for it, the glyph cache, and DrawTextA's pixels where they are fixed by
-// rule (clipping, background cells, monochrome targets, colours). The anti-aliased
-// glyph pixels themselves are compared with real GDI in text_reference_test.cpp.
+// rule (clipping, background cells, colours: tests/data/text_engine/drawn.txt). The
+// anti-aliased glyph pixels themselves are compared with real GDI in
+// text_reference_test.cpp.
 #include <sheenwork/gdi/gdi.h>
-#include <sheenwork/host/surface.h>
 #include <sheenwork/text/fonts.h>
-#include <sheenwork/vb/stdfont.h>
-#include <sheenwork/vb/syscolors.h>
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/text/font_engine.h"
+#include "scenes/scenes.h"
+#include "support/data.h"
 
 namespace sheenwork::gdi {
 namespace {
 
-constexpr ColorRef kSentinel = 0xCCCCCC;
+using scenes::kSentinel;
 
 LogFont Font(const char* face, int height, std::uint8_t charset = ANSI_CHARSET) {
     LogFont lf;
@@ -35,53 +36,30 @@ LogFont Font(const char* face, int height, std::uint8_t charset = ANSI_CHARSET) 
     return lf;
 }
 
-// A DC on a surface bitmap prefilled with kSentinel, with the font of the last Use
-// selected. Everything is released at the end, and the fixture checks that it was.
-class TextDc {
-public:
-    TextDc(Gdi& g, int width, int height)
-        : g_(g), dc_(g.CreateCompatibleDC(nullptr)), bitmap_(g.CreateSurfaceBitmap(width, height)) {
-        old_bitmap_ = g.SelectObject(dc_, bitmap_);
-        const Rect all{0, 0, width, height};
-        const Hgdiobj brush = g.CreateSolidBrush(kSentinel);
-        g.FillRect(dc_, &all, brush);
-        g.DeleteObject(brush);
-        g.SetBkMode(dc_, TRANSPARENT);
-    }
-    ~TextDc() {
-        if (used_) g_.DeleteObject(g_.SelectObject(dc_, old_font_));
-        g_.DeleteObject(g_.SelectObject(dc_, old_bitmap_));
-        g_.DeleteDC(dc_);
-    }
-    void Use(const LogFont& lf) {
-        const Hgdiobj previous = g_.SelectObject(dc_, g_.CreateFontIndirect(lf));
-        if (used_)
-            g_.DeleteObject(previous);
-        else
-            old_font_ = previous;
-        used_ = true;
-    }
-    int Draw(const char* text, Rect r, unsigned format) {
-        return g_.DrawTextA(dc_, text, -1, &r, format);
-    }
-    std::vector<ColorRef> Pixels() { return g_.ReadBitmap(bitmap_); }
-    ColorRef At(int x, int y) { return g_.GetPixel(dc_, x, y); }
-    Hdc dc() const { return dc_; }
+// The face GetTextFace names for a font of `family` selected into a DC.
+std::string FaceOf(Gdi& g, const char* family) {
+    const Hdc dc = g.CreateCompatibleDC(nullptr);
+    const Hgdiobj font = g.CreateFontIndirect(Font(family, -13));
+    const Hgdiobj old = g.SelectObject(dc, font);
+    const std::string face = g.GetTextFace(dc);
+    g.SelectObject(dc, old);
+    g.DeleteObject(font);
+    g.DeleteDC(dc);
+    return face;
+}
 
-private:
-    Gdi& g_;
-    Hdc dc_;
-    Hgdiobj bitmap_, old_bitmap_ = nullptr, old_font_ = nullptr;
-    bool used_ = false;
-};
-
-struct TextEngine : ::testing::Test {
-    void SetUp() override { start = RasterLiveObjects(*g); }
-    void TearDown() override { EXPECT_EQ(RasterLiveObjects(*g), start) << "objects leaked"; }
-
-    std::unique_ptr<Gdi> g = MakeRasterGdi();
-    LiveObjects start;
-};
+// Scene calls, separated by ";", run on a fresh w x h bitmap of the sentinel colour.
+scenes::Rendered Draw(Gdi& g, int w, int h, const std::string& calls) {
+    const scenes::Scene scene{"", w, h, kSentinel, {}, [&](Gdi& gdi, Hdc dc) {
+                                  scenes::Calls c(gdi, dc);
+                                  std::istringstream in(calls);
+                                  for (std::string call; std::getline(in, call, ';');)
+                                      if (!scenes::Split(call).empty())
+                                          scenes::RunLine(c, scenes::Split(call));
+                                  return c.values;
+                              }};
+    return scenes::Render(g, scene);
+}
 
 // --- which face -------------------------------------------------------------------
 
@@ -98,18 +76,13 @@ TEST(TextEngineDeathTest, AProgramThatUsesFontconfigTooEndsCleanly) {
             FcDefaultSubstitute(wanted);
             FcResult result;
             FcPattern* held = FcFontMatch(nullptr, wanted, &result);
-            auto g = MakeRasterGdi();
-            {
-                TextDc t(*g, 40, 16);
-                t.Use(Font("Tahoma", -11));
-                t.Draw("Aa", Rect{0, 0, 40, 16}, 0);
-            }
+            Draw(*MakeRasterGdi(), 40, 16, R"(text "Aa" 0 0 40 16 0 face "Tahoma" height -11)");
             std::exit(held != nullptr ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(TextEngine, AMissingFamilyIsDrawnWithAnInstalledStandInThatGetTextFaceNames) {
+TEST(TextEngine, AMissingFamilyIsDrawnWithAnInstalledStandInThatGetTextFaceNames) {
     const text::ResolvedFace verdana = text::ResolveFamily("Verdana", FW_NORMAL, false);
     EXPECT_TRUE(verdana.substituted);
     ASSERT_FALSE(verdana.family.empty());
@@ -122,30 +95,26 @@ TEST_F(TextEngine, AMissingFamilyIsDrawnWithAnInstalledStandInThatGetTextFaceNam
     EXPECT_EQ(own.family, verdana.family);
     EXPECT_EQ(own.file, verdana.file);
 
-    TextDc t(*g, 8, 8);
-    t.Use(Font("Verdana", -13));
-    EXPECT_EQ(g->GetTextFace(t.dc()), verdana.family);
-    t.Use(Font("DEJAVU SANS", -13));  // family names match without regard to case
-    EXPECT_EQ(g->GetTextFace(t.dc()), "DejaVu Sans");
+    const auto g = MakeRasterGdi();
+    EXPECT_EQ(FaceOf(*g, "Verdana"), verdana.family);
+    EXPECT_EQ(FaceOf(*g, "DEJAVU SANS"), "DejaVu Sans");  // names match without regard to case
 }
 
-TEST_F(TextEngine, WinesOwnOutlineFacesComeFromItsFontFolder) {
+TEST(TextEngine, WinesOwnOutlineFacesComeFromItsFontFolder) {
     const std::string folder = text::WineFontFolder();
+    const auto g = MakeRasterGdi();
     for (const char* family : {"Marlett", "Tahoma"}) {
         const text::ResolvedFace face = text::ResolveFamily(family, FW_NORMAL, false);
         EXPECT_FALSE(face.substituted) << family;
         EXPECT_EQ(face.family, family);
         EXPECT_EQ(face.file.rfind(folder, 0), 0u) << family << ": " << face.file;
-        TextDc t(*g, 8, 8);
-        t.Use(Font(family, -13));
-        EXPECT_EQ(g->GetTextFace(t.dc()), family);
+        EXPECT_EQ(FaceOf(*g, family), family);
     }
 }
 
-TEST_F(TextEngine, MarlettMapsItsSymbolBytesToItsGlyphs) {
-    // Marlett's "6" is the drop-down arrow: a triangle pointing down, so its rows of
-    // ink narrow from the top. A symbol font's bytes live at U+F0xx; missing that
-    // mapping gives the empty .notdef glyph instead.
+TEST(TextEngine, MarlettsDropDownArrowNarrowsFromTheTop) {
+    // Marlett's "6" is the drop-down arrow: a triangle pointing down, so its rows of ink
+    // narrow from the top (its pixels drawn: drawn.txt).
     const auto marlett = text::Realize(Font("Marlett", -13, SYMBOL_CHARSET));
     EXPECT_EQ(marlett->Family(), "Marlett");
     const text::Glyph& arrow = marlett->GlyphOf('6');
@@ -161,71 +130,31 @@ TEST_F(TextEngine, MarlettMapsItsSymbolBytesToItsGlyphs) {
     while (row_ink(last) == 0) --last;
     EXPECT_LT(first, last);
     EXPECT_GT(row_ink(first), row_ink(last));
-
-    TextDc t(*g, 20, 20);
-    t.Use(Font("Marlett", -13, SYMBOL_CHARSET));
-    g->SetTextColor(t.dc(), 0x000000);
-    t.Draw("6", Rect{0, 0, 20, 20}, DT_LEFT);
-    int dark = 0;
-    for (ColorRef p : t.Pixels()) dark += p == 0x000000;
-    EXPECT_GT(dark, 4);
-}
-
-// --- metrics -----------------------------------------------------------------------
-
-TEST_F(TextEngine, APositiveHeightAsksForACellHeight) {
-    // lfHeight > 0 names the cell (ascent + descent), not the em. Real GDI's numbers
-    // for DejaVu Sans (Wine 8): the em is rounded first and the cell follows from it, so
-    // many heights come out a pixel taller or shorter than asked. (Of the heights 1 to
-    // 120, Wine takes a smaller em than the rounded one at seven, 39, 46, 53, 60, 67, 74
-    // and 117, where the exact em lies just above a half; we keep the rounding.)
-    struct Case {
-        int height, cell, ascent;
-    };
-    const Case cases[] = {{5, 5, 4},    {8, 8, 6},    {10, 10, 8},  {13, 13, 10}, {15, 15, 12},
-                          {16, 16, 13}, {20, 20, 16}, {37, 38, 30}, {11, 10, 8},  {12, 11, 9},
-                          {17, 18, 14}, {23, 24, 19}, {25, 24, 19}, {26, 25, 20}, {32, 31, 25},
-                          {52, 53, 42}, {62, 61, 49}};
-    for (const Case& c : cases) {
-        TextDc t(*g, 8, 8);
-        t.Use(Font("DejaVu Sans", c.height));
-        TextMetric tm;
-        ASSERT_TRUE(g->GetTextMetrics(t.dc(), &tm));
-        EXPECT_EQ(tm.tmHeight, c.cell) << c.height;
-        EXPECT_EQ(tm.tmAscent, c.ascent) << c.height;
-        EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight) << c.height;
-    }
 }
 
 // --- the glyph cache ---------------------------------------------------------------
 
-TEST_F(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
+TEST(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
     // A size no other test uses, different on every run of this test in one process.
     static int fresh_size = 40;
     ++fresh_size;
-    TextDc t(*g, 75, 23);
-    t.Use(Font("DejaVu Sans", -13));
-    t.Draw("&Speichern", Rect{0, 0, 75, 23}, DT_CENTER | DT_WORDBREAK);
+    const auto g = MakeRasterGdi();
+    const std::string word = R"(text "&Speichern" 0 0 75 23 DT_CENTER|DT_WORDBREAK)";
+    Draw(*g, 75, 23, word);
     const std::uint64_t warm = text::GlyphsRasterised();
-    t.Draw("&Speichern", Rect{0, 0, 75, 23}, DT_CENTER | DT_WORDBREAK);
-    t.Draw("Speichern", Rect{3, 2, 60, 20}, DT_LEFT);  // same glyphs, elsewhere
+    // Again, elsewhere, each time a font object of its own of the same description.
+    Draw(*g, 75, 23, word + "; text \"Speichern\" 3 2 60 20 DT_LEFT");
     EXPECT_EQ(text::GlyphsRasterised(), warm);
 
-    // Another DC, another font object of the same description: still cached.
-    TextDc other(*g, 75, 23);
-    other.Use(Font("DejaVu Sans", -13));
-    other.Draw("Speichern", Rect{0, 0, 75, 23}, DT_LEFT);
-    EXPECT_EQ(text::GlyphsRasterised(), warm);
-
-    t.Use(Font("DejaVu Sans", -fresh_size));
-    t.Draw("&Speichern", Rect{0, 0, 75, 23}, DT_CENTER | DT_WORDBREAK);
-    const std::uint64_t sized = text::GlyphsRasterised();
-    EXPECT_GE(sized - warm, 7u);  // S p e i c h r n at the new size ("e" twice)
-    t.Draw("&Speichern", Rect{0, 0, 75, 23}, DT_CENTER | DT_WORDBREAK);
-    EXPECT_EQ(text::GlyphsRasterised(), sized);
+    const std::string sized = word + " height -" + std::to_string(fresh_size);
+    Draw(*g, 75, 23, sized);
+    const std::uint64_t new_size = text::GlyphsRasterised();
+    EXPECT_GE(new_size - warm, 7u);  // S p e i c h r n at the new size ("e" twice)
+    Draw(*g, 75, 23, sized);
+    EXPECT_EQ(text::GlyphsRasterised(), new_size);
 }
 
-TEST_F(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
+TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
     // Every font realised from one file shares the file's face, each with a size of its
     // own. Glyphs of two sizes asked for in turn must be those each size renders when it
     // is the only one in use. (An underline changes no glyph: it only makes another
@@ -257,105 +186,55 @@ TEST_F(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
     }
 }
 
-// --- clipping ----------------------------------------------------------------------
+// --- drawn text: tests/data/text_engine/drawn.txt -----------------------------------
 
-TEST_F(TextEngine, DrawTextPaintsOnlyInsideItsRectangle) {
-    // A font bigger than the rectangles, so that every side would overflow.
-    const Rect rects[] = {{6, 5, 34, 19}, {-8, -6, 15, 9}, {25, 14, 60, 40}, {0, 0, 40, 30}};
-    const unsigned aligns[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
-    const unsigned modes[] = {0, DT_WORDBREAK, DT_SINGLELINE | DT_VCENTER,
-                              DT_SINGLELINE | DT_BOTTOM};
-    const ColorRef ink = 0x0000FF, back = 0x00FF00;
-    for (const Rect& r : rects)
-        for (unsigned align : aligns)
-            for (unsigned mode : modes)
-                for (int bk : {int{TRANSPARENT}, int{OPAQUE}}) {
-                    TextDc t(*g, 40, 30);
-                    t.Use(Font("DejaVu Sans", -22));
-                    g->SetTextColor(t.dc(), ink);
-                    g->SetBkColor(t.dc(), back);
-                    g->SetBkMode(t.dc(), bk);
-                    t.Draw("Wg jy\nQ|p", r, align | mode);
-                    const std::vector<ColorRef> px = t.Pixels();
-                    int inked = 0;
-                    for (int y = 0; y < 30; ++y)
-                        for (int x = 0; x < 40; ++x) {
-                            const ColorRef p = px[y * 40 + x];
-                            const bool inside =
-                                x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-                            if (!inside) {
-                                ASSERT_EQ(p, kSentinel)
-                                    << "(" << x << ", " << y << ") rect " << r.left << "," << r.top
-                                    << "," << r.right << "," << r.bottom << " format "
-                                    << (align | mode) << " bk mode " << bk;
-                            }
-                            inked += p != kSentinel;
-                        }
-                    EXPECT_GT(inked, 0) << "format " << (align | mode);
+class TextDrawn : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(TextDrawn, LeavesWhatTheRowSays) {
+    const testing::Row& row = GetParam();
+    const auto g = MakeRasterGdi();
+    const LiveObjects start = RasterLiveObjects(*g);
+    const int w = std::stoi(row[0]), h = std::stoi(row[0].substr(row[0].find('x') + 1));
+    const scenes::Rendered drawn = Draw(*g, w, h, row[1]);
+    EXPECT_EQ(RasterLiveObjects(*g), start) << "objects leaked";
+    const auto at = [&](int x, int y) { return drawn.pixels[std::size_t(y) * w + x]; };
+    // The values the text call reports: its measurement first, the font's metrics later.
+    const std::map<std::string, std::size_t> values = {
+        {"measured", 0}, {"cell", 12}, {"ascent", 13}, {"descent", 14}};
+    std::istringstream checks(row.size() > 2 ? row[2] : "");
+    for (std::string check; std::getline(checks, check, ';');) {
+        SCOPED_TRACE(row.where + ": " + check);
+        const auto c = scenes::Split(check);
+        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(c.at(i))); };
+        if (c[0] == "inside" || c[0] == "blank") {
+            const Rect r = c[0] == "blank" ? Rect{} : Rect{n(1), n(2), n(3), n(4)};
+            int inked = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) {
+                        ASSERT_EQ(at(x, y), kSentinel) << "(" << x << ", " << y << ")";
+                    }
+                    inked += at(x, y) != kSentinel;
                 }
-}
-
-TEST_F(TextEngine, TheAccessKeyUnderlineMayLieOnTheRectanglesBottomRow) {
-    // 13 px DejaVu: ascent 12, so the underline of a line at the top is row 13. GDI
-    // (as Wine draws it) tests the row against the bottom inclusively: a rectangle
-    // 13 high still gets it, on the row just outside; one 12 high does not.
-    const int w = text::Realize(Font("DejaVu Sans", -13))->GlyphOf('W').advance;
-    for (int bottom : {13, 12}) {
-        TextDc t(*g, 40, 20);
-        t.Use(Font("DejaVu Sans", -13));
-        g->SetTextColor(t.dc(), 0x0000FF);
-        t.Draw("&Wo", Rect{2, 0, 38, bottom}, DT_LEFT);
-        for (int x = 0; x < 40; ++x) {
-            const bool under = bottom == 13 && x >= 2 && x < 2 + w - 1;
-            EXPECT_EQ(t.At(x, 13), under ? 0x0000FFu : kSentinel)
-                << "bottom " << bottom << " x " << x;
-            EXPECT_EQ(t.At(x, 14), kSentinel) << "bottom " << bottom << " x " << x;
+            if (c[0] == "inside") {
+                EXPECT_GT(inked, 0);
+            }
+        } else if (c[0] == "row") {
+            for (int x = 0; x < w; ++x)
+                EXPECT_EQ(at(x, n(1)), x >= n(2) && x < n(3) ? ColorRef(n(4)) : kSentinel) << x;
+        } else if (c[0] == "count") {
+            EXPECT_GT(std::count(drawn.pixels.begin(), drawn.pixels.end(), ColorRef(n(1))), n(2));
+        } else if (c[0] == "measured") {
+            EXPECT_GT(drawn.values.at(0), 0);
+        } else {
+            EXPECT_EQ(drawn.values.at(values.at(c[0])), n(1));
         }
     }
 }
 
-TEST_F(TextEngine, ExtremeAndInvertedRectanglesStayInsideTheBitmap) {
-    // Far-out coordinates, up to a billion either way, and rectangles turned inside out:
-    // nothing may be drawn for the inverted ones, and the sanitizer build checks that
-    // no write leaves the bitmap and no arithmetic overflows.
-    constexpr int kBig = 1 << 29;
-    const Rect inverted[] = {{30, 0, 0, 20},
-                             {0, 20, 30, 0},
-                             {kBig, kBig, -kBig, -kBig},
-                             {INT_MAX / 2, 0, 0, 20},
-                             {0, INT_MAX / 2, 30, 0}};
-    const Rect huge[] = {{-kBig, -kBig, kBig, kBig}, {-kBig, 0, 30, 20}, {0, 0, kBig, 20},
-                         {0, -kBig, 30, 20},         {0, 0, 30, kBig},   {INT_MIN / 2, 0, 30, 20}};
-    const unsigned formats[] = {DT_LEFT,
-                                DT_CENTER | DT_WORDBREAK,
-                                DT_RIGHT | DT_WORDBREAK,
-                                DT_CENTER | DT_SINGLELINE | DT_VCENTER,
-                                DT_RIGHT | DT_SINGLELINE | DT_BOTTOM,
-                                DT_LEFT | DT_NOCLIP};
-    for (unsigned format : formats) {
-        for (const Rect& r : inverted) {
-            TextDc t(*g, 30, 20);
-            t.Use(Font("DejaVu Sans", -13));
-            g->SetBkMode(t.dc(), OPAQUE);
-            t.Draw("&Speichern unter", r, format);
-            if ((format & DT_NOCLIP) != 0) continue;  // nothing to clip to: may draw
-            for (ColorRef p : t.Pixels())
-                ASSERT_EQ(p, kSentinel) << "format " << format << " rect " << r.left << "," << r.top
-                                        << "," << r.right << "," << r.bottom;
-        }
-        for (const Rect& r : huge) {
-            TextDc t(*g, 30, 20);
-            t.Use(Font("DejaVu Sans", -13));
-            g->SetBkMode(t.dc(), OPAQUE);
-            Rect measured = r;
-            const int height =
-                g->DrawTextA(t.dc(), "&Speichern unter", -1, &measured, format | DT_CALCRECT);
-            EXPECT_GT(height, 0);
-            t.Draw("&Speichern unter", r, format);
-            EXPECT_EQ(t.Pixels().size(), 600u);
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Table, TextDrawn,
+                         ::testing::ValuesIn(testing::ReadTable("text_engine/drawn.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::gdi

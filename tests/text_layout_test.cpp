@@ -29,25 +29,25 @@ gdi::TextMetric Metrics() {
     return tm;
 }
 
-std::vector<std::string> Texts(const TextLayout& layout) {
-    std::vector<std::string> out;
-    for (const LaidLine& line : layout.lines) out.push_back(line.text);
-    return out;
+// The call a row of tests/data/text_layout.txt makes: into a layout of its own, or into
+// `reused`, filled again.
+TextLayout LayOut(const testing::Row& row, TextLayout* reused = nullptr) {
+    const std::string text = scenes::Unquote(row[0]);
+    Rect r;
+    std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
+    const auto format = static_cast<unsigned>(scenes::Number(row[2]));
+    if (reused == nullptr)
+        return LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance);
+    LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance, *reused);
+    return *reused;
 }
-
-using Lines = std::vector<std::string>;
 
 // One call of the layout and what it must say: tests/data/text_layout.txt.
 class TextLayoutTable : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(TextLayoutTable, SaysWhatTheRowSays) {
     const testing::Row& row = GetParam();
-    const std::string text = scenes::Unquote(row[0]);
-    Rect r;
-    std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
-    const TextLayout t =
-        LayOutText(text.data(), std::stoi(row[3]), r, static_cast<unsigned>(scenes::Number(row[2])),
-                   Metrics(), Advance);
+    const TextLayout t = LayOut(row);
     std::istringstream checks(row[4]);
     for (std::string check; std::getline(checks, check, ';');) {
         const auto w = scenes::Split(check);
@@ -56,9 +56,10 @@ TEST_P(TextLayoutTable, SaysWhatTheRowSays) {
             return t.lines.at(static_cast<std::size_t>(n(1)));
         };
         if (w[0] == "lines") {
-            Lines want;
+            std::vector<std::string> want, got;
             for (std::size_t i = 1; i < w.size(); ++i) want.push_back(scenes::Unquote(w[i]));
-            EXPECT_EQ(Texts(t), want) << row.where;
+            for (const LaidLine& laid : t.lines) got.push_back(laid.text);
+            EXPECT_EQ(got, want) << row.where;
         } else if (w[0] == "count") {
             EXPECT_EQ(t.lines.size(), static_cast<std::size_t>(n(1))) << row.where;
         } else if (w[0] == "x") {
@@ -124,14 +125,7 @@ TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
     TextLayout reused;
     for (int pass = 0; pass < 2; ++pass)
         for (const testing::Row& row : rows) {
-            const std::string text = scenes::Unquote(row[0]);
-            Rect r;
-            std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
-            const auto format = static_cast<unsigned>(scenes::Number(row[2]));
-            LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance, reused);
-            EXPECT_EQ(said(reused), said(LayOutText(text.data(), std::stoi(row[3]), r, format,
-                                                    Metrics(), Advance)))
-                << row.where;
+            EXPECT_EQ(said(LayOut(row, &reused)), said(LayOut(row))) << row.where;
         }
 }
 

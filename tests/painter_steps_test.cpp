@@ -1,0 +1,330 @@
+// The caption and picture painters, WriteCaption and DrawImage, step by step: the
+// DrawTextA calls they make (text, rectangle, flags and colour at the time of the
+// call), where a picture goes and which one a state shows, the pixels they leave, the
+// site's log and the error trap, as the cases of tests/data/paint/steps.txt and the
+// one-line cases of captions.txt, pictures.txt and picture_states.txt say.
+#include <gtest/gtest.h>
+
+#include <sheenwork/control/enums.h>
+#include <sheenwork/util/error.h>
+#include <sheenwork/vb/stdpicture.h>
+#include <sheenwork/vb/syscolors.h>
+
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "button_scenes/button_scenes.h"
+#include "render/redraw.h"
+#include "scenes/scenes.h"
+#include "support/button_fixture.h"
+#include "support/data.h"
+#include "support/forwarding_gdi.h"
+#include "support/recording_services.h"
+#include "support/recording_site.h"
+
+namespace sheenwork {
+namespace {
+
+using gdi::ColorRef;
+using testing::RecordingSite;
+
+struct TextCall {
+    std::string text;
+    RECT rect;  // as passed in
+    unsigned format;
+    ColorRef color;
+};
+
+// Our raster, with every DrawTextA noted.
+class TextRecordingGdi final : public testing::ForwardingGdi {
+public:
+    explicit TextRecordingGdi(gdi::Gdi& inner) : ForwardingGdi(inner) {}
+    std::vector<TextCall> calls;
+    int DrawTextA(gdi::Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
+        calls.push_back({t, *r, format, g_.GetTextColor(dc)});
+        return g_.DrawTextA(dc, t, n, r, format);
+    }
+    // The drawing calls, without the measurement.
+    std::vector<TextCall> Draws() const {
+        std::vector<TextCall> out;
+        for (const auto& c : calls)
+            if ((c.format & gdi::DT_CALCRECT) == 0) out.push_back(c);
+        return out;
+    }
+};
+
+// The pattern a picture button's surface holds before it paints.
+ColorRef Beneath(int x, int y) { return gdi::Rgb(3 * x, 100 + 5 * y, 60); }
+
+class Painting : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(vb::False); }
+    void TearDown() override {
+        SetSilentError(vb::False);
+        SetStepProbe({});
+    }
+
+    void Make(int w, int h, bool picture) {
+        site.reset();  // before the Gdi it draws through
+        gdi = std::make_unique<TextRecordingGdi>(*raster);
+        site = std::make_unique<RecordingSite>(*gdi, w, h);
+        rec = testing::NewInstanceRecord();
+        if (picture) {
+            rec.UseMaskColor = vb::False;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) gdi->SetPixel(Surface().hDC(), x, y, Beneath(x, y));
+            return;
+        }
+        rec.Caption = "OK";
+        rec.Font = std::make_shared<vb::StdFont>("DejaVu Sans", 9.75);
+        rec.FontOnMouseOver = std::make_shared<vb::StdFont>("DejaVu Sans", 12);
+        rec.FontDown = std::make_shared<vb::StdFont>("DejaVu Sans", 7.5);
+        rec.ForeColor = 0x000001;
+        rec.ForeColorOver = 0x000002;
+        rec.ForeColorDown = 0x000003;
+        rec.ForeColorDis = 0x000004;
+    }
+    host::Surface& Surface() { return site->Surface(); }
+    void Paint(bool caption) {
+        gdi->calls.clear();
+        PaintState ps;
+        PaintContext c{rec, *site, Surface(), ps};
+        if (caption) {
+            Surface().BackColor(0xFFFFFF);
+            DefaultPainters()->WriteCaption(c);
+        } else {
+            site->log.Clear();
+            Painters{}.DrawImage(c);
+        }
+    }
+    TextCall Draw() {
+        const auto draws = gdi->Draws();
+        EXPECT_EQ(draws.size(), 1u);
+        return draws.empty() ? TextCall{} : draws.back();
+    }
+    // The columns and rows holding pixels other than white.
+    gdi::Rect Ink() {
+        const auto px = Surface().Pixels();
+        const int w = static_cast<int>(Surface().ScaleWidth());
+        gdi::Rect box{1 << 20, 1 << 20, -1, -1};
+        for (std::size_t i = 0; i < px.size(); ++i)
+            if (px[i] != 0xFFFFFF) {
+                const int x = static_cast<int>(i) % w, y = static_cast<int>(i) / w;
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
+        return box;
+    }
+    // The pattern with `picture` (none: nothing) at (x0, y0) unscaled over it; masked, its
+    // mask-colour pixels keep the pattern.
+    std::vector<ColorRef> With(const vb::StdPicture* picture, int x0, int y0, bool masked) {
+        std::vector<ColorRef> out;
+        for (int y = 0; y < Surface().ScaleHeight(); ++y)
+            for (int x = 0; x < Surface().ScaleWidth(); ++x) {
+                const int px = x - x0, py = y - y0;
+                ColorRef c = Beneath(x, y);
+                if (picture != nullptr && px >= 0 && py >= 0 && px < picture->PixelWidth() &&
+                    py < picture->PixelHeight()) {
+                    const std::uint32_t p = picture->Pixel(px, py);
+                    if (!masked || (p & 0xFFFFFFu) != 0xFF00FFu)
+                        c = gdi::Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+                }
+                out.push_back(c);
+            }
+        return out;
+    }
+    void Run(const testing::Row& steps);
+
+    testing::RecordingServices services;  // reports land here instead of a message box
+    std::unique_ptr<gdi::Gdi> raster = gdi::MakeRasterGdi();
+    std::unique_ptr<TextRecordingGdi> gdi;
+    std::unique_ptr<RecordingSite> site;
+    ButtonRecord rec;
+};
+
+void Painting::Run(const testing::Row& steps) {
+    gdi::Rect kept{};
+    int width = 0;
+    for (const std::string& line : steps.cells) {
+        SCOPED_TRACE(steps.where + ": " + line);
+        const auto w = scenes::Split(line);
+        if (w.empty()) continue;
+        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
+        // EDGE OP VALUE against a rectangle; "+ N" is the kept rectangle's edge plus N.
+        const auto edges = [&](const gdi::Rect& r) {
+            const std::map<std::string, std::pair<int, int>> e = {
+                {"left", {r.left, kept.left}},
+                {"top", {r.top, kept.top}},
+                {"right", {r.right, kept.right}},
+                {"bottom", {r.bottom, kept.bottom}}};
+            const auto [got, before] = e.at(w.at(1));
+            const std::string& op = w.at(2);
+            const int v = n(3);
+            EXPECT_TRUE(op == "="    ? got == v
+                        : op == "<=" ? got <= v
+                        : op == "<"  ? got < v
+                        : op == ">"  ? got > v
+                                     : got == before + v)
+                << got;
+        };
+        const auto picture = [&](const std::string& field) {
+            const std::map<std::string, host::PictureRef> pictures = {
+                {"Picture", rec.Picture},
+                {"PictureOver", rec.PictureOver},
+                {"PictureDown", rec.PictureDown},
+                {"PictureDis", rec.PictureDis},
+                {"none", nullptr}};
+            return pictures.at(field);
+        };
+        if (w[0] == "case") {
+            width = std::stoi(w.at(2));
+            Make(width, std::stoi(w[2].substr(w[2].find('x') + 1)), w.size() > 3);
+        } else if (w.size() > 2 && w[1] == "=" && w[2] == "Nothing") {
+            (w[0] == "Font"       ? rec.Font
+             : w[0] == "FontDown" ? rec.FontDown
+                                  : rec.FontOnMouseOver) = nullptr;
+        } else if (w.size() > 1 && w[1] == "=") {
+            scenes::Assign(*site, rec, w);
+        } else if (w[0] == "paint" || w[0] == "drawimage") {
+            Paint(w[0] == "paint");
+        } else if (w[0] == "draws") {
+            EXPECT_EQ(gdi->Draws().size(), std::size_t(n(1)));
+        } else if (w[0] == "draw") {  // draw I L T R B [COLOR]
+            const auto draws = gdi->Draws();
+            ASSERT_LT(std::size_t(n(1)), draws.size());
+            EXPECT_EQ(draws[n(1)].rect, (RECT{n(2), n(3), n(4), n(5)}));
+            if (w.size() > 6) {
+                EXPECT_EQ(draws[n(1)].color, ColorRef(n(6)));
+            }
+        } else if (w[0] == "writes") {  // writes L T R B FORMAT [COLOR [HEIGHT]]
+            ASSERT_EQ(gdi->calls.size(), 2u);
+            EXPECT_EQ(gdi->calls[0].rect, (RECT{0, 0, width - 3, 0}));
+            EXPECT_EQ(gdi->calls[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
+            EXPECT_EQ(Draw().rect, (RECT{n(1), n(2), n(3), n(4)}));
+            EXPECT_EQ(Draw().format, static_cast<unsigned>(n(5)));
+            EXPECT_EQ(Draw().text, "OK");
+            if (w.size() > 6) {
+                EXPECT_EQ(Draw().color, ColorRef(n(6)));
+                EXPECT_EQ(Surface().ForeColor(), Draw().color);
+            }
+            if (w.size() > 7) {
+                EXPECT_EQ(Surface().Font().PixelHeight(), n(7));
+            }
+        } else if (w[0] == "text") {
+            EXPECT_EQ(Draw().text, scenes::Unquote(w.at(1)));
+        } else if (w[0] == "fontheight") {
+            EXPECT_EQ(Surface().Font().PixelHeight(), n(1));
+        } else if (w[0] == "ink") {
+            edges(Ink());
+        } else if (w[0] == "drawn") {
+            edges(Draw().rect);
+        } else if (w[0] == "centred") {  // centred LEFT RIGHT SLACK: the ink between them
+            EXPECT_LE(std::abs((Ink().left - n(1)) - (n(2) - Ink().right)), n(3));
+        } else if (w[0] == "keep") {
+            kept = Ink();
+        } else if (w[0] == "calls") {
+            EXPECT_EQ(site->log.Only({"ScaleX", "ScaleY"}).size(), std::size_t(n(1)));
+        } else if (w[0] == "asks") {  // asks NAME [ENTRY, ...]
+            std::vector<std::string> entries;
+            std::istringstream listed(line.substr(line.find(w.at(1)) + w[1].size()));
+            for (std::string e; std::getline(listed >> std::ws, e, ',');) entries.push_back(e);
+            EXPECT_EQ(site->log.Only({w[1]}), entries);
+        } else if (w[0] == "at") {
+            EXPECT_EQ(rec.sngX, std::stof(w.at(1)));
+            EXPECT_EQ(rec.sngY, std::stof(w.at(2)));
+        } else if (w[0] == "current") {
+            EXPECT_EQ(rec.picCurrent, picture(w.at(1)));
+        } else if (w[0] == "shows") {  // shows FIELD X Y [masked]
+            EXPECT_EQ(Surface().Pixels(),
+                      With(picture(w.at(1)).get(), n(2), n(3), w.size() > 4 && w[4] == "masked"));
+        } else if (w[0] == "fail") {
+            site->FailOn(w.at(1));
+        } else if (w[0] == "clear") {
+            site->ClearFailures();
+            services.boxes.clear();
+        } else if (w[0] == "boxes") {
+            ASSERT_EQ(services.boxes.size(), std::size_t(n(1)));
+            if (w.size() > 2) {
+                EXPECT_NE(services.boxes.back().text.find(w[2]), std::string::npos);
+            }
+        } else if (w[0] == "silent") {
+            SetSilentError(vb::True);
+        } else if (w[0] == "probe") {  // probe STEP: WriteCaption's step STEP fails
+            const int step = n(1);
+            SetStepProbe([step](const Procedure& p, int at) {
+                if (p.Name() == "WriteCaption" && at == step) vb::Raise(5);
+            });
+        } else {
+            ADD_FAILURE() << "no such line";
+        }
+    }
+}
+
+// The cases: those of steps.txt, a line each, and the one-line cases of the tables.
+std::vector<testing::Row> Cases() {
+    std::vector<testing::Row> out;
+    for (testing::Row& line : testing::ReadTable("paint/steps.txt")) {
+        if (line[0].rfind("case ", 0) == 0) out.push_back({line.where, {}});
+        if (!out.empty()) out.back().cells.push_back(line[0]);
+    }
+    for (const char* table :
+         {"paint/captions.txt", "paint/pictures.txt", "paint/picture_states.txt"})
+        for (testing::Row& row : testing::ReadTable(table)) {
+            testing::Row steps{row.where, {"case " + row.where + " " + row[0]}};
+            std::istringstream in(row[1]);
+            for (std::string step; std::getline(in, step, ';');) steps.cells.push_back(step);
+            out.push_back(steps);
+        }
+    return out;
+}
+
+class PainterSteps : public Painting, public ::testing::WithParamInterface<testing::Row> {};
+
+TEST_P(PainterSteps, LeaveWhatTheFileSays) { Run(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, PainterSteps, ::testing::ValuesIn(Cases()), [](const auto& info) {
+    std::string name = info.param.where;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+});
+
+// A bitmap with soft edges (a PNG's alpha, the `soft` picture: one row of opaque red, half
+// green, clear blue, opaque mask colour and quarter white, three times) is blended by its
+// alpha over what is beneath on both paths, at the same rounded place: a pixel of alpha a
+// shows a/255 of the picture and the rest of the pixel beneath, never the mask colour.
+// An icon with the same pixels keeps the masked path: its soft edges meet the mask colour.
+TEST_F(Painting, APictureWithSoftEdgesIsBlendedByItsAlphaOnBothPaths) {
+    const std::uint32_t row[] = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFF00FF, 0x40FFFFFF};
+    for (const char* masked : {"False", "True"}) {
+        // (35.5, 9.5): to (36, 10) on both paths
+        Run({masked,
+             {"case soft 76x22 picture", "Picture = soft", "PictureAlign = cMitte_Mitte",
+              std::string("UseMaskColor = ") + masked, "drawimage"}});
+        EXPECT_TRUE(rec.Picture->SoftAlpha());
+        const auto shown = Surface().Pixels();
+        for (int y = 0; y < 22; ++y)
+            for (int x = 0; x < 76; ++x) {
+                const ColorRef got = shown[std::size_t(y) * 76 + x], under = Beneath(x, y);
+                const bool inside = x >= 36 && x < 41 && y >= 10 && y < 13;
+                const std::uint32_t argb = inside ? row[x - 36] : 0;
+                for (const int shift : {0, 8, 16}) {
+                    const int s = (argb >> (16 - shift)) & 0xFF, d = (under >> shift) & 0xFF;
+                    const int want = d + (s - d) * static_cast<int>(argb >> 24) / 255;
+                    EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), want, inside ? 1 : 0)
+                        << masked << " " << x << "," << y << " channel " << shift;
+                }
+            }
+    }
+    Run({"pattern", {"case pattern 76x22 picture", "Picture = pattern 4x4", "drawimage"}});
+    EXPECT_FALSE(rec.Picture->SoftAlpha());
+    Run({"icon",
+         {"case icon 76x22 picture", "Picture = soft icon", "PictureAlign = cMitte_Mitte",
+          "UseMaskColor = True", "drawimage"}});
+    const ColorRef edge = Surface().Pixels()[std::size_t(10) * 76 + 37];  // alpha 0x80 green
+    EXPECT_EQ(edge, gdi::Rgb(0x7F, 0x80, 0x7F)) << std::hex << edge;      // half magenta
+}
+
+}  // namespace
+}  // namespace sheenwork
