@@ -47,10 +47,7 @@ ToolRun Tool(const std::string& args, const std::string& tmp,
         run.out.append(buf.data(), n);
     const int status = pclose(pipe);
     run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(err_file);
-    std::stringstream s;
-    s << e.rdbuf();
-    run.err = s.str();
+    run.err = testing::ReadFile(err_file);
     return run;
 }
 
