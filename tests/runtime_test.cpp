@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -244,10 +245,15 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
         return std::make_pair(s.ScaleWidth(), s.ScaleHeight());
     };
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 20.0f));
+    // The control hears Resize when its size changes, not when only its place does.
+    const auto resizes = [&] { return std::ranges::count(b.log->entries, "w Resize"); };
+    const auto before = resizes();
     w.Move({10, 10}, {30, 1});
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 1.0f));
     w.Move({0, 0}, {1, 5});
     EXPECT_EQ(size(w.Surface()), std::make_pair(1.0f, 5.0f));
+    w.Move({2, 3}, {1, 5});
+    EXPECT_EQ(resizes() - before, 2);
 
     Popup& popup = form.AddPopup();
     popup.Move({0, 0, 20, 10});
@@ -256,6 +262,8 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 10.0f));
     popup.Move({5, 5, 30, 8});  // only the height
     EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 3.0f));
+    popup.Move({5, 5, 5, 8});  // empty: a surface of one pixel's width
+    EXPECT_EQ(size(popup.Surface()), std::make_pair(1.0f, 3.0f));
     const long popup_hwnd = popup.Hwnd();
     form.RemovePopup(popup);
     EXPECT_EQ(form.FindPopup(popup_hwnd), nullptr);
