@@ -6,6 +6,7 @@
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
+#include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
 
@@ -79,53 +80,50 @@ Outcome RunOne(std::uint64_t seed) {
     form.DefaultButton(&a);
     form.CancelButton(&b);
 
+    // Moves mostly on and around the buttons, edges included; any of three buttons; keys
+    // that click, move the focus or are access keys.
     Dice dice(seed);
     std::ostringstream script;
-    const int steps = 5 + dice.Below(36);
+    static constexpr const char* kButtons[] = {"left", "right", "middle"};
     static constexpr int kKeys[] = {VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB, VK_LSHIFT,
                                     VK_LMENU, VK_RMENU,  'S',       'X'};
-    for (int i = 0; i < steps; ++i) {
-        long long waited = 0;
+    for (int i = 5 + dice.Below(36); i > 0; --i) {
         const int pick = dice.Below(8);
-        try {
-            if (pick <= 1) {  // mostly on and around the buttons, edges included
-                const int x = 45 + dice.Below(160), y = 45 + dice.Below(50);
-                script << "move " << x - 50 << " " << y - 50 << "\n";
-                rt.MouseMove({x, y});
-            } else if (pick <= 3) {
-                const int button = 1 << dice.Below(3);
-                script << (pick == 2 ? "press " : "release ") << button << "\n";
-                pick == 2 ? rt.MouseDown(button) : rt.MouseUp(button);
-            } else if (pick <= 5) {
-                const int key = kKeys[dice.Below(9)];
-                script << (pick == 4 ? "key down " : "key up ") << key << "\n";
-                pick == 4 ? rt.KeyDown(key) : rt.KeyUp(key);
-            } else if (pick == 6) {
-                Window* w = dice.Below(2) ? &a : &b;
-                script << "focus " << w->Name() << "\n";
-                rt.SetFocus(w);
-            } else {
-                waited = dice.Below(31);
-                script << "wait " << waited << "\n";
-                rt.Advance(Millis(waited));
-            }
-        } catch (const std::exception& e) {
-            return {std::string("escaped: ") + e.what(), script.str()};
-        }
+        if (pick <= 1)
+            script << "move " << dice.Below(160) - 5 << " " << dice.Below(50) - 5 << "\n";
+        else if (pick <= 3)
+            script << (pick == 2 ? "press " : "release ") << kButtons[dice.Below(3)] << "\n";
+        else if (pick <= 5)
+            script << (pick == 4 ? "key down " : "key up ") << kKeys[dice.Below(9)] << "\n";
+        else if (pick == 6)
+            script << "focus " << (dice.Below(2) ? "a" : "b") << "\n";
+        else
+            script << "wait " << dice.Below(31) << "\n";
+    }
+    // After every step the rules hold; the first broken one is the outcome.
+    std::string problem;
+    Driver driver(rt, form);
+    driver.after_step = [&](const Step& step) {
         for (Window* w : {&a, &b}) {
             const ButtonRecord& r = w->Native<sheenButton>()->Record();
-            if (r.sState != "" && r.sState != "down")
-                return {w->Name() + ".sState = " + r.sState, script.str()};
+            if (r.sState != "" && r.sState != "down") problem = w->Name() + ".sState = " + r.sState;
             if (r.sDropDownState != "" && r.sDropDownState != "down" && r.sDropDownState != "n")
-                return {w->Name() + ".sDropDownState = " + r.sDropDownState, script.str()};
+                problem = w->Name() + ".sDropDownState = " + r.sDropDownState;
             // A wait of a whole interval or more saw at least one tick.
-            if (waited >= 10 && !PointerInside(rt, *w) && w->Site().tmrMouseInEnabled())
-                return {w->Name() + "'s timer runs after a tick outside", script.str()};
+            if (step.kind == Step::Kind::Wait && step.millis >= 10 && !PointerInside(rt, *w) &&
+                w->Site().tmrMouseInEnabled())
+                problem = w->Name() + "'s timer runs after a tick outside";
         }
         for (const Watch* watch : {&wa, &wb})
-            if (!watch->problem.empty()) return {watch->problem, script.str()};
+            if (!watch->problem.empty()) problem = watch->problem;
         if (!rt.MessageBoxes().empty() || !services.boxes.empty())
-            return {"reported: " + rt.MessageBoxes().front().text, script.str()};
+            problem = "reported: " + rt.MessageBoxes().front().text;
+        if (!problem.empty()) throw std::runtime_error(problem);
+    };
+    try {
+        driver.Run(ParseScript(script.str()));
+    } catch (const std::exception& e) {
+        return {problem.empty() ? std::string("escaped: ") + e.what() : problem, script.str()};
     }
     return {};
 }

@@ -8,10 +8,12 @@
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
 #include <sheenwork/runtime/form_file.h>
+#include <sheenwork/runtime/keys.h>
 #include <sheenwork/runtime/script.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -59,11 +61,47 @@ struct Bench {
     Runtime runtime;
 };
 
-// The fields of a window's button a story can look at.
-std::string FieldOf(Window& w, const std::string& field) {
-    if (field == "timer") return w.Site().tmrMouseInEnabled() ? "on" : "off";
-    const auto b = w.Native<sheenButton>();
-    return b ? testing::FieldOf(*b, field) : "?";
+// The fields a story can look at: a window's button's state, its properties, the hover
+// timer's, and the form's own (open, controls: how many it holds, boxes: the message boxes
+// shown, cursor: the pointer the runtime shows, a Cursor's number or one of the XP hands).
+std::string FieldOf(Runtime& runtime, const std::string& name, const std::string& field) {
+    Form* const form = runtime.FindForm("Form1");
+    if (name == "form" && field == "open") return form ? "yes" : "no";
+    if (name == "form" && field == "controls")
+        return form ? std::to_string(form->Windows().size()) : "none";
+    if (name == "form" && field == "cursor") {
+        const CursorShape shape = runtime.CurrentCursor();
+        if (shape.cursor != Cursor::Custom) return std::to_string(static_cast<int>(shape.cursor));
+        return shape.picture == picture::XPPointer(0)   ? "hand"
+               : shape.picture == picture::XPPointer(1) ? "clicking-hand"
+                                                        : "another picture";
+    }
+    if (name == "form" && field == "boxes") return std::to_string(runtime.MessageBoxes().size());
+    Window* w = form ? form->Find(name) : nullptr;
+    if (!w) return "no control " + name;
+    if (field == "timer") return w->Site().tmrMouseInEnabled() ? "on" : "off";
+    const auto b = w->Native<sheenButton>();
+    if (!b) return "?";
+    const std::string state = testing::FieldOf(*b, field);
+    if (state != "?") return state;
+    std::vector<vb::Variant> none;  // else a property, as a program reads it
+    return vb::CStr(w->Instance()->Invoke(field, vb::InvokeKind::PropertyGet, none).value);
+}
+
+// A table's cell with \n, \0, \xHH and \\ made the bytes they stand for.
+std::string Unescape(const std::string& cell) {
+    std::string out;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        if (cell[i] != '\\' || i + 1 == cell.size()) {
+            out += cell[i];
+        } else if (const char c = cell[++i]; c == 'x') {
+            out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
 }
 
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
@@ -104,7 +142,8 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         testing::ExpectSection(
             section, b.log->entries,
             [&](const std::string& name, int x, int y) {
-                Window* w = form->Find(name);
+                Form* const now = b.runtime.FindForm("Form1");  // a handler may close it
+                Window* w = now ? now->Find(name) : nullptr;
                 if (!w) return "no control " + name;
                 char hex[16];
                 std::snprintf(hex, sizeof hex, "%06X",
@@ -113,47 +152,32 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
                 return std::string(hex);
             },
             [&](const std::string& name, const std::string& field) {
-                Window* w = form->Find(name);
-                return w ? FieldOf(*w, field) : "no control " + name;
+                return FieldOf(b.runtime, name, field);
             });
     }
     EXPECT_TRUE(b.runtime.MessageBoxes().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(Stories()),
-                         [](const auto& info) { return testing::StoryTestName(info.param); });
-
-// A handler may remove its own window or destroy its form; the notification still ends
-// on live objects (the sanitizer build checks), and nothing more reaches them.
-TEST(Forms, HandlersMayRemoveTheirWindowOrDestroyTheirForm) {
-    Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {300, 100});
-    form.Add("Test.Button", "SelfKillsClick", {0, 0}, {50, 50});
-    form.Add("Test.Button", "SelfKillsTimer", {60, 0}, {50, 50});
-    form.Add("Test.Button", "FormKillsMouseDown", {120, 0}, {50, 50});
-    form.Find("SelfKillsTimer")->Site().tmrMouseInEnabled(vb::True);
-    b.log->entries.clear();
-    Driver driver(b.runtime, form);
-    driver.Run(ParseScript("click SelfKillsClick\nwait 30\nclick 10 10\n"));
-    EXPECT_EQ(form.Windows().size(), 1u);
-    EXPECT_EQ(b.log->entries,
-              (Log{"SelfKillsClick MouseMove 0 0 25 25", "SelfKillsClick MouseDown 1 0 25 25",
-                   "SelfKillsClick MouseUp 1 0 25 25", "SelfKillsClick Click",
-                   "SelfKillsClick after Click", "SelfKillsTimer Timer tmrMouseIn @10",
-                   "SelfKillsTimer after Timer"}));
-    b.log->entries.clear();
-    driver.Run(ParseScript("move 130 10\npress\nrelease\nwait 20\n"));
-    EXPECT_EQ(b.log->entries, (Log{"FormKillsMouseDown MouseMove 0 0 10 10",
-                                   "FormKillsMouseDown MouseDown 1 0 10 10",
-                                   "FormKillsMouseDown after MouseDown"}));
-    EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
+// The stories of tests/data/runtime, which the window hosts replay too, and those of its
+// headless folder, which look at what only the runtime shows (its pointer, a form that
+// closes).
+std::vector<std::filesystem::path> AllStories() {
+    std::vector<std::filesystem::path> out = Stories();
+    for (const auto& e : std::filesystem::directory_iterator(testing::DataPath("runtime/headless")))
+        out.push_back(e.path());
+    return out;
 }
 
-// A button's handlers that re-enter: they set properties, click again, show a modal
-// message box whose loop runs the timers, remove their own window or destroy the form
-// while the press refresh lets pending work run. Every path ends on live objects (the
-// sanitizer build checks) with the events a user would expect.
-TEST(Forms, ButtonHandlersMayReenter) {
+INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(AllStories()),
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
+
+// A button's handlers that re-enter (tests/data/runtime/reenter.txt): they set properties,
+// click again, show a modal message box whose loop runs the timers, remove their own
+// window or destroy the form while the press refresh lets pending work run. Every path
+// ends on live objects (the sanitizer build checks) with the events a user would expect.
+class ReenteringHandler : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(ReenteringHandler, EndsOnLiveObjectsWithTheEventsAUserExpects) {
     struct Sink : sheenButtonEvents {
         std::function<void(const std::string&)> on;
         void Click() override { on("Click"); }
@@ -162,71 +186,54 @@ TEST(Forms, ButtonHandlersMayReenter) {
         }
         void MouseLeave() override { on("MouseLeave"); }
     };
-    for (const std::string kind :
-         {"properties", "click again", "message box", "remove", "destroy"}) {
-        SCOPED_TRACE(kind);
-        Bench b;
-        Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
-        Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10}, {90, 26});
-        const auto button = w.Native<sheenButton>();
-        Sink sink;
-        Log events;
-        int clicks = 0;
-        sink.on = [&](const std::string& what) {
-            events.push_back(what);
-            if (what == "Click" && ++clicks == 1) {
-                if (kind == "properties") {
-                    button->Caption("Again");
-                    button->ColorStyle(cXPOlive);
-                }
-                if (kind == "click again") button->Value(vb::True);
-                if (kind == "message box") {
-                    b.runtime.MessageBox({"Saved.", "Demo", 64});
-                    EXPECT_EQ(button->Value(), vb::True);
-                }
+    const std::string kind = GetParam()[0];
+    Bench b;
+    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+    Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10}, {90, 26});
+    const auto button = w.Native<sheenButton>();
+    Sink sink;
+    std::string events;
+    int clicks = 0;
+    sink.on = [&](const std::string& what) {
+        events += (events.empty() ? "" : " ") + what;
+        if (what == "Click" && ++clicks == 1) {
+            if (kind == "properties") {
+                button->Caption("Again");
+                button->ColorStyle(cXPOlive);
             }
-            if (what == "MouseDown" && (kind == "remove" || kind == "destroy")) {
-                // Runs when the press refresh lets pending work run, mid-press.
-                b.runtime.Post([&] {
-                    if (kind == "remove") form.Remove(w);
-                    if (kind == "destroy") b.runtime.DestroyForm(form);
-                });
+            if (kind == "click-again") button->Value(vb::True);
+            if (kind == "message-box") {
+                b.runtime.MessageBox({"Saved.", "Demo", 64});
+                EXPECT_EQ(button->Value(), vb::True);
             }
-        };
-        button->EventSink(&sink);
-        // A modal box keeps the loop going: the pointer has left, so the tick inside the
-        // box raises MouseLeave.
-        b.runtime.OnMessageBox([&](const MessageBoxRequest&) {
-            b.runtime.MouseMove({150, 80});
-            b.runtime.Advance(Millis(20));
-            return 1;
-        });
-        Driver driver(b.runtime, form);
-        driver.Run(ParseScript(kind == "remove" || kind == "destroy"
-                                   ? "move 20 20\nwait 10\nmove 21 20\npress\nrelease\nwait 20\n"
-                                   : "move 20 20\nwait 10\nmove 21 20\nclick\n"));
-        if (kind == "properties") {
-            EXPECT_EQ(events, (Log{"MouseDown", "Click"}));
-            EXPECT_EQ(button->Caption(), "Again");
-            EXPECT_EQ(button->FocusRect(), cRectXPOlive);
-        } else if (kind == "click again") {
-            EXPECT_EQ(events, (Log{"MouseDown", "Click", "Click"}));
-            EXPECT_EQ(button->Value(), vb::False);
-        } else if (kind == "message box") {
-            EXPECT_EQ(events, (Log{"MouseDown", "Click", "MouseLeave"}));
-            EXPECT_EQ(b.runtime.MessageBoxes().size(), 1u);
-        } else {
-            // The press stopped where the window went; no click follows.
-            EXPECT_EQ(events, (Log{"MouseDown"}));
         }
-        if (kind == "remove") {
-            EXPECT_EQ(form.Find("go"), nullptr);
-        }
-        if (kind == "destroy") {
-            EXPECT_EQ(b.runtime.FindForm("Form1"), nullptr);
-        }
+        // Runs when the press refresh lets pending work run, mid-press.
+        if (what == "MouseDown" && kind == "remove") b.runtime.Post([&] { form.Remove(w); });
+        if (what == "MouseDown" && kind == "destroy")
+            b.runtime.Post([&] { b.runtime.DestroyForm(form); });
+    };
+    button->EventSink(&sink);
+    // A modal box keeps the loop going: the pointer has left, so the tick inside the box
+    // raises MouseLeave.
+    b.runtime.OnMessageBox([&](const MessageBoxRequest&) {
+        b.runtime.MouseMove({150, 80});
+        b.runtime.Advance(Millis(20));
+        return 1;
+    });
+    Driver(b.runtime, form).Run(ParseScript(Unescape(GetParam()[1])));
+    EXPECT_EQ(events, GetParam()[2]);
+    std::istringstream fields(GetParam()[3]);  // NAME.FIELD=VALUE ...
+    for (std::string pair; fields >> pair;) {
+        const auto dot = pair.find('.'), eq = pair.find('=');
+        EXPECT_EQ(FieldOf(b.runtime, pair.substr(0, dot), pair.substr(dot + 1, eq - dot - 1)),
+                  pair.substr(eq + 1))
+            << pair;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, ReenteringHandler,
+                         ::testing::ValuesIn(testing::ReadTable("runtime/reenter.txt")),
+                         testing::RowName);
 
 // A window's and a popup's surfaces take the size of their rectangles (one pixel at the
 // least), whichever side changes; a removed window is no longer found by name or handle.
@@ -238,10 +245,15 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
         return std::make_pair(s.ScaleWidth(), s.ScaleHeight());
     };
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 20.0f));
+    // The control hears Resize when its size changes, not when only its place does.
+    const auto resizes = [&] { return std::ranges::count(b.log->entries, "w Resize"); };
+    const auto before = resizes();
     w.Move({10, 10}, {30, 1});
     EXPECT_EQ(size(w.Surface()), std::make_pair(30.0f, 1.0f));
     w.Move({0, 0}, {1, 5});
     EXPECT_EQ(size(w.Surface()), std::make_pair(1.0f, 5.0f));
+    w.Move({2, 3}, {1, 5});
+    EXPECT_EQ(resizes() - before, 2);
 
     Popup& popup = form.AddPopup();
     popup.Move({0, 0, 20, 10});
@@ -250,6 +262,8 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 10.0f));
     popup.Move({5, 5, 30, 8});  // only the height
     EXPECT_EQ(size(popup.Surface()), std::make_pair(25.0f, 3.0f));
+    popup.Move({5, 5, 5, 8});  // empty: a surface of one pixel's width
+    EXPECT_EQ(size(popup.Surface()), std::make_pair(1.0f, 3.0f));
     const long popup_hwnd = popup.Hwnd();
     form.RemovePopup(popup);
     EXPECT_EQ(form.FindPopup(popup_hwnd), nullptr);
@@ -268,9 +282,6 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
 }
 
-// The pointer shows what the window under it (or holding it) asks for: the hand while
-// hovering a button with AutoXPMouseIcons, the clicking hand while pressing it, then the
-// button's own MousePointer again; a stock pointer as it is; the arrow elsewhere.
 // A list of four numbers places nothing: some read it as left, top, right, bottom and
 // others as left, top, width, height. A position and a size place everything.
 template <class T>
@@ -353,51 +364,22 @@ TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
     }
 }
 
-TEST(Forms, ThePointerFollowsTheWindowUnderIt) {
-    Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
-    Window& hand = form.Add("Sheenwork.sheenButton", "hand", {10, 10}, {90, 26});
-    Window& cross = form.Add("Sheenwork.sheenButton", "cross", {110, 10}, {80, 26});
-    hand.Native<sheenButton>()->AutoXPMouseIcons(vb::True);
-    cross.Native<sheenButton>()->MousePointer(static_cast<vb::Long>(Cursor::Cross));
-    Driver driver(b.runtime, form);
-    const auto shape = [&] { return b.runtime.CurrentCursor(); };
-    driver.Run(ParseScript("move hand\nwait 10\nmove hand 5 5\n"));
-    EXPECT_EQ(shape().cursor, Cursor::Custom);
-    ASSERT_TRUE(shape().picture);
-    EXPECT_EQ(shape().picture, picture::XPPointer(0));
-    driver.Run(ParseScript("press\n"));
-    EXPECT_EQ(shape().picture, picture::XPPointer(1));
-    driver.Run(ParseScript("move 150 90\n"));  // still held: the pressed hand
-    EXPECT_EQ(shape().picture, picture::XPPointer(1));
-    driver.Run(ParseScript("release\n"));  // the button's own pointer: the default
-    EXPECT_EQ(shape().cursor, Cursor::Arrow);
-    driver.Run(ParseScript("move cross\n"));
-    EXPECT_EQ(shape().cursor, Cursor::Cross);
-}
-
-// GetAsyncKeyState as Windows answers it: bit 15 while down, bit 0 once per press since
-// the last query; the left and right Alt keys hold the common one.
+// GetAsyncKeyState as Windows answers it, step by step (tests/data/runtime/key_state.txt).
 TEST(KeyState, DownNowAndPressedSinceTheLastQuery) {
     KeyState k;
-    EXPECT_EQ(k.Query(VK_MENU), 0);
-    k.Down(VK_LMENU);
-    EXPECT_EQ(static_cast<std::uint16_t>(k.Query(VK_MENU)), 0x8001);
-    EXPECT_EQ(static_cast<std::uint16_t>(k.Query(VK_MENU)), 0x8000);
-    EXPECT_EQ(k.Query(VK_RMENU), 0);
-    k.Down(VK_RMENU);
-    k.Up(VK_LMENU);
-    EXPECT_TRUE(k.IsDown(VK_MENU));  // the right one still holds it
-    k.Up(VK_RMENU);
-    EXPECT_FALSE(k.IsDown(VK_MENU));
-    EXPECT_EQ(k.Query(VK_LMENU), 1);  // pressed and released since the last query
-    EXPECT_EQ(k.Query(VK_LMENU), 0);
-    EXPECT_EQ(k.Query(VK_RMENU), 1);
-    k.Down(VK_LSHIFT);
-    k.Down(VK_RCONTROL);
-    EXPECT_EQ(k.ShiftMask(), kShiftMask | kCtrlMask);
-    EXPECT_EQ(k.Query(0), 0);
-    EXPECT_EQ(k.Query(300), 0);
+    for (const testing::Row& row : testing::ReadTable("runtime/key_state.txt")) {
+        const int vk = row.size() < 2 || row[1].empty()
+                           ? 0
+                           : KeyFromName(row[1]).value_or(std::atoi(row[1].c_str()));
+        char got[16] = "";
+        if (row[0] == "down") k.Down(vk);
+        if (row[0] == "up") k.Up(vk);
+        if (row[0] == "query")
+            std::snprintf(got, sizeof got, "%04X", static_cast<std::uint16_t>(k.Query(vk)));
+        if (row[0] == "down?") std::snprintf(got, sizeof got, "%s", k.IsDown(vk) ? "yes" : "no");
+        if (row[0] == "shift") std::snprintf(got, sizeof got, "%d", k.ShiftMask());
+        EXPECT_EQ(got, row.size() > 2 ? row[2] : "") << row.where;
+    }
 }
 
 TEST(Timers, PlatformMinimumOneTickWhenOverdueAndOrderByDueTime) {
@@ -428,22 +410,6 @@ TEST(Timers, PlatformMinimumOneTickWhenOverdueAndOrderByDueTime) {
     clock.Advance(Millis(10));
     EXPECT_TRUE(t.RunOneDue());
     EXPECT_FALSE(t.Enabled(once));
-}
-
-// A table's cell with \n, \0, \xHH and \\ made the bytes they stand for.
-std::string Unescape(const std::string& cell) {
-    std::string out;
-    for (std::size_t i = 0; i < cell.size(); ++i) {
-        if (cell[i] != '\\' || i + 1 == cell.size()) {
-            out += cell[i];
-        } else if (const char c = cell[++i]; c == 'x') {
-            out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += c == 'n' ? '\n' : c == '0' ? '\0' : c;
-        }
-    }
-    return out;
 }
 
 // tests/data/runtime/script_errors.txt: every malformed line is refused with its line and
@@ -512,31 +478,20 @@ TEST(Forms, HitTestingAndTheComposedPicture) {
     EXPECT_THROW(back.Add("No.Such", "x", {0, 0}, {1, 1}), std::runtime_error);
     EXPECT_THROW(back.DefaultButton(&low), std::invalid_argument);
 
+    // Windows partly off the form show the part that lies on it, nothing else.
+    back.Add("Test.Logger", "right", {196, -2}, {10, 5}).Surface().BackColor(0x00AA0000);
+    back.Add("Test.Logger", "left", {-4, 97}, {6, 6}).Surface().BackColor(0x0000AA00);
     back.BackColor(0x00112233);
     low.Surface().BackColor(0x000000FF);
     high.Surface().BackColor(0x0000FF00);
     const auto px = back.Compose();
     ASSERT_EQ(px.size(), 200u * 100u);
-    EXPECT_EQ(px[0], 0x0000FFu);               // low, now on top
-    EXPECT_EQ(px[7 * 200 + 7], 0x0000FFu);     // where both lie
-    EXPECT_EQ(px[12 * 200 + 12], 0x00FF00u);   // high alone
-    EXPECT_EQ(px[50 * 200 + 100], 0x112233u);  // the form
-
-    // Windows partly off the form show the part that lies on it, nothing else.
-    Window& right = back.Add("Test.Logger", "right", {196, -2}, {10, 5});
-    Window& left = back.Add("Test.Logger", "left", {-4, 97}, {6, 6});
-    right.Surface().BackColor(0x00AA0000);
-    left.Surface().BackColor(0x0000AA00);
-    const auto edges = back.Compose();
-    ASSERT_EQ(edges.size(), 200u * 100u);
-    EXPECT_EQ(edges[0 * 200 + 195], 0x112233u);
-    EXPECT_EQ(edges[0 * 200 + 196], 0xAA0000u);
-    EXPECT_EQ(edges[2 * 200 + 199], 0xAA0000u);
-    EXPECT_EQ(edges[3 * 200 + 199], 0x112233u);
-    EXPECT_EQ(edges[97 * 200 + 0], 0x00AA00u);
-    EXPECT_EQ(edges[99 * 200 + 1], 0x00AA00u);
-    EXPECT_EQ(edges[99 * 200 + 2], 0x112233u);
-    EXPECT_EQ(edges[96 * 200 + 0], 0x112233u);
+    for (const testing::Row& row : testing::ReadTable("runtime/compose.txt")) {
+        const int x = std::stoi(row[0]), y = std::stoi(row[0].substr(row[0].find(',') + 1));
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%06X", px[static_cast<std::size_t>(y) * 200 + x]);
+        EXPECT_EQ(hex, row[1]) << row.where;
+    }
 }
 
 }  // namespace
