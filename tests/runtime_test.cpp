@@ -368,10 +368,18 @@ TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
 TEST(KeyState, DownNowAndPressedSinceTheLastQuery) {
     KeyState k;
     for (const testing::Row& row : testing::ReadTable("runtime/key_state.txt")) {
-        const int vk = row.size() < 2 || row[1].empty()
-                           ? 0
-                           : KeyFromName(row[1]).value_or(std::atoi(row[1].c_str()));
+        // #N is the code N itself, even one no key has.
+        const std::optional<int> key = row.size() < 2 || row[1].empty() ? std::optional<int>(0)
+                                       : row[1][0] == '#' ? std::atoi(row[1].c_str() + 1)
+                                                          : KeyFromName(row[1]);
         char got[16] = "";
+        if (row[0] == "name") {
+            std::snprintf(got, sizeof got, "%s", key ? std::to_string(*key).c_str() : "none");
+            EXPECT_EQ(got, row[2]) << row.where;
+            continue;
+        }
+        ASSERT_TRUE(key) << row.where << ": no such key";
+        const int vk = *key;
         if (row[0] == "down") k.Down(vk);
         if (row[0] == "up") k.Up(vk);
         if (row[0] == "query")
