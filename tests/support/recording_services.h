@@ -14,7 +14,7 @@
 namespace sheenwork::testing {
 
 // The lines of a file under tests/data (its path below it) that are neither empty nor
-// comments ('#').
+// comments ('#'); throws std::runtime_error when there is none.
 std::vector<std::string> DataLines(const std::string& path);
 
 // A fresh folder under the system's temporary folder, removed with the object.
