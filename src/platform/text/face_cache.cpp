@@ -1,14 +1,17 @@
 #include "platform/text/face_cache.h"
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -74,6 +77,26 @@ bool Words(std::string_view s, std::size_t count, std::vector<std::string_view>&
     return true;
 }
 
+// The file that holds this code (the shared library, or the program it is linked into)
+// as the stamp notes a path. The faces kept were chosen by this code's rules of
+// substitution; another build may choose otherwise, so its faces must not be taken.
+std::string OwnBuild() {
+    // dladdr names a shared library by its path, but the program itself by its argv[0],
+    // which may be relative or a link: the program is read from /proc/self/exe instead.
+    Dl_info info{};
+    std::string path;
+    if (dladdr(reinterpret_cast<void*>(&OwnBuild), &info) != 0 && info.dli_fname != nullptr &&
+        std::strcmp(info.dli_fname, program_invocation_name) != 0)
+        path = info.dli_fname;
+    if (path.empty()) {
+        char buffer[4096];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        if (n > 0) path.assign(buffer, static_cast<std::size_t>(n));
+    }
+    const FaceCache::Seen seen = FaceCache::Look(path);
+    return std::to_string(seen.mtime) + ' ' + std::to_string(seen.size) + ' ' + path;
+}
+
 // The executable's own name, as fontconfig's rules see the program: only letters, digits,
 // '.', '-' and '_' are kept in the file name.
 std::string ProgramName() {
@@ -99,9 +122,11 @@ FaceCache::Seen FaceCache::Look(const std::string& path) {
     return seen;
 }
 
+std::string FaceCache::Version() { return std::to_string(FcGetVersion()) + ' ' + OwnBuild(); }
+
 FaceCache::Stamp FaceCache::CurrentStamp() {
     Stamp stamp;
-    stamp.version = std::to_string(FcGetVersion());
+    stamp.version = Version();
     for (const char* name : kEnvironment) stamp.environment.emplace_back(name, EnvEntry(name));
     std::set<std::string> paths;
     const auto add_list = [&](FcStrList* list, bool with_folder) {
@@ -132,7 +157,7 @@ FaceCache::Stamp FaceCache::CurrentStamp() {
 }
 
 bool FaceCache::Holds(const Stamp& stamp) {
-    if (stamp.version != std::to_string(FcGetVersion())) return false;
+    if (stamp.version != Version()) return false;
     if (stamp.environment.size() != std::size(kEnvironment)) return false;
     for (std::size_t i = 0; i < stamp.environment.size(); ++i)
         if (stamp.environment[i].first != kEnvironment[i] ||

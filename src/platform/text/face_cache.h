@@ -2,13 +2,15 @@
 // process that needs only those faces never reads fontconfig's configuration (which costs
 // a short-lived process such as `sheenwork render` about half of its start-up).
 //
-// The file holds a stamp of everything fontconfig's answers follow from: its version, the
-// environment variables it reads, and the time and size of every configuration file and
-// font folder it used, together with the places a user's configuration or fonts would go
-// if there are none yet and Wine's font folder. A stamp holds while every one of those is
-// as it was; when one changes (a configuration edited, a font installed or removed, a user
-// folder created), the whole file is dropped and the faces are asked of fontconfig again.
-// This is the rule fontconfig applies to its own caches of font folders.
+// The file holds a stamp of everything the answers follow from: fontconfig's version, the
+// file holding this code (its path, time and size: another build may substitute
+// otherwise), the environment variables fontconfig reads, and the time and size of every
+// configuration file and font folder it used, together with the places a user's
+// configuration or fonts would go if there are none yet and Wine's font folder. A stamp
+// holds while every one of those is as it was; when one changes (a configuration edited, a
+// font installed or removed, a user folder created, the program rebuilt), the whole file
+// is dropped and the faces are asked of fontconfig again. This is the rule fontconfig
+// applies to its own caches of font folders.
 //
 // One file per program (its executable's name), as fontconfig's rules may match on it:
 // $XDG_CACHE_HOME/sheenwork/faces-<program>, or ~/.cache/sheenwork/... Nothing is kept
@@ -40,7 +42,7 @@ public:
         bool operator==(const Seen&) const = default;
     };
     struct Stamp {
-        std::string version;                                           // fontconfig's
+        std::string version;  // fontconfig's and this code's build: Version()
         std::vector<std::pair<std::string, std::string>> environment;  // name, value
         std::vector<Seen> paths;
         bool operator==(const Stamp&) const = default;
@@ -65,8 +67,10 @@ public:
               const Stamp& stamp);
 
     // The stamp of the configuration fontconfig has loaded now (which it loads if it has
-    // not yet), and whether a stamp still holds for the paths and environment it names.
+    // not yet), its version line (fontconfig's version and this code's build), and whether
+    // a stamp still holds for the paths and environment it names.
     static Stamp CurrentStamp();
+    static std::string Version();
     static bool Holds(const Stamp& stamp);
     static Seen Look(const std::string& path);
 
