@@ -6,6 +6,7 @@
 // The rest need the types windows.h declares first.
 #include <ole2.h>
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,8 @@
 #include "windows/typelib_format.h"
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 std::string Utf8(const wchar_t* w) {
     if (!w || !*w) return {};
@@ -39,16 +42,11 @@ std::string Guid(const GUID& g) {
     return Utf8(text);
 }
 
-std::string Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
-    BSTR name = nullptr;
-    info->GetDocumentation(id, &name, nullptr, nullptr, nullptr);
-    return Take(name);
-}
-
-std::string Help(ITypeInfo* info, MEMBERID id) {
-    BSTR help = nullptr;
-    info->GetDocumentation(id, nullptr, &help, nullptr, nullptr);
-    return Take(help);
+// A member's name (MEMBERID_NIL: the type's own), or with `help` its help string.
+std::string Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, bool help = false) {
+    BSTR text = nullptr;
+    info->GetDocumentation(id, help ? nullptr : &text, help ? &text : nullptr, nullptr, nullptr);
+    return Take(text);
 }
 
 // A type as a host's property browser names it: the innermost type of a pointer chain.
@@ -66,11 +64,8 @@ std::string TypeName(ITypeInfo* info, const TYPEDESC& t) {
         case VT_VOID:
         case VT_HRESULT: return "";
         case VT_USERDEFINED: {
-            ITypeInfo* ref = nullptr;
-            if (FAILED(info->GetRefTypeInfo(t.hreftype, &ref))) return "?";
-            std::string name = Name(ref);
-            ref->Release();
-            return name;
+            ComPtr<ITypeInfo> ref;
+            return SUCCEEDED(info->GetRefTypeInfo(t.hreftype, &ref)) ? Doc(ref.Get()) : "?";
         }
         default: return "vt" + std::to_string(t.vt);
     }
@@ -125,8 +120,8 @@ void Members(ITypeInfo* itf, std::vector<std::string>& out) {
         itf->GetFuncDesc(i, &f);
         if (!members.count(f->memid)) order.push_back(f->memid);
         Member& m = members[f->memid];
-        m.name = Name(itf, f->memid);
-        m.help = Help(itf, f->memid);
+        m.name = Doc(itf, f->memid);
+        m.help = Doc(itf, f->memid, true);
         switch (f->invkind) {
             case INVOKE_PROPERTYGET: m.get = true; break;
             case INVOKE_PROPERTYPUT: m.let = true; break;
@@ -161,8 +156,8 @@ void Events(ITypeInfo* itf, std::vector<std::string>& out) {
     for (WORD i = 0; i < attr->cFuncs; ++i) {
         FUNCDESC* f = nullptr;
         itf->GetFuncDesc(i, &f);
-        out.push_back("event " + Line({std::to_string(f->memid), Name(itf, f->memid),
-                                       Params(itf, f), Help(itf, f->memid)}));
+        out.push_back("event " + Line({std::to_string(f->memid), Doc(itf, f->memid), Params(itf, f),
+                                       Doc(itf, f->memid, true)}));
         itf->ReleaseFuncDesc(f);
     }
     itf->ReleaseTypeAttr(attr);
@@ -183,6 +178,54 @@ std::string ToolboxBitmap(const std::string& clsid, HMODULE library) {
     return std::to_string(id);
 }
 
+// The class line of a coclass and the lines of its default interface's members and its
+// default source's events.
+void Class(ITypeInfo* info, const TYPEATTR* attr, HMODULE module, std::vector<std::string>& out) {
+    ComPtr<ITypeInfo> def, source;
+    for (WORD k = 0; k < attr->cImplTypes; ++k) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        info->GetImplTypeFlags(k, &flags);
+        info->GetRefTypeOfImplType(k, &ref);
+        if (flags & IMPLTYPEFLAG_FDEFAULT)
+            info->GetRefTypeInfo(ref, flags & IMPLTYPEFLAG_FSOURCE ? &source : &def);
+    }
+    const auto named = [](ITypeInfo* itf) {
+        if (!itf) return std::string();
+        TYPEATTR* a = nullptr;
+        itf->GetTypeAttr(&a);
+        const std::string text = Doc(itf) + " " + Guid(a->guid);
+        itf->ReleaseTypeAttr(a);
+        return text;
+    };
+    const std::string clsid = Guid(attr->guid);
+    DWORD status = 0;
+    OleRegGetMiscStatus(attr->guid, DVASPECT_CONTENT, &status);
+    char misc[16];
+    std::snprintf(misc, sizeof misc, "0x%lX", static_cast<unsigned long>(status));
+    const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
+    out.push_back("class " + Line({Doc(info), control ? "control" : "global",
+                                   sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
+                                   control ? ToolboxBitmap(clsid, module) : "0", clsid,
+                                   named(def.Get()), named(source.Get())}));
+    if (def) Members(def.Get(), out);
+    if (source) Events(source.Get(), out);
+}
+
+void Enumeration(ITypeInfo* info, const TYPEATTR* attr, std::vector<std::string>& out) {
+    out.push_back("enum " + Doc(info));
+    for (WORD v = 0; v < attr->cVars; ++v) {
+        VARDESC* d = nullptr;
+        info->GetVarDesc(v, &d);
+        VARIANT value;
+        VariantInit(&value);
+        VariantChangeType(&value, d->lpvarValue, 0, VT_I4);
+        out.push_back("value " + Line({Doc(info, d->memid), std::to_string(value.lVal),
+                                       Doc(info, d->memid, true)}));
+        info->ReleaseVarDesc(d);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -192,7 +235,7 @@ int main(int argc, char** argv) {
     }
     CoInitialize(nullptr);
     const std::wstring path(argv[1], argv[1] + std::strlen(argv[1]));
-    ITypeLib* lib = nullptr;
+    ComPtr<ITypeLib> lib;
     if (FAILED(LoadTypeLib(path.c_str(), &lib))) {
         std::fprintf(stderr, "typelib-listing: %s holds no type library\n", argv[1]);
         return 1;
@@ -209,67 +252,17 @@ int main(int argc, char** argv) {
                           Guid(la->guid)}));
     lib->ReleaseTLibAttr(la);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
-        ITypeInfo* info = nullptr;
+        ComPtr<ITypeInfo> info;
         lib->GetTypeInfo(i, &info);
         TYPEATTR* attr = nullptr;
         info->GetTypeAttr(&attr);
-        if (attr->typekind == TKIND_ENUM) {
-            enums.push_back("enum " + Name(info));
-            for (WORD v = 0; v < attr->cVars; ++v) {
-                VARDESC* d = nullptr;
-                info->GetVarDesc(v, &d);
-                VARIANT value;
-                VariantInit(&value);
-                VariantChangeType(&value, d->lpvarValue, 0, VT_I4);
-                enums.push_back("value " + Line({Name(info, d->memid), std::to_string(value.lVal),
-                                                 Help(info, d->memid)}));
-                info->ReleaseVarDesc(d);
-            }
-        }
-        if (attr->typekind == TKIND_COCLASS) {
-            ITypeInfo *def = nullptr, *source = nullptr;
-            for (WORD k = 0; k < attr->cImplTypes; ++k) {
-                INT flags = 0;
-                HREFTYPE ref = 0;
-                ITypeInfo* itf = nullptr;
-                info->GetImplTypeFlags(k, &flags);
-                info->GetRefTypeOfImplType(k, &ref);
-                info->GetRefTypeInfo(ref, &itf);
-                if (!(flags & IMPLTYPEFLAG_FDEFAULT)) {
-                    itf->Release();
-                    continue;
-                }
-                (flags & IMPLTYPEFLAG_FSOURCE ? source : def) = itf;
-            }
-            const auto named = [](ITypeInfo* itf) {
-                if (!itf) return std::string();
-                TYPEATTR* a = nullptr;
-                itf->GetTypeAttr(&a);
-                const std::string text = Name(itf) + " " + Guid(a->guid);
-                itf->ReleaseTypeAttr(a);
-                return text;
-            };
-            const std::string clsid = Guid(attr->guid);
-            DWORD status = 0;
-            OleRegGetMiscStatus(attr->guid, DVASPECT_CONTENT, &status);
-            char misc[16];
-            std::snprintf(misc, sizeof misc, "0x%lX", static_cast<unsigned long>(status));
-            const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
-            lines.push_back("class " + Line({Name(info), control ? "control" : "global",
-                                             sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
-                                             control ? ToolboxBitmap(clsid, module) : "0", clsid,
-                                             named(def), named(source)}));
-            if (def) Members(def, lines);
-            if (source) Events(source, lines);
-            if (def) def->Release();
-            if (source) source->Release();
-        }
+        if (attr->typekind == TKIND_ENUM) Enumeration(info.Get(), attr, enums);
+        if (attr->typekind == TKIND_COCLASS) Class(info.Get(), attr, module, lines);
         info->ReleaseTypeAttr(attr);
-        info->Release();
     }
     lines.insert(lines.end(), enums.begin(), enums.end());
     for (const auto& l : lines) std::printf("%s\n", l.c_str());
-    lib->Release();
+    lib.Reset();
     CoUninitialize();
     return 0;
 }
