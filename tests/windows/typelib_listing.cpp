@@ -105,13 +105,14 @@ std::string Params(ITypeInfo* info, const FUNCDESC* f) {
     return sheenwork::testing::Joined(out, ", ");
 }
 
-// The members of a dispatch interface in order, a property's accessors as one member.
-void Members(ITypeInfo* itf, std::vector<std::string>& out) {
+// The members of a dispatch interface in order, a property's accessors as one member: a
+// "member" line each, or for an event interface an "event" line.
+void Members(ITypeInfo* itf, const char* kind, std::vector<std::string>& out) {
     TYPEATTR* attr = nullptr;
     itf->GetTypeAttr(&attr);
     struct Member {
         std::string name, type, help, params;
-        bool get = false, let = false, set = false, method = false;
+        bool let = false, set = false, method = false;
     };
     std::vector<MEMBERID> order;
     std::map<MEMBERID, Member> members;
@@ -123,7 +124,7 @@ void Members(ITypeInfo* itf, std::vector<std::string>& out) {
         m.name = Doc(itf, f->memid);
         m.help = Doc(itf, f->memid, true);
         switch (f->invkind) {
-            case INVOKE_PROPERTYGET: m.get = true; break;
+            case INVOKE_PROPERTYGET: break;
             case INVOKE_PROPERTYPUT: m.let = true; break;
             case INVOKE_PROPERTYPUTREF: m.set = true; break;
             default:
@@ -145,22 +146,11 @@ void Members(ITypeInfo* itf, std::vector<std::string>& out) {
     for (MEMBERID id : order) {
         const Member& m = members[id];
         const char* access = m.method ? "method" : m.set ? "Get/Set" : m.let ? "Get/Let" : "Get";
-        out.push_back("member " +
-                      Line({m.name, m.type, access, std::to_string(id), m.help, m.params}));
+        out.push_back(std::string(kind) + " " +
+                      (kind == std::string("event")
+                           ? Line({std::to_string(id), m.name, m.params, m.help})
+                           : Line({m.name, m.type, access, std::to_string(id), m.help, m.params})));
     }
-}
-
-void Events(ITypeInfo* itf, std::vector<std::string>& out) {
-    TYPEATTR* attr = nullptr;
-    itf->GetTypeAttr(&attr);
-    for (WORD i = 0; i < attr->cFuncs; ++i) {
-        FUNCDESC* f = nullptr;
-        itf->GetFuncDesc(i, &f);
-        out.push_back("event " + Line({std::to_string(f->memid), Doc(itf, f->memid), Params(itf, f),
-                                       Doc(itf, f->memid, true)}));
-        itf->ReleaseFuncDesc(f);
-    }
-    itf->ReleaseTypeAttr(attr);
 }
 
 // The toolbox bitmap the registration names, when the library file holds it.
@@ -208,8 +198,8 @@ void Class(ITypeInfo* info, const TYPEATTR* attr, HMODULE module, std::vector<st
                                    sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
                                    control ? ToolboxBitmap(clsid, module) : "0", clsid,
                                    named(def.Get()), named(source.Get())}));
-    if (def) Members(def.Get(), out);
-    if (source) Events(source.Get(), out);
+    if (def) Members(def.Get(), "member", out);
+    if (source) Members(source.Get(), "event", out);
 }
 
 void Enumeration(ITypeInfo* info, const TYPEATTR* attr, std::vector<std::string>& out) {
