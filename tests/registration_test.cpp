@@ -243,45 +243,35 @@ TEST_F(Registration, HostsCreateObjectsByClassName) {
 // libsheenwork.so as a host meets it: loaded by file name, registered into the store
 // under XDG_CONFIG_HOME, a button created by class name through the library's own
 // class factory on a site of this process.
-class SharedLibrary : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        // The library's registry store is chosen when it first needs one, so the folder
-        // is set before it is loaded and stays for the rest of the process.
-        static testing::TempDir home;
-        config_dir_ = (home.Path() / "sheenwork").string();
-        setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
-        handle_ = dlopen(SHEENWORK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    }
-    static void TearDownTestSuite() {
-        if (handle_) dlclose(handle_);
-        handle_ = nullptr;
-    }
-    template <class Fn>
-    Fn Entry(const char* name) {
-        return reinterpret_cast<Fn>(dlsym(handle_, name));
-    }
-
-    static inline void* handle_ = nullptr;
-    static inline std::string config_dir_;
-};
-
-TEST_F(SharedLibrary, RegistersCreatesAButtonByNameAndUnregisters) {
-    ASSERT_NE(handle_, nullptr) << dlerror();
-    const auto register_server = Entry<runtime::DllRegisterServerFn>("DllRegisterServer");
-    const auto unregister_server = Entry<runtime::DllUnregisterServerFn>("DllUnregisterServer");
-    const auto can_unload_now = Entry<runtime::DllCanUnloadNowFn>("DllCanUnloadNow");
+TEST(SharedLibrary, RegistersCreatesAButtonByNameAndUnregisters) {
+    // The library's registry store is chosen when it first needs one, so the folder is
+    // set before it is loaded and stays for the rest of the process.
+    static testing::TempDir home;
+    const std::string config_dir = (home.Path() / "sheenwork").string();
+    setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
+    void* const library = dlopen(SHEENWORK_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    const auto register_server =
+        reinterpret_cast<runtime::DllRegisterServerFn>(dlsym(library, "DllRegisterServer"));
+    const auto unregister_server =
+        reinterpret_cast<runtime::DllUnregisterServerFn>(dlsym(library, "DllUnregisterServer"));
+    const auto can_unload_now =
+        reinterpret_cast<runtime::DllCanUnloadNowFn>(dlsym(library, "DllCanUnloadNow"));
     ASSERT_TRUE(register_server && unregister_server && can_unload_now);
-    ASSERT_NE(Entry<runtime::DllGetClassObjectFn>("DllGetClassObject"), nullptr);
+    ASSERT_NE(dlsym(library, "DllGetClassObject"), nullptr);
 
     // This process reads the store the library writes, as a host does.
-    const auto services = system::MakeLinuxServices(config_dir_);
+    const auto services = system::MakeLinuxServices(config_dir);
     system::Install(services.get());
-    const struct Uninstall {
-        ~Uninstall() { system::Install(nullptr); }
-    } uninstall;
+    const struct Unload {
+        void* library;
+        ~Unload() {
+            system::Install(nullptr);
+            dlclose(library);
+        }
+    } unload{library};
     services->SetRegistryString(Hive::CurrentUser, "Software\\Sheenline", "ErrorLog", "");
-    const std::string store = system::RegistryFile(config_dir_), before = testing::ReadFile(store);
+    const std::string store = system::RegistryFile(config_dir), before = testing::ReadFile(store);
 
     ASSERT_EQ(register_server(), Code(HResult::Ok));
     EXPECT_EQ(services->RegistryString(Hive::ClassesRoot,

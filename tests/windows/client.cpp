@@ -18,6 +18,7 @@
 // The rest need the types windows.h declares first.
 #include <ocidl.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,18 +30,21 @@
 
 namespace {
 
+using Microsoft::WRL::ComPtr;
+
 std::vector<std::string> g_events;
 std::string g_dialog;  // what the last modal window the client closed said
 HWND g_host;
 
-std::string Utf8(const wchar_t* w, int n = -1) {
+std::string Utf8(const wchar_t* w) {
     if (!w) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, w, n, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w, n, out.data(), size, nullptr, nullptr);
-    if (n == -1 && !out.empty()) out.pop_back();
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, out.data(), size, nullptr, nullptr);
+    if (!out.empty()) out.pop_back();
     return out;
 }
+
 std::wstring Wide(const std::string& s) {
     std::wstring out(s.size() + 1, L'\0');
     out.resize(static_cast<std::size_t>(
@@ -61,18 +65,74 @@ std::string Number(double d) {
     return s.str();
 }
 
+// The one late-bound call: a property's value given as its named argument.
+HRESULT Call(IDispatch* d, DISPID id, WORD flags, VARIANT* arg, VARIANT* result) {
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{arg, nullptr, arg ? 1u : 0u, 0};
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        params.rgdispidNamedArgs = &put;
+        params.cNamedArgs = 1;
+    }
+    if (result) VariantInit(result);
+    return d->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
+}
+
+std::string Get(IDispatch* d, DISPID id, IUnknown* assigned = nullptr);
+
+// A value as the table, the script and the events write it: fonts as "NAME SIZE WEIGHT",
+// pictures as "WxH", "nothing" for no object.
+std::string Describe(const VARIANT& v) {
+    switch (v.vt) {
+        case VT_EMPTY: return "";
+        case VT_BOOL: return v.boolVal ? "True" : "False";
+        case VT_BSTR: return Utf8(v.bstrVal);
+        case VT_I2: return std::to_string(v.iVal);
+        case VT_I4: return std::to_string(v.lVal);
+        case VT_R4: return Number(v.fltVal);
+        case VT_R8: return Number(v.dblVal);
+        case VT_CY: return Number(static_cast<double>(v.cyVal.int64) / 10000.0);
+        case VT_DISPATCH: {
+            if (!v.pdispVal) return "nothing";
+            ComPtr<IFontDisp> font;
+            ComPtr<IPicture> picture;
+            if (SUCCEEDED(v.pdispVal->QueryInterface(IID_IFontDisp, &font)))
+                return Get(v.pdispVal, DISPID_FONT_NAME) + " " + Get(v.pdispVal, DISPID_FONT_SIZE) +
+                       " " + Get(v.pdispVal, DISPID_FONT_WEIGHT);
+            if (FAILED(v.pdispVal->QueryInterface(IID_IPicture, &picture))) return "object";
+            OLE_HANDLE handle = 0;
+            picture->get_Handle(&handle);
+            BITMAP bm{};
+            GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm);
+            return std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
+        }
+        default: return "vt" + std::to_string(v.vt);
+    }
+}
+
+// A property read, "failed" when it fails; "window" for a window handle (DISPID 38) and
+// " same" after the very object `assigned` when it comes back.
+std::string Get(IDispatch* d, DISPID id, IUnknown* assigned) {
+    VARIANT r;
+    if (FAILED(Call(d, id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr, &r))) return "failed";
+    std::string s = Describe(r);
+    if (id == 38) s = IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(r.lVal))) ? "window" : s;
+    ComPtr<IUnknown> back;
+    if (assigned && r.vt == VT_DISPATCH && r.pdispVal &&
+        SUCCEEDED(r.pdispVal->QueryInterface(IID_IUnknown, &back)) && back.Get() == assigned)
+        s += " same";
+    VariantClear(&r);
+    return s;
+}
+
 // A minimal IUnknown for the client's own objects.
 template <class I>
 class Object : public I {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (Supports(iid)) {
-            *out = static_cast<I*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = iid == IID_IUnknown || iid == __uuidof(I) ? static_cast<I*>(this) : nullptr;
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
     STDMETHODIMP_(ULONG) Release() override {
@@ -82,14 +142,11 @@ public:
     }
     virtual ~Object() = default;
 
-protected:
-    virtual bool Supports(REFIID iid) = 0;
-
 private:
-    ULONG refs_ = 1;
+    ULONG refs_ = 0;  // the first ComPtr holds the first reference
 };
 
-// The events, a line each.
+// The events, a line each: the name and the arguments, by-reference ones read through.
 class Sink final : public Object<IDispatch> {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
@@ -113,24 +170,15 @@ public:
             if (i == id) name = word;
         std::string line = "event " + name;
         for (UINT i = p->cArgs; i > 0; --i) {
-            VARIANT text;
-            VariantInit(&text);
-            VARIANT* v = &p->rgvarg[i - 1];
             VARIANT value;
             VariantInit(&value);
-            // By-reference arguments, read through.
-            VariantCopyInd(&value, v);
-            if (SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-                line += " " + Utf8(text.bstrVal);
-            VariantClear(&text);
+            VariantCopyInd(&value, &p->rgvarg[i - 1]);
+            line += " " + Describe(value);
             VariantClear(&value);
         }
         g_events.push_back(line);
         return S_OK;
     }
-
-protected:
-    bool Supports(REFIID iid) override { return iid == IID_IUnknown || iid == IID_IDispatch; }
 };
 
 // The site: client, in-place and control site, the ambient properties (user mode,
@@ -150,12 +198,9 @@ public:
             *out = static_cast<IOleControlSite*>(this);
         else if (iid == IID_IDispatch)
             *out = static_cast<IDispatch*>(this);
-        else {
+        else
             *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return *out ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -246,87 +291,7 @@ public:
         values.emplace_back(name, copy);
         return S_OK;
     }
-
-protected:
-    bool Supports(REFIID iid) override { return iid == IID_IUnknown || iid == IID_IPropertyBag; }
 };
-
-std::string Describe(const VARIANT& v);
-
-std::string Prop(IDispatch* d, DISPID id) {
-    DISPPARAMS none{};
-    VARIANT r;
-    VariantInit(&r);
-    if (FAILED(d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &r, nullptr, nullptr)))
-        return "?";
-    std::string s = Describe(r);
-    VariantClear(&r);
-    return s;
-}
-
-// A value as the table writes it.
-std::string Describe(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_EMPTY: return "";
-        case VT_BOOL: return v.boolVal ? "True" : "False";
-        case VT_BSTR: return Utf8(v.bstrVal);
-        case VT_I2: return std::to_string(v.iVal);
-        case VT_I4: return std::to_string(v.lVal);
-        case VT_R4: return Number(v.fltVal);
-        case VT_R8: return Number(v.dblVal);
-        case VT_CY: return Number(static_cast<double>(v.cyVal.int64) / 10000.0);
-        case VT_DISPATCH: {
-            if (!v.pdispVal) return "nothing";
-            IFontDisp* font = nullptr;
-            if (SUCCEEDED(
-                    v.pdispVal->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&font)))) {
-                font->Release();
-                return Prop(v.pdispVal, DISPID_FONT_NAME) + " " +
-                       Prop(v.pdispVal, DISPID_FONT_SIZE) + " " +
-                       Prop(v.pdispVal, DISPID_FONT_WEIGHT);
-            }
-            IPicture* picture = nullptr;
-            if (SUCCEEDED(
-                    v.pdispVal->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)))) {
-                OLE_HANDLE handle = 0;
-                picture->get_Handle(&handle);
-                picture->Release();
-                BITMAP bm{};
-                GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof bm,
-                           &bm);
-                return std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
-            }
-            return "object";
-        }
-        default: return "vt" + std::to_string(v.vt);
-    }
-}
-
-HRESULT Call(IDispatch* d, DISPID id, WORD flags, VARIANT* arg, VARIANT* result) {
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{arg, nullptr, arg ? 1u : 0u, 0};
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        params.rgdispidNamedArgs = &put;
-        params.cNamedArgs = 1;
-    }
-    if (result) VariantInit(result);
-    return d->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
-}
-
-std::string Get(IDispatch* d, DISPID id, IUnknown* assigned = nullptr) {
-    VARIANT r;
-    if (FAILED(Call(d, id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr, &r))) return "failed";
-    std::string s = Describe(r);
-    if (id == 38) s = IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(r.lVal))) ? "window" : s;
-    if (assigned && r.vt == VT_DISPATCH && r.pdispVal) {
-        IUnknown* back = nullptr;
-        r.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back));
-        if (back == assigned) s += " same";
-        if (back) back->Release();
-    }
-    VariantClear(&r);
-    return s;
-}
 
 // The value a table cell assigns; objects are made here.
 VARIANT Value(const std::string& cell) {
@@ -360,31 +325,18 @@ VARIANT Value(const std::string& cell) {
     } else {
         char* end = nullptr;
         const double d = std::strtod(cell.c_str(), &end);
-        if (!cell.empty() && *end == '\0') {
-            if (d == static_cast<long>(d)) {
-                v.vt = VT_I4;
-                v.lVal = static_cast<long>(d);
-            } else {
-                v.vt = VT_R8;
-                v.dblVal = d;
-            }
-        } else {
+        if (cell.empty() || *end != '\0') {
             v.vt = VT_BSTR;
             v.bstrVal = SysAllocString(Wide(cell).c_str());
+        } else if (d == static_cast<long>(d)) {
+            v.vt = VT_I4;
+            v.lVal = static_cast<long>(d);
+        } else {
+            v.vt = VT_R8;
+            v.dblVal = d;
         }
     }
     return v;
-}
-
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream s(line);
-    for (std::string c; std::getline(s, c, '|');) {
-        const auto a = c.find_first_not_of(' '), b = c.find_last_not_of(' ');
-        out.push_back(a == std::string::npos ? "" : c.substr(a, b - a + 1));
-    }
-    while (out.size() < 5) out.emplace_back();
-    return out;
 }
 
 // Modal windows the library opens (About, a message box) are read and closed by a timer
@@ -410,60 +362,39 @@ void CALLBACK CloseModal(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 struct Control {
-    IOleObject* object = nullptr;
-    IDispatch* dispatch = nullptr;
+    ComPtr<IOleObject> object;
+    ComPtr<IDispatch> dispatch;
     HWND window = nullptr;
-    IConnectionPoint* point = nullptr;
+    ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;
 };
 
+// A control on the site, new or loaded from a bag or a stream, activated in place.
 Control Create(const CLSID& clsid, IPropertyBag* bag, IStream* stream) {
     Control c;
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                     reinterpret_cast<void**>(&c.object));
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, &c.object);
     if (!c.object) return c;
     c.object->SetClientSite(&g_site);
-    if (stream) {
-        IPersistStreamInit* p = nullptr;
-        c.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
-        p->Load(stream);
-        p->Release();
-    } else {
-        IPersistPropertyBag* p = nullptr;
-        c.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&p));
-        if (bag)
-            p->Load(bag, nullptr);
-        else
-            p->InitNew();
-        p->Release();
-    }
+    ComPtr<IPersistStreamInit> persist_stream;
+    ComPtr<IPersistPropertyBag> persist_bag;
+    if (stream && SUCCEEDED(c.object.As(&persist_stream)))
+        persist_stream->Load(stream);
+    else if (!stream && SUCCEEDED(c.object.As(&persist_bag)))
+        bag ? persist_bag->Load(bag, nullptr) : persist_bag->InitNew();
     RECT r{10, 10, 110, 36};
     c.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &g_site, 0, g_host, &r);
-    IOleWindow* w = nullptr;
-    c.object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&w));
-    if (w) {
-        w->GetWindow(&c.window);
-        w->Release();
-    }
-    c.object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&c.dispatch));
+    ComPtr<IOleWindow> window;
+    if (SUCCEEDED(c.object.As(&window))) window->GetWindow(&c.window);
+    c.object.As(&c.dispatch);
     return c;
 }
 
 void Destroy(Control& c) {
-    if (c.point) {
-        c.point->Unadvise(c.cookie);
-        c.point->Release();
-    }
-    IOleInPlaceObject* ip = nullptr;
-    c.object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ip));
-    if (ip) {
-        ip->InPlaceDeactivate();
-        ip->Release();
-    }
+    if (c.point) c.point->Unadvise(c.cookie);
+    ComPtr<IOleInPlaceObject> in_place;
+    if (SUCCEEDED(c.object.As(&in_place))) in_place->InPlaceDeactivate();
     c.object->Close(OLECLOSE_NOSAVE);
     c.object->SetClientSite(nullptr);
-    c.dispatch->Release();
-    c.object->Release();
     c = {};
 }
 
@@ -472,8 +403,8 @@ struct Session {
     CLSID clsid{};
     Control control;
     std::vector<DISPID> ids;  // the table's members
-    Bag* bag = nullptr;
-    IStream* stream = nullptr;
+    ComPtr<Bag> bag;
+    ComPtr<IStream> stream;
 };
 
 // The members of the table in both controls, those named in `skip` left out: "the same",
@@ -482,7 +413,7 @@ std::string Compare(Session& s, Control& other, const std::vector<DISPID>& skip)
     std::string differs;
     for (const DISPID id : s.ids) {
         if (std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
-        const std::string a = Get(s.control.dispatch, id), b = Get(other.dispatch, id);
+        const std::string a = Get(s.control.dispatch.Get(), id), b = Get(other.dispatch.Get(), id);
         if (a != b) differs += " " + std::to_string(id) + ": " + a + " / " + b;
     }
     return differs.empty() ? "the same" : differs.substr(1);
@@ -501,7 +432,8 @@ void Run(Session& s, const std::string& command) {
         const WORD flags = verb == "get"         ? DISPATCH_PROPERTYGET
                            : v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF
                                                  : DISPATCH_PROPERTYPUT;
-        const HRESULT hr = Call(s.control.dispatch, id, flags, verb == "get" ? nullptr : &v, &r);
+        const HRESULT hr =
+            Call(s.control.dispatch.Get(), id, flags, verb == "get" ? nullptr : &v, &r);
         std::printf("%s\n", FAILED(hr) || verb == "put" ? Hex(hr).c_str() : Describe(r).c_str());
         VariantClear(&v);
         VariantClear(&r);
@@ -526,47 +458,38 @@ void Run(Session& s, const std::string& command) {
         SendMessageA(s.control.window, messages.at(what), std::stoul(wparam, nullptr, 0), l);
     } else if (verb == "save") {
         words >> what;
-        if (what == "bag") {
-            if (s.bag) s.bag->Release();
+        ComPtr<IPersistPropertyBag> persist_bag;
+        ComPtr<IPersistStreamInit> persist_stream;
+        if (what == "bag" && SUCCEEDED(s.control.object.As(&persist_bag))) {
             s.bag = new Bag;
-            IPersistPropertyBag* p = nullptr;
-            s.control.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&p));
-            p->Save(s.bag, TRUE, TRUE);
-            p->Release();
+            persist_bag->Save(s.bag.Get(), TRUE, TRUE);
             for (const auto& [name, value] : s.bag->values)
                 std::printf("%s = %s\n", Utf8(name.c_str()).c_str(), Describe(value).c_str());
-        } else {
-            if (s.stream) s.stream->Release();
+        } else if (what == "stream" && SUCCEEDED(s.control.object.As(&persist_stream))) {
             CreateStreamOnHGlobal(nullptr, TRUE, &s.stream);
-            IPersistStreamInit* p = nullptr;
-            s.control.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
-            p->Save(s.stream, TRUE);
-            p->Release();
+            persist_stream->Save(s.stream.Get(), TRUE);
             const LARGE_INTEGER start{};
             s.stream->Seek(start, STREAM_SEEK_SET, nullptr);
         }
     } else if (verb == "dirty") {
-        IPersistStreamInit* p = nullptr;
-        s.control.object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
-        std::printf("%s\n", p->IsDirty() == S_OK ? "yes" : "no");
-        p->Release();
+        ComPtr<IPersistStreamInit> persist_stream;
+        s.control.object.As(&persist_stream);
+        std::printf("%s\n", persist_stream->IsDirty() == S_OK ? "yes" : "no");
     } else if (verb == "load") {
         // "load bag|stream except ID...": a new control from what was saved last.
         words >> what;
         std::vector<DISPID> skip;
         for (std::string word; words >> word;)
             if (word != "except") skip.push_back(std::stol(word));
-        Control other =
-            what == "bag" ? Create(s.clsid, s.bag, nullptr) : Create(s.clsid, nullptr, s.stream);
+        Control other = what == "bag" ? Create(s.clsid, s.bag.Get(), nullptr)
+                                      : Create(s.clsid, nullptr, s.stream.Get());
         std::printf("%s\n", Compare(s, other, skip).c_str());
         Destroy(other);
     } else if (verb == "unload") {
         // Everything released: whether the library may be unloaded.
         Destroy(s.control);
-        if (s.bag) s.bag->Release();
-        if (s.stream) s.stream->Release();
-        s.bag = nullptr;
-        s.stream = nullptr;
+        s.bag.Reset();
+        s.stream.Reset();
         HMODULE library = GetModuleHandleA("sheenwork.dll");
         using Unload = HRESULT(STDAPICALLTYPE*)();
         const auto can = library ? reinterpret_cast<Unload>(reinterpret_cast<void*>(
@@ -578,39 +501,56 @@ void Run(Session& s, const std::string& command) {
     }
 }
 
-// The table's rows: each member read, assigned, read back, by DISPID.
-void Members(Session& s, std::istream& table) {
-    for (std::string line; std::getline(table, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const auto cell = Cells(line);
-        const DISPID id = std::stol(cell[1]);
-        s.ids.push_back(id);
-        const std::string before = cell[2] == "-" ? "-" : Get(s.control.dispatch, id);
-        std::string after;
-        if (cell[3] == "call") {
-            g_dialog.clear();
-            VARIANT r;
-            Call(s.control.dispatch, id, DISPATCH_METHOD, nullptr, &r);
-            after = g_dialog;
-        } else if (cell[3] == "-") {
-            after = Get(s.control.dispatch, id);
-        } else {
-            VARIANT v = Value(cell[3]);
-            IUnknown* assigned = nullptr;
-            if (v.vt == VT_DISPATCH && v.pdispVal)
-                v.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&assigned));
-            const HRESULT hr = Call(
-                s.control.dispatch, id,
-                v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v, nullptr);
-            after =
-                FAILED(hr) ? "assignment failed " + Hex(hr) : Get(s.control.dispatch, id, assigned);
-            if (assigned) assigned->Release();
-            VariantClear(&v);
-        }
-        std::printf("%s | %d | %s | %s | %s\n", cell[0].c_str(), static_cast<int>(id),
-                    before.c_str(), cell[3].c_str(), after.c_str());
+// The cells of a table row, at least five, blanks around each removed.
+std::vector<std::string> Cells(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream s(line);
+    for (std::string c; std::getline(s, c, '|');) {
+        const auto a = c.find_first_not_of(' '), b = c.find_last_not_of(' ');
+        out.push_back(a == std::string::npos ? "" : c.substr(a, b - a + 1));
     }
+    while (out.size() < 5) out.emplace_back();
+    return out;
+}
+
+// A table row: the member read, assigned (or called), read back, by DISPID.
+void Member(Session& s, const std::string& line) {
+    IDispatch* d = s.control.dispatch.Get();
+    const auto cell = Cells(line);
+    const DISPID id = std::stol(cell[1]);
+    s.ids.push_back(id);
+    const std::string before = cell[2] == "-" ? "-" : Get(d, id);
+    std::string after;
+    if (cell[3] == "call") {
+        g_dialog.clear();
+        VARIANT r;
+        Call(d, id, DISPATCH_METHOD, nullptr, &r);
+        after = g_dialog;
+    } else if (cell[3] == "-") {
+        after = Get(d, id);
+    } else {
+        VARIANT v = Value(cell[3]);
+        ComPtr<IUnknown> assigned;
+        if (v.vt == VT_DISPATCH && v.pdispVal) v.pdispVal->QueryInterface(IID_IUnknown, &assigned);
+        const HRESULT hr =
+            Call(d, id, v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v,
+                 nullptr);
+        after = FAILED(hr) ? "assignment failed " + Hex(hr) : Get(d, id, assigned.Get());
+        VariantClear(&v);
+    }
+    std::printf("%s | %d | %s | %s | %s\n", cell[0].c_str(), static_cast<int>(id), before.c_str(),
+                cell[3].c_str(), after.c_str());
+}
+
+// The lines of a file, carriage returns removed.
+std::vector<std::string> Lines(const char* path) {
+    std::ifstream in(path);
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+    }
+    return out;
 }
 
 }  // namespace
@@ -634,26 +574,23 @@ int main(int argc, char** argv) {
         std::printf("sheenButton cannot be created\n");
         return 1;
     }
-    // The events, through the connection point of the control's own event interface.
-    IProvideClassInfo2* info = nullptr;
-    IConnectionPointContainer* points = nullptr;
-    GUID events{};
-    s.control.object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info));
-    s.control.object->QueryInterface(IID_IConnectionPointContainer,
-                                     reinterpret_cast<void**>(&points));
-    info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
-    points->FindConnectionPoint(events, &s.control.point);
-    Sink* sink = new Sink;
-    s.control.point->Advise(sink, &s.control.cookie);
-    sink->Release();
-    info->Release();
-    points->Release();
-
-    std::ifstream table(argv[1]), script(argv[2]);
-    Members(s, table);
+    // The events, through the connection point of the control's own event interface; nothing
+    // of the control held here but the connection.
+    {
+        ComPtr<IProvideClassInfo2> info;
+        ComPtr<IConnectionPointContainer> points;
+        GUID events{};
+        s.control.object.As(&info);
+        s.control.object.As(&points);
+        info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
+        points->FindConnectionPoint(events, &s.control.point);
+        const ComPtr<Sink> sink(new Sink);
+        s.control.point->Advise(sink.Get(), &s.control.cookie);
+    }
+    for (const std::string& line : Lines(argv[1]))
+        if (!line.empty() && line[0] != '#') Member(s, line);
     // The script: each command ("> ...") echoed, then what it prints.
-    for (std::string line; std::getline(script, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : Lines(argv[2])) {
         if (line.rfind("> ", 0) != 0) continue;
         std::printf("%s\n", line.c_str());
         Run(s, line.substr(2));

@@ -12,24 +12,22 @@
 
 namespace sheenwork::testing {
 
-// The lines of tests/data/<name>, trailing blanks removed, blank lines and comments (#)
-// left out, each with where it stands; every `from` of `vars` replaced by its `to`.
+// The lines of tests/data/<name> as ReadTable reads them (blank lines and comments left
+// out), each with where it stands, its cells joined again and its trailing blanks
+// removed; every `from` of `vars` replaced by its `to`.
 inline std::vector<Row> ExpectedLines(
     const std::string& name, const std::vector<std::pair<std::string, std::string>>& vars = {}) {
     std::vector<Row> out;
-    std::istringstream in(ReadFile(DataPath(name)));
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        line.erase(line.find_last_not_of(" \r") + 1);
-        if (line.empty() || line[0] == '#') continue;
+    for (const Row& row : ReadTable(name)) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i) line += (i ? " | " : "") + row[i];
+        line.erase(line.find_last_not_of(' ') + 1);
         for (const auto& [from, to] : vars)
             for (auto at = line.find(from); at != std::string::npos;
                  at = line.find(from, at + to.size()))
                 line.replace(at, from.size(), to);
-        out.push_back({name + ":" + std::to_string(number), {line}});
+        out.push_back({row.where, {line}});
     }
-    if (out.empty()) ADD_FAILURE() << "no lines in " << DataPath(name);
     return out;
 }
 

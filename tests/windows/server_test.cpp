@@ -80,64 +80,51 @@ std::set<std::string> QueryAll(const WinePrefix& wine, const std::string& hive,
 }
 
 TEST(WindowsServer, RegsvrWritesExactlyTheClassTableAndRemovesIt) {
-    try {
-        const Table expected = ExpectedTable();
-        WinePrefix wine("server-registry");
-        const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-        // Wine runs programs as an administrator: the machine's classes.
-        wine.Must({"regsvr32", "/s", dll});
-        EXPECT_EQ(QueryAll(wine, "HKLM\\Software\\Classes", expected), expected.values);
-        EXPECT_EQ(QueryAll(wine, "HKCR", expected), expected.values);
-        EXPECT_TRUE(QueryAll(wine, "HKCU\\Software\\Classes", expected).empty());
-        wine.Must({"regsvr32", "/s", "/u", dll});
-        EXPECT_TRUE(QueryAll(wine, "HKCR", expected).empty());
-        // For the user alone: the same table under the user's classes.
-        wine.Must({"regsvr32", "/s", "/n", "/i:user", dll});
-        EXPECT_EQ(QueryAll(wine, "HKCU\\Software\\Classes", expected), expected.values);
-        EXPECT_TRUE(QueryAll(wine, "HKLM\\Software\\Classes", expected).empty());
-        wine.Must({"regsvr32", "/s", "/u", "/n", "/i:user", dll});
-        EXPECT_TRUE(QueryAll(wine, "HKCR", expected).empty());
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
+    const Table expected = ExpectedTable();
+    WinePrefix wine("server-registry");
+    const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
+    // Wine runs programs as an administrator: the machine's classes.
+    wine.Must({"regsvr32", "/s", dll});
+    EXPECT_EQ(QueryAll(wine, "HKLM\\Software\\Classes", expected), expected.values);
+    EXPECT_EQ(QueryAll(wine, "HKCR", expected), expected.values);
+    EXPECT_TRUE(QueryAll(wine, "HKCU\\Software\\Classes", expected).empty());
+    wine.Must({"regsvr32", "/s", "/u", dll});
+    EXPECT_TRUE(QueryAll(wine, "HKCR", expected).empty());
+    // For the user alone: the same table under the user's classes.
+    wine.Must({"regsvr32", "/s", "/n", "/i:user", dll});
+    EXPECT_EQ(QueryAll(wine, "HKCU\\Software\\Classes", expected), expected.values);
+    EXPECT_TRUE(QueryAll(wine, "HKLM\\Software\\Classes", expected).empty());
+    wine.Must({"regsvr32", "/s", "/u", "/n", "/i:user", dll});
+    EXPECT_TRUE(QueryAll(wine, "HKCR", expected).empty());
 }
 
 // The listing of tests/data/typelib.txt, read from the registered library as a host
 // reads it (the class lines' status flags and toolbox bitmap from the registration).
 TEST(WindowsServer, TypeLibraryIsThePublishedInterface) {
-    try {
-        WinePrefix wine("server-typelib");
-        const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-        wine.Must({"regsvr32", "/s", dll});
-        ExpectLines(wine.Must({WindowsFile("typelib-listing.exe"), dll}),
-                    ExpectedLines("typelib.txt"));
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
+    WinePrefix wine("server-typelib");
+    const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
+    wine.Must({"regsvr32", "/s", dll});
+    ExpectLines(wine.Must({WindowsFile("typelib-listing.exe"), dll}), ExpectedLines("typelib.txt"));
 }
 
 TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
-    try {
-        WinePrefix wine("script");
-        wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
-        // The outside error component: a script component, registered where it is copied.
-        const std::string folder = wine.Dir() + "/drive_c/sheenwork-script";
-        fs::create_directories(folder + "/logs");
-        fs::copy_file(DataPath("windows/error-handler.wsc"), folder + "/error-handler.wsc");
-        wine.Must({"regedit", "/S", WinePath(DataPath("windows/error-handler.reg"))});
-        wine.Must({"reg", "add", "HKCU\\Software\\Sheenline", "/v", "ErrorLog", "/t", "REG_SZ",
-                   "/d", "C:\\sheenwork-script\\logs", "/f"});
-        fs::copy_file(DataPath("windows/script.vbs"), folder + "/script.vbs");
-        auto out = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\script.vbs"});
-        // Then the README's example.
-        fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/examples/windows/hello.vbs",
-                      folder + "/hello.vbs");
-        const auto hello = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\hello.vbs"});
-        out.insert(out.end(), hello.begin(), hello.end());
-        ExpectLines(out, ExpectedLines("windows/script.txt", LibraryVars()));
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
+    WinePrefix wine("script");
+    wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
+    // The outside error component: a script component, registered where it is copied.
+    const std::string folder = wine.Dir() + "/drive_c/sheenwork-script";
+    fs::create_directories(folder + "/logs");
+    fs::copy_file(DataPath("windows/error-handler.wsc"), folder + "/error-handler.wsc");
+    wine.Must({"regedit", "/S", WinePath(DataPath("windows/error-handler.reg"))});
+    wine.Must({"reg", "add", "HKCU\\Software\\Sheenline", "/v", "ErrorLog", "/t", "REG_SZ", "/d",
+               "C:\\sheenwork-script\\logs", "/f"});
+    fs::copy_file(DataPath("windows/script.vbs"), folder + "/script.vbs");
+    auto out = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\script.vbs"});
+    // Then the README's example.
+    fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/examples/windows/hello.vbs",
+                  folder + "/hello.vbs");
+    const auto hello = wine.Must({"cscript", "//nologo", "C:\\sheenwork-script\\hello.vbs"});
+    out.insert(out.end(), hello.begin(), hello.end());
+    ExpectLines(out, ExpectedLines("windows/script.txt", LibraryVars()));
 }
 
 // The button created through CoCreateInstance on a site of the client's own, every member
@@ -145,19 +132,15 @@ TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
 // reported error's message box, the events through a connection point, saving and loading
 // through a property bag and a stream), which holds what the client must write.
 TEST(WindowsClient, EveryMemberByDispidEventsAndPersistence) {
-    try {
-        Display display;
-        WinePrefix wine("client", &display);
-        wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
-        auto expected = ExpectedLines("windows/dispatch.txt");
-        for (const Row& line : ExpectedLines("windows/client.txt")) expected.push_back(line);
-        ExpectLines(wine.Must({WindowsFile("sheenwork-client.exe"),
-                               WinePath(DataPath("windows/dispatch.txt")),
-                               WinePath(DataPath("windows/client.txt"))}),
-                    expected);
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
+    Display display;
+    WinePrefix wine("client", &display);
+    wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
+    auto expected = ExpectedLines("windows/dispatch.txt");
+    for (const Row& line : ExpectedLines("windows/client.txt")) expected.push_back(line);
+    ExpectLines(
+        wine.Must({WindowsFile("sheenwork-client.exe"), WinePath(DataPath("windows/dispatch.txt")),
+                   WinePath(DataPath("windows/client.txt"))}),
+        expected);
 }
 
 }  // namespace

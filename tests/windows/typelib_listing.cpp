@@ -6,6 +6,7 @@
 // The rest need the types windows.h declares first.
 #include <ole2.h>
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,8 @@
 #include "windows/typelib_format.h"
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 std::string Utf8(const wchar_t* w) {
     if (!w || !*w) return {};
@@ -39,16 +42,11 @@ std::string Guid(const GUID& g) {
     return Utf8(text);
 }
 
-std::string Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
-    BSTR name = nullptr;
-    info->GetDocumentation(id, &name, nullptr, nullptr, nullptr);
-    return Take(name);
-}
-
-std::string Help(ITypeInfo* info, MEMBERID id) {
-    BSTR help = nullptr;
-    info->GetDocumentation(id, nullptr, &help, nullptr, nullptr);
-    return Take(help);
+// A member's name (MEMBERID_NIL: the type's own), or with `help` its help string.
+std::string Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, bool help = false) {
+    BSTR text = nullptr;
+    info->GetDocumentation(id, help ? nullptr : &text, help ? &text : nullptr, nullptr, nullptr);
+    return Take(text);
 }
 
 // A type as a host's property browser names it: the innermost type of a pointer chain.
@@ -66,11 +64,8 @@ std::string TypeName(ITypeInfo* info, const TYPEDESC& t) {
         case VT_VOID:
         case VT_HRESULT: return "";
         case VT_USERDEFINED: {
-            ITypeInfo* ref = nullptr;
-            if (FAILED(info->GetRefTypeInfo(t.hreftype, &ref))) return "?";
-            std::string name = Name(ref);
-            ref->Release();
-            return name;
+            ComPtr<ITypeInfo> ref;
+            return SUCCEEDED(info->GetRefTypeInfo(t.hreftype, &ref)) ? Doc(ref.Get()) : "?";
         }
         default: return "vt" + std::to_string(t.vt);
     }
@@ -110,13 +105,14 @@ std::string Params(ITypeInfo* info, const FUNCDESC* f) {
     return sheenwork::testing::Joined(out, ", ");
 }
 
-// The members of a dispatch interface in order, a property's accessors as one member.
-void Members(ITypeInfo* itf, std::vector<std::string>& out) {
+// The members of a dispatch interface in order, a property's accessors as one member: a
+// "member" line each, or for an event interface an "event" line.
+void Members(ITypeInfo* itf, const char* kind, std::vector<std::string>& out) {
     TYPEATTR* attr = nullptr;
     itf->GetTypeAttr(&attr);
     struct Member {
         std::string name, type, help, params;
-        bool get = false, let = false, set = false, method = false;
+        bool let = false, set = false, method = false;
     };
     std::vector<MEMBERID> order;
     std::map<MEMBERID, Member> members;
@@ -125,10 +121,10 @@ void Members(ITypeInfo* itf, std::vector<std::string>& out) {
         itf->GetFuncDesc(i, &f);
         if (!members.count(f->memid)) order.push_back(f->memid);
         Member& m = members[f->memid];
-        m.name = Name(itf, f->memid);
-        m.help = Help(itf, f->memid);
+        m.name = Doc(itf, f->memid);
+        m.help = Doc(itf, f->memid, true);
         switch (f->invkind) {
-            case INVOKE_PROPERTYGET: m.get = true; break;
+            case INVOKE_PROPERTYGET: break;
             case INVOKE_PROPERTYPUT: m.let = true; break;
             case INVOKE_PROPERTYPUTREF: m.set = true; break;
             default:
@@ -150,22 +146,11 @@ void Members(ITypeInfo* itf, std::vector<std::string>& out) {
     for (MEMBERID id : order) {
         const Member& m = members[id];
         const char* access = m.method ? "method" : m.set ? "Get/Set" : m.let ? "Get/Let" : "Get";
-        out.push_back("member " +
-                      Line({m.name, m.type, access, std::to_string(id), m.help, m.params}));
+        out.push_back(std::string(kind) + " " +
+                      (kind == std::string("event")
+                           ? Line({std::to_string(id), m.name, m.params, m.help})
+                           : Line({m.name, m.type, access, std::to_string(id), m.help, m.params})));
     }
-}
-
-void Events(ITypeInfo* itf, std::vector<std::string>& out) {
-    TYPEATTR* attr = nullptr;
-    itf->GetTypeAttr(&attr);
-    for (WORD i = 0; i < attr->cFuncs; ++i) {
-        FUNCDESC* f = nullptr;
-        itf->GetFuncDesc(i, &f);
-        out.push_back("event " + Line({std::to_string(f->memid), Name(itf, f->memid),
-                                       Params(itf, f), Help(itf, f->memid)}));
-        itf->ReleaseFuncDesc(f);
-    }
-    itf->ReleaseTypeAttr(attr);
 }
 
 // The toolbox bitmap the registration names, when the library file holds it.
@@ -183,6 +168,54 @@ std::string ToolboxBitmap(const std::string& clsid, HMODULE library) {
     return std::to_string(id);
 }
 
+// The class line of a coclass and the lines of its default interface's members and its
+// default source's events.
+void Class(ITypeInfo* info, const TYPEATTR* attr, HMODULE module, std::vector<std::string>& out) {
+    ComPtr<ITypeInfo> def, source;
+    for (WORD k = 0; k < attr->cImplTypes; ++k) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        info->GetImplTypeFlags(k, &flags);
+        info->GetRefTypeOfImplType(k, &ref);
+        if (flags & IMPLTYPEFLAG_FDEFAULT)
+            info->GetRefTypeInfo(ref, flags & IMPLTYPEFLAG_FSOURCE ? &source : &def);
+    }
+    const auto named = [](ITypeInfo* itf) {
+        if (!itf) return std::string();
+        TYPEATTR* a = nullptr;
+        itf->GetTypeAttr(&a);
+        const std::string text = Doc(itf) + " " + Guid(a->guid);
+        itf->ReleaseTypeAttr(a);
+        return text;
+    };
+    const std::string clsid = Guid(attr->guid);
+    DWORD status = 0;
+    OleRegGetMiscStatus(attr->guid, DVASPECT_CONTENT, &status);
+    char misc[16];
+    std::snprintf(misc, sizeof misc, "0x%lX", static_cast<unsigned long>(status));
+    const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
+    out.push_back("class " + Line({Doc(info), control ? "control" : "global",
+                                   sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
+                                   control ? ToolboxBitmap(clsid, module) : "0", clsid,
+                                   named(def.Get()), named(source.Get())}));
+    if (def) Members(def.Get(), "member", out);
+    if (source) Members(source.Get(), "event", out);
+}
+
+void Enumeration(ITypeInfo* info, const TYPEATTR* attr, std::vector<std::string>& out) {
+    out.push_back("enum " + Doc(info));
+    for (WORD v = 0; v < attr->cVars; ++v) {
+        VARDESC* d = nullptr;
+        info->GetVarDesc(v, &d);
+        VARIANT value;
+        VariantInit(&value);
+        VariantChangeType(&value, d->lpvarValue, 0, VT_I4);
+        out.push_back("value " + Line({Doc(info, d->memid), std::to_string(value.lVal),
+                                       Doc(info, d->memid, true)}));
+        info->ReleaseVarDesc(d);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -192,7 +225,7 @@ int main(int argc, char** argv) {
     }
     CoInitialize(nullptr);
     const std::wstring path(argv[1], argv[1] + std::strlen(argv[1]));
-    ITypeLib* lib = nullptr;
+    ComPtr<ITypeLib> lib;
     if (FAILED(LoadTypeLib(path.c_str(), &lib))) {
         std::fprintf(stderr, "typelib-listing: %s holds no type library\n", argv[1]);
         return 1;
@@ -209,67 +242,17 @@ int main(int argc, char** argv) {
                           Guid(la->guid)}));
     lib->ReleaseTLibAttr(la);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
-        ITypeInfo* info = nullptr;
+        ComPtr<ITypeInfo> info;
         lib->GetTypeInfo(i, &info);
         TYPEATTR* attr = nullptr;
         info->GetTypeAttr(&attr);
-        if (attr->typekind == TKIND_ENUM) {
-            enums.push_back("enum " + Name(info));
-            for (WORD v = 0; v < attr->cVars; ++v) {
-                VARDESC* d = nullptr;
-                info->GetVarDesc(v, &d);
-                VARIANT value;
-                VariantInit(&value);
-                VariantChangeType(&value, d->lpvarValue, 0, VT_I4);
-                enums.push_back("value " + Line({Name(info, d->memid), std::to_string(value.lVal),
-                                                 Help(info, d->memid)}));
-                info->ReleaseVarDesc(d);
-            }
-        }
-        if (attr->typekind == TKIND_COCLASS) {
-            ITypeInfo *def = nullptr, *source = nullptr;
-            for (WORD k = 0; k < attr->cImplTypes; ++k) {
-                INT flags = 0;
-                HREFTYPE ref = 0;
-                ITypeInfo* itf = nullptr;
-                info->GetImplTypeFlags(k, &flags);
-                info->GetRefTypeOfImplType(k, &ref);
-                info->GetRefTypeInfo(ref, &itf);
-                if (!(flags & IMPLTYPEFLAG_FDEFAULT)) {
-                    itf->Release();
-                    continue;
-                }
-                (flags & IMPLTYPEFLAG_FSOURCE ? source : def) = itf;
-            }
-            const auto named = [](ITypeInfo* itf) {
-                if (!itf) return std::string();
-                TYPEATTR* a = nullptr;
-                itf->GetTypeAttr(&a);
-                const std::string text = Name(itf) + " " + Guid(a->guid);
-                itf->ReleaseTypeAttr(a);
-                return text;
-            };
-            const std::string clsid = Guid(attr->guid);
-            DWORD status = 0;
-            OleRegGetMiscStatus(attr->guid, DVASPECT_CONTENT, &status);
-            char misc[16];
-            std::snprintf(misc, sizeof misc, "0x%lX", static_cast<unsigned long>(status));
-            const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
-            lines.push_back("class " + Line({Name(info), control ? "control" : "global",
-                                             sheenwork::testing::TypeFlags(attr->wTypeFlags), misc,
-                                             control ? ToolboxBitmap(clsid, module) : "0", clsid,
-                                             named(def), named(source)}));
-            if (def) Members(def, lines);
-            if (source) Events(source, lines);
-            if (def) def->Release();
-            if (source) source->Release();
-        }
+        if (attr->typekind == TKIND_ENUM) Enumeration(info.Get(), attr, enums);
+        if (attr->typekind == TKIND_COCLASS) Class(info.Get(), attr, module, lines);
         info->ReleaseTypeAttr(attr);
-        info->Release();
     }
     lines.insert(lines.end(), enums.begin(), enums.end());
     for (const auto& l : lines) std::printf("%s\n", l.c_str());
-    lib->Release();
+    lib.Reset();
     CoUninitialize();
     return 0;
 }
