@@ -40,15 +40,6 @@ void WhenModal(std::function<void(QWidget*)> answer) {
     poll->start(10);
 }
 
-// A window holding the widget, shown and active, the pointer outside it.
-void Show(QWidget& window, QRect geometry = {100, 100, 200, 100}) {
-    QCursor::setPos(0, 0);
-    window.setGeometry(geometry);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-}
-
 class QtSteps : public ::testing::TestWithParam<Row> {};
 TEST_P(QtSteps, ReadBackWhatTheControlHolds) {
     qt::Button b;
@@ -99,7 +90,7 @@ TEST(QtWidget, TheHandPointerAndTheHoverTimerInADesigner) {
         b->setAutoXPMouseIcons(true);
         b->setDesignMode(design);
         EXPECT_EQ(b->designMode(), design);
-        Show(window);
+        ASSERT_TRUE(Show(window));
         QCursor::setPos(window.mapToGlobal(QPoint(20, 20)));
         QTest::qWait(40);
         EXPECT_EQ(static_cast<bool>(b->Native()->Site().tmrMouseInEnabled()), !design) << design;
@@ -236,7 +227,7 @@ TEST(QtAccessible, APushButtonWhosePressClicks) {
     button->setEnabled(true);
     button->setDefault(true);
     // Held down by the keyboard, it is pressed.
-    Show(window);
+    ASSERT_TRUE(Show(window));
     button->setFocus();
     QTest::keyPress(window.windowHandle(), Qt::Key_Space);
     EXPECT_EQ(state(), "default pressed 1");
@@ -266,7 +257,7 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
     }
     static_cast<qt::Button*>(widgets["ok"])->setDefault(true);
     static_cast<qt::Button*>(widgets["cancel"])->setCancel(k[2] == "yes");
-    Show(dialog, {120, 120, 420, 100});
+    ASSERT_TRUE(Show(dialog, {120, 120, 420, 100}));
     widgets.at(k[0])->setFocus();
     ASSERT_TRUE(widgets.at(k[0])->hasFocus());
     // The key as a keyboard sends it: the modifiers go down first, up last.
