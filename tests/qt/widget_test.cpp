@@ -2,7 +2,8 @@
 // tests/data/qt where it has cases: its properties' values (steps.txt, colours.txt), the
 // pointer shapes, the designer's mode, About, drag and drop, the error report as a Qt
 // message box, what screen readers see, a QDialog's Enter and Escape and the access keys
-// through Qt's shortcuts (dialog_keys.txt), and Qt's keys as virtual keys.
+// through Qt's shortcuts (dialog_keys.txt), the keys it leaves to its window
+// (keys_onward.txt), and Qt's keys as virtual keys.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/picture/pointers.h>
 
@@ -273,6 +274,24 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
               k[4]);
 }
 INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(ReadTable("qt/dialog_keys.txt")),
+                         RowName);
+
+// A key the focused button leaves goes on to its window (tests/data/qt/keys_onward.txt).
+class QtKeysOnward : public ::testing::TestWithParam<Row> {};
+TEST_P(QtKeysOnward, ReachTheWindowOnlyWhereTheButtonLeavesThem) {
+    struct Window final : QWidget {
+        int got = 0;
+        void keyPressEvent(QKeyEvent*) override { ++got; }
+    } window;
+    auto* b = new qt::Button(&window);
+    ASSERT_TRUE(Show(window));
+    b->setFocus();
+    ASSERT_TRUE(b->hasFocus());
+    QTest::keyPress(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
+    EXPECT_EQ(window.got ? "yes" : "no", GetParam()[1]);
+    QTest::keyRelease(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtKeysOnward, ::testing::ValuesIn(ReadTable("qt/keys_onward.txt")),
                          RowName);
 
 class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
