@@ -3,9 +3,11 @@
 // pointer shapes, the designer's mode, About, drag and drop, the error report as a Qt
 // message box, what screen readers see, a QDialog's Enter and Escape and the access keys
 // through Qt's shortcuts (dialog_keys.txt), the keys it leaves to its window
-// (keys_onward.txt), and Qt's keys as virtual keys.
+// (keys_onward.txt), its container as the control reads it (parent_members.txt), and
+// Qt's keys as virtual keys.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/picture/pointers.h>
+#include <sheenwork/vb/error.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -293,6 +295,35 @@ TEST_P(QtKeysOnward, ReachTheWindowOnlyWhereTheButtonLeavesThem) {
 }
 INSTANTIATE_TEST_SUITE_P(Table, QtKeysOnward, ::testing::ValuesIn(ReadTable("qt/keys_onward.txt")),
                          RowName);
+
+// What the control reads of its container (tests/data/qt/parent_members.txt).
+class QtParentMembers : public ::testing::TestWithParam<Row> {};
+TEST_P(QtParentMembers, AnswerAsAFormDoes) {
+    QWidget window;
+    window.setObjectName("frmMain");
+    window.setWindowTitle("Main");
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    window.setPalette(palette);
+    auto* b = new qt::Button(&window);
+    const auto parent = b->Native()->Site().Parent().AsDispatch();
+    ASSERT_NE(parent, nullptr);
+    const std::string& member = GetParam()[0];
+    const auto eq = member.find('=');
+    std::vector<vb::Variant> args;
+    if (eq != std::string::npos) args.emplace_back(member.substr(eq + 1));
+    std::string answer;
+    try {
+        answer = vb::CStr(parent->Invoke(
+            member.substr(0, eq),
+            args.empty() ? vb::InvokeKind::PropertyGet : vb::InvokeKind::PropertyLet, args));
+    } catch (const vb::RuntimeError& e) {
+        answer = "error " + std::to_string(e.Number());
+    }
+    EXPECT_EQ(answer, GetParam()[1]);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtParentMembers,
+                         ::testing::ValuesIn(ReadTable("qt/parent_members.txt")), RowName);
 
 class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
 TEST_P(QtVirtualKeys, AreWindowsKeys) {
