@@ -32,8 +32,7 @@ class Host final : public StoryScreen {
 public:
     Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
          int ready_seconds = 30)
-        : display_((display.Xdotool({"mousemove", "0", "0"}), display)),  // where no form is
-          process_(std::move(argv), std::move(env)) {
+        : display_(Cornered(display)), process_(std::move(argv), std::move(env)) {
         process_.WaitFor([](const std::string& l) { return Trace(l, "ready"); }, ready_seconds);
     }
     // "@T what" lines of the host itself, as against the buttons' events.
@@ -80,6 +79,11 @@ public:
         Button(1, false);
     }
     Process& process() { return process_; }
+    // The display with the pointer where no form is, before a host starts.
+    static Display& Cornered(Display& display) {
+        display.Xdotool({"mousemove", "0", "0"});
+        return display;
+    }
 
     // The story's screen, in control pixels (the window `scale` device pixels to one).
     void Begin() override { read_ = Mark(); }
