@@ -66,23 +66,23 @@ TEST(Pointer, WindowPixelsToScreenPoints) {
         EXPECT_EQ(ScreenPointOf(origin, pixel.x, pixel.y, static_cast<int>(N(r[3]))), want)
             << r.where;
     }
-    // The motion SDL adds on leaving a window is no place of the pointer.
-    SDL_Event motion{}, leave{}, other{};
-    motion.type = SDL_MOUSEMOTION;
-    motion.motion.windowID = 3;
-    leave.type = SDL_WINDOWEVENT;
-    leave.window.event = SDL_WINDOWEVENT_LEAVE;
-    leave.window.windowID = 3;
-    other = leave;
-    other.window.windowID = 4;
-    EXPECT_TRUE(IsLeaveEcho(motion, &leave));
-    EXPECT_FALSE(IsLeaveEcho(motion, &other));
-    EXPECT_FALSE(IsLeaveEcho(motion, nullptr));
-    EXPECT_FALSE(IsLeaveEcho(motion, &motion));
-    EXPECT_FALSE(IsLeaveEcho(leave, &leave));
-    SDL_Event enter = leave;
-    enter.window.event = SDL_WINDOWEVENT_ENTER;
-    EXPECT_FALSE(IsLeaveEcho(motion, &enter));
+    for (const auto& r : Rows("LeaveEcho")) {
+        SDL_Event e[2] = {};
+        for (int i : {0, 1}) {
+            if (r[1 + i] == "-") continue;
+            const std::string kind = r[1 + i].substr(0, r[1 + i].find(' '));
+            const auto window = static_cast<Uint32>(N(r[1 + i]));
+            if (kind == "motion") {
+                e[i].type = SDL_MOUSEMOTION;
+                e[i].motion.windowID = window;
+            } else {
+                e[i].type = SDL_WINDOWEVENT;
+                e[i].window.event = kind == "enter" ? SDL_WINDOWEVENT_ENTER : SDL_WINDOWEVENT_LEAVE;
+                e[i].window.windowID = window;
+            }
+        }
+        EXPECT_EQ(IsLeaveEcho(e[0], r[2] == "-" ? nullptr : &e[1]), N(r[3]) != 0) << r.where;
+    }
 }
 
 // A form's 0x00BBGGRR picture into a window's 0x00RRGGBB rows (of their own pitch),

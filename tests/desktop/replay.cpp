@@ -37,88 +37,77 @@ XKey XKeyOf(int vk) {
     throw std::runtime_error("no X key for virtual key " + std::to_string(vk));
 }
 
-// A host on the display as a story's screen: input through xdotool, each step waited for
-// until the host says it handled it and is on screen; the form and its popups read back
-// with xwd.
-class WindowScreen final : public StoryScreen {
-public:
-    WindowScreen(Display& display, Host& host, const StoryHost& setup)
-        : display_(display), host_(host), read_(host.Mark()) {
-        scale = setup.scale;
-        by_handle = setup.popups_by_handle;
-        name = setup.name;
-    }
-    void Move(gdi::Point p) override { host_.Move(p, scale); }
-    void Button(int button, bool down) override {
-        const char* x = button == 1 ? "1" : button == 2 ? "3" : "2";  // X numbers them 1 3 2
-        host_.Xdotool({down ? "mousedown" : "mouseup", x},
-                      std::string(down ? "input down " : "input up ") + std::to_string(button));
-    }
-    void Key(int vk, bool down) override {
-        const XKey k = XKeyOf(vk);
-        const std::string how = down ? "keydown" : "keyup";
-        host_.Xdotool({how, k.sym}, "input " + how + " " + std::to_string(k.vk));
-    }
-    void Focus(const std::string& control) override {
-        host_.process().Send("focus " + control);
-        host_.Expect("focused " + control);
-    }
-    void Wait(long long millis) override {
-        host_.process().Send("wait " + std::to_string(millis));
-        host_.Expect("waited " + std::to_string(millis));
-    }
-    // The events since the last call; the host's own lines place its popups.
-    std::vector<std::string> Events() override {
-        std::vector<std::string> events;
-        const auto& lines = host_.process().Lines();
-        for (; read_ < lines.size(); ++read_) {
-            const std::string& l = lines[read_];
-            if (l.empty() || l[0] != '@') {
-                events.push_back(l);
-                continue;
-            }
-            std::istringstream words(l);
-            std::string at, what, kind;
-            long hwnd = 0;
-            words >> at >> what;
-            if (what == "input") last_input_ = Host::Time(l);
-            if (what != "popup") continue;
-            words >> kind >> hwnd;
-            if (kind == "hide") {
-                shown_.erase(hwnd);
-                continue;
-            }
-            gdi::Rect r;
-            words >> r.left >> r.top >> r.right >> r.bottom;
-            shown_[hwnd] = r;
-            // A tooltip waits its initial delay from the pointer's last move.
-            EXPECT_GE(Host::Time(l) - last_input_, 500) << l;
-        }
-        return events;
-    }
-    std::optional<png::Image> Form(gdi::Rect screen, const png::Image& want) override {
-        return Settled(display_, Scaled(screen, scale), want);
-    }
-    std::map<std::string, png::Image> Popups(
-        const std::map<std::string, png::Image>& want) override {
-        std::map<std::string, png::Image> out;
-        for (const auto& [hwnd, r] : shown_) {
-            const std::string key = PopupKey(by_handle ? hwnd : 0, r);
-            out[key] =
-                Settled(display_, Scaled(r, scale), want.count(key) ? want.at(key) : png::Image{});
-        }
-        return out;
-    }
-
-private:
-    Display& display_;
-    Host& host_;
-    std::size_t read_;
-    long long last_input_ = 0;
-    std::map<long, gdi::Rect> shown_;  // the host's visible popups
-};
-
 }  // namespace
+
+std::string Host::WaitFor(const std::function<bool(const std::string&)>& match,
+                          const std::string& what, std::optional<std::size_t> from) {
+    try {
+        if (from) return process_.Lines()[process_.Find(match, *from)];
+        return process_.WaitFor(match);
+    } catch (const std::runtime_error& e) {
+        std::string said;
+        const auto& lines = process_.Lines();
+        for (std::size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i)
+            said += "\n  " + lines[i];
+        throw std::runtime_error("waiting for \"" + what + "\": " + e.what() +
+                                 "; the host said last:" + said);
+    }
+}
+
+void Host::Button(int button, bool down) {
+    const char* x = button == 1 ? "1" : button == 2 ? "3" : "2";  // X numbers them 1 3 2
+    Xdotool({down ? "mousedown" : "mouseup", x},
+            std::string(down ? "input down " : "input up ") + std::to_string(button));
+}
+
+void Host::Key(int vk, bool down) {
+    const XKey k = XKeyOf(vk);
+    const std::string how = down ? "keydown" : "keyup";
+    Xdotool({how, k.sym}, "input " + how + " " + std::to_string(k.vk));
+}
+
+std::vector<std::string> Host::Events() {
+    std::vector<std::string> events;
+    const auto& lines = process_.Lines();
+    for (; read_ < lines.size(); ++read_) {
+        const std::string& l = lines[read_];
+        if (l.empty() || l[0] != '@') {
+            events.push_back(l);
+            continue;
+        }
+        std::istringstream words(l);
+        std::string at, what, kind;
+        long hwnd = 0;
+        words >> at >> what;
+        if (what == "input") last_input_ = Time(l);
+        if (what != "popup") continue;
+        words >> kind >> hwnd;
+        if (kind == "hide") {
+            shown_.erase(hwnd);
+            continue;
+        }
+        gdi::Rect r;
+        words >> r.left >> r.top >> r.right >> r.bottom;
+        shown_[hwnd] = r;
+        // A tooltip waits its initial delay from the pointer's last move.
+        EXPECT_GE(Time(l) - last_input_, 500) << l;
+    }
+    return events;
+}
+
+std::optional<png::Image> Host::Form(gdi::Rect screen, const png::Image& want) {
+    return Settled(display_, Scaled(screen, scale), want);
+}
+
+std::map<std::string, png::Image> Host::Popups(const std::map<std::string, png::Image>& want) {
+    std::map<std::string, png::Image> out;
+    for (const auto& [hwnd, r] : shown_) {
+        const std::string key = PopupKey(by_handle ? hwnd : 0, r);
+        out[key] =
+            Settled(display_, Scaled(r, scale), want.count(key) ? want.at(key) : png::Image{});
+    }
+    return out;
+}
 
 png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want) {
     png::Image shot = display.Screenshot(rect);
@@ -138,7 +127,6 @@ bool OnScreen(const Story& story) {
 // A story on screen and headless, section by section.
 void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& setup) {
     const Story story = ReadStory(path);
-    display.Xdotool({"mousemove", "0", "0"});  // where no form is
     std::vector<std::string> env = display.Env();
     env.insert(env.end(), setup.env.begin(), setup.env.end());
     Host host(display, setup.argv, env, setup.ready_seconds);
@@ -148,8 +136,10 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
     Headless headless(story, setup.form_font,
                       setup.wine ? [](gdi::Gdi& raster) { return MakeWineModelGdi(raster); }
                                  : std::function<std::unique_ptr<gdi::Gdi>(gdi::Gdi&)>());
-    WindowScreen screen(display, host, setup);
-    PlayStory(story, headless, screen);
+    host.scale = setup.scale;
+    host.by_handle = setup.popups_by_handle;
+    host.name = setup.name;
+    PlayStory(story, headless, host);
     // The window closes as its user closes it: cleanly. On SIGTERM the program ends either
     // through SDL's handler, which makes it a quit (0), or by the signal's default action
     // (143) where that handler is not in place at the moment it arrives (seen under load;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -24,12 +25,14 @@
 
 namespace sheenwork::testing {
 
-// A host process on the display, with what it has said so far.
-class Host {
+// A host process on the display, with what it has said so far, and the story's screen
+// it shows: input through xdotool, each step waited for until the host says it handled it
+// and is on screen; the form and its popups read back with xwd.
+class Host final : public StoryScreen {
 public:
     Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
          int ready_seconds = 30)
-        : display_(display), process_(std::move(argv), std::move(env)) {
+        : display_(Cornered(display)), process_(std::move(argv), std::move(env)) {
         process_.WaitFor([](const std::string& l) { return Trace(l, "ready"); }, ready_seconds);
     }
     // "@T what" lines of the host itself, as against the buttons' events.
@@ -51,19 +54,7 @@ public:
     // Waits for a line of the host (its last lines in the failure): the next one not
     // looked at yet, or with `from` the first from there on.
     std::string WaitFor(const std::function<bool(const std::string&)>& match,
-                        const std::string& what, std::optional<std::size_t> from = {}) {
-        try {
-            if (from) return process_.Lines()[process_.Find(match, *from)];
-            return process_.WaitFor(match);
-        } catch (const std::runtime_error& e) {
-            std::string said;
-            const auto& lines = process_.Lines();
-            for (std::size_t i = lines.size() > 12 ? lines.size() - 12 : 0; i < lines.size(); ++i)
-                said += "\n  " + lines[i];
-            throw std::runtime_error("waiting for \"" + what + "\": " + e.what() +
-                                     "; the host said last:" + said);
-        }
-    }
+                        const std::string& what, std::optional<std::size_t> from = {});
     // Where the lines of what happens next start.
     std::size_t Mark() const { return process_.Lines().size(); }
     std::string WaitForTrace(const std::string& what, std::optional<std::size_t> from = {}) {
@@ -81,22 +72,47 @@ public:
         display_.Xdotool(args);
         Expect(echo);
     }
-    // The pointer to a point of the screen (in control pixels, the window `scale` device
-    // pixels to one), and a click with the left button.
-    void Move(gdi::Point p, int scale = 1) {
+    // A click with the left button at a point of the screen.
+    void Click(gdi::Point p) {
+        Move(p);
+        Button(1, true);
+        Button(1, false);
+    }
+    Process& process() { return process_; }
+    // The display with the pointer where no form is, before a host starts.
+    static Display& Cornered(Display& display) {
+        display.Xdotool({"mousemove", "0", "0"});
+        return display;
+    }
+
+    // The story's screen, in control pixels (the window `scale` device pixels to one).
+    void Begin() override { read_ = Mark(); }
+    void Move(gdi::Point p) override {
         Xdotool({"mousemove", std::to_string(p.x * scale), std::to_string(p.y * scale)},
                 "input move " + std::to_string(p.x) + " " + std::to_string(p.y));
     }
-    void Click(gdi::Point p) {
-        Move(p);
-        Xdotool({"mousedown", "1"}, "input down 1");
-        Xdotool({"mouseup", "1"}, "input up 1");
+    void Button(int button, bool down) override;
+    void Key(int vk, bool down) override;
+    void Focus(const std::string& control) override {
+        process_.Send("focus " + control);
+        Expect("focused " + control);
     }
-    Process& process() { return process_; }
+    void Wait(long long millis) override {
+        process_.Send("wait " + std::to_string(millis));
+        Expect("waited " + std::to_string(millis));
+    }
+    // The events since Begin; the host's own lines place its popups.
+    std::vector<std::string> Events() override;
+    std::optional<png::Image> Form(gdi::Rect screen, const png::Image& want) override;
+    std::map<std::string, png::Image> Popups(
+        const std::map<std::string, png::Image>& want) override;
 
 private:
     Display& display_;
     Process process_;
+    std::size_t read_ = 0;
+    long long last_input_ = 0;
+    std::map<long, gdi::Rect> shown_;  // the host's visible popups
 };
 
 struct StoryHost {

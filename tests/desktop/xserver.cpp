@@ -98,6 +98,7 @@ int Process::Read(std::chrono::steady_clock::time_point end) {
         const ssize_t n = read(out_, buf, sizeof buf);
         if (n <= 0) return 0;
         pending_.append(buf, static_cast<std::size_t>(n));
+        output_.append(buf, static_cast<std::size_t>(n));
     }
     for (std::size_t at; (at = pending_.find('\n')) != std::string::npos;) {
         lines_.push_back(pending_.substr(0, at));
@@ -181,14 +182,12 @@ std::vector<std::string> Display::Env() const {
     return {"DISPLAY=" + name_, "SDL_VIDEODRIVER=x11"};
 }
 
-void Display::Run(const std::vector<std::string>& argv) const {
+std::string Display::Run(const std::vector<std::string>& argv) const {
     Process p(argv, Env(), 30);
-    try {
-        p.WaitFor([](const std::string&) { return false; }, 30);
-    } catch (const std::runtime_error&) {
-    }
+    p.Drain(30);
     const int code = p.Wait();
     if (code != 0) throw std::runtime_error(argv[0] + " failed with " + std::to_string(code));
+    return p.Output();
 }
 
 void Display::Xdotool(const std::vector<std::string>& args) const {
@@ -198,27 +197,17 @@ void Display::Xdotool(const std::vector<std::string>& args) const {
 }
 
 png::Image Display::Screenshot(gdi::Rect rect) const {
-    const std::string file = "/tmp/sheenwork-xwd-" + std::to_string(getpid()) + ".xwd";
     // Now and then, on a loaded machine, X refuses the root window's image (BadMatch) as a
     // tooltip window comes or goes (seen under the sanitizers); a moment later it gives it.
     for (int tries = 1;; ++tries) {
         try {
-            Run({"sh", "-c", "exec xwd -root -silent -display " + name_ + " > " + file});
-            break;
+            const std::string dump = Run({"xwd", "-root", "-silent", "-display", name_});
+            return ReadXwd(std::vector<std::uint8_t>(dump.begin(), dump.end()), rect);
         } catch (const std::runtime_error&) {
             if (tries == 3) throw;
             usleep(100000);
         }
     }
-    std::vector<std::uint8_t> dump;
-    if (FILE* f = std::fopen(file.c_str(), "rb")) {
-        std::uint8_t buf[65536];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-            dump.insert(dump.end(), buf, buf + n);
-        std::fclose(f);
-    }
-    if (!std::getenv("SHEENWORK_KEEP_XWD")) std::remove(file.c_str());
-    return ReadXwd(dump, rect);
 }
 
 png::Image ReadXwd(const std::vector<std::uint8_t>& d, gdi::Rect rect) {

@@ -42,6 +42,8 @@ public:
     // The next line not looked at yet that satisfies `match`.
     std::string WaitFor(const std::function<bool(const std::string&)>& match, int seconds = 20);
     const std::vector<std::string>& Lines() const { return lines_; }
+    // Everything it wrote, as it came (a binary output's bytes).
+    const std::string& Output() const { return output_; }
     // Reads to the end of the output (a last line without its line end included); throws
     // after `seconds`.
     void Drain(int seconds);
@@ -56,7 +58,7 @@ private:
     int Read(std::chrono::steady_clock::time_point end);
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1;
-    std::string pending_;
+    std::string pending_, output_;
     std::vector<std::string> lines_;
     std::size_t next_ = 0;
 };
@@ -70,8 +72,8 @@ public:
     const std::string& Name() const { return name_; }
     // The environment a program on this display needs (DISPLAY, SDL_VIDEODRIVER=x11).
     std::vector<std::string> Env() const;
-    // Runs a program on the display to its end; throws when it fails.
-    void Run(const std::vector<std::string>& argv) const;
+    // Runs a program on the display to its end, its output; throws when it fails.
+    std::string Run(const std::vector<std::string>& argv) const;
     // xdotool with these arguments.
     void Xdotool(const std::vector<std::string>& args) const;
     // The screen's pixels in `rect` (0x00BBGGRR), read with xwd.

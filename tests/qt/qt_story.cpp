@@ -1,3 +1,8 @@
+// The Qt widget against the headless runtime, told the same stories: every runtime story
+// whose controls the widgets can be (sheenButtons, and a plain control that takes the
+// focus), and a table of looks, schemes, states and sizes (tests/data/qt/looks.txt), each
+// row a little story of one button brought into its state. Beside them, what the other Qt
+// tests share (qt/qt_story.h).
 #include "qt/qt_story.h"
 
 #include <sheenwork/runtime/keys.h>
@@ -13,6 +18,7 @@
 #include <QWindow>
 
 #include <map>
+#include <sstream>
 
 #include "qt/platform.h"
 #include "support/story_log.h"
@@ -85,27 +91,31 @@ private:
     bool open_ = false;
 };
 
-// A story's form in a Qt window. The window is shown and active before its controls are
-// made, so that nothing takes the focus on its own.
-class QtForm final : public StoryBuilder {
+// A story's form in a Qt window, and that window as the story's screen. The window is
+// shown and active before its controls are made, so that nothing takes the focus on its
+// own. The pointer goes through Qt's own cursor, presses and keys through the platform's
+// event path, where Qt's focus chain, shortcuts and dialogs see them; the timers run only
+// while a script waits.
+class QtHost final : public StoryBuilder, public StoryScreen {
 public:
-    explicit QtForm(NotificationLog& log) : log_(log) {}
-    QWidget& Window() { return *window_; }
-    QWidget* Control(const std::string& name) const {
-        const auto it = controls_.find(name);
-        if (it == controls_.end()) throw std::runtime_error("no control named " + name);
-        return it->second;
+    explicit QtHost(Headless& headless) : headless_(headless) {
+        scale = TestScale();
+        popups_on_form = false;  // popups are windows of their own
+        name = "qt";
+        field = [this](const std::string& control, const std::string& what) {
+            return FieldOf(*Button(control)->Native(), what);
+        };
     }
-    qt::Button* Button(const std::string& name) const {
-        auto* b = qobject_cast<qt::Button*>(Control(name));
-        if (!b) throw std::runtime_error(name + " is no button");
-        return b;
+    // Lets go of the buttons and keys a script left held, so that the next form starts
+    // with none (Qt keeps them for the program).
+    ~QtHost() override {
+        for (const int button : {1, 2, 4})
+            if (buttons_ & button) Button(button, false);
+        for (const auto& [vk, down] : std::map<int, bool>(held_))
+            if (down) Key(vk, false);
     }
 
     void Form(gdi::Rect screen) override {
-        // The pointer starts outside the form, as the headless runtime's does.
-        QCursor::setPos(0, 0);
-        QCoreApplication::processEvents();
         window_ = std::make_unique<QWidget>();
         window_->setObjectName(QStringLiteral("Form1"));
         // The form's back colour, the button face, as the headless form composes it.
@@ -115,10 +125,7 @@ public:
                          QColor(face & 0xFF, (face >> 8) & 0xFF, (face >> 16) & 0xFF));
         window_->setPalette(palette);
         window_->setAutoFillBackground(true);
-        window_->setGeometry(screen.left, screen.top, screen.Width(), screen.Height());
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
+        if (!Show(*window_, {screen.left, screen.top, screen.Width(), screen.Height()}))
             throw std::runtime_error("the story's window did not become active");
     }
 
@@ -140,9 +147,14 @@ public:
             log(&B::mouseDown, "MouseDown"), log(&B::mouseMove, "MouseMove");
             log(&B::mouseUp, "MouseUp"), log(&B::keyDown, "KeyDown");
             log(&B::keyUp, "KeyUp"), log(&B::keyPress, "KeyPress");
+            // A window's handle is its host's own number: the Qt button's stands for the
+            // headless one in the shell calls.
+            handles_[std::to_string(b->hwnd())] =
+                std::to_string(headless_.form->Find(name)->Hwnd());
             w = b;
         } else if (cls == "Test.Logger") {
             w = new LoggingEdit(window_.get(), name, log_);
+            buttons_only_ = false;
         } else {
             throw std::runtime_error("no Qt widget for the class " + cls);
         }
@@ -155,7 +167,7 @@ public:
             if (option.rfind("tab=", 0) == 0)
                 tab_order_.emplace_back(std::stoi(option.substr(4)), w);
         }
-        controls_[name] = w;
+        widgets_[name] = w;
         // The tab order the options ask for, through Qt's focus chain.
         std::stable_sort(tab_order_.begin(), tab_order_.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -174,45 +186,8 @@ public:
         return true;
     }
 
-private:
-    NotificationLog& log_;
-    std::unique_ptr<QWidget> window_;
-    std::map<std::string, QWidget*> controls_;
-    std::vector<std::pair<int, QWidget*>> tab_order_;
-};
-
-// A story's Qt window as its screen: the pointer through Qt's own cursor, presses and
-// keys through the platform's event path, where Qt's focus chain, shortcuts and dialogs
-// see them; the timers run only while a script waits.
-class QtScreen final : public StoryScreen {
-public:
-    QtScreen(QtForm& form, Headless& headless, NotificationLog& log)
-        : form_(form), headless_(headless), log_(log) {
-        scale = TestScale();
-        popups_on_form = false;  // popups are windows of their own
-        name = "qt";
-        field = [this](const std::string& control, const std::string& what) {
-            return FieldOf(*form_.Button(control)->Native(), what);
-        };
-        for (runtime::Window* w : headless.form->Windows()) {
-            auto* b = qobject_cast<qt::Button*>(form.Control(w->Name()));
-            buttons_only_ = buttons_only_ && b;
-            if (b) handles_[std::to_string(b->hwnd())] = std::to_string(w->Hwnd());
-        }
-    }
-    // Lets go of the buttons and keys a script left held, so that the next form starts
-    // with none (Qt keeps them for the program).
-    ~QtScreen() override {
-        for (const int button : {1, 2, 4})
-            if (buttons_ & button) Button(button, false);
-        for (const auto& [vk, down] : std::map<int, bool>(held_))
-            if (down) Key(vk, false);
-    }
-
     void Begin() override {
         log_.entries.clear();
-        // A window's handle is its host's own number: the Qt button's stands for the
-        // headless one.
         headless_.services.on_call = [this](const std::string& call) {
             std::string line = "shell " + call;
             for (const auto& [qt, headless] : handles_)
@@ -236,7 +211,7 @@ public:
                                           : button == 2 ? Qt::RightButton
                                                         : Qt::MiddleButton;
         buttons_ = down ? buttons_ | button : buttons_ & ~button;
-        QWindow* window = form_.Window().windowHandle();
+        QWindow* window = window_->windowHandle();
         const QPoint global = QCursor::pos();
         timestamp_ += 1000;  // a second apart: no two presses make a double click
         qt_handleMouseEvent(window, window->mapFromGlobal(global), global,
@@ -261,15 +236,15 @@ public:
             else if (controls.count(vk))
                 text = QChar(controls.at(vk));
         }
-        qt_handleKeyEvent(form_.Window().windowHandle(),
-                          down ? QEvent::KeyPress : QEvent::KeyRelease, key, mods, text);
+        qt_handleKeyEvent(window_->windowHandle(), down ? QEvent::KeyPress : QEvent::KeyRelease,
+                          key, mods, text);
         if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
             key == Qt::Key_AltGr)
             held_[vk] = down;
         QCoreApplication::processEvents();
     }
     void Focus(const std::string& control) override {
-        form_.Control(control)->setFocus(Qt::OtherFocusReason);
+        Widget(control)->setFocus(Qt::OtherFocusReason);
     }
     void Wait(long long millis) override { gate_.Wait(millis); }
 
@@ -277,10 +252,10 @@ public:
     // logging control), and each button.
     std::optional<png::Image> Form(gdi::Rect, const png::Image&) override {
         if (!buttons_only_) return std::nullopt;
-        return Grabbed(form_.Window());
+        return Grabbed(*window_);
     }
     std::optional<png::Image> Control(const std::string& control) override {
-        auto* b = qobject_cast<qt::Button*>(form_.Control(control));
+        auto* b = qobject_cast<qt::Button*>(Widget(control));
         if (!b) return std::nullopt;
         return Grabbed(*b);
     }
@@ -296,6 +271,16 @@ public:
     }
 
 private:
+    QWidget* Widget(const std::string& name) const {
+        const auto it = widgets_.find(name);
+        if (it == widgets_.end()) throw std::runtime_error("no control named " + name);
+        return it->second;
+    }
+    qt::Button* Button(const std::string& name) const {
+        auto* b = qobject_cast<qt::Button*>(Widget(name));
+        if (!b) throw std::runtime_error(name + " is no button");
+        return b;
+    }
     Qt::KeyboardModifiers Modifiers() const {
         Qt::KeyboardModifiers m;
         for (const auto& [vk, down] : held_) {
@@ -307,10 +292,12 @@ private:
         return m;
     }
 
-    QtForm& form_;
     Headless& headless_;
-    NotificationLog& log_;
+    NotificationLog log_;  // what the buttons raised, and the shell calls they made
     TimerGate gate_;
+    std::unique_ptr<QWidget> window_;
+    std::map<std::string, QWidget*> widgets_;
+    std::vector<std::pair<int, QWidget*>> tab_order_;
     bool buttons_only_ = true;
     std::map<std::string, std::string> handles_;  // Qt button handle -> headless window's
     int buttons_ = 0;
@@ -388,6 +375,15 @@ void Steps(QWidget& root, const std::vector<std::string>& steps) {
     QDir::setCurrent(before);
 }
 
+bool Show(QWidget& window, QRect geometry) {
+    QCursor::setPos(0, 0);
+    QCoreApplication::processEvents();
+    window.setGeometry(geometry);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 png::Image Grabbed(QWidget& widget) {
     const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
     png::Image out{image.width(), image.height(), {}};
@@ -412,21 +408,80 @@ int QtKey(const std::string& name) {
     return key;
 }
 
+namespace {
+
 // The widgets go before the headless runtime (the order they are made in): the platform
 // they share hands the services back first.
-void PlayOnQt(const Story& story, bool events) {
-    try {
-        Headless headless(story);
-        NotificationLog log;  // what the Qt side's buttons raised, and the shell calls they made
-        QtForm form(log);
-        BuildStory(story, form);
-        // Tooltips keep to the same screen on both sides.
-        headless.runtime->Screen(qt::Platform::Current()->WorkArea());
-        QtScreen screen(form, headless, log);
-        PlayStory(story, headless, screen, events);
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << story.name << ": " << e.what();
-    }
+void PlayOnQt(const Story& story, bool events = true) {
+    Headless headless(story);
+    QtHost host(headless);
+    BuildStory(story, host);
+    // Tooltips keep to the same screen on both sides.
+    headless.runtime->Screen(qt::Platform::Current()->WorkArea());
+    PlayStory(story, headless, host, events);
 }
 
+std::vector<std::filesystem::path> QtStories() {
+    std::vector<std::filesystem::path> out;
+    for (const auto& path : Stories()) {
+        bool buttons = false, others = false;
+        for (const auto& line : ReadStory(path).setup) {
+            std::istringstream words(line);
+            std::string verb, name, cls;
+            words >> verb >> name >> cls;
+            others = others || verb == "timer" ||
+                     (verb == "control" && cls != "Sheenwork.sheenButton" && cls != "Test.Logger");
+            buttons = buttons || cls == "Sheenwork.sheenButton";
+        }
+        if (buttons && !others) out.push_back(path);
+    }
+    return out;
+}
+
+class QtStory : public ::testing::TestWithParam<std::filesystem::path> {};
+TEST_P(QtStory, EventsFieldsAndPicturesAsHeadless) { PlayOnQt(ReadStory(GetParam())); }
+INSTANTIATE_TEST_SUITE_P(Stories, QtStory, ::testing::ValuesIn(QtStories()),
+                         [](const auto& info) { return StoryTestName(info.param); });
+
+// A row as a story: a form with the button, its properties, and the steps that bring it
+// into the state.
+class QtLooks : public ::testing::TestWithParam<Row> {};
+TEST_P(QtLooks, GrabEqualsTheHeadlessRender) {
+    static const std::map<std::string, int> looks = {{"WinXP", 0}, {"Office", 1}, {"IExplorer", 2}};
+    static const std::map<std::string, int> schemes = {
+        {"XPBlue", 0}, {"XPSilver", 1}, {"XPOlive", 2}, {"WinClassic", 5}, {"Custom", 99}};
+    const Row& row = GetParam();
+    const std::string& state = row[0];
+    const int w = std::stoi(row[3]), h = std::stoi(row[3].substr(row[3].find('x') + 1));
+    std::string properties = row[4];
+    for (std::size_t at; (at = properties.find("$DATA")) != std::string::npos;)
+        properties.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
+    Story s{"looks " + row.where, {}, {}};
+    s.setup = {
+        "form 100 100 " + std::to_string(w + 40) + " " + std::to_string(h + 40),
+        "control b Sheenwork.sheenButton 20 20 " + std::to_string(w) + " " + std::to_string(h),
+        "set b ButtonStyle=" + std::to_string(looks.at(row[1])) + " ColorStyle=" +
+            std::to_string(schemes.at(row[2])) + " Caption=\"&Save\" " + properties};
+    const std::string x = std::to_string(w / 3);
+    std::string script = state == "hover"     ? "move b " + x + " 5\nwait 10\nmove b " + x + " 6\n"
+                         : state == "pressed" ? "move b " + x + " 5\npress\n"
+                         : state == "focused" ? "focus b\n"
+                         : state == "section" ? "move b " + std::to_string(w - 4) + " 5\npress\n"
+                                              : "";
+    if (state == "default") s.setup.push_back("default b");
+    if (state == "disabled") s.setup.push_back("set b Enabled=False");
+    if (state == "section") s.setup.push_back("set b DropDown=True");
+    s.sections.push_back({script, {}});
+    PlayOnQt(s, false);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtLooks, ::testing::ValuesIn(ReadTable("qt/looks.txt")), RowName);
+
+// The screen is the one the run asks for (SHEENWORK_QT_SCALE, 1 unless set): a run meant
+// for two device pixels a pixel cannot pass on one.
+TEST(QtScreen, ScaleIsTheOneAskedFor) {
+    const QByteArray asked = qgetenv("SHEENWORK_QT_SCALE");
+    EXPECT_EQ(TestScale(), asked.isEmpty() ? 1 : asked.toInt());
+}
+
+}  // namespace
 }  // namespace sheenwork::testing

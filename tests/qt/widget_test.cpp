@@ -2,9 +2,12 @@
 // tests/data/qt where it has cases: its properties' values (steps.txt, colours.txt), the
 // pointer shapes, the designer's mode, About, drag and drop, the error report as a Qt
 // message box, what screen readers see, a QDialog's Enter and Escape and the access keys
-// through Qt's shortcuts (dialog_keys.txt), and Qt's keys as virtual keys.
+// through Qt's shortcuts (dialog_keys.txt), the keys it leaves to its window
+// (keys_onward.txt), its container as the control reads it (parent_members.txt), and
+// Qt's keys as virtual keys.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/picture/pointers.h>
+#include <sheenwork/vb/error.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -38,15 +41,6 @@ void WhenModal(std::function<void(QWidget*)> answer) {
         if (modal) answer(modal);
     });
     poll->start(10);
-}
-
-// A window holding the widget, shown and active, the pointer outside it.
-void Show(QWidget& window, QRect geometry = {100, 100, 200, 100}) {
-    QCursor::setPos(0, 0);
-    window.setGeometry(geometry);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
 class QtSteps : public ::testing::TestWithParam<Row> {};
@@ -99,7 +93,7 @@ TEST(QtWidget, TheHandPointerAndTheHoverTimerInADesigner) {
         b->setAutoXPMouseIcons(true);
         b->setDesignMode(design);
         EXPECT_EQ(b->designMode(), design);
-        Show(window);
+        ASSERT_TRUE(Show(window));
         QCursor::setPos(window.mapToGlobal(QPoint(20, 20)));
         QTest::qWait(40);
         EXPECT_EQ(static_cast<bool>(b->Native()->Site().tmrMouseInEnabled()), !design) << design;
@@ -236,7 +230,7 @@ TEST(QtAccessible, APushButtonWhosePressClicks) {
     button->setEnabled(true);
     button->setDefault(true);
     // Held down by the keyboard, it is pressed.
-    Show(window);
+    ASSERT_TRUE(Show(window));
     button->setFocus();
     QTest::keyPress(window.windowHandle(), Qt::Key_Space);
     EXPECT_EQ(state(), "default pressed 1");
@@ -266,7 +260,7 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
     }
     static_cast<qt::Button*>(widgets["ok"])->setDefault(true);
     static_cast<qt::Button*>(widgets["cancel"])->setCancel(k[2] == "yes");
-    Show(dialog, {120, 120, 420, 100});
+    ASSERT_TRUE(Show(dialog, {120, 120, 420, 100}));
     widgets.at(k[0])->setFocus();
     ASSERT_TRUE(widgets.at(k[0])->hasFocus());
     // The key as a keyboard sends it: the modifiers go down first, up last.
@@ -283,6 +277,53 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
 }
 INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(ReadTable("qt/dialog_keys.txt")),
                          RowName);
+
+// A key the focused button leaves goes on to its window (tests/data/qt/keys_onward.txt).
+class QtKeysOnward : public ::testing::TestWithParam<Row> {};
+TEST_P(QtKeysOnward, ReachTheWindowOnlyWhereTheButtonLeavesThem) {
+    struct Window final : QWidget {
+        int got = 0;
+        void keyPressEvent(QKeyEvent*) override { ++got; }
+    } window;
+    auto* b = new qt::Button(&window);
+    ASSERT_TRUE(Show(window));
+    b->setFocus();
+    ASSERT_TRUE(b->hasFocus());
+    QTest::keyPress(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
+    EXPECT_EQ(window.got ? "yes" : "no", GetParam()[1]);
+    QTest::keyRelease(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtKeysOnward, ::testing::ValuesIn(ReadTable("qt/keys_onward.txt")),
+                         RowName);
+
+// What the control reads of its container (tests/data/qt/parent_members.txt).
+class QtParentMembers : public ::testing::TestWithParam<Row> {};
+TEST_P(QtParentMembers, AnswerAsAFormDoes) {
+    QWidget window;
+    window.setObjectName("frmMain");
+    window.setWindowTitle("Main");
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    window.setPalette(palette);
+    auto* b = new qt::Button(&window);
+    const auto parent = b->Native()->Site().Parent().AsDispatch();
+    ASSERT_NE(parent, nullptr);
+    const std::string& member = GetParam()[0];
+    const auto eq = member.find('=');
+    std::vector<vb::Variant> args;
+    if (eq != std::string::npos) args.emplace_back(member.substr(eq + 1));
+    std::string answer;
+    try {
+        answer = vb::CStr(parent->Invoke(
+            member.substr(0, eq),
+            args.empty() ? vb::InvokeKind::PropertyGet : vb::InvokeKind::PropertyLet, args));
+    } catch (const vb::RuntimeError& e) {
+        answer = "error " + std::to_string(e.Number());
+    }
+    EXPECT_EQ(answer, GetParam()[1]);
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtParentMembers,
+                         ::testing::ValuesIn(ReadTable("qt/parent_members.txt")), RowName);
 
 class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
 TEST_P(QtVirtualKeys, AreWindowsKeys) {
