@@ -2,8 +2,7 @@
 // files of tests/data/input and tests/data/paint/frames.txt: one step a line, the calls,
 // events, fields and pixels it must leave after it.
 // The cases that need C++ of their own follow: a host handler that changes the event's
-// arguments, one that looks at the button during the press refresh, and the pixels of a
-// classic release.
+// arguments, and one that looks at the button during the press refresh.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
 
