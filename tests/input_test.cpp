@@ -1,8 +1,6 @@
 // The button's handlers, its repaint and its frame painters, walked step by step from the
 // files of tests/data/input and tests/data/paint/frames.txt: one step a line, the calls,
 // events, fields and pixels it must leave after it.
-// The cases that need C++ of their own follow: a host handler that changes the event's
-// arguments, and one that looks at the button during the press refresh.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
 
@@ -69,6 +67,16 @@ std::string Reduced(const testing::CallLog& log) {
     }
     return Joined(out);
 }
+
+// A host whose MouseMove handler moves X to `x`: the events share the host's variables.
+struct Mover : testing::RecordingEvents {
+    using RecordingEvents::RecordingEvents;
+    vb::Single x = 0;
+    void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
+        RecordingEvents::MouseMove(B, S, X, Y);
+        X = x;
+    }
+};
 
 // One case of steps; see the heads of tests/data/input/mouse.txt and
 // tests/data/paint/frames.txt for their lines.
@@ -139,6 +147,15 @@ public:
             site.FailOn(v);
         } else if (key == "silent") {
             SetSilentError(b);
+        } else if (key == "moves") {
+            mover_.emplace(site.log).x = std::stof(v);
+            f_->button.EventSink(&*mover_);
+        } else if (key == "look") {  // each DoEvents logs the look it finds
+            site.on_do_events = [this] {
+                const ButtonRecord& now = f_->rec();
+                f_->site.log.Add("seen " + now.sState + " " + TF(now.bHasFocus) + " " +
+                                 TF(now.bMouseOver));
+            };
         } else {
             scenes::Assign(site, r, {key, "=", v == "T" ? "True" : v == "F" ? "False" : v});
         }
@@ -184,6 +201,9 @@ public:
             button.BackColor(static_cast<vb::Long>(a.at(0)));
         else
             ADD_FAILURE() << "no such step: " << h;
+        std::ostringstream host;  // the arguments as the host has them after the step
+        host << b << " " << s << " " << x << " " << y;
+        args_ = host.str();
     }
 
     // A painter's line of frames.txt; false for a line of another kind.
@@ -299,6 +319,8 @@ public:
             kept_ = f_->site.Surface().Pixels();
         } else if (verb == "same" || verb == "differs") {
             EXPECT_EQ(f_->site.Surface().Pixels() == kept_, verb == "same") << "the pixels";
+        } else if (verb == "args") {
+            EXPECT_EQ(args_, want);
         } else if (verb == "log") {
             EXPECT_EQ(Reduced(log), want);
         } else if (verb == "paints") {
@@ -361,10 +383,12 @@ public:
 
 private:
     testing::RecordingServices services_;
+    std::optional<Mover> mover_;  // outlives the button that raises events to it
     std::unique_ptr<ButtonFixture> f_;
     std::unique_ptr<sheenButton> doomed_;
     std::optional<ControlLiveness> alive_;
     Fields expected_;
+    std::string args_;
     bool tracked_ = true;
     int steps_ = 0;
     std::vector<gdi::ColorRef> kept_;
@@ -384,40 +408,6 @@ std::vector<testing::Case> Sections() {
 class InputSteps : public ::testing::TestWithParam<testing::Case> {};
 TEST_P(InputSteps, LeaveWhatTheFileSays) { Walk().Run(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Sections, InputSteps, ::testing::ValuesIn(Sections()), testing::CaseName);
-
-// The handlers hand the host's own variables to the events: a MouseMove handler that
-// moves X moves the section test after it, and the host sees the change. The messages
-// the press refresh lets through see the press complete.
-TEST(InputEdges, EventsShareTheArgumentsAndThePressRefreshSeesThePress) {
-    struct Mover : testing::RecordingEvents {
-        using RecordingEvents::RecordingEvents;
-        void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-            RecordingEvents::MouseMove(B, S, X, Y);
-            X = 50;
-        }
-    };
-    ButtonFixture f(100, 23);
-    Mover mover(f.site.log);
-    f.button.EventSink(&mover);
-    ButtonRecord& r = f.rec();
-    r.DropDown = r.bMouseOver = r.bMouseEntered = vb::True;
-    r.DropDownSize = 12;
-    r.sState = r.sDropDownState = "down";
-    vb::Integer b = 1, s = 0;
-    vb::Single x = 95, y = 5;
-    f.button.UserControl_MouseMove(b, s, x, y);
-    EXPECT_EQ(x, 50);
-    EXPECT_EQ(r.sDropDownState, "n");
-
-    ButtonFixture g(100, 23);
-    int seen = 0;
-    g.site.on_do_events = [&] {
-        seen += g.rec().sState == "down" && g.rec().bHasFocus && g.rec().bMouseOver;
-    };
-    x = 5;
-    g.button.UserControl_MouseDown(b, s, x, y);
-    EXPECT_EQ(seen, 1);
-}
 
 }  // namespace
 }  // namespace sheenwork
