@@ -1,8 +1,6 @@
-// The button's handlers and its repaint, walked step by step from the files of
-// tests/data/input: one step a line, the calls, events and fields it must leave after it.
-// The cases that need C++ of their own follow: a host handler that changes the event's
-// arguments, one that looks at the button during the press refresh, and the pixels of a
-// classic release.
+// The button's handlers, its repaint and its frame painters, walked step by step from the
+// files of tests/data/input and tests/data/paint/frames.txt: one step a line, the calls,
+// events, fields and pixels it must leave after it.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/util/error.h>
 
@@ -14,6 +12,8 @@
 #include <sstream>
 
 #include "button_scenes/button_scenes.h"
+#include "render/basButton.h"
+#include "render/redraw.h"
 #include "scenes/scenes.h"
 #include "support/button_fixture.h"
 #include "support/data.h"
@@ -22,8 +22,11 @@
 namespace sheenwork {
 namespace {
 
+using gdi::ColorRef;
 using testing::ButtonFixture;
 using Fields = std::map<std::string, std::string>;
+
+constexpr ColorRef kCorner = 0xFF00FF;
 
 std::string TF(vb::Boolean b) { return b ? "T" : "F"; }
 
@@ -65,9 +68,21 @@ std::string Reduced(const testing::CallLog& log) {
     return Joined(out);
 }
 
-// One file of steps; see the head of tests/data/input/mouse.txt for its lines.
+// A host whose MouseMove handler moves X to `x`: the events share the host's variables.
+struct Mover : testing::RecordingEvents {
+    using RecordingEvents::RecordingEvents;
+    vb::Single x = 0;
+    void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
+        RecordingEvents::MouseMove(B, S, X, Y);
+        X = x;
+    }
+};
+
+// One case of steps; see the heads of tests/data/input/mouse.txt and
+// tests/data/paint/frames.txt for their lines.
 class Walk {
 public:
+    // A new 100 x 23 button at rest, whose tracked fields every check line compares.
     void Section() {
         f_ = std::make_unique<ButtonFixture>(100, 23);
         f_->site.window_rect = {0, 0, 100, 23};
@@ -75,9 +90,16 @@ public:
         // found the pointer elsewhere and stopped it.
         f_->site.timer_enabled = vb::False;
         expected_ = Tracked(*f_);
-        services_.boxes.clear();
-        services_.calls.clear();
-        SetSilentError(vb::False);
+        tracked_ = true;
+    }
+    // "button WxH": a new button of that size with the real painters and a magenta
+    // CornerColor, for the painters' pixels alone.
+    void Painted(const std::string& size) {
+        f_ = std::make_unique<ButtonFixture>(std::stoi(size),
+                                             std::stoi(size.substr(size.find('x') + 1)));
+        f_->button.SetPainters(DefaultPainters());
+        f_->rec().CornerColor = kCorner;
+        tracked_ = false;
     }
     ~Walk() { SetSilentError(vb::False); }
 
@@ -125,6 +147,15 @@ public:
             site.FailOn(v);
         } else if (key == "silent") {
             SetSilentError(b);
+        } else if (key == "moves") {
+            mover_.emplace(site.log).x = std::stof(v);
+            f_->button.EventSink(&*mover_);
+        } else if (key == "look") {  // each DoEvents logs the look it finds
+            site.on_do_events = [this] {
+                const ButtonRecord& now = f_->rec();
+                f_->site.log.Add("seen " + now.sState + " " + TF(now.bHasFocus) + " " +
+                                 TF(now.bMouseOver));
+            };
         } else {
             scenes::Assign(site, r, {key, "=", v == "T" ? "True" : v == "F" ? "False" : v});
         }
@@ -170,20 +201,110 @@ public:
             button.BackColor(static_cast<vb::Long>(a.at(0)));
         else
             ADD_FAILURE() << "no such step: " << h;
+        std::ostringstream host;  // the arguments as the host has them after the step
+        host << b << " " << s << " " << x << " " << y;
+        args_ = host.str();
+    }
+
+    // A painter's line of frames.txt; false for a line of another kind.
+    bool Paint(const std::vector<std::string>& w) {
+        ButtonRecord& rec = f_->rec();
+        host::Surface& surface = f_->site.Surface();
+        const auto at = [&](int x, int y) { return surface.Gdi().GetPixel(surface.hDC(), x, y); };
+        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
+        const auto color = [&](std::size_t i) { return static_cast<ColorRef>(n(i)); };
+        const auto rect = [&](std::size_t i) { return RECT{n(i), n(i + 1), n(i + 2), n(i + 3)}; };
+        const auto run = [&](int x, int y, int dx, int dy, int count, ColorRef want) {
+            for (int k = 0; k < count; ++k)
+                EXPECT_EQ(at(x + k * dx, y + k * dy), want) << x + k * dx << "," << y + k * dy;
+        };
+        PaintContext context{rec, f_->site, surface, ps_};
+        const std::string what = w.size() > 1 ? w[1] : "";
+        if (w.size() > 1 && w[1] == "=") {
+            scenes::Assign(f_->site, rec, w);
+        } else if (w[0] == "back") {
+            surface.BackColor(color(1));
+        } else if (w[0] == "paint") {  // body [STATE] on a cleared surface, ring SET, glyph
+            ++steps_;
+            ps_ = PaintState{};
+            if (what == "body") {
+                ps_.sDrawState = w.size() > 2 ? w[2] : "";
+                surface.Cls();
+                rec.ButtonStyle == cButtonWinXP ? DefaultPainters()->XPBody(context)
+                                                : DefaultPainters()->OfficeBody(context);
+            } else if (what == "ring") {
+                DefaultPainters()->drawMLine(context,
+                                             w.at(2)[0] == '"' ? scenes::Unquote(w[2]) : w[2]);
+            } else if (what == "glyph") {
+                DefaultPainters()->DropDownGlyph(context);
+            } else {
+                return false;
+            }
+        } else if (w[0] == "gradient") {
+            ++steps_;
+            const gdi::Rect r{n(1), n(2), n(3), n(4)};
+            DrawGradient(surface.Gdi(), surface.hDC(), &r, n(5), n(6), n(7));
+        } else if (w[0] == "row") {
+            run(n(2), n(1), 1, 0, n(3) - n(2) + 1, color(4));
+        } else if (w[0] == "column") {
+            run(n(1), n(2), 0, 1, n(3) - n(2) + 1, color(4));
+        } else if (w[0] == "pixels") {
+            for (std::size_t i = 3; i < w.size(); ++i)
+                EXPECT_EQ(at(n(2) + int(i) - 3, n(1)), color(i))
+                    << n(2) + int(i) - 3 << "," << n(1);
+        } else if (w[0] == "pixel" && w.at(3) == "not") {
+            EXPECT_NE(at(n(1), n(2)), color(4)) << n(1) << "," << n(2);
+        } else if (w[0] == "pixel") {
+            EXPECT_EQ(at(n(1), n(2)), color(3)) << n(1) << "," << n(2);
+        } else if (w[0] == "count") {
+            const auto px = surface.Pixels();
+            EXPECT_EQ(std::count(px.begin(), px.end(), color(1)), n(2));
+        } else if (w[0] == "runs") {  // runs rows|columns COLOR AT:FIRST:LENGTH ...
+            const bool by_row = w.at(1) == "rows";
+            const int width = int(surface.ScaleWidth()), height = int(surface.ScaleHeight());
+            std::string said, want;
+            for (int a = 0; a < (by_row ? height : width); ++a) {
+                std::vector<int> ink;
+                for (int b = 0; b < (by_row ? width : height); ++b)
+                    if ((by_row ? at(b, a) : at(a, b)) == color(2)) ink.push_back(b);
+                if (ink.empty()) continue;
+                // A gap inside a row would be a broken triangle: count the span, not the ink.
+                EXPECT_EQ(int(ink.size()), ink.back() - ink.front() + 1) << "at " << a;
+                said += " " + std::to_string(a) + ":" + std::to_string(ink.front()) + ":" +
+                        std::to_string(ink.size());
+            }
+            for (std::size_t i = 3; i < w.size(); ++i) want += " " + w[i];
+            EXPECT_EQ(said, want);
+        } else if (w[0] == "state" && what == "bGlyphDrawn") {  // what the glyph painter left
+            EXPECT_EQ(bool(ps_.bGlyphDrawn), w.at(2) == "True");
+        } else if (w[0] == "state") {
+            const RECT got = what == "rcDropDown" ? ps_.rcDropDown
+                             : what == "rcMain"   ? ps_.rcMain
+                                                  : ps_.ptSeparator;
+            EXPECT_EQ(got, rect(2)) << what;
+        } else if (w[0] == "font") {  // font drop "NAME" POINTS
+            f_->site.lbl_drop_down_font->Name(scenes::Unquote(w.at(2)));
+            f_->site.lbl_drop_down_font->Size(std::stod(w.at(3)));
+        } else if (w[0] == "forecolor") {
+            EXPECT_EQ(surface.ForeColor(), color(1));
+        } else {
+            return false;
+        }
+        return true;
     }
 
     // Checks a line: `log` the reduced log, `paints` the painters, `first`/`last` the
     // first or last painter, `all` every entry, `only P,Q = ...` the entries starting with
-    // P or Q, `boxes N [TEXT]` the message boxes, `gone` the doomed button.
+    // P or Q, `boxes N [WORD ...]` the message boxes, `gone` the doomed button.
     void Check(const std::string& verb, const std::string& want) {
         const auto& log = f_->site.log;
         const auto painted = log.Only({"Paint:"});
         if (verb == "boxes") {
-            const auto n = std::stoul(want);
-            ASSERT_EQ(services_.boxes.size(), n);
-            if (want.find(' ') != want.npos) {
-                EXPECT_NE(services_.boxes.back().text.find(want.substr(want.find(' ') + 1)),
-                          std::string::npos)
+            const std::vector<std::string> words = scenes::Split(want);
+            ASSERT_EQ(services_.boxes.size(), std::stoul(words.at(0)));
+            for (std::size_t i = 1; i < words.size(); ++i) {
+                const std::string word = words[i][0] == '"' ? scenes::Unquote(words[i]) : words[i];
+                EXPECT_NE(services_.boxes.back().text.find(word), std::string::npos)
                     << services_.boxes.back().text;
             }
             return;
@@ -198,6 +319,8 @@ public:
             kept_ = f_->site.Surface().Pixels();
         } else if (verb == "same" || verb == "differs") {
             EXPECT_EQ(f_->site.Surface().Pixels() == kept_, verb == "same") << "the pixels";
+        } else if (verb == "args") {
+            EXPECT_EQ(args_, want);
         } else if (verb == "log") {
             EXPECT_EQ(Reduced(log), want);
         } else if (verb == "paints") {
@@ -216,17 +339,17 @@ public:
                                 [&](const std::string& p) { return e.rfind(p, 0) == 0; }))
                     kept.push_back(e);
             EXPECT_EQ(Joined(kept), want.substr(want.find(" = ") + 3));
-        } else {
+        } else if (!Paint(scenes::Split(verb + " " + want))) {
             ADD_FAILURE() << "no such line";
         }
-        if (!doomed_ && !alive_) {
+        if (tracked_ && !doomed_ && !alive_) {
             EXPECT_EQ(Tracked(*f_), expected_);
         }
     }
 
     void Run(const testing::Case& c) {
+        SetSilentError(vb::False);
         Section();
-        int steps = 0;
         for (const auto& [number, line] : c.lines) {
             SCOPED_TRACE(c.Where(number) + " " + c.title);
             std::istringstream words(line);
@@ -236,7 +359,9 @@ public:
             if (verb == "do") {
                 f_->site.log.Clear();
                 Do(words);
-                ++steps;
+                ++steps_;
+            } else if (verb == "button") {
+                Painted(rest);
             } else if (verb == "doomed") {
                 Doomed(rest);
             } else if (verb == "set" || verb == "expect") {
@@ -253,23 +378,29 @@ public:
                 Check(verb, rest);
             }
         }
-        EXPECT_GT(steps, 0) << "a section without a step";
+        EXPECT_GT(steps_, 0) << "a case without a step";
     }
 
 private:
     testing::RecordingServices services_;
+    std::optional<Mover> mover_;  // outlives the button that raises events to it
     std::unique_ptr<ButtonFixture> f_;
     std::unique_ptr<sheenButton> doomed_;
     std::optional<ControlLiveness> alive_;
     Fields expected_;
+    std::string args_;
+    bool tracked_ = true;
+    int steps_ = 0;
     std::vector<gdi::ColorRef> kept_;
+    PaintState ps_;
 };
 
-// The sections of the files of tests/data/input that walk a button.
+// The cases of the files that walk a button.
 std::vector<testing::Case> Sections() {
     std::vector<testing::Case> all;
-    for (const char* file : {"mouse", "keyboard", "redraw", "edges"})
-        for (testing::Case& c : testing::ReadCases("input/" + std::string(file) + ".txt", "=="))
+    for (const char* file :
+         {"input/mouse", "input/keyboard", "input/redraw", "input/edges", "paint/frames"})
+        for (testing::Case& c : testing::ReadCases(file + std::string(".txt"), "=="))
             all.push_back(std::move(c));
     return all;
 }
@@ -277,40 +408,6 @@ std::vector<testing::Case> Sections() {
 class InputSteps : public ::testing::TestWithParam<testing::Case> {};
 TEST_P(InputSteps, LeaveWhatTheFileSays) { Walk().Run(GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Sections, InputSteps, ::testing::ValuesIn(Sections()), testing::CaseName);
-
-// The handlers hand the host's own variables to the events: a MouseMove handler that
-// moves X moves the section test after it, and the host sees the change. The messages
-// the press refresh lets through see the press complete.
-TEST(InputEdges, EventsShareTheArgumentsAndThePressRefreshSeesThePress) {
-    struct Mover : testing::RecordingEvents {
-        using RecordingEvents::RecordingEvents;
-        void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-            RecordingEvents::MouseMove(B, S, X, Y);
-            X = 50;
-        }
-    };
-    ButtonFixture f(100, 23);
-    Mover mover(f.site.log);
-    f.button.EventSink(&mover);
-    ButtonRecord& r = f.rec();
-    r.DropDown = r.bMouseOver = r.bMouseEntered = vb::True;
-    r.DropDownSize = 12;
-    r.sState = r.sDropDownState = "down";
-    vb::Integer b = 1, s = 0;
-    vb::Single x = 95, y = 5;
-    f.button.UserControl_MouseMove(b, s, x, y);
-    EXPECT_EQ(x, 50);
-    EXPECT_EQ(r.sDropDownState, "n");
-
-    ButtonFixture g(100, 23);
-    int seen = 0;
-    g.site.on_do_events = [&] {
-        seen += g.rec().sState == "down" && g.rec().bHasFocus && g.rec().bMouseOver;
-    };
-    x = 5;
-    g.button.UserControl_MouseDown(b, s, x, y);
-    EXPECT_EQ(seen, 1);
-}
 
 }  // namespace
 }  // namespace sheenwork

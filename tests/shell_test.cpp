@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/data.h"
 #include "support/recording_services.h"
 
 namespace sheenwork::system {
@@ -54,10 +55,7 @@ protected:
         const auto file = out_.Path() / program;
         for (int i = 0; i < 500 && !std::filesystem::exists(file); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::ifstream in(file);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return testing::ReadFile(file);
     }
     testing::TempDir bin_, out_, config_;
     std::string saved_path_;
