@@ -30,6 +30,7 @@
 #include "support/form_compare.h"
 #include "support/forwarding_gdi.h"
 #include "support/recording_services.h"
+#include "util/read_file.h"
 
 namespace sheenwork::runtime {
 namespace {
@@ -175,14 +176,28 @@ TEST(FormFile, OnlyRegularFilesOfBoundedSizeAreRead) {
     };
     for (const auto& [path, why] : files)
         EXPECT_EQ(first_problem(path), path + ": cannot read the file: " + why);
-    // A program without standard input opens the file as descriptor 0 and reads it.
+    // A program without standard input opens the file as descriptor 0 and reads it; an
+    // EINTR left in errno by something before does not keep the reader waiting at the end.
     std::ofstream(dir / "small.sfm") << "# a comment\n";
     const int input = dup(0);
     close(0);
+    errno = EINTR;
     const std::string small = first_problem(dir / "small.sfm");
     dup2(input, 0);
     close(input);
     EXPECT_EQ(small, dir / "small.sfm:2:1: expected Begin Form <name>: the file holds no form");
+    // A file that says it is empty (as /proc's do) is held to the limit as it is read: the
+    // program's name, 15 characters at most and a line break.
+    const std::string comm = std::string(program_invocation_short_name).substr(0, 15) + "\n";
+    EXPECT_EQ(util::ReadWholeFile("/proc/self/comm", std::ssize(comm)), comm);
+    try {
+        util::ReadWholeFile("/proc/self/comm", std::ssize(comm) - 1);
+        ADD_FAILURE() << "read past the limit";
+    } catch (const util::ReadFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "it is " + std::to_string(comm.size()) +
+                                             " bytes, more than the " +
+                                             std::to_string(comm.size() - 1) + " that are read");
+    }
 }
 
 // An enumerated key takes a member's name or a number, and is saved by its member's name
