@@ -1,6 +1,7 @@
 // Our raster against real GDI under Wine (tests/reference/run.sh writes what real GDI drew):
 // every scene of tests/data/scenes, drawn here and compared pixel for pixel, and number for
-// number with what it reports (DrawTextA's answers and rectangles, a font's metrics).
+// number with what it reports (answers of calls, rectangles and positions they leave, a
+// font's metrics).
 //
 // - gdi: drawing scenes. A scene naming a known difference is held to it exactly: both
 //   sides must show the picture their own rule makes, worked out below from Wine's pixels
