@@ -1,5 +1,6 @@
 #include "support/pictures.h"
 
+#include <cstdio>
 #include <filesystem>
 
 namespace sheenwork::testing {
@@ -24,20 +25,26 @@ png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int he
     png::Write(base + "-got.png", got);
     png::Write(base + "-want.png", want);
     int differ = 0;
+    std::string first;  // the first differing pixels, as "(x, y) got BBGGRR want BBGGRR"
     if (got.pixels.size() == want.pixels.size()) {
         // The differing pixels red over a faded copy of the wanted picture.
         png::Image diff = want;
         for (std::size_t i = 0; i < diff.pixels.size(); ++i) {
-            const gdi::ColorRef w = want.pixels[i];
+            const gdi::ColorRef w = want.pixels[i], g = got.pixels[i];
             const unsigned faded = 192 + (gdi::RedOf(w) + gdi::GreenOf(w) + gdi::BlueOf(w)) / 12;
-            diff.pixels[i] = w != got.pixels[i] ? 0x0000FF : gdi::Rgb(faded, faded, faded);
-            differ += w != got.pixels[i];
+            diff.pixels[i] = w != g ? 0x0000FF : gdi::Rgb(faded, faded, faded);
+            char line[64];
+            std::snprintf(line, sizeof line, "\n  (%d, %d) got %06X want %06X",
+                          static_cast<int>(i % static_cast<std::size_t>(want.width)),
+                          static_cast<int>(i / static_cast<std::size_t>(want.width)), g, w);
+            if (w != g && ++differ <= 8) first += line;
         }
         png::Write(base + "-diff.png", diff);
     }
     return ::testing::AssertionFailure()
            << what << ": " << differ << " pixels differ (" << got.width << "x" << got.height
-           << " against " << want.width << "x" << want.height << "), see " << base << "-*.png";
+           << " against " << want.width << "x" << want.height << "), see " << base << "-*.png"
+           << first;
 }
 
 }  // namespace sheenwork::testing

@@ -20,7 +20,7 @@ png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int he
 
 // Whether `got` is `want` pixel for pixel; if not, both go to the test output folder as
 // <what>-got.png and <what>-want.png (with <what>-diff.png, the differing pixels red,
-// where their sizes agree) and the failure says how many pixels differ.
+// where their sizes agree) and the failure says how many pixels differ, and which first.
 ::testing::AssertionResult SamePicture(const png::Image& got, const png::Image& want,
                                        const std::string& what);
 
