@@ -111,29 +111,17 @@ TEST_F(BodyCacheTest, ACopiedBodyLeavesWhatPaintingItLeaves) {
     EXPECT_TRUE(run(true, true, nullptr) == painted);
 }
 
-// StretchDIBits fails with a run-time error while `failing`: the band's own trap skips it.
-struct FailingBands final : testing::ForwardingGdi {
-    using ForwardingGdi::ForwardingGdi;
-    bool failing = true;
-    int StretchDIBits(Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
-                      const void* bits, const gdi::BitmapInfoHeader* info, unsigned usage,
-                      std::uint32_t rop) override {
-        if (failing) vb::Raise(5);
-        return g_.StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop);
-    }
-};
-
 TEST_F(BodyCacheTest, KeepsOnlyBodiesWhoseEveryStepRan) {
     cache.Clear();
     auto raster = gdi::MakeRasterGdi();
-    FailingBands gdi(*raster);
+    testing::RecordingGdi gdi(*raster);  // the band's StretchDIBits fails; its own trap skips it
     testing::RecordingSite site(gdi, 40, 20);
     sheenButton button(site);
     button.SetPainters(DefaultPainters());
     button.Record() = testing::NewInstanceRecord();
     const std::size_t hits = cache.Hits();
     for (const bool failing : {true, true, false, false}) {
-        gdi.failing = failing;
+        gdi.failing = failing ? "StretchDIBits" : "";
         button.Redraw(0);
     }
     EXPECT_EQ(cache.Count(), 1u) << "kept once the band ran";

@@ -1,7 +1,7 @@
 // Golden pictures of the button scenes: one sheet per group (a look and scheme), its
 // states in rows and its sizes in columns, compared pixel for pixel with
-// tests/data/golden/<group>.png. A mismatch writes <group>.actual.png and
-// <group>.diff.png (differing pixels red over a faded golden) to the build's
+// tests/data/golden/<group>.png. A mismatch writes golden-<group>-got.png,
+// -want.png and -diff.png (differing pixels red over a faded golden) to the build's
 // test-output folder. SHEENWORK_UPDATE_GOLDEN=1 rewrites the goldens instead, after a
 // change whose new pixels have been checked (the real-GDI comparison holds them too).
 #include <sheenwork/gdi/gdi.h>
@@ -15,6 +15,7 @@
 #include "button_scenes/button_scenes.h"
 #include "png_io.h"
 #include "support/data.h"
+#include "support/pictures.h"
 #include "support/recording_services.h"
 
 namespace sheenwork {
@@ -77,21 +78,6 @@ png::Image Sheet(const Group& g) {
     return sheet;
 }
 
-png::Image Diff(const png::Image& golden, const png::Image& actual) {
-    png::Image d = actual;
-    for (std::size_t i = 0; i < d.pixels.size(); ++i) {
-        const ColorRef g = golden.pixels[i];
-        if (g != actual.pixels[i]) {
-            d.pixels[i] = 0x0000FF;
-        } else {
-            const unsigned grey = (gdi::RedOf(g) + gdi::GreenOf(g) + gdi::BlueOf(g)) / 3;
-            const unsigned faded = 192 + grey / 4;
-            d.pixels[i] = gdi::Rgb(faded, faded, faded);
-        }
-    }
-    return d;
-}
-
 class ButtonGolden : public ::testing::TestWithParam<std::size_t> {
 protected:
     testing::RecordingServices services;
@@ -108,21 +94,7 @@ TEST_P(ButtonGolden, SheetMatchesItsGolden) {
     }
     ASSERT_TRUE(std::filesystem::exists(golden_path))
         << golden_path << " is missing; run the tests with SHEENWORK_UPDATE_GOLDEN=1 to make it";
-    const png::Image golden = png::Read(golden_path);
-    if (golden.width == actual.width && golden.height == actual.height &&
-        golden.pixels == actual.pixels)
-        return;
-    const std::string out = std::string(SHEENWORK_TEST_OUTPUT_DIR) + "/" + g.name;
-    std::filesystem::create_directories(SHEENWORK_TEST_OUTPUT_DIR);
-    png::Write(out + ".actual.png", actual);
-    ASSERT_EQ(std::pair(actual.width, actual.height), std::pair(golden.width, golden.height))
-        << g.name << ": the sheet's size is not the golden's; see " << out << ".actual.png";
-    png::Write(out + ".diff.png", Diff(golden, actual));
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < golden.pixels.size(); ++i)
-        n += golden.pixels[i] != actual.pixels[i];
-    FAIL() << g.name << ": " << n << " pixel(s) differ from " << golden_path << "; see " << out
-           << ".actual.png and " << out << ".diff.png";
+    EXPECT_TRUE(testing::SamePicture(actual, png::Read(golden_path), "golden-" + g.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, ButtonGolden, ::testing::Range<std::size_t>(0, Groups().size()),

@@ -29,30 +29,7 @@ namespace {
 using gdi::ColorRef;
 using testing::RecordingSite;
 
-struct TextCall {
-    std::string text;
-    RECT rect;  // as passed in
-    unsigned format;
-    ColorRef color;
-};
-
-// Our raster, with every DrawTextA noted.
-class TextRecordingGdi final : public testing::ForwardingGdi {
-public:
-    explicit TextRecordingGdi(gdi::Gdi& inner) : ForwardingGdi(inner) {}
-    std::vector<TextCall> calls;
-    int DrawTextA(gdi::Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
-        calls.push_back({t, *r, format, g_.GetTextColor(dc)});
-        return g_.DrawTextA(dc, t, n, r, format);
-    }
-    // The drawing calls, without the measurement.
-    std::vector<TextCall> Draws() const {
-        std::vector<TextCall> out;
-        for (const auto& c : calls)
-            if ((c.format & gdi::DT_CALCRECT) == 0) out.push_back(c);
-        return out;
-    }
-};
+using TextCall = testing::RecordingGdi::Text;
 
 // The pattern a picture button's surface holds before it paints.
 ColorRef Beneath(int x, int y) { return gdi::Rgb(3 * x, 100 + 5 * y, 60); }
@@ -67,7 +44,7 @@ protected:
 
     void Make(int w, int h, bool picture) {
         site.reset();  // before the Gdi it draws through
-        gdi = std::make_unique<TextRecordingGdi>(*raster);
+        gdi = std::make_unique<testing::RecordingGdi>(*raster);
         site = std::make_unique<RecordingSite>(*gdi, w, h);
         rec = testing::NewInstanceRecord();
         if (picture) {
@@ -87,7 +64,7 @@ protected:
     }
     host::Surface& Surface() { return site->Surface(); }
     void Paint(bool caption) {
-        gdi->calls.clear();
+        gdi->texts.clear();
         PaintState ps;
         PaintContext c{rec, *site, Surface(), ps};
         if (caption) {
@@ -98,8 +75,15 @@ protected:
             Painters{}.DrawImage(c);
         }
     }
+    // The drawing calls, without the measurement.
+    std::vector<TextCall> Draws() const {
+        std::vector<TextCall> out;
+        for (const auto& c : gdi->texts)
+            if ((c.format & gdi::DT_CALCRECT) == 0) out.push_back(c);
+        return out;
+    }
     TextCall Draw() {
-        const auto draws = gdi->Draws();
+        const auto draws = Draws();
         EXPECT_EQ(draws.size(), 1u);
         return draws.empty() ? TextCall{} : draws.back();
     }
@@ -138,7 +122,7 @@ protected:
 
     testing::RecordingServices services;  // reports land here instead of a message box
     std::unique_ptr<gdi::Gdi> raster = gdi::MakeRasterGdi();
-    std::unique_ptr<TextRecordingGdi> gdi;
+    std::unique_ptr<testing::RecordingGdi> gdi;
     std::unique_ptr<RecordingSite> site;
     ButtonRecord rec;
 };
@@ -189,18 +173,18 @@ void Painting::Run(const testing::Row& steps) {
         } else if (w[0] == "paint" || w[0] == "drawimage") {
             Paint(w[0] == "paint");
         } else if (w[0] == "draws") {
-            EXPECT_EQ(gdi->Draws().size(), std::size_t(n(1)));
+            EXPECT_EQ(Draws().size(), std::size_t(n(1)));
         } else if (w[0] == "draw") {  // draw I L T R B [COLOR]
-            const auto draws = gdi->Draws();
+            const auto draws = Draws();
             ASSERT_LT(std::size_t(n(1)), draws.size());
             EXPECT_EQ(draws[n(1)].rect, (RECT{n(2), n(3), n(4), n(5)}));
             if (w.size() > 6) {
                 EXPECT_EQ(draws[n(1)].color, ColorRef(n(6)));
             }
         } else if (w[0] == "writes") {  // writes L T R B FORMAT [COLOR [HEIGHT]]
-            ASSERT_EQ(gdi->calls.size(), 2u);
-            EXPECT_EQ(gdi->calls[0].rect, (RECT{0, 0, width - 3, 0}));
-            EXPECT_EQ(gdi->calls[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
+            ASSERT_EQ(gdi->texts.size(), 2u);
+            EXPECT_EQ(gdi->texts[0].rect, (RECT{0, 0, width - 3, 0}));
+            EXPECT_EQ(gdi->texts[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
             EXPECT_EQ(Draw().rect, (RECT{n(1), n(2), n(3), n(4)}));
             EXPECT_EQ(Draw().format, static_cast<unsigned>(n(5)));
             EXPECT_EQ(Draw().text, "OK");

@@ -1,6 +1,7 @@
 // Our raster against real GDI under Wine (tests/reference/run.sh writes what real GDI drew):
 // every scene of tests/data/scenes, drawn here and compared pixel for pixel, and number for
-// number with what it reports (DrawTextA's answers and rectangles, a font's metrics).
+// number with what it reports (answers of calls, rectangles and positions they leave, a
+// font's metrics).
 //
 // - gdi: drawing scenes. A scene naming a known difference is held to it exactly: both
 //   sides must show the picture their own rule makes, worked out below from Wine's pixels
@@ -18,6 +19,7 @@
 #include <map>
 
 #include "button_scenes/button_scenes.h"
+#include "support/pictures.h"
 #include "support/recording_services.h"
 #include "support/reference_results.h"
 #include "support/wine_model_gdi.h"
@@ -86,6 +88,13 @@ std::pair<Pixels, Pixels> KnownDifference(const Scene& s, const Pixels& wine) {
     return {ours, theirs};
 }
 
+// Whether the scene's pixels `got` are `want` (a mismatch writes both pictures and their
+// difference to the test output folder, and names the first differing pixels).
+::testing::AssertionResult Same(const Scene& s, const Pixels& got, const Pixels& want,
+                                const std::string& what) {
+    return SamePicture({s.width, s.height, got}, {s.width, s.height, want}, s.name + " " + what);
+}
+
 // Each scene is found by its name and checked with its size by the test below; here the
 // results must be of these scenes only, each name once.
 TEST(ReferenceResults, CoverEveryScene) {
@@ -122,18 +131,14 @@ TEST_P(RealGdi, MatchesRealGdi) {
     if (&set == &kSets[1]) {
         const auto model = MakeWineModelGdi(*raster);
         const Pixels modelled = scenes::Render(*model, s).pixels;
-        EXPECT_TRUE(modelled == wine.pixels)
-            << Differences(s, modelled, wine.pixels, "ours with Wine's two rules is not Wine's");
+        EXPECT_TRUE(Same(s, modelled, wine.pixels, "ours with Wine's two rules against Wine"));
         EXPECT_EQ(ours.pixels.size(), wine.pixels.size());
     } else if (s.known_difference.empty()) {
-        EXPECT_TRUE(ours.pixels == wine.pixels)
-            << Differences(s, ours.pixels, wine.pixels, "differs from real GDI");
+        EXPECT_TRUE(Same(s, ours.pixels, wine.pixels, "ours against real GDI"));
     } else {
         const auto [our_rule, wine_rule] = KnownDifference(s, wine.pixels);
-        EXPECT_TRUE(ours.pixels == our_rule)
-            << Differences(s, ours.pixels, our_rule, "ours (left) does not follow its rule");
-        EXPECT_TRUE(wine.pixels == wine_rule)
-            << Differences(s, wine_rule, wine.pixels, "Wine does not follow its documented rule");
+        EXPECT_TRUE(Same(s, ours.pixels, our_rule, "ours against its rule"));
+        EXPECT_TRUE(Same(s, wine.pixels, wine_rule, "Wine against its documented rule"));
     }
 }
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "scenes/scenes.h"
+#include "button_scenes/button_scenes.h"
 #include "support/data.h"
 
 namespace sheenwork::host {
@@ -25,26 +25,6 @@ namespace {
 
 constexpr gdi::ColorRef kBack = 0xCCCCCC;
 constexpr gdi::ColorRef kInk = 0x0000FF;
-
-// The pictures of the table. "letters": 3 x 2 opaque, A B C / D E F. "marked WxH
-// [translucent]": pixel (c, r) white with bit c and bit 12 + r cleared, so that a surface
-// pixel names the picture pixels it was made of; a translucent one has its last pixel at
-// alpha 0x80, never drawn. "none": empty. Takes the words it reads from `w`.
-vb::StdPicture TablePicture(std::vector<std::string>& w) {
-    const std::string kind = w.at(0);
-    w.erase(w.begin());
-    if (kind == "none") return vb::StdPicture(0, 0, {}, vb::PictureType::None);
-    if (kind == "letters")
-        return vb::StdPicture(
-            3, 2, {0xFF100000, 0xFF200000, 0xFF300000, 0xFF400000, 0xFF500000, 0xFF600000});
-    const int pw = std::stoi(w.at(0)), ph = std::stoi(w[0].substr(w[0].find('x') + 1));
-    w.erase(w.begin());
-    std::vector<std::uint32_t> argb;
-    for (int y = 0; y < ph; ++y)
-        for (int x = 0; x < pw; ++x) argb.push_back(0xFFFFFFFFu & ~(1u << x) & ~(1u << (12 + y)));
-    if (w.at(0) == "translucent") argb.back() = 0x80FFFFFFu, w.erase(w.begin());
-    return vb::StdPicture(pw, ph, argb);
-}
 
 // The surface as the table writes it: '.' the back colour, '#' ink, a letter for the
 // pixels of "letters", '?' anything else, rows separated by '/'; after a marked picture,
@@ -93,9 +73,12 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
         if (words.empty()) continue;
         const std::string name = words[0];
         words.erase(words.begin());
-        if (name == "PaintPicture") marked = marked || words[0] == "marked";
-        const auto picture =
-            name == "PaintPicture" ? TablePicture(words) : vb::StdPicture(0, 0, {});
+        host::PictureRef picture;
+        if (name == "PaintPicture") {
+            marked = marked || words.at(0).rfind("\"marked", 0) == 0;
+            picture = scenes::ScenePicture(scenes::Unquote(words[0]));
+            words.erase(words.begin());
+        }
         std::optional<std::uint32_t> color;
         std::vector<float> at;
         for (const std::string& word : words)
@@ -118,9 +101,9 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
         else if (name == "Cls")
             s->Cls();
         else if (name == "PaintPicture" && given == 2)
-            s->PaintPicture(picture, at[0], at[1]);
+            s->PaintPicture(*picture, at[0], at[1]);
         else if (name == "PaintPicture")
-            s->PaintPicture(picture, at[0], at[1], at[2], at[3]);
+            s->PaintPicture(*picture, at[0], at[1], at[2], at[3]);
         else
             ADD_FAILURE() << row.where << ": no call " << name;
     }

@@ -1,8 +1,8 @@
 // The raster's text through real fonts: which installed face stands in for a family,
-// GDI's metrics for it, the glyph cache, and DrawTextA's pixels where they are fixed by
-// rule (clipping, background cells, colours: tests/data/text_engine/drawn.txt). The
-// anti-aliased glyph pixels themselves are compared with real GDI in
-// text_reference_test.cpp.
+// Marlett's arrow, the glyph cache and its sizes. DrawTextA's pixels where they are fixed by rule
+// (clipping, background cells, colours, metrics) are cases of
+// tests/data/raster/cases/text.txt; the anti-aliased glyph pixels themselves are compared
+// with real GDI by reference_test.cpp.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/text/fonts.h>
 
@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -21,7 +20,6 @@
 
 #include "platform/text/font_engine.h"
 #include "scenes/scenes.h"
-#include "support/data.h"
 
 namespace sheenwork::gdi {
 namespace {
@@ -76,7 +74,10 @@ TEST(TextEngineDeathTest, AProgramThatUsesFontconfigTooEndsCleanly) {
             FcDefaultSubstitute(wanted);
             FcResult result;
             FcPattern* held = FcFontMatch(nullptr, wanted, &result);
-            Draw(*MakeRasterGdi(), 40, 16, R"(text "Aa" 0 0 40 16 0 face "Tahoma" height -11)");
+            Draw(
+                *MakeRasterGdi(), 40, 16,
+                R"(font = CreateFontIndirect -11 FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY )"
+                R"("Tahoma"; SelectObject dc font; DrawTextA dc "Aa" -1 0 0 40 16 DT_LEFT)");
             std::exit(held != nullptr ? 0 : 3);
         },
         ::testing::ExitedWithCode(0), "");
@@ -139,18 +140,27 @@ TEST(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
     static int fresh_size = 40;
     ++fresh_size;
     const auto g = MakeRasterGdi();
-    const std::string word = R"(text "&Speichern" 0 0 75 23 DT_CENTER|DT_WORDBREAK)";
-    Draw(*g, 75, 23, word);
+    // The text, rectangle and format of `words` drawn in DejaVu Sans `height` pixels high,
+    // each time in a font object of its own.
+    const auto draw = [&](int height, const std::string& words) {
+        Draw(*g, 75, 23,
+             "font = CreateFontIndirect " + std::to_string(height) +
+                 R"( FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY "DejaVu Sans"; )"
+                 "SelectObject dc font; DrawTextA dc " +
+                 words);
+    };
+    const std::string word = R"("&Speichern" -1 0 0 75 23 DT_CENTER|DT_WORDBREAK)";
+    draw(-13, word);
     const std::uint64_t warm = text::GlyphsRasterised();
-    // Again, elsewhere, each time a font object of its own of the same description.
-    Draw(*g, 75, 23, word + "; text \"Speichern\" 3 2 60 20 DT_LEFT");
+    // Again, and elsewhere.
+    draw(-13, word);
+    draw(-13, R"("Speichern" -1 3 2 60 20 DT_LEFT)");
     EXPECT_EQ(text::GlyphsRasterised(), warm);
 
-    const std::string sized = word + " height -" + std::to_string(fresh_size);
-    Draw(*g, 75, 23, sized);
+    draw(-fresh_size, word);
     const std::uint64_t new_size = text::GlyphsRasterised();
     EXPECT_GE(new_size - warm, 7u);  // S p e i c h r n at the new size ("e" twice)
-    Draw(*g, 75, 23, sized);
+    draw(-fresh_size, word);
     EXPECT_EQ(text::GlyphsRasterised(), new_size);
 }
 
@@ -185,56 +195,6 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
         EXPECT_EQ(render(*large_again, text[i]), large_alone[i]) << text[i];
     }
 }
-
-// --- drawn text: tests/data/text_engine/drawn.txt -----------------------------------
-
-class TextDrawn : public ::testing::TestWithParam<testing::Row> {};
-
-TEST_P(TextDrawn, LeavesWhatTheRowSays) {
-    const testing::Row& row = GetParam();
-    const auto g = MakeRasterGdi();
-    const LiveObjects start = RasterLiveObjects(*g);
-    const int w = std::stoi(row[0]), h = std::stoi(row[0].substr(row[0].find('x') + 1));
-    const scenes::Rendered drawn = Draw(*g, w, h, row[1]);
-    EXPECT_EQ(RasterLiveObjects(*g), start) << "objects leaked";
-    const auto at = [&](int x, int y) { return drawn.pixels[std::size_t(y) * w + x]; };
-    // The values the text call reports: its measurement first, the font's metrics later.
-    const std::map<std::string, std::size_t> values = {
-        {"measured", 0}, {"cell", 12}, {"ascent", 13}, {"descent", 14}};
-    std::istringstream checks(row.size() > 2 ? row[2] : "");
-    for (std::string check; std::getline(checks, check, ';');) {
-        SCOPED_TRACE(row.where + ": " + check);
-        const auto c = scenes::Split(check);
-        const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(c.at(i))); };
-        if (c[0] == "inside" || c[0] == "blank") {
-            const Rect r = c[0] == "blank" ? Rect{} : Rect{n(1), n(2), n(3), n(4)};
-            int inked = 0;
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) {
-                    if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) {
-                        ASSERT_EQ(at(x, y), kSentinel) << "(" << x << ", " << y << ")";
-                    }
-                    inked += at(x, y) != kSentinel;
-                }
-            if (c[0] == "inside") {
-                EXPECT_GT(inked, 0);
-            }
-        } else if (c[0] == "row") {
-            for (int x = 0; x < w; ++x)
-                EXPECT_EQ(at(x, n(1)), x >= n(2) && x < n(3) ? ColorRef(n(4)) : kSentinel) << x;
-        } else if (c[0] == "count") {
-            EXPECT_GT(std::count(drawn.pixels.begin(), drawn.pixels.end(), ColorRef(n(1))), n(2));
-        } else if (c[0] == "measured") {
-            EXPECT_GT(drawn.values.at(0), 0);
-        } else {
-            EXPECT_EQ(drawn.values.at(values.at(c[0])), n(1));
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, TextDrawn,
-                         ::testing::ValuesIn(testing::ReadTable("text_engine/drawn.txt")),
-                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::gdi

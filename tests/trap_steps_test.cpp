@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -48,53 +47,6 @@ private:
     int seen_ = 0;
 };
 
-std::string Hex(gdi::ColorRef c) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%06X", c);
-    return buf;
-}
-
-// Our raster, with the calls that show what Redraw's statements did written to a log.
-class StepGdi final : public testing::ForwardingGdi {
-public:
-    StepGdi(gdi::Gdi& inner) : ForwardingGdi(inner) {}
-    testing::CallLog* log = nullptr;
-    static std::string Box(int l, int t, int r, int b) {
-        return std::to_string(l) + " " + std::to_string(t) + " " + std::to_string(r) + " " +
-               std::to_string(b);
-    }
-    void Add(std::string entry) {
-        if (log) log->Add(std::move(entry));
-    }
-    int FillRect(gdi::Hdc dc, const gdi::Rect* r, gdi::Hgdiobj brush) override {
-        Add("FillRect " + Box(r->left, r->top, r->right, r->bottom));
-        return g_.FillRect(dc, r, brush);
-    }
-    bool RoundRect(gdi::Hdc dc, int l, int t, int r, int b, int w, int h) override {
-        Add("RoundRect " + Box(l, t, r, b));
-        return g_.RoundRect(dc, l, t, r, b, w, h);
-    }
-    gdi::ColorRef SetTextColor(gdi::Hdc dc, gdi::ColorRef c) override {
-        Add("SetTextColor " + Hex(c));
-        return g_.SetTextColor(dc, c);
-    }
-    std::vector<gdi::ColorRef> ReadBitmap(gdi::Hgdiobj b) override {
-        Add("ReadBitmap");
-        return g_.ReadBitmap(b);
-    }
-    int StretchDIBits(gdi::Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
-                      const void* bits, const gdi::BitmapInfoHeader* info, unsigned usage,
-                      std::uint32_t rop) override {
-        Add("StretchDIBits " + Box(x, y, w, h));
-        return g_.StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop);
-    }
-    int DrawTextA(gdi::Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
-        Add("DrawTextA \"" + std::string(t) + "\" " + std::to_string(n) + " " +
-            Box(r->left, r->top, r->right, r->bottom));
-        return g_.DrawTextA(dc, t, n, r, format);
-    }
-};
-
 // The recording painters, except that the XP body leaves a frame colour and the separator
 // is the real one, so that the steps which carry them show in the log.
 struct StepPainters : testing::RecordingPainters {
@@ -118,7 +70,7 @@ protected:
 // made before any step is failed or counted.
 Log SplitPaint(const ButtonRecord& fresh) {
     auto raster = gdi::MakeRasterGdi();
-    StepGdi gdi(*raster);
+    testing::RecordingGdi gdi(*raster);
     testing::RecordingSite site(gdi, 80, 24);
     sheenButton button(site);
     button.SetPainters(std::make_shared<StepPainters>(site.log));
@@ -133,7 +85,7 @@ Log SplitPaint(const ButtonRecord& fresh) {
     // only as the missing calls.
     site.Surface().Font(*site.lbl_drop_down_font);
     site.log.Clear();
-    gdi.log = &site.log;
+    gdi.note = [&site](std::string entry) { site.log.Add(std::move(entry)); };
     button.Redraw(0);
     return site.log.entries;
 }

@@ -6,7 +6,6 @@
 #include <sheenwork/vb/stdpicture.h>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 #include "render/basButton.h"
@@ -21,76 +20,6 @@ using Lines = std::vector<Words>;
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
 long Number(const std::string& word);
-
-// The pictures a scene can name, made here so that the scenes need no decoder.
-host::PictureRef MakePicture(const Words& w) {
-    std::vector<std::uint32_t> px;
-    if (w[0] == "diamond") {  // see the comment above the picture states
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const int d = std::abs(2 * x - 15) + std::abs(2 * y - 15);  // even, 2 .. 30
-                std::uint32_t c = 0xFFFF00FFu;
-                if (d > 3 && d <= 13)
-                    c = 0xFF2050C0u + static_cast<std::uint32_t>(y * 4) * 0x100u;
-                else if (d > 13 && d <= 15)
-                    c = 0xFF000000u;
-                px.push_back(x == 5 && y == 6 ? 0xFFFFFFFFu : c);
-            }
-        return std::make_shared<vb::StdPicture>(16, 16, std::move(px));
-    }
-    if (w[0] == "disc") {
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const double a = std::clamp((7.5 - std::hypot(x - 7.5, y - 7.5)) / 3.0, 0.0, 1.0);
-                px.push_back(static_cast<std::uint32_t>(std::lround(a * 255.0)) << 24 |
-                             0x0030B040u);
-            }
-        return std::make_shared<vb::StdPicture>(16, 16, std::move(px), vb::PictureType::Icon);
-    }
-    if (w[0] == "soft") {  // 5 x 3: opaque red, half green, clear blue, opaque mask
-        // colour, quarter white in each row; an icon with `soft icon`
-        for (int i = 0; i < 3; ++i)
-            px.insert(px.end(), {0xFFFF0000u, 0x8000FF00u, 0x000000FFu, 0xFFFF00FFu, 0x40FFFFFFu});
-        return std::make_shared<vb::StdPicture>(
-            5, 3, std::move(px),
-            w.size() > 1 && w[1] == "icon" ? vb::PictureType::Icon : vb::PictureType::Bitmap);
-    }
-    if (w[0] == "solid" && w.size() > 1)  // 16 x 16 of one colour, 0xAARRGGBB
-        return std::make_shared<vb::StdPicture>(
-            16, 16, std::vector<std::uint32_t>(256, static_cast<std::uint32_t>(Number(w[1]))));
-    if (w[0] == "pattern" && w.size() > 1) {  // opaque; mask colour on every fourth diagonal,
-        // a black column at x = 2, elsewhere a colour naming the position
-        const int pw = std::stoi(w[1]), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
-        for (int y = 0; y < ph; ++y)
-            for (int x = 0; x < pw; ++x)
-                px.push_back((x + y) % 4 == 0 ? 0xFFFF00FFu
-                             : x == 2         ? 0xFF000000u
-                                              : 0xFF000040u | static_cast<std::uint32_t>(
-                                                          (x * 7) << 16 | ((y * 9) & 0xFF) << 8));
-        return std::make_shared<vb::StdPicture>(pw, ph, std::move(px));
-    }
-    if (w[0] != "weave" || w.size() < 2) Fail("no picture " + w[0]);
-    const int pw = std::stoi(w[1]), ph = std::stoi(w[1].substr(w[1].find('x') + 1));
-    const bool translucent = w.size() > 2 && w[2] == "translucent";
-    static constexpr std::uint32_t kAlpha[] = {255, 160, 60, 0};
-    for (int y = 0; y < ph; ++y)
-        for (int x = 0; x < pw; ++x) {
-            std::uint32_t c = 0xFFFFFFu, a = translucent ? kAlpha[x % 4] : 255u;
-            if (x < 2 || y < 2 || x >= pw - 2 || y >= ph - 2 || (x * 7 + y * 3) % 11 == 0) {
-                c = 0xFF00FFu;
-                if (translucent) a = 0;
-            } else if (x >= pw / 2 && y < ph / 2) {
-                c = (x + y) % 2 == 0 ? 0x30C0F0u : 0xF06090u;
-            } else if (x % 5 == 2) {
-                c = 0x2060C0u;
-            } else if (y % 4 == 1) {
-                c = 0xC03020u;
-            }
-            px.push_back(a << 24 | c);
-        }
-    return std::make_shared<vb::StdPicture>(
-        pw, ph, std::move(px), translucent ? vb::PictureType::Icon : vb::PictureType::Bitmap);
-}
 
 long Number(const std::string& word) {
     if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-')
@@ -123,7 +52,9 @@ Setter Field(T ButtonRecord::*field) {
                 f = r.Picture;
                 return;
             }
-            f = MakePicture(w);
+            std::string key;
+            for (const std::string& word : w) key += (key.empty() ? "" : " ") + word;
+            f = ScenePicture(key);
             site.Holder().Picture(f);
             site.Holder().NaturalSize(static_cast<float>(f->PixelWidth()),
                                       static_cast<float>(f->PixelHeight()));
@@ -250,6 +181,44 @@ long TransBltLine(Calls& c, const Words& w) {
 }
 
 }  // namespace
+
+host::PictureRef ScenePicture(const std::string& name) {
+    static const auto pictures = [] {
+        std::map<std::string, host::PictureRef> out;
+        std::string key;
+        int width = 0, height = 0;
+        vb::PictureType type = vb::PictureType::None;
+        std::vector<std::uint32_t> argb;
+        const auto add = [&] {
+            if (argb.size() != static_cast<std::size_t>(width) * height)
+                Fail("picture " + key + ": not " + std::to_string(height) + " rows of " +
+                     std::to_string(width));
+            out[key] = std::make_shared<vb::StdPicture>(width, height, std::move(argb), type);
+            argb.clear();
+        };
+        for (const Line& line : ReadLines(SceneRoot() + "/pictures")) {
+            const Words& w = line.words;
+            if (w[0] != "picture") {
+                for (const std::string& pixel : w)
+                    argb.push_back(static_cast<std::uint32_t>(std::stoul(pixel, nullptr, 16)));
+                continue;
+            }
+            if (!key.empty()) add();
+            if (w.size() != 5) Fail(line.where + ": picture \"NAME\" WIDTH HEIGHT TYPE");
+            key = Unquote(w[1]);
+            width = std::stoi(w[2]);
+            height = std::stoi(w[3]);
+            type = w[4] == "icon"     ? vb::PictureType::Icon
+                   : w[4] == "bitmap" ? vb::PictureType::Bitmap
+                                      : vb::PictureType::None;
+        }
+        add();
+        return out;
+    }();
+    const auto it = pictures.find(name);
+    if (it == pictures.end()) Fail("no picture " + name);
+    return std::make_shared<vb::StdPicture>(*it->second);
+}
 
 // One scene's lines: assignments, and Image1 = WxH.
 void Assign(testing::RecordingSite& site, ButtonRecord& r, const Words& w) {

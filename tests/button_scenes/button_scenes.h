@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <sheenwork/host/objects.h>
+
 #include "scenes.h"
 
 namespace sheenwork {
@@ -27,6 +29,10 @@ const std::vector<Scene>& ButtonScenes();
 // Carries out one assignment of a button scene's lines ("FIELD = VALUE", or Image1 = WxH)
 // on a record and its site.
 void Assign(testing::RecordingSite& site, ButtonRecord& r, const std::vector<std::string>& w);
+
+// A new picture object of the one tests/data/scenes/pictures calls `name` ("weave 16x16
+// translucent").
+host::PictureRef ScenePicture(const std::string& name);
 
 // The group of a button scene's name ("xp-blue" of "xp-blue/hover/75x23").
 inline std::string ButtonSceneGroup(const std::string& name) {

@@ -68,7 +68,8 @@ const std::map<std::string, long>& Constants() {
         N(DT_EXTERNALLEADING), N(DT_NOPREFIX), N(DT_CALCRECT), N(BDR_RAISEDOUTER), N(BDR_SUNKENOUTER),
         N(BDR_RAISEDINNER), N(BDR_SUNKENINNER), N(EDGE_RAISED), N(EDGE_SUNKEN), N(EDGE_ETCHED),
         N(EDGE_BUMP), N(BF_LEFT), N(BF_TOP), N(BF_RIGHT), N(BF_BOTTOM), N(BF_RECT), N(BF_MIDDLE),
-        N(BF_ADJUST), {"BITSPIXEL", 12}, {"PLANES", 14},
+        N(BF_ADJUST), N(ANSI_CHARSET), N(DEFAULT_CHARSET), N(FW_NORMAL), N(ANTIALIASED_QUALITY),
+        N(NONANTIALIASED_QUALITY), N(DEFAULT_QUALITY), {"BITSPIXEL", 12}, {"PLANES", 14},
     };
     // clang-format on
 #undef N
@@ -142,6 +143,21 @@ struct Reader {
             return static_cast<T>(c.Handle(Next()));
         } else if constexpr (std::is_same_v<T, gdi::Point*>) {  // MoveToEx's answer
             return &(c.point = {-1, -1});
+        } else if constexpr (std::is_same_v<T, gdi::Size*>) {
+            return &(c.size = {});
+        } else if constexpr (std::is_same_v<T, gdi::TextMetric*>) {
+            return &(c.metrics = {});
+        } else if constexpr (std::is_same_v<T, const gdi::LogFont&>) {
+            c.font = {};
+            c.font.lfHeight = Take<int>();
+            c.font.lfWeight = Take<int>();
+            c.font.lfItalic = Take<std::uint8_t>();
+            c.font.lfUnderline = Take<std::uint8_t>();
+            c.font.lfStrikeOut = Take<std::uint8_t>();
+            c.font.lfCharSet = Take<std::uint8_t>();
+            c.font.lfQuality = Take<std::uint8_t>();
+            std::strncpy(c.font.lfFaceName, Unquote(Next()).c_str(), gdi::kLfFaceSize - 1);
+            return c.font;
         } else if constexpr (std::is_same_v<T, gdi::Rect*> || std::is_same_v<T, const gdi::Rect*>) {
             c.rect = {Take<int>(), Take<int>(), Take<int>(), Take<int>()};
             return &c.rect;
@@ -211,67 +227,6 @@ Verb Bind(R (*function)(gdi::Gdi&, A...)) {
     return Call<R, R (*)(gdi::Gdi&, A...), A...>(function);
 }
 
-// Measures the text with DT_CALCRECT, then draws it, in a font of its own, and reports
-// both answers and rectangles, the extent of the whole text and the font's metrics.
-long Text(Calls& c, const Words& w) {
-    Reader r{c, w};
-    const std::string text = Unquote(r.Next());
-    const gdi::Rect rect = *r.Take<gdi::Rect*>();
-    const auto flags = r.Take<unsigned>();
-    gdi::LogFont lf;
-    lf.lfHeight = -13;
-    lf.lfQuality = gdi::ANTIALIASED_QUALITY;
-    std::string face = "DejaVu Sans";
-    gdi::ColorRef color = 0, bk_color = 0xFFFFFF;
-    int bk_mode = gdi::TRANSPARENT, count = -1;
-    while (r.i < w.size()) {
-        const std::string& key = r.Next();
-        if (key == "italic" || key == "underline" || key == "strike")
-            (key == "italic"      ? lf.lfItalic
-             : key == "underline" ? lf.lfUnderline
-                                  : lf.lfStrikeOut) = 1;
-        else if (key == "face")
-            face = Unquote(r.Next());
-        else if (key == "height")
-            lf.lfHeight = r.Take<int>();
-        else if (key == "weight")
-            lf.lfWeight = r.Take<int>();
-        else if (key == "charset")
-            lf.lfCharSet = r.Take<std::uint8_t>();
-        else if (key == "color")
-            color = r.Take<gdi::ColorRef>();
-        else if (key == "bkmode")
-            bk_mode = r.Take<int>();
-        else if (key == "bkcolor")
-            bk_color = r.Take<gdi::ColorRef>();
-        else if (key == "count")
-            count = r.Take<int>();
-        else
-            Fail("text has no option " + key);
-    }
-    std::strncpy(lf.lfFaceName, face.c_str(), gdi::kLfFaceSize - 1);
-    gdi::Hgdiobj font = c.g.CreateFontIndirect(lf);
-    if (font == nullptr) Fail("CreateFontIndirect failed");
-    gdi::Hgdiobj old = c.g.SelectObject(c.dc, font);
-    c.g.SetTextColor(c.dc, color);
-    c.g.SetBkColor(c.dc, bk_color);
-    c.g.SetBkMode(c.dc, bk_mode);
-    auto& v = c.values;
-    for (const unsigned f : {flags | gdi::DT_CALCRECT, flags}) {
-        gdi::Rect at = rect;
-        v.push_back(c.g.DrawTextA(c.dc, text.c_str(), count, &at, f));
-        v.insert(v.end(), {at.left, at.top, at.right, at.bottom});
-    }
-    gdi::Size extent;
-    c.g.GetTextExtentPoint32(c.dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    gdi::TextMetric tm;
-    c.g.GetTextMetrics(c.dc, &tm);
-    v.insert(v.end(), {extent.cx, extent.cy, tm.tmHeight, tm.tmAscent, tm.tmDescent,
-                       tm.tmInternalLeading, tm.tmExternalLeading, tm.tmAveCharWidth});
-    c.g.SelectObject(c.dc, old);
-    return c.g.DeleteObject(font);
-}
-
 // Fills with a brush made for the call.
 long Fill(gdi::Gdi& g, gdi::Hdc dc, const gdi::Rect* r, gdi::ColorRef color) {
     gdi::Hgdiobj brush = g.CreateSolidBrush(color);
@@ -290,6 +245,7 @@ const Verbs& Builtins() {
         B(SetTextColor), B(GetTextColor), B(SetBkMode), B(GetBkMode), B(GetDeviceCaps), B(MoveToEx),
         B(LineTo), B(SetPixel), B(GetPixel), B(Rectangle), B(FillRect), B(RoundRect), B(DrawEdge),
         B(DrawFocusRect), B(StretchDIBits), B(BitBlt), B(AlphaBlend), B(DrawTextA),
+        B(CreateFontIndirect), B(GetTextExtentPoint32), B(GetTextMetrics),
         // clang-format on
         {"fill", Bind(&Fill)},
         {"stripes",
@@ -313,34 +269,27 @@ const Verbs& Builtins() {
                  for (int x = 0; x < width; ++x) c.g.SetPixel(dc, x, y, Pattern(pattern, x, y));
              return 1L;
          }},
-        {"text", Text},
     };
 #undef B
     return verbs;
 }
 
-// What `show` does with a call's answer.
-void Show(Calls& c, const Words& how, long answer) {
-    const auto at = [&](std::size_t i) { return static_cast<int>(c.Int(how.at(i))); };
-    const auto color = [&](std::size_t i) { return static_cast<gdi::ColorRef>(c.Int(how.at(i))); };
-    const auto u = static_cast<std::uint32_t>(answer);
-    if (how[0] == "int") {
-        c.g.SetPixel(c.dc, at(1), at(2), u & 0xFFFFFFu);
-        c.g.SetPixel(c.dc, at(1) + 1, at(2), (u >> 24) | 0x808000u);
-    } else if (how[0] == "color") {  // CLR_INVALID as magenta, which no answer passes for
-        c.g.SetPixel(c.dc, at(1), at(2), u == gdi::kClrInvalid ? 0xFF00FF : u);
-    } else if (how[0] == "bool") {
-        c.g.SetPixel(c.dc, at(1), at(2), answer != 0 ? 0xFFFFFF : 0x000000);
-    } else if (how[0] == "bits") {
-        for (int bit = 0; bit < 32; ++bit)
-            c.g.SetPixel(c.dc, at(1) + bit, at(2), (u >> bit) & 1u ? 0xFFFFFF : 0x000000);
-    } else if (how[0] == "point") {
-        c.g.SetPixel(c.dc, c.point.x + at(1), c.point.y + at(2), color(3));
-    } else if (how[0] == "rect") {
-        c.g.SetPixel(c.dc, c.rect.left, c.rect.top, color(1));
-        c.g.SetPixel(c.dc, c.rect.right - 1, c.rect.bottom - 1, color(1));
+// What `report` adds to the scene's numbers: the call's answer, and the rectangle DrawTextA
+// and DrawEdge leave or the position MoveToEx reports; for GetTextExtentPoint32 only the
+// extent, for GetTextMetrics only the metrics.
+void Report(Calls& c, const std::string& call, long answer) {
+    auto& v = c.values;
+    const gdi::TextMetric& tm = c.metrics;
+    if (call == "GetTextExtentPoint32") {
+        v.insert(v.end(), {c.size.cx, c.size.cy});
+    } else if (call == "GetTextMetrics") {
+        v.insert(v.end(), {tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading,
+                           tm.tmExternalLeading, tm.tmAveCharWidth});
     } else {
-        Fail("show has no kind " + how[0]);
+        v.push_back(static_cast<std::int32_t>(answer));
+        if (call == "DrawTextA" || call == "DrawEdge")
+            v.insert(v.end(), {c.rect.left, c.rect.top, c.rect.right, c.rect.bottom});
+        if (call == "MoveToEx") v.insert(v.end(), {c.point.x, c.point.y});
     }
 }
 
@@ -423,13 +372,8 @@ long RunLine(Calls& c, Words w, const Verbs* extra) {
             return 1;
         }
     }
-    Words how;  // show KIND X Y, show point DX DY COLOR, show rect COLOR
-    if (w.size() > 1 && w[0] == "show") {
-        const auto n = static_cast<long>(w[1] == "rect" ? 3 : w[1] == "point" ? 5 : 4);
-        if (static_cast<long>(w.size()) <= n) Fail("show KIND ... CALL");
-        how.assign(w.begin() + 1, w.begin() + n);
-        w.erase(w.begin(), w.begin() + n);
-    }
+    const bool report = w.size() > 1 && w[0] == "report";
+    if (report) w.erase(w.begin());
     const Verb* verb = nullptr;
     for (const Verbs* verbs : {extra, &Builtins()})
         if (verbs != nullptr && verb == nullptr && verbs->count(w[0])) verb = &verbs->at(w[0]);
@@ -451,7 +395,7 @@ long RunLine(Calls& c, Words w, const Verbs* extra) {
         std::erase_if(c.selections, [h](const auto& s) { return s.first == h || s.second == h; });
     }
     if (!name.empty()) c.names[name] = c.made;
-    if (!how.empty()) Show(c, how, answer);
+    if (report) Report(c, w[0], answer);
     return answer;
 }
 

@@ -26,13 +26,11 @@
 //   fill DC L T R B COLOR               FillRect with a brush made for the call
 //   stripes DC W H STRIPE COLOR...      vertical stripes of the colours, repeated
 //   picture DC W H [PATTERN]            every pixel set with SetPixel to the pattern's
-//   show int|color|bool|bits X Y CALL   the call's answer as pixels at (X, Y)
-//   show point DX DY COLOR CALL         a pixel beside the position MoveToEx reports
-//   show rect COLOR CALL                the corners of the rectangle DrawEdge leaves
-//   text "TEXT" L T R B FLAGS [face "F"] [height N] [weight N] [italic] [underline]
-//        [strike] [charset N] [color C] [bkmode N] [bkcolor C] [count N]
-//       measures (DT_CALCRECT) and draws the text in its own font, and reports both
-//       answers and rectangles, the text's extent and the font's metrics
+//   report CALL                         the call's numbers among those the scene reports:
+//       its answer, then the rectangle DrawTextA and DrawEdge leave or the position
+//       MoveToEx reports; GetTextExtentPoint32's extent alone, GetTextMetrics' height,
+//       ascent, descent, internal and external leading and average width alone
+// CreateFontIndirect takes HEIGHT WEIGHT ITALIC UNDERLINE STRIKEOUT CHARSET QUALITY "FACE".
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -84,6 +82,9 @@ struct Calls {
     void* made = nullptr;  // the handle the last call made
     gdi::Rect rect;        // the rectangle the last call took (DrawEdge: left)
     gdi::Point point;      // the position MoveToEx reported last
+    gdi::Size size;        // the extent GetTextExtentPoint32 gave last
+    gdi::TextMetric metrics;
+    gdi::LogFont font;  // the description CreateFontIndirect took last
     std::vector<std::uint8_t> bytes;
     std::string text;  // the last quoted string a call took
     const gdi::BitmapInfoHeader* dib = nullptr;

@@ -1,8 +1,14 @@
 // A Gdi that hands every call to another one: the base of test decorators that watch
-// or change a few calls and leave the rest alone.
+// or change a few calls and leave the rest alone, and the one that watches a paint.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/vb/error.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace sheenwork::testing {
 
@@ -85,6 +91,75 @@ public:
 
 protected:
     gdi::Gdi& g_;
+};
+
+// Our raster with a watch on the calls that show what a paint did: each noted as a line
+// to `note` while it is set, every DrawTextA kept in `texts` (its rectangle as passed in,
+// its format and the text colour at the time), the monochrome bitmaps counted, and the
+// call named `failing` raising run-time error 5 instead of running.
+class RecordingGdi final : public ForwardingGdi {
+public:
+    using ForwardingGdi::ForwardingGdi;
+    struct Text {
+        std::string text;
+        gdi::Rect rect;
+        unsigned format;
+        ColorRef color;
+    };
+    std::function<void(std::string)> note;
+    std::vector<Text> texts;
+    std::string failing;
+    int monochrome = 0;
+
+    int GetDeviceCaps(Hdc dc, int index) override {
+        if (failing == "GetDeviceCaps") vb::Raise(5);  // a query no paint log shows
+        return g_.GetDeviceCaps(dc, index);
+    }
+    Hgdiobj CreateBitmap(int w, int h, unsigned planes, unsigned bpp, const void* bits) override {
+        monochrome += bpp == 1 ? 1 : 0;
+        return g_.CreateBitmap(w, h, planes, bpp, bits);
+    }
+    int FillRect(Hdc dc, const gdi::Rect* r, Hgdiobj brush) override {
+        Watch("FillRect", r);
+        return g_.FillRect(dc, r, brush);
+    }
+    bool RoundRect(Hdc dc, int l, int t, int r, int b, int w, int h) override {
+        const gdi::Rect box{l, t, r, b};
+        Watch("RoundRect", &box);
+        return g_.RoundRect(dc, l, t, r, b, w, h);
+    }
+    ColorRef SetTextColor(Hdc dc, ColorRef c) override {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%06X", c);
+        Watch(std::string("SetTextColor ") + hex, nullptr);
+        return g_.SetTextColor(dc, c);
+    }
+    std::vector<ColorRef> ReadBitmap(Hgdiobj b) override {
+        Watch("ReadBitmap", nullptr);
+        return g_.ReadBitmap(b);
+    }
+    int StretchDIBits(Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
+                      const void* bits, const gdi::BitmapInfoHeader* info, unsigned usage,
+                      std::uint32_t rop) override {
+        const gdi::Rect place{x, y, w, h};
+        Watch("StretchDIBits", &place);
+        return g_.StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop);
+    }
+    int DrawTextA(Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
+        texts.push_back({t, *r, format, g_.GetTextColor(dc)});
+        Watch("DrawTextA \"" + std::string(t) + "\" " + std::to_string(n), r);
+        return g_.DrawTextA(dc, t, n, r, format);
+    }
+
+private:
+    // Fails the call if it is `failing`, else notes it with the four numbers of `r`.
+    void Watch(const std::string& call, const gdi::Rect* r) {
+        if (call.substr(0, call.find(' ')) == failing) vb::Raise(5);
+        if (!note) return;
+        note(r == nullptr ? call
+                          : call + " " + std::to_string(r->left) + " " + std::to_string(r->top) +
+                                " " + std::to_string(r->right) + " " + std::to_string(r->bottom));
+    }
 };
 
 }  // namespace sheenwork::testing

@@ -1,5 +1,6 @@
-// Pictures a test compares with the headless runtime's: a surface's pixels as a screen
-// shows them at a scale, and an assertion that writes both pictures where they differ.
+// Pictures a test compares with the one it wants (the headless runtime's, a golden): a
+// surface's pixels as a screen shows them at a scale, and an assertion that writes both
+// pictures where they differ.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -17,10 +18,10 @@ namespace sheenwork::testing {
 // scale x scale block.
 png::Image Magnified(const std::vector<gdi::ColorRef>& pixels, int width, int height, int scale);
 
-// Whether `shown` is `headless` pixel for pixel; if not, both go to the test output
-// folder as <what>-shown.png and <what>-headless.png and the failure says how many
-// pixels differ.
-::testing::AssertionResult SamePicture(const png::Image& shown, const png::Image& headless,
+// Whether `got` is `want` pixel for pixel; if not, both go to the test output folder as
+// <what>-got.png and <what>-want.png (with <what>-diff.png, the differing pixels red,
+// where their sizes agree) and the failure says how many pixels differ, and which first.
+::testing::AssertionResult SamePicture(const png::Image& got, const png::Image& want,
                                        const std::string& what);
 
 }  // namespace sheenwork::testing

@@ -1,9 +1,7 @@
 #include "support/reference_results.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace sheenwork::testing {
 
@@ -50,44 +48,6 @@ Results LoadResults(const std::string& file_name) {
     }
     if (r.images.size() != count) r.error = path + " is truncated. " + kHowToMake;
     return r;
-}
-
-std::string Differences(const scenes::Scene& s, const std::vector<ColorRef>& ours,
-                        const std::vector<ColorRef>& wine, const std::string& why) {
-    const auto hex = [](ColorRef c) {
-        char b[16];
-        std::snprintf(b, sizeof b, "%06X", static_cast<unsigned>(c));
-        return std::string(b);
-    };
-    std::ostringstream out, first, rows;
-    int count = 0;
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::map<ColorRef, char> letter{{scenes::kSentinel, '.'}};
-    const auto letter_of = [&](ColorRef c) {
-        const std::size_t n = letter.size() - 1;
-        return letter.emplace(c, n < sizeof kLetters - 1 ? kLetters[n] : '?').first->second;
-    };
-    for (int y = 0; y < s.height; ++y) {
-        std::string a, b, marks;
-        for (int x = 0; x < s.width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * s.width + x;
-            a += letter_of(ours[i]), b += letter_of(wine[i]),
-                marks += ours[i] == wine[i] ? ' ' : '^';
-            if (ours[i] != wine[i] && ++count <= 8)
-                first << "    (" << x << ", " << y << ") ours " << hex(ours[i]) << " wine "
-                      << hex(wine[i]) << "\n";
-        }
-        rows << "  " << a << "  " << b << "   " << marks << "\n";
-    }
-    out << "scene " << s.name << " (" << s.width << " x " << s.height << "): " << why << "\n  "
-        << count << " pixel(s) differ, first ones:\n"
-        << first.str();
-    if (s.width > 40 || s.height > 30) return out.str() + "  (bitmap too large to print)\n";
-    out << "  ours" << std::string(static_cast<std::size_t>(std::max(s.width - 3, 1)), ' ')
-        << "wine\n"
-        << rows.str() << "  legend:";
-    for (const auto& [c, l] : letter) out << " " << l << " = " << hex(c);
-    return out.str() + "\n";
 }
 
 }  // namespace sheenwork::testing

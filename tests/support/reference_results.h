@@ -1,6 +1,5 @@
 // The pixels and numbers real GDI drew and reported under Wine (tests/reference/run.sh
-// writes them), read back for the test that compares them with ours, and the report of a
-// mismatch.
+// writes them), read back for the test that compares them with ours.
 #pragma once
 
 #include <sheenwork/gdi/gdi.h>
@@ -34,10 +33,5 @@ extern const char kHowToMake[];
 // Reads $SHEENWORK_REFERENCE_DIR/<file_name>; on any problem `error` says what and how
 // to make the file.
 Results LoadResults(const std::string& file_name);
-
-// Every pixel where `ours` and `wine` differ, headed by `why`, and for a small scene both
-// bitmaps as letters side by side, one letter a colour.
-std::string Differences(const scenes::Scene& s, const std::vector<ColorRef>& ours,
-                        const std::vector<ColorRef>& wine, const std::string& why);
 
 }  // namespace sheenwork::testing
