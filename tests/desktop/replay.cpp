@@ -43,7 +43,7 @@ XKey XKeyOf(int vk) {
 class WindowScreen final : public StoryScreen {
 public:
     WindowScreen(Display& display, Host& host, const StoryHost& setup)
-        : display_(display), host_(host), read_(host.Mark()) {
+        : display_(display), host_(host), screenshot_(setup.screenshot), read_(host.Mark()) {
         scale = setup.scale;
         by_handle = setup.popups_by_handle;
         name = setup.name;
@@ -97,15 +97,15 @@ public:
         return events;
     }
     std::optional<png::Image> Form(gdi::Rect screen, const png::Image& want) override {
-        return Settled(display_, Scaled(screen, scale), want);
+        return Settled(display_, Scaled(screen, scale), want, screenshot_);
     }
     std::map<std::string, png::Image> Popups(
         const std::map<std::string, png::Image>& want) override {
         std::map<std::string, png::Image> out;
         for (const auto& [hwnd, r] : shown_) {
             const std::string key = PopupKey(by_handle ? hwnd : 0, r);
-            out[key] =
-                Settled(display_, Scaled(r, scale), want.count(key) ? want.at(key) : png::Image{});
+            out[key] = Settled(display_, Scaled(r, scale),
+                               want.count(key) ? want.at(key) : png::Image{}, screenshot_);
         }
         return out;
     }
@@ -113,6 +113,7 @@ public:
 private:
     Display& display_;
     Host& host_;
+    std::function<png::Image(gdi::Rect)> screenshot_;
     std::size_t read_;
     long long last_input_ = 0;
     std::map<long, gdi::Rect> shown_;  // the host's visible popups
@@ -120,11 +121,13 @@ private:
 
 }  // namespace
 
-png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want) {
-    png::Image shot = display.Screenshot(rect);
+png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want,
+                   const std::function<png::Image(gdi::Rect)>& screenshot) {
+    const auto shoot = [&] { return screenshot ? screenshot(rect) : display.Screenshot(rect); };
+    png::Image shot = shoot();
     for (int i = 0; i < 20 && shot.pixels != want.pixels; ++i) {
         usleep(100000);
-        shot = display.Screenshot(rect);
+        shot = shoot();
     }
     return shot;
 }
