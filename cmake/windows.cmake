@@ -12,57 +12,17 @@
 
 add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-file(GLOB SHEENWORK_SOURCES CONFIGURE_DEPENDS
-  src/vb/*.cpp
-  src/control/*.cpp
-  src/render/*.cpp
-  src/input/*.cpp
-  src/tooltip/*.cpp
-  src/util/*.cpp
-  src/runtime/*.cpp
+# The real platform layer beside the files every platform shares (CMakeLists.txt).
+file(GLOB SHEENWORK_WIN32_SOURCES CONFIGURE_DEPENDS
   src/platform/win32/*.cpp
   src/platform/gdi/win32/*.cpp
   src/platform/system/win32/*.cpp
   src/platform/user/win32/*.cpp
   src/platform/picture/win32/*.cpp)
-list(APPEND SHEENWORK_SOURCES
-  src/platform/gdi/gdi.cpp
-  src/platform/host/picture_holder.cpp
-  src/platform/host/property_bag.cpp
-  src/platform/host/surface.cpp
-  src/platform/host/stream_bag.cpp
-  src/platform/system/services.cpp
-  src/platform/user/lent_text.cpp
-  src/platform/picture/bmp.cpp
-  src/platform/picture/ico.cpp
-  src/platform/picture/load.cpp
-  src/platform/picture/pointers.cpp)
-
-set(SHEENWORK_TOOLBOX_CPP ${CMAKE_BINARY_DIR}/generated/toolbox_bitmap.cpp)
-add_custom_command(OUTPUT ${SHEENWORK_TOOLBOX_CPP}
-  COMMAND ${CMAKE_COMMAND} -DINPUT=${CMAKE_SOURCE_DIR}/resources/toolbox.bmp
-    -DOUTPUT=${SHEENWORK_TOOLBOX_CPP} -DNAMESPACE=sheenwork::runtime::resources
-    -DSYMBOL=kToolboxBitmap -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
-  DEPENDS resources/toolbox.bmp cmake/embed.cmake
-  COMMENT "Embedding the toolbox bitmap")
-set(SHEENWORK_POINTERS_CPP ${CMAKE_BINARY_DIR}/generated/xp_pointers.cpp)
-add_custom_command(OUTPUT ${SHEENWORK_POINTERS_CPP}
-  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${SHEENWORK_POINTERS_CPP}
-    -DNAMESPACE=sheenwork::picture::detail
-    "-DFILES=kHandPointer=${CMAKE_SOURCE_DIR}/resources/pointers/hand.cur|kClickingPointer=${CMAKE_SOURCE_DIR}/resources/pointers/hand-clicking.cur"
-    -P ${CMAKE_SOURCE_DIR}/cmake/embed_files.cmake
-  DEPENDS resources/pointers/hand.cur resources/pointers/hand-clicking.cur
-    cmake/embed_files.cmake
-  COMMENT "Embedding the hand pointers"
-  VERBATIM)
+target_sources(sheenwork_objects PRIVATE ${SHEENWORK_WIN32_SOURCES})
 
 set(SHEENWORK_WIN32_LIBS gdi32 user32 comctl32 ole32 oleaut32 uuid shell32 winmm uxtheme
   windowscodecs advapi32 msimg32)
-
-add_library(sheenwork_objects OBJECT ${SHEENWORK_SOURCES} ${SHEENWORK_TOOLBOX_CPP}
-  ${SHEENWORK_POINTERS_CPP})
-target_include_directories(sheenwork_objects PUBLIC include PRIVATE src)
-target_compile_definitions(sheenwork_objects PRIVATE SHEENWORK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
 # The static library: the tool and the tests' Windows programs link the library in.
 add_library(sheenwork_static STATIC $<TARGET_OBJECTS:sheenwork_objects>)

@@ -12,7 +12,6 @@
 #include <sheenwork/user/user.h>
 #include <sheenwork/vb/ansi.h>
 #include <sheenwork/vb/error.h>
-#include <sheenwork/vb/units.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -117,14 +116,11 @@ host::DataObjectRef DataOf(const QMimeData* mime) {
 }  // namespace
 
 Button::Host::Host(Button& button)
-    : button_(button),
-      gdi_(gdi::MakeRasterGdi()),
-      hwnd_(platform_->HwndOf(&button)),
-      surface_(gdi_, std::max(ToControl(button.width(), button.devicePixelRatioF()), 1),
+    : SiteCore(std::make_unique<desktop::TrackingGdi>(gdi::MakeRasterGdi()),
+               std::max(ToControl(button.width(), button.devicePixelRatioF()), 1),
                std::max(ToControl(button.height(), button.devicePixelRatioF()), 1)),
-      ptemp_(gdi_, 1, 1),
-      lbl_font_(runtime::Runtime::LabelFont()),
-      lbl_drop_down_font_(runtime::Runtime::DropDownLabelFont()) {}
+      button_(button),
+      hwnd_(platform_->HwndOf(&button)) {}
 
 Button::Host::~Host() {
     if (native_) native_->EventSink(nullptr);
@@ -177,9 +173,9 @@ int Button::Host::Scale() const { return ScaleOf(Ratio()); }
 void Button::Host::Paint(QWidget& widget) {
     SyncSize();
     QPainter painter(&widget);
-    const int w = static_cast<int>(surface_.ScaleWidth()),
-              h = static_cast<int>(surface_.ScaleHeight());
-    const QImage image = ImageOf(surface_.Pixels(), w, h);
+    const int w = static_cast<int>(Surface().ScaleWidth()),
+              h = static_cast<int>(Surface().ScaleHeight());
+    const QImage image = ImageOf(Surface().Pixels(), w, h);
     // Each control pixel a block of Scale() x Scale() device pixels, never smoothed.
     painter.drawImage(QRectF(0, 0, ToLogical(w, Ratio()), ToLogical(h, Ratio())), image);
 }
@@ -187,10 +183,10 @@ void Button::Host::Paint(QWidget& widget) {
 void Button::Host::SyncSize() {
     const int w = std::max(ToControl(button_.width(), Ratio()), 1),
               h = std::max(ToControl(button_.height(), Ratio()), 1);
-    if (w == static_cast<int>(surface_.ScaleWidth()) &&
-        h == static_cast<int>(surface_.ScaleHeight()))
+    if (w == static_cast<int>(Surface().ScaleWidth()) &&
+        h == static_cast<int>(Surface().ScaleHeight()))
         return;
-    surface_.Resize(w, h);
+    Surface().Resize(w, h);
     Call([&] { control_->Resize(); });
 }
 
@@ -213,7 +209,7 @@ void Button::Host::Mouse(int kind, int button, int buttons, QPointF logical) {
         Call([&] { control_->MouseUp(button, shift, x, y); });
         if (!alive) return;
         const bool over =
-            x >= 0 && y >= 0 && x < surface_.ScaleWidth() && y < surface_.ScaleHeight();
+            x >= 0 && y >= 0 && x < Surface().ScaleWidth() && y < Surface().ScaleHeight();
         // A left press and release on the button, released over it, clicks.
         if (button == 1 && std::exchange(left_pressed_, false) && over && button_.isEnabled())
             Call([&] { control_->Click(); });
@@ -291,7 +287,7 @@ void Button::Host::EnabledChanged() {
 void Button::Host::Drag(int kind, const QMimeData* mime, Qt::DropAction proposed,
                         Qt::MouseButtons buttons, QPointF logical, vb::Long& effect) {
     effect = 0;
-    if (ole_drop_mode_ != 1) return;  // only a manual drop target hears of drags
+    if (SiteCore::SurfaceOLEDropMode() != 1) return;  // only a manual drop target hears of drags
     if (kind != 2) {
         const double scale = Ratio() / Scale();
         drag_x_ = static_cast<float>(logical.x() * scale);
@@ -378,10 +374,6 @@ void Button::Host::SurfaceEnabled(vb::Boolean value) {
     button_.setEnabled(static_cast<bool>(value));
 }
 
-void Button::Host::SurfaceFont(host::FontRef font) {
-    if (font) surface_.Font(*font);
-}
-
 void Button::Host::SurfaceMouseIcon(host::PictureRef picture) {
     mouse_icon_ = std::move(picture);
     UpdateCursor();
@@ -422,7 +414,7 @@ void Button::Host::UpdateCursor() {
 }
 
 void Button::Host::SurfaceOLEDropMode(vb::Integer mode) {
-    ole_drop_mode_ = mode;
+    SiteCore::SurfaceOLEDropMode(mode);
     button_.setAcceptDrops(mode != 0);
 }
 
@@ -492,8 +484,6 @@ void Button::Host::StartHover() {
     hover_.start(static_cast<int>(interval.count()), Qt::PreciseTimer, &button_);
 }
 
-host::PictureRef Button::Host::xpPointer(int index) { return picture::XPPointer(index); }
-
 void Button::Host::SetFocus() { button_.setFocus(Qt::MouseFocusReason); }
 
 // The control lets pending work run while it holds a press: paints and timers, not the
@@ -501,9 +491,6 @@ void Button::Host::SetFocus() { button_.setFocus(Qt::MouseFocusReason); }
 void Button::Host::DoEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-vb::Single Button::Host::ScaleTwipsToPixelsX(vb::Single twips) { return vb::TwipsToPixelsX(twips); }
-vb::Single Button::Host::ScaleTwipsToPixelsY(vb::Single twips) { return vb::TwipsToPixelsY(twips); }
 
 gdi::Rect Button::Host::GetWindowRect(long hwnd) {
     const auto rect = platform_->WindowRect(hwnd);

@@ -3,9 +3,6 @@
 #pragma once
 
 #include <sheenwork/control/events.h>
-#include <sheenwork/host/picture_holder.h>
-#include <sheenwork/host/site.h>
-#include <sheenwork/host/surface.h>
 #include <sheenwork/qt/button.h>
 #include <sheenwork/runtime/form.h>
 
@@ -19,13 +16,14 @@
 
 #include "desktop/tracking_gdi.h"
 #include "qt/platform.h"
+#include "runtime/site_core.h"
 
 class QShortcut;
 class QMimeData;
 
 namespace sheenwork::qt {
 
-class Button::Host final : public host::ControlSite, public sheenButtonEvents {
+class Button::Host final : public runtime::SiteCore, public sheenButtonEvents {
 public:
     explicit Host(Button& button);
     ~Host() override;
@@ -93,33 +91,19 @@ public:
     std::uint32_t ParentBackColor() override;
     long ParentHwnd() override;
     vb::Boolean ParentIsForm() override { return vb::True; }
-    host::Surface& Surface() override { return surface_; }
     long SurfaceHwnd() override { return hwnd_; }
     vb::Boolean SurfaceEnabled() override;
     void SurfaceEnabled(vb::Boolean value) override;
-    void SurfaceFont(host::FontRef font) override;
-    host::PictureRef SurfaceMouseIcon() override { return mouse_icon_; }
+    // The cursor and the widget's drops follow the core's pointer, icon and drop mode.
     void SurfaceMouseIcon(host::PictureRef picture) override;
-    vb::Integer SurfaceMousePointer() override { return mouse_pointer_; }
     void SurfaceMousePointer(vb::Integer pointer) override;
-    vb::Boolean SurfaceRightToLeft() override { return right_to_left_; }
-    void SurfaceRightToLeft(vb::Boolean value) override { right_to_left_ = value; }
-    vb::Integer SurfaceOLEDropMode() override { return ole_drop_mode_; }
     void SurfaceOLEDropMode(vb::Integer mode) override;
     void SurfaceAccessKeys(const std::string& keys) override;
-    host::PictureHolder& Image1() override { return image1_; }
-    host::Surface& pTemp() override { return ptemp_; }
-    host::FontRef lblFontFont() override { return lbl_font_; }
-    void lblFontFont(host::FontRef font) override { lbl_font_ = std::move(font); }
-    host::FontRef lblDropDownFont() override { return lbl_drop_down_font_; }
     vb::Boolean tmrMouseInEnabled() override { return vb::Boolean(hover_.isActive()); }
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
-    host::PictureRef xpPointer(int index) override;
     void SetFocus() override;
     void DoEvents() override;
-    vb::Single ScaleTwipsToPixelsX(vb::Single twips) override;
-    vb::Single ScaleTwipsToPixelsY(vb::Single twips) override;
     gdi::Rect GetWindowRect(long hwnd) override;
     gdi::Point GetCursorPos() override { return platform_->CursorPos(); }
     long WindowFromPoint(gdi::Point screen) override { return platform_->WindowAt(screen); }
@@ -150,22 +134,15 @@ private:
     double Ratio() const;
     int Scale() const;
     void UpdateCursor();
+    // What the control drew since the last look (the surfaces' GDI tracks it).
+    bool TakeDrawn() { return static_cast<desktop::TrackingGdi&>(SurfaceGdi()).TakeDrawn(); }
     void StartHover();
 
     Button& button_;
     Platform::Hold platform_;
-    desktop::TrackingGdi gdi_;
     long hwnd_;
-    host::Surface surface_;
-    host::Surface ptemp_;
-    host::ImageHolder image1_;
-    host::FontRef lbl_font_, lbl_drop_down_font_;
     QBasicTimer hover_;
     long hover_interval_ = 1;
-    vb::Integer mouse_pointer_ = 0;
-    host::PictureRef mouse_icon_;
-    vb::Boolean right_to_left_;
-    vb::Integer ole_drop_mode_ = 0;
     std::string access_keys_;
     std::vector<QShortcut*> shortcuts_;
     float drag_x_ = 0, drag_y_ = 0;
@@ -182,7 +159,7 @@ void Button::Host::Call(F&& f) {
     const QPointer<Button> alive(&button_);
     const auto keep = control_;  // the control outlives a handler that ends the widget
     f();
-    if (alive && gdi_.TakeDrawn()) button_.update();
+    if (alive && TakeDrawn()) button_.update();
 }
 
 }  // namespace sheenwork::qt

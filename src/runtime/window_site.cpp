@@ -1,22 +1,16 @@
 #include "runtime/window_site.h"
 
-#include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/error.h>
-#include <sheenwork/vb/stdfont.h>
-#include <sheenwork/vb/units.h>
 
 #include <algorithm>
 
 namespace sheenwork::runtime {
 
 WindowSite::WindowSite(Runtime& runtime, Window& window)
-    : runtime_(runtime),
-      window_(&window),
-      surface_(runtime.Gdi(), std::max(window.Rect().Width(), 1),
+    : SiteCore(runtime.Gdi(), std::max(window.Rect().Width(), 1),
                std::max(window.Rect().Height(), 1)),
-      ptemp_(runtime.Gdi(), 1, 1),
-      lbl_font_(Runtime::LabelFont()),
-      lbl_drop_down_font_(Runtime::DropDownLabelFont()) {
+      runtime_(runtime),
+      window_(&window) {
     // tmrMouseIn: interval 1 ms, off. Its ticks go to the control while the window lives;
     // the window is held for the length of the tick, whatever the handler does.
     timer_ = runtime_.GetTimers().Create([this] {
@@ -68,10 +62,6 @@ long WindowSite::SurfaceHwnd() { return window_->Hwnd(); }
 
 void WindowSite::SurfaceEnabled(vb::Boolean value) { window_->enabled_ = static_cast<bool>(value); }
 
-void WindowSite::SurfaceFont(host::FontRef font) {
-    if (font) surface_.Font(*font);
-}
-
 void WindowSite::SurfaceMouseIcon(host::PictureRef picture) {
     window_->mouse_icon_ = std::move(picture);
 }
@@ -92,18 +82,12 @@ void WindowSite::tmrMouseInInterval(long milliseconds) {
     runtime_.GetTimers().Interval(timer_, Millis(milliseconds));
 }
 
-// The two hand pointers the library carries: 0 pointing, 1 clicking.
-host::PictureRef WindowSite::xpPointer(int index) { return picture::XPPointer(index); }
-
 void WindowSite::SetFocus() {
     if (!window_->Alive()) vb::Raise(5);
     runtime_.SetFocus(window_);
 }
 
 void WindowSite::DoEvents() { runtime_.DoEvents(); }
-
-vb::Single WindowSite::ScaleTwipsToPixelsX(vb::Single twips) { return vb::TwipsToPixelsX(twips); }
-vb::Single WindowSite::ScaleTwipsToPixelsY(vb::Single twips) { return vb::TwipsToPixelsY(twips); }
 
 gdi::Rect WindowSite::GetWindowRect(long hwnd) {
     const auto rect = runtime_.ScreenRectOf(hwnd);

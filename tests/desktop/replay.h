@@ -106,6 +106,8 @@ public:
     std::optional<png::Image> Form(gdi::Rect screen, const png::Image& want) override;
     std::map<std::string, png::Image> Popups(
         const std::map<std::string, png::Image>& want) override;
+    // How the screen is read, where not by the display's root dump (StoryHost::screenshot).
+    std::function<png::Image(gdi::Rect)> screenshot;
 
 private:
     Display& display_;
@@ -138,6 +140,9 @@ struct StoryHost {
     // Where the host draws with real GDI under Wine: the headless side draws through
     // the model of Wine's two differences from Windows (support/wine_model_gdi.h).
     bool wine = false;
+    // How the screen is read, where a dump of the root window (Display::Screenshot) does
+    // not show what the screen shows.
+    std::function<png::Image(gdi::Rect)> screenshot;
 };
 
 // Whether the window hosts can tell a story: the painter logs and the virtual clock's
@@ -149,7 +154,9 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
 
 // The screen's pixels at `rect` as they settle: a host whose drawing reaches the screen a
 // moment after it said so (Wine flushes its window surfaces on its own time) gets a few
-// tries at showing `want` before the last picture is taken as the answer.
-png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want);
+// tries at showing `want` before the last picture is taken as the answer. `screenshot`,
+// where given, reads the screen in place of the display's root dump.
+png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want,
+                   const std::function<png::Image(gdi::Rect)>& screenshot = {});
 
 }  // namespace sheenwork::testing

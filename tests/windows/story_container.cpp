@@ -6,12 +6,43 @@
 #include <io.h>
 
 #include <iostream>
-#include <sstream>
 
 #include <sheenwork/vb/stdfont.h>
 
 #include "platform/host/container.h"
 #include "support/story.h"
+
+namespace sheenwork::testing {
+namespace {
+
+// The container as a story's host: the set-up lines as a program builds the form.
+class ContainerBuilder final : public StoryBuilder {
+public:
+    explicit ContainerBuilder(host::Container& container) : container_(container) {}
+    void Form(gdi::Rect screen) override {
+        container_.NewForm("Form1", runtime::PositionOf(screen), runtime::SizeOf(screen));
+    }
+    void Control(const std::string& name, const std::string& cls, gdi::Rect rect,
+                 const std::vector<std::string>& options) override {
+        if (!options.empty()) throw std::runtime_error(name + ": no options here");
+        container_.Add(cls, name, runtime::PositionOf(rect), runtime::SizeOf(rect));
+    }
+    void Set(const std::string& name, const std::string& key, const std::string& value,
+             const std::string&) override {
+        container_.Set(name, key, value);
+    }
+    void Default(const std::string& name) override { container_.DefaultButton(name); }
+    void Cancel(const std::string& name) override { container_.CancelButton(name); }
+    bool Other(const std::string&, const std::string&, const std::string&) override {
+        return false;
+    }
+
+private:
+    host::Container& container_;
+};
+
+}  // namespace
+}  // namespace sheenwork::testing
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
@@ -21,43 +52,10 @@ int main(int argc, char** argv) {
     }
     try {
         using namespace sheenwork;
-        const testing::Story story = testing::ReadStory(argv[1]);
         host::Container container({&std::cout, true, ""});
         if (argc == 5) container.FormFont(vb::StdFont(argv[3], std::stod(argv[4])));
-        bool form = false;
-        for (const std::string& line : story.setup) {
-            std::istringstream words(line);
-            std::string verb, name;
-            words >> verb;
-            if (verb == "form") {
-                int l, t, w, h;
-                words >> l >> t >> w >> h;
-                container.NewForm("Form1", {l, t}, {w, h});
-                form = true;
-                continue;
-            }
-            if (!form) container.NewForm("Form1", {100, 100}, {300, 200});
-            form = true;
-            words >> name;
-            if (verb == "control") {
-                std::string cls, option;
-                int l, t, w, h;
-                words >> cls >> l >> t >> w >> h;
-                if (words >> option) throw std::runtime_error(line + ": no options here");
-                container.Add(cls, name, {l, t}, {w, h});
-            } else if (verb == "set") {
-                for (const auto& [key, value] :
-                     testing::Assignments(line.substr(line.find(name) + name.size())))
-                    container.Set(name, key, value);
-            } else if (verb == "default") {
-                container.DefaultButton(name);
-            } else if (verb == "cancel") {
-                container.CancelButton(name);
-            } else {
-                throw std::runtime_error("a line the container cannot build: " + line);
-            }
-        }
-        if (!form) container.NewForm("Form1", {100, 100}, {300, 200});
+        testing::ContainerBuilder builder(container);
+        testing::BuildStory(testing::ReadStory(argv[1]), builder);
         return container.Run();
     } catch (const std::exception& e) {
         std::cerr << "sheenwork-story-container: " << e.what() << "\n";

@@ -18,12 +18,13 @@
 #include <vector>
 
 #include "platform/host/win32/server.h"
+#include "runtime/site_core.h"
 
 namespace sheenwork::win32 {
 
 class ButtonControl;
 
-class ComSite final : public host::ControlSite {
+class ComSite final : public runtime::SiteCore {
 public:
     explicit ComSite(ButtonControl& control);
     ~ComSite() override;
@@ -45,29 +46,13 @@ public:
     std::uint32_t ParentBackColor() override;
     long ParentHwnd() override;
     vb::Boolean ParentIsForm() override;
-    host::Surface& Surface() override { return surface_; }
     long SurfaceHwnd() override;
     vb::Boolean SurfaceEnabled() override { return enabled_; }
     void SurfaceEnabled(vb::Boolean value) override;
-    void SurfaceFont(host::FontRef font) override;
-    host::PictureRef SurfaceMouseIcon() override { return mouse_icon_; }
-    void SurfaceMouseIcon(host::PictureRef picture) override;
-    vb::Integer SurfaceMousePointer() override { return mouse_pointer_; }
-    void SurfaceMousePointer(vb::Integer pointer) override { mouse_pointer_ = pointer; }
-    vb::Boolean SurfaceRightToLeft() override { return right_to_left_; }
-    void SurfaceRightToLeft(vb::Boolean value) override { right_to_left_ = value; }
-    vb::Integer SurfaceOLEDropMode() override { return ole_drop_mode_; }
-    void SurfaceOLEDropMode(vb::Integer mode) override { ole_drop_mode_ = mode; }
     void SurfaceAccessKeys(const std::string& keys) override;
-    host::PictureHolder& Image1() override { return image1_; }
-    host::Surface& pTemp() override { return ptemp_; }
-    host::FontRef lblFontFont() override { return lbl_font_; }
-    void lblFontFont(host::FontRef font) override { lbl_font_ = std::move(font); }
-    host::FontRef lblDropDownFont() override { return lbl_drop_down_font_; }
     vb::Boolean tmrMouseInEnabled() override { return timer_on_; }
     void tmrMouseInEnabled(vb::Boolean on) override;
     void tmrMouseInInterval(long milliseconds) override;
-    host::PictureRef xpPointer(int index) override;
     void SetFocus() override;
     void DoEvents() override;
     vb::Single ScaleTwipsToPixelsX(vb::Single twips) override;
@@ -84,17 +69,8 @@ public:
 private:
     void ApplyTimer();
     ButtonControl& control_;
-    std::unique_ptr<gdi::Gdi> gdi_;
-    host::Surface surface_;
-    host::Surface ptemp_;
-    host::ImageHolder image1_;
-    host::FontRef lbl_font_, lbl_drop_down_font_;
     HWND window_ = nullptr;
     vb::Boolean enabled_ = vb::True;
-    vb::Boolean right_to_left_;
-    vb::Integer ole_drop_mode_ = 0;
-    vb::Integer mouse_pointer_ = 0;
-    host::PictureRef mouse_icon_;
     HCURSOR icon_cursor_ = nullptr;
     host::PictureRef icon_cursor_of_;
     std::string access_keys_;

@@ -105,12 +105,7 @@ HCURSOR PictureCursor(const vb::StdPicture& p) {
 }  // namespace
 
 ComSite::ComSite(ButtonControl& control)
-    : control_(control),
-      gdi_(gdi::MakeWin32Gdi()),
-      surface_(*gdi_, 96, 24),
-      ptemp_(*gdi_, 1, 1),
-      lbl_font_(runtime::Runtime::LabelFont()),
-      lbl_drop_down_font_(runtime::Runtime::DropDownLabelFont()) {}
+    : SiteCore(gdi::MakeWin32Gdi(), 96, 24), control_(control) {}
 
 ComSite::~ComSite() {
     if (icon_cursor_) ::DestroyCursor(icon_cursor_);
@@ -123,7 +118,7 @@ void ComSite::Attach(HWND window) {
 }
 
 void ComSite::Resize(int width, int height) {
-    surface_.Resize(std::max(width, 1), std::max(height, 1));
+    Surface().Resize(std::max(width, 1), std::max(height, 1));
 }
 
 HCURSOR ComSite::Cursor() {
@@ -202,12 +197,6 @@ void ComSite::SurfaceEnabled(vb::Boolean value) {
     if (window_) ::EnableWindow(window_, value ? TRUE : FALSE);
 }
 
-void ComSite::SurfaceFont(host::FontRef font) {
-    if (font) surface_.Font(*font);
-}
-
-void ComSite::SurfaceMouseIcon(host::PictureRef picture) { mouse_icon_ = std::move(picture); }
-
 void ComSite::SurfaceAccessKeys(const std::string& keys) {
     if (keys == access_keys_) return;
     access_keys_ = keys;
@@ -232,8 +221,6 @@ void ComSite::ApplyTimer() {
     else
         ::KillTimer(window_, kTimerId);
 }
-
-host::PictureRef ComSite::xpPointer(int index) { return picture::XPPointer(index); }
 
 void ComSite::SetFocus() {
     if (!window_ || !::IsWindowVisible(window_) || !::IsWindowEnabled(window_)) vb::Raise(5);
