@@ -442,22 +442,17 @@ private:
         glyph->rows = static_cast<int>(b.rows);
         glyph->coverage.assign(static_cast<std::size_t>(glyph->width) * glyph->rows, 0);
         const int width = glyph->width, pitch = b.pitch < 0 ? -b.pitch : b.pitch;
-        // Row by row with the kind of bitmap decided once, so that the common case (256
-        // grey levels) is one multiply and shift per pixel that the compiler vectorises.
+        // Row by row with the kind of bitmap (one bit or 256 grey levels a pixel) decided
+        // once, so that a grey pixel is one multiply and shift that the compiler vectorises.
         for (int y = 0; y < glyph->rows; ++y) {
             const unsigned char* row = b.buffer + static_cast<std::ptrdiff_t>(y) * pitch;
             std::uint8_t* out = glyph->coverage.data() + static_cast<std::size_t>(y) * width;
             if (b.pixel_mode == FT_PIXEL_MODE_MONO) {
                 for (int x = 0; x < width; ++x)
                     out[x] = (row[x >> 3] & (0x80 >> (x & 7))) != 0 ? Glyph::kLevels : 0;
-            } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY && b.num_grays == 256) {
+            } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {  // outlines: always 256 levels
                 for (int x = 0; x < width; ++x)
                     out[x] = static_cast<std::uint8_t>(row[x] * (Glyph::kLevels + 1u) / 256);
-            } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
-                const unsigned top = b.num_grays - 1u;
-                for (int x = 0; x < width; ++x)
-                    out[x] =
-                        static_cast<std::uint8_t>(row[x] * 255u / top * (Glyph::kLevels + 1) / 256);
             }
         }
         return glyph;
