@@ -31,7 +31,16 @@
 //   fifo PATH / key VK STATE      a named pipe / what GetAsyncKeyState answers for a key
 //   errorlog "FOLDER"      the registry's log folder; handler N | DESCRIPTION | PROCEDURE |
 //                          KIND | MODULE reports an error; exists / empty PATH | BOOL whether a
-//                          path exists / a folder is empty; has PATH | TEXT; remove PATH
+//                          path exists / a folder is empty; has PATH | TEXT; remove PATH;
+//                          a sixth cell of handler is the line
+//   text I | TEXT / title I | TITLE | STYLE   a message box's whole text / title and style
+//   procedure NAME KIND MODULE | STEPS | RAN | ENDED   a procedure of the error trap run
+//                          step by step; a step's actions: ran N, raise N, memory (out of
+//                          memory), fail TEXT (an internal error), other (a foreign throw);
+//                          RAN the Ns that ran, ENDED whether the trap ended the procedure
+//   components             outside components from the test component's folder
+//   env NAME VALUE / filelimit BYTES|none   a variable of the environment / a file size limit
+//   mkdir PATH / link TARGET PATH   a folder / a symbolic link
 // \r, \n and \0 in texts and files are those characters.
 // A value is a number, True, False, "text", font (Tahoma 8), font:NAME:SIZE, pic:NAME (a
 // 1 x 1 picture per name), spev or Nothing; $TMP is the story's scratch folder, $SRC the
@@ -45,7 +54,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <optional>
 
 #include <fstream>
 #include <map>
@@ -149,6 +163,8 @@ protected:
     void TearDown() override {
         SetSilentError(vb::False);
         SetQIFactory(nullptr);
+        for (const auto& name : env) unsetenv(name.c_str());
+        if (file_limit) FileLimit("none");
     }
     void Run();
 
@@ -168,8 +184,12 @@ protected:
     vb::Variant Get(const std::string& name);
     void Step(const Row& row);
 
-    testing::RecordingServices services;
+    std::optional<testing::RecordingServices> services{std::in_place};
     testing::TempDir tmp;
+    std::vector<std::string> env;      // the variables the story set
+    std::optional<rlimit> file_limit;  // the limit before the story's own
+    void (*file_limit_signal)(int) = nullptr;
+    void FileLimit(const std::string& bytes);
     std::unique_ptr<Bench> b;
     std::map<std::string, host::PictureRef> pictures;
     testing::RecordingBag saved;
@@ -302,32 +322,38 @@ void Story::Step(const Row& row) {
     } else if (verb == "silent") {
         SetSilentError(boolean(name));
     } else if (verb == "theme") {
-        services.theme.reset();
-        if (name != "none") services.theme = system::ThemeName{"", name, ""};
+        services->theme.reset();
+        if (name != "none") services->theme = system::ThemeName{"", Unescape(name), ""};
     } else if (verb == "version") {
         unsigned major = 0, minor = 0, build = 0, platform = 0;
         char dot;
         std::istringstream(name + " " + rest) >> major >> dot >> minor >> dot >> build >> platform;
-        services.version = system::VersionInfo{major, minor, build, platform};
+        services->version = system::VersionInfo{major, minor, build, platform};
     } else if (verb == "library") {
-        services.library_path = name;
+        services->library_path = name;
     } else if (verb == "file") {
         std::filesystem::create_directories(std::filesystem::path(name).parent_path());
         std::ofstream(name, std::ios::binary) << Unescape(rest);
     } else if (verb == "boxes") {
-        EXPECT_EQ(services.boxes.size(), std::stoul(name));
-    } else if (verb == "box" || verb == "report") {
+        EXPECT_EQ(services->boxes.size(), std::stoul(name));
+    } else if (verb == "box" || verb == "report" || verb == "text" || verb == "title") {
         const auto i = std::stoul(name);
-        ASSERT_LT(i, services.boxes.size());
-        if (verb == "box")
-            EXPECT_NE(services.boxes[i].text.find(Unescape(row[1])), std::string::npos)
-                << services.boxes[i].text;
-        else
-            EXPECT_EQ(services.boxes[i].text,
+        ASSERT_LT(i, services->boxes.size());
+        const auto& box = services->boxes[i];
+        if (verb == "box") {
+            EXPECT_NE(box.text.find(Unescape(row[1])), std::string::npos) << box.text;
+        } else if (verb == "text") {
+            EXPECT_EQ(box.text, Unescape(row[1]));
+        } else if (verb == "title") {
+            EXPECT_EQ(box.title, row[1]);
+            EXPECT_EQ(box.style, std::stoi(row[2]));
+        } else {
+            EXPECT_EQ(box.text,
                       ErrorReportText(std::stol(row[1]), row[2], row[3], 0, row[4], row[5]));
+        }
     } else if (verb == "calls") {
-        EXPECT_EQ(services.calls, list(1));
-        services.calls.clear();
+        EXPECT_EQ(services->calls, list(1));
+        services->calls.clear();
     } else if (verb == "onclick") {
         b->events.on_click = [this, name, rest] {
             if (name == "raise")
@@ -404,12 +430,48 @@ void Story::Step(const Row& row) {
     } else if (verb == "fifo") {
         ASSERT_EQ(mkfifo(name.c_str(), 0600), 0);
     } else if (verb == "key") {
-        services.key_state[std::stoi(name)] =
+        services->key_state[std::stoi(name)] =
             static_cast<std::int16_t>(std::stoi(rest, nullptr, 0));
     } else if (verb == "errorlog") {
-        services.SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
+        services->SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
     } else if (verb == "handler") {
-        ErrorHandler(std::stol(name), row[1], row[2], 0, row[3], row[4]);
+        ErrorHandler(std::stol(name), row[1], row[2], row.size() > 5 ? std::stol(row[5]) : 0,
+                     row[3], row[4]);
+    } else if (verb == "procedure") {
+        std::istringstream words_after(rest);
+        std::string kind, module;
+        words_after >> kind >> module;
+        const std::map<std::string, ModuleKind> kinds{
+            {"UserControl", ModuleKind::UserControl},
+            {"ClassModule", ModuleKind::ClassModule},
+            {"StandardModule", ModuleKind::StandardModule}};
+        Log ran;
+        Procedure procedure{name, kinds.at(kind), module};
+        for (const std::string& step : list(1))
+            procedure([&] {
+                std::istringstream actions(step);
+                for (std::string action, argument; actions >> action;) {
+                    if (action == "memory") throw std::bad_alloc();
+                    if (action == "other") throw 42;
+                    std::getline(actions >> std::ws, argument, action == "fail" ? '\n' : ' ');
+                    if (action == "fail") throw std::runtime_error(argument);
+                    if (action == "raise") vb::Raise(std::stol(argument));
+                    ran.push_back(argument);
+                }
+            });
+        EXPECT_EQ(ran, list(2));
+        EXPECT_EQ(procedure.Ended(), row[3] == "True");
+    } else if (verb == "components") {
+        const std::string folder = SHEENWORK_TEST_COMPONENT_DIR;
+        ASSERT_TRUE(std::filesystem::exists(
+            folder + "/" + system::ComponentFileName("SheenlineErrorHandler.ErrorHandler")))
+            << "the test component is built with the tests";
+        services.emplace(std::vector<std::string>{folder});
+    } else if (verb == "env") {
+        setenv(name.c_str(), rest.c_str(), 1);
+        env.push_back(name);
+    } else if (verb == "filelimit") {
+        FileLimit(name);
     } else if (verb == "exists" || verb == "empty") {
         const bool yes =
             verb == "exists" ? std::filesystem::exists(name) : std::filesystem::is_empty(name);
@@ -418,6 +480,10 @@ void Story::Step(const Row& row) {
         EXPECT_NE(testing::ReadFile(name).find(Unescape(row[1])), std::string::npos);
     } else if (verb == "remove") {
         std::filesystem::remove(name);
+    } else if (verb == "mkdir") {
+        std::filesystem::create_directories(name);
+    } else if (verb == "link") {
+        std::filesystem::create_symlink(name, rest);
     } else if (verb == "firstline") {
         std::ifstream in(name);
         std::string first;
@@ -426,6 +492,24 @@ void Story::Step(const Row& row) {
     } else {
         ADD_FAILURE() << "unknown step " << verb;
     }
+}
+
+// A limit on the size of files written (their signal ignored, the write fails instead), or
+// "none": the limit as it was.
+void Story::FileLimit(const std::string& bytes) {
+    if (bytes == "none") {
+        ASSERT_TRUE(file_limit);
+        setrlimit(RLIMIT_FSIZE, &*file_limit);
+        std::signal(SIGXFSZ, file_limit_signal);
+        file_limit.reset();
+        return;
+    }
+    file_limit.emplace();
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &*file_limit), 0);
+    file_limit_signal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = *file_limit;
+    small.rlim_cur = std::stoul(bytes);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 }
 
 void Story::Run() {
