@@ -70,6 +70,7 @@
 #include "support/list_box.h"
 #include "support/recording_bag.h"
 #include "support/recording_services.h"
+#include "support/story.h"
 
 namespace sheenwork {
 namespace {
@@ -77,6 +78,7 @@ namespace {
 using Log = std::vector<std::string>;
 using testing::ButtonFixture;
 using testing::Row;
+using testing::Unescape;
 
 // "a, b, c" as its items.
 Log Split(const std::string& list) {
@@ -85,18 +87,6 @@ Log Split(const std::string& list) {
         const std::size_t comma = std::min(list.find(", ", at), list.size());
         out.push_back(list.substr(at, comma - at));
         at = comma + 2;
-    }
-    return out;
-}
-
-// \r, \n and \0 as the characters they name.
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char next = i + 1 < s.size() ? s[i + 1] : ' ';
-        const bool escape = s[i] == '\\' && (next == 'r' || next == 'n' || next == '0');
-        out += !escape ? s[i] : next == 'r' ? '\r' : next == 'n' ? '\n' : '\0';
-        i += escape;
     }
     return out;
 }

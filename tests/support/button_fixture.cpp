@@ -24,7 +24,7 @@ void RecordingPainters::DropDownSeparator(PaintContext&) const {
 }
 
 void RecordingEvents::Logged(const std::string& name, const std::string& arguments) {
-    log.Add("Event:" + name + arguments);
+    entries.push_back(prefix + name + arguments);
     if (on_event) on_event(name);
 }
 namespace {
@@ -54,12 +54,12 @@ void RecordingEvents::KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) {
 }
 
 void RecordingEvents::Click() {
-    log.Add("Event:Click");
+    entries.push_back(prefix + "Click");
     if (on_click) on_click();
     if (on_event) on_event("Click");
 }
 void RecordingEvents::OLECompleteDrag(vb::Long& Effect) {
-    log.Add("Event:OLECompleteDrag " + std::to_string(Effect));
+    entries.push_back(prefix + "OLECompleteDrag " + std::to_string(Effect));
     Effect = 7;
 }
 

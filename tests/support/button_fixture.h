@@ -27,10 +27,14 @@ struct RecordingPainters : Painters {
     void DropDownSeparator(PaintContext& c) const override;
 };
 
-// Records events in the site's log as "Event:<name>".
+// Records events in the site's log as "Event:<name>", or in any log of lines after a
+// prefix of their own (a story's "<control> <name>").
 struct RecordingEvents : sheenButtonEvents {
-    explicit RecordingEvents(CallLog& log) : log(log) {}
-    CallLog& log;
+    explicit RecordingEvents(CallLog& log) : RecordingEvents(log.entries, "Event:") {}
+    RecordingEvents(std::vector<std::string>& entries, std::string prefix)
+        : entries(entries), prefix(std::move(prefix)) {}
+    std::vector<std::string>& entries;
+    std::string prefix;
     std::function<void()> on_click;
     // Called after any event is logged, with its name: a host handler that sets
     // properties, clicks or destroys the control.

@@ -20,6 +20,21 @@ std::string WithData(std::string s) {
 
 }  // namespace
 
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+        } else if (const char c = text[++i]; c == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
+}
+
 // "Name=Value Name="a value"" after a control's name.
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest) {
     std::vector<std::pair<std::string, std::string>> out;
