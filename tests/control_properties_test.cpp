@@ -10,6 +10,7 @@
 //   let PROP VALUE [| N]   a late-bound assignment (Set for an object), answered with 0 or N
 //   get PROP VALUE         a late-bound read; Image1.X reads the holder, rec.X the record
 //   rec FIELD VALUE        sets a field of the record, site FIELD VALUE one of the site
+//                          (parent_font: none, right_to_left, extender_default)
 //   holder natural W H / holder picture W H   the picture holder's natural size, picture
 //   do PROCEDURE [ARG] [| ANSWER]   an event of the host; ANSWER what it hands back
 //   log PREFIX,... | LIST  the site's log, the entries that start with a prefix (* all);
@@ -158,13 +159,6 @@ protected:
     }
     void Run();
 
-    struct Bench {
-        testing::RecordingSite site;
-        std::shared_ptr<testing::RecordingPainters> painters =
-            std::make_shared<testing::RecordingPainters>(site.log);
-        testing::RecordingEvents events{site.log};
-        sheenButton button{site};
-    };
     void New(bool fresh);
     vb::Variant Value(const std::string& text) {
         if (text.starts_with("list:")) return vb::Object(lists.at(text.substr(5)));
@@ -180,7 +174,7 @@ protected:
     std::optional<rlimit> file_limit;  // the limit before the story's own
     void (*file_limit_signal)(int) = nullptr;
     void FileLimit(const std::string& bytes);
-    std::unique_ptr<Bench> b;
+    std::unique_ptr<ButtonFixture> b;
     std::map<std::string, host::PictureRef> pictures;
     testing::RecordingBag saved;
     host::AboutInfo shown;
@@ -189,19 +183,9 @@ protected:
 };
 
 void Story::New(bool fresh) {
-    b = std::make_unique<Bench>();
-    b->button.SetPainters(b->painters);
-    b->button.EventSink(&b->events);
+    b = fresh ? std::make_unique<ButtonFixture>(ButtonFixture::Fresh{})
+              : std::make_unique<ButtonFixture>();
     b->site.on_about = [this](const host::AboutInfo& info) { shown = info; };
-    if (fresh) {
-        b->site.extender_name = "Knopf7";
-        b->site.parent_back_color = 0x00336699;
-        b->site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
-        b->site.parent_font->Bold(vb::True);
-        return;
-    }
-    b->button.UserControl_InitProperties();
-    b->site.log.Clear();
 }
 
 // A value as the stories write it.
@@ -272,6 +256,7 @@ void Story::Step(const Row& row) {
     } else if (verb == "site") {
         if (name == "parent_font") b->site.parent_font = nullptr;
         if (name == "right_to_left") b->site.right_to_left = boolean(rest);
+        if (name == "extender_default") b->site.extender_default = boolean(rest);
     } else if (verb == "holder") {
         std::istringstream size(rest);
         float w = 0, h = 0;
@@ -572,20 +557,6 @@ TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
 INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
                          ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
                          testing::RowName);
-
-// tests/data/color_style.txt: every scheme in turn rewrites the highlight schemes.
-TEST(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
-    testing::RecordingServices services;
-    for (const testing::Row& r : testing::ReadTable("color_style.txt")) {
-        ButtonFixture b;
-        b.rec().FocusRect = b.rec().HoverRect = cOff;
-        b.button.ColorStyle(std::stoi(r[0]));
-        EXPECT_EQ(b.RepaintsAndNotifications(), Split(r[1])) << r.where;
-        EXPECT_EQ(b.button.ColorStyle(), std::stoi(r[0]));
-        EXPECT_EQ(b.button.FocusRect(), std::stoi(r[2])) << r.where;
-        EXPECT_EQ(b.button.HoverRect(), std::stoi(r[2])) << r.where;
-    }
-}
 
 // tests/data/access_keys.txt: the character after the last single ampersand.
 TEST(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {

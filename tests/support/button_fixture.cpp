@@ -1,5 +1,7 @@
 #include "support/button_fixture.h"
 
+#include <sheenwork/vb/stdfont.h>
+
 namespace sheenwork::testing {
 
 void RecordingPainters::XPBody(PaintContext& c) const {
@@ -76,6 +78,15 @@ ButtonFixture::ButtonFixture(int width, int height)
     button.EventSink(&events);
     button.UserControl_InitProperties();
     site.log.Clear();
+}
+
+ButtonFixture::ButtonFixture(Fresh) : painters(std::make_shared<RecordingPainters>(site.log)) {
+    button.SetPainters(painters);
+    button.EventSink(&events);
+    site.extender_name = "Knopf7";
+    site.parent_back_color = 0x00336699;
+    site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
+    site.parent_font->Bold(vb::True);
 }
 
 std::vector<std::string> ButtonFixture::RepaintsAndNotifications() const {

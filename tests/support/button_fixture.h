@@ -66,6 +66,10 @@ ButtonRecord NewInstanceRecord();
 // bag, which ends in one paint), with the site's log cleared so that a test starts clean.
 struct ButtonFixture {
     explicit ButtonFixture(int width = 75, int height = 23);
+    // A button just created in a container of its own (named Knopf7, back colour
+    // 0x00336699, font Tahoma 8.25 bold), not yet initialised.
+    struct Fresh {};
+    explicit ButtonFixture(Fresh);
     RecordingSite site;
     std::shared_ptr<RecordingPainters> painters;
     RecordingEvents events{site.log};
