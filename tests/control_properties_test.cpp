@@ -9,6 +9,7 @@
 //                          0x00336699, font Tahoma 8.25 bold), not yet initialised
 //   let PROP VALUE [| N]   a late-bound assignment (Set for an object), answered with 0 or N
 //   get PROP VALUE         a late-bound read; Image1.X reads the holder, rec.X the record
+//   prefix | VALUE         the access key the caption gives
 //   rec FIELD VALUE        sets a field of the record, site FIELD VALUE one of the site
 //                          (parent_font: none, right_to_left, extender_default)
 //   holder natural W H / holder picture W H   the picture holder's natural size, picture
@@ -251,6 +252,8 @@ void Story::Step(const Row& row) {
                   row.size() > 1 ? std::stol(row[1]) : 0);
     } else if (verb == "get") {
         EXPECT_EQ(Show(Get(name)), Show(Value(rest)));
+    } else if (verb == "prefix") {
+        EXPECT_EQ(Show(b->button.GetPrefixText()), Show(Value(row[1])));
     } else if (verb == "rec") {
         b->button.Record().*kFlags.at(name) = boolean(rest);
     } else if (verb == "site") {
@@ -557,17 +560,6 @@ TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
 INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
                          ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
                          testing::RowName);
-
-// tests/data/access_keys.txt: the character after the last single ampersand.
-TEST(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
-    testing::RecordingServices services;
-    testing::ButtonFixture f;
-    const auto unquote = [](const std::string& s) { return s.substr(1, s.size() - 2); };
-    for (const testing::Row& r : testing::ReadTable("access_keys.txt")) {
-        f.rec().Caption = unquote(r[0]);
-        EXPECT_EQ(f.button.GetPrefixText(), r[1] == "\"\"" ? "" : r[1]) << r.where;
-    }
-}
 
 }  // namespace
 }  // namespace sheenwork
