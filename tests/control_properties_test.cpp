@@ -1,5 +1,5 @@
-// The property accessors: the order of store, repaint and notify (a table), and the
-// guards, side effects and lifecycle as button stories.
+// The property accessors, the error trap and SpEv as button stories: the order of store,
+// repaint and notify, the guards, side effects and lifecycle.
 //
 // Button stories (tests/data/props/*.txt): a button on a recording site, driven and
 // checked one step a line. A step's first cell is its verb and words; the cells after
@@ -18,6 +18,8 @@
 //                          logfrom: from the first entry equal to LIST's first
 //   first PREFIX,... | TEXT / last ...   the first or last of them starts with TEXT
 //   rn | LIST              the repaints ("Redraw") and notifications ("N Prop")
+//   watch PROP / seen      reads PROP at every repaint and notification from now on / each
+//                          read the value it has now, which differs from the one before
 //   clear / fail OP [N] / unfail / silent BOOL
 //   theme NAME|none / version MAJOR.MINOR.BUILD PLATFORM / library PATH / file PATH TEXT
 //   boxes N / box I | FRAGMENT / report I | N | DESCRIPTION | PROCEDURE | KIND | MODULE
@@ -181,6 +183,10 @@ protected:
     host::AboutInfo shown;
     Log tips;
     std::map<std::string, std::shared_ptr<testing::ListBox>> lists;
+    struct {
+        std::string name, before;
+        Log looks;
+    } watched;  // a property and what it read before and at each repaint and notification
 };
 
 void Story::New(bool fresh) {
@@ -226,19 +232,13 @@ void Story::Step(const Row& row) {
     std::getline(words >> std::ws, rest);
     const auto cell = [&](std::size_t i) { return i < row.size() ? row[i] : std::string(); };
     const auto list = [&](std::size_t i) { return Split(cell(i)); };
-    const auto only = [&](const std::string& prefixes) {
-        Log out;
-        for (const auto& e : b->site.log.entries)
-            for (std::size_t at = 0; at <= prefixes.size();) {
-                const std::size_t comma = std::min(prefixes.find(',', at), prefixes.size());
-                const std::string p = prefixes.substr(at, comma - at);
-                at = comma + 1;
-                if (p == "*" || e.starts_with(p)) {
-                    out.push_back(e);
-                    break;
-                }
-            }
-        return out;
+    // The site's log entries that start with one of the prefixes "a,b" ("*" every one).
+    const auto only = [&](std::string prefixes) {
+        std::replace(prefixes.begin(), prefixes.end(), ',', '\n');
+        std::vector<std::string> each;
+        std::istringstream lines(prefixes);
+        for (std::string p; std::getline(lines, p);) each.push_back(p == "*" ? "" : p);
+        return b->site.log.Only(each);
     };
     const auto boolean = [](const std::string& s) { return vb::Boolean(s == "True"); };
 
@@ -286,11 +286,16 @@ void Story::Step(const Row& row) {
         ASSERT_FALSE(got.empty());
         EXPECT_TRUE((verb == "first" ? got.front() : got.back()).starts_with(row[1])) << row[1];
     } else if (verb == "rn") {
-        Log got;
-        for (const auto& e : only("Paint:XPBody,Paint:OfficeBody,PropertyChanged "))
-            got.push_back(e.starts_with("Paint:") ? (e.ends_with("pass 0") ? "Redraw" : "Redraw(1)")
-                                                  : "N " + e.substr(16));
-        EXPECT_EQ(got, list(1));
+        EXPECT_EQ(b->RepaintsAndNotifications(), list(1));
+    } else if (verb == "watch") {
+        watched = {name, Show(Get(name)), {}};
+        const auto look = [this] { watched.looks.push_back(Show(Get(watched.name))); };
+        b->site.on_property_changed = [look](const std::string&) { look(); };
+        b->painters->on_body = look;
+    } else if (verb == "seen") {
+        const std::string now = Show(Get(watched.name));
+        EXPECT_NE(now, watched.before) << "choose a value that differs";
+        for (const auto& look : watched.looks) EXPECT_EQ(look, now) << "stored too late";
     } else if (verb == "clear") {
         b->site.log.Clear();
     } else if (verb == "fail") {
@@ -521,45 +526,6 @@ INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(Stories()),
                              std::replace(n.begin(), n.end(), '-', '_');
                              return n;
                          });
-
-// S, R, N; S, N, R; S, N: each property's sequence, from tests/data/property_order.txt.
-class PropertyOrder : public ::testing::TestWithParam<testing::Row> {
-protected:
-    testing::RecordingServices services;
-};
-
-TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
-    const testing::Row& row = GetParam();
-    ButtonFixture b;
-    const auto read = [&] {
-        std::vector<vb::Variant> none;
-        return Invoke(b.button, row[0], vb::InvokeKind::PropertyGet, none).value;
-    };
-    // The value the property reads at every repaint and notification: the store comes
-    // first, so each must already be the new value.
-    std::vector<vb::Variant> seen;
-    const auto look = [&] { seen.push_back(read()); };
-    b.site.on_property_changed = [&](const std::string&) { look(); };
-    b.painters->on_body = look;
-    const vb::Variant before = read();
-    std::map<std::string, host::PictureRef> pictures;
-    std::vector<vb::Variant> args{Value(row[1], pictures)};
-    const bool object = std::holds_alternative<vb::Object>(args[0]);
-    ASSERT_EQ(Invoke(b.button, row[0],
-                     object ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args)
-                  .error,
-              0);
-    const vb::Variant after = read();
-    EXPECT_EQ(b.RepaintsAndNotifications(), Split(row[2]));
-    EXPECT_TRUE(services.boxes.empty());
-    if (row.size() > 3) return;
-    EXPECT_NE(after, before) << "choose a value that differs";
-    for (const auto& v : seen) EXPECT_EQ(v, after) << "stored too late";
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
-                         ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
-                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork
