@@ -1,5 +1,5 @@
-// The property accessors: the order of store, repaint and notify (a table), and the
-// guards, side effects and lifecycle as button stories.
+// The property accessors, the error trap and SpEv as button stories: the order of store,
+// repaint and notify, the guards, side effects and lifecycle.
 //
 // Button stories (tests/data/props/*.txt): a button on a recording site, driven and
 // checked one step a line. A step's first cell is its verb and words; the cells after
@@ -9,13 +9,17 @@
 //                          0x00336699, font Tahoma 8.25 bold), not yet initialised
 //   let PROP VALUE [| N]   a late-bound assignment (Set for an object), answered with 0 or N
 //   get PROP VALUE         a late-bound read; Image1.X reads the holder, rec.X the record
+//   prefix | VALUE         the access key the caption gives
 //   rec FIELD VALUE        sets a field of the record, site FIELD VALUE one of the site
+//                          (parent_font: none, right_to_left, extender_default)
 //   holder natural W H / holder picture W H   the picture holder's natural size, picture
 //   do PROCEDURE [ARG] [| ANSWER]   an event of the host; ANSWER what it hands back
 //   log PREFIX,... | LIST  the site's log, the entries that start with a prefix (* all);
 //                          logfrom: from the first entry equal to LIST's first
 //   first PREFIX,... | TEXT / last ...   the first or last of them starts with TEXT
 //   rn | LIST              the repaints ("Redraw") and notifications ("N Prop")
+//   watch PROP / seen      reads PROP at every repaint and notification from now on / each
+//                          read the value it has now, which differs from the one before
 //   clear / fail OP [N] / unfail / silent BOOL
 //   theme NAME|none / version MAJOR.MINOR.BUILD PLATFORM / library PATH / file PATH TEXT
 //   boxes N / box I | FRAGMENT / report I | N | DESCRIPTION | PROCEDURE | KIND | MODULE
@@ -31,7 +35,16 @@
 //   fifo PATH / key VK STATE      a named pipe / what GetAsyncKeyState answers for a key
 //   errorlog "FOLDER"      the registry's log folder; handler N | DESCRIPTION | PROCEDURE |
 //                          KIND | MODULE reports an error; exists / empty PATH | BOOL whether a
-//                          path exists / a folder is empty; has PATH | TEXT; remove PATH
+//                          path exists / a folder is empty; has PATH | TEXT; remove PATH;
+//                          a sixth cell of handler is the line
+//   text I | TEXT / title I | TITLE | STYLE   a message box's whole text / title and style
+//   procedure NAME KIND MODULE | STEPS | RAN | ENDED   a procedure of the error trap run
+//                          step by step; a step's actions: ran N, raise N, memory (out of
+//                          memory), fail TEXT (an internal error), other (a foreign throw);
+//                          RAN the Ns that ran, ENDED whether the trap ended the procedure
+//   components             outside components from the test component's folder
+//   env NAME VALUE / filelimit BYTES|none   a variable of the environment / a file size limit
+//   mkdir PATH / link TARGET PATH   a folder / a symbolic link
 // \r, \n and \0 in texts and files are those characters.
 // A value is a number, True, False, "text", font (Tahoma 8), font:NAME:SIZE, pic:NAME (a
 // 1 x 1 picture per name), spev or Nothing; $TMP is the story's scratch folder, $SRC the
@@ -45,7 +58,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <optional>
 
 #include <fstream>
 #include <map>
@@ -56,6 +74,7 @@
 #include "support/list_box.h"
 #include "support/recording_bag.h"
 #include "support/recording_services.h"
+#include "support/story.h"
 
 namespace sheenwork {
 namespace {
@@ -63,6 +82,7 @@ namespace {
 using Log = std::vector<std::string>;
 using testing::ButtonFixture;
 using testing::Row;
+using testing::Unescape;
 
 // "a, b, c" as its items.
 Log Split(const std::string& list) {
@@ -71,18 +91,6 @@ Log Split(const std::string& list) {
         const std::size_t comma = std::min(list.find(", ", at), list.size());
         out.push_back(list.substr(at, comma - at));
         at = comma + 2;
-    }
-    return out;
-}
-
-// \r, \n and \0 as the characters they name.
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char next = i + 1 < s.size() ? s[i + 1] : ' ';
-        const bool escape = s[i] == '\\' && (next == 'r' || next == 'n' || next == '0');
-        out += !escape ? s[i] : next == 'r' ? '\r' : next == 'n' ? '\n' : '\0';
-        i += escape;
     }
     return out;
 }
@@ -149,16 +157,11 @@ protected:
     void TearDown() override {
         SetSilentError(vb::False);
         SetQIFactory(nullptr);
+        for (const auto& name : env) unsetenv(name.c_str());
+        if (file_limit) FileLimit("none");
     }
     void Run();
 
-    struct Bench {
-        testing::RecordingSite site;
-        std::shared_ptr<testing::RecordingPainters> painters =
-            std::make_shared<testing::RecordingPainters>(site.log);
-        testing::RecordingEvents events{site.log};
-        sheenButton button{site};
-    };
     void New(bool fresh);
     vb::Variant Value(const std::string& text) {
         if (text.starts_with("list:")) return vb::Object(lists.at(text.substr(5)));
@@ -168,30 +171,28 @@ protected:
     vb::Variant Get(const std::string& name);
     void Step(const Row& row);
 
-    testing::RecordingServices services;
+    std::optional<testing::RecordingServices> services{std::in_place};
     testing::TempDir tmp;
-    std::unique_ptr<Bench> b;
+    std::vector<std::string> env;      // the variables the story set
+    std::optional<rlimit> file_limit;  // the limit before the story's own
+    void (*file_limit_signal)(int) = nullptr;
+    void FileLimit(const std::string& bytes);
+    std::unique_ptr<ButtonFixture> b;
     std::map<std::string, host::PictureRef> pictures;
     testing::RecordingBag saved;
     host::AboutInfo shown;
     Log tips;
     std::map<std::string, std::shared_ptr<testing::ListBox>> lists;
+    struct {
+        std::string name, before;
+        Log looks;
+    } watched;  // a property and what it read before and at each repaint and notification
 };
 
 void Story::New(bool fresh) {
-    b = std::make_unique<Bench>();
-    b->button.SetPainters(b->painters);
-    b->button.EventSink(&b->events);
+    b = fresh ? std::make_unique<ButtonFixture>(ButtonFixture::Fresh{})
+              : std::make_unique<ButtonFixture>();
     b->site.on_about = [this](const host::AboutInfo& info) { shown = info; };
-    if (fresh) {
-        b->site.extender_name = "Knopf7";
-        b->site.parent_back_color = 0x00336699;
-        b->site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
-        b->site.parent_font->Bold(vb::True);
-        return;
-    }
-    b->button.UserControl_InitProperties();
-    b->site.log.Clear();
 }
 
 // A value as the stories write it.
@@ -231,19 +232,13 @@ void Story::Step(const Row& row) {
     std::getline(words >> std::ws, rest);
     const auto cell = [&](std::size_t i) { return i < row.size() ? row[i] : std::string(); };
     const auto list = [&](std::size_t i) { return Split(cell(i)); };
-    const auto only = [&](const std::string& prefixes) {
-        Log out;
-        for (const auto& e : b->site.log.entries)
-            for (std::size_t at = 0; at <= prefixes.size();) {
-                const std::size_t comma = std::min(prefixes.find(',', at), prefixes.size());
-                const std::string p = prefixes.substr(at, comma - at);
-                at = comma + 1;
-                if (p == "*" || e.starts_with(p)) {
-                    out.push_back(e);
-                    break;
-                }
-            }
-        return out;
+    // The site's log entries that start with one of the prefixes "a,b" ("*" every one).
+    const auto only = [&](std::string prefixes) {
+        std::replace(prefixes.begin(), prefixes.end(), ',', '\n');
+        std::vector<std::string> each;
+        std::istringstream lines(prefixes);
+        for (std::string p; std::getline(lines, p);) each.push_back(p == "*" ? "" : p);
+        return b->site.log.Only(each);
     };
     const auto boolean = [](const std::string& s) { return vb::Boolean(s == "True"); };
 
@@ -257,11 +252,14 @@ void Story::Step(const Row& row) {
                   row.size() > 1 ? std::stol(row[1]) : 0);
     } else if (verb == "get") {
         EXPECT_EQ(Show(Get(name)), Show(Value(rest)));
+    } else if (verb == "prefix") {
+        EXPECT_EQ(Show(b->button.GetPrefixText()), Show(Value(row[1])));
     } else if (verb == "rec") {
         b->button.Record().*kFlags.at(name) = boolean(rest);
     } else if (verb == "site") {
         if (name == "parent_font") b->site.parent_font = nullptr;
         if (name == "right_to_left") b->site.right_to_left = boolean(rest);
+        if (name == "extender_default") b->site.extender_default = boolean(rest);
     } else if (verb == "holder") {
         std::istringstream size(rest);
         float w = 0, h = 0;
@@ -288,11 +286,16 @@ void Story::Step(const Row& row) {
         ASSERT_FALSE(got.empty());
         EXPECT_TRUE((verb == "first" ? got.front() : got.back()).starts_with(row[1])) << row[1];
     } else if (verb == "rn") {
-        Log got;
-        for (const auto& e : only("Paint:XPBody,Paint:OfficeBody,PropertyChanged "))
-            got.push_back(e.starts_with("Paint:") ? (e.ends_with("pass 0") ? "Redraw" : "Redraw(1)")
-                                                  : "N " + e.substr(16));
-        EXPECT_EQ(got, list(1));
+        EXPECT_EQ(b->RepaintsAndNotifications(), list(1));
+    } else if (verb == "watch") {
+        watched = {name, Show(Get(name)), {}};
+        const auto look = [this] { watched.looks.push_back(Show(Get(watched.name))); };
+        b->site.on_property_changed = [look](const std::string&) { look(); };
+        b->painters->on_body = look;
+    } else if (verb == "seen") {
+        const std::string now = Show(Get(watched.name));
+        EXPECT_NE(now, watched.before) << "choose a value that differs";
+        for (const auto& look : watched.looks) EXPECT_EQ(look, now) << "stored too late";
     } else if (verb == "clear") {
         b->site.log.Clear();
     } else if (verb == "fail") {
@@ -302,32 +305,38 @@ void Story::Step(const Row& row) {
     } else if (verb == "silent") {
         SetSilentError(boolean(name));
     } else if (verb == "theme") {
-        services.theme.reset();
-        if (name != "none") services.theme = system::ThemeName{"", name, ""};
+        services->theme.reset();
+        if (name != "none") services->theme = system::ThemeName{"", Unescape(name), ""};
     } else if (verb == "version") {
         unsigned major = 0, minor = 0, build = 0, platform = 0;
         char dot;
         std::istringstream(name + " " + rest) >> major >> dot >> minor >> dot >> build >> platform;
-        services.version = system::VersionInfo{major, minor, build, platform};
+        services->version = system::VersionInfo{major, minor, build, platform};
     } else if (verb == "library") {
-        services.library_path = name;
+        services->library_path = name;
     } else if (verb == "file") {
         std::filesystem::create_directories(std::filesystem::path(name).parent_path());
         std::ofstream(name, std::ios::binary) << Unescape(rest);
     } else if (verb == "boxes") {
-        EXPECT_EQ(services.boxes.size(), std::stoul(name));
-    } else if (verb == "box" || verb == "report") {
+        EXPECT_EQ(services->boxes.size(), std::stoul(name));
+    } else if (verb == "box" || verb == "report" || verb == "text" || verb == "title") {
         const auto i = std::stoul(name);
-        ASSERT_LT(i, services.boxes.size());
-        if (verb == "box")
-            EXPECT_NE(services.boxes[i].text.find(Unescape(row[1])), std::string::npos)
-                << services.boxes[i].text;
-        else
-            EXPECT_EQ(services.boxes[i].text,
+        ASSERT_LT(i, services->boxes.size());
+        const auto& box = services->boxes[i];
+        if (verb == "box") {
+            EXPECT_NE(box.text.find(Unescape(row[1])), std::string::npos) << box.text;
+        } else if (verb == "text") {
+            EXPECT_EQ(box.text, Unescape(row[1]));
+        } else if (verb == "title") {
+            EXPECT_EQ(box.title, row[1]);
+            EXPECT_EQ(box.style, std::stoi(row[2]));
+        } else {
+            EXPECT_EQ(box.text,
                       ErrorReportText(std::stol(row[1]), row[2], row[3], 0, row[4], row[5]));
+        }
     } else if (verb == "calls") {
-        EXPECT_EQ(services.calls, list(1));
-        services.calls.clear();
+        EXPECT_EQ(services->calls, list(1));
+        services->calls.clear();
     } else if (verb == "onclick") {
         b->events.on_click = [this, name, rest] {
             if (name == "raise")
@@ -404,12 +413,48 @@ void Story::Step(const Row& row) {
     } else if (verb == "fifo") {
         ASSERT_EQ(mkfifo(name.c_str(), 0600), 0);
     } else if (verb == "key") {
-        services.key_state[std::stoi(name)] =
+        services->key_state[std::stoi(name)] =
             static_cast<std::int16_t>(std::stoi(rest, nullptr, 0));
     } else if (verb == "errorlog") {
-        services.SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
+        services->SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
     } else if (verb == "handler") {
-        ErrorHandler(std::stol(name), row[1], row[2], 0, row[3], row[4]);
+        ErrorHandler(std::stol(name), row[1], row[2], row.size() > 5 ? std::stol(row[5]) : 0,
+                     row[3], row[4]);
+    } else if (verb == "procedure") {
+        std::istringstream words_after(rest);
+        std::string kind, module;
+        words_after >> kind >> module;
+        const std::map<std::string, ModuleKind> kinds{
+            {"UserControl", ModuleKind::UserControl},
+            {"ClassModule", ModuleKind::ClassModule},
+            {"StandardModule", ModuleKind::StandardModule}};
+        Log ran;
+        Procedure procedure{name, kinds.at(kind), module};
+        for (const std::string& step : list(1))
+            procedure([&] {
+                std::istringstream actions(step);
+                for (std::string action, argument; actions >> action;) {
+                    if (action == "memory") throw std::bad_alloc();
+                    if (action == "other") throw 42;
+                    std::getline(actions >> std::ws, argument, action == "fail" ? '\n' : ' ');
+                    if (action == "fail") throw std::runtime_error(argument);
+                    if (action == "raise") vb::Raise(std::stol(argument));
+                    ran.push_back(argument);
+                }
+            });
+        EXPECT_EQ(ran, list(2));
+        EXPECT_EQ(procedure.Ended(), row[3] == "True");
+    } else if (verb == "components") {
+        const std::string folder = SHEENWORK_TEST_COMPONENT_DIR;
+        ASSERT_TRUE(std::filesystem::exists(
+            folder + "/" + system::ComponentFileName("SheenlineErrorHandler.ErrorHandler")))
+            << "the test component is built with the tests";
+        services.emplace(std::vector<std::string>{folder});
+    } else if (verb == "env") {
+        setenv(name.c_str(), rest.c_str(), 1);
+        env.push_back(name);
+    } else if (verb == "filelimit") {
+        FileLimit(name);
     } else if (verb == "exists" || verb == "empty") {
         const bool yes =
             verb == "exists" ? std::filesystem::exists(name) : std::filesystem::is_empty(name);
@@ -418,6 +463,10 @@ void Story::Step(const Row& row) {
         EXPECT_NE(testing::ReadFile(name).find(Unescape(row[1])), std::string::npos);
     } else if (verb == "remove") {
         std::filesystem::remove(name);
+    } else if (verb == "mkdir") {
+        std::filesystem::create_directories(name);
+    } else if (verb == "link") {
+        std::filesystem::create_symlink(name, rest);
     } else if (verb == "firstline") {
         std::ifstream in(name);
         std::string first;
@@ -426,6 +475,24 @@ void Story::Step(const Row& row) {
     } else {
         ADD_FAILURE() << "unknown step " << verb;
     }
+}
+
+// A limit on the size of files written (their signal ignored, the write fails instead), or
+// "none": the limit as it was.
+void Story::FileLimit(const std::string& bytes) {
+    if (bytes == "none") {
+        ASSERT_TRUE(file_limit);
+        setrlimit(RLIMIT_FSIZE, &*file_limit);
+        std::signal(SIGXFSZ, file_limit_signal);
+        file_limit.reset();
+        return;
+    }
+    file_limit.emplace();
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &*file_limit), 0);
+    file_limit_signal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = *file_limit;
+    small.rlim_cur = std::stoul(bytes);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 }
 
 void Story::Run() {
@@ -459,70 +526,6 @@ INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(Stories()),
                              std::replace(n.begin(), n.end(), '-', '_');
                              return n;
                          });
-
-// S, R, N; S, N, R; S, N: each property's sequence, from tests/data/property_order.txt.
-class PropertyOrder : public ::testing::TestWithParam<testing::Row> {
-protected:
-    testing::RecordingServices services;
-};
-
-TEST_P(PropertyOrder, StoresRepaintsAndNotifiesInItsOrder) {
-    const testing::Row& row = GetParam();
-    ButtonFixture b;
-    const auto read = [&] {
-        std::vector<vb::Variant> none;
-        return Invoke(b.button, row[0], vb::InvokeKind::PropertyGet, none).value;
-    };
-    // The value the property reads at every repaint and notification: the store comes
-    // first, so each must already be the new value.
-    std::vector<vb::Variant> seen;
-    const auto look = [&] { seen.push_back(read()); };
-    b.site.on_property_changed = [&](const std::string&) { look(); };
-    b.painters->on_body = look;
-    const vb::Variant before = read();
-    std::map<std::string, host::PictureRef> pictures;
-    std::vector<vb::Variant> args{Value(row[1], pictures)};
-    const bool object = std::holds_alternative<vb::Object>(args[0]);
-    ASSERT_EQ(Invoke(b.button, row[0],
-                     object ? vb::InvokeKind::PropertySet : vb::InvokeKind::PropertyLet, args)
-                  .error,
-              0);
-    const vb::Variant after = read();
-    EXPECT_EQ(b.RepaintsAndNotifications(), Split(row[2]));
-    EXPECT_TRUE(services.boxes.empty());
-    if (row.size() > 3) return;
-    EXPECT_NE(after, before) << "choose a value that differs";
-    for (const auto& v : seen) EXPECT_EQ(v, after) << "stored too late";
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, PropertyOrder,
-                         ::testing::ValuesIn(testing::ReadTable("property_order.txt")),
-                         testing::RowName);
-
-// tests/data/color_style.txt: every scheme in turn rewrites the highlight schemes.
-TEST(Properties, ColorStyleRewritesTheHighlightSchemesFocusFirst) {
-    testing::RecordingServices services;
-    for (const testing::Row& r : testing::ReadTable("color_style.txt")) {
-        ButtonFixture b;
-        b.rec().FocusRect = b.rec().HoverRect = cOff;
-        b.button.ColorStyle(std::stoi(r[0]));
-        EXPECT_EQ(b.RepaintsAndNotifications(), Split(r[1])) << r.where;
-        EXPECT_EQ(b.button.ColorStyle(), std::stoi(r[0]));
-        EXPECT_EQ(b.button.FocusRect(), std::stoi(r[2])) << r.where;
-        EXPECT_EQ(b.button.HoverRect(), std::stoi(r[2])) << r.where;
-    }
-}
-
-// tests/data/access_keys.txt: the character after the last single ampersand.
-TEST(Properties, AccessKeyIsTheCharacterAfterTheLastSingleAmpersand) {
-    testing::RecordingServices services;
-    testing::ButtonFixture f;
-    const auto unquote = [](const std::string& s) { return s.substr(1, s.size() - 2); };
-    for (const testing::Row& r : testing::ReadTable("access_keys.txt")) {
-        f.rec().Caption = unquote(r[0]);
-        EXPECT_EQ(f.button.GetPrefixText(), r[1] == "\"\"" ? "" : r[1]) << r.where;
-    }
-}
 
 }  // namespace
 }  // namespace sheenwork

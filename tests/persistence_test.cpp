@@ -1,5 +1,5 @@
 // Saving and loading through the property bag, checked against the key table as
-// transcribed by hand into tests/data/persistence_keys.txt, and ambient changes. The
+// transcribed by hand into tests/data/persistence_keys.txt. Ambient changes, the
 // order of loading, a new instance, paint and resize are button stories (tests/data/props).
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
@@ -54,21 +54,10 @@ host::PictureRef Pic() {
     return std::make_shared<vb::StdPicture>(2, 1, std::vector<std::uint32_t>(2));
 }
 
-// A button just created, not yet initialised, in a container with its own name, font
-// and colour.
-struct Fresh {
-    testing::RecordingSite site;
-    sheenButton button{site};
-    Fresh() {
-        site.extender_name = "Knopf7";
-        site.parent_back_color = 0x00336699;
-        site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
-        site.parent_font->Bold(vb::True);
-        button.SetPainters(std::make_shared<testing::RecordingPainters>(site.log));
-    }
-};
+using testing::ButtonFixture;
+const ButtonFixture::Fresh kFresh;
 
-vb::Variant Default(const KeyRow& r, const Fresh& f) {
+vb::Variant Default(const KeyRow& r, const ButtonFixture& f) {
     if (r.def == "<name>") return f.site.extender_name;
     if (r.def == "<container>" && r.type == "Font") return vb::Object(f.site.parent_font);
     if (r.def == "<container>") return static_cast<vb::Long>(f.site.parent_back_color);
@@ -121,7 +110,7 @@ protected:
 
 TEST_P(Persistence, KeyReadsItsDefaultOrItsValueAndRefusesAValueOfAnotherType) {
     const KeyRow& row = GetParam();
-    Fresh f;
+    ButtonFixture f(kFresh);
     const vb::Variant def = Default(row, f);
     const vb::Variant other = Other(row, def);
 
@@ -152,7 +141,7 @@ TEST_P(Persistence, KeyReadsItsDefaultOrItsValueAndRefusesAValueOfAnotherType) {
 
     // A stored value, numbers and Booleans as text, reads back through the property; a
     // manual position needs the manual alignment read before it.
-    Fresh g;
+    ButtonFixture g(kFresh);
     host::MemoryPropertyBag bag;
     if (row.key == "CaptionLeft" || row.key == "CaptionTop")
         bag.WriteProperty("CaptionAlign", vb::Long{99}, {});
@@ -171,7 +160,7 @@ TEST_P(Persistence, KeyReadsItsDefaultOrItsValueAndRefusesAValueOfAnotherType) {
     for (const vb::Boolean silent : {vb::False, vb::True}) {
         SetSilentError(silent);
         services.boxes.clear();
-        Fresh h;
+        ButtonFixture h(kFresh);
         const vb::Variant before = Read(h.button, row);
         RecordingBag wrong;
         wrong.stored.WriteProperty(row.key, Wrong(row), {});
@@ -210,7 +199,7 @@ TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
     testing::RecordingServices services;
     // Every key differs from its default; the alignments are manual so that the
     // positions apply.
-    Fresh a;
+    ButtonFixture a(kFresh);
     RecordingBag source;
     for (const KeyRow& r : KeyTable()) {
         const bool manual = r.key == "CaptionAlign" || r.key == "PictureAlign";
@@ -227,7 +216,7 @@ TEST(PersistenceOrder, WritesInReadingOrderSaveTwoAndReadsBackEqual) {
     std::iter_swap(at("CornerColor"), at("ColorStyle"));
     EXPECT_EQ(saved.Written(), order);
 
-    Fresh b;
+    ButtonFixture b(kFresh);
     b.button.UserControl_ReadProperties(saved.stored);
     for (const KeyRow& r : KeyTable())
         EXPECT_TRUE(Same(r, Read(b.button, r), Read(a.button, r))) << r.key;
@@ -250,25 +239,6 @@ TEST(MemoryPropertyBag, LeavesOutDefaultsComparingNumbersByValueAndObjectsByIden
     EXPECT_EQ(keys, (Log{"b", "f"}));
     EXPECT_EQ(bag.ReadProperty("b", {}), vb::Variant(std::string("y")));
     EXPECT_EQ(bag.ReadProperty("c", vb::Long{3}), vb::Variant(vb::Long{3}));
-}
-
-// tests/data/ambient_default.txt: ambient changes give the default button its look and
-// never take it away.
-TEST(Lifecycle, AmbientChangesGiveTheDefaultButtonItsLookAndNeverTakeItAway) {
-    testing::RecordingServices services;
-    const auto B = [](const std::string& s) { return vb::Boolean(s == "True"); };
-    for (const testing::Row& r : testing::ReadTable("ambient_default.txt")) {
-        testing::ButtonFixture f;
-        f.rec().bHasFocus = B(r[0]);
-        f.rec().bDefault = B(r[1]);
-        f.site.extender_default = B(r[2]);
-        f.button.UserControl_AmbientChanged(r[3]);
-        EXPECT_EQ(f.site.log.Only({"Extender.Default"}).size(), r[4] == "True" ? 1u : 0u)
-            << r.where;
-        EXPECT_EQ(f.rec().bDefault, B(r[5])) << r.where;
-        EXPECT_EQ(f.rec().bHasFocus, B(r[6])) << r.where;
-        EXPECT_EQ(f.RepaintsAndNotifications(), Log(std::stoul(r[7]), "Redraw")) << r.where;
-    }
 }
 
 }  // namespace

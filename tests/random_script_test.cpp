@@ -14,7 +14,7 @@
 #include <random>
 #include <sstream>
 
-#include "support/recording_services.h"
+#include "support/story_play.h"
 
 namespace sheenwork::runtime {
 namespace {
@@ -64,21 +64,19 @@ bool PointerInside(Runtime& rt, Window& w) {
 }
 
 Outcome RunOne(std::uint64_t seed) {
-    testing::RecordingServices services;
-    VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    Runtime rt(clock, *gdi, LinkedControls());
-    Form& form = rt.CreateForm("Form1", {50, 50}, {200, 80});
-    Window& a = form.Add("Sheenwork.sheenButton", "a", {10, 10}, {90, 26});
-    Window& b = form.Add("Sheenwork.sheenButton", "b", {110, 10}, {80, 23});
+    testing::Headless h(
+        {"random",
+         {"form 50 50 200 80", "control a Sheenwork.sheenButton 10 10 90 26",
+          "control b Sheenwork.sheenButton 110 10 80 23", "set a Caption=&Save",
+          "set b DropDown=True DropDownAlign=" + std::to_string(seed % 9), "default a", "cancel b"},
+         {}});
+    Runtime& rt = *h.runtime;
+    Form& form = *h.form;
+    Window& a = *form.Find("a");
+    Window& b = *form.Find("b");
     Watch wa, wb;
     a.Native<sheenButton>()->EventSink(&wa);
     b.Native<sheenButton>()->EventSink(&wb);
-    a.Native<sheenButton>()->Caption("&Save");
-    b.Native<sheenButton>()->DropDown(vb::True);
-    b.Native<sheenButton>()->DropDownAlign(seed % 9);
-    form.DefaultButton(&a);
-    form.CancelButton(&b);
 
     // Moves mostly on and around the buttons, edges included; any of three buttons; keys
     // that click, move the focus or are access keys.
@@ -116,7 +114,7 @@ Outcome RunOne(std::uint64_t seed) {
         }
         for (const Watch* watch : {&wa, &wb})
             if (!watch->problem.empty()) problem = watch->problem;
-        if (!rt.MessageBoxes().empty() || !services.boxes.empty())
+        if (!rt.MessageBoxes().empty() || !h.services.boxes.empty())
             problem = "reported: " + rt.MessageBoxes().front().text;
         if (!problem.empty()) throw std::runtime_error(problem);
     };

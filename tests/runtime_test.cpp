@@ -20,45 +20,45 @@
 #include <sstream>
 
 #include "render/redraw.h"
+#include "support/button_fixture.h"
 #include "support/data.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
 #include "support/reference_results.h"
 #include "support/story.h"
 #include "support/story_log.h"
+#include "support/story_play.h"
 
 namespace sheenwork::runtime {
 namespace {
 
 using Log = std::vector<std::string>;
-using testing::EventLog;
-using testing::PaintLog;
 using testing::Section;
 using testing::Stories;
 using testing::Story;
 
 using testing::ReadFile;
 
-// A runtime on a virtual clock with logging controls ("Test.*") and the linked
-// Sheenwork classes.
-struct Bench {
-    explicit Bench(std::vector<std::string> keys = {})
-        : log(std::make_shared<testing::NotificationLog>()),
-          runtime(clock, *gdi,
-                  [logging = testing::LoggingFactory(log, std::move(keys)),
-                   linked = LinkedControls()](const std::string& cls, host::ControlSite& site) {
-                      return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
-                  }) {
+// A story's form on the headless runtime (logging controls "Test.*" and the linked
+// Sheenwork classes), its buttons' events, timer ticks with their time and shell calls
+// logged as the stories expect them.
+struct Bench : testing::Headless {
+    explicit Bench(const Story& story) : Headless(story) {
         log->clock = &clock;
         services.on_call = [this](const std::string& call) {
             log->entries.push_back("shell " + call);
         };
+        for (Window* w : form->Windows())
+            if (const auto button = w->Native<sheenButton>()) {
+                sinks.push_back(
+                    std::make_unique<testing::RecordingEvents>(log->entries, w->Name() + " "));
+                button->EventSink(sinks.back().get());
+            }
     }
-    testing::RecordingServices services;
-    VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-    std::shared_ptr<testing::NotificationLog> log;
-    Runtime runtime;
+    // A bench of a form alone, at `form` ("L T W H").
+    explicit Bench(const std::string& form = "0 0 200 100")
+        : Bench(Story{"", {"form " + form}, {}}) {}
+    std::vector<std::unique_ptr<testing::RecordingEvents>> sinks;
 };
 
 // The fields a story can look at: a window's button's state, its properties, the hover
@@ -88,61 +88,26 @@ std::string FieldOf(Runtime& runtime, const std::string& name, const std::string
     return vb::CStr(w->Instance()->Invoke(field, vb::InvokeKind::PropertyGet, none).value);
 }
 
-// A table's cell with \n, \0, \xHH and \\ made the bytes they stand for.
-std::string Unescape(const std::string& cell) {
-    std::string out;
-    for (std::size_t i = 0; i < cell.size(); ++i) {
-        if (cell[i] != '\\' || i + 1 == cell.size()) {
-            out += cell[i];
-        } else if (const char c = cell[++i]; c == 'x') {
-            out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += c == 'n' ? '\n' : c == '0' ? '\0' : c;
-        }
-    }
-    return out;
-}
-
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
     const Story story = testing::ReadStory(GetParam());
-    Bench b(testing::AccessKeys(story));
-    std::vector<std::unique_ptr<EventLog>> sinks;
-    Form* form = nullptr;
+    std::optional<Bench> b;
     try {
-        form = &testing::BuildStoryForm(
-            b.runtime, story,
-            [&](Window& win) {
-                if (const auto button = win.Native<sheenButton>()) {
-                    sinks.push_back(std::make_unique<EventLog>(win.Name(), *b.log));
-                    button->EventSink(sinks.back().get());
-                }
-            },
-            [&](Form& f, const std::string& verb, const std::string& name, const std::string&) {
-                if (verb == "paints")
-                    f.Find(name)->Native<sheenButton>()->SetPainters(
-                        std::make_shared<PaintLog>(name, *b.log));
-                else if (verb == "timer")
-                    f.Find(name)->Site().tmrMouseInEnabled(vb::True);
-                else
-                    return false;
-                return true;
-            });
+        b.emplace(story);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
-    Driver driver(b.runtime, *form);
+    Driver driver(*b->runtime, *b->form);
     for (std::size_t n = 0; n < story.sections.size(); ++n) {
         SCOPED_TRACE("section " + std::to_string(n + 1));
         const Section& section = story.sections[n];
-        b.log->entries.clear();
+        b->log->entries.clear();
         driver.Run(ParseScript(section.script, story.name));
         testing::ExpectSection(
-            section, b.log->entries,
+            section, b->log->entries,
             [&](const std::string& name, int x, int y) {
-                Form* const now = b.runtime.FindForm("Form1");  // a handler may close it
+                Form* const now = b->runtime->FindForm("Form1");  // a handler may close it
                 Window* w = now ? now->Find(name) : nullptr;
                 if (!w) return "no control " + name;
                 char hex[16];
@@ -152,10 +117,10 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
                 return std::string(hex);
             },
             [&](const std::string& name, const std::string& field) {
-                return FieldOf(b.runtime, name, field);
+                return FieldOf(*b->runtime, name, field);
             });
     }
-    EXPECT_TRUE(b.runtime.MessageBoxes().empty());
+    EXPECT_TRUE(b->runtime->MessageBoxes().empty());
 }
 
 // The stories of tests/data/runtime, which the window hosts replay too, and those of its
@@ -178,24 +143,18 @@ INSTANTIATE_TEST_SUITE_P(Stories, RuntimeStory, ::testing::ValuesIn(AllStories()
 class ReenteringHandler : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(ReenteringHandler, EndsOnLiveObjectsWithTheEventsAUserExpects) {
-    struct Sink : sheenButtonEvents {
-        std::function<void(const std::string&)> on;
-        void Click() override { on("Click"); }
-        void MouseDown(vb::Integer&, vb::Integer&, vb::Single&, vb::Single&) override {
-            on("MouseDown");
-        }
-        void MouseLeave() override { on("MouseLeave"); }
-    };
     const std::string kind = GetParam()[0];
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+    Form& form = *b.form;
     Window& w = form.Add("Sheenwork.sheenButton", "go", {10, 10}, {90, 26});
     const auto button = w.Native<sheenButton>();
-    Sink sink;
-    std::string events;
+    std::vector<std::string> logged;
+    testing::RecordingEvents sink(logged, "");
+    std::string events;  // the clicks, presses and leaves
     int clicks = 0;
-    sink.on = [&](const std::string& what) {
-        events += (events.empty() ? "" : " ") + what;
+    sink.on_event = [&](const std::string& what) {
+        if (what == "Click" || what == "MouseDown" || what == "MouseLeave")
+            events += (events.empty() ? "" : " ") + what;
         if (what == "Click" && ++clicks == 1) {
             if (kind == "properties") {
                 button->Caption("Again");
@@ -203,29 +162,29 @@ TEST_P(ReenteringHandler, EndsOnLiveObjectsWithTheEventsAUserExpects) {
             }
             if (kind == "click-again") button->Value(vb::True);
             if (kind == "message-box") {
-                b.runtime.MessageBox({"Saved.", "Demo", 64});
+                b.runtime->MessageBox({"Saved.", "Demo", 64});
                 EXPECT_EQ(button->Value(), vb::True);
             }
         }
         // Runs when the press refresh lets pending work run, mid-press.
-        if (what == "MouseDown" && kind == "remove") b.runtime.Post([&] { form.Remove(w); });
+        if (what == "MouseDown" && kind == "remove") b.runtime->Post([&] { form.Remove(w); });
         if (what == "MouseDown" && kind == "destroy")
-            b.runtime.Post([&] { b.runtime.DestroyForm(form); });
+            b.runtime->Post([&] { b.runtime->DestroyForm(form); });
     };
     button->EventSink(&sink);
     // A modal box keeps the loop going: the pointer has left, so the tick inside the box
     // raises MouseLeave.
-    b.runtime.OnMessageBox([&](const MessageBoxRequest&) {
-        b.runtime.MouseMove({150, 80});
-        b.runtime.Advance(Millis(20));
+    b.runtime->OnMessageBox([&](const MessageBoxRequest&) {
+        b.runtime->MouseMove({150, 80});
+        b.runtime->Advance(Millis(20));
         return 1;
     });
-    Driver(b.runtime, form).Run(ParseScript(Unescape(GetParam()[1])));
+    Driver(*b.runtime, form).Run(ParseScript(testing::Unescape(GetParam()[1])));
     EXPECT_EQ(events, GetParam()[2]);
     std::istringstream fields(GetParam()[3]);  // NAME.FIELD=VALUE ...
     for (std::string pair; fields >> pair;) {
         const auto dot = pair.find('.'), eq = pair.find('=');
-        EXPECT_EQ(FieldOf(b.runtime, pair.substr(0, dot), pair.substr(dot + 1, eq - dot - 1)),
+        EXPECT_EQ(FieldOf(*b.runtime, pair.substr(0, dot), pair.substr(dot + 1, eq - dot - 1)),
                   pair.substr(eq + 1))
             << pair;
     }
@@ -239,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ReenteringHandler,
 // least), whichever side changes; a removed window is no longer found by name or handle.
 TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {200, 100});
+    Form& form = *b.form;
     Window& w = form.Add("Test.Logger", "w", {10, 10}, {30, 20});
     const auto size = [](host::Surface& s) {
         return std::make_pair(s.ScaleWidth(), s.ScaleHeight());
@@ -274,10 +233,10 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     const Held held = Hold(w);
     EXPECT_TRUE(held->Alive());
     w.Site().tmrMouseInEnabled(vb::True);
-    EXPECT_TRUE(b.runtime.NextTimerDue());
+    EXPECT_TRUE(b.runtime->NextTimerDue());
     form.Remove(w);
     EXPECT_FALSE(held->Alive());
-    EXPECT_FALSE(b.runtime.NextTimerDue());
+    EXPECT_FALSE(b.runtime->NextTimerDue());
     EXPECT_EQ(form.Find("w"), nullptr);
     EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
 }
@@ -321,8 +280,8 @@ TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
         } else {
             words >> want.left >> want.top >> want.right >> want.bottom;
         }
-        Bench b;
-        Form& form = b.runtime.CreateForm("Form1", {0, 0}, {300, 200});
+        Bench b("0 0 300 200");
+        Form& form = *b.form;
         std::string error;
         const auto attempt = [&](auto place) {
             try {
@@ -333,10 +292,10 @@ TEST(Forms, PlacementsTakeAPositionAndASizeAndRefuseEmptyOnes) {
         };
         Window* placed = nullptr;
         if (what == "form") {
-            attempt([&] { b.runtime.CreateForm("Form2", at, size); });
-            EXPECT_EQ(b.runtime.FindForm("Form2") != nullptr, !refused);
+            attempt([&] { b.runtime->CreateForm("Form2", at, size); });
+            EXPECT_EQ(b.runtime->FindForm("Form2") != nullptr, !refused);
             if (!refused) {
-                EXPECT_EQ(b.runtime.FindForm("Form2")->ScreenRect(), want);
+                EXPECT_EQ(b.runtime->FindForm("Form2")->ScreenRect(), want);
             }
         } else if (what == "control") {
             attempt([&] { form.Add("Sheenwork.sheenButton", "cmdSave", at, size); });
@@ -421,34 +380,23 @@ TEST(Timers, PlatformMinimumOneTickWhenOverdueAndOrderByDueTime) {
 }
 
 // tests/data/runtime/script_errors.txt: every malformed line is refused with its line and
-// column and what was expected.
+// column and what was expected; an unknown control's name when the step runs, on an empty
+// form.
 class MalformedScript : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(MalformedScript, NamesItsPlace) {
+    Bench b;
     try {
-        ParseScript(Unescape(GetParam()[0]), "s");
-        ADD_FAILURE() << "accepted";
+        Driver(*b.runtime, *b.form).Run(ParseScript(testing::Unescape(GetParam()[0]), "s"));
+        ADD_FAILURE() << "ran";
     } catch (const ScriptError& e) {
-        EXPECT_EQ(std::string(e.what()), Unescape(GetParam()[1]));
+        EXPECT_EQ(std::string(e.what()), testing::Unescape(GetParam()[1]));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MalformedScript,
                          ::testing::ValuesIn(testing::ReadTable("runtime/script_errors.txt")),
                          testing::RowName);
-
-// Unknown names are found when the step runs, with the name's place.
-TEST(Script, UnknownControlsAreNamedWhenTheStepRuns) {
-    Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {0, 0}, {100, 100});
-    Driver driver(b.runtime, form);
-    try {
-        driver.Run(ParseScript("wait 1\nclick  nobody", "s"));
-        ADD_FAILURE() << "ran";
-    } catch (const ScriptError& e) {
-        EXPECT_EQ(std::string(e.what()), "s:2:8: no control named 'nobody' on form Form1");
-    }
-}
 
 TEST(Script, StepsKeepWhatTheLineSays) {
     const Script s = ParseScript(
@@ -469,19 +417,19 @@ TEST(Script, StepsKeepWhatTheLineSays) {
 // the back colour where no control is, and each control's surface in z-order.
 TEST(Forms, HitTestingAndTheComposedPicture) {
     Bench b;
-    Form& back = b.runtime.CreateForm("Back", {0, 0}, {200, 100});
-    Form& front = b.runtime.CreateForm("Front", {50, 0}, {100, 50});
+    Form& back = *b.form;
+    Form& front = b.runtime->CreateForm("Front", {50, 0}, {100, 50});
     Window& low = back.Add("Test.Logger", "low", {0, 0}, {10, 10});
     Window& high = back.Add("Test.Logger", "high", {5, 5}, {10, 10});
-    EXPECT_EQ(b.runtime.WindowFromPoint({7, 7}), high.Hwnd());
+    EXPECT_EQ(b.runtime->WindowFromPoint({7, 7}), high.Hwnd());
     back.BringToFront(low);
-    EXPECT_EQ(b.runtime.WindowFromPoint({7, 7}), low.Hwnd());
+    EXPECT_EQ(b.runtime->WindowFromPoint({7, 7}), low.Hwnd());
     // The newest form is active and on top, until another is activated.
-    EXPECT_EQ(b.runtime.ActiveForm(), &front);
-    EXPECT_EQ(b.runtime.WindowFromPoint({60, 10}), front.Hwnd());
-    b.runtime.Activate(back);
-    EXPECT_EQ(b.runtime.WindowFromPoint({60, 10}), back.Hwnd());
-    EXPECT_EQ(b.runtime.WindowFromPoint({-1, 10}), 0);
+    EXPECT_EQ(b.runtime->ActiveForm(), &front);
+    EXPECT_EQ(b.runtime->WindowFromPoint({60, 10}), front.Hwnd());
+    b.runtime->Activate(back);
+    EXPECT_EQ(b.runtime->WindowFromPoint({60, 10}), back.Hwnd());
+    EXPECT_EQ(b.runtime->WindowFromPoint({-1, 10}), 0);
     EXPECT_THROW(back.Add("Test.Logger", "LOW", {0, 0}, {1, 1}), std::invalid_argument);
     EXPECT_THROW(back.Add("No.Such", "x", {0, 0}, {1, 1}), std::runtime_error);
     EXPECT_THROW(back.DefaultButton(&low), std::invalid_argument);
@@ -524,7 +472,7 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
         Bench b;
         const FormFile file = ParseFormFile(readme.substr(form_at + 4, form_end - form_at - 4),
                                             std::string(SHEENWORK_SOURCE_DIR) + "/README.md");
-        EXPECT_EQ(LoadForm(b.runtime, file).Find("cmdOK")->Native<sheenButton>()->ColorStyle(),
+        EXPECT_EQ(LoadForm(*b.runtime, file).Find("cmdOK")->Native<sheenButton>()->ColorStyle(),
                   cXPOlive);
     }
     // Its script sample is a script, and runs against the example's form.
@@ -533,10 +481,10 @@ TEST(Readme, ShowsTheExampleTheBuildRuns) {
     const auto end = readme.find("```", at + 4);
     const Script script = ParseScript(readme.substr(at + 4, end - at - 4), "README.md");
     EXPECT_EQ(script.steps.size(), 7u);
-    Bench b;
-    Form& form = b.runtime.CreateForm("Form1", {100, 100}, {200, 60});
+    Bench b("100 100 200 60");
+    Form& form = *b.form;
     form.Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {90, 26});
-    Driver(b.runtime, form).Run(script);
+    Driver(*b.runtime, form).Run(script);
     // The window program too (the installed-package test runs it on a display).
     const std::string window =
         ReadFile(std::string(SHEENWORK_SOURCE_DIR) + "/examples/window_button.cpp");

@@ -1,5 +1,7 @@
 #include "support/button_fixture.h"
 
+#include <sheenwork/vb/stdfont.h>
+
 namespace sheenwork::testing {
 
 void RecordingPainters::XPBody(PaintContext& c) const {
@@ -24,7 +26,7 @@ void RecordingPainters::DropDownSeparator(PaintContext&) const {
 }
 
 void RecordingEvents::Logged(const std::string& name, const std::string& arguments) {
-    log.Add("Event:" + name + arguments);
+    entries.push_back(prefix + name + arguments);
     if (on_event) on_event(name);
 }
 namespace {
@@ -54,12 +56,12 @@ void RecordingEvents::KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) {
 }
 
 void RecordingEvents::Click() {
-    log.Add("Event:Click");
+    entries.push_back(prefix + "Click");
     if (on_click) on_click();
     if (on_event) on_event("Click");
 }
 void RecordingEvents::OLECompleteDrag(vb::Long& Effect) {
-    log.Add("Event:OLECompleteDrag " + std::to_string(Effect));
+    entries.push_back(prefix + "OLECompleteDrag " + std::to_string(Effect));
     Effect = 7;
 }
 
@@ -76,6 +78,15 @@ ButtonFixture::ButtonFixture(int width, int height)
     button.EventSink(&events);
     button.UserControl_InitProperties();
     site.log.Clear();
+}
+
+ButtonFixture::ButtonFixture(Fresh) : painters(std::make_shared<RecordingPainters>(site.log)) {
+    button.SetPainters(painters);
+    button.EventSink(&events);
+    site.extender_name = "Knopf7";
+    site.parent_back_color = 0x00336699;
+    site.parent_font = std::make_shared<vb::StdFont>("Tahoma", 8.25);
+    site.parent_font->Bold(vb::True);
 }
 
 std::vector<std::string> ButtonFixture::RepaintsAndNotifications() const {

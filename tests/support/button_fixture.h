@@ -27,10 +27,14 @@ struct RecordingPainters : Painters {
     void DropDownSeparator(PaintContext& c) const override;
 };
 
-// Records events in the site's log as "Event:<name>".
+// Records events in the site's log as "Event:<name>", or in any log of lines after a
+// prefix of their own (a story's "<control> <name>").
 struct RecordingEvents : sheenButtonEvents {
-    explicit RecordingEvents(CallLog& log) : log(log) {}
-    CallLog& log;
+    explicit RecordingEvents(CallLog& log) : RecordingEvents(log.entries, "Event:") {}
+    RecordingEvents(std::vector<std::string>& entries, std::string prefix)
+        : entries(entries), prefix(std::move(prefix)) {}
+    std::vector<std::string>& entries;
+    std::string prefix;
     std::function<void()> on_click;
     // Called after any event is logged, with its name: a host handler that sets
     // properties, clicks or destroys the control.
@@ -62,6 +66,10 @@ ButtonRecord NewInstanceRecord();
 // bag, which ends in one paint), with the site's log cleared so that a test starts clean.
 struct ButtonFixture {
     explicit ButtonFixture(int width = 75, int height = 23);
+    // A button just created in a container of its own (named Knopf7, back colour
+    // 0x00336699, font Tahoma 8.25 bold), not yet initialised.
+    struct Fresh {};
+    explicit ButtonFixture(Fresh);
     RecordingSite site;
     std::shared_ptr<RecordingPainters> painters;
     RecordingEvents events{site.log};

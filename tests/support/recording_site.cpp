@@ -1,18 +1,17 @@
 #include "support/recording_site.h"
 
+#include <algorithm>
+
 #include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/units.h>
 
 namespace sheenwork::testing {
 
-std::vector<std::string> CallLog::Only(std::initializer_list<std::string_view> prefixes) const {
+std::vector<std::string> CallLog::Only(const std::vector<std::string>& prefixes) const {
     std::vector<std::string> out;
     for (const auto& e : entries)
-        for (auto p : prefixes)
-            if (std::string_view(e).substr(0, p.size()) == p) {
-                out.push_back(e);
-                break;
-            }
+        if (std::ranges::any_of(prefixes, [&](const std::string& p) { return e.starts_with(p); }))
+            out.push_back(e);
     return out;
 }
 

@@ -21,8 +21,8 @@ struct CallLog {
     std::vector<std::string> entries;
     void Add(std::string entry) { entries.push_back(std::move(entry)); }
     void Clear() { entries.clear(); }
-    // Only the entries that start with one of `prefixes`.
-    std::vector<std::string> Only(std::initializer_list<std::string_view> prefixes) const;
+    // Only the entries that start with one of `prefixes` ("" takes every entry).
+    std::vector<std::string> Only(const std::vector<std::string>& prefixes) const;
 };
 
 class RecordingSite;

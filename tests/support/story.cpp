@@ -20,6 +20,21 @@ std::string WithData(std::string s) {
 
 }  // namespace
 
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+        } else if (const char c = text[++i]; c == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
+}
+
 // "Name=Value Name="a value"" after a control's name.
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest) {
     std::vector<std::pair<std::string, std::string>> out;
@@ -50,9 +65,8 @@ namespace {
 // The form runtime as a story's host.
 class RuntimeBuilder final : public StoryBuilder {
 public:
-    RuntimeBuilder(runtime::Runtime& runtime, const ControlHook& on_control, const LineHook& other,
-                   host::FontRef font)
-        : runtime_(runtime), on_control_(on_control), other_(other), font_(std::move(font)) {}
+    RuntimeBuilder(runtime::Runtime& runtime, const LineHook& other, host::FontRef font)
+        : runtime_(runtime), other_(other), font_(std::move(font)) {}
     runtime::Form* form = nullptr;
 
     void Form(gdi::Rect screen) override {
@@ -63,7 +77,6 @@ public:
                  const std::vector<std::string>& options) override {
         runtime::Window& win =
             form->Add(cls, name, runtime::PositionOf(rect), runtime::SizeOf(rect));
-        if (on_control_) on_control_(win);
         for (const std::string& option : options) {
             if (option == "hidden") win.Visible(false);
             if (option == "disabled") win.Site().SurfaceEnabled(vb::False);
@@ -86,7 +99,6 @@ public:
 
 private:
     runtime::Runtime& runtime_;
-    const ControlHook& on_control_;
     const LineHook& other_;
     host::FontRef font_;
 };
@@ -190,10 +202,9 @@ void BuildStory(const Story& story, StoryBuilder& builder) {
     if (!have_form) builder.Form(kStoryForm);
 }
 
-runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control, const LineHook& other,
+runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story, const LineHook& other,
                               host::FontRef font) {
-    RuntimeBuilder builder(runtime, on_control, other, std::move(font));
+    RuntimeBuilder builder(runtime, other, std::move(font));
     BuildStory(story, builder);
     return *builder.form;
 }

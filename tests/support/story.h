@@ -33,6 +33,11 @@ struct Story {
 // "Name=Value Name="a value"".
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest);
 
+// A story's or a table's text with \r, \n, \0, \xHH and \\ made the bytes they stand
+// for (a backslash before anything else stands for that character, one at the end for
+// itself).
+std::string Unescape(const std::string& text);
+
 // Reads a story; "$DATA" stands for the tests' data folder.
 Story ReadStory(const std::filesystem::path& path);
 // The stories of tests/data/runtime, by name.
@@ -70,17 +75,14 @@ void BuildStory(const Story& story, StoryBuilder& builder);
 void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
                   const std::string& line);
 
-// Builds the story's form on `runtime`. `on_control` sees each control as it is placed,
-// before its properties are set; `other` gets the set-up lines of verbs not listed above
-// and says whether it knew them. Throws std::runtime_error naming a line it cannot use.
-using ControlHook = std::function<void(runtime::Window&)>;
+// Builds the story's form on `runtime`; `other` gets the set-up lines of verbs not listed
+// above and says whether it knew them, and `font`, when given, is the form's font, set
+// before any control takes it as its container's. Throws std::runtime_error naming a line
+// it cannot use.
 using LineHook = std::function<bool(runtime::Form&, const std::string& verb,
                                     const std::string& name, const std::string& line)>;
-// `font`, when given, is the form's font, set before any control takes it as its
-// container's.
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
-                              const ControlHook& on_control = {}, const LineHook& other = {},
-                              host::FontRef font = nullptr);
+                              const LineHook& other = {}, host::FontRef font = nullptr);
 
 // The lines of a section that are events (not "fields" or "pixel" checks).
 std::vector<std::string> ExpectedEvents(const Section& section);

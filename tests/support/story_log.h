@@ -24,36 +24,6 @@ std::string Line(const std::string& name, const char* event, const A&... argumen
     return out.str();
 }
 
-class EventLog final : public sheenButtonEvents {
-public:
-    EventLog(std::string name, NotificationLog& log) : name_(std::move(name)), log_(log) {}
-    void Click() override { Add("Click"); }
-    void DropDown() override { Add("DropDown"); }
-    void MouseEnter() override { Add("MouseEnter"); }
-    void MouseLeave() override { Add("MouseLeave"); }
-    void MouseDown(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(Line(name_, "MouseDown", b, s, x, y));
-    }
-    void MouseMove(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(Line(name_, "MouseMove", b, s, x, y));
-    }
-    void MouseUp(vb::Integer& b, vb::Integer& s, vb::Single& x, vb::Single& y) override {
-        log_.entries.push_back(Line(name_, "MouseUp", b, s, x, y));
-    }
-    void KeyDown(vb::Integer& k, vb::Integer& s) override {
-        log_.entries.push_back(Line(name_, "KeyDown", k, s));
-    }
-    void KeyUp(vb::Integer& k, vb::Integer& s) override {
-        log_.entries.push_back(Line(name_, "KeyUp", k, s));
-    }
-    void KeyPress(vb::Integer& k) override { Add("KeyPress " + std::to_string(k)); }
-
-private:
-    void Add(const std::string& what) { log_.entries.push_back(name_ + " " + what); }
-    std::string name_;
-    NotificationLog& log_;
-};
-
 // The real painters, logging each repaint and direct highlight.
 class PaintLog final : public Painters {
 public:

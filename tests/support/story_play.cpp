@@ -61,7 +61,7 @@ Headless::Headless(const Story& story, host::FontRef font,
             f.Find(name)->Site().tmrMouseInEnabled(vb::True);
         return verb == "paints" || verb == "timer";
     };
-    form = &BuildStoryForm(*runtime, story, {}, other, std::move(font));
+    form = &BuildStoryForm(*runtime, story, other, std::move(font));
 }
 
 std::string PopupKey(long hwnd, gdi::Rect r) {
