@@ -44,6 +44,7 @@
 //                          RAN the Ns that ran, ENDED whether the trap ended the procedure
 //   components             outside components from the test component's folder
 //   env NAME VALUE / filelimit BYTES|none   a variable of the environment / a file size limit
+//   nostdin                standard input closed for the rest of the story
 //   mkdir PATH / link TARGET PATH   a folder / a symbolic link
 // \r, \n and \0 in texts and files are those characters.
 // A value is a number, True, False, "text", font (Tahoma 8), font:NAME:SIZE, pic:NAME (a
@@ -60,6 +61,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -159,6 +161,10 @@ protected:
         SetQIFactory(nullptr);
         for (const auto& name : env) unsetenv(name.c_str());
         if (file_limit) FileLimit("none");
+        if (saved_stdin >= 0) {
+            dup2(saved_stdin, 0);
+            close(saved_stdin);
+        }
     }
     void Run();
 
@@ -176,6 +182,7 @@ protected:
     std::vector<std::string> env;      // the variables the story set
     std::optional<rlimit> file_limit;  // the limit before the story's own
     void (*file_limit_signal)(int) = nullptr;
+    int saved_stdin = -1;  // standard input while the story has it closed
     void FileLimit(const std::string& bytes);
     std::unique_ptr<ButtonFixture> b;
     std::map<std::string, host::PictureRef> pictures;
@@ -455,6 +462,9 @@ void Story::Step(const Row& row) {
         env.push_back(name);
     } else if (verb == "filelimit") {
         FileLimit(name);
+    } else if (verb == "nostdin") {
+        saved_stdin = dup(0);
+        close(0);
     } else if (verb == "exists" || verb == "empty") {
         const bool yes =
             verb == "exists" ? std::filesystem::exists(name) : std::filesystem::is_empty(name);
