@@ -30,7 +30,8 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_
 # Debian packages: what the library and the tool need to build and the demo's pictures
 # their fonts (Tahoma and Marlett come with fonts-wine) ...
 DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libfontconfig-dev \
-                libjpeg62-turbo-dev libgif-dev libsdl2-dev libexpat1-dev fonts-dejavu-core fonts-wine
+                libjpeg62-turbo-dev libgif-dev libsdl2-dev libx11-dev libexpat1-dev fonts-dejavu-core \
+                fonts-wine
 # ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
 # also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
