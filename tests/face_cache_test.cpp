@@ -104,6 +104,8 @@ TEST(FaceCacheKept, AKeptFaceIsFoundByTheNextProcessWhileItsFileIsThere) {
         EXPECT_FALSE(later.Find(family, weight, italic)) << family << " " << weight << italic;
     std::filesystem::remove(font);
     EXPECT_FALSE(later.Find("Verdana", 700, false)) << "its file is gone";
+    std::filesystem::create_directory(font);
+    EXPECT_FALSE(later.Find("Verdana", 700, false)) << "its file is a folder now";
     // Under another stamp the faces kept before go; a stamp that stops holding keeps none.
     FaceCache::Stamp other = stamp;
     other.paths.push_back(FaceCache::Look(dir / "elsewhere"));
