@@ -96,9 +96,11 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v Th
   wine reg add 'HKCU\Control Panel\Colors' /v WindowFrame /t REG_SZ /d '0 0 0' /f >/dev/null 2>&1 ||
   { echo "tests/reference/run.sh: cannot pin the classic tip in the prefix" >&2; exit 1; }
 wineserver -w
-# SHEENWORK_DISPLAYS="FIRST LAST" narrows the display numbers tried (on a shared machine).
+# SHEENWORK_DISPLAYS=FIRST-LAST narrows the display numbers tried (on a shared machine),
+# written as the desktop tests read it.
 display=
-for n in $(seq ${SHEENWORK_DISPLAYS:-90 140}); do
+range=${SHEENWORK_DISPLAYS:-90-140}
+for n in $(seq "${range%-*}" "${range#*-}"); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
   display=:$n
   break
