@@ -33,7 +33,8 @@
 //   spev METHOD ARG... [| RESULT]   a late-bound call of the SpEv object (#N: by
 //                          dispatch id); RESULT "error N" for a call that must fail
 //   call KIND MEMBER [VALUE] | ERROR [| DESCRIPTION]   a late-bound Get, Let, Set or
-//                          Method of the button (#N: by dispatch id) and the error it gives
+//                          Method of the button (#N: by dispatch id) and the error it gives;
+//                          Error.MEMBER is the Error object's, for get too
 //   list NAME | ITEMS / items NAME | ITEMS   a list box (list:NAME as a value) and its items
 //   fifo PATH / key VK STATE      a named pipe / what GetAsyncKeyState answers for a key
 //   errorlog "FOLDER"      the registry's log folder; handler N | DESCRIPTION | PROCEDURE |
@@ -191,6 +192,11 @@ protected:
         return sheenwork::Value(text, pictures);
     }
     std::string Show(const vb::Variant& v) const;
+    InvokeResult CallMember(const std::string& member, vb::InvokeKind kind,
+                            std::vector<vb::Variant>& args) {
+        if (member.starts_with("Error.")) return Call(ErrorObject(), member.substr(6), kind, args);
+        return Call(b->button, member, kind, args);
+    }
     vb::Variant Get(const std::string& name);
     void Step(const Row& row);
 
@@ -243,7 +249,7 @@ vb::Variant Story::Get(const std::string& name) {
     if (name == "Surface.ScaleWidth") return b->site.Surface().ScaleWidth();
     if (name.starts_with("rec.")) return b->button.Record().*kFlags.at(name.substr(4));
     std::vector<vb::Variant> none;
-    const auto got = Invoke(b->button, name, vb::InvokeKind::PropertyGet, none);
+    const auto got = CallMember(name, vb::InvokeKind::PropertyGet, none);
     EXPECT_EQ(got.error, 0) << name;
     return got.value;
 }
@@ -440,7 +446,7 @@ void Story::Step(const Row& row) {
         std::getline(member_and_value >> std::ws, value);
         std::vector<vb::Variant> args;
         if (!value.empty()) args.push_back(Value(value));
-        const auto got = Call(b->button, member, kKinds.at(name), args);
+        const auto got = CallMember(member, kKinds.at(name), args);
         EXPECT_EQ(got.error, std::stol(row[1]));
         if (row.size() > 2) {
             EXPECT_EQ(got.description, row[2]);

@@ -226,16 +226,5 @@ TEST_F(LateBound, EveryPropertyReadsBackWhatWasAssigned) {
     }
 }
 
-TEST_F(LateBound, ErrorsSilentErrorIsTheOneProcessWideSwitch) {
-    Error second;
-    Args on{vb::Variant(vb::True)}, none;
-    EXPECT_EQ(Invoke(second, "silentError", InvokeKind::PropertyLet, on).error, 0);
-    EXPECT_EQ(SilentError(), vb::True);
-    EXPECT_EQ(std::get<vb::Boolean>(Invoke(ErrorObject(), 1, InvokeKind::PropertyGet, none).value),
-              vb::True);
-    EXPECT_EQ(Invoke(second, "SilentError", InvokeKind::PropertySet, on).error, 450);
-    SetSilentError(vb::False);
-}
-
 }  // namespace
 }  // namespace sheenwork
