@@ -17,6 +17,7 @@
 #include "support/button_fixture.h"
 #include "support/data.h"
 #include "support/recording_services.h"
+#include "support/story_play.h"
 #include "windows/expected_lines.h"
 #include "windows/typelib_format.h"
 
@@ -94,10 +95,8 @@ TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault
         ASSERT_GE(row.size(), 4u) << row.where;
         rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
     }
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    testing::Linked linked;
+    runtime::Form& form = linked.rt.CreateForm("Form1", {0, 0}, {200, 100});
     const auto object = form.Add("Sheenwork.sheenButton", "cmd", {10, 10}, {90, 26}).Instance();
     std::size_t properties = 0;
     for (const MemberInfo& m : sheenButtonMembers()) {
