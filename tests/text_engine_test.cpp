@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -20,6 +22,8 @@
 
 #include "platform/text/font_engine.h"
 #include "scenes/scenes.h"
+#include "support/data.h"
+#include "support/recording_services.h"
 
 namespace sheenwork::gdi {
 namespace {
@@ -195,6 +199,84 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
         EXPECT_EQ(render(*large_again, text[i]), large_alone[i]) << text[i];
     }
 }
+
+// --- a face without an OS/2 table --------------------------------------------------
+
+// The bytes of a TrueType font without its table `tag`: the directory without the table's
+// record, the other tables laid out after it again, each from a multiple of four bytes.
+std::string WithoutTable(const std::string& font, const std::string& tag) {
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::uint16_t>(std::uint8_t(font.at(at)) << 8 |
+                                          std::uint8_t(font.at(at + 1)));
+    };
+    const auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at)) << 16 | u16(at + 2); };
+    const auto put = [](std::string& out, std::uint32_t v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>(v >> 8 * i & 0xFF);
+    };
+    std::vector<std::size_t> kept;  // where each kept table's record starts
+    for (std::size_t i = 0; i < u16(4); ++i)
+        if (font.substr(12 + 16 * i, 4) != tag) kept.push_back(12 + 16 * i);
+    // The header's search fields follow the number of tables: the largest power of two
+    // not above it, times 16; its logarithm; the rest times 16.
+    std::uint32_t power = 1, log = 0;
+    while (power * 2 <= kept.size()) power *= 2, ++log;
+    std::string head = font.substr(0, 4), tables;
+    put(head, kept.size(), 2);
+    put(head, power * 16, 2);
+    put(head, log, 2);
+    put(head, (kept.size() - power) * 16, 2);
+    const std::size_t start = 12 + 16 * kept.size();
+    for (const std::size_t record : kept) {
+        head += font.substr(record, 8);  // the tag and the checksum
+        put(head, start + tables.size(), 4);
+        put(head, u32(record + 12), 4);
+        tables += font.substr(u32(record + 8), u32(record + 12));
+        tables.resize((tables.size() + 3) / 4 * 4, '\0');
+    }
+    return head + tables;
+}
+
+// DejaVu Sans with its OS/2 table dropped, the one font of a fontconfig configuration of
+// its own, realised in a process of its own: its ascent, strikeout position and thickness
+// as text_without_os2.txt works them out. The process runs this test again from its
+// start, in the environment set here (which it must not set again: fontconfig reads it
+// once).
+class FaceWithoutOs2DeathTest : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(FaceWithoutOs2DeathTest, StrikesOutAtHalfItsAscent) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const testing::Row& row = GetParam();
+    testing::TempDir tmp;
+    const bool parent = std::getenv("SHEENWORK_WITHOUT_OS2") == nullptr;
+    if (parent) {
+        const text::ResolvedFace dejavu = text::ResolveFamily("DejaVu Sans", FW_NORMAL, false);
+        std::ofstream(tmp / "stripped.ttf", std::ios::binary)
+            << WithoutTable(testing::ReadFile(dejavu.file), "OS/2");
+        std::ofstream(tmp / "fonts.conf")
+            << "<fontconfig><dir>" << tmp.Path().string() << "</dir><cachedir>" << tmp / "cache"
+            << "</cachedir></fontconfig>";
+        setenv("SHEENWORK_WITHOUT_OS2", "1", 1);
+        setenv("FONTCONFIG_FILE", (tmp / "fonts.conf").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (tmp / "cache").c_str(), 1);  // the face cache's too
+    }
+    EXPECT_EXIT(
+        {
+            LogFont lf = Font("DejaVu Sans", -std::stoi(row[0]));
+            lf.lfStrikeOut = 1;
+            const auto font = text::Realize(lf);
+            std::fprintf(stderr, "%s: %d %d %d\n", font->Family().c_str(), font->Metrics().tmAscent,
+                         font->StrikeoutPosition(), font->StrikeoutThickness());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "^DejaVu Sans: " + row[1] + " " + row[2] + " " + row[3] + "\n");
+    if (parent)
+        for (const char* name : {"SHEENWORK_WITHOUT_OS2", "FONTCONFIG_FILE", "XDG_CACHE_HOME"})
+            unsetenv(name);
+}
+INSTANTIATE_TEST_SUITE_P(Text, FaceWithoutOs2DeathTest,
+                         ::testing::ValuesIn(testing::ReadTable("text_without_os2.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::gdi
