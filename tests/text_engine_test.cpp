@@ -203,45 +203,31 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
 
 // --- a configuration of its own -----------------------------------------------------
 
-// The bytes of a TrueType font without its table `tag`: the directory without the table's
-// record, the other tables laid out after it again, each from a multiple of four bytes.
-std::string WithoutTable(const std::string& font, const std::string& tag) {
+// The bytes of a TrueType font changed as `how` says: "without OS/2" renames the table
+// out of every reader's reach (its tag's last letter becomes "_", which keeps the
+// directory in order); "gasp version 2" and "gasp of 9 ranges" set the version or the
+// count of ranges of its gasp table; "as it is" changes nothing.
+std::string Changed(std::string font, const std::string& how) {
     const auto u16 = [&](std::size_t at) {
-        return static_cast<std::uint16_t>(std::uint8_t(font.at(at)) << 8 |
-                                          std::uint8_t(font.at(at + 1)));
+        return static_cast<std::size_t>(std::uint8_t(font.at(at)) << 8 |
+                                        std::uint8_t(font.at(at + 1)));
     };
-    const auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at)) << 16 | u16(at + 2); };
-    const auto put = [](std::string& out, std::uint32_t v, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>(v >> 8 * i & 0xFF);
-    };
-    std::vector<std::size_t> kept;  // where each kept table's record starts
-    for (std::size_t i = 0; i < u16(4); ++i)
-        if (font.substr(12 + 16 * i, 4) != tag) kept.push_back(12 + 16 * i);
-    // The header's search fields follow the number of tables: the largest power of two
-    // not above it, times 16; its logarithm; the rest times 16.
-    std::uint32_t power = 1, log = 0;
-    while (power * 2 <= kept.size()) power *= 2, ++log;
-    std::string head = font.substr(0, 4), tables;
-    put(head, kept.size(), 2);
-    put(head, power * 16, 2);
-    put(head, log, 2);
-    put(head, (kept.size() - power) * 16, 2);
-    const std::size_t start = 12 + 16 * kept.size();
-    for (const std::size_t record : kept) {
-        head += font.substr(record, 8);  // the tag and the checksum
-        put(head, start + tables.size(), 4);
-        put(head, u32(record + 12), 4);
-        tables += font.substr(u32(record + 8), u32(record + 12));
-        tables.resize((tables.size() + 3) / 4 * 4, '\0');
+    for (std::size_t record = 12; record < 12 + 16 * u16(4); record += 16) {
+        const std::string tag = font.substr(record, 4);
+        const std::size_t table = u16(record + 8) << 16 | u16(record + 10);
+        if (how == "without OS/2" && tag == "OS/2") font[record + 3] = '_';
+        if (how == "gasp version 2" && tag == "gasp") font[table + 1] = 2;
+        if (how == "gasp of 9 ranges" && tag == "gasp") font[table + 3] = 9;
     }
-    return head + tables;
+    return font;
 }
 
 // A process of its own whose fontconfig configuration holds one folder: empty, or with
-// DejaVu Sans without its OS/2 table. DejaVu Sans realised there reports its family,
-// ascent, strikeout position and thickness, or the error, as text_own_fontconfig.txt
-// has it. The process runs this test again from its start, in the environment set here
-// (which it must not set again: fontconfig reads it once).
+// one face changed as its row says. The row's family realised there reports its family,
+// ascent, strikeout position and thickness, and whether "Sa" has grey levels ("grey") or
+// two ("two"), or the error, as text_own_fontconfig.txt has it. The process runs this
+// test again from its start, in the environment set here (which it must not set again:
+// fontconfig reads it once).
 class OwnFontconfigDeathTest : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(OwnFontconfigDeathTest, RealisesWhatItsFolderHolds) {
@@ -250,10 +236,10 @@ TEST_P(OwnFontconfigDeathTest, RealisesWhatItsFolderHolds) {
     testing::TempDir tmp;
     const bool parent = std::getenv("SHEENWORK_OWN_FONTCONFIG") == nullptr;
     if (parent) {
-        if (row[0] == "without OS/2") {
-            const text::ResolvedFace dejavu = text::ResolveFamily("DejaVu Sans", FW_NORMAL, false);
-            std::ofstream(tmp / "stripped.ttf", std::ios::binary)
-                << WithoutTable(testing::ReadFile(dejavu.file), "OS/2");
+        if (row[1] != "nothing") {
+            const text::ResolvedFace face = text::ResolveFamily(row[0], FW_NORMAL, false);
+            std::ofstream(tmp / "face.ttf", std::ios::binary)
+                << Changed(testing::ReadFile(face.file), row[1]);
         }
         std::ofstream(tmp / "fonts.conf")
             << "<fontconfig><dir>" << tmp.Path().string() << "</dir><cachedir>" << tmp / "cache"
@@ -264,19 +250,23 @@ TEST_P(OwnFontconfigDeathTest, RealisesWhatItsFolderHolds) {
     }
     EXPECT_EXIT(
         {
-            LogFont lf = Font("DejaVu Sans", -std::stoi(row[1]));
+            LogFont lf = Font(row[0].c_str(), -std::stoi(row[2]));
             lf.lfStrikeOut = 1;
             try {
                 const auto font = text::Realize(lf);
-                std::fprintf(stderr, "%s: %d %d %d\n", font->Family().c_str(),
+                bool grey = false;
+                for (char c : std::string("Sa"))
+                    for (std::uint8_t level : font->GlyphOf(static_cast<unsigned char>(c)).coverage)
+                        grey = grey || (level > 0 && level < text::Glyph::kLevels);
+                std::fprintf(stderr, "%s: %d %d %d %s\n", font->Family().c_str(),
                              font->Metrics().tmAscent, font->StrikeoutPosition(),
-                             font->StrikeoutThickness());
+                             font->StrikeoutThickness(), grey ? "grey" : "two");
             } catch (const vb::RuntimeError& e) {
                 std::fprintf(stderr, "error %ld: %s\n", e.Number(), e.Description().c_str());
             }
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "^" + row[2] + "\n");
+        ::testing::ExitedWithCode(0), "^" + row[3] + "\n");
     if (parent)
         for (const char* name : {"SHEENWORK_OWN_FONTCONFIG", "FONTCONFIG_FILE", "XDG_CACHE_HOME"})
             unsetenv(name);
