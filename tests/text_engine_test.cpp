@@ -203,10 +203,11 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
 
 // --- a configuration of its own -----------------------------------------------------
 
-// The bytes of a TrueType font changed as `how` says: "without OS/2" renames the table
+// The bytes of a TrueType font changed as `how` says: "without TAG" renames the table
 // out of every reader's reach (its tag's last letter becomes "_", which keeps the
 // directory in order); "gasp version 2" and "gasp of 9 ranges" set the version or the
-// count of ranges of its gasp table; "as it is" changes nothing.
+// count of ranges of its gasp table, "gasp of 4 bytes" makes it its first four bytes
+// with no ranges; "as it is" changes nothing.
 std::string Changed(std::string font, const std::string& how) {
     const auto u16 = [&](std::size_t at) {
         return static_cast<std::size_t>(std::uint8_t(font.at(at)) << 8 |
@@ -215,9 +216,12 @@ std::string Changed(std::string font, const std::string& how) {
     for (std::size_t record = 12; record < 12 + 16 * u16(4); record += 16) {
         const std::string tag = font.substr(record, 4);
         const std::size_t table = u16(record + 8) << 16 | u16(record + 10);
-        if (how == "without OS/2" && tag == "OS/2") font[record + 3] = '_';
-        if (how == "gasp version 2" && tag == "gasp") font[table + 1] = 2;
-        if (how == "gasp of 9 ranges" && tag == "gasp") font[table + 3] = 9;
+        if (how == "without " + tag) font[record + 3] = '_';
+        if (tag != "gasp") continue;
+        if (how == "gasp version 2") font[table + 1] = 2;
+        if (how == "gasp of 9 ranges") font[table + 3] = 9;
+        if (how == "gasp of 4 bytes") font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
+        if (how == "gasp of 4 bytes") font[table + 3] = 0;
     }
     return font;
 }

@@ -268,9 +268,9 @@ bool GaspAllowsGrey(FT_Face face, long ppem) {
     if (version > 1 || size < length + 4) return true;
     std::vector<FT_Byte> ranges(length);
     FT_Load_Sfnt_Table(face, TTAG_gasp, 4, ranges.data(), &length);
-    unsigned flags = 0;
+    unsigned flags = 0;  // the low byte of a range's flags holds the grey flag
     for (std::size_t at = 0; at < ranges.size(); at += 4) {
-        flags = ranges[at + 2] << 8 | ranges[at + 3];
+        flags = ranges[at + 3];
         if (ppem <= (ranges[at] << 8 | ranges[at + 1])) break;
     }
     return (flags & kDoGray) != 0;
