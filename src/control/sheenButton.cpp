@@ -375,19 +375,22 @@ void sheenButton::UseVeloToolTip(vb::Boolean v) {
 namespace {
 // The host surface as the tooltip sees a control: its window handle, read late-bound.
 // It has no "Container" (that is the extender's), so a tip's record names no owner
-// window, as with the host's own surface object.
-class SurfaceObject final : public vb::Dispatch {
+// window, as with the host's own surface object; it says so when asked, so that the
+// tooltip need not raise an error to find out.
+class SurfaceObject final : public vb::Dispatch, public tooltip::PropertyHolder {
 public:
     explicit SurfaceObject(host::ControlSite& site) : site_(site) {}
     vb::Variant Invoke(const std::string& name, vb::InvokeKind kind,
                        std::vector<vb::Variant>& args) override {
         const bool get = kind == vb::InvokeKind::PropertyGet || kind == vb::InvokeKind::Method;
-        if (get && args.empty() && name.size() == 4 &&
-            std::equal(name.begin(), name.end(), "hwnd", [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == b;
-            }))
+        if (get && args.empty() && HasProperty(name))
             return vb::Variant(static_cast<vb::Long>(site_.SurfaceHwnd()));
         vb::Raise(438);
+    }
+    bool HasProperty(std::string_view name) const noexcept override {
+        return name.size() == 4 && std::equal(name.begin(), name.end(), "hwnd", [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == b;
+               });
     }
 
 private:

@@ -33,7 +33,7 @@ struct Row {
 
 // The published view of a table.
 template <class T, std::size_t N>
-std::array<MemberInfo, N> Describe(const Row<T> (&rows)[N]) {
+constexpr std::array<MemberInfo, N> Describe(const Row<T> (&rows)[N]) {
     std::array<MemberInfo, N> out{};
     for (std::size_t i = 0; i < N; ++i)
         out[i] = {rows[i].name, rows[i].type,   rows[i].access,
@@ -77,7 +77,7 @@ void SetFontFromVariant(sheenButton& b, const char* name, const vb::Variant& v,
     if (converted) (b.*set)(font);
 }
 
-const Row<sheenButton> kButtonRows[] = {
+constexpr Row<sheenButton> kButtonRows[] = {
     {"CaptionAlign", "cAlignment", Access::GetLet, "bestimmt die Ausrichtung des Textes", 1,
      [](const sheenButton& b) { return vb::Variant(b.CaptionAlign()); },
      [](sheenButton& b, const vb::Variant& v) { b.CaptionAlign(vb::CLng(v)); }, nullptr},
@@ -323,22 +323,22 @@ const Row<sheenButton> kButtonRows[] = {
      [](sheenButton& b, const vb::Variant& v) { b.AllPicturesSame(vb::CBool(v)); }, nullptr},
 };
 
-const ParamInfo kMouseParams[] = {
+constexpr ParamInfo kMouseParams[] = {
     {"Button", "Integer"}, {"Shift", "Integer"}, {"X", "Single"}, {"Y", "Single"}};
-const ParamInfo kKeyParams[] = {{"KeyCode", "Integer"}, {"Shift", "Integer"}};
-const ParamInfo kKeyPressParams[] = {{"KeyAscii", "Integer"}};
-const ParamInfo kCompleteDragParams[] = {{"Effect", "Long"}};
-const ParamInfo kDragDropParams[] = {{"Data", "DataObject"}, {"Effect", "Long"},
-                                     {"Button", "Integer"},  {"Shift", "Integer"},
-                                     {"X", "Single"},        {"Y", "Single"}};
-const ParamInfo kDragOverParams[] = {
+constexpr ParamInfo kKeyParams[] = {{"KeyCode", "Integer"}, {"Shift", "Integer"}};
+constexpr ParamInfo kKeyPressParams[] = {{"KeyAscii", "Integer"}};
+constexpr ParamInfo kCompleteDragParams[] = {{"Effect", "Long"}};
+constexpr ParamInfo kDragDropParams[] = {{"Data", "DataObject"}, {"Effect", "Long"},
+                                         {"Button", "Integer"},  {"Shift", "Integer"},
+                                         {"X", "Single"},        {"Y", "Single"}};
+constexpr ParamInfo kDragOverParams[] = {
     {"Data", "DataObject"}, {"Effect", "Long"}, {"Button", "Integer"}, {"Shift", "Integer"},
     {"X", "Single"},        {"Y", "Single"},    {"State", "Integer"}};
-const ParamInfo kGiveFeedbackParams[] = {{"Effect", "Long"}, {"DefaultCursors", "Boolean"}};
-const ParamInfo kSetDataParams[] = {{"Data", "DataObject"}, {"DataFormat", "Integer"}};
-const ParamInfo kStartDragParams[] = {{"Data", "DataObject"}, {"AllowedEffects", "Long"}};
+constexpr ParamInfo kGiveFeedbackParams[] = {{"Effect", "Long"}, {"DefaultCursors", "Boolean"}};
+constexpr ParamInfo kSetDataParams[] = {{"Data", "DataObject"}, {"DataFormat", "Integer"}};
+constexpr ParamInfo kStartDragParams[] = {{"Data", "DataObject"}, {"AllowedEffects", "Long"}};
 
-const EventInfo kEvents[] = {
+constexpr EventInfo kEvents[] = {
     EventInfo{1, "Click", {}, "wird ausgelöst, wenn auf das Objekt geklickt wird"},
     EventInfo{2, "MouseUp", kMouseParams, ""},
     EventInfo{3, "MouseMove", kMouseParams,
@@ -371,19 +371,19 @@ const EventInfo kEvents[] = {
     EventInfo{16, "DropDown", {}, ""},
 };
 
-const auto kButtonInfo = Describe(kButtonRows);
+constexpr auto kButtonInfo = Describe(kButtonRows);
 
 // SpEv's String parameters reach the native members as Strings. The rows read their
 // arguments with at(): a row whose parameters disagree with its call fails as a call
 // error instead of reading past the arguments.
-const ParamInfo kFileParams[] = {{"Filename", "String"}};
-const ParamInfo kTextSaveParams[] = {{"Filename", "String"}, {"Text", "String"}};
-const ParamInfo kListSaveParams[] = {{"List", "Variant"},
-                                     {"Filename", "String"},
-                                     {"TextBeforeListText", "String", true, true, ""},
-                                     {"TextAfterListText", "String", true, true, ""}};
-const ParamInfo kListReadParams[] = {{"List", "Variant"}, {"Filename", "String"}};
-const ParamInfo kFileExistsParams[] = {{"sFile", "String"}};
+constexpr ParamInfo kFileParams[] = {{"Filename", "String"}};
+constexpr ParamInfo kTextSaveParams[] = {{"Filename", "String"}, {"Text", "String"}};
+constexpr ParamInfo kListSaveParams[] = {{"List", "Variant"},
+                                         {"Filename", "String"},
+                                         {"TextBeforeListText", "String", true, true, ""},
+                                         {"TextAfterListText", "String", true, true, ""}};
+constexpr ParamInfo kListReadParams[] = {{"List", "Variant"}, {"Filename", "String"}};
+constexpr ParamInfo kFileExistsParams[] = {{"sFile", "String"}};
 
 // A String argument by reference: the caller's own string when its Variant holds one (the
 // member reads it where it stands), else the string it converts to.
@@ -393,7 +393,7 @@ const std::string& StringArg(vb::Variant& v, std::string& converted) {
     return converted;
 }
 
-const Row<SpEv> kSpEvRows[] = {
+constexpr Row<SpEv> kSpEvRows[] = {
     {"TextRead", "String", Access::Method, "", 1, nullptr, nullptr,
      [](SpEv& s, Args& a) {
          std::string file;
@@ -440,49 +440,49 @@ const Row<SpEv> kSpEvRows[] = {
     {"MouseButtonPressed", "cMouseButton", Access::Method, "", 8, nullptr, nullptr,
      [](SpEv& s, Args&) { return vb::Variant(static_cast<vb::Long>(s.MouseButtonPressed())); }},
 };
-const auto kSpEvInfo = Describe(kSpEvRows);
+constexpr auto kSpEvInfo = Describe(kSpEvRows);
 
-const Row<Error> kErrorRows[] = {
+constexpr Row<Error> kErrorRows[] = {
     {"SilentError", "Boolean", Access::GetLet, "", 1,
      [](const Error& e) { return vb::Variant(e.SilentError()); },
      [](Error& e, const vb::Variant& v) { e.SilentError(vb::CBool(v)); }, nullptr},
 };
-const auto kErrorInfo = Describe(kErrorRows);
+constexpr auto kErrorInfo = Describe(kErrorRows);
 
 // Each member's help string is its own name.
 constexpr EnumMember Item(const char* name, long value) { return {name, value, name}; }
 
-const EnumMember kButtonRect[] = {
+constexpr EnumMember kButtonRect[] = {
     Item("cRectXPBlue", cRectXPBlue), Item("cRectXPSilver", cRectXPSilver),
     Item("cRectXPOlive", cRectXPOlive), Item("cRectColor", cRectColor), Item("cOff", cOff)};
-const EnumMember kAlignment[] = {
+constexpr EnumMember kAlignment[] = {
     Item("cLinks_Oben", cLinks_Oben),     Item("cMitte_Oben", cMitte_Oben),
     Item("cRechts_Oben", cRechts_Oben),   Item("cLinks_Mitte", cLinks_Mitte),
     Item("cMitte_Mitte", cMitte_Mitte),   Item("cRechts_Mitte", cRechts_Mitte),
     Item("cLinks_Unten", cLinks_Unten),   Item("cMitte_Unten", cMitte_Unten),
     Item("cRechts_Unten", cRechts_Unten), Item("cBenutzerdefiniert", cBenutzerdefiniert)};
-const EnumMember kColorStyle[] = {Item("cXPBlue", cXPBlue), Item("cXPSilver", cXPSilver),
-                                  Item("cXPOlive", cXPOlive), Item("cWinClassic", cWinClassic),
-                                  Item("cCustom", cCustom)};
-const EnumMember kButtonStyle[] = {Item("cButtonWinXP", cButtonWinXP),
-                                   Item("cButtonOffice", cButtonOffice),
-                                   Item("cButtonIExplorer", cButtonIExplorer)};
-const EnumMember kDropDownAlign[] = {Item("cDropDownLeftDown", cDropDownLeftDown),
-                                     Item("cDropDownLeftUp", cDropDownLeftUp),
-                                     Item("cDropDownRightDown", cDropDownRightDown),
-                                     Item("cDropDownRightUp", cDropDownRightUp),
-                                     Item("cDropDownTopRight", cDropDownTopRight),
-                                     Item("cDropDownTopLeft", cDropDownTopLeft),
-                                     Item("cDropDownBottomRight", cDropDownBottomRight),
-                                     Item("cDropDownBottomLeft", cDropDownBottomLeft)};
-const EnumMember kActiveXPTheme[] = {Item("styleBlue", styleBlue), Item("styleSilver", styleSilver),
-                                     Item("styleOlive", styleOlive),
-                                     Item("styleClassic", styleClassic)};
-const EnumMember kMouseButton[] = {Item("mouseNone", mouseNone), Item("mouseLeft", mouseLeft),
-                                   Item("mouseRight", mouseRight),
-                                   Item("mouseMiddle", mouseMiddle)};
+constexpr EnumMember kColorStyle[] = {Item("cXPBlue", cXPBlue), Item("cXPSilver", cXPSilver),
+                                      Item("cXPOlive", cXPOlive), Item("cWinClassic", cWinClassic),
+                                      Item("cCustom", cCustom)};
+constexpr EnumMember kButtonStyle[] = {Item("cButtonWinXP", cButtonWinXP),
+                                       Item("cButtonOffice", cButtonOffice),
+                                       Item("cButtonIExplorer", cButtonIExplorer)};
+constexpr EnumMember kDropDownAlign[] = {Item("cDropDownLeftDown", cDropDownLeftDown),
+                                         Item("cDropDownLeftUp", cDropDownLeftUp),
+                                         Item("cDropDownRightDown", cDropDownRightDown),
+                                         Item("cDropDownRightUp", cDropDownRightUp),
+                                         Item("cDropDownTopRight", cDropDownTopRight),
+                                         Item("cDropDownTopLeft", cDropDownTopLeft),
+                                         Item("cDropDownBottomRight", cDropDownBottomRight),
+                                         Item("cDropDownBottomLeft", cDropDownBottomLeft)};
+constexpr EnumMember kActiveXPTheme[] = {
+    Item("styleBlue", styleBlue), Item("styleSilver", styleSilver), Item("styleOlive", styleOlive),
+    Item("styleClassic", styleClassic)};
+constexpr EnumMember kMouseButton[] = {Item("mouseNone", mouseNone), Item("mouseLeft", mouseLeft),
+                                       Item("mouseRight", mouseRight),
+                                       Item("mouseMiddle", mouseMiddle)};
 
-const EnumInfo kEnumerations[] = {
+constexpr EnumInfo kEnumerations[] = {
     {"cButtonRect", kButtonRect},       {"cAlignment", kAlignment},
     {"cColorStyle", kColorStyle},       {"cButtonStyle", kButtonStyle},
     {"cDropDownAlign", kDropDownAlign}, {"cActiveXPTheme", kActiveXPTheme},

@@ -25,6 +25,14 @@ vb::Variant Property(const vb::Variant& object, const char* name) {
 
 vb::Long HwndOf(const vb::Variant& object) { return vb::CLng(Property(object, "hWnd")); }
 
+// False only for an object that says it has no such property; any other object is asked.
+bool MayHave(const vb::Variant& object, std::string_view name) {
+    const auto* o = std::get_if<vb::Object>(&object);
+    const auto d = o ? o->AsDispatch() : nullptr;
+    const auto* holder = dynamic_cast<const PropertyHolder*>(d.get());
+    return !holder || holder->HasProperty(name);
+}
+
 bool IsForm(const vb::Variant& object) {
     const auto* o = std::get_if<vb::Object>(&object);
     const auto d = o ? o->AsDispatch() : nullptr;
@@ -84,7 +92,8 @@ vb::Boolean sheenToolTip::AddTool(const vb::Variant& ctrl,
     p([&] { ti = user::TOOLINFOA{}; });
     p([&] { ti.uFlags = kAddFlags; });
     // A control outside any container leaves the owner 0.
-    IgnoreErrors([&] { ti.hwnd = HwndOf(Property(ctrl, "Container")); });
+    if (MayHave(ctrl, "Container"))
+        IgnoreErrors([&] { ti.hwnd = HwndOf(Property(ctrl, "Container")); });
     p([&] { ti.uId = static_cast<std::uint32_t>(hwnd); });
     p([&] { text = vb::ToAnsi(sText.value_or("")); });
     p([&] { lMaxTextLen = Max(lMaxTextLen, static_cast<vb::Long>(text.size()) + 1); });

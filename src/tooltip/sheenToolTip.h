@@ -12,8 +12,21 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace sheenwork::tooltip {
+
+// A late-bound object that can say, without raising, which properties it has. Where the
+// tooltip ignores a failed lookup anyway, it asks such an object first and skips the
+// lookup of a property that is not there: the outcome is the same, without an error
+// raised and caught (the first one in a process costs the unwinder's start-up).
+class PropertyHolder {
+public:
+    virtual bool HasProperty(std::string_view name) const noexcept = 0;
+
+protected:
+    ~PropertyHolder() = default;
+};
 
 class sheenToolTip {
 public:

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace sheenwork::util {
 namespace {
@@ -42,15 +43,19 @@ std::string ReadWholeFile(const std::filesystem::path& path, std::int64_t limit)
     // reports no size at all. No more than the limit is taken either way.
     std::string text;
     text.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[65536];
+    // The chunk is taken from the heap, left uninitialised: on the stack it put 64 kB
+    // between the caller and what it calls next, and the pages a read wrote there were
+    // touched for nothing; on the heap they serve the allocations that follow.
+    constexpr std::size_t kChunk = 65536;
+    const std::unique_ptr<char[]> chunk(new char[kChunk]);
     for (;;) {
-        const ssize_t n = ::read(file.fd, chunk, sizeof chunk);
+        const ssize_t n = ::read(file.fd, chunk.get(), kChunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw ReadFileError(std::strerror(errno));
         if (n == 0) return text;
         if (static_cast<std::int64_t>(text.size()) + n > limit)
             throw ReadFileError(TooLarge(static_cast<std::int64_t>(text.size()) + n, limit));
-        text.append(chunk, static_cast<std::size_t>(n));
+        text.append(chunk.get(), static_cast<std::size_t>(n));
     }
 }
 
