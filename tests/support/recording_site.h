@@ -198,7 +198,8 @@ public:
     // Logs `entry` under `operation` and throws when the operation is set to fail.
     void Call(const std::string& operation, const std::string& detail = {});
     // Call for an operation that answers `value`, and for one given `value` (logged as
-    // True or False, a number, set or Nothing); both give back `value`.
+    // True or False, a number without trailing zeros, set or Nothing); both give back
+    // `value`.
     template <typename T>
     T Answer(const std::string& operation, T value) {
         Call(operation);
@@ -208,8 +209,8 @@ public:
     T Given(const std::string& operation, T value) {
         if constexpr (std::is_same_v<T, vb::Boolean>)
             Call(operation, value ? "True" : "False");
-        else if constexpr (std::is_integral_v<T>)
-            Call(operation, std::to_string(value));
+        else if constexpr (std::is_arithmetic_v<T>)
+            Call(operation, Trimmed(value));
         else
             Call(operation, value ? "set" : "Nothing");
         return value;
