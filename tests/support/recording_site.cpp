@@ -15,20 +15,16 @@ std::vector<std::string> CallLog::Only(const std::vector<std::string>& prefixes)
     return out;
 }
 
-host::PictureRef RecordingPictureHolder::Picture() const { return picture_; }
 void RecordingPictureHolder::Picture(host::PictureRef picture) {
     picture_ = site_.Given("Image1.Picture", std::move(picture));
     TakeNaturalSize();
 }
-vb::Single RecordingPictureHolder::Width() const { return width_; }
 void RecordingPictureHolder::Width(vb::Single pixels) {
     width_ = site_.Given("Image1.Width", pixels);
 }
-vb::Single RecordingPictureHolder::Height() const { return height_; }
 void RecordingPictureHolder::Height(vb::Single pixels) {
     height_ = site_.Given("Image1.Height", pixels);
 }
-vb::Boolean RecordingPictureHolder::Stretch() const { return stretch_; }
 void RecordingPictureHolder::Stretch(vb::Boolean on) {
     stretch_ = site_.Given("Image1.Stretch", on);
     TakeNaturalSize();
@@ -44,25 +40,19 @@ void RecordingPictureHolder::TakeNaturalSize() {
     height_ = picture_ ? natural_height_ : 0;
 }
 
-namespace {
-host::FontRef LabelFont(const char* name, int weight, std::int16_t charset) {
+host::FontRef RecordingSite::LabelFont(const char* name, int weight, std::int16_t charset) {
     auto font = std::make_shared<vb::StdFont>(name, 9.75);
     font->Weight(static_cast<std::int16_t>(weight));
     font->Charset(charset);
     return font;
 }
-}  // namespace
 
 RecordingSite::RecordingSite(int width, int height)
-    : lbl_font(LabelFont("Verdana", 400, 0)),
-      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
-      gdi_(gdi::MakeRasterGdi()),
+    : gdi_(gdi::MakeRasterGdi()),
       surface_(std::make_unique<host::Surface>(*gdi_, width, height)),
       ptemp_(std::make_unique<host::Surface>(*gdi_, 1, 1)) {}
 RecordingSite::RecordingSite(gdi::Gdi& gdi, int width, int height)
-    : lbl_font(LabelFont("Verdana", 400, 0)),
-      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
-      surface_(std::make_unique<host::Surface>(gdi, width, height)),
+    : surface_(std::make_unique<host::Surface>(gdi, width, height)),
       ptemp_(std::make_unique<host::Surface>(gdi, 1, 1)) {}
 RecordingSite::~RecordingSite() = default;
 
