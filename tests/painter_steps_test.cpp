@@ -267,12 +267,7 @@ class PainterSteps : public Painting, public ::testing::WithParamInterface<testi
 
 TEST_P(PainterSteps, LeaveWhatTheFileSays) { Run(GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PainterSteps, ::testing::ValuesIn(Cases()), [](const auto& info) {
-    std::string name = info.param.where;
-    for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, PainterSteps, ::testing::ValuesIn(Cases()), testing::RowName);
 
 // A bitmap with soft edges (a PNG's alpha, the `soft` picture: one row of opaque red, half
 // green, clear blue, opaque mask colour and quarter white, three times) is blended by its
