@@ -30,7 +30,11 @@
 //                          saved I | KEY the I-th key written
 //   about | PRODUCT | YEARS | LINKS / links I ...   the About window, its links opened
 //   firstline PATH | TEXT / read PATH | TEXT   a file's first line / whole text
-//   spev METHOD ARG... [| RESULT]   a late-bound call of the SpEv object
+//   spev METHOD ARG... [| RESULT]   a late-bound call of the SpEv object (#N: by
+//                          dispatch id); RESULT "error N" for a call that must fail
+//   call KIND MEMBER [VALUE] | ERROR [| DESCRIPTION]   a late-bound Get, Let, Set or
+//                          Method of the button (#N: by dispatch id) and the error it gives;
+//                          Error.MEMBER is the Error object's, for get too
 //   list NAME | ITEMS / items NAME | ITEMS   a list box (list:NAME as a value) and its items
 //   fifo PATH / key VK STATE      a named pipe / what GetAsyncKeyState answers for a key
 //   errorlog "FOLDER"      the registry's log folder; handler N | DESCRIPTION | PROCEDURE |
@@ -48,8 +52,8 @@
 //   mkdir PATH / link TARGET PATH   a folder / a symbolic link
 // \r, \n and \0 in texts and files are those characters.
 // A value is a number, True, False, "text", font (Tahoma 8), font:NAME:SIZE, pic:NAME (a
-// 1 x 1 picture per name), spev or Nothing; $TMP is the story's scratch folder, $SRC the
-// source tree.
+// 1 x 1 picture per name), spev or Nothing; 1e6 is a Double; $TMP is the story's scratch folder,
+// $SRC the source tree.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/control/typelib.h>
 #include <sheenwork/util/error.h>
@@ -130,9 +134,23 @@ vb::Variant Value(const std::string& v, std::map<std::string, host::PictureRef>&
     if (v == "spev") return vb::Object(std::make_shared<SpEv>());
     if (v == "Nothing") return vb::Object();
     if (v[0] == '"') return Unescape(v.substr(1, v.size() - 2));
+    if (v.find('e') != std::string::npos) return vb::Double(std::stod(v));
     if (v.find('.') != std::string::npos) return vb::Single(std::stof(v));
     return static_cast<vb::Long>(std::stol(v, nullptr, 0));
 }
+
+// A late-bound call of a member by name, or by dispatch id written #N.
+template <class Target>
+InvokeResult Call(Target& target, const std::string& member, vb::InvokeKind kind,
+                  std::vector<vb::Variant>& args) {
+    if (member.starts_with('#')) return Invoke(target, std::stol(member.substr(1)), kind, args);
+    return Invoke(target, member, kind, args);
+}
+
+const std::map<std::string, vb::InvokeKind> kKinds{{"Get", vb::InvokeKind::PropertyGet},
+                                                   {"Let", vb::InvokeKind::PropertyLet},
+                                                   {"Set", vb::InvokeKind::PropertySet},
+                                                   {"Method", vb::InvokeKind::Method}};
 
 // The record's flags the stories set and read.
 const std::map<std::string, vb::Boolean ButtonRecord::*> kFlags{
@@ -174,6 +192,11 @@ protected:
         return sheenwork::Value(text, pictures);
     }
     std::string Show(const vb::Variant& v) const;
+    InvokeResult CallMember(const std::string& member, vb::InvokeKind kind,
+                            std::vector<vb::Variant>& args) {
+        if (member.starts_with("Error.")) return Call(ErrorObject(), member.substr(6), kind, args);
+        return Call(b->button, member, kind, args);
+    }
     vb::Variant Get(const std::string& name);
     void Step(const Row& row);
 
@@ -226,7 +249,7 @@ vb::Variant Story::Get(const std::string& name) {
     if (name == "Surface.ScaleWidth") return b->site.Surface().ScaleWidth();
     if (name.starts_with("rec.")) return b->button.Record().*kFlags.at(name.substr(4));
     std::vector<vb::Variant> none;
-    const auto got = Invoke(b->button, name, vb::InvokeKind::PropertyGet, none);
+    const auto got = CallMember(name, vb::InvokeKind::PropertyGet, none);
     EXPECT_EQ(got.error, 0) << name;
     return got.value;
 }
@@ -405,10 +428,28 @@ void Story::Step(const Row& row) {
             args.push_back(Value(rest.substr(at, end - at)));
             at = rest.find_first_not_of(' ', end);
         }
-        const auto got = Invoke(SpEvObject(), name, vb::InvokeKind::Method, args);
-        EXPECT_EQ(got.error, 0) << got.description;
-        if (row.size() > 1) {
-            EXPECT_EQ(Show(got.value), Show(Value(row[1])));
+        const std::size_t given = args.size();
+        const auto got = Call(SpEvObject(), name, vb::InvokeKind::Method, args);
+        EXPECT_EQ(args.size(), given) << "the defaults stay with the callee";
+        if (cell(1).starts_with("error ")) {
+            EXPECT_EQ(got.error, std::stol(cell(1).substr(6)));
+        } else {
+            EXPECT_EQ(got.error, 0) << got.description;
+            if (row.size() > 1) {
+                EXPECT_EQ(Show(got.value), Show(Value(row[1])));
+            }
+        }
+    } else if (verb == "call") {
+        std::istringstream member_and_value(rest);
+        std::string member, value;
+        member_and_value >> member;
+        std::getline(member_and_value >> std::ws, value);
+        std::vector<vb::Variant> args;
+        if (!value.empty()) args.push_back(Value(value));
+        const auto got = CallMember(member, kKinds.at(name), args);
+        EXPECT_EQ(got.error, std::stol(row[1]));
+        if (row.size() > 2) {
+            EXPECT_EQ(got.description, row[2]);
         }
     } else if (verb == "list") {
         lists[name] = std::make_shared<testing::ListBox>();

@@ -237,6 +237,13 @@ TEST(Forms, SurfacesFollowTheirRectanglesAndRemovedWindowsAreGone) {
     form.Remove(w);
     EXPECT_FALSE(held->Alive());
     EXPECT_FALSE(b.runtime->NextTimerDue());
+    // Asked where it lies now, its site fails the call with "Invalid procedure call".
+    try {
+        held->Site().GetWindowRect(hwnd);
+        ADD_FAILURE() << "a gone window has a rectangle";
+    } catch (const vb::RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 5);
+    }
     EXPECT_EQ(form.Find("w"), nullptr);
     EXPECT_EQ(form.FindByHwnd(hwnd), nullptr);
 }

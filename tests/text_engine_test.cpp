@@ -5,13 +5,16 @@
 // with real GDI by reference_test.cpp.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/text/fonts.h>
+#include <sheenwork/vb/error.h>
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -20,6 +23,8 @@
 
 #include "platform/text/font_engine.h"
 #include "scenes/scenes.h"
+#include "support/data.h"
+#include "support/recording_services.h"
 
 namespace sheenwork::gdi {
 namespace {
@@ -195,6 +200,84 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
         EXPECT_EQ(render(*large_again, text[i]), large_alone[i]) << text[i];
     }
 }
+
+// --- a configuration of its own -----------------------------------------------------
+
+// The bytes of a TrueType font changed as `how` says: "without TAG" renames the table
+// out of every reader's reach (its tag's last letter becomes "_", which keeps the
+// directory in order); "gasp version 2" and "gasp of 9 ranges" set the version or the
+// count of ranges of its gasp table, "gasp of 4 bytes" makes it its first four bytes
+// with no ranges; "as it is" changes nothing.
+std::string Changed(std::string font, const std::string& how) {
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(std::uint8_t(font.at(at)) << 8 |
+                                        std::uint8_t(font.at(at + 1)));
+    };
+    for (std::size_t record = 12; record < 12 + 16 * u16(4); record += 16) {
+        const std::string tag = font.substr(record, 4);
+        const std::size_t table = u16(record + 8) << 16 | u16(record + 10);
+        if (how == "without " + tag) font[record + 3] = '_';
+        if (tag != "gasp") continue;
+        if (how == "gasp version 2") font[table + 1] = 2;
+        if (how == "gasp of 9 ranges") font[table + 3] = 9;
+        if (how == "gasp of 4 bytes") font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
+        if (how == "gasp of 4 bytes") font[table + 3] = 0;
+    }
+    return font;
+}
+
+// A process of its own whose fontconfig configuration holds one folder: empty, or with
+// one face changed as its row says. The row's family realised there reports its family,
+// ascent, strikeout position and thickness, and whether "Sa" has grey levels ("grey") or
+// two ("two"), or the error, as text_own_fontconfig.txt has it. The process runs this
+// test again from its start, in the environment set here (which it must not set again:
+// fontconfig reads it once).
+class OwnFontconfigDeathTest : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(OwnFontconfigDeathTest, RealisesWhatItsFolderHolds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const testing::Row& row = GetParam();
+    testing::TempDir tmp;
+    const bool parent = std::getenv("SHEENWORK_OWN_FONTCONFIG") == nullptr;
+    if (parent) {
+        if (row[1] != "nothing") {
+            const text::ResolvedFace face = text::ResolveFamily(row[0], FW_NORMAL, false);
+            std::ofstream(tmp / "face.ttf", std::ios::binary)
+                << Changed(testing::ReadFile(face.file), row[1]);
+        }
+        std::ofstream(tmp / "fonts.conf")
+            << "<fontconfig><dir>" << tmp.Path().string() << "</dir><cachedir>" << tmp / "cache"
+            << "</cachedir></fontconfig>";
+        setenv("SHEENWORK_OWN_FONTCONFIG", "1", 1);
+        setenv("FONTCONFIG_FILE", (tmp / "fonts.conf").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (tmp / "cache").c_str(), 1);  // the face cache's too
+    }
+    EXPECT_EXIT(
+        {
+            LogFont lf = Font(row[0].c_str(), -std::stoi(row[2]));
+            lf.lfStrikeOut = 1;
+            try {
+                const auto font = text::Realize(lf);
+                bool grey = false;
+                for (char c : std::string("Sa"))
+                    for (std::uint8_t level : font->GlyphOf(static_cast<unsigned char>(c)).coverage)
+                        grey = grey || (level > 0 && level < text::Glyph::kLevels);
+                std::fprintf(stderr, "%s: %d %d %d %s\n", font->Family().c_str(),
+                             font->Metrics().tmAscent, font->StrikeoutPosition(),
+                             font->StrikeoutThickness(), grey ? "grey" : "two");
+            } catch (const vb::RuntimeError& e) {
+                std::fprintf(stderr, "error %ld: %s\n", e.Number(), e.Description().c_str());
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "^" + row[3] + "\n");
+    if (parent)
+        for (const char* name : {"SHEENWORK_OWN_FONTCONFIG", "FONTCONFIG_FILE", "XDG_CACHE_HOME"})
+            unsetenv(name);
+}
+INSTANTIATE_TEST_SUITE_P(Text, OwnFontconfigDeathTest,
+                         ::testing::ValuesIn(testing::ReadTable("text_own_fontconfig.txt")),
+                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork::gdi

@@ -1,7 +1,9 @@
 // Realisations of one face share its FreeType sizes over time (a size that goes waits for
 // the next realisation), so a font's glyphs must not depend on the sizes realised before
-// it. The model: FreeType alone, with a face opened afresh for each case, glyphs loaded
-// and rendered as the engine does, in GDI's 17 coverage levels.
+// it; and each is drawn with grey levels, bilevel from the outline or from a bitmap strike
+// as its row says (worked out from the face's gasp table and strikes). The model: FreeType
+// alone, with a face opened afresh for each case, glyphs loaded and rendered that way, in
+// GDI's 17 coverage levels, and measured by the outline hinted for grey levels.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/text/fonts.h>
 
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <tuple>
 #include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
 
 #include "platform/text/font_engine.h"
 #include "support/data.h"
@@ -18,21 +21,30 @@
 namespace sheenwork::text {
 namespace {
 
-// Advance, left, top, width, rows and the coverage of a glyph.
-using Rendered = std::tuple<int, int, int, int, int, std::vector<std::uint8_t>>;
+// Measured and drawn advances, left, top, width, rows and the coverage of a glyph.
+using Rendered = std::tuple<int, int, int, int, int, int, std::vector<std::uint8_t>>;
 
-Rendered Alone(FT_Face face, char c, bool mono) {
-    FT_Load_Char(face, static_cast<unsigned char>(c),
-                 FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : 0));
-    FT_Render_Glyph(face->glyph, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL);
+Rendered Alone(FT_Face face, char c, const std::string& drawn, bool italic) {
+    const auto load = [&](FT_Int32 flags) {
+        EXPECT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), flags), 0);
+        return static_cast<int>((face->glyph->advance.x + 32) / 64);
+    };
+    const int measured = load(FT_LOAD_NO_BITMAP);
+    const bool grey = drawn == "grey";
+    const int advance =
+        grey ? measured : load(FT_LOAD_TARGET_MONO | (drawn == "mono" ? FT_LOAD_NO_BITMAP : 0));
+    EXPECT_EQ(face->glyph->format == FT_GLYPH_FORMAT_BITMAP, drawn == "strike") << drawn;
+    if (italic) FT_GlyphSlot_Oblique(face->glyph);
+    FT_Render_Glyph(face->glyph, grey ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO);
     const FT_Bitmap& b = face->glyph->bitmap;
     std::vector<std::uint8_t> levels;
     for (unsigned y = 0; y < b.rows; ++y)
         for (unsigned x = 0; x < b.width; ++x) {
             const unsigned char* row = b.buffer + y * b.pitch;
-            levels.push_back(mono ? ((row[x / 8] >> (7 - x % 8)) & 1) * 16 : row[x] * 17 / 256);
+            levels.push_back(grey ? row[x] * 17 / 256 : ((row[x / 8] >> (7 - x % 8)) & 1) * 16);
         }
-    return {static_cast<int>((face->glyph->advance.x + 32) / 64),
+    return {measured,
+            advance,
             face->glyph->bitmap_left,
             face->glyph->bitmap_top,
             static_cast<int>(b.width),
@@ -46,7 +58,8 @@ TEST_P(ReusedSizes, RenderAsAFaceOpenedAfresh) {
     const testing::Row& row = GetParam();
     const int ppem = std::stoi(row[1]);
     gdi::LogFont lf;
-    lf.lfQuality = row[2] == "1" ? gdi::NONANTIALIASED_QUALITY : gdi::DEFAULT_QUALITY;
+    lf.lfQuality = row[2] == "bilevel" ? gdi::NONANTIALIASED_QUALITY : gdi::DEFAULT_QUALITY;
+    lf.lfItalic = row[2] == "italic";
     std::strncpy(lf.lfFaceName, row[0].c_str(), gdi::kLfFaceSize - 1);
     // Seventy other heights, each with a glyph loaded, go through the engine's cache of
     // 64 realisations: the case's font is new, and takes a size another height used.
@@ -60,10 +73,10 @@ TEST_P(ReusedSizes, RenderAsAFaceOpenedAfresh) {
     ASSERT_EQ(FT_Init_FreeType(&library), 0);
     ASSERT_EQ(FT_New_Face(library, resolved.file.c_str(), resolved.index, &face), 0) << row.where;
     FT_Set_Pixel_Sizes(face, 0, ppem);
-    for (char c : row[3]) {
+    for (char c : row[4]) {
         const Glyph& g = font->GlyphOf(static_cast<unsigned char>(c));
-        EXPECT_EQ(Rendered(g.advance, g.left, g.top, g.width, g.rows, g.coverage),
-                  Alone(face, c, row[2] == "1"))
+        EXPECT_EQ(Rendered(g.advance, g.pen_advance, g.left, g.top, g.width, g.rows, g.coverage),
+                  Alone(face, c, row[3], row[2] == "italic"))
             << row.where << ": '" << c << "'";
     }
     FT_Done_Face(face);

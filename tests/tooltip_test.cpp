@@ -134,10 +134,12 @@ Real LoadReal() {
 }
 
 // The messages of calls.txt, each answered by our class and by the real one as the line
-// has it; both draw with the same status font.
+// has it; both draw with the same status font. A class never registered makes no window.
 TEST(Tooltip, AnswersEveryMessageAsTheLinesHaveIt) {
     Desk desk;
     OurChannel ours(desk, desk.NewTip());
+    EXPECT_EQ(user::CreateWindowExA(0, "Button", "", 0, 0, 0, 0, 0, desk.form->Hwnd(), 0, 0, {}),
+              0);
     const std::vector<std::string> lines = Messages(testing::DataPath("tooltip/calls.txt"));
     ASSERT_FALSE(lines.empty());
     for (const std::string& line : lines) EXPECT_EQ(tooltip_check::Send(ours, line), line);

@@ -17,6 +17,7 @@
 #include "support/button_fixture.h"
 #include "support/data.h"
 #include "support/recording_services.h"
+#include "support/story_play.h"
 #include "windows/expected_lines.h"
 #include "windows/typelib_format.h"
 
@@ -94,10 +95,8 @@ TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault
         ASSERT_GE(row.size(), 4u) << row.where;
         rows[row[1].substr(1, row[1].size() - 2)] = {row[2], row[3]};
     }
-    runtime::VirtualClock clock;
-    auto gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-    runtime::Form& form = rt.CreateForm("Form1", {0, 0}, {200, 100});
+    testing::Linked linked;
+    runtime::Form& form = linked.rt.CreateForm("Form1", {0, 0}, {200, 100});
     const auto object = form.Add("Sheenwork.sheenButton", "cmd", {10, 10}, {90, 26}).Instance();
     std::size_t properties = 0;
     for (const MemberInfo& m : sheenButtonMembers()) {
@@ -128,61 +127,6 @@ TEST(TypeLibrary, ThePropertyTableOfTheDocsHasEveryPropertyWithItsTypeAndDefault
     }
     EXPECT_EQ(rows.size(), properties);
 }
-
-TEST_F(LateBound, NamesFindMembersWithoutRegardToCase) {
-    Args args{vb::Variant(vb::Long{0x00FF8000})};
-    EXPECT_EQ(Invoke(f.button, "backCOLOR", InvokeKind::PropertyLet, args).error, 0);
-    EXPECT_EQ(f.button.BackColor(), 0x00FF8000u);
-    Args none;
-    const auto got = Invoke(f.button, "BackColor", InvokeKind::PropertyGet, none);
-    EXPECT_EQ(std::get<vb::Long>(got.value), 0x00FF8000);
-    // System colours travel as negative Longs.
-    f.button.ForeColorDis(0x80000011);
-    EXPECT_EQ(
-        std::get<vb::Long>(Invoke(f.button, "ForeColorDis", InvokeKind::PropertyGet, none).value),
-        static_cast<vb::Long>(0x80000011));
-    // Strings convert as the host converts them.
-    Args text{vb::Variant(std::string("99"))};
-    EXPECT_EQ(Invoke(f.button, "CaptionAlign", InvokeKind::PropertyLet, text).error, 0);
-    EXPECT_EQ(f.button.CaptionAlign(), 99);
-}
-
-TEST_F(LateBound, AboutBoxDispatchIdOpensTheAboutWindow) {
-    Args none;
-    EXPECT_EQ(Invoke(f.button, DISPID_ABOUTBOX, InvokeKind::Method, none).error, 0);
-    EXPECT_EQ(f.site.log.entries, std::vector<std::string>{"ShowAbout 2.8.0"});
-}
-
-// tests/data/late_bound_errors.txt: wrong calls come back as the caller's errors.
-class LateBoundError : public LateBound, public ::testing::WithParamInterface<testing::Row> {};
-
-TEST_P(LateBoundError, IsTheCallersAndChangesNothing) {
-    const testing::Row& row = GetParam();
-    const std::string& v = row[2];
-    Args args;
-    if (v.starts_with('"'))
-        args.emplace_back(v.substr(1, v.size() - 2));
-    else if (v.find('e') != std::string::npos)
-        args.emplace_back(vb::Double{std::stod(v)});
-    else if (!v.empty())
-        args.emplace_back(vb::Long{std::stoi(v)});
-    const InvokeKind kind = row[1] == "Get"   ? InvokeKind::PropertyGet
-                            : row[1] == "Let" ? InvokeKind::PropertyLet
-                            : row[1] == "Set" ? InvokeKind::PropertySet
-                                              : InvokeKind::Method;
-    const auto result = row[0][0] == '#' ? Invoke(f.button, std::stol(row[0].substr(1)), kind, args)
-                                         : Invoke(f.button, row[0], kind, args);
-    EXPECT_EQ(result.error, std::stoi(row[3]));
-    if (row.size() > 4) {
-        EXPECT_EQ(result.description, row[4]);
-    }
-    EXPECT_TRUE(f.site.log.entries.empty());
-    EXPECT_TRUE(services.boxes.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, LateBoundError,
-                         ::testing::ValuesIn(testing::ReadTable("late_bound_errors.txt")),
-                         testing::RowName);
 
 TEST_F(LateBound, FontsAreCopiedAndANonFontFailsInsideTheProperty) {
     auto font = std::make_shared<vb::StdFont>("Verdana", 9.75);
@@ -279,64 +223,6 @@ TEST_F(LateBound, EveryPropertyReadsBackWhatWasAssigned) {
         else
             EXPECT_EQ(vb::CStr(after), vb::CStr(arg[0]));
     }
-}
-
-// A list control as late binding sees one.
-class List final : public vb::Dispatch {
-public:
-    std::vector<std::string> items{"a", "b"};
-    vb::Variant Invoke(const std::string& name, InvokeKind, Args& args) override {
-        if (name == "ListCount") return vb::Variant(static_cast<vb::Integer>(items.size()));
-        if (name == "AddItem") items.push_back(vb::CStr(args.at(0)));
-        if (name != "List") return {};
-        return vb::Variant(items.at(static_cast<std::size_t>(vb::CInt(args.at(0)))));
-    }
-};
-
-TEST_F(LateBound, SpEvTakesArgumentsInOrderAndOptionalOnesMayBeLeftOut) {
-    SpEv& spev = SpEvObject();
-    const auto call = [&](auto member, Args args) {
-        auto result = Invoke(spev, member, InvokeKind::Method, args);
-        EXPECT_EQ(result.error, 0) << result.description;
-        return result.value;
-    };
-    const vb::Variant file{std::string(services.config / "list.txt")};
-    const auto list = std::make_shared<List>();
-    const vb::Variant list_arg{vb::Object(list)};
-    Args plain{list_arg, file};
-    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, plain).error, 0);
-    EXPECT_EQ(plain.size(), 2u);  // the defaults stay with the callee
-    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "a\r\nb\r\n");
-    call(4, {list_arg, file, vb::Variant(std::string("[")), vb::Variant(std::string("]"))});
-    EXPECT_EQ(vb::CStr(call(1, {file})), "[a]\r\n[b]\r\n");
-    call("ListRead", {list_arg, file});
-    EXPECT_EQ(list->items, (std::vector<std::string>{"a", "b", "[a]", "[b]"}));
-    call("TextSave", {file, vb::Variant(std::string("x"))});
-    EXPECT_EQ(vb::CStr(call("TextRead", {file})), "x");
-    EXPECT_EQ(vb::CBool(call("FileExists", {file})), vb::True);
-    call("PlayMusic", {file});
-    EXPECT_EQ(services.calls, std::vector<std::string>{"PlaySound [" + vb::CStr(file) + "] 3"});
-    services.theme->color = "Metallic";
-    EXPECT_EQ(vb::CLng(call("ActiveXPTheme", {})), styleSilver);
-    services.key_state[2] = -32768;  // the right button is down
-    EXPECT_EQ(vb::CLng(call("MouseButtonPressed", {})), mouseRight);
-
-    Args too_few{list_arg}, too_many{list_arg, file, file, file, file}, none;
-    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_few).error, 450);
-    EXPECT_EQ(Invoke(spev, "ListSave", InvokeKind::Method, too_many).error, 450);
-    EXPECT_EQ(Invoke(spev, "TextRead", InvokeKind::Method, none).error, 450);
-    EXPECT_EQ(Invoke(spev, "Wave", InvokeKind::Method, none).error, 438);
-}
-
-TEST_F(LateBound, ErrorsSilentErrorIsTheOneProcessWideSwitch) {
-    Error second;
-    Args on{vb::Variant(vb::True)}, none;
-    EXPECT_EQ(Invoke(second, "silentError", InvokeKind::PropertyLet, on).error, 0);
-    EXPECT_EQ(SilentError(), vb::True);
-    EXPECT_EQ(std::get<vb::Boolean>(Invoke(ErrorObject(), 1, InvokeKind::PropertyGet, none).value),
-              vb::True);
-    EXPECT_EQ(Invoke(second, "SilentError", InvokeKind::PropertySet, on).error, 450);
-    SetSilentError(vb::False);
 }
 
 }  // namespace

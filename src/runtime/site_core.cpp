@@ -6,16 +6,15 @@
 
 namespace sheenwork::runtime {
 
-SiteCore::SiteCore(gdi::Gdi& gdi, int width, int height)
-    : gdi_(gdi),
-      surface_(gdi_, width, height),
-      ptemp_(gdi_, 1, 1),
-      lbl_font_(Runtime::LabelFont()),
-      lbl_drop_down_font_(Runtime::DropDownLabelFont()) {}
+SiteCore::SiteCore(gdi::Gdi& gdi, int width, int height) : SiteCore(nullptr, gdi, width, height) {}
 
+// The owned GDI is taken by reference, so `*own` is read before anything moves it.
 SiteCore::SiteCore(std::unique_ptr<gdi::Gdi> own, int width, int height)
+    : SiteCore(std::move(own), *own, width, height) {}
+
+SiteCore::SiteCore(std::unique_ptr<gdi::Gdi>&& own, gdi::Gdi& gdi, int width, int height)
     : own_gdi_(std::move(own)),
-      gdi_(*own_gdi_),
+      gdi_(gdi),
       surface_(gdi_, width, height),
       ptemp_(gdi_, 1, 1),
       lbl_font_(Runtime::LabelFont()),

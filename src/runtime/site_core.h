@@ -48,6 +48,9 @@ protected:
     host::PictureRef mouse_icon_;
 
 private:
+    // `gdi` is `*own` when the site owns its GDI; `own` is empty when it shares one.
+    SiteCore(std::unique_ptr<gdi::Gdi>&& own, gdi::Gdi& gdi, int width, int height);
+
     std::unique_ptr<gdi::Gdi> own_gdi_;
     gdi::Gdi& gdi_;
     host::Surface surface_;

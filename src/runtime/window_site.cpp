@@ -2,13 +2,10 @@
 
 #include <sheenwork/vb/error.h>
 
-#include <algorithm>
-
 namespace sheenwork::runtime {
 
 WindowSite::WindowSite(Runtime& runtime, Window& window)
-    : SiteCore(runtime.Gdi(), std::max(window.Rect().Width(), 1),
-               std::max(window.Rect().Height(), 1)),
+    : SiteCore(runtime.Gdi(), window.Rect().Width(), window.Rect().Height()),
       runtime_(runtime),
       window_(&window) {
     // tmrMouseIn: interval 1 ms, off. Its ticks go to the control while the window lives;

@@ -4,13 +4,10 @@
 // real tooltips_class32) as headless.
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form_file.h>
-#include <sheenwork/text/fonts.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <set>
 #include <sstream>
 
 #include "desktop/replay.h"
@@ -32,26 +29,14 @@ TEST(WindowsContainer, TheGalleryFormEqualsItsHeadlessRender) {
         Display display;
         WinePrefix wine("container-gallery", &display);
         wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
-        // The gallery form, with Verdana (DejaVu Sans on both sides) for the form's font:
-        // Wine draws the runtime's default form font, its own Tahoma, from the face's
-        // bitmap strikes, where our text engine draws the outlines.
+        // The gallery form as the tool has it, in the runtime's default form font (Wine's
+        // Tahoma on both sides, drawn from its 11-pixel bitmap strike).
         const std::string folder = wine.Dir() + "/drive_c/gallery";
         fs::create_directories(folder);
         fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/resources/toolbox.bmp",
                       folder + "/toolbox.bmp");
-        {
-            std::ifstream in(std::string(SHEENWORK_SOURCE_DIR) + "/tools/sheenwork/gallery.sfm");
-            std::ofstream out(folder + "/gallery.sfm");
-            bool font = false;
-            for (std::string line; std::getline(in, line);) {
-                if (!font && line.find("Begin Sheenwork.") != std::string::npos) {
-                    out << "    Begin Font\n        Name = \"Verdana\"\n        Size = 9.75\n    "
-                           "End\n";
-                    font = true;
-                }
-                out << line << "\n";
-            }
-        }
+        fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/tools/sheenwork/gallery.sfm",
+                      folder + "/gallery.sfm");
         std::vector<std::string> env = wine.Env();
         Process host(
             {"wine", WindowsFile("sheenwork.exe"), "run", "C:\\gallery\\gallery.sfm", "--trace"},
@@ -89,51 +74,6 @@ TEST(WindowsContainer, TheGalleryFormEqualsItsHeadlessRender) {
     }
 }
 
-// Wine's Tahoma (fonts-wine), the tooltip's face (8 points, 11 pixels), is read by both
-// sides, but not alike: Wine draws it at that size from the bitmap strike the file
-// carries, or, without one, without grey levels as the face's gasp table asks at that
-// size, and in both cases at other advances than those it measured the tip with; our
-// text engine reads neither table and draws the outlines in grey levels at the advances
-// it measures. The story's prefix gets the face as our engine reads it: the file without
-// the strikes' tables (EBDT, EBLC, FontForge's BDF) and without gasp, so that the real tip
-// is compared with the headless one pixel for pixel. (The gasp rule is a difference of
-// our text engine from GDI itself, Windows' too, at the small sizes of such faces.)
-void AsOurEngineReadsIt(const std::string& from, const std::string& to) {
-    const std::string font = ReadFile(from);
-    const auto u16 = [&](std::size_t at) {
-        return static_cast<std::uint16_t>(std::uint8_t(font.at(at)) << 8 |
-                                          std::uint8_t(font.at(at + 1)));
-    };
-    const auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at)) << 16 | u16(at + 2); };
-    const auto put = [](std::string& out, std::uint32_t v, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>(v >> 8 * i & 0xFF);
-    };
-    std::vector<std::size_t> kept;  // where each kept table's record starts
-    for (std::size_t i = 0; i < u16(4); ++i) {
-        const std::string tag = font.substr(12 + 16 * i, 4);
-        if (!std::set<std::string>{"EBDT", "EBLC", "BDF ", "gasp"}.count(tag))
-            kept.push_back(12 + 16 * i);
-    }
-    // The header's search fields follow the number of tables: the largest power of two
-    // not above it, times 16; its logarithm; the rest times 16.
-    std::uint32_t power = 1, log = 0;
-    while (power * 2 <= kept.size()) power *= 2, ++log;
-    std::string head = font.substr(0, 4), tables;
-    put(head, kept.size(), 2);
-    put(head, power * 16, 2);
-    put(head, log, 2);
-    put(head, (kept.size() - power) * 16, 2);
-    const std::size_t start = 12 + 16 * kept.size();
-    for (const std::size_t record : kept) {
-        head += font.substr(record, 8);  // the tag and the checksum
-        put(head, start + tables.size(), 4);
-        put(head, u32(record + 12), 4);
-        tables += font.substr(u32(record + 8), u32(record + 12));
-        tables.resize((tables.size() + 3) / 4 * 4, '\0');
-    }
-    std::ofstream(to, std::ios::binary) << head << tables;
-}
-
 // Stories the container tells: the window host's, with Sheenwork's buttons alone.
 std::vector<fs::path> ContainerStories() {
     std::vector<fs::path> out;
@@ -155,20 +95,10 @@ TEST_P(WindowsStory, EventsPixelsAndTooltipsAsHeadless) {
     try {
         Display display;
         WinePrefix wine("story-" + StoryTestName(GetParam()), &display);
-        const std::string tahoma = wine.Dir() + "/drive_c/windows/Fonts/tahoma.ttf";
-        fs::remove(tahoma);
-        AsOurEngineReadsIt(text::WineFontFolder() + "/tahoma.ttf", tahoma);
         wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
         StoryHost host;
-        // The captions in Verdana (DejaVu Sans on both sides): Wine draws the runtime's
-        // default form font, its own Tahoma, from the face's bitmap strikes.
-        host.argv = {"wine",
-                     WindowsFile("sheenwork-story-container.exe"),
-                     WinePath(GetParam()),
-                     "--font",
-                     "Verdana",
-                     "9.75"};
-        host.form_font = std::make_shared<vb::StdFont>("Verdana", 9.75);
+        // The captions and the tips in Wine's Tahoma as installed, on both sides.
+        host.argv = {"wine", WindowsFile("sheenwork-story-container.exe"), WinePath(GetParam())};
         host.wine = true;
         host.env = wine.Env();
         host.popups_by_handle = false;

@@ -1,4 +1,4 @@
-// sheenwork-story-container.exe STORY [--font NAME SIZE]: a story of the runtime
+// sheenwork-story-container.exe STORY: a story of the runtime
 // (tests/data/runtime) as a form of the container, its buttons ActiveX controls created as new,
 // their properties set late-bound as a program sets them, then the window with the trace and the
 // commands on standard input (focus, wait, close), for the Windows story test.
@@ -6,8 +6,6 @@
 #include <io.h>
 
 #include <iostream>
-
-#include <sheenwork/vb/stdfont.h>
 
 #include "platform/host/container.h"
 #include "support/story.h"
@@ -46,14 +44,13 @@ private:
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc != 2 && argc != 5) {
-        std::cerr << "usage: sheenwork-story-container.exe STORY [--font NAME SIZE]\n";
+    if (argc != 2) {
+        std::cerr << "usage: sheenwork-story-container.exe STORY\n";
         return 2;
     }
     try {
         using namespace sheenwork;
         host::Container container({&std::cout, true, ""});
-        if (argc == 5) container.FormFont(vb::StdFont(argv[3], std::stod(argv[4])));
         testing::ContainerBuilder builder(container);
         testing::BuildStory(testing::ReadStory(argv[1]), builder);
         return container.Run();

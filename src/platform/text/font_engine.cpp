@@ -19,6 +19,7 @@
 #include FT_SIZES_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
 #include <array>
@@ -249,6 +250,35 @@ int Scale(long units, long ppem, long em) {
     return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
 }
 
+// Whether a face's gasp table gives a size of `ppem` pixels grey levels. The table is a
+// list of ranges in increasing order, each the largest size it covers and its flags; a
+// size takes the flags of the first range that covers it, or past the last one the last's.
+// A face without the table, or with one GDI does not read (shorter than a range, of a
+// version above 1, shorter than the ranges it counts), is grey at every size.
+bool GaspAllowsGrey(FT_Face face, long ppem) {
+    constexpr unsigned kDoGray = 0x0002;
+    FT_ULong size = 0;
+    if (FT_Load_Sfnt_Table(face, TTAG_gasp, 0, nullptr, &size) != 0 || size < 8) return true;
+    // A read that fails (a table said to reach past the file's end) leaves zeros.
+    std::array<FT_Byte, 4> head{};
+    FT_ULong length = head.size();
+    FT_Load_Sfnt_Table(face, TTAG_gasp, 0, head.data(), &length);
+    const unsigned version = head[0] << 8 | head[1], count = head[2] << 8 | head[3];
+    length = 4UL * count;
+    if (version > 1 || size < length + 4) return true;
+    std::vector<FT_Byte> ranges(length);
+    FT_Load_Sfnt_Table(face, TTAG_gasp, 4, ranges.data(), &length);
+    unsigned flags = 0;  // the low byte of a range's flags holds the grey flag
+    for (std::size_t at = 0; at < ranges.size(); at += 4) {
+        flags = ranges[at + 3];
+        if (ppem <= (ranges[at] << 8 | ranges[at + 1])) break;
+    }
+    return (flags & kDoGray) != 0;
+}
+
+// A 26.6 advance in whole pixels.
+int Pixels(long advance) { return static_cast<int>((advance + 32) >> 6); }
+
 FT_Library Library() {
     static FT_Library library = [] {
         FT_Library l = nullptr;
@@ -331,7 +361,6 @@ public:
         FT_Activate_Size(size_);
         family_ = resolved.family;
         symbol_ = shared_->symbol;
-        mono_ = font.lfQuality == gdi::NONANTIALIASED_QUALITY;
         const bool want_bold = font.lfWeight > 550;
         fake_bold_ = want_bold && !resolved.bold && FT_IS_SCALABLE(face_);
         fake_italic_ = font.lfItalic != 0 && !resolved.italic;
@@ -357,6 +386,14 @@ public:
         // Every metric follows from the whole em size, also for a requested cell height,
         // which the rounded em meets only roughly (a cell of 25 gives 24 for DejaVu Sans).
         const auto scaled = [ppem, em](long units) { return Scale(units, ppem, em); };
+        // Bilevel when asked, or where gasp has no grey levels at this size (a synthetic
+        // bold or oblique face keeps them); a bilevel glyph may come from a bitmap strike
+        // of this size unless slanted or made bold by synthesis (GDI widens a strike's
+        // bitmap by a pixel for that, which none of the faces we compare with can show:
+        // the outline grown as for grey levels stands in).
+        mono_ = font.lfQuality == gdi::NONANTIALIASED_QUALITY ||
+                (!fake_bold_ && !fake_italic_ && !GaspAllowsGrey(face_, ppem));
+        strikes_ = mono_ && !fake_italic_ && !fake_bold_;
 
         metrics_.tmAscent = scaled(ascent);
         metrics_.tmDescent = scaled(descent);
@@ -415,23 +452,29 @@ private:
 
     std::unique_ptr<Glyph> Render(unsigned char c) {
         auto glyph = std::make_unique<Glyph>();
-        // Outlines only: a face's embedded bitmaps (Wine's Tahoma has some) would draw at
-        // other advances than the ones text is measured with.
-        const FT_Int32 flags =
-            FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : 0);
         FT_Activate_Size(size_);  // the face is shared with the other sizes
-        if (FT_Load_Glyph(face_, IndexOf(c), flags) != 0) return glyph;
+        const FT_UInt index = IndexOf(c);
+        // Every advance grows by the pixel a synthetic bold adds.
+        const long bold = fake_bold_ ? 64 : 0;
+        // Measured by the outline hinted for grey levels, however the glyph is drawn.
+        constexpr FT_Int32 kGrey = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP;
+        if (mono_) {
+            if (FT_Load_Glyph(face_, index, kGrey) != 0) return glyph;
+            glyph->advance = Pixels(face_->glyph->advance.x + bold);
+        }
+        const FT_Int32 flags =
+            mono_ ? FT_LOAD_TARGET_MONO | (strikes_ ? 0 : FT_LOAD_NO_BITMAP) : kGrey;
+        if (FT_Load_Glyph(face_, index, flags) != 0) return glyph;
         FT_GlyphSlot slot = face_->glyph;
-        if (fake_italic_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Oblique(slot);
-        long advance = slot->advance.x;
-        if (fake_bold_ && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            // GDI's synthetic bold: the outline grown by a 24th of the em each way, the
-            // advance one pixel wider.
+        const bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
+        if (fake_italic_ && outline) FT_GlyphSlot_Oblique(slot);
+        if (fake_bold_ && outline) {
+            // GDI's synthetic bold: the outline grown by a 24th of the em each way.
             const long ppem = face_->size->metrics.y_ppem;
             FT_Outline_Embolden(&slot->outline, (ppem * 64 + 12) / 24);
-            advance += 64;
         }
-        glyph->advance = static_cast<int>((advance + 32) >> 6);
+        glyph->pen_advance = Pixels(slot->advance.x + bold);
+        if (!mono_) glyph->advance = glyph->pen_advance;
         if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
             return glyph;
         ++g_rasterised;
@@ -455,6 +498,20 @@ private:
                     out[x] = static_cast<std::uint8_t>(row[x] * (Glyph::kLevels + 1u) / 256);
             }
         }
+        // Nothing of a glyph shows above the ascent or below the descent. An outline's
+        // rows beyond them are cut off; a strike's bitmap is laid from its first row down
+        // from where its top is cut to, so one reaching above the ascent moves down.
+        const int top = std::min(glyph->top, metrics_.tmAscent);
+        const int bottom = std::max(glyph->top - glyph->rows, -metrics_.tmDescent);
+        const int rows = std::max(0, top - bottom);
+        const int first = outline ? std::min(glyph->top - top, glyph->rows - rows) : 0;
+        if (first != 0 || rows != glyph->rows) {
+            auto& cov = glyph->coverage;
+            cov.erase(cov.begin() + static_cast<std::ptrdiff_t>(first + rows) * width, cov.end());
+            cov.erase(cov.begin(), cov.begin() + static_cast<std::ptrdiff_t>(first) * width);
+            glyph->top = top;
+            glyph->rows = rows;
+        }
         return glyph;
     }
 
@@ -462,7 +519,8 @@ private:
     FT_Face face_ = nullptr;              // shared_'s face
     FT_Size size_ = nullptr;
     bool symbol_ = false;
-    bool mono_ = false;
+    bool mono_ = false;     // two levels
+    bool strikes_ = false;  // bitmap strikes in use where the face has one of the size
     bool fake_bold_ = false;
     bool fake_italic_ = false;
     std::array<std::unique_ptr<Glyph>, 256> glyphs_;

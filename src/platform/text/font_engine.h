@@ -11,8 +11,19 @@
 //     ascent and descent from usWinAscent and usWinDescent, the line height their sum;
 //     internal leading the line height less the em; external leading the part of the
 //     typographic line gap not already inside the win metrics.
-//   - a glyph's advance is its hinted advance in whole pixels; a string's extent is the
-//     plain sum of its advances (no kerning), as GDI measures without a kerning flag.
+//   - a glyph's advance is its outline's advance, hinted for grey levels, in whole
+//     pixels; a string's extent is the plain sum of its advances (no kerning), as GDI
+//     measures without a kerning flag.
+//   - grey levels or two: a font asked for without anti-aliasing is drawn bilevel, and so
+//     is a face at a size where its gasp table's range lacks the grey flag (unless the
+//     face is made bold or oblique by synthesis, which keeps the grey levels). A bilevel
+//     glyph is the outline hinted for one bit a pixel or, where the face carries a bitmap
+//     strike of that size (and the font is neither slanted nor made bold by synthesis),
+//     the strike's bitmap. Either way
+//     it is drawn at its own advance, which need not be the one it is measured with: a
+//     line is laid out (and aligned) by the measured advances and drawn by the drawn ones.
+//   - a glyph's rows above the ascent or below the descent are cut off; a strike's
+//     bitmap that reaches above the ascent is moved down to it first.
 //   - underline and strikeout: the post and OS/2 positions and thicknesses scaled and
 //     rounded, drawn as a filled band of that thickness centred on the position.
 #pragma once
@@ -34,7 +45,8 @@ namespace sheenwork::text {
 // too faint to draw: GDI leaves those pixels alone.
 struct Glyph {
     static constexpr int kLevels = 16;
-    int advance = 0;
+    int advance = 0;      // what the glyph is measured with
+    int pen_advance = 0;  // how far drawing it moves the pen on
     int left = 0, top = 0;
     int width = 0, rows = 0;
     std::vector<std::uint8_t> coverage;  // rows * width levels, rows from the top
@@ -56,7 +68,7 @@ public:
     // The glyph of ANSI (Windows-1252) character `c`, rendered once and then cached.
     // The reference stays valid as long as the font. Safe to call from any thread.
     virtual const Glyph& GlyphOf(unsigned char c) = 0;
-    // The advance width of `text`.
+    // The advance width of `text`, as measured.
     int Extent(std::string_view text);
 
 protected:
@@ -68,8 +80,9 @@ protected:
 };
 
 // The realised font of `font`, shared by every DC and font object with the same
-// description while it is among the 64 most recently realised. Never null: a family that is not installed is realised with its stand-in.
-// Throws vb::RuntimeError when no font file can be opened at all.
+// description while it is among the 64 most recently realised. Never null: a family that is not
+// installed is realised with its stand-in. Throws vb::RuntimeError when no font file can be opened
+// at all.
 std::shared_ptr<RealizedFont> Realize(const gdi::LogFont& font);
 
 }  // namespace sheenwork::text

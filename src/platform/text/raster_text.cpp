@@ -82,7 +82,7 @@ void DrawLine(Dc& dc, text::RealizedFont& font, const text::LaidLine& line, cons
                 p = b.mono ? (a >= text::Glyph::kLevels / 2 ? ink : p) : Blend(p, ink, a);
             }
         }
-        pen += g.advance;
+        pen += g.pen_advance;
     }
     const auto band = [&](int position, int thickness) {
         thickness = std::max(thickness, 1);  // a band thinner than a pixel still shows

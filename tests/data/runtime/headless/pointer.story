@@ -3,9 +3,11 @@
 # also away from it), then the button's own MousePointer again (the default: the arrow,
 # Cursor 1); a stock pointer as it is (the cross, Cursor 2). The held button hears the
 # pointer away from it; no MouseLeave comes with the move to the cross, as no tick ran.
+# A button left at the default pointer (0) shows the arrow too.
 form 0 0 200 100
 control hand Sheenwork.sheenButton 10 10 90 26
 control cross Sheenwork.sheenButton 110 10 80 26
+control plain Sheenwork.sheenButton 110 50 80 26
 set hand AutoXPMouseIcons=True
 set cross MousePointer=2
 --- script
@@ -37,3 +39,8 @@ move cross
 --- expect
 cross MouseMove 0 0 40 13
 fields form cursor=2
+--- script
+move plain
+--- expect
+plain MouseMove 0 0 40 13
+fields form cursor=1
