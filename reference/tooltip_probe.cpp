@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     RealChannel channel(tip);
-    for (const std::string& line : Script(channel).Run())
-        std::fprintf(out, "message %s\n", line.c_str());
+    for (const std::string& line : Messages())
+        std::fprintf(out, "message %s\n", Send(channel, line).c_str());
     LOGFONTA lf;
     std::memset(&lf, 0, sizeof lf);
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(tip, WM_GETFONT, 0, 0)), sizeof lf, &lf);

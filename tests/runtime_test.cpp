@@ -377,6 +377,9 @@ TEST(Timers, PlatformMinimumOneTickWhenOverdueAndOrderByDueTime) {
     EXPECT_EQ(t.NextDue(), Millis(70));
     t.Enable(fast, false);
     EXPECT_EQ(t.NextDue(), Millis(85));
+    // A new interval on a running timer counts from now: 60 + 40.
+    t.Interval(slow, Millis(40));
+    EXPECT_EQ(t.NextDue(), Millis(100));
     // A tick that destroys its own timer.
     Timers::Id once = 0;
     once = t.Create([&] { t.Destroy(once); });

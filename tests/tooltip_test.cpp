@@ -18,8 +18,8 @@
 #include "png_io.h"
 #include "scenes/scenes.h"
 #include "support/data.h"
-#include "support/logging_control.h"
-#include "support/recording_services.h"
+#include "support/story.h"
+#include "support/story_play.h"
 #include "tooltip/QI.h"
 #include "tooltip/sequence.h"
 #include "tooltip/sheenToolTip.h"
@@ -30,24 +30,28 @@ namespace {
 using namespace tooltip_check;
 using runtime::Millis;
 
-// A form at the comparison's place with the tools A, B and C on it.
-struct Desk {
-    explicit Desk(runtime::ControlFactory controls =
-                      testing::LoggingFactory(std::make_shared<testing::NotificationLog>()),
-                  bool tools = true)
-        : runtime(clock, *gdi, std::move(controls)) {
-        form = &runtime.CreateForm("Form1", {kFormRect[0], kFormRect[1]},
-                                   {kFormRect[2] - kFormRect[0], kFormRect[3] - kFormRect[1]});
-        runtime.MouseMove({10, 10});
-        if (tools) Tools();
+// "L T W H" of a rectangle given as left, top, right, bottom.
+std::string Place(const int (&r)[4]) {
+    return std::to_string(r[0]) + " " + std::to_string(r[1]) + " " + std::to_string(r[2] - r[0]) +
+           " " + std::to_string(r[3] - r[1]);
+}
+
+// The comparison's form at kFormRect on the headless runtime, with the controls of
+// `controls` (story lines): by default the tools A (at kToolRect) and B and the window C.
+struct Desk : testing::Headless {
+    explicit Desk(std::vector<std::string> controls = {"control A Test.Logger " + Place(kToolRect),
+                                                       "control B Test.Logger 200 20 100 30",
+                                                       "control C Test.Logger 200 100 100 30"})
+        : Headless(testing::Story{"tooltip", WithForm(std::move(controls)), {}}) {
+        runtime->MouseMove({10, 10});
     }
-    void Tools() {
-        windows["F"] = form->Hwnd();
-        windows["A"] = form->Add("Test.Logger", "A", {kToolRect[0], kToolRect[1]},
-                                 {kToolRect[2] - kToolRect[0], kToolRect[3] - kToolRect[1]})
-                           .Hwnd();
-        windows["B"] = form->Add("Test.Logger", "B", {200, 20}, {100, 30}).Hwnd();
-        windows["C"] = form->Add("Test.Logger", "C", {200, 100}, {100, 30}).Hwnd();
+    static std::vector<std::string> WithForm(std::vector<std::string> lines) {
+        lines.insert(lines.begin(), "form " + Place(kFormRect));
+        return lines;
+    }
+    // The form "F" or a control by name.
+    long Hwnd(const std::string& name) const {
+        return name == "F" ? form->Hwnd() : form->Find(name)->Hwnd();
     }
     user::Hwnd NewTip() {
         user::InitCommonControls();
@@ -59,12 +63,6 @@ struct Desk {
             if (p->Visible()) return p;
         return nullptr;
     }
-    testing::RecordingServices services;
-    runtime::VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-    runtime::Runtime runtime;
-    runtime::Form* form = nullptr;
-    std::map<std::string, long> windows;
 };
 
 class OurChannel final : public Channel {
@@ -91,7 +89,7 @@ public:
         rect[0] = r.left, rect[1] = r.top, rect[2] = r.right, rect[3] = r.bottom;
         return answer;
     }
-    long Hwnd(const std::string& name) override { return desk_.windows.at(name); }
+    long Hwnd(const std::string& name) override { return desk_.Hwnd(name); }
     static void Read(const user::TOOLINFOA& ti, Record& r) {
         r = {ti.uFlags, ti.hwnd, static_cast<long>(ti.uId), ti.lpszText != 0, {}, 0};
         if (!r.has_text) return;
@@ -166,12 +164,12 @@ TEST(RealTooltip, ShowsTheSameTips) {
         OurChannel tip(desk, desk.NewTip());
         tip.Send(user::TTM_SETMAXTIPWIDTH, 0, 240);
         Record tool{
-            user::TTF_IDISHWND | user::TTF_SUBCLASS, 0, desk.windows["A"], true, Tips()[i].text, 0};
+            user::TTF_IDISHWND | user::TTF_SUBCLASS, 0, desk.Hwnd("A"), true, Tips()[i].text, 0};
         tip.SendRecord(user::TTM_ADDTOOLA, 0, tool);
-        desk.runtime.MouseMove({kCursor[0], kCursor[1]});
-        desk.runtime.Advance(Millis(499));
+        desk.runtime->MouseMove({kCursor[0], kCursor[1]});
+        desk.runtime->Advance(Millis(499));
         EXPECT_EQ(desk.Shown(), nullptr);
-        desk.runtime.Advance(Millis(1));
+        desk.runtime->Advance(Millis(1));
         ASSERT_NE(desk.Shown(), nullptr);
         EXPECT_EQ(desk.Shown()->ScreenRect(), rect);
         if (desk.Shown()->ScreenRect() != rect) continue;
@@ -273,8 +271,8 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
             target == "nothing" ? vb::Variant(vb::Object(std::make_shared<testing::TempDir>()))
             : target == "F"     ? form
             : target[0] == '"'  ? vb::Variant(target.substr(1, target.size() - 2))
-            : desk.windows.count(target)
-                ? vb::Variant(vb::Object(std::make_shared<Control>(desk.windows[target], form)))
+            : desk.form->Find(target)
+                ? vb::Variant(vb::Object(std::make_shared<Control>(desk.Hwnd(target), form)))
                 : vb::Variant();
         const auto b = [](vb::Boolean v) { return std::string(v ? "True" : "False"); };
         tap.lines.clear();
@@ -321,9 +319,9 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
     }
     // The one call that failed (AddTool of an object without a window) was reported by the
     // trap, naming the procedure and the module.
-    ASSERT_EQ(desk.runtime.MessageBoxes().size(), 1u);
-    EXPECT_NE(desk.runtime.MessageBoxes()[0].text.find("AddTool"), std::string::npos);
-    EXPECT_NE(desk.runtime.MessageBoxes()[0].text.find("Klassenmodul sheenToolTip"),
+    ASSERT_EQ(desk.runtime->MessageBoxes().size(), 1u);
+    EXPECT_NE(desk.runtime->MessageBoxes()[0].text.find("AddTool"), std::string::npos);
+    EXPECT_NE(desk.runtime->MessageBoxes()[0].text.find("Klassenmodul sheenToolTip"),
               std::string::npos);
 }
 
@@ -334,8 +332,8 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
 TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
     Desk desk;
     const vb::Variant form = vb::Object(desk.form->shared_from_this());
-    const vb::Variant A = vb::Object(std::make_shared<Control>(desk.windows["A"], form));
-    const vb::Variant C = vb::Object(std::make_shared<Control>(desk.windows["C"], vb::Variant()));
+    const vb::Variant A = vb::Object(std::make_shared<Control>(desk.Hwnd("A"), form));
+    const vb::Variant C = vb::Object(std::make_shared<Control>(desk.Hwnd("C"), vb::Variant()));
     std::vector<user::TOOLINFOA> added;
     int sent = 0;
     user::SetMessageTap([&](user::Hwnd, unsigned m, user::WParam, user::LParam l, user::LResult) {
@@ -353,13 +351,13 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
     qi.Create(form, C, text, delay, width);
     user::SetMessageTap({});
     ASSERT_EQ(added.size(), 2u);
-    EXPECT_EQ(added[0].hwnd, desk.windows["F"]);
+    EXPECT_EQ(added[0].hwnd, desk.Hwnd("F"));
     EXPECT_EQ(added[1].hwnd, 0);
-    EXPECT_EQ(added[1].uId, static_cast<std::uint32_t>(desk.windows["C"]));
+    EXPECT_EQ(added[1].uId, static_cast<std::uint32_t>(desk.Hwnd("C")));
     EXPECT_EQ(added[1].uFlags, 17u);
     EXPECT_EQ(added[1].rect, (gdi::Rect{0, 0, 0, 0}));
     EXPECT_EQ(added[1].hinst, 0);
-    EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
+    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
 
 // A tool without text comes back without text, whatever the caller's lpszText held: a
@@ -367,35 +365,27 @@ TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
 TEST(Tooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
     Desk desk;
     OurChannel tip(desk, desk.NewTip());
-    Record tool{user::TTF_IDISHWND, 0, desk.windows["A"], false, "", 0};
+    Record tool{user::TTF_IDISHWND, 0, desk.Hwnd("A"), false, "", 0};
     ASSERT_EQ(tip.SendRecord(user::TTM_ADDTOOLA, 0, tool), 1);
     for (const std::uint32_t text : {1u, 0xFFFFu}) {
         user::TOOLINFOA found;
         found.lpszText = text;
         EXPECT_EQ(tip.Send(user::TTM_ENUMTOOLSA, 0, reinterpret_cast<user::LParam>(&found)), 1);
-        EXPECT_EQ(found.uId, static_cast<std::uint32_t>(desk.windows["A"]));
+        EXPECT_EQ(found.uId, static_cast<std::uint32_t>(desk.Hwnd("A")));
         EXPECT_EQ(found.lpszText, 0u) << text;
     }
 }
 
 // The user's steps of button.txt and what must hold after each.
 TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
-    Desk desk(runtime::LinkedControls(), false);
-    runtime::Window& w =
-        desk.form->Add("Sheenwork.sheenButton", "cmdSave", {kToolRect[0], kToolRect[1]},
-                       {kToolRect[2] - kToolRect[0], kToolRect[3] - kToolRect[1]});
-    runtime::Driver driver(desk.runtime, *desk.form);
+    Desk desk({"control cmdSave Sheenwork.sheenButton " + Place(kToolRect)});
+    runtime::Window& w = *desk.form->Find("cmdSave");
+    runtime::Driver driver(*desk.runtime, *desk.form);
     for (const testing::Row& row : testing::ReadTable("tooltip/button.txt")) {
         SCOPED_TRACE(row.where);
         if (row[0].rfind("set ", 0) == 0) {
-            const auto eq = row[0].find('=');
-            std::string value = row[0].substr(eq + 1);
-            if (value[0] == '"') value = value.substr(1, value.size() - 2);
-            std::vector<vb::Variant> args{vb::Variant(value)};
-            EXPECT_EQ(w.Instance()
-                          ->Invoke(row[0].substr(4, eq - 4), vb::InvokeKind::PropertyLet, args)
-                          .error,
-                      0);
+            for (const auto& [key, value] : testing::Assignments(row[0].substr(4)))
+                testing::SetLateBound(*w.Instance(), key, value, row.where);
         } else {
             driver.Run(runtime::ParseScript(row[0] + "\n", "button.txt"));
         }
@@ -430,22 +420,21 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
             }
         }
     }
-    EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
+    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
 
 // The manager a button keeps opens the About window through the button's host, as the
 // button's own About does.
 TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
-    Desk desk(runtime::LinkedControls(), false);
+    Desk desk({"control cmdSave Sheenwork.sheenButton 10 10 80 23"});
     std::vector<std::string> shown;
-    desk.runtime.OnAbout(
+    desk.runtime->OnAbout(
         [&](const host::AboutInfo& info) { shown.push_back(info.control + " " + info.version); });
-    const auto button = desk.form->Add("Sheenwork.sheenButton", "cmdSave", {10, 10}, {80, 23})
-                            .Native<sheenButton>();
+    const auto button = desk.form->Find("cmdSave")->Native<sheenButton>();
     ASSERT_NE(button->Record().cQuickInfo, nullptr);
     button->Record().cQuickInfo->About();
     EXPECT_EQ(shown, std::vector<std::string>{"sheenButton 2.8.0"});
-    EXPECT_TRUE(desk.runtime.MessageBoxes().empty());
+    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
 
 // The lines of tests/data/spev/ansi.txt: text saved in the ANSI code page, bytes read back.

@@ -23,25 +23,21 @@ public:
     void Paint() override { Add("Paint"); }
     void Resize() override { Add("Resize"); }
     void MouseDown(int b, int s, float x, float y) override {
-        Mouse("MouseDown", b, s, x, y);
+        Add("MouseDown", b, s, x, y);
         Misbehave("MouseDown");
     }
-    void MouseMove(int b, int s, float x, float y) override { Mouse("MouseMove", b, s, x, y); }
-    void MouseUp(int b, int s, float x, float y) override { Mouse("MouseUp", b, s, x, y); }
+    void MouseMove(int b, int s, float x, float y) override { Add("MouseMove", b, s, x, y); }
+    void MouseUp(int b, int s, float x, float y) override { Add("MouseUp", b, s, x, y); }
     void Click() override {
         Add("Click");
         Misbehave("Click");
     }
-    void KeyDown(int& key, int shift) override {
-        Add("KeyDown " + std::to_string(key) + " " + std::to_string(shift));
-    }
-    void KeyPress(int& ascii) override { Add("KeyPress " + std::to_string(ascii)); }
-    void KeyUp(int& key, int shift) override {
-        Add("KeyUp " + std::to_string(key) + " " + std::to_string(shift));
-    }
+    void KeyDown(int& key, int shift) override { Add("KeyDown", key, shift); }
+    void KeyPress(int& ascii) override { Add("KeyPress", ascii); }
+    void KeyUp(int& key, int shift) override { Add("KeyUp", key, shift); }
     void GotFocus() override { Add("GotFocus"); }
     void LostFocus() override { Add("LostFocus"); }
-    void AccessKeyPress(int ascii) override { Add("AccessKeyPress " + std::to_string(ascii)); }
+    void AccessKeyPress(int ascii) override { Add("AccessKeyPress", ascii); }
     void Timer(const std::string& name) override {
         std::string at;
         if (log_->clock) at = " @" + std::to_string(log_->clock->Now().count());
@@ -68,13 +64,12 @@ private:
         site_.tmrMouseInEnabled(vb::True);
         Add("after " + when);
     }
-    void Add(const std::string& what) {
+    // Logs "<name> <what> <numbers>", each number without trailing zeros.
+    template <typename... Numbers>
+    void Add(const std::string& what, Numbers... numbers) {
         log_->entries.push_back(site_.ExtenderName() + " " + what);
+        ((log_->entries.back() += " " + Trimmed(numbers)), ...);
         if (log_->on_entry) log_->on_entry(log_->entries.back());
-    }
-    void Mouse(const char* what, int b, int s, float x, float y) {
-        Add(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " +
-            Trimmed(x) + " " + Trimmed(y));
     }
     std::shared_ptr<NotificationLog> log_;
     host::ControlSite& site_;

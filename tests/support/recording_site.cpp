@@ -15,30 +15,18 @@ std::vector<std::string> CallLog::Only(const std::vector<std::string>& prefixes)
     return out;
 }
 
-namespace {
-std::string B(vb::Boolean b) { return b ? "True" : "False"; }
-}  // namespace
-
-host::PictureRef RecordingPictureHolder::Picture() const { return picture_; }
 void RecordingPictureHolder::Picture(host::PictureRef picture) {
-    site_.Call("Image1.Picture", picture ? "set" : "Nothing");
-    picture_ = std::move(picture);
+    picture_ = site_.Given("Image1.Picture", std::move(picture));
     TakeNaturalSize();
 }
-vb::Single RecordingPictureHolder::Width() const { return width_; }
 void RecordingPictureHolder::Width(vb::Single pixels) {
-    site_.Call("Image1.Width", Trimmed(pixels));
-    width_ = pixels;
+    width_ = site_.Given("Image1.Width", pixels);
 }
-vb::Single RecordingPictureHolder::Height() const { return height_; }
 void RecordingPictureHolder::Height(vb::Single pixels) {
-    site_.Call("Image1.Height", Trimmed(pixels));
-    height_ = pixels;
+    height_ = site_.Given("Image1.Height", pixels);
 }
-vb::Boolean RecordingPictureHolder::Stretch() const { return stretch_; }
 void RecordingPictureHolder::Stretch(vb::Boolean on) {
-    site_.Call("Image1.Stretch", B(on));
-    stretch_ = on;
+    stretch_ = site_.Given("Image1.Stretch", on);
     TakeNaturalSize();
 }
 void RecordingPictureHolder::NaturalSize(vb::Single width, vb::Single height) {
@@ -52,25 +40,19 @@ void RecordingPictureHolder::TakeNaturalSize() {
     height_ = picture_ ? natural_height_ : 0;
 }
 
-namespace {
-host::FontRef LabelFont(const char* name, int weight, std::int16_t charset) {
+host::FontRef RecordingSite::LabelFont(const char* name, int weight, std::int16_t charset) {
     auto font = std::make_shared<vb::StdFont>(name, 9.75);
     font->Weight(static_cast<std::int16_t>(weight));
     font->Charset(charset);
     return font;
 }
-}  // namespace
 
 RecordingSite::RecordingSite(int width, int height)
-    : lbl_font(LabelFont("Verdana", 400, 0)),
-      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
-      gdi_(gdi::MakeRasterGdi()),
+    : gdi_(gdi::MakeRasterGdi()),
       surface_(std::make_unique<host::Surface>(*gdi_, width, height)),
       ptemp_(std::make_unique<host::Surface>(*gdi_, 1, 1)) {}
 RecordingSite::RecordingSite(gdi::Gdi& gdi, int width, int height)
-    : lbl_font(LabelFont("Verdana", 400, 0)),
-      lbl_drop_down_font(LabelFont("Marlett", 700, 2)),
-      surface_(std::make_unique<host::Surface>(gdi, width, height)),
+    : surface_(std::make_unique<host::Surface>(gdi, width, height)),
       ptemp_(std::make_unique<host::Surface>(gdi, 1, 1)) {}
 RecordingSite::~RecordingSite() = default;
 
@@ -81,20 +63,16 @@ void RecordingSite::Call(const std::string& operation, const std::string& detail
 }
 
 void RecordingSite::SurfaceFont(host::FontRef font) {
-    Call("Surface.Font", font ? "set" : "Nothing");
-    if (font) surface_->Font(*font);
+    if (Given("Surface.Font", font)) surface_->Font(*font);
 }
 host::PictureRef RecordingSite::xpPointer(int index) {
-    Call("xp", std::to_string(index));
-    return picture::XPPointer(index);
+    return picture::XPPointer(Given("xp", index));
 }
 vb::Single RecordingSite::ScaleTwipsToPixelsX(vb::Single twips) {
-    Call("ScaleX", Trimmed(twips));
-    return vb::TwipsToPixelsX(twips);
+    return vb::TwipsToPixelsX(Given("ScaleX", twips));
 }
 vb::Single RecordingSite::ScaleTwipsToPixelsY(vb::Single twips) {
-    Call("ScaleY", Trimmed(twips));
-    return vb::TwipsToPixelsY(twips);
+    return vb::TwipsToPixelsY(Given("ScaleY", twips));
 }
 
 }  // namespace sheenwork::testing

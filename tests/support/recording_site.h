@@ -31,13 +31,13 @@ class RecordingSite;
 class RecordingPictureHolder final : public host::PictureHolder {
 public:
     explicit RecordingPictureHolder(RecordingSite& site) : site_(site) {}
-    host::PictureRef Picture() const override;
+    host::PictureRef Picture() const override { return picture_; }
     void Picture(host::PictureRef picture) override;
-    vb::Single Width() const override;
+    vb::Single Width() const override { return width_; }
     void Width(vb::Single pixels) override;
-    vb::Single Height() const override;
+    vb::Single Height() const override { return height_; }
     void Height(vb::Single pixels) override;
-    vb::Boolean Stretch() const override;
+    vb::Boolean Stretch() const override { return stretch_; }
     void Stretch(vb::Boolean on) override;
 
     // The natural size the holder takes for the current picture with stretching off.
@@ -76,8 +76,8 @@ public:
     host::FontRef parent_font;
     // The fonts of the hidden labels, as a new control surface has them: lblFont's
     // Verdana 9.75 pt, lblDropDown's Marlett 9.75 pt bold in the symbol character set.
-    host::FontRef lbl_font;
-    host::FontRef lbl_drop_down_font;
+    host::FontRef lbl_font = LabelFont("Verdana", 400, 0);
+    host::FontRef lbl_drop_down_font = LabelFont("Marlett", 700, 2);
     std::uint32_t parent_back_color = 0x8000000F;
     vb::Boolean right_to_left;
     // The surface's other mirrored settings, as a new surface has them; each assignment
@@ -198,7 +198,8 @@ public:
     // Logs `entry` under `operation` and throws when the operation is set to fail.
     void Call(const std::string& operation, const std::string& detail = {});
     // Call for an operation that answers `value`, and for one given `value` (logged as
-    // True or False, a number, set or Nothing); both give back `value`.
+    // True or False, a number without trailing zeros, set or Nothing); both give back
+    // `value`.
     template <typename T>
     T Answer(const std::string& operation, T value) {
         Call(operation);
@@ -208,14 +209,15 @@ public:
     T Given(const std::string& operation, T value) {
         if constexpr (std::is_same_v<T, vb::Boolean>)
             Call(operation, value ? "True" : "False");
-        else if constexpr (std::is_integral_v<T>)
-            Call(operation, std::to_string(value));
+        else if constexpr (std::is_arithmetic_v<T>)
+            Call(operation, Trimmed(value));
         else
             Call(operation, value ? "set" : "Nothing");
         return value;
     }
 
 private:
+    static host::FontRef LabelFont(const char* name, int weight, std::int16_t charset);
     std::unique_ptr<gdi::Gdi> gdi_;
     std::unique_ptr<host::Surface> surface_;
     std::unique_ptr<host::Surface> ptemp_;

@@ -145,20 +145,6 @@ inline std::vector<std::string> Messages(std::string path = "") {
     return out;
 }
 
-// Every message sent to `c`, as it answered.
-class Script {
-public:
-    explicit Script(Channel& c) : c_(c) {}
-    std::vector<std::string> Run() {
-        std::vector<std::string> lines;
-        for (const std::string& m : Messages()) lines.push_back(Send(c_, m));
-        return lines;
-    }
-
-private:
-    Channel& c_;
-};
-
 // The tips of the pixel comparison: a form at kFormRect (client area, screen
 // coordinates) with the tool window A at kToolRect inside it, the cursor resting at
 // kCursor (screen), the maximum width 240.
