@@ -17,7 +17,6 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
-#include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
@@ -467,11 +466,17 @@ private:
         if (FT_Load_Glyph(face_, index, flags) != 0) return glyph;
         FT_GlyphSlot slot = face_->glyph;
         const bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
-        if (fake_italic_ && outline) FT_GlyphSlot_Oblique(slot);
         if (fake_bold_ && outline) {
             // GDI's synthetic bold: the outline grown by a 24th of the em each way.
             const long ppem = face_->size->metrics.y_ppem;
             FT_Outline_Embolden(&slot->outline, (ppem * 64 + 12) / 24);
+        }
+        if (fake_italic_ && outline) {
+            // GDI's synthetic italic: the hinted (and grown) outline sheared a quarter of
+            // a pixel to the right for every pixel above the baseline (x' = x + y / 4),
+            // leaving the advance as it was. FreeType's own oblique leans further.
+            const FT_Matrix slant{0x10000, 0x10000 / 4, 0, 0x10000};
+            FT_Outline_Transform(&slot->outline, &slant);
         }
         glyph->pen_advance = Pixels(slot->advance.x + bold);
         if (!mono_) glyph->advance = glyph->pen_advance;
