@@ -22,6 +22,11 @@
 //     the strike's bitmap. Either way
 //     it is drawn at its own advance, which need not be the one it is measured with: a
 //     line is laid out (and aligned) by the measured advances and drawn by the drawn ones.
+//   - a face made bold by synthesis has its hinted outline grown by a 24th of the em each
+//     way and every advance one pixel wider; one made italic by synthesis has it (grown
+//     first, if bold too) sheared a quarter pixel right per pixel above the baseline, its
+//     advance unchanged. A slanted face of bitmaps alone (Wine's MS Sans Serif) draws
+//     no glyph: its outlines are empty.
 //   - a glyph's rows above the ascent or below the descent are cut off; a strike's
 //     bitmap that reaches above the ascent is moved down to it first.
 //   - underline and strikeout: the post and OS/2 positions and thicknesses scaled and
