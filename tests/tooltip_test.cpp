@@ -376,6 +376,13 @@ TEST(Tooltip, ToolsWithoutTextAreEnumeratedWithoutIt) {
     }
 }
 
+// Two runtimes side by side: when the later one goes, tips are made by the one before it.
+TEST(Tooltip, ARuntimeGoneHandsTipsBackToTheOneBeforeIt) {
+    Desk desk;
+    { testing::Linked later; }
+    EXPECT_NE(desk.NewTip(), 0);
+}
+
 // The user's steps of button.txt and what must hold after each.
 TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
     Desk desk({"control cmdSave Sheenwork.sheenButton " + Place(kToolRect)});

@@ -162,6 +162,7 @@ TEST(VbSysColor, AReplacedEntryIsFollowedAloneUntilReset) {
     EXPECT_EQ(TranslateColor(vbButtonShadow), 0x0099A8ACu);  // neighbours untouched
     ResetSysColors();
     EXPECT_EQ(TranslateColor(vbButtonFace), 0x00D8E9ECu);
+    EXPECT_EQ(SysColor(kSysColorCount), 0u);  // past the table: no colour
 }
 
 // tests/data/vb/units.txt: twips and pixels at each DPI set in turn, and the DPIs refused.
@@ -217,7 +218,13 @@ TEST(VbError, RaiseCarriesNumberTextAndSource) {
         EXPECT_EQ(rt.Description(), "Custom");
         EXPECT_EQ(rt.Source(), "sheenButton");
     }
-    EXPECT_EQ(Outcome([] { return (Raise(0), 0); }), "!5");  // Err.Raise 0 is an invalid call
+    try {  // Err.Raise 0 is an invalid call, whatever text it came with
+        Raise(0, "", "Mine");
+        FAIL() << "Raise returned";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 5);
+        EXPECT_EQ(e.Description(), "Invalid procedure call or argument");
+    }
 }
 
 }  // namespace
