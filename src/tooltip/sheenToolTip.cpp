@@ -25,18 +25,20 @@ vb::Variant Property(const vb::Variant& object, const char* name) {
 
 vb::Long HwndOf(const vb::Variant& object) { return vb::CLng(Property(object, "hWnd")); }
 
+// The late-bound object a Variant holds, if any (no conversion, nothing raised).
+std::shared_ptr<vb::Dispatch> DispatchOf(const vb::Variant& object) {
+    const auto* o = std::get_if<vb::Object>(&object);
+    return o ? o->AsDispatch() : nullptr;
+}
+
 // False only for an object that says it has no such property; any other object is asked.
 bool MayHave(const vb::Variant& object, std::string_view name) {
-    const auto* o = std::get_if<vb::Object>(&object);
-    const auto d = o ? o->AsDispatch() : nullptr;
-    const auto* holder = dynamic_cast<const PropertyHolder*>(d.get());
+    const auto* holder = dynamic_cast<const PropertyHolder*>(DispatchOf(object).get());
     return !holder || holder->HasProperty(name);
 }
 
 bool IsForm(const vb::Variant& object) {
-    const auto* o = std::get_if<vb::Object>(&object);
-    const auto d = o ? o->AsDispatch() : nullptr;
-    return dynamic_cast<host::FormObject*>(d.get()) != nullptr;
+    return dynamic_cast<host::FormObject*>(DispatchOf(object).get()) != nullptr;
 }
 
 }  // namespace
