@@ -205,7 +205,7 @@ TEST(TextEngine, SizesOfOneFileRealisedSideBySideRenderAsEachAlone) {
 
 // The bytes of a TrueType font changed as `how` says: "without TAG" renames the table
 // out of every reader's reach (its tag's last letter becomes "_", which keeps the
-// directory in order); "gasp version 2" and "gasp of 9 ranges" set the version or the
+// directory in order); "gasp version N" and "gasp of 9 ranges" set the version or the
 // count of ranges of its gasp table, "gasp of 4 bytes" makes it its first four bytes
 // with no ranges; "as it is" changes nothing.
 std::string Changed(std::string font, const std::string& how) {
@@ -218,7 +218,11 @@ std::string Changed(std::string font, const std::string& how) {
         const std::size_t table = u16(record + 8) << 16 | u16(record + 10);
         if (how == "without " + tag) font[record + 3] = '_';
         if (tag != "gasp") continue;
-        if (how == "gasp version 2") font[table + 1] = 2;
+        if (how.starts_with("gasp version ")) {
+            const int version = std::stoi(how.substr(13));
+            font[table] = static_cast<char>(version >> 8);
+            font[table + 1] = static_cast<char>(version & 0xFF);
+        }
         if (how == "gasp of 9 ranges") font[table + 3] = 9;
         if (how == "gasp of 4 bytes") font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
         if (how == "gasp of 4 bytes") font[table + 3] = 0;
