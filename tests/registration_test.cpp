@@ -46,12 +46,6 @@ TEST_P(GuidText, ParsesToItsValueOrIsRefused) {
 INSTANTIATE_TEST_SUITE_P(Table, GuidText, ::testing::ValuesIn(testing::ReadTable("guid_text.txt")),
                          testing::RowName);
 
-TEST(Guid, WritesTheRegistryText) {
-    const runtime::Guid g{
-        0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
-    EXPECT_EQ(g.ToString(), "{0123ABCD-4567-89EF-0123-456789ABCDEF}");
-}
-
 TEST(ToolboxBitmap, IsASixteenByFifteenPictureAtTwentyFourBits) {
     const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
     ASSERT_NE(bitmap, nullptr);
