@@ -3,7 +3,7 @@
 // Error by their ProgIDs and calls them; a client of its own (tests/windows/client.cpp)
 // reads the type library back through LoadTypeLib and ITypeInfo and drives the button by
 // DISPID. What each must write is data:
-// tests/data/windows/registry.txt, tests/data/typelib.txt, tests/data/windows/script.txt,
+// tests/data/registration.txt, tests/data/typelib.txt, tests/data/windows/script.txt,
 // tests/data/windows/dispatch.txt and client.txt.
 #include <gtest/gtest.h>
 
@@ -24,10 +24,11 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
-// The library file as a Windows program names it, and its folder.
-std::vector<std::pair<std::string, std::string>> LibraryVars() {
+// The library file as a Windows program names it, its folder and the type library's
+// platform.
+Vars LibraryVars() {
     const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-    return {{"$DLL", dll}, {"$DIR", dll.substr(0, dll.rfind('\\'))}};
+    return {{"$DLL", dll}, {"$DIR", dll.substr(0, dll.rfind('\\'))}, {"$PLATFORM", "win64"}};
 }
 
 struct Table {
@@ -37,11 +38,12 @@ struct Table {
 
 Table ExpectedTable() {
     Table t;
-    for (const Row& line : ExpectedLines("windows/registry.txt", LibraryVars())) {
-        if (line[0].rfind("root ", 0) == 0)
-            t.roots.push_back(line[0].substr(5));
+    for (const Row& row : ReadTable("registration.txt")) {
+        if (row[0].rfind("root ", 0) == 0)
+            t.roots.push_back(row[0].substr(5));
         else
-            t.values.insert(line[0]);
+            t.values.insert(
+                Trimmed(Replaced(row[0] + " | " + row[1] + " | " + row[2], LibraryVars())));
     }
     return t;
 }
