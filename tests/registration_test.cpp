@@ -18,6 +18,7 @@
 #include "support/data.h"
 #include "support/recording_services.h"
 #include "support/recording_site.h"
+#include "windows/expected_lines.h"
 
 namespace sheenwork {
 namespace {
@@ -45,12 +46,6 @@ TEST_P(GuidText, ParsesToItsValueOrIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Table, GuidText, ::testing::ValuesIn(testing::ReadTable("guid_text.txt")),
                          testing::RowName);
-
-TEST(Guid, WritesTheRegistryText) {
-    const runtime::Guid g{
-        0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
-    EXPECT_EQ(g.ToString(), "{0123ABCD-4567-89EF-0123-456789ABCDEF}");
-}
 
 TEST(ToolboxBitmap, IsASixteenByFifteenPictureAtTwentyFourBits) {
     const auto* bitmap = SheenworkLibrary().FindBitmap(kToolboxBitmapId);
@@ -86,14 +81,19 @@ TEST_F(Registration, RecordsEachClassAndUnregisteringRemovesExactlyThat) {
     const std::string before = Store();
 
     ASSERT_EQ(DllRegisterServer(), Code(HResult::Ok));
-    // Every value the table names, and nothing more: one line of the store per value.
+    // Every value the table names but those only Windows writes, and nothing more: one
+    // line of the store per value.
     const auto count = [](const std::string& store) {
         return std::count(store.begin(), store.end(), '=');
     };
+    const testing::Vars vars{
+        {"$DLL", "/opt/app/bin/app"}, {"$DIR", "/opt/app/bin"}, {"$PLATFORM", "linux"}};
     long written = 0;
     for (const auto& row : testing::ReadTable("registration.txt")) {
-        EXPECT_EQ(Value(row[0], row[1]), row[2]) << row.where;
-        written += row[2] != "(missing)";
+        if (row.size() < 3 || (row.size() > 3 && row[3] == "windows")) continue;
+        EXPECT_EQ(Value(testing::Replaced(row[0], vars), row[1]), testing::Replaced(row[2], vars))
+            << row.where;
+        ++written;
     }
     EXPECT_EQ(count(Store()) - count(before), written);
 

@@ -1,11 +1,14 @@
 // sheenwork-client.exe TABLE SCRIPT: a client of the registered control as a program of its
 // own would be one. It creates sheenButton with CoCreateInstance on a small site of its own
 // (extender name cmdTest, user mode, no ambient font), activates it in a window and connects
-// to its events through the connection point. Then it reads and assigns every member of
-// TABLE (tests/data/windows/dispatch.txt) late-bound by its DISPID, writing
-// "NAME | DISPID | default | assigned | read back", and runs the commands of SCRIPT
-// (tests/data/windows/client.txt), the lines that start with "> ", echoing each before
-// what it writes:
+// to its events through the connection point. It writes, in this order:
+// - the type library of the sheenwork.dll it loaded, read through LoadTypeLib and ITypeInfo
+//   as a host reads it, in the line format of tests/data/typelib.txt; the class lines take
+//   the status flags and the toolbox bitmap from the registration, as a form designer does;
+// - every member of TABLE (tests/data/windows/dispatch.txt) read and assigned late-bound by
+//   its DISPID: "NAME | DISPID | default | assigned | read back";
+// - the commands of SCRIPT (tests/data/windows/client.txt), the lines that start with "> ",
+//   each echoed before what it writes:
 //   put ID VALUE, get ID      an assignment's HRESULT; a value read (or the HRESULT)
 //   dialog                    what the modal window the client closed last said
 //   send MSG WPARAM LPARAM    a message to the control's window; LPARAM may be "X,Y"
@@ -28,21 +31,31 @@
 #include <string>
 #include <vector>
 
+#include "windows/typelib_format.h"
+
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using sheenwork::testing::Joined;
 
 std::vector<std::string> g_events;
 std::string g_dialog;  // what the last modal window the client closed said
 HWND g_host;
+ComPtr<ITypeInfo> g_event_info;  // the control's event interface, which names the events
 
 std::string Utf8(const wchar_t* w) {
-    if (!w) return {};
+    if (!w || !*w) return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w, -1, out.data(), size, nullptr, nullptr);
-    if (!out.empty()) out.pop_back();
+    out.pop_back();
     return out;
+}
+
+std::string Take(BSTR b) {
+    std::string s = Utf8(b);
+    SysFreeString(b);
+    return s;
 }
 
 std::wstring Wide(const std::string& s) {
@@ -53,16 +66,212 @@ std::wstring Wide(const std::string& s) {
     return out;
 }
 
-std::string Hex(HRESULT hr) {
+std::string Hex(unsigned long value, const char* format = "0x%08lX") {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    std::snprintf(text, sizeof text, format, value);
     return text;
 }
 
-std::string Number(double d) {
-    std::ostringstream s;
-    s << d;
-    return s.str();
+std::string Guid(const GUID& g) {
+    wchar_t text[64];
+    StringFromGUID2(g, text, 64);
+    return Utf8(text);
+}
+
+// A member's name (MEMBERID_NIL: the type's own), or with `help` its help string.
+std::string Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, bool help = false) {
+    BSTR text = nullptr;
+    info->GetDocumentation(id, help ? nullptr : &text, help ? &text : nullptr, nullptr, nullptr);
+    return Take(text);
+}
+
+// A type as a host's property browser names it: the innermost type of a pointer chain.
+std::string TypeName(ITypeInfo* info, const TYPEDESC& t) {
+    static const std::map<VARTYPE, const char*> names = {
+        {VT_BSTR, "String"}, {VT_I4, "Long"},      {VT_I2, "Integer"},      {VT_R4, "Single"},
+        {VT_R8, "Double"},   {VT_BOOL, "Boolean"}, {VT_VARIANT, "Variant"}, {VT_DISPATCH, "Object"},
+        {VT_VOID, ""},       {VT_HRESULT, ""}};
+    ComPtr<ITypeInfo> ref;
+    if (t.vt == VT_PTR) return TypeName(info, *t.lptdesc);
+    if (t.vt == VT_USERDEFINED)
+        return SUCCEEDED(info->GetRefTypeInfo(t.hreftype, &ref)) ? Doc(ref.Get()) : "?";
+    const auto name = names.find(t.vt);
+    return name == names.end() ? "vt" + std::to_string(t.vt) : name->second;
+}
+
+// "ByRef Filename As String, Optional ByRef Text As String = """: every parameter but the
+// result.
+std::string Params(ITypeInfo* info, const FUNCDESC* f) {
+    std::vector<BSTR> names(f->cParams + 1);
+    UINT got = 0;
+    info->GetNames(f->memid, names.data(), static_cast<UINT>(names.size()), &got);
+    std::vector<std::string> out;
+    for (SHORT i = 0; i < f->cParams; ++i) {
+        const ELEMDESC& e = f->lprgelemdescParam[i];
+        const USHORT flags = e.paramdesc.wParamFlags;
+        if (flags & PARAMFLAG_FRETVAL) continue;
+        std::optional<std::string> default_value;
+        if (flags & PARAMFLAG_FHASDEFAULT) {
+            VARIANT text;
+            VariantInit(&text);
+            VariantChangeType(&text, &e.paramdesc.pparamdescex->varDefaultValue, 0, VT_BSTR);
+            default_value = Utf8(text.bstrVal);
+            VariantClear(&text);
+        } else if (flags & PARAMFLAG_FOPT) {
+            default_value = "";
+        }
+        out.push_back(
+            sheenwork::testing::Parameter(flags & PARAMFLAG_FOPT, flags & PARAMFLAG_FOUT,
+                                          static_cast<UINT>(i + 1) < got ? Utf8(names[i + 1]) : "?",
+                                          TypeName(info, e.tdesc), default_value));
+    }
+    for (BSTR b : names) SysFreeString(b);
+    return Joined(out, ", ");
+}
+
+// The members of a dispatch interface in order, a property's accessors as one member: a
+// "member" line each, or for an event interface an "event" line.
+void Members(ITypeInfo* itf, const char* kind, std::vector<std::string>& out) {
+    TYPEATTR* attr = nullptr;
+    itf->GetTypeAttr(&attr);
+    struct Member {
+        std::string name, type, help, params;
+        bool let = false, set = false, method = false;
+    };
+    std::vector<MEMBERID> order;
+    std::map<MEMBERID, Member> members;
+    for (WORD i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        itf->GetFuncDesc(i, &f);
+        if (!members.count(f->memid)) order.push_back(f->memid);
+        Member& m = members[f->memid];
+        m.name = Doc(itf, f->memid);
+        m.help = Doc(itf, f->memid, true);
+        switch (f->invkind) {
+            case INVOKE_PROPERTYGET: break;
+            case INVOKE_PROPERTYPUT: m.let = true; break;
+            case INVOKE_PROPERTYPUTREF: m.set = true; break;
+            default:
+                m.method = true;
+                m.params = Params(itf, f);
+                break;
+        }
+        // The type: a result parameter's, else a property's assigned value, else the
+        // function's own result.
+        std::string type = TypeName(itf, f->elemdescFunc.tdesc);
+        for (SHORT p = 0; p < f->cParams; ++p)
+            if ((f->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL) ||
+                f->invkind != INVOKE_FUNC)
+                type = TypeName(itf, f->lprgelemdescParam[p].tdesc);
+        if (m.type.empty()) m.type = type;
+        itf->ReleaseFuncDesc(f);
+    }
+    itf->ReleaseTypeAttr(attr);
+    for (MEMBERID id : order) {
+        const Member& m = members[id];
+        const char* access = m.method ? "method" : m.set ? "Get/Set" : m.let ? "Get/Let" : "Get";
+        out.push_back(
+            std::string(kind) + " " +
+            (kind == std::string("event")
+                 ? Joined({std::to_string(id), m.name, m.params, m.help})
+                 : Joined({m.name, m.type, access, std::to_string(id), m.help, m.params})));
+    }
+}
+
+// The toolbox bitmap the registration names, when the library file holds it.
+std::string ToolboxBitmap(const std::string& clsid, HMODULE library) {
+    char value[1024] = {};
+    LONG size = sizeof value;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\ToolboxBitmap32").c_str(), value,
+                       &size) != ERROR_SUCCESS)
+        return "0";
+    const std::string text = value;
+    const int id = std::atoi(text.substr(text.rfind(',') + 1).c_str());
+    HANDLE bitmap = LoadImageA(library, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0);
+    if (!bitmap) return "missing " + std::to_string(id);
+    DeleteObject(bitmap);
+    return std::to_string(id);
+}
+
+// The class line of a coclass and the lines of its default interface's members and its
+// default source's events.
+void Class(ITypeInfo* info, const TYPEATTR* attr, HMODULE module, std::vector<std::string>& out) {
+    ComPtr<ITypeInfo> def, source;
+    for (WORD k = 0; k < attr->cImplTypes; ++k) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        info->GetImplTypeFlags(k, &flags);
+        info->GetRefTypeOfImplType(k, &ref);
+        if (flags & IMPLTYPEFLAG_FDEFAULT)
+            info->GetRefTypeInfo(ref, flags & IMPLTYPEFLAG_FSOURCE ? &source : &def);
+    }
+    const auto named = [](ITypeInfo* itf) {
+        if (!itf) return std::string();
+        TYPEATTR* a = nullptr;
+        itf->GetTypeAttr(&a);
+        const std::string text = Doc(itf) + " " + Guid(a->guid);
+        itf->ReleaseTypeAttr(a);
+        return text;
+    };
+    const std::string clsid = Guid(attr->guid);
+    DWORD status = 0;
+    OleRegGetMiscStatus(attr->guid, DVASPECT_CONTENT, &status);
+    const bool control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
+    out.push_back("class " +
+                  Joined({Doc(info), control ? "control" : "global",
+                          sheenwork::testing::TypeFlags(attr->wTypeFlags), Hex(status, "0x%lX"),
+                          control ? ToolboxBitmap(clsid, module) : "0", clsid, named(def.Get()),
+                          named(source.Get())}));
+    if (def) Members(def.Get(), "member", out);
+    if (source) Members(source.Get(), "event", out);
+}
+
+void Enumeration(ITypeInfo* info, const TYPEATTR* attr, std::vector<std::string>& out) {
+    out.push_back("enum " + Doc(info));
+    for (WORD v = 0; v < attr->cVars; ++v) {
+        VARDESC* d = nullptr;
+        info->GetVarDesc(v, &d);
+        VARIANT value;
+        VariantInit(&value);
+        VariantChangeType(&value, d->lpvarValue, 0, VT_I4);
+        out.push_back("value " + Joined({Doc(info, d->memid), std::to_string(value.lVal),
+                                         Doc(info, d->memid, true)}));
+        info->ReleaseVarDesc(d);
+    }
+}
+
+// The listing of the library file `module`: the library, its classes, then its
+// enumerations. Keeps the event interface `events` for the names of the events.
+void ListTypeLibrary(HMODULE module, const GUID& events) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(module, path, MAX_PATH);
+    ComPtr<ITypeLib> lib;
+    if (FAILED(LoadTypeLib(path, &lib))) {
+        std::printf("%s holds no type library\n", Utf8(path).c_str());
+        return;
+    }
+    lib->GetTypeInfoOfGuid(events, &g_event_info);
+    std::vector<std::string> lines, enums;
+    TLIBATTR* la = nullptr;
+    lib->GetLibAttr(&la);
+    BSTR lib_name = nullptr;
+    lib->GetDocumentation(-1, &lib_name, nullptr, nullptr, nullptr);
+    lines.push_back("library " + Joined({Take(lib_name),
+                                         std::to_string(la->wMajorVerNum) + "." +
+                                             std::to_string(la->wMinorVerNum),
+                                         Guid(la->guid)}));
+    lib->ReleaseTLibAttr(la);
+    for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
+        ComPtr<ITypeInfo> info;
+        lib->GetTypeInfo(i, &info);
+        TYPEATTR* attr = nullptr;
+        info->GetTypeAttr(&attr);
+        if (attr->typekind == TKIND_ENUM) Enumeration(info.Get(), attr, enums);
+        if (attr->typekind == TKIND_COCLASS) Class(info.Get(), attr, module, lines);
+        info->ReleaseTypeAttr(attr);
+    }
+    lines.insert(lines.end(), enums.begin(), enums.end());
+    for (const auto& l : lines) std::printf("%s\n", l.c_str());
 }
 
 // The one late-bound call: a property's value given as its named argument.
@@ -79,34 +288,30 @@ HRESULT Call(IDispatch* d, DISPID id, WORD flags, VARIANT* arg, VARIANT* result)
 
 std::string Get(IDispatch* d, DISPID id, IUnknown* assigned = nullptr);
 
-// A value as the table, the script and the events write it: fonts as "NAME SIZE WEIGHT",
-// pictures as "WxH", "nothing" for no object.
+// A value as the table, the script and the events write it: numbers and truth values in
+// English, fonts as "NAME SIZE WEIGHT", pictures as "WxH", "nothing" for no object.
 std::string Describe(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_EMPTY: return "";
-        case VT_BOOL: return v.boolVal ? "True" : "False";
-        case VT_BSTR: return Utf8(v.bstrVal);
-        case VT_I2: return std::to_string(v.iVal);
-        case VT_I4: return std::to_string(v.lVal);
-        case VT_R4: return Number(v.fltVal);
-        case VT_R8: return Number(v.dblVal);
-        case VT_CY: return Number(static_cast<double>(v.cyVal.int64) / 10000.0);
-        case VT_DISPATCH: {
-            if (!v.pdispVal) return "nothing";
-            ComPtr<IFontDisp> font;
-            ComPtr<IPicture> picture;
-            if (SUCCEEDED(v.pdispVal->QueryInterface(IID_IFontDisp, &font)))
-                return Get(v.pdispVal, DISPID_FONT_NAME) + " " + Get(v.pdispVal, DISPID_FONT_SIZE) +
-                       " " + Get(v.pdispVal, DISPID_FONT_WEIGHT);
-            if (FAILED(v.pdispVal->QueryInterface(IID_IPicture, &picture))) return "object";
-            OLE_HANDLE handle = 0;
-            picture->get_Handle(&handle);
-            BITMAP bm{};
-            GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm);
-            return std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
-        }
-        default: return "vt" + std::to_string(v.vt);
+    if (v.vt == VT_DISPATCH) {
+        if (!v.pdispVal) return "nothing";
+        ComPtr<IFontDisp> font;
+        ComPtr<IPicture> picture;
+        if (SUCCEEDED(v.pdispVal->QueryInterface(IID_IFontDisp, &font)))
+            return Get(v.pdispVal, DISPID_FONT_NAME) + " " + Get(v.pdispVal, DISPID_FONT_SIZE) +
+                   " " + Get(v.pdispVal, DISPID_FONT_WEIGHT);
+        if (FAILED(v.pdispVal->QueryInterface(IID_IPicture, &picture))) return "object";
+        OLE_HANDLE handle = 0;
+        picture->get_Handle(&handle);
+        BITMAP bm{};
+        GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof bm, &bm);
+        return std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
     }
+    VARIANT text;
+    VariantInit(&text);
+    const LCID english = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+    if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&v), english, VARIANT_ALPHABOOL,
+                                   VT_BSTR)))
+        return "vt" + std::to_string(v.vt);
+    return Take(text.bstrVal);
 }
 
 // A property read, "failed" when it fails; "window" for a window handle (DISPID 38) and
@@ -122,6 +327,65 @@ std::string Get(IDispatch* d, DISPID id, IUnknown* assigned) {
         s += " same";
     VariantClear(&r);
     return s;
+}
+
+// The value a table cell or a command assigns; objects are made here.
+VARIANT Value(const std::string& cell) {
+    VARIANT v;
+    VariantInit(&v);
+    if (cell == "True" || cell == "False") {
+        v.vt = VT_BOOL;
+        v.boolVal = cell == "True" ? VARIANT_TRUE : VARIANT_FALSE;
+    } else if (cell.rfind("font ", 0) == 0) {
+        const std::string rest = cell.substr(5);
+        const auto last = rest.rfind(' '), size_at = rest.rfind(' ', last - 1);
+        const std::wstring name = Wide(rest.substr(0, size_at));
+        FONTDESC fd{sizeof fd, const_cast<LPOLESTR>(name.c_str()), {}, 400, 0, FALSE, FALSE, FALSE};
+        fd.cySize.int64 =
+            static_cast<LONGLONG>(std::stod(rest.substr(size_at + 1, last - size_at - 1)) * 10000);
+        fd.sWeight = static_cast<SHORT>(std::stoi(rest.substr(last + 1)));
+        v.vt = VT_DISPATCH;
+        OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&v.pdispVal));
+    } else if (cell.rfind("picture ", 0) == 0) {
+        const int w = std::stoi(cell.substr(8)), h = std::stoi(cell.substr(cell.find('x') + 1));
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        PICTDESC pd{};
+        pd.cbSizeofstruct = sizeof pd;
+        pd.picType = PICTYPE_BITMAP;
+        pd.bmp.hbitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        v.vt = VT_DISPATCH;
+        OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE,
+                                 reinterpret_cast<void**>(&v.pdispVal));
+    } else {
+        char* end = nullptr;
+        const double d = std::strtod(cell.c_str(), &end);
+        if (cell.empty() || *end != '\0') {
+            v.vt = VT_BSTR;
+            v.bstrVal = SysAllocString(Wide(cell).c_str());
+        } else if (d == static_cast<long>(d)) {
+            v.vt = VT_I4;
+            v.lVal = static_cast<long>(d);
+        } else {
+            v.vt = VT_R8;
+            v.dblVal = d;
+        }
+    }
+    return v;
+}
+
+// Assigns `cell` to a member (Set for an object, Let for the rest); the HRESULT. With
+// `assigned`, the object assigned, to know it when it comes back.
+HRESULT Put(IDispatch* d, DISPID id, const std::string& cell,
+            ComPtr<IUnknown>* assigned = nullptr) {
+    VARIANT v = Value(cell);
+    if (assigned && v.vt == VT_DISPATCH && v.pdispVal)
+        v.pdispVal->QueryInterface(IID_IUnknown, &*assigned);
+    const HRESULT hr = Call(
+        d, id, v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v, nullptr);
+    VariantClear(&v);
+    return hr;
 }
 
 // A minimal IUnknown for the client's own objects.
@@ -146,7 +410,8 @@ private:
     ULONG refs_ = 0;  // the first ComPtr holds the first reference
 };
 
-// The events, a line each: the name and the arguments, by-reference ones read through.
+// The events, a line each: the name the type library gives and the arguments, by-reference
+// ones read through.
 class Sink final : public Object<IDispatch> {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
@@ -159,16 +424,7 @@ public:
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        // The event interface's members by DISPID, from 1.
-        std::istringstream names(
-            "Click MouseUp MouseMove MouseDown MouseLeave MouseEnter KeyDown KeyPress KeyUp "
-            "OLECompleteDrag OLEDragDrop OLEDragOver OLEGiveFeedback OLESetData OLEStartDrag "
-            "DropDown");
-        std::string name = "?";
-        std::string word;
-        for (DISPID i = 1; names >> word; ++i)
-            if (i == id) name = word;
-        std::string line = "event " + name;
+        std::string line = "event " + (g_event_info ? Doc(g_event_info.Get(), id) : "?");
         for (UINT i = p->cArgs; i > 0; --i) {
             VARIANT value;
             VariantInit(&value);
@@ -180,7 +436,6 @@ public:
         return S_OK;
     }
 };
-
 // The site: client, in-place and control site, the ambient properties (user mode,
 // nothing else) and, on the same IDispatch, the extender (Name and Default, DISPIDs 1 and
 // 2, which no ambient property uses).
@@ -293,52 +548,6 @@ public:
     }
 };
 
-// The value a table cell assigns; objects are made here.
-VARIANT Value(const std::string& cell) {
-    VARIANT v;
-    VariantInit(&v);
-    if (cell == "True" || cell == "False") {
-        v.vt = VT_BOOL;
-        v.boolVal = cell == "True" ? VARIANT_TRUE : VARIANT_FALSE;
-    } else if (cell.rfind("font ", 0) == 0) {
-        const std::string rest = cell.substr(5);
-        const auto last = rest.rfind(' '), size_at = rest.rfind(' ', last - 1);
-        const std::wstring name = Wide(rest.substr(0, size_at));
-        FONTDESC fd{sizeof fd, const_cast<LPOLESTR>(name.c_str()), {}, 400, 0, FALSE, FALSE, FALSE};
-        fd.cySize.int64 =
-            static_cast<LONGLONG>(std::stod(rest.substr(size_at + 1, last - size_at - 1)) * 10000);
-        fd.sWeight = static_cast<SHORT>(std::stoi(rest.substr(last + 1)));
-        v.vt = VT_DISPATCH;
-        OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&v.pdispVal));
-    } else if (cell.rfind("picture ", 0) == 0) {
-        const int w = std::stoi(cell.substr(8)), h = std::stoi(cell.substr(cell.find('x') + 1));
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        PICTDESC pd{};
-        pd.cbSizeofstruct = sizeof pd;
-        pd.picType = PICTYPE_BITMAP;
-        pd.bmp.hbitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        v.vt = VT_DISPATCH;
-        OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE,
-                                 reinterpret_cast<void**>(&v.pdispVal));
-    } else {
-        char* end = nullptr;
-        const double d = std::strtod(cell.c_str(), &end);
-        if (cell.empty() || *end != '\0') {
-            v.vt = VT_BSTR;
-            v.bstrVal = SysAllocString(Wide(cell).c_str());
-        } else if (d == static_cast<long>(d)) {
-            v.vt = VT_I4;
-            v.lVal = static_cast<long>(d);
-        } else {
-            v.vt = VT_R8;
-            v.dblVal = d;
-        }
-    }
-    return v;
-}
-
 // Modal windows the library opens (About, a message box) are read and closed by a timer
 // of the client's window while their loops run.
 void CALLBACK CloseModal(HWND, UINT, UINT_PTR, DWORD) {
@@ -423,19 +632,19 @@ std::string Compare(Session& s, Control& other, const std::vector<DISPID>& skip)
 void Run(Session& s, const std::string& command) {
     std::istringstream words(command);
     std::string verb, what;
+    IDispatch* d = s.control.dispatch.Get();
     words >> verb;
-    if (verb == "put" || verb == "get") {
+    if (verb == "put") {
         DISPID id = 0;
         words >> id;
         std::getline(words >> std::ws, what);
-        VARIANT v = Value(what), r;
-        const WORD flags = verb == "get"         ? DISPATCH_PROPERTYGET
-                           : v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF
-                                                 : DISPATCH_PROPERTYPUT;
-        const HRESULT hr =
-            Call(s.control.dispatch.Get(), id, flags, verb == "get" ? nullptr : &v, &r);
-        std::printf("%s\n", FAILED(hr) || verb == "put" ? Hex(hr).c_str() : Describe(r).c_str());
-        VariantClear(&v);
+        std::printf("%s\n", Hex(Put(d, id, what)).c_str());
+    } else if (verb == "get") {
+        VARIANT r;
+        DISPID id = 0;
+        words >> id;
+        const HRESULT hr = Call(d, id, DISPATCH_PROPERTYGET, nullptr, &r);
+        std::printf("%s\n", FAILED(hr) ? Hex(hr).c_str() : Describe(r).c_str());
         VariantClear(&r);
     } else if (verb == "dialog") {
         std::printf("%s\n", g_dialog.c_str());
@@ -501,26 +710,22 @@ void Run(Session& s, const std::string& command) {
     }
 }
 
-// The cells of a table row, at least five, blanks around each removed.
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream s(line);
-    for (std::string c; std::getline(s, c, '|');) {
-        const auto a = c.find_first_not_of(' '), b = c.find_last_not_of(' ');
-        out.push_back(a == std::string::npos ? "" : c.substr(a, b - a + 1));
-    }
-    while (out.size() < 5) out.emplace_back();
-    return out;
-}
-
-// A table row: the member read, assigned (or called), read back, by DISPID.
+// A table row: the member read, assigned (or called), read back, by DISPID; its cells
+// are the name, the DISPID, "-" for no first read, and what is assigned.
 void Member(Session& s, const std::string& line) {
     IDispatch* d = s.control.dispatch.Get();
-    const auto cell = Cells(line);
+    std::vector<std::string> cell;
+    std::stringstream cells(line);
+    for (std::string c; std::getline(cells, c, '|');) {
+        const auto a = c.find_first_not_of(' '), b = c.find_last_not_of(' ');
+        cell.push_back(a == std::string::npos ? "" : c.substr(a, b - a + 1));
+    }
+    cell.resize(std::max<std::size_t>(cell.size(), 4));
     const DISPID id = std::stol(cell[1]);
     s.ids.push_back(id);
     const std::string before = cell[2] == "-" ? "-" : Get(d, id);
     std::string after;
+    ComPtr<IUnknown> assigned;
     if (cell[3] == "call") {
         g_dialog.clear();
         VARIANT r;
@@ -528,29 +733,13 @@ void Member(Session& s, const std::string& line) {
         after = g_dialog;
     } else if (cell[3] == "-") {
         after = Get(d, id);
+    } else if (const HRESULT hr = Put(d, id, cell[3], &assigned); FAILED(hr)) {
+        after = "assignment failed " + Hex(hr);
     } else {
-        VARIANT v = Value(cell[3]);
-        ComPtr<IUnknown> assigned;
-        if (v.vt == VT_DISPATCH && v.pdispVal) v.pdispVal->QueryInterface(IID_IUnknown, &assigned);
-        const HRESULT hr =
-            Call(d, id, v.vt == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &v,
-                 nullptr);
-        after = FAILED(hr) ? "assignment failed " + Hex(hr) : Get(d, id, assigned.Get());
-        VariantClear(&v);
+        after = Get(d, id, assigned.Get());
     }
     std::printf("%s | %d | %s | %s | %s\n", cell[0].c_str(), static_cast<int>(id), before.c_str(),
                 cell[3].c_str(), after.c_str());
-}
-
-// The lines of a file, carriage returns removed.
-std::vector<std::string> Lines(const char* path) {
-    std::ifstream in(path);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        out.push_back(line);
-    }
-    return out;
 }
 
 }  // namespace
@@ -586,15 +775,22 @@ int main(int argc, char** argv) {
         points->FindConnectionPoint(events, &s.control.point);
         const ComPtr<Sink> sink(new Sink);
         s.control.point->Advise(sink.Get(), &s.control.cookie);
+        ListTypeLibrary(GetModuleHandleA("sheenwork.dll"), events);
     }
-    for (const std::string& line : Lines(argv[1]))
-        if (!line.empty() && line[0] != '#') Member(s, line);
-    // The script: each command ("> ...") echoed, then what it prints.
-    for (const std::string& line : Lines(argv[2])) {
-        if (line.rfind("> ", 0) != 0) continue;
-        std::printf("%s\n", line.c_str());
-        Run(s, line.substr(2));
+    // The table's rows, then the script's commands ("> ...") each echoed before what it
+    // prints.
+    for (const int file : {1, 2}) {
+        std::ifstream in(argv[file]);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (file == 1 && !line.empty() && line[0] != '#') Member(s, line);
+            if (file == 2 && line.rfind("> ", 0) == 0) {
+                std::printf("%s\n", line.c_str());
+                Run(s, line.substr(2));
+            }
+        }
     }
+    g_event_info.Reset();
     DestroyWindow(g_host);
     OleUninitialize();
     return 0;

@@ -12,21 +12,27 @@
 
 namespace sheenwork::testing {
 
+using Vars = std::vector<std::pair<std::string, std::string>>;
+
+// `text` with every `from` of `vars` replaced by its `to`.
+inline std::string Replaced(std::string text, const Vars& vars) {
+    for (const auto& [from, to] : vars)
+        for (auto at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    return text;
+}
+
 // The lines of tests/data/<name> as ReadTable reads them (blank lines and comments left
 // out), each with where it stands, its cells joined again and its trailing blanks
-// removed; every `from` of `vars` replaced by its `to`.
-inline std::vector<Row> ExpectedLines(
-    const std::string& name, const std::vector<std::pair<std::string, std::string>>& vars = {}) {
+// removed; `vars` replaced.
+inline std::vector<Row> ExpectedLines(const std::string& name, const Vars& vars = {}) {
     std::vector<Row> out;
     for (const Row& row : ReadTable(name)) {
         std::string line;
         for (std::size_t i = 0; i < row.size(); ++i) line += (i ? " | " : "") + row[i];
         line.erase(line.find_last_not_of(' ') + 1);
-        for (const auto& [from, to] : vars)
-            for (auto at = line.find(from); at != std::string::npos;
-                 at = line.find(from, at + to.size()))
-                line.replace(at, from.size(), to);
-        out.push_back({row.where, {line}});
+        out.push_back({row.where, {Replaced(line, vars)}});
     }
     return out;
 }

@@ -1,9 +1,9 @@
 // sheenwork.dll as an in-process COM server under Wine: regsvr32 writes the class table
-// and removes it, per machine and per user; the type library read back through
-// LoadTypeLib and ITypeInfo is the published interface; a VBScript run by cscript creates
-// SpEv and Error by their ProgIDs and calls them; a client of its own
-// (tests/windows/client.cpp) drives the button by DISPID. What each must write is data:
-// tests/data/windows/registry.txt, tests/data/typelib.txt, tests/data/windows/script.txt,
+// and removes it, per machine and per user; a VBScript run by cscript creates SpEv and
+// Error by their ProgIDs and calls them; a client of its own (tests/windows/client.cpp)
+// reads the type library back through LoadTypeLib and ITypeInfo and drives the button by
+// DISPID. What each must write is data:
+// tests/data/registration.txt, tests/data/typelib.txt, tests/data/windows/script.txt,
 // tests/data/windows/dispatch.txt and client.txt.
 #include <gtest/gtest.h>
 
@@ -24,10 +24,11 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
-// The library file as a Windows program names it, and its folder.
-std::vector<std::pair<std::string, std::string>> LibraryVars() {
+// The library file as a Windows program names it, its folder and the type library's
+// platform.
+Vars LibraryVars() {
     const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-    return {{"$DLL", dll}, {"$DIR", dll.substr(0, dll.rfind('\\'))}};
+    return {{"$DLL", dll}, {"$DIR", dll.substr(0, dll.rfind('\\'))}, {"$PLATFORM", "win64"}};
 }
 
 struct Table {
@@ -37,11 +38,12 @@ struct Table {
 
 Table ExpectedTable() {
     Table t;
-    for (const Row& line : ExpectedLines("windows/registry.txt", LibraryVars())) {
-        if (line[0].rfind("root ", 0) == 0)
-            t.roots.push_back(line[0].substr(5));
+    for (const Row& row : ReadTable("registration.txt")) {
+        if (row[0].rfind("root ", 0) == 0)
+            t.roots.push_back(row[0].substr(5));
         else
-            t.values.insert(line[0]);
+            t.values.insert(
+                Trimmed(Replaced(row[0] + " | " + row[1] + " | " + row[2], LibraryVars())));
     }
     return t;
 }
@@ -98,15 +100,6 @@ TEST(WindowsServer, RegsvrWritesExactlyTheClassTableAndRemovesIt) {
     EXPECT_TRUE(QueryAll(wine, "HKCR", expected).empty());
 }
 
-// The listing of tests/data/typelib.txt, read from the registered library as a host
-// reads it (the class lines' status flags and toolbox bitmap from the registration).
-TEST(WindowsServer, TypeLibraryIsThePublishedInterface) {
-    WinePrefix wine("server-typelib");
-    const std::string dll = WinePath(WindowsFile("sheenwork.dll"));
-    wine.Must({"regsvr32", "/s", dll});
-    ExpectLines(wine.Must({WindowsFile("typelib-listing.exe"), dll}), ExpectedLines("typelib.txt"));
-}
-
 TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
     WinePrefix wine("script");
     wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
@@ -127,16 +120,18 @@ TEST(WindowsScript, SpEvAndErrorByProgIdFromVBScript) {
     ExpectLines(out, ExpectedLines("windows/script.txt", LibraryVars()));
 }
 
-// The button created through CoCreateInstance on a site of the client's own, every member
-// of dispatch.txt driven by its DISPID, then the script of client.txt (wrong calls, a
+// The button created through CoCreateInstance on a site of the client's own: the type
+// library it loads listed as tests/data/typelib.txt writes it, every member of
+// dispatch.txt driven by its DISPID, then the script of client.txt (wrong calls, a
 // reported error's message box, the events through a connection point, saving and loading
 // through a property bag and a stream), which holds what the client must write.
-TEST(WindowsClient, EveryMemberByDispidEventsAndPersistence) {
+TEST(WindowsClient, TypeLibraryEveryMemberByDispidEventsAndPersistence) {
     Display display;
     WinePrefix wine("client", &display);
     wine.Must({"regsvr32", "/s", WinePath(WindowsFile("sheenwork.dll"))});
-    auto expected = ExpectedLines("windows/dispatch.txt");
-    for (const Row& line : ExpectedLines("windows/client.txt")) expected.push_back(line);
+    auto expected = ExpectedLines("typelib.txt");
+    for (const char* name : {"windows/dispatch.txt", "windows/client.txt"})
+        for (const Row& line : ExpectedLines(name)) expected.push_back(line);
     ExpectLines(
         wine.Must({WindowsFile("sheenwork-client.exe"), WinePath(DataPath("windows/dispatch.txt")),
                    WinePath(DataPath("windows/client.txt"))}),

@@ -1,6 +1,6 @@
 // The line format of tests/data/typelib.txt, written by both readers of the published
 // interface: the class table on Linux (typelib_test) and the compiled type library read
-// through ITypeInfo under Wine (typelib_listing.exe).
+// through ITypeInfo under Wine (sheenwork-client.exe).
 #pragma once
 
 #include <cstdint>
