@@ -8,6 +8,7 @@
 #include <sheenwork/runtime/keys.h>
 #include <sheenwork/vb/color.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -336,6 +337,22 @@ void Steps(QWidget& root, const std::vector<std::string>& steps) {
             EXPECT_EQ(got, (names.mid(1) + names.mid(0, 1)).join(',').toStdString()) << step;
         } else if (target == "picture-width" && button) {
             EXPECT_EQ(QString::number(button->Native()->Picture()->PixelWidth()), value) << step;
+        } else if (target == "cursor" && button) {  // the shape, or none of its own
+            got = button->testAttribute(Qt::WA_SetCursor)
+                      ? QMetaEnum::fromType<Qt::CursorShape>().valueToKey(button->cursor().shape())
+                      : "unsetCursor";
+            EXPECT_EQ(got, value.toStdString() + "Cursor") << step;
+        } else if ((target == "accessible" || target == "access-key") && w) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            ASSERT_TRUE(face && face->actionInterface()) << step;
+            const QString key =
+                face->actionInterface()
+                    ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                    .value(0);
+            if (target == "access-key") {
+                EXPECT_EQ(face->text(QAccessible::Accelerator), key) << step;
+            }
+            EXPECT_EQ(target == "accessible" ? face->text(QAccessible::Name) : key, value) << step;
         } else if (!p.isValid() || op == std::string::npos) {
             ADD_FAILURE() << "no such step: " << step;
         } else if (step[op] == '=') {
