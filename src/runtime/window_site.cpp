@@ -43,11 +43,7 @@ vb::Boolean WindowSite::ExtenderDefault() {
 
 vb::Object WindowSite::Parent() { return vb::Object(window_->Owner().shared_from_this()); }
 
-host::FontRef WindowSite::ParentFont() {
-    const host::FontRef font = window_->Owner().Font();
-    if (!font) vb::Raise(91);
-    return font;
-}
+host::FontRef WindowSite::ParentFont() { return window_->Owner().Font(); }
 
 std::uint32_t WindowSite::ParentBackColor() { return window_->Owner().BackColor(); }
 

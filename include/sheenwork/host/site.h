@@ -76,7 +76,7 @@ public:
     virtual vb::Boolean ExtenderDefault() = 0;
 
     // The container ("Parent"): the object itself (Nothing when there is none), its
-    // font and back colour, its window and whether it is a form.
+    // font (null when it has none) and back colour, its window and whether it is a form.
     virtual vb::Object Parent() = 0;
     virtual FontRef ParentFont() = 0;
     virtual std::uint32_t ParentBackColor() = 0;
