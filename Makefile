@@ -35,7 +35,7 @@ DEMO_PACKAGES = cmake ninja-build g++ pkg-config libpng-dev libfreetype-dev libf
 # ... and what the tests, the comparison with real GDI and the benchmarks need besides (Qt 6
 # also for the benchmark that paints Qt's own push button beside ours).
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev wine wine64 g++-mingw-w64-x86-64-posix \
-                clang-format chromium xvfb xdotool x11-apps x11-utils time \
+                clang-format chromium xvfb xdotool x11-utils time \
                 mingw-w64-tools libz-mingw-w64-dev $(QT_PACKAGES)
 # The Qt widget, its Designer plugin and their tests: Qt 6's widgets and tools (moc, uic),
 # Designer's plugin interface and QUiLoader, the platform plugins (offscreen for the tests,

@@ -1,6 +1,6 @@
 // The desktop host's rules that need no window: keys, buttons and pointer positions in
-// the runtime's terms, the pixels a window and a pointer get, how long the loop sleeps,
-// the dialogs' buttons and places, and a resting host drawing nothing.
+// the runtime's terms, the pixels a pointer gets, how long the loop sleeps, the dialogs'
+// buttons and places, and a resting host drawing nothing.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/keys.h>
@@ -20,23 +20,7 @@ namespace {
 
 using runtime::Millis;
 
-// The virtual key of SDL's key, one a line of tests/data/input/sdl_keys.txt.
-TEST(Keys, VirtualKeysOfSdlKeys) {
-    for (const auto& row : testing::ReadTable("input/sdl_keys.txt")) {
-        const SDL_Keycode sym = SDL_GetKeyFromName(row[0].c_str());
-        ASSERT_NE(sym, SDLK_UNKNOWN) << row.where;
-        EXPECT_EQ(VirtualKeyOf(sym), std::stoi(row[1], nullptr, 0)) << row.where;
-    }
-}
-
-// The rows of tests/data/desktop/host.txt for one rule, and a cell's number (its last word).
-std::vector<testing::Row> Rows(const std::string& rule) {
-    std::vector<testing::Row> out;
-    for (const auto& row : testing::ReadTable("desktop/host.txt"))
-        if (row[0] == rule) out.push_back(row);
-    if (out.empty()) ADD_FAILURE() << "no rows for " << rule;
-    return out;
-}
+// A cell's number (its last word), time or rectangle, and an SDL event ("motion 3").
 long long N(const std::string& cell) { return std::stoll(cell.substr(cell.rfind(' ') + 1)); }
 std::optional<runtime::Millis> Due(const std::string& cell) {
     return cell == "-" ? std::nullopt : std::optional(Millis(N(cell)));
@@ -46,62 +30,88 @@ gdi::Rect RectOf(const std::string& cell) {
     std::istringstream(cell) >> r.left >> r.top >> r.right >> r.bottom;
     return r;
 }
-
-TEST(Keys, ButtonsAndCharactersAndText) {
-    for (const auto& r : Rows("ButtonOf"))
-        EXPECT_EQ(ButtonOf(static_cast<std::uint8_t>(N(r[1]))), N(r[2])) << r.where;
-    for (const auto& r : Rows("ControlChar")) {
-        const int vk = r[1].size() == 1 ? r[1][0] : *runtime::KeyFromName(r[1]);
-        EXPECT_EQ(ControlCharOf(vk, r[2] != "-", r[3] != "-"), N(r[4])) << r.where;
+SDL_Event EventOf(const std::string& cell) {
+    SDL_Event e = {};
+    const std::string kind = cell.substr(0, cell.find(' '));
+    const auto window = static_cast<Uint32>(N(cell));
+    if (kind == "motion") {
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = window;
+    } else {
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = kind == "enter" ? SDL_WINDOWEVENT_ENTER : SDL_WINDOWEVENT_LEAVE;
+        e.window.windowID = window;
     }
-    for (const auto& r : Rows("TypesText"))
-        EXPECT_EQ(TypesText(r[1] != "-", r[2] != "-", r[3] != "-"), N(r[4]) != 0) << r.where;
+    return e;
 }
 
-TEST(Pointer, WindowPixelsToScreenPoints) {
-    for (const auto& r : Rows("ScreenPoint")) {
-        gdi::Point origin, pixel, want;
-        std::istringstream(r[1] + " " + r[2] + " " + r[4]) >> origin.x >> origin.y >> pixel.x >>
-            pixel.y >> want.x >> want.y;
-        EXPECT_EQ(ScreenPointOf(origin, pixel.x, pixel.y, static_cast<int>(N(r[3]))), want)
-            << r.where;
-    }
-    for (const auto& r : Rows("LeaveEcho")) {
-        SDL_Event e[2] = {};
-        for (int i : {0, 1}) {
-            if (r[1 + i] == "-") continue;
-            const std::string kind = r[1 + i].substr(0, r[1 + i].find(' '));
-            const auto window = static_cast<Uint32>(N(r[1 + i]));
-            if (kind == "motion") {
-                e[i].type = SDL_MOUSEMOTION;
-                e[i].motion.windowID = window;
-            } else {
-                e[i].type = SDL_WINDOWEVENT;
-                e[i].window.event = kind == "enter" ? SDL_WINDOWEVENT_ENTER : SDL_WINDOWEVENT_LEAVE;
-                e[i].window.windowID = window;
-            }
-        }
-        EXPECT_EQ(IsLeaveEcho(e[0], r[2] == "-" ? nullptr : &e[1]), N(r[3]) != 0) << r.where;
-    }
-}
-
-// A form's 0x00BBGGRR picture into a window's 0x00RRGGBB rows (of their own pitch),
-// each pixel a block of scale x scale; what lies past a row's pixels is left alone.
-TEST(Pixels, MagnifiedExactly) {
-    const std::vector<gdi::ColorRef> picture = {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC};
-    std::vector<std::uint32_t> out(5 * 4, 0xDEADBEEF);  // 4 x 4 pixels, rows of 5
-    Magnify(picture, 2, 2, 2, out.data(), 5 * 4);
-    const std::vector<std::uint32_t> want = {
-        0x332211, 0x332211, 0x665544, 0x665544, 0xDEADBEEF,  //
-        0x332211, 0x332211, 0x665544, 0x665544, 0xDEADBEEF,  //
-        0x998877, 0x998877, 0xCCBBAA, 0xCCBBAA, 0xDEADBEEF,  //
-        0x998877, 0x998877, 0xCCBBAA, 0xCCBBAA, 0xDEADBEEF,
-    };
-    EXPECT_EQ(out, want);
-    std::vector<std::uint32_t> one(2);
-    Magnify(picture, 2, 1, 1, one.data(), 8);
-    EXPECT_EQ(one, (std::vector<std::uint32_t>{0x332211, 0x665544}));
-}
+// The host's rules, one case a row of tests/data/desktop/host.txt, led by its rule: keys,
+// buttons and characters; pointer positions, leave echoes and pointer shapes; how long
+// the loop sleeps (until the earlier of the next timer and the next deadline, not at all
+// while work waits, and without end when nothing is due: a resting host costs nothing);
+// message boxes' buttons and answers, and their places.
+using Rule = std::function<void(const testing::Row&)>;
+const std::map<std::string, Rule> kRules = {
+    {"SdlKey",
+     [](const testing::Row& r) {
+         const SDL_Keycode sym = SDL_GetKeyFromName(r[1].c_str());
+         ASSERT_NE(sym, SDLK_UNKNOWN);
+         EXPECT_EQ(VirtualKeyOf(sym), std::stoi(r[2], nullptr, 0));
+     }},
+    {"ButtonOf",
+     [](const testing::Row& r) {
+         EXPECT_EQ(ButtonOf(static_cast<std::uint8_t>(N(r[1]))), N(r[2]));
+     }},
+    {"ControlChar",
+     [](const testing::Row& r) {
+         const int vk = r[1].size() == 1 ? r[1][0] : *runtime::KeyFromName(r[1]);
+         EXPECT_EQ(ControlCharOf(vk, r[2] != "-", r[3] != "-"), N(r[4]));
+     }},
+    {"TypesText",
+     [](const testing::Row& r) {
+         EXPECT_EQ(TypesText(r[1] != "-", r[2] != "-", r[3] != "-"), N(r[4]) != 0);
+     }},
+    {"ScreenPoint",
+     [](const testing::Row& r) {
+         gdi::Point origin, pixel, want;
+         std::istringstream(r[1] + " " + r[2] + " " + r[4]) >> origin.x >> origin.y >> pixel.x >>
+             pixel.y >> want.x >> want.y;
+         EXPECT_EQ(ScreenPointOf(origin, pixel.x, pixel.y, static_cast<int>(N(r[3]))), want);
+     }},
+    {"LeaveEcho",
+     [](const testing::Row& r) {
+         const SDL_Event first = EventOf(r[1]), next = r[2] == "-" ? SDL_Event{} : EventOf(r[2]);
+         EXPECT_EQ(IsLeaveEcho(first, r[2] == "-" ? nullptr : &next), N(r[3]) != 0);
+     }},
+    {"Cursor",
+     [](const testing::Row& r) {
+         EXPECT_EQ(SystemCursorOf(static_cast<runtime::Cursor>(N(r[1]))), N(r[2]));
+     }},
+    {"SleepFor",
+     [](const testing::Row& r) {
+         const auto sleep = SleepFor(Millis(N(r[1])), r[2] != "-", Due(r[3]), Due(r[4]));
+         EXPECT_EQ(sleep ? std::to_string(*sleep) : "ever", r[5]);
+     }},
+    {"MessageBox",
+     [](const testing::Row& r) {
+         std::string buttons;
+         for (const BoxButton& b : MessageBoxButtons(static_cast<int>(N(r[1]))))
+             buttons += (buttons.empty() ? "" : " ") + std::string(b.caption) + "=" +
+                        std::to_string(b.answer);
+         EXPECT_EQ(buttons, r[2]);
+         EXPECT_EQ(CancelAnswer(static_cast<int>(N(r[1]))), N(r[3]));
+     }},
+    {"CentredOn",
+     [](const testing::Row& r) {
+         const gdi::Rect size = RectOf(r[2] + " 0 0");
+         EXPECT_EQ(CentredOn(RectOf(r[1]), size.left, size.top, {0, 0, 1024, 768}), RectOf(r[3]));
+     }},
+};
+class HostRule : public ::testing::TestWithParam<testing::Row> {};
+TEST_P(HostRule, RowHolds) { kRules.at(GetParam()[0])(GetParam()); }
+INSTANTIATE_TEST_SUITE_P(Table, HostRule,
+                         ::testing::ValuesIn(testing::ReadTable("desktop/host.txt")),
+                         testing::RowName);
 
 // A colour cursor's pixels are premultiplied (the system blends them as they are),
 // rounded to nearest, and magnified like the form.
@@ -113,35 +123,11 @@ TEST(Pixels, CursorPremultipliedAndMagnified) {
     EXPECT_EQ(CursorPixels(pic, 2),
               (std::vector<std::uint32_t>{0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u,
                                           0xFFFF8040u, 0xFFFF8040u, 0x80804020u, 0x80804020u}));
-    for (const auto& r : Rows("Cursor"))
-        EXPECT_EQ(SystemCursorOf(static_cast<runtime::Cursor>(N(r[1]))), N(r[2])) << r.where;
 }
 
-// The loop sleeps until the earlier of the next timer and the next deadline, not at all
-// while work waits, and without end when nothing is due: a resting host costs nothing.
-TEST(Loop, SleepsUntilTheNextThingDue) {
-    for (const auto& r : Rows("SleepFor")) {
-        const auto sleep = SleepFor(Millis(N(r[1])), r[2] != "-", Due(r[3]), Due(r[4]));
-        EXPECT_EQ(sleep ? std::to_string(*sleep) : "ever", r[5]) << r.where;
-    }
-}
-
-// Message boxes: each style's buttons and answers, what Escape and closing answer, and
-// a box built on a runtime: its text, buttons, default and cancel, placed on its owner.
-TEST(Dialogs, MessageBoxButtonsAnswersAndPlace) {
-    for (const auto& r : Rows("MessageBox")) {
-        std::string buttons;
-        for (const BoxButton& b : MessageBoxButtons(static_cast<int>(N(r[1]))))
-            buttons += (buttons.empty() ? "" : " ") + std::string(b.caption) + "=" +
-                       std::to_string(b.answer);
-        EXPECT_EQ(buttons, r[2]) << r.where;
-        EXPECT_EQ(CancelAnswer(static_cast<int>(N(r[1]))), N(r[3])) << r.where;
-    }
-    for (const auto& r : Rows("CentredOn")) {
-        const gdi::Rect size = RectOf(r[2] + " 0 0");
-        EXPECT_EQ(CentredOn(RectOf(r[1]), size.left, size.top, {0, 0, 1024, 768}), RectOf(r[3]))
-            << r.where;
-    }
+// A message box built on a runtime: its text, buttons, default and cancel, placed on its
+// owner.
+TEST(Dialogs, MessageBoxOnItsOwner) {
     testing::Linked linked(WithLabels(runtime::LinkedControls()));
     runtime::Runtime& rt = linked.rt;
     runtime::Form& owner = rt.CreateForm("Owner", {100, 100}, {400, 300});

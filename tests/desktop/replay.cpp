@@ -96,26 +96,24 @@ std::vector<std::string> Host::Events() {
 }
 
 std::optional<png::Image> Host::Form(gdi::Rect screen, const png::Image& want) {
-    return Settled(display_, Scaled(screen, scale), want, screenshot);
+    return Settled(display_, Scaled(screen, scale), want);
 }
 
 std::map<std::string, png::Image> Host::Popups(const std::map<std::string, png::Image>& want) {
     std::map<std::string, png::Image> out;
     for (const auto& [hwnd, r] : shown_) {
         const std::string key = PopupKey(by_handle ? hwnd : 0, r);
-        out[key] = Settled(display_, Scaled(r, scale),
-                           want.count(key) ? want.at(key) : png::Image{}, screenshot);
+        out[key] =
+            Settled(display_, Scaled(r, scale), want.count(key) ? want.at(key) : png::Image{});
     }
     return out;
 }
 
-png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want,
-                   const std::function<png::Image(gdi::Rect)>& screenshot) {
-    const auto shoot = [&] { return screenshot ? screenshot(rect) : display.Screenshot(rect); };
-    png::Image shot = shoot();
+png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want) {
+    png::Image shot = display.Screenshot(rect);
     for (int i = 0; i < 20 && shot.pixels != want.pixels; ++i) {
         usleep(100000);
-        shot = shoot();
+        shot = display.Screenshot(rect);
     }
     return shot;
 }
@@ -141,7 +139,6 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
     host.scale = setup.scale;
     host.by_handle = setup.popups_by_handle;
     host.name = setup.name;
-    host.screenshot = setup.screenshot;
     PlayStory(story, headless, host);
     // The window closes as its user closes it: cleanly. On SIGTERM the program ends either
     // through SDL's handler, which makes it a quit (0), or by the signal's default action

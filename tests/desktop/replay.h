@@ -1,5 +1,5 @@
 // A story of the runtime replayed on a window host, driven from outside as a user would:
-// the pointer and the keys through xdotool, the screen read back with xwd, beside the
+// the pointer and the keys through xdotool, the screen read back from the X server, beside the
 // headless runtime (support/story_play.h). The hosts: `sheenwork run` on Linux, the
 // container under Wine.
 //
@@ -27,7 +27,7 @@ namespace sheenwork::testing {
 
 // A host process on the display, with what it has said so far, and the story's screen
 // it shows: input through xdotool, each step waited for until the host says it handled it
-// and is on screen; the form and its popups read back with xwd.
+// and is on screen; the form and its popups read back from the screen.
 class Host final : public StoryScreen {
 public:
     Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
@@ -106,8 +106,6 @@ public:
     std::optional<png::Image> Form(gdi::Rect screen, const png::Image& want) override;
     std::map<std::string, png::Image> Popups(
         const std::map<std::string, png::Image>& want) override;
-    // How the screen is read, where not by the display's root dump (StoryHost::screenshot).
-    std::function<png::Image(gdi::Rect)> screenshot;
 
 private:
     Display& display_;
@@ -140,9 +138,6 @@ struct StoryHost {
     // Where the host draws with real GDI under Wine: the headless side draws through
     // the model of Wine's two differences from Windows (support/wine_model_gdi.h).
     bool wine = false;
-    // How the screen is read, where a dump of the root window (Display::Screenshot) does
-    // not show what the screen shows.
-    std::function<png::Image(gdi::Rect)> screenshot;
 };
 
 // Whether the window hosts can tell a story: the painter logs and the virtual clock's
@@ -154,9 +149,7 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
 
 // The screen's pixels at `rect` as they settle: a host whose drawing reaches the screen a
 // moment after it said so (Wine flushes its window surfaces on its own time) gets a few
-// tries at showing `want` before the last picture is taken as the answer. `screenshot`,
-// where given, reads the screen in place of the display's root dump.
-png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want,
-                   const std::function<png::Image(gdi::Rect)>& screenshot = {});
+// tries at showing `want` before the last picture is taken as the answer.
+png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want);
 
 }  // namespace sheenwork::testing

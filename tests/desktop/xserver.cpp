@@ -15,6 +15,10 @@
 #include <stdexcept>
 #include <utility>
 
+// Xlib last: its macros (True, False, None, Status) name things of ours.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 namespace sheenwork::testing {
 namespace {
 
@@ -29,13 +33,16 @@ std::vector<char*> Argv(const std::vector<std::string>& v) {
     return out;
 }
 
+// A refused request (a rectangle off the screen) is an answer, not the end of the test
+// program, which is what Xlib's own handler makes of it.
+int Refused(::Display*, XErrorEvent*) { return 0; }
+
 }  // namespace
 
 void RequireTools() {
     const std::pair<const char*, const char*> tools[] = {{"Xvfb", "xvfb"},
                                                          {"xdpyinfo", "x11-utils"},
                                                          {"xdotool", "xdotool"},
-                                                         {"xwd", "x11-apps"},
                                                          {"timeout", "coreutils"}};
     std::string missing;
     for (const auto& [program, package] : tools)
@@ -197,60 +204,26 @@ void Display::Xdotool(const std::vector<std::string>& args) const {
 }
 
 png::Image Display::Screenshot(gdi::Rect rect) const {
-    // Now and then, on a loaded machine, X refuses the root window's image (BadMatch) as a
-    // tooltip window comes or goes (seen under the sanitizers); a moment later it gives it.
-    for (int tries = 1;; ++tries) {
-        try {
-            const std::string dump = Run({"xwd", "-root", "-silent", "-display", name_});
-            return ReadXwd(std::vector<std::uint8_t>(dump.begin(), dump.end()), rect);
-        } catch (const std::runtime_error&) {
-            if (tries == 3) throw;
-            usleep(100000);
-        }
-    }
-}
-
-png::Image ReadXwd(const std::vector<std::uint8_t>& d, gdi::Rect rect) {
-    const auto u32 = [&](std::size_t at) {
-        if (at + 4 > d.size()) throw std::runtime_error("a short window dump");
-        return std::uint32_t(d[at]) << 24 | std::uint32_t(d[at + 1]) << 16 |
-               std::uint32_t(d[at + 2]) << 8 | d[at + 3];
-    };
-    const auto u16 = [&](std::size_t at) { return std::uint32_t(d[at]) << 8 | d[at + 1]; };
-    // The header: 25 big-endian words, then the window name, then the colour map.
-    const std::uint32_t header = u32(0), format = u32(8), width = u32(16), height = u32(20),
-                        byte_order = u32(28), bpp = u32(44), bytes_per_line = u32(48),
-                        visual = u32(52), red = u32(56), green = u32(60), blue = u32(64),
-                        colours = u32(76);
-    // A dump of a screen whose windows have more than one visual comes as DirectColor
-    // (each channel through the colour map) at 3 bytes a pixel; one visual as plain
-    // TrueColor at 4.
-    const std::size_t size = bpp / 8;
-    if (format != 2 || (size != 3 && size != 4) || bytes_per_line < width * size ||
-        red != 0xFF0000 || green != 0xFF00 || blue != 0xFF || (visual != 4 && visual != 5))
-        throw std::runtime_error("not a 24-bit colour dump (format " + std::to_string(format) +
-                                 ", visual class " + std::to_string(visual) + ")");
-    const std::size_t map = header;
-    if (map + colours * 12 > d.size()) throw std::runtime_error("a short window dump");
-    const auto channel = [&](std::uint32_t index, int which) {
-        if (visual != 5 || index >= colours) return index;
-        return u16(map + index * 12 + 4 + which * 2) >> 8;
-    };
-    const std::size_t pixels = header + colours * 12;
+    ::Display* x = XOpenDisplay(name_.c_str());
+    if (!x) throw std::runtime_error("cannot open the X display " + name_);
+    const auto previous = XSetErrorHandler(Refused);
+    XImage* image = XGetImage(x, DefaultRootWindow(x), rect.left, rect.top, rect.Width(),
+                              rect.Height(), AllPlanes, ZPixmap);
+    XSetErrorHandler(previous);
     png::Image out{rect.Width(), rect.Height(), {}};
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x) {
-            if (x < 0 || y < 0 || x >= static_cast<int>(width) || y >= static_cast<int>(height))
-                throw std::runtime_error("the rectangle leaves the screen");
-            const std::size_t at = pixels + std::size_t(y) * bytes_per_line + x * size;
-            if (at + size > d.size()) throw std::runtime_error("a short window dump");
-            std::uint32_t v = 0;
-            for (std::size_t i = 0; i < size; ++i)
-                v |= std::uint32_t(d[at + i]) << 8 * (byte_order == 0 ? i : size - 1 - i);
+    const int depth = image ? image->depth : 0;
+    for (int y = 0; depth == 24 && y < rect.Height(); ++y)
+        for (int col = 0; col < rect.Width(); ++col) {
             // 0x00RRGGBB to the raster's 0x00BBGGRR.
-            out.pixels.push_back(channel(v & 0xFF, 2) << 16 | channel(v >> 8 & 0xFF, 1) << 8 |
-                                 channel(v >> 16 & 0xFF, 0));
+            const unsigned long p = XGetPixel(image, col, y);
+            out.pixels.push_back(
+                static_cast<gdi::ColorRef>((p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF)));
         }
+    if (image) XDestroyImage(image);
+    XCloseDisplay(x);
+    if (depth != 24)
+        throw std::runtime_error("no 24-bit image of the screen of " + name_ + " (depth " +
+                                 std::to_string(depth) + ")");
     return out;
 }
 

@@ -1,6 +1,7 @@
 // What the window tests drive: an Xvfb display of their own (24-bit, so that pixels
-// arrive exactly), programs run on it under `timeout -k`, xdotool for input, xwd for
-// screenshots, and a host process whose trace lines are read as they come.
+// arrive exactly), programs run on it under `timeout -k`, xdotool for input, one
+// GetImage of the root window for screenshots, and a host process whose trace lines are
+// read as they come.
 //
 // A missing tool is a failure, never a skip: the tests name the Debian package.
 #pragma once
@@ -20,7 +21,7 @@
 namespace sheenwork::testing {
 
 // Throws std::runtime_error naming the package when a program the window tests need is
-// not installed (Xvfb, xdpyinfo, xdotool, xwd, timeout).
+// not installed (Xvfb, xdpyinfo, xdotool, timeout).
 void RequireTools();
 
 // A child process with its standard input and output on pipes, in its own process group
@@ -76,16 +77,14 @@ public:
     std::string Run(const std::vector<std::string>& argv) const;
     // xdotool with these arguments.
     void Xdotool(const std::vector<std::string>& args) const;
-    // The screen's pixels in `rect` (0x00BBGGRR), read with xwd.
+    // The screen's pixels in `rect` (0x00BBGGRR) as the server holds them, read with one
+    // GetImage of the root window (a dump window by window, as xwd makes of windows with
+    // colour maps of their own, as Wine's, leaves black where one covers another).
     png::Image Screenshot(gdi::Rect rect) const;
 
 private:
     std::unique_ptr<Process> server_;
     std::string name_;
 };
-
-// A screen dump in X's window dump format (32 bits a pixel, 24-bit TrueColor) cut to
-// `rect`.
-png::Image ReadXwd(const std::vector<std::uint8_t>& dump, gdi::Rect rect);
 
 }  // namespace sheenwork::testing

@@ -8,6 +8,7 @@
 #include <sheenwork/runtime/keys.h>
 #include <sheenwork/vb/color.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -336,6 +337,22 @@ void Steps(QWidget& root, const std::vector<std::string>& steps) {
             EXPECT_EQ(got, (names.mid(1) + names.mid(0, 1)).join(',').toStdString()) << step;
         } else if (target == "picture-width" && button) {
             EXPECT_EQ(QString::number(button->Native()->Picture()->PixelWidth()), value) << step;
+        } else if (target == "cursor" && button) {  // the shape, or none of its own
+            got = button->testAttribute(Qt::WA_SetCursor)
+                      ? QMetaEnum::fromType<Qt::CursorShape>().valueToKey(button->cursor().shape())
+                      : "unsetCursor";
+            EXPECT_EQ(got, value.toStdString() + "Cursor") << step;
+        } else if ((target == "accessible" || target == "access-key") && w) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            ASSERT_TRUE(face && face->actionInterface()) << step;
+            const QString key =
+                face->actionInterface()
+                    ->keyBindingsForAction(QAccessibleActionInterface::pressAction())
+                    .value(0);
+            if (target == "access-key") {
+                EXPECT_EQ(face->text(QAccessible::Accelerator), key) << step;
+            }
+            EXPECT_EQ(target == "accessible" ? face->text(QAccessible::Name) : key, value) << step;
         } else if (!p.isValid() || op == std::string::npos) {
             ADD_FAILURE() << "no such step: " << step;
         } else if (step[op] == '=') {
@@ -443,34 +460,24 @@ TEST_P(QtStory, EventsFieldsAndPicturesAsHeadless) { PlayOnQt(ReadStory(GetParam
 INSTANTIATE_TEST_SUITE_P(Stories, QtStory, ::testing::ValuesIn(QtStories()),
                          [](const auto& info) { return StoryTestName(info.param); });
 
-// A row as a story: a form with the button, its properties, and the steps that bring it
-// into the state.
+// A row as a story (tests/data/qt/looks.txt): a form with the button, its properties, and
+// the set-up and script that bring it into the state.
 class QtLooks : public ::testing::TestWithParam<Row> {};
 TEST_P(QtLooks, GrabEqualsTheHeadlessRender) {
-    static const std::map<std::string, int> looks = {{"WinXP", 0}, {"Office", 1}, {"IExplorer", 2}};
-    static const std::map<std::string, int> schemes = {
-        {"XPBlue", 0}, {"XPSilver", 1}, {"XPOlive", 2}, {"WinClassic", 5}, {"Custom", 99}};
     const Row& row = GetParam();
-    const std::string& state = row[0];
-    const int w = std::stoi(row[3]), h = std::stoi(row[3].substr(row[3].find('x') + 1));
-    std::string properties = row[4];
-    for (std::size_t at; (at = properties.find("$DATA")) != std::string::npos;)
-        properties.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
+    const int w = std::stoi(row[1]), h = std::stoi(row[1].substr(row[1].find('x') + 1));
     Story s{"looks " + row.where, {}, {}};
     s.setup = {
         "form 100 100 " + std::to_string(w + 40) + " " + std::to_string(h + 40),
         "control b Sheenwork.sheenButton 20 20 " + std::to_string(w) + " " + std::to_string(h),
-        "set b ButtonStyle=" + std::to_string(looks.at(row[1])) + " ColorStyle=" +
-            std::to_string(schemes.at(row[2])) + " Caption=\"&Save\" " + properties};
-    const std::string x = std::to_string(w / 3);
-    std::string script = state == "hover"     ? "move b " + x + " 5\nwait 10\nmove b " + x + " 6\n"
-                         : state == "pressed" ? "move b " + x + " 5\npress\n"
-                         : state == "focused" ? "focus b\n"
-                         : state == "section" ? "move b " + std::to_string(w - 4) + " 5\npress\n"
-                                              : "";
-    if (state == "default") s.setup.push_back("default b");
-    if (state == "disabled") s.setup.push_back("set b Enabled=False");
-    if (state == "section") s.setup.push_back("set b DropDown=True");
+        "set b Caption=\"&Save\" " + row[2]};
+    std::string script = row[4] + ";";
+    for (std::size_t at; (at = s.setup.back().find("$DATA")) != std::string::npos;)
+        s.setup.back().replace(at, 5, SHEENWORK_TEST_DATA_DIR);
+    std::istringstream setup(row[3]);
+    for (std::string line; std::getline(setup, line, ';');) s.setup.push_back(line);
+    for (std::size_t at; (at = script.find(';')) != std::string::npos;)
+        script.replace(at, script[at + 1] == ' ' ? 2 : 1, "\n");
     s.sections.push_back({script, {}});
     PlayOnQt(s, false);
 }

@@ -21,8 +21,8 @@ namespace sheenwork::testing {
 // Qt's key of a name (Qt::Key_ without the prefix); throws for a name Qt has not.
 int QtKey(const std::string& name);
 
-// Steps on `root` and the widgets inside it (tests/data/qt/steps.txt says how they read):
-// each writes or reads and compares a Qt property.
+// Steps on `root` and the widgets inside it (the steps rows of tests/data/qt/widget.txt say how
+// they read): each writes or reads and compares a Qt property.
 void Steps(QWidget& root, const std::vector<std::string>& steps);
 
 // Shows a window at `geometry`, the pointer outside it (as the headless runtime's starts),

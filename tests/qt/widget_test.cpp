@@ -1,10 +1,8 @@
-// What the widget does as a Qt widget beyond the stories, each rule a table under
-// tests/data/qt where it has cases: its properties' values (steps.txt, colours.txt), the
-// pointer shapes, the designer's mode, About, drag and drop, the error report as a Qt
-// message box, what screen readers see, a QDialog's Enter and Escape and the access keys
-// through Qt's shortcuts (dialog_keys.txt), the keys it leaves to its window
-// (keys_onward.txt), its container as the control reads it (parent_members.txt), and
-// Qt's keys as virtual keys.
+// What the widget does as a Qt widget beyond the stories: one table of rules
+// (tests/data/qt/widget.txt: its properties' steps, pointers and what screen readers hear,
+// its colours, a QDialog's keys, its container as the control reads it, Qt's keys as
+// virtual keys), and the hand pointer, the designer's mode, About, drag and drop, the
+// error report as a Qt message box and the accessible press.
 #include <sheenwork/control/sheenButton.h>
 #include <sheenwork/picture/pointers.h>
 #include <sheenwork/vb/error.h>
@@ -15,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMetaEnum>
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
@@ -42,44 +39,6 @@ void WhenModal(std::function<void(QWidget*)> answer) {
     });
     poll->start(10);
 }
-
-class QtSteps : public ::testing::TestWithParam<Row> {};
-TEST_P(QtSteps, ReadBackWhatTheControlHolds) {
-    qt::Button b;
-    Steps(b, GetParam().cells);
-}
-INSTANTIATE_TEST_SUITE_P(Table, QtSteps, ::testing::ValuesIn(ReadTable("qt/steps.txt")), RowName);
-
-class QtColours : public ::testing::TestWithParam<Row> {};
-TEST_P(QtColours, KeepEveryOleValue) {
-    const quint32 ole = QString::fromStdString(GetParam()[0]).mid(2).toUInt(nullptr, 16);
-    const QColor c = qt::Button::FromOleColor(ole);
-    EXPECT_EQ(c.name(QColor::HexArgb).toStdString(), GetParam()[1]);
-    EXPECT_EQ(qt::Button::ToOleColor(c), ole);
-    const QColor shown = qt::Button::Displayed(c);
-    if (!GetParam()[2].empty()) {
-        EXPECT_EQ(shown.isValid() ? shown.name(QColor::HexArgb).toStdString() : "-", GetParam()[2]);
-    }
-    if ((ole >> 24) == 0x80) {
-        EXPECT_EQ(qt::Button::SystemColor(ole & 0xFF), c);
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Table, QtColours, ::testing::ValuesIn(ReadTable("qt/colours.txt")),
-                         RowName);
-
-class QtPointers : public ::testing::TestWithParam<Row> {};
-TEST_P(QtPointers, AreQtCursorShapes) {
-    qt::Button b;
-    b.setMousePointer(std::stoi(GetParam()[0]));
-    const std::string shape = GetParam()[1];
-    EXPECT_EQ(b.testAttribute(Qt::WA_SetCursor), shape != "unset");
-    if (shape != "unset") {
-        EXPECT_STREQ(QMetaEnum::fromType<Qt::CursorShape>().valueToKey(b.cursor().shape()),
-                     (shape + "Cursor").c_str());
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Table, QtPointers, ::testing::ValuesIn(ReadTable("qt/pointers.txt")),
-                         RowName);
 
 // With AutoXPMouseIcons the hand shows while the pointer hovers: the library's own
 // picture, each pixel a block as the button's, pointing where its cursor file says. In a
@@ -187,22 +146,6 @@ TEST(QtWidget, DragsAndDropsReachTheSignals) {
               QStringList({"over dragged 1 5 6 0", "over dragged 1 7 8 2", "drop dragged 1"}));
 }
 
-// What a screen reader hears of a caption: the name and the key of the press action.
-class QtAccessibleNames : public ::testing::TestWithParam<Row> {};
-TEST_P(QtAccessibleNames, AreTheCaptionWithoutItsMark) {
-    qt::Button button;
-    button.setCaption(QString::fromStdString(GetParam()[0]));
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&button);
-    ASSERT_TRUE(face && face->actionInterface());
-    EXPECT_EQ(face->text(QAccessible::Name).toStdString(), GetParam()[1]);
-    const auto press = QAccessibleActionInterface::pressAction();
-    EXPECT_EQ(face->actionInterface()->keyBindingsForAction(press).value(0).toStdString(),
-              GetParam()[2]);
-    EXPECT_EQ(face->text(QAccessible::Accelerator).toStdString(), GetParam()[2]);
-}
-INSTANTIATE_TEST_SUITE_P(Table, QtAccessibleNames,
-                         ::testing::ValuesIn(ReadTable("qt/accessible_names.txt")), RowName);
-
 // A push button with one action, press, that clicks it; its state as it changes.
 TEST(QtAccessible, APushButtonWhosePressClicks) {
     QWidget window;
@@ -238,11 +181,32 @@ TEST(QtAccessible, APushButtonWhosePressClicks) {
     EXPECT_EQ(state(), "default 2");
 }
 
-// Keys in a QDialog with a line edit and three buttons, as the table's rows say.
-class QtDialogKeys : public ::testing::TestWithParam<Row> {};
-TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
-    const Row& k = GetParam();
-    QDialog dialog;
+// The rows of tests/data/qt/widget.txt, each after its rule's name.
+void Colour(const Row& row) {
+    const quint32 ole = QString::fromStdString(row[1]).mid(2).toUInt(nullptr, 16);
+    const QColor c = qt::Button::FromOleColor(ole);
+    EXPECT_EQ(c.name(QColor::HexArgb).toStdString(), row[2]);
+    EXPECT_EQ(qt::Button::ToOleColor(c), ole);
+    const QColor shown = qt::Button::Displayed(c);
+    if (!row[3].empty()) {
+        EXPECT_EQ(shown.isValid() ? shown.name(QColor::HexArgb).toStdString() : "-", row[3]);
+    }
+    if ((ole >> 24) == 0x80) {
+        EXPECT_EQ(qt::Button::SystemColor(ole & 0xFF), c);
+    }
+}
+
+// A QDialog that counts the keys that reach it.
+struct Dialog final : QDialog {
+    int heard = 0;
+    void keyPressEvent(QKeyEvent* e) override {
+        ++heard;
+        QDialog::keyPressEvent(e);
+    }
+};
+
+void DialogKey(const Row& k) {
+    Dialog dialog;
     std::map<std::string, QWidget*> widgets{{"edit", new QLineEdit(&dialog)}};
     widgets["edit"]->setGeometry(10, 10, 120, 24);
     std::string clicked;
@@ -259,46 +223,27 @@ TEST_P(QtDialogKeys, ReachTheButtonsAsOnAForm) {
         widgets[name] = b;
     }
     static_cast<qt::Button*>(widgets["ok"])->setDefault(true);
-    static_cast<qt::Button*>(widgets["cancel"])->setCancel(k[2] == "yes");
+    static_cast<qt::Button*>(widgets["cancel"])->setCancel(k[3] == "yes");
     ASSERT_TRUE(Show(dialog, {120, 120, 420, 100}));
-    widgets.at(k[0])->setFocus();
-    ASSERT_TRUE(widgets.at(k[0])->hasFocus());
+    widgets.at(k[1])->setFocus();
+    ASSERT_TRUE(widgets.at(k[1])->hasFocus());
     // The key as a keyboard sends it: the modifiers go down first, up last.
     Qt::KeyboardModifiers mods;
-    std::string name = k[1];
+    std::string name = k[2];
     for (std::size_t plus; (plus = name.find('+')) != std::string::npos; name.erase(0, plus + 1))
         mods |= name.rfind("Alt", 0) == 0 ? Qt::AltModifier : Qt::ShiftModifier;
     QTest::keyClick(dialog.windowHandle(), static_cast<Qt::Key>(QtKey(name)), mods);
-    EXPECT_EQ(clicked.empty() ? "-" : clicked, k[3]);
+    EXPECT_EQ(clicked.empty() ? "-" : clicked, k[4]);
     EXPECT_EQ(dialog.isVisible()                     ? "open"
               : dialog.result() == QDialog::Rejected ? "rejected"
                                                      : "?",
-              k[4]);
+              k[5]);
+    if (k.size() > 6) {
+        EXPECT_EQ(dialog.heard ? "yes" : "no", k[6]);
+    }
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtDialogKeys, ::testing::ValuesIn(ReadTable("qt/dialog_keys.txt")),
-                         RowName);
 
-// A key the focused button leaves goes on to its window (tests/data/qt/keys_onward.txt).
-class QtKeysOnward : public ::testing::TestWithParam<Row> {};
-TEST_P(QtKeysOnward, ReachTheWindowOnlyWhereTheButtonLeavesThem) {
-    struct Window final : QWidget {
-        int got = 0;
-        void keyPressEvent(QKeyEvent*) override { ++got; }
-    } window;
-    auto* b = new qt::Button(&window);
-    ASSERT_TRUE(Show(window));
-    b->setFocus();
-    ASSERT_TRUE(b->hasFocus());
-    QTest::keyPress(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
-    EXPECT_EQ(window.got ? "yes" : "no", GetParam()[1]);
-    QTest::keyRelease(window.windowHandle(), static_cast<Qt::Key>(QtKey(GetParam()[0])));
-}
-INSTANTIATE_TEST_SUITE_P(Table, QtKeysOnward, ::testing::ValuesIn(ReadTable("qt/keys_onward.txt")),
-                         RowName);
-
-// What the control reads of its container (tests/data/qt/parent_members.txt).
-class QtParentMembers : public ::testing::TestWithParam<Row> {};
-TEST_P(QtParentMembers, AnswerAsAFormDoes) {
+void ParentMember(const Row& row) {
     QWidget window;
     window.setObjectName("frmMain");
     window.setWindowTitle("Main");
@@ -308,7 +253,7 @@ TEST_P(QtParentMembers, AnswerAsAFormDoes) {
     auto* b = new qt::Button(&window);
     const auto parent = b->Native()->Site().Parent().AsDispatch();
     ASSERT_NE(parent, nullptr);
-    const std::string& member = GetParam()[0];
+    const std::string& member = row[1];
     const auto eq = member.find('=');
     std::vector<vb::Variant> args;
     if (eq != std::string::npos) args.emplace_back(member.substr(eq + 1));
@@ -320,18 +265,28 @@ TEST_P(QtParentMembers, AnswerAsAFormDoes) {
     } catch (const vb::RuntimeError& e) {
         answer = "error " + std::to_string(e.Number());
     }
-    EXPECT_EQ(answer, GetParam()[1]);
+    EXPECT_EQ(answer, row[2]);
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtParentMembers,
-                         ::testing::ValuesIn(ReadTable("qt/parent_members.txt")), RowName);
 
-class QtVirtualKeys : public ::testing::TestWithParam<Row> {};
-TEST_P(QtVirtualKeys, AreWindowsKeys) {
-    EXPECT_EQ(qt::VirtualKeyOf(QtKey(GetParam()[0]), std::stoul(GetParam()[1], nullptr, 16)),
-              std::stoi(GetParam()[2]));
+void VirtualKey(const Row& row) {
+    EXPECT_EQ(qt::VirtualKeyOf(QtKey(row[1]), std::stoul(row[2], nullptr, 16)), std::stoi(row[3]));
 }
-INSTANTIATE_TEST_SUITE_P(Table, QtVirtualKeys,
-                         ::testing::ValuesIn(ReadTable("qt/virtual_keys.txt")), RowName);
+
+class QtTable : public ::testing::TestWithParam<Row> {};
+TEST_P(QtTable, RowHolds) {
+    static const std::map<std::string, std::function<void(const Row&)>> rules = {
+        {"steps",
+         [](const Row& row) {
+             qt::Button b;
+             Steps(b, {row.cells.begin() + 1, row.cells.end()});
+         }},
+        {"colour", Colour},
+        {"dialog", DialogKey},
+        {"parent", ParentMember},
+        {"vkey", VirtualKey}};
+    rules.at(GetParam()[0])(GetParam());
+}
+INSTANTIATE_TEST_SUITE_P(Table, QtTable, ::testing::ValuesIn(ReadTable("qt/widget.txt")), RowName);
 
 }  // namespace
 }  // namespace sheenwork::testing

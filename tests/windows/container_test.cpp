@@ -14,7 +14,6 @@
 #include "support/data.h"
 #include "support/wine_model_gdi.h"
 #include "windows/wine.h"
-#include "windows/x_screen.h"
 
 namespace sheenwork::testing {
 namespace {
@@ -106,8 +105,6 @@ TEST_P(WindowsStory, EventsPixelsAndTooltipsAsHeadless) {
         host.ready_seconds = kReadySeconds;
         host.name = "windows";
         host.x_instance = "sheenwork-story-container";
-        // The real tooltip is a window of its own over the form: the screen as X holds it.
-        host.screenshot = [&display](gdi::Rect r) { return XScreen(display.Name(), r); };
         ReplayStory(GetParam(), display, host);
     } catch (const std::exception& e) {
         FAIL() << e.what();
