@@ -13,6 +13,7 @@
 #include "support/data.h"
 #include "support/form_compare.h"
 #include "support/recording_services.h"
+#include "support/story_play.h"
 #include "ui_file.h"
 
 namespace sheenwork {
@@ -21,15 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::ReadFile;
-
-// A form's file loaded on a runtime of its own.
-struct Loaded {
-    explicit Loaded(const runtime::FormFile& file) : form(runtime::LoadForm(rt, file)) {}
-    runtime::VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt{clock, *gdi, runtime::LinkedControls()};
-    runtime::Form& form;
-};
 
 // tests/data/convert/round_trips.txt: a form, and a picture it names to be put beside a
 // copy of it (none: read where it is).
@@ -46,7 +38,8 @@ TEST_P(ConvertRoundTrip, KeepsEveryProperty) {
         fs::copy_file(picture, tmp.Path() / picture.filename());
         source = tmp.Path() / source.filename();
     }
-    Loaded original(runtime::ReadFormFile(source));
+    testing::Linked original;
+    runtime::Form& first = original.Load(source.string());
     const fs::path ui = tmp.Path() / "ui" / "form.ui";
     fs::create_directories(ui.parent_path());
     runtime::FormFile form = runtime::ReadFormFile(source);
@@ -56,7 +49,8 @@ TEST_P(ConvertRoundTrip, KeepsEveryProperty) {
         std::vector<std::string> notes;
         form = cli::ParseUiFile(text, ui, notes);
         EXPECT_TRUE(notes.empty()) << notes.front();
-        EXPECT_EQ(testing::CompareForms(Loaded(form).form, original.form), "");
+        testing::Linked again;
+        EXPECT_EQ(testing::CompareForms(runtime::LoadForm(again.rt, form), first), "");
     }
 }
 

@@ -275,17 +275,10 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
     const std::string text = ReadFile(path);
     EXPECT_EQ(text, ReadFile(kData / "designer.sfm"));
 
+    // Read back, every value the controls save is the one set: the caption's bytes, the
+    // picture by its file and pixels, the font with its character set, the tab order.
     Host user;
-    Form& again = LoadForm(user.runtime, ReadFormFile(path));
-    EXPECT_EQ(CompareForms(form, again), "");
-    const auto loaded = again.Find("cmdOK")->Native<sheenButton>();
-    EXPECT_EQ(loaded->Caption(), caption);
-    EXPECT_EQ(loaded->CaptionLeft(), 0.1f);
-    EXPECT_EQ(again.Find("cmdCancel")->TabIndex(), 7);
-    const auto loaded_picture = again.Find("cmdCancel")->Native<sheenButton>()->Picture();
-    ASSERT_NE(loaded_picture, nullptr);
-    EXPECT_EQ(fs::path(loaded_picture->SourceFile()), dir.Path() / "images" / "ok.png");
-    EXPECT_EQ(again.Find("cmdCancel")->Native<sheenButton>()->FontDown()->Charset(), 2);
+    EXPECT_EQ(CompareForms(form, LoadForm(user.runtime, ReadFormFile(path))), "");
 
     // A picture made in memory has no file to name: the save is refused and the form
     // on disk stays as it was.
