@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -162,31 +161,6 @@ public:
         }
     }
 
-    // A host's call of a handler, its arguments as the host holds them.
-    struct Args {
-        vb::Integer b = 0, s = 0;
-        vb::Single x = 0, y = 0;
-        vb::Long value = 0;
-    };
-    using Handler = std::function<void(sheenButton&, Args&)>;
-    static const std::map<std::string, Handler>& Handlers() {
-        static const std::map<std::string, Handler> handlers = {
-            {"MouseDown", [](auto& b, Args& a) { b.UserControl_MouseDown(a.b, a.s, a.x, a.y); }},
-            {"MouseMove", [](auto& b, Args& a) { b.UserControl_MouseMove(a.b, a.s, a.x, a.y); }},
-            {"MouseUp", [](auto& b, Args& a) { b.UserControl_MouseUp(a.b, a.s, a.x, a.y); }},
-            {"Timer", [](auto& b, Args&) { b.tmrMouseIn_Timer(); }},
-            {"KeyDown", [](auto& b, Args& a) { b.UserControl_KeyDown(a.b, a.s); }},
-            {"KeyUp", [](auto& b, Args& a) { b.UserControl_KeyUp(a.b, a.s); }},
-            {"KeyPress", [](auto& b, Args& a) { b.UserControl_KeyPress(a.b); }},
-            {"AccessKeyPress", [](auto& b, Args& a) { b.UserControl_AccessKeyPress(a.b); }},
-            {"GotFocus", [](auto& b, Args&) { b.UserControl_GotFocus(); }},
-            {"LostFocus", [](auto& b, Args&) { b.UserControl_LostFocus(); }},
-            {"Redraw", [](auto& b, Args& a) { b.Redraw(vb::Integer(a.value)); }},
-            {"DrawAdded", [](auto& b, Args&) { b.DrawAdded(); }},
-            {"BackColor", [](auto& b, Args& a) { b.BackColor(a.value); }}};
-        return handlers;
-    }
-
     void Do(std::istringstream& in) {
         sheenButton& button = doomed_ ? *doomed_ : f_->button;
         std::string h;
@@ -194,20 +168,41 @@ public:
         std::vector<double> a;
         for (std::string x; in >> x;) a.push_back(std::stod(x));  // 0x.. as hex
         const auto i = [&](std::size_t k) { return vb::Integer(a.at(k)); };
-        Args args;
+        vb::Integer b = 0, s = 0;
+        vb::Single x = 0, y = 0;
         if (h.rfind("Mouse", 0) == 0)
-            args = {i(0), i(1), vb::Single(a.at(2)), vb::Single(a.at(3))};
-        else if (h.rfind("Key", 0) == 0 || h == "AccessKeyPress")
-            args = {i(0), a.size() > 1 ? i(1) : vb::Integer(0)};
-        else if (h == "BackColor" || h == "Redraw")
-            args.value = static_cast<vb::Long>(a.at(0));
-        const auto handler = Handlers().find(h);
-        if (handler == Handlers().end())
-            ADD_FAILURE() << "no such step: " << h;
+            b = i(0), s = i(1), x = vb::Single(a.at(2)), y = vb::Single(a.at(3));
+        if (h.rfind("Key", 0) == 0 || h == "AccessKeyPress") b = i(0), s = a.size() > 1 ? i(1) : 0;
+        if (h == "MouseDown")
+            button.UserControl_MouseDown(b, s, x, y);
+        else if (h == "MouseMove")
+            button.UserControl_MouseMove(b, s, x, y);
+        else if (h == "MouseUp")
+            button.UserControl_MouseUp(b, s, x, y);
+        else if (h == "Timer")
+            button.tmrMouseIn_Timer();
+        else if (h == "KeyDown")
+            button.UserControl_KeyDown(b, s);
+        else if (h == "KeyUp")
+            button.UserControl_KeyUp(b, s);
+        else if (h == "KeyPress")
+            button.UserControl_KeyPress(b);
+        else if (h == "AccessKeyPress")
+            button.UserControl_AccessKeyPress(b);
+        else if (h == "GotFocus")
+            button.UserControl_GotFocus();
+        else if (h == "LostFocus")
+            button.UserControl_LostFocus();
+        else if (h == "Redraw")
+            button.Redraw(i(0));
+        else if (h == "DrawAdded")
+            button.DrawAdded();
+        else if (h == "BackColor")
+            button.BackColor(static_cast<vb::Long>(a.at(0)));
         else
-            handler->second(button, args);
+            ADD_FAILURE() << "no such step: " << h;
         std::ostringstream host;  // the arguments as the host has them after the step
-        host << args.b << " " << args.s << " " << args.x << " " << args.y;
+        host << b << " " << s << " " << x << " " << y;
         args_ = host.str();
     }
 
