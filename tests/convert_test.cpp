@@ -13,6 +13,7 @@
 #include "support/data.h"
 #include "support/form_compare.h"
 #include "support/recording_services.h"
+#include "support/refusal.h"
 #include "support/story_play.h"
 #include "ui_file.h"
 
@@ -66,14 +67,13 @@ TEST_P(ConvertBadUi, IsRefusedWithItsPlace) {
     const std::size_t open = text.find("<!-- ") + 5;
     const std::string want = text.substr(open, text.find(" -->") - open);
     std::vector<std::string> notes;
-    try {
-        cli::ParseUiFile(text, GetParam(), notes);
-        FAIL() << "read without a problem";
-    } catch (const runtime::FormFileError& e) {
-        ASSERT_EQ(e.Problems().size(), 1u);
-        EXPECT_NE(e.Problems()[0].Text().find(GetParam().string() + ":" + want), std::string::npos)
-            << e.Problems()[0].Text();
-    }
+    const std::string problems = testing::Refusal<runtime::FormFileError>(
+        [&] { cli::ParseUiFile(text, GetParam(), notes); },
+        [](const auto& e) {
+            return std::to_string(e.Problems().size()) + " " + e.Problems().at(0).Text();
+        });
+    EXPECT_EQ(problems.rfind("1 ", 0), 0u) << problems;
+    EXPECT_NE(problems.find(GetParam().string() + ":" + want), std::string::npos) << problems;
 }
 
 std::vector<fs::path> BadUiFiles() {
@@ -111,14 +111,11 @@ TEST(Convert, NotesWhatItLeavesOutAndRefusesWhatItCannotCarry) {
 
     runtime::FormFile bad = form;
     bad.controls[0].properties.push_back({"Caption", vb::Variant(std::string("a\x01z"))});
-    try {
-        cli::FormatUiFile(bad, "out.ui");
-        FAIL() << "a control character went into XML";
-    } catch (const runtime::FormFileError& e) {
-        EXPECT_EQ(e.Problems()[0].Text(),
-                  "out.ui: cmdOK.Caption holds the control character 0x01, which a .ui file "
-                  "cannot carry");
-    }
+    EXPECT_EQ(testing::Refusal<runtime::FormFileError>(
+                  [&] { cli::FormatUiFile(bad, "out.ui"); },
+                  [](const auto& e) { return e.Problems()[0].Text(); }),
+              "out.ui: cmdOK.Caption holds the control character 0x01, which a .ui file "
+              "cannot carry");
 }
 
 }  // namespace

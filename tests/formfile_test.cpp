@@ -31,6 +31,7 @@
 #include "support/form_compare.h"
 #include "support/forwarding_gdi.h"
 #include "support/recording_services.h"
+#include "support/refusal.h"
 #include "util/read_file.h"
 
 namespace sheenwork::runtime {
@@ -156,12 +157,8 @@ TEST(FormFile, OnlyRegularFilesOfBoundedSizeAreRead) {
     testing::TempDir dir;
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
     const auto first_problem = [](const std::string& path) {
-        try {
-            ReadFormFile(path);
-        } catch (const FormFileError& e) {
-            return e.Problems().at(0).Text();
-        }
-        return std::string("read");
+        return testing::Refusal<FormFileError>(
+            [&] { ReadFormFile(path); }, [](const auto& e) { return e.Problems().at(0).Text(); });
     };
     // A file of exactly the limit is read (a comment: no form in it), one byte more is not.
     std::ofstream(dir / "big.sfm") << std::string(kMaxFormFileBytes, '#');
@@ -191,14 +188,10 @@ TEST(FormFile, OnlyRegularFilesOfBoundedSizeAreRead) {
     // program's name, 15 characters at most and a line break.
     const std::string comm = std::string(program_invocation_short_name).substr(0, 15) + "\n";
     EXPECT_EQ(util::ReadWholeFile("/proc/self/comm", std::ssize(comm)), comm);
-    try {
-        util::ReadWholeFile("/proc/self/comm", std::ssize(comm) - 1);
-        ADD_FAILURE() << "read past the limit";
-    } catch (const util::ReadFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "it is " + std::to_string(comm.size()) +
-                                             " bytes, more than the " +
-                                             std::to_string(comm.size() - 1) + " that are read");
-    }
+    EXPECT_EQ(testing::Refusal<util::ReadFileError>(
+                  [&] { util::ReadWholeFile("/proc/self/comm", std::ssize(comm) - 1); }),
+              "it is " + std::to_string(comm.size()) + " bytes, more than the " +
+                  std::to_string(comm.size() - 1) + " that are read");
 }
 
 // An enumerated key takes a member's name or a number, and is saved by its member's name
@@ -283,15 +276,12 @@ TEST(FormFile, ADesignersFormSavedAndReopenedHoldsEveryProperty) {
     // A picture made in memory has no file to name: the save is refused and the form
     // on disk stays as it was.
     button->Picture(std::make_shared<vb::StdPicture>(1, 1, std::vector<std::uint32_t>{0}));
-    try {
-        SaveForm(form, path);
-        ADD_FAILURE() << "saved";
-    } catch (const FormFileError& e) {
-        EXPECT_EQ(e.Problems().at(0).message,
-                  "cannot write the form: cmdCancel.Picture: the picture was not loaded from a "
-                  "file, so the form cannot refer to it; load it with LoadPicture from a file "
-                  "first");
-    }
+    EXPECT_EQ(
+        testing::Refusal<FormFileError>([&] { SaveForm(form, path); },
+                                        [](const auto& e) { return e.Problems().at(0).message; }),
+        "cannot write the form: cmdCancel.Picture: the picture was not loaded from a "
+        "file, so the form cannot refer to it; load it with LoadPicture from a file "
+        "first");
     EXPECT_EQ(ReadFile(path), text);
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/data.h"
+#include "support/refusal.h"
 
 namespace sheenwork::picture {
 namespace {
@@ -92,15 +93,11 @@ class PictureRefused : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(PictureRefused, WithTheFileNamed) {
     const testing::Row& row = GetParam();
-    try {
-        Load(ReadData(row[0]), row[0]);
-        FAIL() << row[0] << " loaded";
-    } catch (const vb::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 481) << e.Description();
-        EXPECT_EQ(e.Description().rfind("Invalid picture: " + row[0] + ": ", 0), 0u)
-            << e.Description();
-        EXPECT_NE(e.Description().find(row[1]), std::string::npos) << e.Description();
-    }
+    const std::string refusal = testing::Refusal<vb::RuntimeError>(
+        [&] { Load(ReadData(row[0]), row[0]); },
+        [](const auto& e) { return std::to_string(e.Number()) + " " + e.Description(); });
+    EXPECT_EQ(refusal.rfind("481 Invalid picture: " + row[0] + ": ", 0), 0u) << refusal;
+    EXPECT_NE(refusal.find(row[1]), std::string::npos) << refusal;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PictureRefused,
