@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,39 +156,6 @@ TEST(PictureLoad, EveryPrefixAndBitFlipIsRefusedOrWhole) {
             refused += RefusedOrWhole(b, row[0], row[0] + " bit " + std::to_string(bit));
         }
         EXPECT_GT(refused, 0) << row[0];
-    }
-}
-
-// The longer sweep of `make picture-sweep`: SHEENWORK_PICTURE_FUZZ=<rounds> random damage
-// (bytes overwritten, inserted, removed, the file cut) to every file above, the seed of
-// each case in its failure message. Skipped in the default run.
-TEST(PictureFuzz, RandomDamageIsRefusedOrWhole) {
-    const char* rounds_text = std::getenv("SHEENWORK_PICTURE_FUZZ");
-    if (rounds_text == nullptr) GTEST_SKIP() << "set SHEENWORK_PICTURE_FUZZ (make picture-sweep)";
-    const long rounds = std::strtol(rounds_text, nullptr, 10);
-    std::vector<std::pair<std::string, Bytes>> files;
-    for (const auto& row : testing::ReadTable("pictures/sweep.txt"))
-        files.emplace_back(row[0], ReadData(row[0]));
-    for (long round = 0; round < rounds; ++round) {
-        std::mt19937 rng(static_cast<std::uint32_t>(round));
-        const auto& [name, original] = files[rng() % files.size()];
-        Bytes b = original;
-        const int edits = 1 + static_cast<int>(rng() % 6);
-        for (int e = 0; e < edits && !b.empty(); ++e) {
-            const std::size_t at = rng() % b.size();
-            switch (rng() % 4) {
-                case 0: b[at] = static_cast<std::uint8_t>(rng()); break;
-                case 1:
-                    b.insert(b.begin() + static_cast<std::ptrdiff_t>(at),
-                             static_cast<std::uint8_t>(rng()));
-                    break;
-                case 2: b.erase(b.begin() + static_cast<std::ptrdiff_t>(at)); break;
-                default: b[at] = (rng() % 2) ? 0xFF : 0x00; break;
-            }
-        }
-        if (rng() % 8 == 0) b.resize(rng() % (b.size() + 1));
-        if (::testing::Test::HasFailure()) break;
-        RefusedOrWhole(b, name, name + " seed " + std::to_string(round));
     }
 }
 
