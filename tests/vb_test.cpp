@@ -159,6 +159,11 @@ std::vector<std::string> Call(const Row& row) {
     if (op == "ErrorText") return {std::string(ErrorText(std::stol(row[1])))};
     if (op == "Raise") return Raised(row);
     if (op == "SysColor") return {Outcome([&] { return SysColor(std::stoi(row[1])); })};
+    if (op == "Rgb") {
+        int red = 0, green = 0, blue = 0;
+        std::istringstream(row[1]) >> red >> green >> blue;
+        return {Outcome([&] { return Rgb(red, green, blue); })};
+    }
     if (op == "Replaced") {
         SetSysColor(std::stoi(row[1]), static_cast<std::uint32_t>(std::stoul(row[2], nullptr, 16)));
         const std::string replaced = Color(row[3]).back();
