@@ -85,11 +85,7 @@ std::vector<fs::path> BadUiFiles() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ConvertBadUi, ::testing::ValuesIn(BadUiFiles()),
-                         [](const auto& info) {
-                             std::string name = info.param.stem().string();
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 // What a form file cannot hold is left out, each with a note naming its place; what a
 // .ui file cannot carry is refused, and nothing is written.
