@@ -12,7 +12,7 @@
 #               windows
 # Further targets: make bench (benchmarks, ours and real GDI under Wine), make fuzz (the
 # three libFuzzer targets, FUZZ_SECONDS each), make fuzz-smoke (a short run of each), make
-# picture-sweep (random damage to every test picture), make roundtrip
+# picture-sweep (the picture fuzzer alone, longer), make roundtrip
 # (millions of random form round trips), make stress (a million random scripts against the
 # form runtime under the sanitizers), make format.
 # Every build runs JOBS compile jobs at once (JOBS=2 make demo); all cores unless set.
@@ -152,12 +152,12 @@ bench: build reference
 	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" env SDL_VIDEODRIVER=x11 \
 	  $(BUILD)/sheenwork_desktop_bench
 
-# The long picture-loader sweep under ASan + UBSan: random damage to every test
-# picture, SWEEP_ROUNDS cases (each seed is reported on failure).
-SWEEP_ROUNDS ?= 200000
-picture-sweep: asan
-	@cd $(ASAN_BUILD) && SHEENWORK_PICTURE_FUZZ=$(SWEEP_ROUNDS) $(SANITIZE_ENV) \
-	  ./sheenwork_tests --gtest_filter='PictureFuzz.*'
+# The long picture-loader sweep: the picture fuzzer alone, SWEEP_SECONDS long, from every
+# test picture under ASan + UBSan; its mutations of the pictures are guided by what they
+# reach in the loaders, and a failing input is left in $(FUZZ_BUILD) as crash-*.
+SWEEP_SECONDS ?= 600
+picture-sweep: fuzz-build
+	@fuzz/run.sh $(FUZZ_BUILD) picture_fuzz $(SWEEP_SECONDS) $(FUZZ_SEEDS_pictures)
 
 # The libFuzzer targets under ASan + UBSan, in a build of their own with Debian's clang:
 # the form file reader (from tests/data/formfile/corpus), the picture loaders (from the

@@ -13,6 +13,8 @@
 #include "support/data.h"
 #include "support/form_compare.h"
 #include "support/recording_services.h"
+#include "support/refusal.h"
+#include "support/story_play.h"
 #include "ui_file.h"
 
 namespace sheenwork {
@@ -21,15 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::ReadFile;
-
-// A form's file loaded on a runtime of its own.
-struct Loaded {
-    explicit Loaded(const runtime::FormFile& file) : form(runtime::LoadForm(rt, file)) {}
-    runtime::VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
-    runtime::Runtime rt{clock, *gdi, runtime::LinkedControls()};
-    runtime::Form& form;
-};
 
 // tests/data/convert/round_trips.txt: a form, and a picture it names to be put beside a
 // copy of it (none: read where it is).
@@ -46,7 +39,8 @@ TEST_P(ConvertRoundTrip, KeepsEveryProperty) {
         fs::copy_file(picture, tmp.Path() / picture.filename());
         source = tmp.Path() / source.filename();
     }
-    Loaded original(runtime::ReadFormFile(source));
+    testing::Linked original;
+    runtime::Form& first = original.Load(source.string());
     const fs::path ui = tmp.Path() / "ui" / "form.ui";
     fs::create_directories(ui.parent_path());
     runtime::FormFile form = runtime::ReadFormFile(source);
@@ -56,7 +50,8 @@ TEST_P(ConvertRoundTrip, KeepsEveryProperty) {
         std::vector<std::string> notes;
         form = cli::ParseUiFile(text, ui, notes);
         EXPECT_TRUE(notes.empty()) << notes.front();
-        EXPECT_EQ(testing::CompareForms(Loaded(form).form, original.form), "");
+        testing::Linked again;
+        EXPECT_EQ(testing::CompareForms(runtime::LoadForm(again.rt, form), first), "");
     }
 }
 
@@ -72,14 +67,13 @@ TEST_P(ConvertBadUi, IsRefusedWithItsPlace) {
     const std::size_t open = text.find("<!-- ") + 5;
     const std::string want = text.substr(open, text.find(" -->") - open);
     std::vector<std::string> notes;
-    try {
-        cli::ParseUiFile(text, GetParam(), notes);
-        FAIL() << "read without a problem";
-    } catch (const runtime::FormFileError& e) {
-        ASSERT_EQ(e.Problems().size(), 1u);
-        EXPECT_NE(e.Problems()[0].Text().find(GetParam().string() + ":" + want), std::string::npos)
-            << e.Problems()[0].Text();
-    }
+    const std::string problems = testing::Refusal<runtime::FormFileError>(
+        [&] { cli::ParseUiFile(text, GetParam(), notes); },
+        [](const auto& e) {
+            return std::to_string(e.Problems().size()) + " " + e.Problems().at(0).Text();
+        });
+    EXPECT_EQ(problems.rfind("1 ", 0), 0u) << problems;
+    EXPECT_NE(problems.find(GetParam().string() + ":" + want), std::string::npos) << problems;
 }
 
 std::vector<fs::path> BadUiFiles() {
@@ -91,11 +85,7 @@ std::vector<fs::path> BadUiFiles() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ConvertBadUi, ::testing::ValuesIn(BadUiFiles()),
-                         [](const auto& info) {
-                             std::string name = info.param.stem().string();
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 // What a form file cannot hold is left out, each with a note naming its place; what a
 // .ui file cannot carry is refused, and nothing is written.
@@ -117,14 +107,11 @@ TEST(Convert, NotesWhatItLeavesOutAndRefusesWhatItCannotCarry) {
 
     runtime::FormFile bad = form;
     bad.controls[0].properties.push_back({"Caption", vb::Variant(std::string("a\x01z"))});
-    try {
-        cli::FormatUiFile(bad, "out.ui");
-        FAIL() << "a control character went into XML";
-    } catch (const runtime::FormFileError& e) {
-        EXPECT_EQ(e.Problems()[0].Text(),
-                  "out.ui: cmdOK.Caption holds the control character 0x01, which a .ui file "
-                  "cannot carry");
-    }
+    EXPECT_EQ(testing::Refusal<runtime::FormFileError>(
+                  [&] { cli::FormatUiFile(bad, "out.ui"); },
+                  [](const auto& e) { return e.Problems()[0].Text(); }),
+              "out.ui: cmdOK.Caption holds the control character 0x01, which a .ui file "
+              "cannot carry");
 }
 
 }  // namespace

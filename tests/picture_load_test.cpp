@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/data.h"
+#include "support/refusal.h"
 
 namespace sheenwork::picture {
 namespace {
@@ -92,15 +92,11 @@ class PictureRefused : public ::testing::TestWithParam<testing::Row> {};
 
 TEST_P(PictureRefused, WithTheFileNamed) {
     const testing::Row& row = GetParam();
-    try {
-        Load(ReadData(row[0]), row[0]);
-        FAIL() << row[0] << " loaded";
-    } catch (const vb::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 481) << e.Description();
-        EXPECT_EQ(e.Description().rfind("Invalid picture: " + row[0] + ": ", 0), 0u)
-            << e.Description();
-        EXPECT_NE(e.Description().find(row[1]), std::string::npos) << e.Description();
-    }
+    const std::string refusal = testing::Refusal<vb::RuntimeError>(
+        [&] { Load(ReadData(row[0]), row[0]); },
+        [](const auto& e) { return std::to_string(e.Number()) + " " + e.Description(); });
+    EXPECT_EQ(refusal.rfind("481 Invalid picture: " + row[0] + ": ", 0), 0u) << refusal;
+    EXPECT_NE(refusal.find(row[1]), std::string::npos) << refusal;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PictureRefused,
@@ -160,39 +156,6 @@ TEST(PictureLoad, EveryPrefixAndBitFlipIsRefusedOrWhole) {
             refused += RefusedOrWhole(b, row[0], row[0] + " bit " + std::to_string(bit));
         }
         EXPECT_GT(refused, 0) << row[0];
-    }
-}
-
-// The longer sweep of `make picture-sweep`: SHEENWORK_PICTURE_FUZZ=<rounds> random damage
-// (bytes overwritten, inserted, removed, the file cut) to every file above, the seed of
-// each case in its failure message. Skipped in the default run.
-TEST(PictureFuzz, RandomDamageIsRefusedOrWhole) {
-    const char* rounds_text = std::getenv("SHEENWORK_PICTURE_FUZZ");
-    if (rounds_text == nullptr) GTEST_SKIP() << "set SHEENWORK_PICTURE_FUZZ (make picture-sweep)";
-    const long rounds = std::strtol(rounds_text, nullptr, 10);
-    std::vector<std::pair<std::string, Bytes>> files;
-    for (const auto& row : testing::ReadTable("pictures/sweep.txt"))
-        files.emplace_back(row[0], ReadData(row[0]));
-    for (long round = 0; round < rounds; ++round) {
-        std::mt19937 rng(static_cast<std::uint32_t>(round));
-        const auto& [name, original] = files[rng() % files.size()];
-        Bytes b = original;
-        const int edits = 1 + static_cast<int>(rng() % 6);
-        for (int e = 0; e < edits && !b.empty(); ++e) {
-            const std::size_t at = rng() % b.size();
-            switch (rng() % 4) {
-                case 0: b[at] = static_cast<std::uint8_t>(rng()); break;
-                case 1:
-                    b.insert(b.begin() + static_cast<std::ptrdiff_t>(at),
-                             static_cast<std::uint8_t>(rng()));
-                    break;
-                case 2: b.erase(b.begin() + static_cast<std::ptrdiff_t>(at)); break;
-                default: b[at] = (rng() % 2) ? 0xFF : 0x00; break;
-            }
-        }
-        if (rng() % 8 == 0) b.resize(rng() % (b.size() + 1));
-        if (::testing::Test::HasFailure()) break;
-        RefusedOrWhole(b, name, name + " seed " + std::to_string(round));
     }
 }
 

@@ -20,13 +20,6 @@
 namespace sheenwork::system {
 namespace {
 
-// The arguments as the fake programs write them.
-std::string Bracketed(std::initializer_list<std::string> args) {
-    std::string out;
-    for (const auto& a : args) out.append(1, '[').append(a).append(1, ']');
-    return out;
-}
-
 class Shell : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,11 +73,11 @@ TEST_F(Shell, WavesPlayThroughTheFirstPlayerFoundAndMissingFilesPlayNothing) {
     std::ofstream(wave) << "RIFF";
     EXPECT_FALSE(services->PlaySound((out_.Path() / "missing.wav").string(), 3));
     EXPECT_TRUE(services->PlaySound(wave.string(), 3));
-    EXPECT_EQ(ArgumentsOf("paplay"), Bracketed({wave.string()}));
+    EXPECT_EQ(ArgumentsOf("paplay"), "[" + wave.string() + "]");
     std::filesystem::remove(bin_.Path() / "paplay");
     std::filesystem::remove(bin_.Path() / "pw-play");
     EXPECT_TRUE(services->PlaySound(wave.string(), 3));
-    EXPECT_EQ(ArgumentsOf("aplay"), Bracketed({"-q", wave.string()}));
+    EXPECT_EQ(ArgumentsOf("aplay"), "[-q][" + wave.string() + "]");
 }
 
 // The table tests/data/shell/command_lines.txt: parameters and the arguments they make.

@@ -7,6 +7,7 @@
 
 #include "platform/host/stream_bag.h"
 #include "support/data.h"
+#include "support/refusal.h"
 
 namespace sheenwork::host {
 namespace {
@@ -79,12 +80,8 @@ TEST_P(StreamBag, BytesAsLaidOutAndReadBack) {
     }
     MemoryPropertyBag kept;
     kept.WriteProperty("Caption", std::string("kept"), vb::Empty{});
-    try {
-        DecodeBag(Bytes(row[1]), kept);
-        ADD_FAILURE() << row.where << ": read";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(e.what(), row[2]) << row.where;
-    }
+    EXPECT_EQ(testing::Refusal<std::runtime_error>([&] { DecodeBag(Bytes(row[1]), kept); }), row[2])
+        << row.where;
     ASSERT_EQ(kept.Entries().size(), 1u) << row.where;
     EXPECT_EQ(std::get<std::string>(kept.Entries()[0].value), "kept") << row.where;
 }
