@@ -1,5 +1,6 @@
 # Keys and characters go to the focused window; modifiers are in the Shift mask, and a
-# digit with Ctrl types no character; Tab
+# digit with Ctrl types no character; punctuation takes its US key (',' and '<' are
+# VK_OEM_COMMA, 0xBC); Tab
 # walks the tab order (disabled, hidden and no-tab windows are skipped) and Shift+Tab
 # walks it back; neither reaches a window as a key.
 control a Test.Logger 10 10 60 20
@@ -11,6 +12,7 @@ key press A
 focus a
 key press A
 type "Hi!"
+type ",<"
 key down LCtrl
 key press 5
 key up LCtrl
@@ -36,6 +38,14 @@ a KeyDown 16 1
 a KeyDown 49 1
 a KeyPress 33
 a KeyUp 49 1
+a KeyUp 16 0
+a KeyDown 188 0
+a KeyPress 44
+a KeyUp 188 0
+a KeyDown 16 1
+a KeyDown 188 1
+a KeyPress 60
+a KeyUp 188 1
 a KeyUp 16 0
 a KeyDown 17 2
 a KeyDown 53 2
