@@ -15,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -51,19 +50,6 @@ std::string FaceOf(Gdi& g, const char* family) {
     return face;
 }
 
-// Scene calls, separated by ";", run on a fresh w x h bitmap of the sentinel colour.
-scenes::Rendered Draw(Gdi& g, int w, int h, const std::string& calls) {
-    const scenes::Scene scene{"", w, h, kSentinel, {}, [&](Gdi& gdi, Hdc dc) {
-                                  scenes::Calls c(gdi, dc);
-                                  std::istringstream in(calls);
-                                  for (std::string call; std::getline(in, call, ';');)
-                                      if (!scenes::Split(call).empty())
-                                          scenes::RunLine(c, scenes::Split(call));
-                                  return c.values;
-                              }};
-    return scenes::Render(g, scene);
-}
-
 // --- which face -------------------------------------------------------------------
 
 // A program that uses fontconfig itself, as a toolkit does, and holds one of its fonts until
@@ -79,7 +65,7 @@ TEST(TextEngineDeathTest, AProgramThatUsesFontconfigTooEndsCleanly) {
             FcDefaultSubstitute(wanted);
             FcResult result;
             FcPattern* held = FcFontMatch(nullptr, wanted, &result);
-            Draw(
+            scenes::Draw(
                 *MakeRasterGdi(), 40, 16,
                 R"(font = CreateFontIndirect -11 FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY )"
                 R"("Tahoma"; SelectObject dc font; DrawTextA dc "Aa" -1 0 0 40 16 DT_LEFT)");
@@ -148,11 +134,11 @@ TEST(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
     // The text, rectangle and format of `words` drawn in DejaVu Sans `height` pixels high,
     // each time in a font object of its own.
     const auto draw = [&](int height, const std::string& words) {
-        Draw(*g, 75, 23,
-             "font = CreateFontIndirect " + std::to_string(height) +
-                 R"( FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY "DejaVu Sans"; )"
-                 "SelectObject dc font; DrawTextA dc " +
-                 words);
+        scenes::Draw(*g, 75, 23,
+                     "font = CreateFontIndirect " + std::to_string(height) +
+                         R"( FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY "DejaVu Sans"; )"
+                         "SelectObject dc font; DrawTextA dc " +
+                         words);
     };
     const std::string word = R"("&Speichern" -1 0 0 75 23 DT_CENTER|DT_WORDBREAK)";
     draw(-13, word);
