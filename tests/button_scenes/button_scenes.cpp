@@ -19,15 +19,12 @@ using Words = std::vector<std::string>;
 using Lines = std::vector<Words>;
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
-long Number(const std::string& word);
-
+// A constant of the type library's enumerations, or a number or constant of a scene line.
 long Number(const std::string& word) {
-    if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-')
-        return std::stol(word, nullptr, 0);
     for (const EnumInfo& e : Enumerations())
         for (const EnumMember& m : e.members)
             if (word == m.name) return m.value;
-    Fail("not a number nor a constant: " + word);
+    return scenes::Number(word);
 }
 
 // Sets one field of the record from the words after "=".
