@@ -153,9 +153,6 @@ struct Rendered {
 // Draws `scene` on a fresh memory DC and surface bitmap filled with its background;
 // releases everything it created.
 Rendered Render(gdi::Gdi& gdi, const Scene& scene);
-inline std::vector<gdi::ColorRef> RenderScene(gdi::Gdi& gdi, const Scene& scene) {
-    return Render(gdi, scene).pixels;
-}
 
 // Words a line's placeholders stand for, and what they are replaced by.
 using Values = std::map<std::string, std::string>;
