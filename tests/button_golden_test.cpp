@@ -67,7 +67,7 @@ png::Image Sheet(const Group& g) {
     sheet.pixels.assign(static_cast<std::size_t>(sheet.width) * sheet.height, kGap);
     auto raster = gdi::MakeRasterGdi();
     for (const auto* s : g.scenes) {
-        const auto px = scenes::RenderScene(*raster, *s);
+        const auto px = scenes::Render(*raster, *s).pixels;
         const int ox = x0[static_cast<std::size_t>(col_of[Part(s->name, 1)])];
         const int oy = y0[static_cast<std::size_t>(row_of[Part(s->name, 0)])];
         for (int y = 0; y < s->height; ++y)

@@ -7,8 +7,10 @@
 // fill it), `row DC Y COLOR...`, `same DC DC W H` (two blocks alike), `Inside DC W H L T R
 // B` (ink only inside the rectangle); `Count DC W H COLOR` and `Value I` (a number the
 // scene reported) answer numbers; `header DIB FIELD VALUE` changes a field of a DIB's
-// header.
+// header; `Failing CALL`, `SilentError 1` and `Monochromes` (the monochrome bitmaps made)
+// watch the calls.
 #include <sheenwork/gdi/gdi.h>
+#include <sheenwork/util/error.h>
 
 #include <gtest/gtest.h>
 
@@ -17,9 +19,9 @@
 #include <map>
 #include <stdexcept>
 
-#include "render/basButton.h"
-#include "scenes/scenes.h"
+#include "button_scenes/button_scenes.h"
 #include "support/data.h"
+#include "support/forwarding_gdi.h"
 #include "support/recording_services.h"
 
 namespace sheenwork::gdi {
@@ -55,6 +57,10 @@ void Expect(scenes::Calls& c, const std::vector<ColorRef>& got, const Words& w, 
         if (got[i] != ColorRef(c.Int(w.at(from + i % (w.size() - from)))))
             Mismatch("pixel " + std::to_string(i) + " of the block is " + Hex(got[i]));
 }
+
+// A case draws through our raster with a watch on it (support/forwarding_gdi.h).
+testing::RecordingGdi& Watch(scenes::Calls& c) { return static_cast<testing::RecordingGdi&>(c.g); }
+Gdi& Raster(scenes::Calls& c) { return Watch(c).Inner(); }
 
 const scenes::Verbs& Checks() {
     static const scenes::Verbs verbs = {
@@ -120,25 +126,34 @@ const scenes::Verbs& Checks() {
              return 1L;
          }},
         {"LiveDcs",
-         [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(c.g).dcs); }},
+         [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(Raster(c)).dcs); }},
         {"LiveObjects",
-         [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(c.g).objects); }},
+         [](scenes::Calls& c, const Words&) { return long(RasterLiveObjects(Raster(c)).objects); }},
         {"MovedFromX", [](scenes::Calls& c, const Words&) { return long(c.point.x); }},
         {"MovedFromY", [](scenes::Calls& c, const Words&) { return long(c.point.y); }},
-        {"TransBlt",
-         [](scenes::Calls& c, const Words& w) {
-             TransBlt(c.g, c.Dc(w.at(0)), c.Int(w.at(1)), c.Int(w.at(2)), c.Int(w.at(3)),
-                      c.Int(w.at(4)), c.Dc(w.at(5)), c.Int(w.at(6)), c.Int(w.at(7)),
-                      c.Int(w.at(8)));
-             return 1L;
-         }},
         {"SetRasterCaps1",
          [](scenes::Calls& c, const Words& w) {
-             SetRasterCaps1(c.g, static_cast<int>(c.Int(w.at(0))));
+             SetRasterCaps1(Raster(c), static_cast<int>(c.Int(w.at(0))));
              return 1L;
          }},
+        {"Failing",  // Failing CALL: the call raises error 5 instead of running
+         [](scenes::Calls& c, const Words& w) {
+             Watch(c).failing = w.at(0);
+             return 1L;
+         }},
+        {"SilentError",
+         [](scenes::Calls& c, const Words& w) {
+             SetSilentError(vb::Boolean(c.Int(w.at(0)) != 0));
+             return 1L;
+         }},
+        {"Monochromes", [](scenes::Calls& c, const Words&) { return long(Watch(c).monochrome); }},
     };
-    return verbs;
+    static const scenes::Verbs all = [] {
+        scenes::Verbs joined = scenes::ControlVerbs();
+        joined.insert(verbs.begin(), verbs.end());
+        return joined;
+    }();
+    return all;
 }
 
 const std::vector<scenes::Scene>& Cases() {
@@ -148,18 +163,20 @@ const std::vector<scenes::Scene>& Cases() {
 }
 
 struct RasterCase : ::testing::TestWithParam<std::size_t> {
+    void TearDown() override { SetSilentError(vb::False); }
     testing::RecordingServices services;  // a report of the control lands here
 };
 
 TEST_P(RasterCase, AnswersAndPixelsAreAsItSays) {
     const scenes::Scene& s = Cases()[GetParam()];
-    auto g = MakeRasterGdi();
+    auto raster = MakeRasterGdi();
+    testing::RecordingGdi g(*raster);
     try {
-        scenes::Render(*g, s);
+        scenes::Render(g, s);
     } catch (const std::exception& e) {
         FAIL() << s.name << ": " << e.what();
     }
-    EXPECT_EQ(RasterLiveObjects(*g), LiveObjects{}) << s.name << ": leaves objects behind";
+    EXPECT_EQ(RasterLiveObjects(*raster), LiveObjects{}) << s.name << ": leaves objects behind";
     EXPECT_TRUE(services.boxes.empty()) << s.name << ": reported an error";
 }
 

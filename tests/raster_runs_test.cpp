@@ -12,7 +12,6 @@
 
 #include <map>
 #include <random>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -210,20 +209,21 @@ TEST_F(RasterRuns, AClippedLineCoversWhatTheWholeLineCoversInsideTheBitmap) {
     // Clipping moves the ends onto the bitmap along the line's own walk: every line
     // through a 20 x 20 bitmap must show there exactly what it shows drawn whole on a
     // bitmap that holds all of it.
-    const auto draw = [&](int w, int h, int dx, int dy, int x0, int y0, int x1, int y1) {
-        Canvas c(*g, w, h, 0u);
-        Hgdiobj pen = g->CreatePen(PS_SOLID, 1, 0x0000FF);
-        Hgdiobj old = g->SelectObject(c.dc, pen);
-        g->MoveToEx(c.dc, x0 + dx, y0 + dy, nullptr);
-        g->LineTo(c.dc, x1 + dx, y1 + dy);
-        g->SelectObject(c.dc, old);
-        g->DeleteObject(pen);
-        return c.Pixels();
+    const std::string line =
+        "pen = CreatePen PS_SOLID 1 0x0000FF; SelectObject dc pen; MoveToEx dc X0 Y0; LineTo dc X1 "
+        "Y1";
+    const auto draw = [&](int w, int h, int d, int x0, int y0, int x1, int y1) {
+        return scenes::Draw(*g, w, h, line,
+                            {{"X0", std::to_string(x0 + d)},
+                             {"Y0", std::to_string(y0 + d)},
+                             {"X1", std::to_string(x1 + d)},
+                             {"Y1", std::to_string(y1 + d)}})
+            .pixels;
     };
     for (int round = 0; round < 2000; ++round) {
         const int x0 = Pick(-40, 60), y0 = Pick(-40, 60), x1 = Pick(-40, 60), y1 = Pick(-40, 60);
-        const auto clipped = draw(20, 20, 0, 0, x0, y0, x1, y1);
-        const auto whole = draw(120, 120, 50, 50, x0, y0, x1, y1);
+        const auto clipped = draw(20, 20, 0, x0, y0, x1, y1);
+        const auto whole = draw(120, 120, 50, x0, y0, x1, y1);
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 20; ++x)
                 ASSERT_EQ(clipped[static_cast<std::size_t>(y * 20 + x)] == 0x0000FF,
@@ -237,30 +237,24 @@ TEST_F(RasterRuns, RoundRectsAndMonochromeBlitsAfterOthersLookAsWhenDrawnFirst) 
     // RoundRect's corner walks and the blits between colour and monochrome bitmaps keep
     // their working memory from call to call. A random run of them, of every size, must
     // give each time what the same call gives as the first of its thread.
-    const auto draw = [](int kind, int w, int h, int a, int b) {
-        auto gdi = MakeRasterGdi();
-        Canvas c(*gdi, w, h, 5u);
-        Hgdiobj pen = gdi->CreatePen(PS_SOLID, 1, 0x0000FF);
-        Hgdiobj brush = gdi->CreateSolidBrush(0x00FF00);
-        Hgdiobj old_pen = gdi->SelectObject(c.dc, pen), old_brush = gdi->SelectObject(c.dc, brush);
-        if (kind == 0) {
-            gdi->RoundRect(c.dc, -1, 0, w + 1, h, a, b);
-        } else {
-            Hdc mono_dc = gdi->CreateCompatibleDC(nullptr);
-            Hgdiobj mono = gdi->CreateBitmap(w, h, 1, 1, nullptr);
-            Hgdiobj old = gdi->SelectObject(mono_dc, mono);
-            gdi->SetBkColor(c.dc, static_cast<ColorRef>(a) * 0x010101u);
-            gdi->BitBlt(mono_dc, 0, 0, w, h, c.dc, 0, 0, SRCCOPY);  // colour -> mono
-            gdi->BitBlt(c.dc, 1, 1, w - 1, h - 1, mono_dc, 0, 0, SRCINVERT);
-            gdi->SelectObject(mono_dc, old);
-            gdi->DeleteObject(mono);
-            gdi->DeleteDC(mono_dc);
-        }
-        gdi->SelectObject(c.dc, old_pen);
-        gdi->SelectObject(c.dc, old_brush);
-        gdi->DeleteObject(pen);
-        gdi->DeleteObject(brush);
-        return c.Pixels();
+    const std::string kinds[2] = {
+        "pen = CreatePen PS_SOLID 1 0x0000FF; SelectObject dc pen; "
+        "brush = CreateSolidBrush 0x00FF00; SelectObject dc brush; RoundRect dc -1 0 W1 H A B",
+        // A colour picture to monochrome with A grey as the background, and back.
+        "picture dc W H pattern; mono_dc = CreateCompatibleDC null; "
+        "mono = CreateBitmap W H 1 1 null; SelectObject mono_dc mono; SetBkColor dc GREY; "
+        "BitBlt mono_dc 0 0 W H dc 0 0 SRCCOPY; BitBlt dc 1 1 W-1 H-1 mono_dc 0 0 SRCINVERT"};
+    const auto draw = [&](int kind, int w, int h, int a, int b) {
+        return scenes::Draw(*MakeRasterGdi(), w, h, kinds[kind],
+                            {{"W", std::to_string(w)},
+                             {"H", std::to_string(h)},
+                             {"W1", std::to_string(w + 1)},
+                             {"W-1", std::to_string(w - 1)},
+                             {"H-1", std::to_string(h - 1)},
+                             {"A", std::to_string(a)},
+                             {"B", std::to_string(b)},
+                             {"GREY", std::to_string(a * 0x010101)}})
+            .pixels;
     };
     for (int k = 0; k < 120; ++k) {
         const int kind = Pick(0, 1), w = Pick(3, 90), h = Pick(3, 40);
@@ -284,21 +278,13 @@ TEST_F(RasterRuns, AWholeFillLeftForLaterLooksLikeOneMadeAtOnce) {
         const int w = Pick(2, 40), h = Pick(2, 12), ow = Pick(2, 40), oh = Pick(2, 12);
         std::unique_ptr<Gdi> gdis[2] = {MakeRasterGdi(), MakeRasterGdi()};
         std::unique_ptr<scenes::Calls> sides[2];
-        // The calls of `text` with the placeholders put in, run on one side; the answers.
-        const auto run = [&](int k, const std::string& text, std::map<std::string, std::string> v) {
+        // The calls of `text` with the placeholders put in, run on one side; the last answer.
+        const auto run = [&](int k, const std::string& text, scenes::Values v) {
             v.insert({{"W", std::to_string(w)},
                       {"H", std::to_string(h)},
                       {"OW", std::to_string(ow)},
                       {"OH", std::to_string(oh)}});
-            std::vector<long> answers;
-            std::istringstream calls(text);
-            for (std::string call; std::getline(calls, call, ';');) {
-                auto words = scenes::Split(call);
-                for (auto& word : words)
-                    if (v.count(word)) word = v[word];
-                answers.push_back(scenes::RunLine(*sides[k], words));
-            }
-            return answers;
+            return scenes::RunCalls(*sides[k], text, v);
         };
         for (int k = 0; k < 2; ++k) {
             sides[k] =
@@ -310,24 +296,23 @@ TEST_F(RasterRuns, AWholeFillLeftForLaterLooksLikeOneMadeAtOnce) {
             const testing::Row& op = ops[static_cast<std::size_t>(Pick(1, int(ops.size()) - 1))];
             const bool on_other = Pick(0, 2) == 0;
             const int a = Pick(-3, 42), b = Pick(-3, 14), c = Pick(-3, 42), d = Pick(-3, 14);
-            const std::map<std::string, std::string> v = {
-                {"T", on_other ? "other" : "dc"},
-                {"W", std::to_string(on_other ? ow : w)},
-                {"H", std::to_string(on_other ? oh : h)},
-                {"H2", std::to_string((on_other ? oh : h) / 2)},
-                {"a", std::to_string(a)},
-                {"b", std::to_string(b)},
-                {"c", std::to_string(c)},
-                {"d", std::to_string(d)},
-                {"a8", std::to_string(a / 8)},
-                {"b4", std::to_string(b / 4)},
-                {"c20", std::to_string(c + 20)},
-                {"d12", std::to_string(d + 12)},
-                {"C", std::to_string(rng() & 0x00FFFFFFu)},
-                {"R", on_other ? "SRCCOPY" : "SRCINVERT"},
-                {"Q", on_other ? "other" : "alpha"}};
+            const scenes::Values v = {{"T", on_other ? "other" : "dc"},
+                                      {"W", std::to_string(on_other ? ow : w)},
+                                      {"H", std::to_string(on_other ? oh : h)},
+                                      {"H2", std::to_string((on_other ? oh : h) / 2)},
+                                      {"a", std::to_string(a)},
+                                      {"b", std::to_string(b)},
+                                      {"c", std::to_string(c)},
+                                      {"d", std::to_string(d)},
+                                      {"a8", std::to_string(a / 8)},
+                                      {"b4", std::to_string(b / 4)},
+                                      {"c20", std::to_string(c + 20)},
+                                      {"d12", std::to_string(d + 12)},
+                                      {"C", std::to_string(rng() & 0x00FFFFFFu)},
+                                      {"R", on_other ? "SRCCOPY" : "SRCINVERT"},
+                                      {"Q", on_other ? "other" : "alpha"}};
             const auto first = run(0, op[1], v), second = run(1, op[op.size() > 2 ? 2 : 1], v);
-            ASSERT_EQ(first.back(), second.back())
+            ASSERT_EQ(first, second)
                 << "seed " << kSeed << " round " << round << " step " << step << " " << op.where;
         }
         // Read only now: a read writes what is pending.

@@ -24,7 +24,6 @@
 #include "support/data.h"
 #include "support/logging_control.h"
 #include "support/recording_services.h"
-#include "support/reference_results.h"
 #include "support/refusal.h"
 #include "support/story.h"
 #include "support/story_log.h"

@@ -28,16 +28,25 @@ constexpr gdi::ColorRef kInk = 0x0000FF;
 
 // The surface as the table writes it: '.' the back colour, '#' ink, a letter for the
 // pixels of "letters", '?' anything else, rows separated by '/'; after a marked picture,
-// the names of the picture pixels ("columns/rows"), separated by blanks, rows by "; ".
-std::string Said(const Surface& s, bool marked) {
+// the names of the picture pixels ("columns/rows"), separated by blanks, rows by "; ";
+// where the row wants `hex`, every pixel as six hex digits (0xBBGGRR), rows by " / ".
+std::string Said(const Surface& s, bool marked, bool hex) {
     const auto px = s.Pixels();
     const std::size_t w = static_cast<std::size_t>(s.ScaleWidth());
-    std::string out;
+    std::string out = hex ? "hex" : "";
     for (std::size_t i = 0; i < px.size(); ++i) {
-        if (i > 0) out += i % w != 0 ? (marked ? " " : "") : marked ? "; " : "/";
+        const bool row_start = i % w == 0;
+        if (hex)
+            out += i > 0 && row_start ? " / " : " ";
+        else if (i > 0)
+            out += !row_start ? (marked ? " " : "") : marked ? "; " : "/";
         const std::uint32_t rgb =
             gdi::RedOf(px[i]) << 16 | gdi::GreenOf(px[i]) << 8 | gdi::BlueOf(px[i]);
-        if (px[i] == kBack || px[i] == kInk) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%06X", static_cast<unsigned>(px[i]));
+        if (hex) {
+            out += digits;
+        } else if (px[i] == kBack || px[i] == kInk) {
             out += px[i] == kBack ? '.' : '#';
         } else if (px[i] % 16 == 0 && px[i] >= 0x10 && px[i] <= 0x60) {
             out += char('A' + px[i] / 16 - 1);
@@ -67,6 +76,7 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
                                        std::stoi(row[0].substr(row[0].find('x') + 1)));
     s->BackColor(kBack);
     bool marked = false;
+    std::shared_ptr<SurfaceImage> snapshot;
     std::istringstream calls(row[1]);
     for (std::string call; std::getline(calls, call, ';');) {
         auto words = scenes::Split(call);
@@ -74,20 +84,25 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
         const std::string name = words[0];
         words.erase(words.begin());
         host::PictureRef picture;
-        if (name == "PaintPicture") {
-            marked = marked || words.at(0).rfind("\"marked", 0) == 0;
-            picture = scenes::ScenePicture(scenes::Unquote(words[0]));
-            words.erase(words.begin());
+        if (name == "PaintPicture" && words.at(0) != "snapshot") {
+            const std::string picture_name = scenes::Unquote(words[0]);
+            marked = marked || picture_name.starts_with("marked");
+            picture = picture_name.starts_with("file ")
+                          ? picture::LoadPicture(testing::DataPath(picture_name.substr(5)).string())
+                          : scenes::ScenePicture(picture_name);
         }
+        if (name == "PaintPicture") words.erase(words.begin());
+        // Numbers, and the colour: `ink` or a 0x number.
         std::optional<std::uint32_t> color;
         std::vector<float> at;
         for (const std::string& word : words)
-            if (word == "ink")
-                color = kInk;
+            if (word == "ink" || word.starts_with("0x"))
+                color = word == "ink" ? kInk : std::stoul(word, nullptr, 16);
             else
                 at.push_back(std::stof(word));
         const std::size_t given = at.size();
-        at.resize(4);
+        at.resize(8);
+        const gdi::LiveObjects before_call = gdi::RasterLiveObjects(*gdi);
         if (name == "Line")
             s->Line(at[0], at[1], at[2], at[3], color);
         else if (name == "Box")
@@ -98,16 +113,30 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
             s->PSet(at[0], at[1], color);
         else if (name == "ForeColor")
             s->ForeColor(*color);
+        else if (name == "BackColor")
+            s->BackColor(*color);
+        else if (name == "SetSysColor")
+            vb::SetSysColor(static_cast<int>(at[0]), *color);
         else if (name == "Cls")
             s->Cls();
+        else if (name == "Resize")
+            s->Resize(static_cast<int>(at[0]), static_cast<int>(at[1]));
+        else if (name == "Snapshot")
+            snapshot = s->Image();
+        else if (name == "PaintPicture" && picture == nullptr)
+            s->PaintPicture(*snapshot, at[0], at[1], at[2], at[3], at[4], at[5], at[6], at[7]);
         else if (name == "PaintPicture" && given == 2)
             s->PaintPicture(*picture, at[0], at[1]);
         else if (name == "PaintPicture")
             s->PaintPicture(*picture, at[0], at[1], at[2], at[3]);
         else
             ADD_FAILURE() << row.where << ": no call " << name;
+        // A picture paints with objects of its own and releases them at once.
+        if (name == "PaintPicture") {
+            EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before_call) << row.where << ": kept objects";
+        }
     }
-    EXPECT_EQ(Said(*s, marked), row[2]) << row.where;
+    EXPECT_EQ(Said(*s, marked, row[2].starts_with("hex")), row[2]) << row.where;
     s.reset();  // what it made goes with it
     EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before) << row.where;
 }
@@ -115,31 +144,6 @@ TEST_P(SurfaceDrawing, CoversThePixelsTheRowShows) {
 INSTANTIATE_TEST_SUITE_P(Table, SurfaceDrawing,
                          ::testing::ValuesIn(testing::ReadTable("surface/drawing.txt")),
                          testing::RowName);
-
-TEST_F(SurfaceTest, SystemColoursResolveWhenUsed) {
-    Surface s(*gdi, 2, 1);
-    s.BackColor(0x8000000F);  // button face
-    EXPECT_EQ(s.Pixels()[0], vb::SysColor(15));
-    vb::SetSysColor(16, 0x123456);
-    s.PSet(1, 0, 0x80000010);
-    EXPECT_EQ(s.Pixels()[1], 0x123456u);
-}
-
-TEST_F(SurfaceTest, SnapshotIsACopyAndPaintsBackUnscaled) {
-    Surface s(*gdi, 4, 2);
-    s.BackColor(kBack);
-    s.PSet(0, 0, kInk);
-    s.PSet(3, 1, kInk);
-    const auto snapshot = s.Image();
-    s.BackColor(0x00FF00);
-    EXPECT_EQ(snapshot->pixels[0], kInk);  // the snapshot does not follow the surface
-    // Copy back all but the first column, destination and source at the same place.
-    s.PaintPicture(*snapshot, 1, 0, 3, 2, 1, 0, 3, 2);
-    const auto px = s.Pixels();
-    EXPECT_EQ(px[0], 0x00FF00u);
-    EXPECT_EQ(px[1], kBack);
-    EXPECT_EQ(px[7], kInk);
-}
 
 // The surface's font is in its DC from the start, not only once another font has been
 // set, and each attribute reaches the GDI font.
@@ -168,44 +172,6 @@ TEST_F(SurfaceTest, ItsFontIsInTheDcFromTheStartWithItsAttributes) {
     // Back to the font set before: the one asked for, not another kept beside it.
     EXPECT_EQ(draw(initial), plain);
     EXPECT_NE(draw(italic), plain);
-}
-
-TEST_F(SurfaceTest, ReleasesEverythingItCreated) {
-    const auto before = gdi::RasterLiveObjects(*gdi);
-    {
-        Surface s(*gdi, 5, 5);
-        s.ForeColor(kInk);
-        s.Line(0, 0, 4, 4, 0xFF0000);
-        s.Box(0, 0, 4, 4);
-        s.Resize(7, 3);
-        s.PaintPicture(*s.Image(), 1, 1);
-    }
-    EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
-}
-
-TEST_F(SurfaceTest, StraightAlphaIsCompositedOverTheSurface) {
-    Surface s(*gdi, 4, 1);
-    s.BackColor(0xFFFFFF);
-    const gdi::LiveObjects before = gdi::RasterLiveObjects(*gdi);
-    // Transparent, half red, opaque green, quarter blue (0x40).
-    s.PaintPicture(vb::StdPicture(4, 1, {0x00123456, 0x80FF0000, 0xFF00FF00, 0x400000FF}), 0, 0);
-    const auto px = s.Pixels();
-    EXPECT_EQ(px[0], 0xFFFFFFu);
-    // Red premultiplied by 0x80 is 128; white beneath keeps (255 * 127 + 127) / 255 = 127.
-    EXPECT_EQ(px[1], gdi::Rgb(255, 127, 127));
-    EXPECT_EQ(px[2], gdi::Rgb(0, 255, 0));
-    // Blue 255 * 64 / 255 = 64 plus white's 191 in every channel.
-    EXPECT_EQ(px[3], gdi::Rgb(191, 191, 255));
-    EXPECT_EQ(gdi::RasterLiveObjects(*gdi), before);
-
-    // Premultiplying rounds to nearest: 1 * 128 / 255 is 1, not 0.
-    s.BackColor(0x000000);
-    s.PaintPicture(vb::StdPicture(1, 1, {0x80010101}), 0, 0);
-    EXPECT_EQ(s.Pixels()[0], gdi::Rgb(1, 1, 1));
-
-    // Stretched, each destination pixel blends its own source pixel once.
-    s.PaintPicture(vb::StdPicture(1, 1, {0x80FFFFFF}), 0, 0, 4.0f, 1.0f);
-    for (gdi::ColorRef c : s.Pixels()) EXPECT_EQ(c, gdi::Rgb(128, 128, 128));
 }
 
 TEST_F(SurfaceTest, ALoadedIconShowsTheFaceThroughItsAlpha) {

@@ -1,25 +1,26 @@
-// The raster's text through real fonts: which installed face stands in for a family,
-// Marlett's arrow, the glyph cache and its sizes. DrawTextA's pixels where they are fixed by rule
-// (clipping, background cells, colours, metrics) are cases of
-// tests/data/raster/cases/text.txt; the anti-aliased glyph pixels themselves are compared
-// with real GDI by reference_test.cpp.
+// The raster's text through real fonts: which installed face stands in for a family, the
+// glyph cache and its sizes (Marlett's arrows are compared with real GDI, pixel for pixel).
+// DrawTextA's pixels where they are fixed by rule (clipping, background cells, colours, metrics)
+// are cases of tests/data/raster/cases/text.txt; the anti-aliased glyph pixels themselves are
+// compared with real GDI by reference_test.cpp.
 #include <sheenwork/gdi/gdi.h>
 #include <sheenwork/text/fonts.h>
 #include <sheenwork/vb/error.h>
 
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include "platform/text/font_engine.h"
 #include "scenes/scenes.h"
@@ -51,19 +52,6 @@ std::string FaceOf(Gdi& g, const char* family) {
     return face;
 }
 
-// Scene calls, separated by ";", run on a fresh w x h bitmap of the sentinel colour.
-scenes::Rendered Draw(Gdi& g, int w, int h, const std::string& calls) {
-    const scenes::Scene scene{"", w, h, kSentinel, {}, [&](Gdi& gdi, Hdc dc) {
-                                  scenes::Calls c(gdi, dc);
-                                  std::istringstream in(calls);
-                                  for (std::string call; std::getline(in, call, ';');)
-                                      if (!scenes::Split(call).empty())
-                                          scenes::RunLine(c, scenes::Split(call));
-                                  return c.values;
-                              }};
-    return scenes::Render(g, scene);
-}
-
 // --- which face -------------------------------------------------------------------
 
 // A program that uses fontconfig itself, as a toolkit does, and holds one of its fonts until
@@ -79,7 +67,7 @@ TEST(TextEngineDeathTest, AProgramThatUsesFontconfigTooEndsCleanly) {
             FcDefaultSubstitute(wanted);
             FcResult result;
             FcPattern* held = FcFontMatch(nullptr, wanted, &result);
-            Draw(
+            scenes::Draw(
                 *MakeRasterGdi(), 40, 16,
                 R"(font = CreateFontIndirect -11 FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY )"
                 R"("Tahoma"; SelectObject dc font; DrawTextA dc "Aa" -1 0 0 40 16 DT_LEFT)");
@@ -118,26 +106,6 @@ TEST(TextEngine, WinesOwnOutlineFacesComeFromItsFontFolder) {
     }
 }
 
-TEST(TextEngine, MarlettsDropDownArrowNarrowsFromTheTop) {
-    // Marlett's "6" is the drop-down arrow: a triangle pointing down, so its rows of ink
-    // narrow from the top (its pixels drawn: drawn.txt).
-    const auto marlett = text::Realize(Font("Marlett", -13, SYMBOL_CHARSET));
-    EXPECT_EQ(marlett->Family(), "Marlett");
-    const text::Glyph& arrow = marlett->GlyphOf('6');
-    ASSERT_TRUE(std::any_of(arrow.coverage.begin(), arrow.coverage.end(),
-                            [](std::uint8_t level) { return level > 1; }));
-    auto row_ink = [&](int y) {
-        int n = 0;
-        for (int x = 0; x < arrow.width; ++x) n += arrow.coverage[y * arrow.width + x] > 1;
-        return n;
-    };
-    int first = 0, last = arrow.rows - 1;
-    while (row_ink(first) == 0) ++first;
-    while (row_ink(last) == 0) --last;
-    EXPECT_LT(first, last);
-    EXPECT_GT(row_ink(first), row_ink(last));
-}
-
 // --- the glyph cache ---------------------------------------------------------------
 
 TEST(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
@@ -148,11 +116,11 @@ TEST(TextEngine, GlyphsAreRasterisedOncePerFontAndSize) {
     // The text, rectangle and format of `words` drawn in DejaVu Sans `height` pixels high,
     // each time in a font object of its own.
     const auto draw = [&](int height, const std::string& words) {
-        Draw(*g, 75, 23,
-             "font = CreateFontIndirect " + std::to_string(height) +
-                 R"( FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY "DejaVu Sans"; )"
-                 "SelectObject dc font; DrawTextA dc " +
-                 words);
+        scenes::Draw(*g, 75, 23,
+                     "font = CreateFontIndirect " + std::to_string(height) +
+                         R"( FW_NORMAL 0 0 0 ANSI_CHARSET ANTIALIASED_QUALITY "DejaVu Sans"; )"
+                         "SelectObject dc font; DrawTextA dc " +
+                         words);
     };
     const std::string word = R"("&Speichern" -1 0 0 75 23 DT_CENTER|DT_WORDBREAK)";
     draw(-13, word);
@@ -285,3 +253,84 @@ INSTANTIATE_TEST_SUITE_P(Text, OwnFontconfigDeathTest,
 
 }  // namespace
 }  // namespace sheenwork::gdi
+
+// --- sizes shared over time ---------------------------------------------------------
+
+// Realisations of one face share its FreeType sizes over time (a size that goes waits for
+// the next realisation), so a font's glyphs must not depend on the sizes realised before
+// it; and each is drawn with grey levels, bilevel from the outline or from a bitmap strike
+// as its row says (worked out from the face's gasp table and strikes). The model: FreeType
+// alone, with a face opened afresh for each case, glyphs loaded and rendered that way, in
+// GDI's 17 coverage levels, and measured by the outline hinted for grey levels.
+namespace sheenwork::text {
+namespace {
+
+// Measured and drawn advances, left, top, width, rows and the coverage of a glyph.
+using Rendered = std::tuple<int, int, int, int, int, int, std::vector<std::uint8_t>>;
+
+Rendered Alone(FT_Face face, char c, const std::string& drawn, bool italic) {
+    const auto load = [&](FT_Int32 flags) {
+        EXPECT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), flags), 0);
+        return static_cast<int>((face->glyph->advance.x + 32) / 64);
+    };
+    const int measured = load(FT_LOAD_NO_BITMAP);
+    const bool grey = drawn == "grey";
+    const int advance =
+        grey ? measured : load(FT_LOAD_TARGET_MONO | (drawn == "mono" ? FT_LOAD_NO_BITMAP : 0));
+    EXPECT_EQ(face->glyph->format == FT_GLYPH_FORMAT_BITMAP, drawn == "strike") << drawn;
+    // A synthetic italic leans a quarter pixel per pixel above the baseline.
+    const FT_Matrix slant{0x10000, 0x4000, 0, 0x10000};
+    if (italic) FT_Outline_Transform(&face->glyph->outline, &slant);
+    FT_Render_Glyph(face->glyph, grey ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO);
+    const FT_Bitmap& b = face->glyph->bitmap;
+    std::vector<std::uint8_t> levels;
+    for (unsigned y = 0; y < b.rows; ++y)
+        for (unsigned x = 0; x < b.width; ++x) {
+            const unsigned char* row = b.buffer + y * b.pitch;
+            levels.push_back(grey ? row[x] * 17 / 256 : ((row[x / 8] >> (7 - x % 8)) & 1) * 16);
+        }
+    return {measured,
+            advance,
+            face->glyph->bitmap_left,
+            face->glyph->bitmap_top,
+            static_cast<int>(b.width),
+            static_cast<int>(b.rows),
+            levels};
+}
+
+class ReusedSizes : public ::testing::TestWithParam<testing::Row> {};
+
+TEST_P(ReusedSizes, RenderAsAFaceOpenedAfresh) {
+    const testing::Row& row = GetParam();
+    const int ppem = std::stoi(row[1]);
+    gdi::LogFont lf;
+    lf.lfQuality = row[2] == "bilevel" ? gdi::NONANTIALIASED_QUALITY : gdi::DEFAULT_QUALITY;
+    lf.lfItalic = row[2] == "italic";
+    std::strncpy(lf.lfFaceName, row[0].c_str(), gdi::kLfFaceSize - 1);
+    // Seventy other heights, each with a glyph loaded, go through the engine's cache of
+    // 64 realisations: the case's font is new, and takes a size another height used.
+    for (lf.lfHeight = -100; lf.lfHeight > -170; --lf.lfHeight) Realize(lf)->GlyphOf('g');
+    lf.lfHeight = -ppem;
+    const auto font = Realize(lf);
+
+    const ResolvedFace resolved = ResolveFamily(row[0], 400, false);
+    FT_Library library;
+    FT_Face face;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, resolved.file.c_str(), resolved.index, &face), 0) << row.where;
+    FT_Set_Pixel_Sizes(face, 0, ppem);
+    for (char c : row[4]) {
+        const Glyph& g = font->GlyphOf(static_cast<unsigned char>(c));
+        EXPECT_EQ(Rendered(g.advance, g.pen_advance, g.left, g.top, g.width, g.rows, g.coverage),
+                  Alone(face, c, row[3], row[2] == "italic"))
+            << row.where << ": '" << c << "'";
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+INSTANTIATE_TEST_SUITE_P(Text, ReusedSizes,
+                         ::testing::ValuesIn(testing::ReadTable("text_sizes.txt")),
+                         testing::RowName);
+
+}  // namespace
+}  // namespace sheenwork::text

@@ -19,15 +19,12 @@ using Words = std::vector<std::string>;
 using Lines = std::vector<Words>;
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
-long Number(const std::string& word);
-
+// A constant of the type library's enumerations, or a number or constant of a scene line.
 long Number(const std::string& word) {
-    if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-')
-        return std::stol(word, nullptr, 0);
     for (const EnumInfo& e : Enumerations())
         for (const EnumMember& m : e.members)
             if (word == m.name) return m.value;
-    Fail("not a number nor a constant: " + word);
+    return scenes::Number(word);
 }
 
 // Sets one field of the record from the words after "=".
@@ -174,13 +171,17 @@ void ReadButtons(const std::string& folder, std::vector<Scene>& out) {
     }
 }
 
-long TransBltLine(Calls& c, const Words& w) {
-    TransBlt(c.g, c.Dc(w[0]), c.Int(w[1]), c.Int(w[2]), c.Int(w[3]), c.Int(w[4]), c.Dc(w[5]),
-             c.Int(w[6]), c.Int(w[7]), c.Int(w[8]));
-    return 1;
-}
-
 }  // namespace
+
+const Verbs& ControlVerbs() {
+    static const Verbs verbs = {{"TransBlt", [](Calls& c, const Words& w) {
+                                     TransBlt(c.g, c.Dc(w.at(0)), c.Int(w.at(1)), c.Int(w.at(2)),
+                                              c.Int(w.at(3)), c.Int(w.at(4)), c.Dc(w.at(5)),
+                                              c.Int(w.at(6)), c.Int(w.at(7)), c.Int(w.at(8)));
+                                     return 1L;
+                                 }}};
+    return verbs;
+}
 
 host::PictureRef ScenePicture(const std::string& name) {
     static const auto pictures = [] {
@@ -240,8 +241,7 @@ const std::vector<Scene>& ButtonScenes() {
         std::vector<Scene> out;
         ReadButtons(SceneRoot() + "/buttons", out);
         // TransBlt's scenes are drawing scenes with the control's TransBlt as one more call.
-        static const Verbs verbs = {{"TransBlt", TransBltLine}};
-        for (Scene& s : ReadScenes(SceneRoot() + "/transblt", kSentinel, &verbs))
+        for (Scene& s : ReadScenes(SceneRoot() + "/transblt", kSentinel, &ControlVerbs()))
             out.push_back(std::move(s));
         return out;
     }();

@@ -26,6 +26,9 @@ namespace sheenwork::scenes {
 
 const std::vector<Scene>& ButtonScenes();
 
+// The control's own calls a scene line can make: TransBlt DC X Y W H SRC XSRC YSRC KEY.
+const Verbs& ControlVerbs();
+
 // Carries out one assignment of a button scene's lines ("FIELD = VALUE", or Image1 = WxH)
 // on a record and its site.
 void Assign(testing::RecordingSite& site, ButtonRecord& r, const std::vector<std::string>& w);

@@ -510,4 +510,25 @@ Rendered Render(gdi::Gdi& g, const Scene& scene) {
     return out;
 }
 
+long RunCalls(Calls& c, const std::string& calls, const Values& values) {
+    long answer = 0;
+    for (std::size_t at = 0; at <= calls.size();) {
+        const std::size_t end = std::min(calls.find(';', at), calls.size());
+        Words words = Split(calls.substr(at, end - at));
+        for (auto& word : words)
+            if (const auto it = values.find(word); it != values.end()) word = it->second;
+        if (!words.empty()) answer = RunLine(c, words);
+        at = end + 1;
+    }
+    return answer;
+}
+
+Rendered Draw(gdi::Gdi& g, int width, int height, const std::string& calls, const Values& values) {
+    return Render(g, {"", width, height, kSentinel, {}, [&](gdi::Gdi& gdi, gdi::Hdc dc) {
+                          Calls c(gdi, dc);
+                          RunCalls(c, calls, values);
+                          return c.values;
+                      }});
+}
+
 }  // namespace sheenwork::scenes

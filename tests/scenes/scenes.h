@@ -153,8 +153,14 @@ struct Rendered {
 // Draws `scene` on a fresh memory DC and surface bitmap filled with its background;
 // releases everything it created.
 Rendered Render(gdi::Gdi& gdi, const Scene& scene);
-inline std::vector<gdi::ColorRef> RenderScene(gdi::Gdi& gdi, const Scene& scene) {
-    return Render(gdi, scene).pixels;
-}
+
+// Words a line's placeholders stand for, and what they are replaced by.
+using Values = std::map<std::string, std::string>;
+// Runs `calls`, scene lines separated by ";", with each word `values` names replaced by its
+// value; the answer of the last.
+long RunCalls(Calls& c, const std::string& calls, const Values& values = {});
+// Such calls as a scene of their own on a fresh width x height bitmap of the sentinel.
+Rendered Draw(gdi::Gdi& gdi, int width, int height, const std::string& calls,
+              const Values& values = {});
 
 }  // namespace sheenwork::scenes

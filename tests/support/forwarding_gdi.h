@@ -12,86 +12,77 @@
 
 namespace sheenwork::testing {
 
+// A method of gdi::Gdi handed on unchanged: its answer, its name, its parameters and the
+// names it passes them on by.
+#define SHEENWORK_FORWARD(Answer, Name, Parameters, Arguments) \
+    Answer Name Parameters override { return g_.Name Arguments; }
+
 class ForwardingGdi : public gdi::Gdi {
 public:
     explicit ForwardingGdi(gdi::Gdi& inner) : g_(inner) {}
+    gdi::Gdi& Inner() { return g_; }
 
     using Hdc = gdi::Hdc;
     using Hgdiobj = gdi::Hgdiobj;
     using ColorRef = gdi::ColorRef;
 
-    Hdc CreateCompatibleDC(Hdc like) override { return g_.CreateCompatibleDC(like); }
-    bool DeleteDC(Hdc dc) override { return g_.DeleteDC(dc); }
-    Hgdiobj CreateCompatibleBitmap(Hdc like, int w, int h) override {
-        return g_.CreateCompatibleBitmap(like, w, h);
-    }
-    Hgdiobj CreateBitmap(int w, int h, unsigned planes, unsigned bpp, const void* bits) override {
-        return g_.CreateBitmap(w, h, planes, bpp, bits);
-    }
-    Hgdiobj CreateSurfaceBitmap(int w, int h) override { return g_.CreateSurfaceBitmap(w, h); }
-    std::vector<ColorRef> ReadBitmap(Hgdiobj b) override { return g_.ReadBitmap(b); }
-    Hgdiobj CreatePen(int style, int width, ColorRef c) override {
-        return g_.CreatePen(style, width, c);
-    }
-    Hgdiobj CreateSolidBrush(ColorRef c) override { return g_.CreateSolidBrush(c); }
-    Hgdiobj GetStockObject(int which) override { return g_.GetStockObject(which); }
-    Hgdiobj SelectObject(Hdc dc, Hgdiobj o) override { return g_.SelectObject(dc, o); }
-    bool DeleteObject(Hgdiobj o) override { return g_.DeleteObject(o); }
-    ColorRef SetBkColor(Hdc dc, ColorRef c) override { return g_.SetBkColor(dc, c); }
-    ColorRef GetBkColor(Hdc dc) override { return g_.GetBkColor(dc); }
-    ColorRef SetTextColor(Hdc dc, ColorRef c) override { return g_.SetTextColor(dc, c); }
-    ColorRef GetTextColor(Hdc dc) override { return g_.GetTextColor(dc); }
-    int SetBkMode(Hdc dc, int mode) override { return g_.SetBkMode(dc, mode); }
-    int GetBkMode(Hdc dc) override { return g_.GetBkMode(dc); }
-    int GetDeviceCaps(Hdc dc, int index) override { return g_.GetDeviceCaps(dc, index); }
-    bool MoveToEx(Hdc dc, int x, int y, gdi::Point* p) override { return g_.MoveToEx(dc, x, y, p); }
-    bool LineTo(Hdc dc, int x, int y) override { return g_.LineTo(dc, x, y); }
-    ColorRef SetPixel(Hdc dc, int x, int y, ColorRef c) override {
-        return g_.SetPixel(dc, x, y, c);
-    }
-    ColorRef GetPixel(Hdc dc, int x, int y) override { return g_.GetPixel(dc, x, y); }
-    bool Rectangle(Hdc dc, int l, int t, int r, int b) override {
-        return g_.Rectangle(dc, l, t, r, b);
-    }
-    int FillRect(Hdc dc, const gdi::Rect* r, Hgdiobj brush) override {
-        return g_.FillRect(dc, r, brush);
-    }
-    bool RoundRect(Hdc dc, int l, int t, int r, int b, int w, int h) override {
-        return g_.RoundRect(dc, l, t, r, b, w, h);
-    }
-    bool DrawEdge(Hdc dc, gdi::Rect* r, unsigned edge, unsigned flags) override {
-        return g_.DrawEdge(dc, r, edge, flags);
-    }
-    bool DrawFocusRect(Hdc dc, const gdi::Rect* r) override { return g_.DrawFocusRect(dc, r); }
-    int StretchDIBits(Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
-                      const void* bits, const gdi::BitmapInfoHeader* info, unsigned usage,
-                      std::uint32_t rop) override {
-        return g_.StretchDIBits(dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop);
-    }
-    bool BitBlt(Hdc d, int x, int y, int w, int h, Hdc s, int xs, int ys,
-                std::uint32_t rop) override {
-        return g_.BitBlt(d, x, y, w, h, s, xs, ys, rop);
-    }
-    Hgdiobj CreateFontIndirect(const gdi::LogFont& f) override { return g_.CreateFontIndirect(f); }
-    std::string GetTextFace(Hdc dc) override { return g_.GetTextFace(dc); }
-    bool GetTextMetrics(Hdc dc, gdi::TextMetric* tm) override { return g_.GetTextMetrics(dc, tm); }
-    bool GetTextExtentPoint32(Hdc dc, const char* t, int n, gdi::Size* s) override {
-        return g_.GetTextExtentPoint32(dc, t, n, s);
-    }
-    int DrawTextA(Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format) override {
-        return g_.DrawTextA(dc, t, n, r, format);
-    }
-    Hgdiobj CreateAlphaBitmap(int w, int h, const std::uint32_t* argb) override {
-        return g_.CreateAlphaBitmap(w, h, argb);
-    }
-    bool AlphaBlend(Hdc d, int x, int y, int w, int h, Hdc s, int xs, int ys, int ws, int hs,
-                    gdi::BlendFunction blend) override {
-        return g_.AlphaBlend(d, x, y, w, h, s, xs, ys, ws, hs, blend);
-    }
+    SHEENWORK_FORWARD(Hdc, CreateCompatibleDC, (Hdc like), (like))
+    SHEENWORK_FORWARD(bool, DeleteDC, (Hdc dc), (dc))
+    SHEENWORK_FORWARD(Hgdiobj, CreateCompatibleBitmap, (Hdc like, int w, int h), (like, w, h))
+    SHEENWORK_FORWARD(Hgdiobj, CreateBitmap,
+                      (int w, int h, unsigned planes, unsigned bpp, const void* bits),
+                      (w, h, planes, bpp, bits))
+    SHEENWORK_FORWARD(Hgdiobj, CreateSurfaceBitmap, (int w, int h), (w, h))
+    SHEENWORK_FORWARD(std::vector<ColorRef>, ReadBitmap, (Hgdiobj b), (b))
+    SHEENWORK_FORWARD(Hgdiobj, CreatePen, (int style, int width, ColorRef c), (style, width, c))
+    SHEENWORK_FORWARD(Hgdiobj, CreateSolidBrush, (ColorRef c), (c))
+    SHEENWORK_FORWARD(Hgdiobj, GetStockObject, (int which), (which))
+    SHEENWORK_FORWARD(Hgdiobj, SelectObject, (Hdc dc, Hgdiobj o), (dc, o))
+    SHEENWORK_FORWARD(bool, DeleteObject, (Hgdiobj o), (o))
+    SHEENWORK_FORWARD(ColorRef, SetBkColor, (Hdc dc, ColorRef c), (dc, c))
+    SHEENWORK_FORWARD(ColorRef, GetBkColor, (Hdc dc), (dc))
+    SHEENWORK_FORWARD(ColorRef, SetTextColor, (Hdc dc, ColorRef c), (dc, c))
+    SHEENWORK_FORWARD(ColorRef, GetTextColor, (Hdc dc), (dc))
+    SHEENWORK_FORWARD(int, SetBkMode, (Hdc dc, int mode), (dc, mode))
+    SHEENWORK_FORWARD(int, GetBkMode, (Hdc dc), (dc))
+    SHEENWORK_FORWARD(int, GetDeviceCaps, (Hdc dc, int index), (dc, index))
+    SHEENWORK_FORWARD(bool, MoveToEx, (Hdc dc, int x, int y, gdi::Point* p), (dc, x, y, p))
+    SHEENWORK_FORWARD(bool, LineTo, (Hdc dc, int x, int y), (dc, x, y))
+    SHEENWORK_FORWARD(ColorRef, SetPixel, (Hdc dc, int x, int y, ColorRef c), (dc, x, y, c))
+    SHEENWORK_FORWARD(ColorRef, GetPixel, (Hdc dc, int x, int y), (dc, x, y))
+    SHEENWORK_FORWARD(bool, Rectangle, (Hdc dc, int l, int t, int r, int b), (dc, l, t, r, b))
+    SHEENWORK_FORWARD(int, FillRect, (Hdc dc, const gdi::Rect* r, Hgdiobj brush), (dc, r, brush))
+    SHEENWORK_FORWARD(bool, RoundRect, (Hdc dc, int l, int t, int r, int b, int w, int h),
+                      (dc, l, t, r, b, w, h))
+    SHEENWORK_FORWARD(bool, DrawEdge, (Hdc dc, gdi::Rect* r, unsigned edge, unsigned flags),
+                      (dc, r, edge, flags))
+    SHEENWORK_FORWARD(bool, DrawFocusRect, (Hdc dc, const gdi::Rect* r), (dc, r))
+    SHEENWORK_FORWARD(int, StretchDIBits,
+                      (Hdc dc, int x, int y, int w, int h, int xs, int ys, int ws, int hs,
+                       const void* bits, const gdi::BitmapInfoHeader* info, unsigned usage,
+                       std::uint32_t rop),
+                      (dc, x, y, w, h, xs, ys, ws, hs, bits, info, usage, rop))
+    SHEENWORK_FORWARD(bool, BitBlt,
+                      (Hdc d, int x, int y, int w, int h, Hdc s, int xs, int ys, std::uint32_t rop),
+                      (d, x, y, w, h, s, xs, ys, rop))
+    SHEENWORK_FORWARD(Hgdiobj, CreateFontIndirect, (const gdi::LogFont& f), (f))
+    SHEENWORK_FORWARD(std::string, GetTextFace, (Hdc dc), (dc))
+    SHEENWORK_FORWARD(bool, GetTextMetrics, (Hdc dc, gdi::TextMetric* tm), (dc, tm))
+    SHEENWORK_FORWARD(bool, GetTextExtentPoint32, (Hdc dc, const char* t, int n, gdi::Size* s),
+                      (dc, t, n, s))
+    SHEENWORK_FORWARD(int, DrawTextA, (Hdc dc, const char* t, int n, gdi::Rect* r, unsigned format),
+                      (dc, t, n, r, format))
+    SHEENWORK_FORWARD(Hgdiobj, CreateAlphaBitmap, (int w, int h, const std::uint32_t* argb),
+                      (w, h, argb))
+    SHEENWORK_FORWARD(bool, AlphaBlend,
+                      (Hdc d, int x, int y, int w, int h, Hdc s, int xs, int ys, int ws, int hs,
+                       gdi::BlendFunction blend),
+                      (d, x, y, w, h, s, xs, ys, ws, hs, blend))
 
 protected:
     gdi::Gdi& g_;
 };
+#undef SHEENWORK_FORWARD
 
 // Our raster with a watch on the calls that show what a paint did: each noted as a line
 // to `note` while it is set, every DrawTextA kept in `texts` (its rectangle as passed in,
