@@ -16,7 +16,6 @@
 #include <iomanip>
 
 #include "png_io.h"
-#include "scenes/scenes.h"
 #include "support/data.h"
 #include "support/story.h"
 #include "support/story_play.h"
@@ -404,39 +403,6 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
     }
     EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
-
-// The manager a button keeps opens the About window through the button's host, as the
-// button's own About does.
-TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
-    Desk desk({"control cmdSave Sheenwork.sheenButton 10 10 80 23"});
-    std::vector<std::string> shown;
-    desk.runtime->OnAbout(
-        [&](const host::AboutInfo& info) { shown.push_back(info.control + " " + info.version); });
-    const auto button = desk.form->Find("cmdSave")->Native<sheenButton>();
-    ASSERT_NE(button->Record().cQuickInfo, nullptr);
-    button->Record().cQuickInfo->About();
-    EXPECT_EQ(shown, std::vector<std::string>{"sheenButton 2.8.0"});
-    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
-}
-
-// The lines of tests/data/spev/ansi.txt: text saved in the ANSI code page, bytes read back.
-class SpEvAnsi : public ::testing::TestWithParam<testing::Row> {};
-TEST_P(SpEvAnsi, FilesAreWindows1252) {
-    const testing::Row& row = GetParam();
-    testing::RecordingServices services;
-    testing::TempDir dir;
-    const std::string name = dir / "t.txt", in = scenes::Unquote(row[1]);
-    if (row[0] == "save") {
-        SpEvObject().TextSave(name, in);
-        EXPECT_EQ(testing::ReadFile(name), scenes::Unquote(row[2]));
-    } else {
-        std::ofstream(name, std::ios::binary) << in;
-        EXPECT_EQ(SpEvObject().TextRead(name), scenes::Unquote(row[2]));
-    }
-    EXPECT_TRUE(services.boxes.empty());
-}
-INSTANTIATE_TEST_SUITE_P(Table, SpEvAnsi, ::testing::ValuesIn(testing::ReadTable("spev/ansi.txt")),
-                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork
