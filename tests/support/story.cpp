@@ -29,7 +29,7 @@ std::string Unescape(const std::string& text) {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;
         }
     }
     return out;

@@ -33,7 +33,7 @@ struct Story {
 // "Name=Value Name="a value"".
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest);
 
-// A story's or a table's text with \r, \n, \0, \xHH and \\ made the bytes they stand
+// A story's or a table's text with \r, \n, \t, \0, \xHH and \\ made the bytes they stand
 // for (a backslash before anything else stands for that character, one at the end for
 // itself).
 std::string Unescape(const std::string& text);
