@@ -174,7 +174,7 @@ const std::map<std::string, std::function<void(sheenButton&, const std::string&,
             {"About", [](auto& b, auto&, auto&) { b.About(); }},
             {"QI.About", [](auto& b, auto&, auto&) { b.Record().cQuickInfo->About(); }}};
 
-class Story : public ::testing::TestWithParam<std::string> {
+class Story : public ::testing::TestWithParam<std::filesystem::path> {
 protected:
     void SetUp() override { SetSilentError(vb::False); }
     void TearDown() override {
@@ -549,7 +549,7 @@ void Story::FileLimit(const std::string& bytes) {
 void Story::Run() {
     const std::string source = SHEENWORK_SOURCE_DIR;
     New(false);
-    for (Row row : testing::ReadTable("props/" + GetParam())) {
+    for (Row row : testing::ReadTable("props/" + GetParam().filename().string())) {
         for (auto& c : row.cells) {
             for (std::size_t at; (at = c.find("$TMP")) != std::string::npos;)
                 c.replace(at, 4, tmp.Path().string());
@@ -563,20 +563,8 @@ void Story::Run() {
 
 TEST_P(Story, RunsAsWritten) { Run(); }
 
-std::vector<std::string> Stories() {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(testing::DataPath("props")))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(Stories()),
-                         [](const ::testing::TestParamInfo<std::string>& i) {
-                             std::string n = i.param.substr(0, i.param.find('.'));
-                             std::replace(n.begin(), n.end(), '-', '_');
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(testing::Stories("props", ".txt")),
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 }  // namespace
 }  // namespace sheenwork

@@ -141,11 +141,12 @@ Story ReadStory(const std::filesystem::path& path) {
     return story;
 }
 
-std::vector<std::filesystem::path> Stories() {
+std::vector<std::filesystem::path> Stories(const std::string& folder,
+                                           const std::string& extension) {
     std::vector<std::filesystem::path> out;
     for (const auto& e :
-         std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime"))
-        if (e.path().extension() == ".story") out.push_back(e.path());
+         std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/" + folder))
+        if (e.path().extension() == extension) out.push_back(e.path());
     std::sort(out.begin(), out.end());
     return out;
 }
