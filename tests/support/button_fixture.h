@@ -72,7 +72,7 @@ private:
     template <typename... Numbers>
     void Logged(const std::string& name, Numbers... numbers) {
         entries.push_back(prefix + name);
-        ((entries.back() += " " + Trimmed(numbers)), ...);
+        (entries.back().append(" ").append(Trimmed(numbers)), ...);
         if (on_event) on_event(name);
     }
 };
