@@ -13,14 +13,15 @@
 //   rec FIELD VALUE        sets a field of the record, site FIELD VALUE one of the site
 //                          (parent_font: none, right_to_left, extender_default)
 //   holder natural W H / holder picture W H   the picture holder's natural size, picture
-//   do PROCEDURE [ARG] [| ANSWER]   an event of the host; ANSWER what it hands back
+//   do PROCEDURE [ARG] [| ANSWER]   an event of the host (QI.About: the tooltip manager's
+//                          About); ANSWER what it hands back
 //   log PREFIX,... | LIST  the site's log, the entries that start with a prefix (* all);
 //                          logfrom: from the first entry equal to LIST's first
 //   first PREFIX,... | TEXT / last ...   the first or last of them starts with TEXT
 //   rn | LIST              the repaints ("Redraw") and notifications ("N Prop")
 //   watch PROP / seen      reads PROP at every repaint and notification from now on / each
 //                          read the value it has now, which differs from the one before
-//   clear / fail OP [N] / unfail / silent BOOL
+//   clear / fail OP [N] / unfail / silent BOOL   (clear: the site's log and the About window)
 //   theme NAME|none / version MAJOR.MINOR.BUILD PLATFORM / library PATH / file PATH TEXT
 //   boxes N / box I | FRAGMENT / report I | N | DESCRIPTION | PROCEDURE | KIND | MODULE
 //   calls | LIST           the shell calls since the last check
@@ -28,8 +29,9 @@
 //   tips spy|failing|none|off   the tooltip manager of later instances; tips | LIST its calls
 //   load | K=V, ...        reads a bag of these values; save [N] [| KEYS] writes one;
 //                          saved I | KEY the I-th key written
-//   about | PRODUCT | YEARS | LINKS / links I ...   the About window, its links opened
-//   firstline PATH | TEXT / read PATH | TEXT   a file's first line / whole text
+//   about | CONTROL VERSION | PRODUCT | YEARS | LINKS / links I ...   the About window, its
+//                          links opened
+//   read PATH | TEXT       a file's whole text
 //   spev METHOD ARG... [| RESULT]   a late-bound call of the SpEv object (#N: by
 //                          dispatch id); RESULT "error N" for a call that must fail
 //   call KIND MEMBER [VALUE] | ERROR [| DESCRIPTION]   a late-bound Get, Let, Set or
@@ -169,9 +171,10 @@ const std::map<std::string, std::function<void(sheenButton&, const std::string&,
              [](auto& b, auto& arg, auto&) { b.UserControl_AmbientChanged(arg); }},
             {"UserControl_OLECompleteDrag",
              [](auto& b, auto&, auto& effect) { b.UserControl_OLECompleteDrag(effect); }},
-            {"About", [](auto& b, auto&, auto&) { b.About(); }}};
+            {"About", [](auto& b, auto&, auto&) { b.About(); }},
+            {"QI.About", [](auto& b, auto&, auto&) { b.Record().cQuickInfo->About(); }}};
 
-class Story : public ::testing::TestWithParam<std::string> {
+class Story : public ::testing::TestWithParam<std::filesystem::path> {
 protected:
     void SetUp() override { SetSilentError(vb::False); }
     void TearDown() override {
@@ -328,6 +331,7 @@ void Story::Step(const Row& row) {
         for (const auto& look : watched.looks) EXPECT_EQ(look, now) << "stored too late";
     } else if (verb == "clear") {
         b->site.log.Clear();
+        shown = {};
     } else if (verb == "fail") {
         b->site.FailOn(name, rest.empty() ? 5 : std::stol(rest));
     } else if (verb == "unfail") {
@@ -408,9 +412,10 @@ void Story::Step(const Row& row) {
         ASSERT_LT(std::stoul(name), saved.writes.size());
         EXPECT_EQ(saved.writes[std::stoul(name)].key, row[1]);
     } else if (verb == "about") {
-        EXPECT_EQ(shown.product, row[1]);
-        EXPECT_EQ(shown.years, row[2]);
-        EXPECT_EQ(shown.links.size(), std::stoul(row[3]));
+        EXPECT_EQ(shown.control + " " + shown.version, row[1]);
+        EXPECT_EQ(shown.product, row[2]);
+        EXPECT_EQ(shown.years, row[3]);
+        EXPECT_EQ(shown.links.size(), std::stoul(row[4]));
     } else if (verb == "links") {
         std::istringstream which(name + " " + rest);
         for (std::size_t i; which >> i;) {
@@ -518,11 +523,6 @@ void Story::Step(const Row& row) {
         std::filesystem::create_directories(name);
     } else if (verb == "link") {
         std::filesystem::create_symlink(name, rest);
-    } else if (verb == "firstline") {
-        std::ifstream in(name);
-        std::string first;
-        std::getline(in, first);
-        EXPECT_EQ(first, row[1]);
     } else {
         ADD_FAILURE() << "unknown step " << verb;
     }
@@ -549,7 +549,7 @@ void Story::FileLimit(const std::string& bytes) {
 void Story::Run() {
     const std::string source = SHEENWORK_SOURCE_DIR;
     New(false);
-    for (Row row : testing::ReadTable("props/" + GetParam())) {
+    for (Row row : testing::ReadTable("props/" + GetParam().filename().string())) {
         for (auto& c : row.cells) {
             for (std::size_t at; (at = c.find("$TMP")) != std::string::npos;)
                 c.replace(at, 4, tmp.Path().string());
@@ -563,20 +563,8 @@ void Story::Run() {
 
 TEST_P(Story, RunsAsWritten) { Run(); }
 
-std::vector<std::string> Stories() {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(testing::DataPath("props")))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(Stories()),
-                         [](const ::testing::TestParamInfo<std::string>& i) {
-                             std::string n = i.param.substr(0, i.param.find('.'));
-                             std::replace(n.begin(), n.end(), '-', '_');
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Props, Story, ::testing::ValuesIn(testing::Stories("props", ".txt")),
+                         [](const auto& info) { return testing::StoryTestName(info.param); });
 
 }  // namespace
 }  // namespace sheenwork

@@ -13,39 +13,31 @@
 #include <sstream>
 
 #include "platform/text/face_cache.h"
+#include "support/data.h"
 #include "support/recording_services.h"
+#include "support/story.h"
 
 namespace sheenwork::text {
 namespace {
 
 // A file of files.txt: \n and \t stand for a line break and a tab, {TEXT*N} for N TEXTs.
 std::string Expand(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '{') {
-            const std::size_t star = s.find('*', i), end = s.find('}', i);
-            const std::string text = Expand(s.substr(i + 1, star - i - 1));
-            for (int n = std::stoi(s.substr(star + 1)); n > 0; --n) out += text;
-            i = end;
-        } else if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'n' || s[i + 1] == 't')) {
-            out += s[++i] == 'n' ? '\n' : '\t';
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
+    const std::size_t open = s.find('{'), star = s.find('*', open), end = s.find('}', open);
+    if (open == std::string::npos) return testing::Unescape(s);
+    std::string out = testing::Unescape(s.substr(0, open));
+    for (int n = std::stoi(s.substr(star + 1)); n > 0; --n)
+        out += Expand(s.substr(open + 1, star - open - 1));
+    return out + Expand(s.substr(end + 1));
 }
 
 TEST(FaceCacheFile, TakesWhatItWritesAndRefusesAnythingElse) {
-    const auto lines = testing::DataLines("face_cache/files.txt");
-    for (const std::string& line : lines) {
-        const std::size_t b = line.rfind(" | "), a = line.rfind(" | ", b - 1);
-        const std::string text = Expand(line.substr(0, a));
-        const bool ok = line.substr(a + 3, b - a - 3) == "ok";
+    for (const testing::Row& row : testing::ReadTable("face_cache/files.txt")) {
+        const std::string text = Expand(row[0]);
+        const bool ok = row[1] == "ok";
         FaceCache::Stamp stamp;
         std::vector<FaceCache::Face> faces;
-        EXPECT_EQ(FaceCache::Parse(text, stamp, faces), ok) << line.substr(b + 3);
-        if (ok && line.find("any order") == std::string::npos) {
+        EXPECT_EQ(FaceCache::Parse(text, stamp, faces), ok) << row[2];
+        if (ok && row[2].find("any order") == std::string::npos) {
             EXPECT_EQ(FaceCache::Format(stamp, faces), text) << "written back as read";
         }
     }
@@ -54,7 +46,7 @@ TEST(FaceCacheFile, TakesWhatItWritesAndRefusesAnythingElse) {
 // Each line of stamps.txt: changes made after a stamp of fonts.conf (a file) and conf.d
 // (no file) is taken, and whether the stamp still holds.
 TEST(FaceCacheStamp, StopsHoldingWhenAnythingItNotesChanges) {
-    for (const std::string& line : testing::DataLines("face_cache/stamps.txt")) {
+    for (const testing::Row& row : testing::ReadTable("face_cache/stamps.txt")) {
         testing::TempDir dir;
         std::ofstream(dir / "fonts.conf") << "<fontconfig/>";
         FaceCache::Stamp stamp = FaceCache::CurrentStamp();
@@ -73,9 +65,9 @@ TEST(FaceCacheStamp, StopsHoldingWhenAnythingItNotesChanges) {
              }},
             {"version", [&](auto&) { stamp.version += "0"; }},
             {"forget", [&](auto&) { stamp.environment.pop_back(); }}};
-        std::istringstream words(line.substr(0, line.find('|')));
+        std::istringstream words(row[0]);
         for (std::string verb, what; words >> verb >> what;) changes.at(verb)(what);
-        EXPECT_EQ(FaceCache::Holds(stamp), line.find("| holds") != std::string::npos) << line;
+        EXPECT_EQ(FaceCache::Holds(stamp), row[1] == "holds") << row.where;
         for (const std::string& name : set) unsetenv(name.c_str());
     }
 }

@@ -16,7 +16,6 @@
 #include <iomanip>
 
 #include "png_io.h"
-#include "scenes/scenes.h"
 #include "support/data.h"
 #include "support/story.h"
 #include "support/story_play.h"
@@ -235,6 +234,12 @@ struct Tap {
             Record r;
             int rect[4] = {};
             if (CarriesRecord(m)) OurChannel::Read(*reinterpret_cast<const user::TOOLINFOA*>(l), r);
+            // A tool is added with no rectangle and no instance, whatever a search left.
+            if (m == user::TTM_ADDTOOLA) {
+                const auto& ti = *reinterpret_cast<const user::TOOLINFOA*>(l);
+                EXPECT_EQ(ti.rect, (gdi::Rect{0, 0, 0, 0}));
+                EXPECT_EQ(ti.hinst, 0);
+            }
             if (CarriesRect(m)) {
                 const auto& g = *reinterpret_cast<const gdi::Rect*>(l);
                 rect[0] = g.left, rect[1] = g.top, rect[2] = g.right, rect[3] = g.bottom;
@@ -247,7 +252,8 @@ struct Tap {
 };
 
 // Each call of calls.txt on the wrapper: what it returns and the messages it sends. "New"
-// starts a wrapper of its own; "nothing" is an object without a window.
+// starts a wrapper of its own; "nothing" is an object without a window, (C) the control C
+// outside any container.
 TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
     Desk desk;
     OurChannel names(desk, 0);
@@ -271,6 +277,8 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
             target == "nothing" ? vb::Variant(vb::Object(std::make_shared<testing::TempDir>()))
             : target == "F"     ? form
             : target[0] == '"'  ? vb::Variant(target.substr(1, target.size() - 2))
+            : target[0] == '('  ? vb::Variant(vb::Object(std::make_shared<Control>(
+                                     desk.Hwnd(target.substr(1, 1)), vb::Variant())))
             : desk.form->Find(target)
                 ? vb::Variant(vb::Object(std::make_shared<Control>(desk.Hwnd(target), form)))
                 : vb::Variant();
@@ -291,6 +299,7 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
             tip = qi.Window();
         } else if (call == "QI.Remove") {
             qi.Remove(ctrl);
+            ASSERT_NE(tip = qi.Window(), nullptr);
         } else if (call == "AddTool") {
             result = b(tip->AddTool(ctrl, text));
         } else if (call == "RemoveTool") {
@@ -323,41 +332,6 @@ TEST(SheenToolTip, SendsTheMessagesOfEachCall) {
     EXPECT_NE(desk.runtime->MessageBoxes()[0].text.find("AddTool"), std::string::npos);
     EXPECT_NE(desk.runtime->MessageBoxes()[0].text.find("Klassenmodul sheenToolTip"),
               std::string::npos);
-}
-
-// The real manager. Remove before any Create makes a wrapper without a window and sends
-// nothing; a tool added after others gets a record of its own (the search for it leaves
-// the last tool it saw in the record: here A, owned by the form), so C, whose container
-// cannot be found, is added with no owner, no rectangle and no instance.
-TEST(TooltipManager, RemovesBeforeCreatingAndAddsAFreshRecord) {
-    Desk desk;
-    const vb::Variant form = vb::Object(desk.form->shared_from_this());
-    const vb::Variant A = vb::Object(std::make_shared<Control>(desk.Hwnd("A"), form));
-    const vb::Variant C = vb::Object(std::make_shared<Control>(desk.Hwnd("C"), vb::Variant()));
-    std::vector<user::TOOLINFOA> added;
-    int sent = 0;
-    user::SetMessageTap([&](user::Hwnd, unsigned m, user::WParam, user::LParam l, user::LResult) {
-        ++sent;
-        if (m == user::TTM_ADDTOOLA) added.push_back(*reinterpret_cast<const user::TOOLINFOA*>(l));
-    });
-    tooltip::QI qi;
-    qi.Remove(A);
-    ASSERT_NE(qi.Window(), nullptr);
-    EXPECT_EQ(qi.Window()->hwnd(), 0);
-    EXPECT_EQ(sent, 0);
-    std::string text = "a";
-    vb::Integer delay = 100, width = 240;
-    qi.Create(form, A, text, delay, width);
-    qi.Create(form, C, text, delay, width);
-    user::SetMessageTap({});
-    ASSERT_EQ(added.size(), 2u);
-    EXPECT_EQ(added[0].hwnd, desk.Hwnd("F"));
-    EXPECT_EQ(added[1].hwnd, 0);
-    EXPECT_EQ(added[1].uId, static_cast<std::uint32_t>(desk.Hwnd("C")));
-    EXPECT_EQ(added[1].uFlags, 17u);
-    EXPECT_EQ(added[1].rect, (gdi::Rect{0, 0, 0, 0}));
-    EXPECT_EQ(added[1].hinst, 0);
-    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
 
 // A tool without text comes back without text, whatever the caller's lpszText held: a
@@ -429,39 +403,6 @@ TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
     }
     EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
-
-// The manager a button keeps opens the About window through the button's host, as the
-// button's own About does.
-TEST(ButtonTooltip, TheManagersAboutOpensTheAboutWindow) {
-    Desk desk({"control cmdSave Sheenwork.sheenButton 10 10 80 23"});
-    std::vector<std::string> shown;
-    desk.runtime->OnAbout(
-        [&](const host::AboutInfo& info) { shown.push_back(info.control + " " + info.version); });
-    const auto button = desk.form->Find("cmdSave")->Native<sheenButton>();
-    ASSERT_NE(button->Record().cQuickInfo, nullptr);
-    button->Record().cQuickInfo->About();
-    EXPECT_EQ(shown, std::vector<std::string>{"sheenButton 2.8.0"});
-    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
-}
-
-// The lines of tests/data/spev/ansi.txt: text saved in the ANSI code page, bytes read back.
-class SpEvAnsi : public ::testing::TestWithParam<testing::Row> {};
-TEST_P(SpEvAnsi, FilesAreWindows1252) {
-    const testing::Row& row = GetParam();
-    testing::RecordingServices services;
-    testing::TempDir dir;
-    const std::string name = dir / "t.txt", in = scenes::Unquote(row[1]);
-    if (row[0] == "save") {
-        SpEvObject().TextSave(name, in);
-        EXPECT_EQ(testing::ReadFile(name), scenes::Unquote(row[2]));
-    } else {
-        std::ofstream(name, std::ios::binary) << in;
-        EXPECT_EQ(SpEvObject().TextRead(name), scenes::Unquote(row[2]));
-    }
-    EXPECT_TRUE(services.boxes.empty());
-}
-INSTANTIATE_TEST_SUITE_P(Table, SpEvAnsi, ::testing::ValuesIn(testing::ReadTable("spev/ansi.txt")),
-                         testing::RowName);
 
 }  // namespace
 }  // namespace sheenwork

@@ -4,55 +4,13 @@
 
 namespace sheenwork::testing {
 
-void RecordingPainters::XPBody(PaintContext& c) const {
-    log.Add("Paint:XPBody \"" + c.ps.sDrawState + "\" pass " + std::to_string(c.ps.iPass));
+void RecordingPainters::Body(const std::string& painter, PaintContext& c) const {
+    log.Add("Paint:" + painter + " \"" + c.ps.sDrawState + "\" pass " + std::to_string(c.ps.iPass));
     if (on_body) on_body();
 }
-void RecordingPainters::OfficeBody(PaintContext& c) const {
-    log.Add("Paint:OfficeBody \"" + c.ps.sDrawState + "\" pass " + std::to_string(c.ps.iPass));
-    if (on_body) on_body();
-}
-void RecordingPainters::WriteCaption(PaintContext&) const { log.Add("Paint:WriteCaption"); }
-void RecordingPainters::DrawImage(PaintContext&) const { log.Add("Paint:DrawImage"); }
 void RecordingPainters::DropDownGlyph(PaintContext& c) const {
     log.Add("Paint:DropDownGlyph");
     Painters::DropDownGlyph(c);
-}
-void RecordingPainters::drawMLine(PaintContext&, const std::string& sColor) const {
-    log.Add("Paint:drawMLine \"" + sColor + "\"");
-}
-void RecordingPainters::DropDownSeparator(PaintContext&) const {
-    log.Add("Paint:DropDownSeparator");
-}
-
-void RecordingEvents::Logged(const std::string& name, const std::string& arguments) {
-    entries.push_back(prefix + name + arguments);
-    if (on_event) on_event(name);
-}
-namespace {
-std::string Args(std::initializer_list<double> values) {
-    std::string s;
-    for (double v : values) s.append(" ").append(Trimmed(v));
-    return s;
-}
-}  // namespace
-void RecordingEvents::MouseDown(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
-    Logged("MouseDown", Args({double(B), double(S), X, Y}));
-}
-void RecordingEvents::MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
-    Logged("MouseMove", Args({double(B), double(S), X, Y}));
-}
-void RecordingEvents::MouseUp(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) {
-    Logged("MouseUp", Args({double(B), double(S), X, Y}));
-}
-void RecordingEvents::KeyDown(vb::Integer& KeyCode, vb::Integer& Shift) {
-    Logged("KeyDown", Args({double(KeyCode), double(Shift)}));
-}
-void RecordingEvents::KeyPress(vb::Integer& KeyAscii) {
-    Logged("KeyPress", Args({double(KeyAscii)}));
-}
-void RecordingEvents::KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) {
-    Logged("KeyUp", Args({double(KeyCode), double(Shift)}));
 }
 
 void RecordingEvents::Click() {

@@ -18,13 +18,18 @@ struct RecordingPainters : Painters {
     CallLog& log;
     // Called after each body is logged, to look at the control in the middle of a paint.
     std::function<void()> on_body;
-    void XPBody(PaintContext& c) const override;
-    void OfficeBody(PaintContext& c) const override;
-    void WriteCaption(PaintContext& c) const override;
-    void DrawImage(PaintContext& c) const override;
+    void XPBody(PaintContext& c) const override { Body("XPBody", c); }
+    void OfficeBody(PaintContext& c) const override { Body("OfficeBody", c); }
+    void WriteCaption(PaintContext&) const override { log.Add("Paint:WriteCaption"); }
+    void DrawImage(PaintContext&) const override { log.Add("Paint:DrawImage"); }
     void DropDownGlyph(PaintContext& c) const override;
-    void drawMLine(PaintContext& c, const std::string& sColor) const override;
-    void DropDownSeparator(PaintContext& c) const override;
+    void drawMLine(PaintContext&, const std::string& sColor) const override {
+        log.Add("Paint:drawMLine \"" + sColor + "\"");
+    }
+    void DropDownSeparator(PaintContext&) const override { log.Add("Paint:DropDownSeparator"); }
+
+private:
+    void Body(const std::string& painter, PaintContext& c) const;
 };
 
 // Records events in the site's log as "Event:<name>", or in any log of lines after a
@@ -43,17 +48,33 @@ struct RecordingEvents : sheenButtonEvents {
     void DropDown() override { Logged("DropDown"); }
     void OLECompleteDrag(vb::Long& Effect) override;
     // Logged with their arguments, e.g. "Event:MouseDown 1 0 88.5 4".
-    void MouseDown(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
-    void MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
-    void MouseUp(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override;
+    void MouseDown(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseDown", B, S, X, Y);
+    }
+    void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseMove", B, S, X, Y);
+    }
+    void MouseUp(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseUp", B, S, X, Y);
+    }
     void MouseEnter() override { Logged("MouseEnter"); }
     void MouseLeave() override { Logged("MouseLeave"); }
-    void KeyDown(vb::Integer& KeyCode, vb::Integer& Shift) override;
-    void KeyPress(vb::Integer& KeyAscii) override;
-    void KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) override;
+    void KeyDown(vb::Integer& KeyCode, vb::Integer& Shift) override {
+        Logged("KeyDown", KeyCode, Shift);
+    }
+    void KeyPress(vb::Integer& KeyAscii) override { Logged("KeyPress", KeyAscii); }
+    void KeyUp(vb::Integer& KeyCode, vb::Integer& Shift) override {
+        Logged("KeyUp", KeyCode, Shift);
+    }
 
 private:
-    void Logged(const std::string& name, const std::string& arguments = {});
+    // "<prefix><name>", each number after a blank without trailing zeros.
+    template <typename... Numbers>
+    void Logged(const std::string& name, Numbers... numbers) {
+        entries.push_back(prefix + name);
+        (entries.back().append(" ").append(Trimmed(numbers)), ...);
+        if (on_event) on_event(name);
+    }
 };
 
 // The record of a new instance initialised on a scratch recording site. For a paint

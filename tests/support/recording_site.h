@@ -105,68 +105,48 @@ public:
         Call("PropertyChanged", name);
         if (on_property_changed) on_property_changed(name);
     }
-    vb::Boolean AmbientUserMode() override { return Answer("Ambient.UserMode", user_mode); }
-    vb::Boolean AmbientDisplayAsDefault() override {
-        return Answer("Ambient.DisplayAsDefault", display_as_default);
-    }
-    std::string ExtenderName() override { return Answer("Extender.Name", extender_name); }
-    vb::Boolean ExtenderDefault() override { return Answer("Extender.Default", extender_default); }
-    vb::Object Parent() override { return Answer("Parent", parent); }
-    host::FontRef ParentFont() override { return Answer("Parent.Font", parent_font); }
-    std::uint32_t ParentBackColor() override {
-        return Answer("Parent.BackColor", parent_back_color);
-    }
-    long ParentHwnd() override { return Answer("Parent.hWnd", 100L); }
-    vb::Boolean ParentIsForm() override { return Answer("Parent.IsForm", vb::True); }
-    host::Surface& Surface() override { return *Answer("Surface", surface_.get()); }
-    long SurfaceHwnd() override { return Answer("Surface.hWnd", 200L); }
-    vb::Boolean SurfaceEnabled() override { return Answer("Surface.Enabled?", surface_enabled); }
-    void SurfaceEnabled(vb::Boolean v) override { surface_enabled = Given("Surface.Enabled", v); }
+// An operation that answers a value, logged under ENTRY; a setting the site mirrors, read
+// (logged "ENTRY?") and written (logged "ENTRY VALUE").
+#define SHEENWORK_ANSWERS(Type, Member, entry, value) \
+    Type Member() override { return Answer(entry, value); }
+#define SHEENWORK_MIRRORS(Type, Member, entry, field)           \
+    Type Member() override { return Answer(entry "?", field); } \
+    void Member(Type v) override { field = Given(entry, v); }
+    SHEENWORK_ANSWERS(vb::Boolean, AmbientUserMode, "Ambient.UserMode", user_mode)
+    SHEENWORK_ANSWERS(vb::Boolean, AmbientDisplayAsDefault, "Ambient.DisplayAsDefault",
+                      display_as_default)
+    SHEENWORK_ANSWERS(std::string, ExtenderName, "Extender.Name", extender_name)
+    SHEENWORK_ANSWERS(vb::Boolean, ExtenderDefault, "Extender.Default", extender_default)
+    SHEENWORK_ANSWERS(vb::Object, Parent, "Parent", parent)
+    SHEENWORK_ANSWERS(host::FontRef, ParentFont, "Parent.Font", parent_font)
+    SHEENWORK_ANSWERS(std::uint32_t, ParentBackColor, "Parent.BackColor", parent_back_color)
+    SHEENWORK_ANSWERS(long, ParentHwnd, "Parent.hWnd", 100L)
+    SHEENWORK_ANSWERS(vb::Boolean, ParentIsForm, "Parent.IsForm", vb::True)
+    SHEENWORK_ANSWERS(host::Surface&, Surface, "Surface", *surface_)
+    SHEENWORK_ANSWERS(long, SurfaceHwnd, "Surface.hWnd", 200L)
+    SHEENWORK_MIRRORS(vb::Boolean, SurfaceEnabled, "Surface.Enabled", surface_enabled)
+    SHEENWORK_MIRRORS(host::PictureRef, SurfaceMouseIcon, "Surface.MouseIcon", surface_mouse_icon)
+    SHEENWORK_MIRRORS(vb::Integer, SurfaceMousePointer, "Surface.MousePointer",
+                      surface_mouse_pointer)
+    SHEENWORK_MIRRORS(vb::Boolean, SurfaceRightToLeft, "Surface.RightToLeft", right_to_left)
+    SHEENWORK_MIRRORS(vb::Integer, SurfaceOLEDropMode, "Surface.OLEDropMode", surface_ole_drop_mode)
+    SHEENWORK_MIRRORS(vb::Boolean, tmrMouseInEnabled, "tmrMouseIn.Enabled", timer_enabled)
+    SHEENWORK_ANSWERS(host::PictureHolder&, Image1, "Image1", image1_)
+    // The scratch surface shares the main surface's Gdi.
+    SHEENWORK_ANSWERS(host::Surface&, pTemp, "pTemp", *ptemp_)
+    SHEENWORK_ANSWERS(host::FontRef, lblFontFont, "lblFont.Font", lbl_font)
+    SHEENWORK_ANSWERS(host::FontRef, lblDropDownFont, "lblDropDown.Font", lbl_drop_down_font)
+    SHEENWORK_ANSWERS(gdi::Point, GetCursorPos, "GetCursorPos", cursor)
+#undef SHEENWORK_ANSWERS
+#undef SHEENWORK_MIRRORS
     void SurfaceFont(host::FontRef font) override;
-    host::PictureRef SurfaceMouseIcon() override {
-        return Answer("Surface.MouseIcon?", surface_mouse_icon);
-    }
-    void SurfaceMouseIcon(host::PictureRef p) override {
-        surface_mouse_icon = Given("Surface.MouseIcon", p);
-    }
-    vb::Integer SurfaceMousePointer() override {
-        return Answer("Surface.MousePointer?", surface_mouse_pointer);
-    }
-    void SurfaceMousePointer(vb::Integer p) override {
-        surface_mouse_pointer = Given("Surface.MousePointer", p);
-    }
-    vb::Boolean SurfaceRightToLeft() override {
-        return Answer("Surface.RightToLeft?", right_to_left);
-    }
-    void SurfaceRightToLeft(vb::Boolean v) override {
-        right_to_left = Given("Surface.RightToLeft", v);
-    }
-    vb::Integer SurfaceOLEDropMode() override {
-        return Answer("Surface.OLEDropMode?", surface_ole_drop_mode);
-    }
-    void SurfaceOLEDropMode(vb::Integer m) override {
-        surface_ole_drop_mode = Given("Surface.OLEDropMode", m);
-    }
     void SurfaceAccessKeys(const std::string& keys) override {
         Call("Surface.AccessKeys", "\"" + keys + "\"");
     }
-    host::PictureHolder& Image1() override { return *Answer("Image1", &image1_); }
-    // The scratch surface shares the main surface's Gdi.
-    host::Surface& pTemp() override { return *Answer("pTemp", ptemp_.get()); }
-    host::FontRef lblFontFont() override { return Answer("lblFont.Font", lbl_font); }
     // Logged "lblFont.SetFont" with the font's name; lbl_font takes the font.
     void lblFontFont(host::FontRef font) override {
         Call("lblFont.SetFont", font ? font->Name() : "Nothing");
         lbl_font = std::move(font);
-    }
-    host::FontRef lblDropDownFont() override {
-        return Answer("lblDropDown.Font", lbl_drop_down_font);
-    }
-    vb::Boolean tmrMouseInEnabled() override {
-        return Answer("tmrMouseIn.Enabled?", timer_enabled);
-    }
-    void tmrMouseInEnabled(vb::Boolean on) override {
-        timer_enabled = Given("tmrMouseIn.Enabled", on);
     }
     void tmrMouseInInterval(long ms) override { Given("tmrMouseIn.Interval", ms); }
     // xp's pictures are the library's own hand pointers.
@@ -182,7 +162,6 @@ public:
         Given("GetWindowRect", hwnd);
         return window_rect;
     }
-    gdi::Point GetCursorPos() override { return Answer("GetCursorPos", cursor); }
     long WindowFromPoint(gdi::Point) override {
         return Answer("WindowFromPoint", window_under_cursor);
     }
@@ -201,9 +180,9 @@ public:
     // True or False, a number without trailing zeros, set or Nothing); both give back
     // `value`.
     template <typename T>
-    T Answer(const std::string& operation, T value) {
+    T&& Answer(const std::string& operation, T&& value) {
         Call(operation);
-        return value;
+        return std::forward<T>(value);
     }
     template <typename T>
     T Given(const std::string& operation, T value) {

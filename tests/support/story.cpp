@@ -29,7 +29,7 @@ std::string Unescape(const std::string& text) {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;
         }
     }
     return out;
@@ -141,11 +141,12 @@ Story ReadStory(const std::filesystem::path& path) {
     return story;
 }
 
-std::vector<std::filesystem::path> Stories() {
+std::vector<std::filesystem::path> Stories(const std::string& folder,
+                                           const std::string& extension) {
     std::vector<std::filesystem::path> out;
     for (const auto& e :
-         std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/runtime"))
-        if (e.path().extension() == ".story") out.push_back(e.path());
+         std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/" + folder))
+        if (e.path().extension() == extension) out.push_back(e.path());
     std::sort(out.begin(), out.end());
     return out;
 }

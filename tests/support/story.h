@@ -33,15 +33,17 @@ struct Story {
 // "Name=Value Name="a value"".
 std::vector<std::pair<std::string, std::string>> Assignments(const std::string& rest);
 
-// A story's or a table's text with \r, \n, \0, \xHH and \\ made the bytes they stand
+// A story's or a table's text with \r, \n, \t, \0, \xHH and \\ made the bytes they stand
 // for (a backslash before anything else stands for that character, one at the end for
 // itself).
 std::string Unescape(const std::string& text);
 
 // Reads a story; "$DATA" stands for the tests' data folder.
 Story ReadStory(const std::filesystem::path& path);
-// The stories of tests/data/runtime, by name.
-std::vector<std::filesystem::path> Stories();
+// The stories of tests/data/runtime (the files of another folder under tests/data ending
+// in `extension`), by name.
+std::vector<std::filesystem::path> Stories(const std::string& folder = "runtime",
+                                           const std::string& extension = ".story");
 // A story's name as a test's name: its file name, "-" as "_".
 std::string StoryTestName(const std::filesystem::path& path);
 // The access keys the set-up gives logging controls ("name=keys").

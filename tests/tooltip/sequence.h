@@ -26,8 +26,8 @@ struct Record {
     std::size_t buffer = 0;
 };
 
-// A tooltip window to talk to, and the windows the lines name: "F" the form, "A" and "B"
-// two tools on it, "C" a window that never becomes a tool.
+// A tooltip window to talk to, and the windows the lines name: "F" the form, "A", "B" and
+// "C" controls on it.
 class Channel {
 public:
     virtual ~Channel() = default;
