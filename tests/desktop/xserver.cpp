@@ -166,20 +166,29 @@ Display::Display() {
     // xdotool's down and up on a busy machine stays one press instead of repeating.
     std::vector<std::string> argv{"Xvfb",        "-displayfd", "1",   "-screen",  "0",
                                   "1024x768x24", "-nolisten",  "tcp", "-noreset", "-r"};
+    // Within SHEENWORK_DISPLAYS, a number that looks free may be taken by a server another
+    // test starts at the same moment: that server then ends at once, and the next number
+    // is tried.
     int first = 0, last = -1;
     if (const char* range = std::getenv("SHEENWORK_DISPLAYS"))
         std::sscanf(range, "%d-%d", &first, &last);
-    for (int n = first; n <= last; ++n) {
+    const auto start = [&](const std::vector<std::string>& command) {
+        server_ = std::make_unique<Process>(command, std::vector<std::string>{}, 3600, true);
+        name_ = ":" + server_->WaitFor([](const std::string& l) { return !l.empty(); }, 30);
+    };
+    for (int n = first; n <= last && name_.empty(); ++n) {
         if (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0 ||
             access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0)
             continue;
-        argv.insert(argv.begin() + 1, ":" + std::to_string(n));
-        break;
+        std::vector<std::string> numbered = argv;
+        numbered.insert(numbered.begin() + 1, ":" + std::to_string(n));
+        try {
+            start(numbered);
+        } catch (const std::runtime_error&) {
+            if (n == last) throw;
+        }
     }
-    server_ = std::make_unique<Process>(argv, std::vector<std::string>{}, 3600, true);
-    const std::string number =
-        server_->WaitFor([](const std::string& l) { return !l.empty(); }, 30);
-    name_ = ":" + number;
+    if (name_.empty()) start(argv);
     Run({"xdpyinfo", "-display", name_});
 }
 
