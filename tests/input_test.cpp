@@ -500,14 +500,10 @@ public:
         } else if (verb == "all") {
             EXPECT_EQ(Joined(log.entries), want);
         } else if (verb == "only") {
-            std::vector<std::string> prefixes, kept;
+            std::vector<std::string> prefixes;
             std::istringstream list(want.substr(0, want.find(" = ")));
             for (std::string p; std::getline(list, p, ',');) prefixes.push_back(p);
-            for (const auto& e : log.entries)
-                if (std::any_of(prefixes.begin(), prefixes.end(),
-                                [&](const std::string& p) { return e.rfind(p, 0) == 0; }))
-                    kept.push_back(e);
-            EXPECT_EQ(Joined(kept), want.substr(want.find(" = ") + 3));
+            EXPECT_EQ(Joined(log.Only(prefixes)), want.substr(want.find(" = ") + 3));
         } else if (const auto w = scenes::Split(verb + " " + want);
                    !Drawn(w, verb + " " + want) && !Paint(w)) {
             ADD_FAILURE() << "no such line";
