@@ -96,8 +96,8 @@ struct Mover : testing::RecordingEvents {
     }
 };
 
-// One case of steps; see the heads of tests/data/input/mouse.txt and
-// tests/data/paint/frames.txt for their lines.
+// One case of steps; see the heads of tests/data/input/mouse.txt,
+// tests/data/paint/frames.txt and tests/data/paint/steps.txt for their lines.
 class Walk {
 public:
     // A new 100 x 23 button at rest, whose tracked fields every check line compares.
