@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "png_io.h"
 #include "render/redraw.h"
 #include "support/button_fixture.h"
 #include "support/data.h"
@@ -28,6 +30,7 @@
 #include "support/story.h"
 #include "support/story_log.h"
 #include "support/story_play.h"
+#include "tooltip/QI.h"
 
 namespace sheenwork::runtime {
 namespace {
@@ -82,10 +85,34 @@ std::string FieldOf(Runtime& runtime, const std::string& name, const std::string
     if (field == "timer") return w->Site().tmrMouseInEnabled() ? "on" : "off";
     const auto b = w->Native<sheenButton>();
     if (!b) return "?";
+    if (field == "tools" || field == "tipdelay") {  // the button's own tip window
+        const auto* qi = dynamic_cast<tooltip::QI*>(b->Record().cQuickInfo.get());
+        if (!qi || !qi->Window()) return "no tip window";
+        return std::to_string(field == "tools" ? qi->Window()->ToolCount()
+                                               : qi->Window()->DelayTime(2));
+    }
     const std::string state = testing::FieldOf(*b, field);
     if (state != "?") return state;
     std::vector<vb::Variant> none;  // else a property, as a program reads it
     return vb::CStr(w->Instance()->Invoke(field, vb::InvokeKind::PropertyGet, none).value);
+}
+
+// The places of the visible popups ("none" without one), with a word on each whose picture
+// is not the golden `picture` when one is named.
+std::string PopupsOf(Runtime& runtime, const std::string& picture) {
+    Form* const form = runtime.FindForm("Form1");
+    std::string places;
+    for (runtime::Popup* p : form ? form->Popups() : std::vector<runtime::Popup*>{}) {
+        if (!p->Visible()) continue;
+        const gdi::Rect r = p->ScreenRect();
+        places += (places.empty() ? "" : ", ") + testing::PopupKey(0, r);
+        const png::Image shown{r.Width(), r.Height(), p->Surface().Pixels()};
+        const auto golden = testing::DataPath("golden/" + picture);
+        if (!picture.empty() && std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, shown);
+        if (!picture.empty() && png::Read(golden).pixels != shown.pixels)
+            places += " unlike " + picture;
+    }
+    return places.empty() ? "none" : places;
 }
 
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
@@ -98,6 +125,7 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         SCOPED_TRACE("section " + std::to_string(n + 1));
         const Section& section = story.sections[n];
         b->log->entries.clear();
+        testing::SetLines(*b->form, section.sets);
         driver.Run(ParseScript(section.script, story.name));
         testing::ExpectSection(
             section, b->log->entries,
@@ -113,7 +141,8 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             },
             [&](const std::string& name, const std::string& field) {
                 return FieldOf(*b->runtime, name, field);
-            });
+            },
+            [&](const std::string& picture) { return PopupsOf(*b->runtime, picture); });
     }
     EXPECT_TRUE(b->runtime->MessageBoxes().empty());
 }
