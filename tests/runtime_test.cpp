@@ -30,7 +30,6 @@
 #include "support/story.h"
 #include "support/story_log.h"
 #include "support/story_play.h"
-#include "tooltip/QI.h"
 
 namespace sheenwork::runtime {
 namespace {
@@ -85,12 +84,6 @@ std::string FieldOf(Runtime& runtime, const std::string& name, const std::string
     if (field == "timer") return w->Site().tmrMouseInEnabled() ? "on" : "off";
     const auto b = w->Native<sheenButton>();
     if (!b) return "?";
-    if (field == "tools" || field == "tipdelay") {  // the button's own tip window
-        const auto* qi = dynamic_cast<tooltip::QI*>(b->Record().cQuickInfo.get());
-        if (!qi || !qi->Window()) return "no tip window";
-        return std::to_string(field == "tools" ? qi->Window()->ToolCount()
-                                               : qi->Window()->DelayTime(2));
-    }
     const std::string state = testing::FieldOf(*b, field);
     if (state != "?") return state;
     std::vector<vb::Variant> none;  // else a property, as a program reads it

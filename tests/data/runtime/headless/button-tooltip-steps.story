@@ -51,12 +51,11 @@ cmdSave Click
 cmdSave MouseEnter
 cmdSave MouseMove 0 0 30 15
 popup none
-# Off: no tool, nothing shows; on again: the current text and delay.
+# Off: nothing shows; on again: the current text, staying the set time.
 --- script
 set cmdSave UseVeloToolTip=False
 --- expect
 popup none
-fields cmdSave tools=0
 --- script
 move -90 -90
 move 50 35
@@ -67,7 +66,7 @@ popup none
 --- script
 set cmdSave UseVeloToolTip=True
 --- expect
-fields cmdSave tools=1 tipdelay=2000
+popup none
 --- script
 move -90 -90
 wait 200
@@ -75,6 +74,22 @@ move 50 35
 wait 500
 --- expect
 cmdSave MouseLeave
+cmdSave MouseMove 0 0 30 15
+popup 149 154 180 173
+--- script
+wait 1999
+--- expect
+popup 149 154 180 173
+--- script
+wait 1
+--- expect
+popup none
+--- script
+move -90 -90
+wait 200
+move 50 35
+wait 500
+--- expect
 cmdSave MouseMove 0 0 30 15
 popup 149 154 180 173
 # Leaving for the desktop, the tip goes at the next look for the pointer (every 100 ms),
