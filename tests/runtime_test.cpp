@@ -90,20 +90,22 @@ std::string FieldOf(Runtime& runtime, const std::string& name, const std::string
     return vb::CStr(w->Instance()->Invoke(field, vb::InvokeKind::PropertyGet, none).value);
 }
 
-// The places of the visible popups ("none" without one), with a word on each whose picture
-// is not the golden `picture` when one is named.
-std::string PopupsOf(Runtime& runtime, const std::string& picture) {
+// The visible popups as a "popup" line says them, by place ("none" without one); the one
+// shown followed by the golden picture `wanted` ends with when it looks like it.
+std::string PopupsOf(Runtime& runtime, const std::string& wanted) {
+    const std::string picture =
+        wanted.ends_with(".png") ? wanted.substr(wanted.rfind(' ') + 1) : "";
     Form* const form = runtime.FindForm("Form1");
     std::string places;
     for (runtime::Popup* p : form ? form->Popups() : std::vector<runtime::Popup*>{}) {
         if (!p->Visible()) continue;
         const gdi::Rect r = p->ScreenRect();
         places += (places.empty() ? "" : ", ") + testing::PopupKey(0, r);
+        if (picture.empty()) continue;
         const png::Image shown{r.Width(), r.Height(), p->Surface().Pixels()};
         const auto golden = testing::DataPath("golden/" + picture);
-        if (!picture.empty() && std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, shown);
-        if (!picture.empty() && png::Read(golden).pixels != shown.pixels)
-            places += " unlike " + picture;
+        if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, shown);
+        if (png::Read(golden).pixels == shown.pixels) places += " " + picture;
     }
     return places.empty() ? "none" : places;
 }
@@ -135,7 +137,7 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             [&](const std::string& name, const std::string& field) {
                 return FieldOf(*b->runtime, name, field);
             },
-            [&](const std::string& picture) { return PopupsOf(*b->runtime, picture); });
+            [&](const std::string& wanted) { return PopupsOf(*b->runtime, wanted); });
     }
     EXPECT_TRUE(b->runtime->MessageBoxes().empty());
 }

@@ -233,8 +233,8 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story, con
 std::vector<std::string> ExpectedEvents(const Section& section) {
     std::vector<std::string> out;
     for (const auto& line : section.expected)
-        if (line.rfind("pixel ", 0) != 0 && line.rfind("fields ", 0) != 0 &&
-            line.rfind("popup ", 0) != 0)
+        if (const std::string verb = line.substr(0, line.find(' '));
+            verb != "pixel" && verb != "fields" && verb != "popup")
             out.push_back(line);
     return out;
 }

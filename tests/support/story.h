@@ -97,9 +97,9 @@ std::vector<std::string> ExpectedEvents(const Section& section);
 
 // Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
 // `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)` (unless
-// `field` is empty), each "popup L T R B [PICTURE]" or "popup none" line against
-// `popup(picture)` (unless empty: the visible popups' places, or "none", with a word on a
-// picture unlike the golden one), and its events, in order, against `events`. With the test
+// `field` is empty), each "popup L T R B [PICTURE]" or "popup none" line against what
+// `popup` (unless empty) makes of the words after "popup": the same words when the
+// visible popups are so, and its events, in order, against `events`. With the test
 // framework (support/story_play.cpp), apart from the rest, which the story hosts build without it.
 using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
 void ExpectSection(const Section& section, const std::vector<std::string>& events,
