@@ -23,7 +23,7 @@ namespace sheenwork::testing {
 struct Section {
     std::string script;
     std::vector<std::string> expected;
-    std::vector<std::string> sets;
+    std::vector<std::string> sets = {};
 };
 
 struct Story {
