@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "png_io.h"
 #include "render/redraw.h"
 #include "support/button_fixture.h"
 #include "support/data.h"
@@ -88,6 +90,26 @@ std::string FieldOf(Runtime& runtime, const std::string& name, const std::string
     return vb::CStr(w->Instance()->Invoke(field, vb::InvokeKind::PropertyGet, none).value);
 }
 
+// The visible popups as a "popup" line says them, by place ("none" without one); the one
+// shown followed by the golden picture `wanted` ends with when it looks like it.
+std::string PopupsOf(Runtime& runtime, const std::string& wanted) {
+    const std::string picture =
+        wanted.ends_with(".png") ? wanted.substr(wanted.rfind(' ') + 1) : "";
+    Form* const form = runtime.FindForm("Form1");
+    std::string places;
+    for (runtime::Popup* p : form ? form->Popups() : std::vector<runtime::Popup*>{}) {
+        if (!p->Visible()) continue;
+        const gdi::Rect r = p->ScreenRect();
+        places += (places.empty() ? "" : ", ") + testing::PopupKey(0, r);
+        if (picture.empty()) continue;
+        const png::Image shown{r.Width(), r.Height(), p->Surface().Pixels()};
+        const auto golden = testing::DataPath("golden/" + picture);
+        if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, shown);
+        if (png::Read(golden).pixels == shown.pixels) places += " " + picture;
+    }
+    return places.empty() ? "none" : places;
+}
+
 class RuntimeStory : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
@@ -98,6 +120,7 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         SCOPED_TRACE("section " + std::to_string(n + 1));
         const Section& section = story.sections[n];
         b->log->entries.clear();
+        testing::SetLines(*b->form, section.sets);
         driver.Run(ParseScript(section.script, story.name));
         testing::ExpectSection(
             section, b->log->entries,
@@ -113,7 +136,8 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
             },
             [&](const std::string& name, const std::string& field) {
                 return FieldOf(*b->runtime, name, field);
-            });
+            },
+            [&](const std::string& wanted) { return PopupsOf(*b->runtime, wanted); });
     }
     EXPECT_TRUE(b->runtime->MessageBoxes().empty());
 }

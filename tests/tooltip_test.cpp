@@ -1,11 +1,9 @@
 // The tooltip: our "tooltips_class32" against the real one under Wine (the same messages
 // with the same answers, the same tips on the screen), the wrapper sheenToolTip sending
-// exactly those messages call for call (tests/data/tooltip/calls.txt), and the tip as a
-// user meets it on a button (tests/data/tooltip/button.txt).
-#include <sheenwork/control/sheenButton.h>
+// exactly those messages call for call (tests/data/tooltip/calls.txt). The tip as a user
+// meets it on a button is told by the runtime's stories.
 #include <sheenwork/runtime/controls.h>
 #include <sheenwork/runtime/form.h>
-#include <sheenwork/runtime/script.h>
 #include <sheenwork/user/user.h>
 #include <sheenwork/util/spev.h>
 
@@ -15,7 +13,6 @@
 #include <cstdlib>
 #include <iomanip>
 
-#include "png_io.h"
 #include "support/data.h"
 #include "support/story.h"
 #include "support/story_play.h"
@@ -355,53 +352,6 @@ TEST(Tooltip, ARuntimeGoneHandsTipsBackToTheOneBeforeIt) {
     Desk desk;
     { testing::Linked later; }
     EXPECT_NE(desk.NewTip(), 0);
-}
-
-// The user's steps of button.txt and what must hold after each.
-TEST(ButtonTooltip, ShowsHidesAndFollowsTheProperties) {
-    Desk desk({"control cmdSave Sheenwork.sheenButton " + Place(kToolRect)});
-    runtime::Window& w = *desk.form->Find("cmdSave");
-    runtime::Driver driver(*desk.runtime, *desk.form);
-    for (const testing::Row& row : testing::ReadTable("tooltip/button.txt")) {
-        SCOPED_TRACE(row.where);
-        if (row[0].rfind("set ", 0) == 0) {
-            for (const auto& [key, value] : testing::Assignments(row[0].substr(4)))
-                testing::SetLateBound(*w.Instance(), key, value, row.where);
-        } else {
-            driver.Run(runtime::ParseScript(row[0] + "\n", "button.txt"));
-        }
-        for (std::size_t i = 1; i < row.size(); ++i) {
-            const std::string what = row[i].substr(0, row[i].find(' '));
-            const std::string arg = row[i].substr(std::min(row[i].size(), what.size() + 1));
-            const auto* qi =
-                dynamic_cast<tooltip::QI*>(w.Native<sheenButton>()->Record().cQuickInfo.get());
-            runtime::Popup* shown = desk.Shown();
-            const bool tool = what == "tools" || what == "text" || what == "delay";
-            ASSERT_TRUE(tool ? qi && qi->Window() : what == "none" || shown) << "no tip";
-            if (what == "none") {
-                EXPECT_EQ(shown, nullptr);
-            } else if (what == "tools") {
-                EXPECT_EQ(qi->Window()->ToolCount(), std::stoi(arg));
-            } else if (what == "text") {
-                EXPECT_EQ(qi->Window()->ToolText(
-                              vb::Object(std::make_shared<Control>(w.Hwnd(), vb::Variant()))),
-                          arg);
-            } else if (what == "delay") {
-                EXPECT_EQ(qi->Window()->DelayTime(2), std::stoi(arg));
-            } else if (what.ends_with(".png")) {
-                const gdi::Rect at = shown->ScreenRect();
-                const png::Image actual{at.Width(), at.Height(), shown->Surface().Pixels()};
-                const auto golden = testing::DataPath("golden/" + what);
-                if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(golden, actual);
-                EXPECT_EQ(png::Read(golden).pixels, actual.pixels);
-            } else if (what != "shown") {
-                gdi::Rect r;
-                std::istringstream(row[i]) >> r.left >> r.top >> r.right >> r.bottom;
-                EXPECT_EQ(shown->ScreenRect(), r);
-            }
-        }
-    }
-    EXPECT_TRUE(desk.runtime->MessageBoxes().empty());
 }
 
 }  // namespace

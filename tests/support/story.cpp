@@ -62,6 +62,15 @@ std::vector<std::pair<std::string, std::string>> Assignments(const std::string& 
 
 namespace {
 
+// Sets `key` of the control `name` of `form` to `value`, late-bound.
+void SetOn(runtime::Form& form, const std::string& name, const std::string& key,
+           const std::string& value, const std::string& line) {
+    runtime::Window* w = form.Find(name);
+    const auto object = w ? w->Instance() : nullptr;
+    if (!object) throw std::runtime_error(line + ": no control to set");
+    SetLateBound(*object, key, value, line);
+}
+
 // The form runtime as a story's host.
 class RuntimeBuilder final : public StoryBuilder {
 public:
@@ -86,10 +95,7 @@ public:
     }
     void Set(const std::string& name, const std::string& key, const std::string& value,
              const std::string& line) override {
-        runtime::Window* w = form->Find(name);
-        const auto object = w ? w->Instance() : nullptr;
-        if (!object) throw std::runtime_error(line + ": no control to set");
-        SetLateBound(*object, key, value, line);
+        SetOn(*form, name, key, value, line);
     }
     void Default(const std::string& name) override { form->DefaultButton(form->Find(name)); }
     void Cancel(const std::string& name) override { form->CancelButton(form->Find(name)); }
@@ -129,6 +135,10 @@ Story ReadStory(const std::filesystem::path& path) {
         }
         if (line.rfind("--- expect", 0) == 0) {
             part = 2;
+            continue;
+        }
+        if (part == 1 && line.rfind("set ", 0) == 0) {
+            story.sections.back().sets.push_back(line);
             continue;
         }
         if (part == 1) {
@@ -203,6 +213,16 @@ void BuildStory(const Story& story, StoryBuilder& builder) {
     if (!have_form) builder.Form(kStoryForm);
 }
 
+void SetLines(runtime::Form& form, const std::vector<std::string>& lines) {
+    for (const auto& line : lines) {
+        std::istringstream words(line.substr(4));
+        std::string name;
+        words >> name;
+        for (const auto& [key, value] : Assignments(line.substr(line.find(name) + name.size())))
+            SetOn(form, name, key, value, line);
+    }
+}
+
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story, const LineHook& other,
                               host::FontRef font) {
     RuntimeBuilder builder(runtime, other, std::move(font));
@@ -213,7 +233,9 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story, con
 std::vector<std::string> ExpectedEvents(const Section& section) {
     std::vector<std::string> out;
     for (const auto& line : section.expected)
-        if (line.rfind("pixel ", 0) != 0 && line.rfind("fields ", 0) != 0) out.push_back(line);
+        if (const std::string verb = line.substr(0, line.find(' '));
+            verb != "pixel" && verb != "fields" && verb != "popup")
+            out.push_back(line);
     return out;
 }
 

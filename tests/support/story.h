@@ -18,9 +18,12 @@
 
 namespace sheenwork::testing {
 
+// A section's "set NAME ..." lines (headless stories only) set properties before its
+// script runs, as a program would between the user's steps.
 struct Section {
     std::string script;
     std::vector<std::string> expected;
+    std::vector<std::string> sets = {};
 };
 
 struct Story {
@@ -77,6 +80,9 @@ void BuildStory(const Story& story, StoryBuilder& builder);
 void SetLateBound(runtime::Object& object, const std::string& key, const std::string& value,
                   const std::string& line);
 
+// Carries out "set NAME Prop=Value ..." lines on the controls of `form`.
+void SetLines(runtime::Form& form, const std::vector<std::string>& lines);
+
 // Builds the story's form on `runtime`; `other` gets the set-up lines of verbs not listed
 // above and says whether it knew them, and `font`, when given, is the form's font, set
 // before any control takes it as its container's. Throws std::runtime_error naming a line
@@ -86,16 +92,19 @@ using LineHook = std::function<bool(runtime::Form&, const std::string& verb,
 runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
                               const LineHook& other = {}, host::FontRef font = nullptr);
 
-// The lines of a section that are events (not "fields" or "pixel" checks).
+// The lines of a section that are events (not "fields", "pixel" or "popup" checks).
 std::vector<std::string> ExpectedEvents(const Section& section);
 
 // Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
 // `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)` (unless
-// `field` is empty), and its events, in order, against `events`. With the test framework
-// (support/story_play.cpp), apart from the rest, which the story hosts build without it.
+// `field` is empty), each "popup L T R B [PICTURE]" or "popup none" line against what
+// `popup` (unless empty) makes of the words after "popup": the same words when the
+// visible popups are so, and its events, in order, against `events`. With the test
+// framework (support/story_play.cpp), apart from the rest, which the story hosts build without it.
 using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
 void ExpectSection(const Section& section, const std::vector<std::string>& events,
                    const std::function<std::string(const std::string&, int, int)>& pixel,
-                   const Lookup& field);
+                   const Lookup& field,
+                   const std::function<std::string(const std::string&)>& popup = {});
 
 }  // namespace sheenwork::testing

@@ -16,7 +16,8 @@ namespace sheenwork::testing {
 
 void ExpectSection(const Section& section, const std::vector<std::string>& events,
                    const std::function<std::string(const std::string&, int, int)>& pixel,
-                   const Lookup& field) {
+                   const Lookup& field,
+                   const std::function<std::string(const std::string&)>& popup) {
     for (const auto& line : section.expected) {
         std::istringstream words(line);
         std::string first, name;
@@ -26,6 +27,9 @@ void ExpectSection(const Section& section, const std::vector<std::string>& event
             std::string want;
             words >> x >> y >> want;
             EXPECT_EQ(pixel(name, x, y), want) << line;
+        }
+        if (first == "popup" && popup) {
+            EXPECT_EQ(popup(line.substr(6)), line.substr(6)) << line;
         }
         for (std::string pair; first == "fields" && field && words >> pair;) {
             const auto eq = pair.find('=');

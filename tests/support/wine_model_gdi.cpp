@@ -3,7 +3,7 @@
 #include "support/forwarding_gdi.h"
 
 #include <algorithm>
-#include <map>
+#include <vector>
 
 namespace sheenwork::testing {
 
@@ -16,53 +16,10 @@ class WineModelGdi final : public ForwardingGdi {
 public:
     explicit WineModelGdi(Gdi& raster) : ForwardingGdi(raster) {}
 
-    bool DeleteDC(Hdc dc) override {
-        pen_of_.erase(dc);
-        return g_.DeleteDC(dc);
-    }
-    Hgdiobj CreatePen(int style, int width, ColorRef color) override {
-        Hgdiobj pen = g_.CreatePen(style, width, color);
-        if (pen != nullptr) pens_[pen] = style == PS_NULL ? kNoPen : color;
-        return pen;
-    }
-    Hgdiobj CreateSolidBrush(ColorRef color) override {
-        Hgdiobj brush = g_.CreateSolidBrush(color);
-        if (brush != nullptr) brushes_.insert_or_assign(brush, false);
-        return brush;
-    }
-    Hgdiobj GetStockObject(int which) override {
-        Hgdiobj obj = g_.GetStockObject(which);
-        if (which == BLACK_PEN) pens_[obj] = 0x000000;
-        if (which == WHITE_PEN) pens_[obj] = 0xFFFFFF;
-        if (which == NULL_PEN) pens_[obj] = kNoPen;
-        if (which == NULL_BRUSH) brushes_[obj] = true;
-        if (which == WHITE_BRUSH || which == BLACK_BRUSH) brushes_[obj] = false;
-        return obj;
-    }
-    Hgdiobj SelectObject(Hdc dc, Hgdiobj obj) override {
-        Hgdiobj old = g_.SelectObject(dc, obj);
-        if (old != nullptr) {
-            if (auto it = pens_.find(obj); it != pens_.end()) pen_of_[dc] = it->second;
-            if (auto it = brushes_.find(obj); it != brushes_.end()) hollow_of_[dc] = it->second;
-        }
-        return old;
-    }
-    bool DeleteObject(Hgdiobj obj) override {
-        const bool ok = g_.DeleteObject(obj);
-        if (ok) {
-            pens_.erase(obj);
-            brushes_.erase(obj);
-        }
-        return ok;
-    }
-
     bool RoundRect(Hdc dc, int l, int t, int r, int b, int ew, int eh) override {
-        const auto pen = pen_of_.find(dc);
-        const auto hollow = hollow_of_.find(dc);
-        const bool modelled = ew == 5 && eh == 5 && pen != pen_of_.end() && pen->second != kNoPen &&
-                              hollow != hollow_of_.end() && hollow->second && r - l >= 5 &&
-                              b - t >= 5;
-        if (!modelled) return g_.RoundRect(dc, l, t, r, b, ew, eh);
+        const bool sized = ew == 5 && eh == 5 && r - l >= 5 && b - t >= 5;
+        const ColorRef pen = sized && Hollow(dc) ? PenColor(dc) : kNoPen;
+        if (pen == kNoPen) return g_.RoundRect(dc, l, t, r, b, ew, eh);
         const int x1 = r - 1, y1 = b - 1;
         const int diagonal[4][2] = {
             {l + 1, t + 1}, {x1 - 1, t + 1}, {l + 1, y1 - 1}, {x1 - 1, y1 - 1}};
@@ -73,7 +30,7 @@ public:
             if (kept[i] != kClrInvalid) g_.SetPixel(dc, diagonal[i][0], diagonal[i][1], kept[i]);
         const int beside[8][2] = {{l + 1, t},  {l, t + 1},  {x1 - 1, t},  {x1, t + 1},
                                   {l + 1, y1}, {l, y1 - 1}, {x1 - 1, y1}, {x1, y1 - 1}};
-        for (auto& p : beside) g_.SetPixel(dc, p[0], p[1], pen->second);
+        for (auto& p : beside) g_.SetPixel(dc, p[0], p[1], pen);
         return ok;
     }
 
@@ -104,10 +61,35 @@ public:
 
 private:
     static constexpr ColorRef kNoPen = 0xFFFFFFFFu;
-    std::map<Hgdiobj, ColorRef> pens_;
-    std::map<Hgdiobj, bool> brushes_;  // handle -> hollow
-    std::map<Hdc, ColorRef> pen_of_;
-    std::map<Hdc, bool> hollow_of_;
+
+    // Whether the brush selected into `dc` is the hollow stock brush, seen by putting that
+    // brush in its place and the old one back.
+    bool Hollow(Hdc dc) {
+        const Hgdiobj hollow = g_.GetStockObject(NULL_BRUSH);
+        const Hgdiobj brush = g_.SelectObject(dc, hollow);
+        g_.SelectObject(dc, brush);
+        return brush == hollow;
+    }
+    // The colour the pen selected into `dc` draws, or kNoPen when it draws nothing: the pen
+    // is lent to a one-pixel surface and draws a dot there on black and on white.
+    ColorRef PenColor(Hdc dc) {
+        const Hgdiobj pen = g_.SelectObject(dc, g_.GetStockObject(NULL_PEN));
+        const Hdc scratch = g_.CreateCompatibleDC(dc);
+        const Hgdiobj bitmap = g_.SelectObject(scratch, g_.CreateSurfaceBitmap(1, 1));
+        const Hgdiobj scratch_pen = g_.SelectObject(scratch, pen);
+        ColorRef drawn[2];
+        for (const ColorRef under : {0x000000u, 0xFFFFFFu}) {
+            g_.SetPixel(scratch, 0, 0, under);
+            g_.MoveToEx(scratch, 0, 0, nullptr);
+            g_.LineTo(scratch, 1, 0);
+            drawn[under == 0 ? 0 : 1] = g_.GetPixel(scratch, 0, 0);
+        }
+        g_.SelectObject(scratch, scratch_pen);
+        g_.DeleteObject(g_.SelectObject(scratch, bitmap));
+        g_.DeleteDC(scratch);
+        g_.SelectObject(dc, pen);
+        return drawn[0] != drawn[1] ? kNoPen : drawn[0];
+    }
 };
 
 }  // namespace
