@@ -311,10 +311,6 @@ protected:
     void Step(const Row& row);
     void Assign(const std::string& key, const std::vector<std::string>& value);
     void Do(const std::string& handler, const std::string& rest, const Row& row);
-    bool Paint(const std::vector<std::string>& w);
-    bool Drawn(const std::vector<std::string>& w);
-    bool Story(const Row& row, const std::string& verb, const std::string& name,
-               const std::string& rest);
     void FileLimit(const std::string& bytes);
 
     void New(std::unique_ptr<ButtonFixture> f) {
@@ -398,7 +394,8 @@ protected:
     void (*file_limit_signal)(int) = nullptr;
     int saved_stdin = -1;         // standard input while the story has it closed
     std::optional<Mover> mover_;  // outlives the button that raises events to it
-    std::unique_ptr<ButtonFixture> f_;
+    std::unique_ptr<ButtonFixture> f_ =
+        std::make_unique<ButtonFixture>();  // until a script makes its own
     std::unique_ptr<BareButton> bare_;
     std::unique_ptr<sheenButton> doomed_;
     std::optional<ControlLiveness> alive_;
@@ -526,190 +523,6 @@ void Player::Do(const std::string& handler, const std::string& rest, const Row& 
     }
 }
 
-// A painter's step or pixel check; false for a line of another kind.
-bool Player::Paint(const std::vector<std::string>& w) {
-    ButtonRecord& rec = Rec();
-    host::Surface& surface = Surface();
-    const auto at = [&](int x, int y) { return surface.Gdi().GetPixel(surface.hDC(), x, y); };
-    const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
-    const auto color = [&](std::size_t i) { return static_cast<ColorRef>(n(i)); };
-    const auto rect = [&](std::size_t i) { return RECT{n(i), n(i + 1), n(i + 2), n(i + 3)}; };
-    const auto run = [&](int x, int y, int dx, int dy, int count, ColorRef want) {
-        for (int k = 0; k < count; ++k)
-            EXPECT_EQ(at(x + k * dx, y + k * dy), want) << x + k * dx << "," << y + k * dy;
-    };
-    PaintContext context{rec, Site(), surface, ps_};
-    const std::string what = w.size() > 1 ? w[1] : "";
-    if (w[0] == "back") {
-        surface.BackColor(color(1));
-    } else if (w[0] == "paint" || w[0] == "drawimage") {
-        ++steps_;
-        ps_ = PaintState{};
-        if (bare_) bare_->gdi.texts.clear();
-        if (w[0] == "drawimage") {
-            Site().log.Clear();
-            Painters{}.DrawImage(context);
-        } else if (what.empty()) {
-            surface.BackColor(0xFFFFFF);
-            DefaultPainters()->WriteCaption(context);
-        } else if (what == "body") {
-            ps_.sDrawState = w.size() > 2 ? w[2] : "";
-            surface.Cls();
-            rec.ButtonStyle == cButtonWinXP ? DefaultPainters()->XPBody(context)
-                                            : DefaultPainters()->OfficeBody(context);
-        } else if (what == "ring") {
-            DefaultPainters()->drawMLine(context, w.at(2)[0] == '"' ? scenes::Unquote(w[2]) : w[2]);
-        } else if (what == "glyph") {
-            DefaultPainters()->DropDownGlyph(context);
-        } else {
-            return false;
-        }
-    } else if (w[0] == "gradient") {
-        ++steps_;
-        const gdi::Rect r{n(1), n(2), n(3), n(4)};
-        DrawGradient(surface.Gdi(), surface.hDC(), &r, n(5), n(6), n(7));
-    } else if (w[0] == "row") {
-        run(n(2), n(1), 1, 0, n(3) - n(2) + 1, color(4));
-    } else if (w[0] == "column") {
-        run(n(1), n(2), 0, 1, n(3) - n(2) + 1, color(4));
-    } else if (w[0] == "pixels") {
-        for (std::size_t i = 3; i < w.size(); ++i)
-            EXPECT_EQ(at(n(2) + int(i) - 3, n(1)), color(i)) << n(2) + int(i) - 3 << "," << n(1);
-    } else if (w[0] == "pixel" && w.at(3) == "not") {
-        EXPECT_NE(at(n(1), n(2)), color(4)) << n(1) << "," << n(2);
-    } else if (w[0] == "pixel") {
-        EXPECT_EQ(at(n(1), n(2)), color(3)) << n(1) << "," << n(2);
-    } else if (w[0] == "count") {
-        const auto px = surface.Pixels();
-        EXPECT_EQ(std::count(px.begin(), px.end(), color(1)), n(2));
-    } else if (w[0] == "runs") {  // runs rows|columns COLOR AT:FIRST:LENGTH ...
-        const bool by_row = w.at(1) == "rows";
-        const int width = int(surface.ScaleWidth()), height = int(surface.ScaleHeight());
-        std::string said, want;
-        for (int a = 0; a < (by_row ? height : width); ++a) {
-            std::vector<int> ink;
-            for (int b = 0; b < (by_row ? width : height); ++b)
-                if ((by_row ? at(b, a) : at(a, b)) == color(2)) ink.push_back(b);
-            if (ink.empty()) continue;
-            // A gap inside a row would be a broken triangle: count the span, not the ink.
-            EXPECT_EQ(int(ink.size()), ink.back() - ink.front() + 1) << "at " << a;
-            said += " " + std::to_string(a) + ":" + std::to_string(ink.front()) + ":" +
-                    std::to_string(ink.size());
-        }
-        for (std::size_t i = 3; i < w.size(); ++i) want += " " + w[i];
-        EXPECT_EQ(said, want);
-    } else if (w[0] == "state" && what == "bGlyphDrawn") {  // what the glyph painter left
-        EXPECT_EQ(bool(ps_.bGlyphDrawn), w.at(2) == "True");
-    } else if (w[0] == "state") {
-        const RECT got = what == "rcDropDown" ? ps_.rcDropDown
-                         : what == "rcMain"   ? ps_.rcMain
-                                              : ps_.ptSeparator;
-        EXPECT_EQ(got, rect(2)) << what;
-    } else if (w[0] == "font") {  // font drop "NAME" POINTS
-        Site().lbl_drop_down_font->Name(scenes::Unquote(w.at(2)));
-        Site().lbl_drop_down_font->Size(std::stod(w.at(3)));
-    } else if (w[0] == "forecolor") {
-        EXPECT_EQ(surface.ForeColor(), color(1));
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// A check of the caption and picture painters' drawing; false for a line of another kind.
-bool Player::Drawn(const std::vector<std::string>& w) {
-    const ButtonRecord& rec = Rec();
-    const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
-    // EDGE OP VALUE against a rectangle; "+ N" is the kept ink's edge plus N.
-    const auto edges = [&](const gdi::Rect& r) {
-        const std::map<std::string, int gdi::Rect::*> sides = {{"left", &gdi::Rect::left},
-                                                               {"top", &gdi::Rect::top},
-                                                               {"right", &gdi::Rect::right},
-                                                               {"bottom", &gdi::Rect::bottom}};
-        const auto side = sides.at(w.at(1));
-        const int got = r.*side, v = n(3);
-        const std::string& op = w.at(2);
-        EXPECT_TRUE(op == "="    ? got == v
-                    : op == "<=" ? got <= v
-                    : op == "<"  ? got < v
-                    : op == ">"  ? got > v
-                                 : got == kept_ink_.*side + v)
-            << got;
-    };
-    const auto picture = [&](const std::string& field) {
-        const std::map<std::string, host::PictureRef> fields = {{"Picture", rec.Picture},
-                                                                {"PictureOver", rec.PictureOver},
-                                                                {"PictureDown", rec.PictureDown},
-                                                                {"PictureDis", rec.PictureDis},
-                                                                {"none", nullptr}};
-        return fields.at(field);
-    };
-    if (w[0] == "draws") {
-        EXPECT_EQ(Draws().size(), std::size_t(n(1)));
-    } else if (w[0] == "draw") {  // draw I L T R B [COLOR]
-        const auto draws = Draws();
-        EXPECT_LT(std::size_t(n(1)), draws.size());
-        if (std::size_t(n(1)) >= draws.size()) return true;
-        EXPECT_EQ(draws[n(1)].rect, (RECT{n(2), n(3), n(4), n(5)}));
-        if (w.size() > 6) {
-            EXPECT_EQ(draws[n(1)].color, ColorRef(n(6)));
-        }
-    } else if (w[0] == "writes") {  // writes L T R B FORMAT [COLOR [HEIGHT]]
-        const auto texts = bare_ ? bare_->gdi.texts : std::vector<TextCall>{};
-        EXPECT_EQ(texts.size(), 2u);
-        if (texts.size() != 2) return true;
-        EXPECT_EQ(texts[0].rect, (RECT{0, 0, int(Surface().ScaleWidth()) - 3, 0}));
-        EXPECT_EQ(texts[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
-        EXPECT_EQ(Draw().rect, (RECT{n(1), n(2), n(3), n(4)}));
-        EXPECT_EQ(Draw().format, static_cast<unsigned>(n(5)));
-        EXPECT_EQ(Draw().text, "OK");
-        if (w.size() > 6) {
-            EXPECT_EQ(Draw().color, ColorRef(n(6)));
-            EXPECT_EQ(Surface().ForeColor(), Draw().color);
-        }
-        if (w.size() > 7) {
-            EXPECT_EQ(Surface().Font().PixelHeight(), n(7));
-        }
-    } else if (w[0] == "says") {
-        EXPECT_EQ(Draw().text, scenes::Unquote(w.at(1)));
-    } else if (w[0] == "fontheight") {
-        EXPECT_EQ(Surface().Font().PixelHeight(), n(1));
-    } else if (w[0] == "ink") {
-        edges(Ink());
-    } else if (w[0] == "drawn") {
-        edges(Draw().rect);
-    } else if (w[0] == "centred") {  // centred LEFT RIGHT SLACK: the ink between them
-        EXPECT_LE(std::abs((Ink().left - n(1)) - (n(2) - Ink().right)), n(3));
-    } else if (w[0] == "at") {
-        EXPECT_EQ(rec.sngX, std::stof(w.at(1)));
-        EXPECT_EQ(rec.sngY, std::stof(w.at(2)));
-    } else if (w[0] == "current") {
-        EXPECT_EQ(rec.picCurrent, picture(w.at(1)));
-    } else if (w[0] == "shows" && w.size() > 4 && w[4] == "blended") {
-        // Inside the picture each channel may be 1 off the model's rounding.
-        const auto shown_px = Surface().Pixels();
-        const auto want = With(picture(w.at(1)).get(), n(2), n(3), w[4]);
-        const auto& pic = *picture(w[1]);
-        const int width = int(Surface().ScaleWidth());
-        for (std::size_t i = 0; i < shown_px.size(); ++i) {
-            const int x = static_cast<int>(i) % width - n(2);
-            const int y = static_cast<int>(i) / width - n(3);
-            const bool inside = x >= 0 && y >= 0 && x < pic.PixelWidth() && y < pic.PixelHeight();
-            for (const int shift : {0, 8, 16})
-                EXPECT_NEAR((shown_px[i] >> shift) & 0xFF, (want[i] >> shift) & 0xFF, inside)
-                    << "pixel " << i << " channel " << shift;
-        }
-    } else if (w[0] == "shows") {  // shows FIELD X Y [masked|blended]
-        EXPECT_EQ(Surface().Pixels(),
-                  With(picture(w.at(1)).get(), n(2), n(3), w.size() > 4 ? w[4] : ""));
-    } else if (w[0] == "soft") {
-        EXPECT_EQ(rec.Picture->SoftAlpha(), w.at(1) == "True");
-    } else {
-        return false;
-    }
-    return true;
-}
-
 // The columns and rows holding pixels other than white.
 gdi::Rect Player::Ink() {
     const auto px = Surface().Pixels();
@@ -756,6 +569,8 @@ void Player::Step(const Row& row) {
     std::string verb, name, rest;
     words >> verb >> name;
     std::getline(words >> std::ws, rest);
+    const std::vector<std::string> w = scenes::Split(row[0]);
+    const std::string what = w.size() > 1 ? w[1] : "";
     // The cells from the i-th, each split at ", ".
     const auto list = [&](std::size_t i) {
         Log out;
@@ -771,9 +586,43 @@ void Player::Step(const Row& row) {
         return Site().log.Only(each);
     };
     const auto& boxes = services->boxes;
-
+    ButtonRecord& rec = Rec();
+    const auto surface = [this]() -> host::Surface& {
+        return Surface();
+    };  // the site logs each ask
+    const auto at = [&](int x, int y) { return surface().Gdi().GetPixel(surface().hDC(), x, y); };
+    const auto n = [&](std::size_t i) { return static_cast<int>(scenes::Number(w.at(i))); };
+    const auto color = [&](std::size_t i) { return static_cast<ColorRef>(n(i)); };
+    const auto rect = [&](std::size_t i) { return RECT{n(i), n(i + 1), n(i + 2), n(i + 3)}; };
+    const auto run = [&](int x, int y, int dx, int dy, int count, ColorRef want) {
+        for (int k = 0; k < count; ++k)
+            EXPECT_EQ(at(x + k * dx, y + k * dy), want) << x + k * dx << "," << y + k * dy;
+    };
+    // EDGE OP VALUE against a rectangle; "+ N" is the kept ink's edge plus N.
+    const auto edges = [&](const gdi::Rect& r) {
+        const std::map<std::string, int gdi::Rect::*> sides = {{"left", &gdi::Rect::left},
+                                                               {"top", &gdi::Rect::top},
+                                                               {"right", &gdi::Rect::right},
+                                                               {"bottom", &gdi::Rect::bottom}};
+        const auto side = sides.at(w.at(1));
+        const int got = r.*side, v = n(3);
+        const std::string& op = w.at(2);
+        EXPECT_TRUE(op == "="    ? got == v
+                    : op == "<=" ? got <= v
+                    : op == "<"  ? got < v
+                    : op == ">"  ? got > v
+                                 : got == kept_ink_.*side + v)
+            << got;
+    };
+    const auto picture = [&](const std::string& field) {
+        const std::map<std::string, host::PictureRef> fields = {{"Picture", rec.Picture},
+                                                                {"PictureOver", rec.PictureOver},
+                                                                {"PictureDown", rec.PictureDown},
+                                                                {"PictureDis", rec.PictureDis},
+                                                                {"none", nullptr}};
+        return fields.at(field);
+    };
     if (name == "=") {
-        const std::vector<std::string> w = scenes::Split(row[0]);
         Assign(verb, std::vector<std::string>(w.begin() + 2, w.end()));
     } else if (verb == "new" || verb == "fresh") {
         New(verb == "fresh" ? std::make_unique<ButtonFixture>(ButtonFixture::Fresh{})
@@ -877,18 +726,7 @@ void Player::Step(const Row& row) {
             EXPECT_EQ(box.text,
                       ErrorReportText(std::stol(row[1]), row[2], row[3], 0, row[4], row[5]));
         }
-    } else if (!Story(row, verb, name, rest) && !Paint(scenes::Split(row[0])) &&
-               !Drawn(scenes::Split(row[0]))) {
-        ADD_FAILURE() << "unknown step " << verb;
-    }
-}
-
-// The steps of the property stories that set up the system around the button, or check
-// its shell calls, files, bags, lists and error reports.
-bool Player::Story(const Row& row, const std::string& verb, const std::string& name,
-                   const std::string& rest) {
-    const auto list = [&](std::size_t i) { return Cut(i < row.size() ? row[i] : "", ", "); };
-    if (verb == "clear") {
+    } else if (verb == "clear") {
         Site().log.Clear();
         shown = {};
     } else if (verb == "unfail") {
@@ -996,7 +834,7 @@ bool Player::Story(const Row& row, const std::string& verb, const std::string& n
     } else if (verb == "fifo") {
         EXPECT_EQ(mkfifo(name.c_str(), 0600), 0);
     } else if (verb == "errorlog") {
-        services->SetErrorLog(std::get<std::string>(Value(row[0].substr(verb.size() + 1))));
+        services->SetErrorLog(std::get<std::string>(Value(row[1])));
     } else if (verb == "handler") {
         ErrorHandler(std::stol(name), row[1], row[2], row.size() > 5 ? std::stol(row[5]) : 0,
                      row[3], row[4]);
@@ -1010,7 +848,7 @@ bool Player::Story(const Row& row, const std::string& verb, const std::string& n
             {"StandardModule", ModuleKind::StandardModule}};
         Log ran;
         Procedure procedure{name, kinds.at(kind), module};
-        for (const std::string& step : list(1))
+        for (const std::string& step : Cut(row[1], ", "))
             procedure([&] {
                 std::istringstream actions(step);
                 for (std::string action, argument; actions >> action;) {
@@ -1022,7 +860,7 @@ bool Player::Story(const Row& row, const std::string& verb, const std::string& n
                     ran.push_back(argument);
                 }
             });
-        EXPECT_EQ(ran, list(2));
+        EXPECT_EQ(ran, Cut(row[2], ", "));
         EXPECT_EQ(procedure.Ended(), row[3] == "True");
     } else if (verb == "components") {
         const std::string folder = SHEENWORK_TEST_COMPONENT_DIR;
@@ -1050,10 +888,138 @@ bool Player::Story(const Row& row, const std::string& verb, const std::string& n
         std::filesystem::create_directories(name);
     } else if (verb == "link") {
         std::filesystem::create_symlink(name, rest);
+    } else if (verb == "back") {
+        surface().BackColor(color(1));
+    } else if (verb == "paint" || verb == "drawimage") {
+        ++steps_;
+        ps_ = PaintState{};
+        PaintContext context{rec, Site(), surface(), ps_};
+        if (bare_) bare_->gdi.texts.clear();
+        if (verb == "drawimage") {
+            Site().log.Clear();
+            Painters{}.DrawImage(context);
+        } else if (what.empty()) {
+            surface().BackColor(0xFFFFFF);
+            DefaultPainters()->WriteCaption(context);
+        } else if (what == "body") {
+            ps_.sDrawState = w.size() > 2 ? w[2] : "";
+            surface().Cls();
+            rec.ButtonStyle == cButtonWinXP ? DefaultPainters()->XPBody(context)
+                                            : DefaultPainters()->OfficeBody(context);
+        } else if (what == "ring") {
+            DefaultPainters()->drawMLine(context, w.at(2)[0] == '"' ? scenes::Unquote(w[2]) : w[2]);
+        } else {
+            DefaultPainters()->DropDownGlyph(context);
+        }
+    } else if (verb == "gradient") {
+        ++steps_;
+        const gdi::Rect r{n(1), n(2), n(3), n(4)};
+        DrawGradient(surface().Gdi(), surface().hDC(), &r, n(5), n(6), n(7));
+    } else if (verb == "row") {
+        run(n(2), n(1), 1, 0, n(3) - n(2) + 1, color(4));
+    } else if (verb == "column") {
+        run(n(1), n(2), 0, 1, n(3) - n(2) + 1, color(4));
+    } else if (verb == "pixels") {
+        for (std::size_t i = 3; i < w.size(); ++i)
+            EXPECT_EQ(at(n(2) + int(i) - 3, n(1)), color(i)) << n(2) + int(i) - 3 << "," << n(1);
+    } else if (verb == "pixel" && w.at(3) == "not") {
+        EXPECT_NE(at(n(1), n(2)), color(4)) << n(1) << "," << n(2);
+    } else if (verb == "pixel") {
+        EXPECT_EQ(at(n(1), n(2)), color(3)) << n(1) << "," << n(2);
+    } else if (verb == "count") {
+        const auto px = surface().Pixels();
+        EXPECT_EQ(std::count(px.begin(), px.end(), color(1)), n(2));
+    } else if (verb == "runs") {  // runs rows|columns COLOR AT:FIRST:LENGTH ...
+        const bool by_row = w.at(1) == "rows";
+        const int width = int(surface().ScaleWidth()), height = int(surface().ScaleHeight());
+        std::string said, want;
+        for (int a = 0; a < (by_row ? height : width); ++a) {
+            std::vector<int> ink;
+            for (int b = 0; b < (by_row ? width : height); ++b)
+                if ((by_row ? at(b, a) : at(a, b)) == color(2)) ink.push_back(b);
+            if (ink.empty()) continue;
+            // A gap inside a row would be a broken triangle: count the span, not the ink.
+            EXPECT_EQ(int(ink.size()), ink.back() - ink.front() + 1) << "at " << a;
+            said += " " + std::to_string(a) + ":" + std::to_string(ink.front()) + ":" +
+                    std::to_string(ink.size());
+        }
+        for (std::size_t i = 3; i < w.size(); ++i) want += " " + w[i];
+        EXPECT_EQ(said, want);
+    } else if (verb == "state" && what == "bGlyphDrawn") {  // what the glyph painter left
+        EXPECT_EQ(bool(ps_.bGlyphDrawn), w.at(2) == "True");
+    } else if (verb == "state") {
+        const RECT got = what == "rcDropDown" ? ps_.rcDropDown
+                         : what == "rcMain"   ? ps_.rcMain
+                                              : ps_.ptSeparator;
+        EXPECT_EQ(got, rect(2)) << what;
+    } else if (verb == "font") {  // font drop "NAME" POINTS
+        Site().lbl_drop_down_font->Name(scenes::Unquote(w.at(2)));
+        Site().lbl_drop_down_font->Size(std::stod(w.at(3)));
+    } else if (verb == "forecolor") {
+        EXPECT_EQ(surface().ForeColor(), color(1));
+    } else if (verb == "draws") {
+        EXPECT_EQ(Draws().size(), std::size_t(n(1)));
+    } else if (verb == "draw") {  // draw I L T R B [COLOR]
+        const auto draws = Draws();
+        EXPECT_LT(std::size_t(n(1)), draws.size());
+        if (std::size_t(n(1)) >= draws.size()) return;
+        EXPECT_EQ(draws[n(1)].rect, (RECT{n(2), n(3), n(4), n(5)}));
+        if (w.size() > 6) {
+            EXPECT_EQ(draws[n(1)].color, ColorRef(n(6)));
+        }
+    } else if (verb == "writes") {  // writes L T R B FORMAT [COLOR [HEIGHT]]
+        const auto texts = bare_ ? bare_->gdi.texts : std::vector<TextCall>{};
+        EXPECT_EQ(texts.size(), 2u);
+        if (texts.size() != 2) return;
+        EXPECT_EQ(texts[0].rect, (RECT{0, 0, int(Surface().ScaleWidth()) - 3, 0}));
+        EXPECT_EQ(texts[0].format, gdi::DT_CALCRECT | gdi::DT_WORDBREAK);
+        EXPECT_EQ(Draw().rect, (RECT{n(1), n(2), n(3), n(4)}));
+        EXPECT_EQ(Draw().format, static_cast<unsigned>(n(5)));
+        EXPECT_EQ(Draw().text, "OK");
+        if (w.size() > 6) {
+            EXPECT_EQ(Draw().color, ColorRef(n(6)));
+            EXPECT_EQ(Surface().ForeColor(), Draw().color);
+        }
+        if (w.size() > 7) {
+            EXPECT_EQ(Surface().Font().PixelHeight(), n(7));
+        }
+    } else if (verb == "says") {
+        EXPECT_EQ(Draw().text, scenes::Unquote(w.at(1)));
+    } else if (verb == "fontheight") {
+        EXPECT_EQ(Surface().Font().PixelHeight(), n(1));
+    } else if (verb == "ink") {
+        edges(Ink());
+    } else if (verb == "drawn") {
+        edges(Draw().rect);
+    } else if (verb == "centred") {  // centred LEFT RIGHT SLACK: the ink between them
+        EXPECT_LE(std::abs((Ink().left - n(1)) - (n(2) - Ink().right)), n(3));
+    } else if (verb == "at") {
+        EXPECT_EQ(rec.sngX, std::stof(w.at(1)));
+        EXPECT_EQ(rec.sngY, std::stof(w.at(2)));
+    } else if (verb == "current") {
+        EXPECT_EQ(rec.picCurrent, picture(w.at(1)));
+    } else if (verb == "shows" && w.size() > 4 && w[4] == "blended") {
+        // Inside the picture each channel may be 1 off the model's rounding.
+        const auto shown_px = Surface().Pixels();
+        const auto want = With(picture(w.at(1)).get(), n(2), n(3), w[4]);
+        const auto& pic = *picture(w[1]);
+        const int width = int(Surface().ScaleWidth());
+        for (std::size_t i = 0; i < shown_px.size(); ++i) {
+            const int x = static_cast<int>(i) % width - n(2);
+            const int y = static_cast<int>(i) / width - n(3);
+            const bool inside = x >= 0 && y >= 0 && x < pic.PixelWidth() && y < pic.PixelHeight();
+            for (const int shift : {0, 8, 16})
+                EXPECT_NEAR((shown_px[i] >> shift) & 0xFF, (want[i] >> shift) & 0xFF, inside)
+                    << "pixel " << i << " channel " << shift;
+        }
+    } else if (verb == "shows") {  // shows FIELD X Y [masked|blended]
+        EXPECT_EQ(Surface().Pixels(),
+                  With(picture(w.at(1)).get(), n(2), n(3), w.size() > 4 ? w[4] : ""));
+    } else if (verb == "soft") {
+        EXPECT_EQ(rec.Picture->SoftAlpha(), w.at(1) == "True");
     } else {
-        return false;
+        ADD_FAILURE() << "unknown step " << verb;
     }
-    return true;
 }
 
 // A limit on the size of files written (their signal ignored, the write fails instead), or
