@@ -214,8 +214,21 @@ struct SpyTips : QI {
     void Create(vb::Variant form, vb::Variant control, std::string& tip, vb::Integer& delay,
                 vb::Integer& width) override {
         if (failing) vb::Raise(91);
+        // The surface answers hWnd alone: a property it lacks must be error 438.
+        long left = -1;  // no surface
+        try {
+            std::vector<vb::Variant> none;
+            if (const auto surface = std::get<vb::Object>(control).AsDispatch()) {
+                left = 0;
+                surface->Invoke("Left", vb::InvokeKind::PropertyGet, none);
+            }
+        } catch (const vb::RuntimeError& e) {
+            left = e.Number();
+        }
         log.push_back("Create " + tip + " " + std::to_string(delay) + " " + std::to_string(width) +
-                      (std::get<vb::Object>(control).IsNothing() ? " no-surface" : "") +
+                      (left < 0      ? " no-surface"
+                       : left == 438 ? ""
+                                     : " Left " + std::to_string(left)) +
                       (std::holds_alternative<vb::Object>(form) ? "" : " no-form"));
     }
     void Remove(vb::Variant) override { log.push_back("Remove"); }
