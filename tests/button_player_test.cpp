@@ -200,8 +200,8 @@ Log Reduced(const testing::CallLog& log) {
 struct Mover : testing::RecordingEvents {
     using RecordingEvents::RecordingEvents;
     vb::Single x = 0;
-    void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-        RecordingEvents::MouseMove(B, S, X, Y);
+    void MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override {
+        RecordingEvents::MouseMove(Button, Shift, X, Y);
         X = x;
     }
 };
