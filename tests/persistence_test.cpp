@@ -233,10 +233,11 @@ TEST(MemoryPropertyBag, LeavesOutDefaultsComparingNumbersByValueAndObjectsByIden
     bag.WriteProperty("d", vb::True, vb::Long{-1});
     bag.WriteProperty("e", pic, pic);
     bag.WriteProperty("f", vb::Object(Pic()), pic);
+    bag.WriteProperty("g", vb::Long{0}, std::string("0"));  // a number never equals text
     bag.WriteProperty("b", std::string("y"), std::string());
     Log keys;
     for (const auto& e : bag.Entries()) keys.push_back(e.key);
-    EXPECT_EQ(keys, (Log{"b", "f"}));
+    EXPECT_EQ(keys, (Log{"b", "f", "g"}));
     EXPECT_EQ(bag.ReadProperty("b", {}), vb::Variant(std::string("y")));
     EXPECT_EQ(bag.ReadProperty("c", vb::Long{3}), vb::Variant(vb::Long{3}));
 }
