@@ -30,17 +30,13 @@ gdi::TextMetric Metrics() {
     return tm;
 }
 
-// The call a row of tests/data/text_layout.txt makes: into a layout of its own, or into
-// `reused`, filled again.
-TextLayout LayOut(const testing::Row& row, TextLayout* reused = nullptr) {
+// The call a row of tests/data/text_layout.txt makes.
+TextLayout LayOut(const testing::Row& row) {
     const std::string text = scenes::Unquote(row[0]);
     Rect r;
     std::istringstream(row[1]) >> r.left >> r.top >> r.right >> r.bottom;
     const auto format = static_cast<unsigned>(scenes::Number(row[2]));
-    if (reused == nullptr)
-        return LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance);
-    LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance, *reused);
-    return *reused;
+    return LayOutText(text.data(), std::stoi(row[3]), r, format, Metrics(), Advance);
 }
 
 // What a layout says, by the names the checks of tests/data/text_layout.txt use: "x 1" is
@@ -112,18 +108,6 @@ TEST_P(TextUnderline, SpansTheMarkedCharacterWithinTheClip) {
 INSTANTIATE_TEST_SUITE_P(Table, TextUnderline,
                          ::testing::ValuesIn(testing::ReadTable("text_underline.txt")),
                          testing::RowName);
-
-// DrawTextA keeps one layout and fills it for every call: the calls of the table, texts of
-// more and fewer lines, with and without an underlined character, measured and drawn, each
-// twice over, must each come out as a layout of their own does.
-TEST(TextLayoutReuse, ALayoutFilledAgainHoldsOnlyTheNewText) {
-    const auto rows = testing::ReadTable("text_layout.txt");
-    TextLayout reused;
-    for (int pass = 0; pass < 2; ++pass)
-        for (const testing::Row& row : rows) {
-            EXPECT_EQ(Said(LayOut(row, &reused)), Said(LayOut(row))) << row.where;
-        }
-}
 
 }  // namespace
 }  // namespace sheenwork::text
