@@ -30,6 +30,7 @@ namespace sheenwork::testing {
 // and is on screen; the form and its popups read back from the screen.
 class Host final : public StoryScreen {
 public:
+    // It may take `ready_seconds` to show its window, and three minutes more to its end.
     Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
          int ready_seconds = 30)
         : display_(Cornered(display)),

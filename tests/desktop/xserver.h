@@ -44,8 +44,8 @@ public:
 
     // The first line from line `from` on that satisfies `match`, reading more as they
     // come; its index. Every line read is kept (Lines), without the carriage return a
-    // Windows program ends it with. Throws when the process ends
-    // first, or after `seconds` without it (a hung host must not hang the test run).
+    // Windows program ends it with. Throws when the process ends first, or after
+    // `seconds` without it (a hung host must not hang the test run).
     std::size_t Find(const std::function<bool(const std::string&)>& match, std::size_t from,
                      int seconds = 20);
     // The next line not looked at yet that satisfies `match`.
