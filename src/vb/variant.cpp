@@ -12,7 +12,9 @@ namespace {
 constexpr long kTypeMismatch = 13;
 
 // A string as VB reads a number from it: blanks around, "True"/"False", otherwise a
-// decimal number with the C locale's point. Anything else is a type mismatch.
+// decimal number with the C locale's point. Anything else is a type mismatch; a number
+// beyond a Double ("1e999") or an &H literal beyond 32 bits overflows, and one too small
+// for a Double ("1e-999") is 0.
 Double ParseNumber(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos) Raise(kTypeMismatch);
@@ -24,14 +26,16 @@ Double ParseNumber(const std::string& s) {
         char* end = nullptr;
         errno = 0;
         const unsigned long long v = std::strtoull(t.c_str() + 2, &end, 16);
-        if (errno || *end || v > 0xFFFFFFFFull) Raise(kTypeMismatch);
+        if (*end) Raise(kTypeMismatch);
+        if (errno == ERANGE || v > 0xFFFFFFFFull) Raise(kErrOverflow);
         // &H literals are Longs: &HFFFFFFFF is -1.
         return static_cast<Double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
     }
     char* end = nullptr;
     errno = 0;
     const double v = std::strtod(t.c_str(), &end);
-    if (end == t.c_str() || *end || errno == ERANGE || std::isnan(v)) Raise(kTypeMismatch);
+    if (end == t.c_str() || *end || std::isnan(v)) Raise(kTypeMismatch);
+    if (std::isinf(v)) Raise(kErrOverflow);
     return v;
 }
 

@@ -42,6 +42,10 @@ Setter Field(T ButtonRecord::*field) {
         } else if constexpr (std::is_same_v<T, vb::Single>) {
             f = std::stof(w[0]);
         } else if constexpr (std::is_same_v<T, host::FontRef>) {
+            if (w[0] == "Nothing") {
+                f = nullptr;
+                return;
+            }
             if (w.size() != 3 || w[0] != "font") Fail("font \"NAME\" SIZE");
             f = std::make_shared<vb::StdFont>(Unquote(w[1]), std::stod(w[2]));
         } else if constexpr (std::is_same_v<T, host::PictureRef>) {
@@ -78,6 +82,7 @@ const std::map<std::string, Setter>& Fields() {
         F(OfficeBorderOnMouseOut), F(DropDown), F(DropDownColor), F(DropDownSize), F(DropDownAlign),
         F(DropDownSeparator), F(DropDownSeparatorColor), F(bDefault), F(bHasFocus), F(sState),
         F(sDropDownState), F(bMouseOver), F(bMouseEntered), F(bSpaceDown), F(picCurrent), F(sngX), F(sngY),
+        F(bLoading), F(AutoXPMouseIcons), F(URL), F(MousePointer),
     };
     // clang-format on
     return fields;

@@ -48,14 +48,14 @@ struct RecordingEvents : sheenButtonEvents {
     void DropDown() override { Logged("DropDown"); }
     void OLECompleteDrag(vb::Long& Effect) override;
     // Logged with their arguments, e.g. "Event:MouseDown 1 0 88.5 4".
-    void MouseDown(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-        Logged("MouseDown", B, S, X, Y);
+    void MouseDown(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseDown", Button, Shift, X, Y);
     }
-    void MouseMove(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-        Logged("MouseMove", B, S, X, Y);
+    void MouseMove(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseMove", Button, Shift, X, Y);
     }
-    void MouseUp(vb::Integer& B, vb::Integer& S, vb::Single& X, vb::Single& Y) override {
-        Logged("MouseUp", B, S, X, Y);
+    void MouseUp(vb::Integer& Button, vb::Integer& Shift, vb::Single& X, vb::Single& Y) override {
+        Logged("MouseUp", Button, Shift, X, Y);
     }
     void MouseEnter() override { Logged("MouseEnter"); }
     void MouseLeave() override { Logged("MouseLeave"); }
