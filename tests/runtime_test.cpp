@@ -124,15 +124,11 @@ TEST_P(RuntimeStory, ControlsGetTheirNotificationsInOrder) {
         driver.Run(ParseScript(section.script, story.name));
         testing::ExpectSection(
             section, b->log->entries,
-            [&](const std::string& name, int x, int y) {
+            [&](const std::string& name, int x, int y) -> std::optional<gdi::ColorRef> {
                 Form* const now = b->runtime->FindForm("Form1");  // a handler may close it
                 Window* w = now ? now->Find(name) : nullptr;
-                if (!w) return "no control " + name;
-                char hex[16];
-                std::snprintf(hex, sizeof hex, "%06X",
-                              static_cast<unsigned>(
-                                  w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x]));
-                return std::string(hex);
+                if (!w) return std::nullopt;
+                return w->Surface().Pixels()[std::size_t(y) * w->Rect().Width() + x];
             },
             [&](const std::string& name, const std::string& field) {
                 return FieldOf(*b->runtime, name, field);

@@ -16,27 +16,6 @@ namespace {
 
 gdi::Rect Scaled(gdi::Rect r, int s) { return {r.left * s, r.top * s, r.right * s, r.bottom * s}; }
 
-// The X key name of a virtual key, and the virtual key the host reports for it:
-// tests/data/input/x_keys.txt, and letters, digits and F1-F12 by their own names.
-struct XKey {
-    std::string sym;
-    int vk;
-};
-XKey XKeyOf(int vk) {
-    static const std::map<int, XKey> named = [] {
-        std::map<int, XKey> out;
-        for (const auto& row : ReadTable("input/x_keys.txt"))
-            out[std::stoi(row[0], nullptr, 0)] = {row[1], std::stoi(row[2], nullptr, 0)};
-        return out;
-    }();
-    if (const auto it = named.find(vk); it != named.end()) return it->second;
-    if (vk >= 'A' && vk <= 'Z') return {std::string(1, static_cast<char>(vk - 'A' + 'a')), vk};
-    if (vk >= '0' && vk <= '9') return {std::string(1, static_cast<char>(vk)), vk};
-    if (vk >= runtime::VK_F1 && vk < runtime::VK_F1 + 12)
-        return {"F" + std::to_string(vk - runtime::VK_F1 + 1), vk};
-    throw std::runtime_error("no X key for virtual key " + std::to_string(vk));
-}
-
 }  // namespace
 
 std::string Host::WaitFor(const std::function<bool(const std::string&)>& match,
@@ -61,9 +40,9 @@ void Host::Button(int button, bool down) {
 }
 
 void Host::Key(int vk, bool down) {
-    const XKey k = XKeyOf(vk);
+    const HostKey k = HostKeyOf(vk);
     const std::string how = down ? "keydown" : "keyup";
-    Xdotool({how, k.sym}, "input " + how + " " + std::to_string(k.vk));
+    Xdotool({how, k.x}, "input " + how + " " + std::to_string(k.reported));
 }
 
 std::vector<std::string> Host::Events() {
@@ -118,12 +97,6 @@ png::Image Settled(Display& display, gdi::Rect rect, const png::Image& want) {
     return shot;
 }
 
-bool OnScreen(const Story& story) {
-    for (const auto& line : story.setup)
-        if (line.rfind("paints ", 0) == 0 || line.rfind("timer ", 0) == 0) return false;
-    return true;
-}
-
 // A story on screen and headless, section by section.
 void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& setup) {
     const Story story = ReadStory(path);
@@ -133,9 +106,7 @@ void ReplayStory(const std::filesystem::path& path, Display& display, const Stor
     if (!setup.x_instance.empty())
         display.Xdotool({"search", "--sync", "--onlyvisible", "--classname", setup.x_instance,
                          "windowfocus", "--sync"});
-    Headless headless(story, setup.form_font,
-                      setup.wine ? [](gdi::Gdi& raster) { return MakeWineModelGdi(raster); }
-                                 : std::function<std::unique_ptr<gdi::Gdi>(gdi::Gdi&)>());
+    Headless headless(story, setup.form_font, setup.wine ? MakeWineModelGdi : GdiWrap());
     host.scale = setup.scale;
     host.by_handle = setup.popups_by_handle;
     host.name = setup.name;

@@ -30,9 +30,11 @@ namespace sheenwork::testing {
 // and is on screen; the form and its popups read back from the screen.
 class Host final : public StoryScreen {
 public:
+    // It may take `ready_seconds` to show its window, and three minutes more to its end.
     Host(Display& display, std::vector<std::string> argv, std::vector<std::string> env,
          int ready_seconds = 30)
-        : display_(Cornered(display)), process_(std::move(argv), std::move(env)) {
+        : display_(Cornered(display)),
+          process_(std::move(argv), std::move(env), ready_seconds + 180) {
         process_.WaitFor([](const std::string& l) { return Trace(l, "ready"); }, ready_seconds);
     }
     // "@T what" lines of the host itself, as against the buttons' events.
@@ -50,6 +52,13 @@ public:
         gdi::Rect r;
         words >> t >> form >> show >> name >> r.left >> r.top >> r.right >> r.bottom;
         return r;
+    }
+    // Where the host showed its form last, by what it has said so far.
+    gdi::Rect ShownForm() const {
+        gdi::Rect at;
+        for (const auto& l : process_.Lines())
+            if (Trace(l, "form show")) at = Shown(l);
+        return at;
     }
     // Waits for a line of the host (its last lines in the failure): the next one not
     // looked at yet, or with `from` the first from there on.
@@ -139,10 +148,6 @@ struct StoryHost {
     // the model of Wine's two differences from Windows (support/wine_model_gdi.h).
     bool wine = false;
 };
-
-// Whether the window hosts can tell a story: the painter logs and the virtual clock's
-// tick times are the headless test's own instruments.
-bool OnScreen(const Story& story);
 
 // Plays the story on the host and headless; failures are reported with EXPECT.
 void ReplayStory(const std::filesystem::path& path, Display& display, const StoryHost& host);

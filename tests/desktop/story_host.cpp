@@ -4,8 +4,6 @@
 // lines instead of run, as the headless stories record them.
 //
 //   sheenwork-story-host run STORY [--scale N] --trace
-#include <sheenwork/runtime/controls.h>
-
 #include <iostream>
 
 #include "cli.h"
@@ -40,11 +38,7 @@ int main(int argc, char** argv) {
         if (a.size() > 6 && a.substr(a.size() - 6) == ".story")
             keys = testing::AccessKeys(testing::ReadStory(a));
     cli::RunOptions options;
-    options.controls = [logging = testing::LoggingFactory(log, keys),
-                        linked = runtime::LinkedControls()](const std::string& cls,
-                                                            host::ControlSite& site) {
-        return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
-    };
+    options.controls = testing::LoggingFactory(log, keys);
     options.loader = loader;
     return cli::Run(args, std::cout, std::cerr, options);
 }

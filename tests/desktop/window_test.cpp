@@ -28,16 +28,9 @@ void ReplayOnWindowHost(const std::filesystem::path& path, int scale) {
     ReplayStory(path, display, host);
 }
 
-std::vector<std::filesystem::path> ScreenStories() {
-    std::vector<std::filesystem::path> out;
-    for (const auto& p : Stories())
-        if (OnScreen(ReadStory(p))) out.push_back(p);
-    return out;
-}
-
 class WindowStory : public ::testing::TestWithParam<std::filesystem::path> {};
 TEST_P(WindowStory, EventsAndPixelsAsHeadless) { ReplayOnWindowHost(GetParam(), 1); }
-INSTANTIATE_TEST_SUITE_P(Stories, WindowStory, ::testing::ValuesIn(ScreenStories()),
+INSTANTIATE_TEST_SUITE_P(Stories, WindowStory, ::testing::ValuesIn(HostStories({}, {})),
                          [](const auto& info) { return testing::StoryTestName(info.param); });
 
 // At scale 2 every pixel is a 2 x 2 block, the pointer's place is halved, and the
@@ -51,10 +44,7 @@ gdi::Point Centre(gdi::Rect r) { return {r.left + r.Width() / 2, r.top + r.Heigh
 // A host on a fresh display, and where it shows its form.
 struct Started {
     explicit Started(std::vector<std::string> argv)
-        : host(display, std::move(argv), display.Env()) {
-        for (const auto& l : host.process().Lines())
-            if (Host::Trace(l, "form show")) at = Host::Shown(l);
-    }
+        : host(display, std::move(argv), display.Env()), at(host.ShownForm()) {}
     Display display;
     Host host;
     gdi::Rect at;

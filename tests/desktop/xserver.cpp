@@ -39,18 +39,12 @@ int Refused(::Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
-void RequireTools() {
-    const std::pair<const char*, const char*> tools[] = {{"Xvfb", "xvfb"},
-                                                         {"xdpyinfo", "x11-utils"},
-                                                         {"xdotool", "xdotool"},
-                                                         {"timeout", "coreutils"}};
+void RequireTools(const Tools& tools, const std::string& who) {
     std::string missing;
     for (const auto& [program, package] : tools)
-        if (!OnPath(program))
-            missing += std::string(" ") + program + " (Debian package " + package + ")";
+        if (!OnPath(program)) missing += " " + program + " (Debian package " + package + ")";
     if (!missing.empty())
-        throw std::runtime_error("the window tests need:" + missing +
-                                 "; `make deps` installs them");
+        throw std::runtime_error(who + " need:" + missing + "; `make deps` installs them");
 }
 
 Process::Process(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -108,7 +102,7 @@ int Process::Read(std::chrono::steady_clock::time_point end) {
         output_.append(buf, static_cast<std::size_t>(n));
     }
     for (std::size_t at; (at = pending_.find('\n')) != std::string::npos;) {
-        lines_.push_back(pending_.substr(0, at));
+        lines_.push_back(pending_.substr(0, at > 0 && pending_[at - 1] == '\r' ? at - 1 : at));
         pending_.erase(0, at + 1);
     }
     return 1;
@@ -200,8 +194,7 @@ std::vector<std::string> Display::Env() const {
 
 std::string Display::Run(const std::vector<std::string>& argv) const {
     Process p(argv, Env(), 30);
-    p.Drain(30);
-    const int code = p.Wait();
+    const int code = p.Finish(30);
     if (code != 0) throw std::runtime_error(argv[0] + " failed with " + std::to_string(code));
     return p.Output();
 }

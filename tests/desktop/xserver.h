@@ -14,15 +14,22 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "png_io.h"
 
 namespace sheenwork::testing {
 
-// Throws std::runtime_error naming the package when a program the window tests need is
-// not installed (Xvfb, xdpyinfo, xdotool, timeout).
-void RequireTools();
+// Throws std::runtime_error naming the Debian package of each of `tools` (program and
+// package) that is not installed, and who needs it: by default the programs the window
+// tests need (Xvfb, xdpyinfo, xdotool, timeout).
+using Tools = std::vector<std::pair<std::string, std::string>>;
+void RequireTools(const Tools& tools = {{"Xvfb", "xvfb"},
+                                        {"xdpyinfo", "x11-utils"},
+                                        {"xdotool", "xdotool"},
+                                        {"timeout", "coreutils"}},
+                  const std::string& who = "the window tests");
 
 // A child process with its standard input and output on pipes, in its own process group
 // (ended with the group), run under `timeout -k 5 <seconds>`.
@@ -36,8 +43,9 @@ public:
     Process& operator=(const Process&) = delete;
 
     // The first line from line `from` on that satisfies `match`, reading more as they
-    // come; its index. Every line read is kept (Lines). Throws when the process ends
-    // first, or after `seconds` without it (a hung host must not hang the test run).
+    // come; its index. Every line read is kept (Lines), without the carriage return a
+    // Windows program ends it with. Throws when the process ends first, or after
+    // `seconds` without it (a hung host must not hang the test run).
     std::size_t Find(const std::function<bool(const std::string&)>& match, std::size_t from,
                      int seconds = 20);
     // The next line not looked at yet that satisfies `match`.
@@ -51,6 +59,11 @@ public:
     void Send(const std::string& line);
     // Waits for the end; the exit code (128 + n for a signal).
     int Wait();
+    // Drains the output within `seconds`, then waits for the end; the exit code.
+    int Finish(int seconds) {
+        Drain(seconds);
+        return Wait();
+    }
     void Signal(int sig);
 
 private:

@@ -17,6 +17,7 @@
 #include <set>
 
 #include "qt/qt_story.h"
+#include "support/story.h"
 
 namespace sheenwork::testing {
 namespace {
@@ -52,17 +53,12 @@ const std::set<std::string> kNotQtProperties = {"SpecialEvents", "About"};
 // back as written (tests/data/qt/properties.txt).
 class QtPropertyValues : public ::testing::TestWithParam<Row> {};
 TEST_P(QtPropertyValues, SetTheControlsOwnProperty) {
-    const auto data = [](std::string s) {
-        for (std::size_t at; (at = s.find("$DATA")) != std::string::npos;)
-            s.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
-        return s;
-    };
     const std::string& name = GetParam()[0];
-    const std::string value = data(GetParam()[1]);
+    const std::string value = WithData(GetParam()[1]);
     qt::Button b;
     Steps(b, {"CaptionAlign=UserDefined", "PictureAlign=UserDefined", "RealPicSize=false",
               name + "=" + value});
-    EXPECT_EQ(ControlValue(b, name.c_str()), data(GetParam()[2]));
+    EXPECT_EQ(ControlValue(b, name.c_str()), WithData(GetParam()[2]));
     const int index = b.metaObject()->indexOfProperty(name.c_str());
     if (b.metaObject()->property(index).userType() != QMetaType::QString)
         Steps(b, {name + "?" + value});

@@ -50,20 +50,7 @@ private:
     NotificationLog& log_;
 };
 
-// The Qt key a script's virtual key is typed with (tests/data/qt/qt_keys.txt); Qt's
-// events carry no side, so the right Alt is told by the key AltGr gives. Letters and
-// digits are their own Qt keys.
-Qt::Key QtKeyOf(int vk) {
-    static const std::map<int, Qt::Key> named = [] {
-        std::map<int, Qt::Key> out;
-        for (const Row& row : ReadTable("qt/qt_keys.txt"))
-            out[std::stoi(row[0], nullptr, 0)] = static_cast<Qt::Key>(QtKey(row[1]));
-        return out;
-    }();
-    if (const auto it = named.find(vk); it != named.end()) return it->second;
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<Qt::Key>(vk);
-    throw std::runtime_error("no Qt key for virtual key " + std::to_string(vk));
-}
+Qt::Key QtKeyOf(int vk) { return static_cast<Qt::Key>(QtKey(HostKeyOf(vk).qt)); }
 
 // Holds the timer events of the Sheenwork widgets (the hover timer, the tooltips' timers)
 // back except while a script waits, so that time goes by for them only then, as on the
@@ -438,26 +425,11 @@ void PlayOnQt(const Story& story, bool events = true) {
     PlayStory(story, headless, host, events);
 }
 
-std::vector<std::filesystem::path> QtStories() {
-    std::vector<std::filesystem::path> out;
-    for (const auto& path : Stories()) {
-        bool buttons = false, others = false;
-        for (const auto& line : ReadStory(path).setup) {
-            std::istringstream words(line);
-            std::string verb, name, cls;
-            words >> verb >> name >> cls;
-            others = others || verb == "timer" ||
-                     (verb == "control" && cls != "Sheenwork.sheenButton" && cls != "Test.Logger");
-            buttons = buttons || cls == "Sheenwork.sheenButton";
-        }
-        if (buttons && !others) out.push_back(path);
-    }
-    return out;
-}
-
 class QtStory : public ::testing::TestWithParam<std::filesystem::path> {};
 TEST_P(QtStory, EventsFieldsAndPicturesAsHeadless) { PlayOnQt(ReadStory(GetParam())); }
-INSTANTIATE_TEST_SUITE_P(Stories, QtStory, ::testing::ValuesIn(QtStories()),
+INSTANTIATE_TEST_SUITE_P(Stories, QtStory,
+                         ::testing::ValuesIn(HostStories({"Sheenwork.sheenButton", "Test.Logger"},
+                                                         {"paints"})),
                          [](const auto& info) { return StoryTestName(info.param); });
 
 // A row as a story (tests/data/qt/looks.txt): a form with the button, its properties, and
@@ -470,10 +442,8 @@ TEST_P(QtLooks, GrabEqualsTheHeadlessRender) {
     s.setup = {
         "form 100 100 " + std::to_string(w + 40) + " " + std::to_string(h + 40),
         "control b Sheenwork.sheenButton 20 20 " + std::to_string(w) + " " + std::to_string(h),
-        "set b Caption=\"&Save\" " + row[2]};
+        WithData("set b Caption=\"&Save\" " + row[2])};
     std::string script = row[4] + ";";
-    for (std::size_t at; (at = s.setup.back().find("$DATA")) != std::string::npos;)
-        s.setup.back().replace(at, 5, SHEENWORK_TEST_DATA_DIR);
     std::istringstream setup(row[3]);
     for (std::string line; std::getline(setup, line, ';');) s.setup.push_back(line);
     for (std::size_t at; (at = script.find(';')) != std::string::npos;)

@@ -1,5 +1,6 @@
 #include "support/logging_control.h"
 
+#include <sheenwork/runtime/controls.h>
 #include <sheenwork/vb/error.h>
 
 #include "support/numbers.h"
@@ -80,8 +81,9 @@ private:
 
 runtime::ControlFactory LoggingFactory(std::shared_ptr<NotificationLog> log,
                                        std::vector<std::string> access_keys) {
-    return [log, access_keys](const std::string& class_name,
-                              host::ControlSite& site) -> runtime::CreatedControl {
+    return [log, access_keys, linked = runtime::LinkedControls()](
+               const std::string& class_name, host::ControlSite& site) -> runtime::CreatedControl {
+        if (class_name.rfind("Test.", 0) != 0) return linked(class_name, site);
         if (class_name != "Test.Logger" && class_name != "Test.Button") return {};
         std::string keys;
         const std::string name = site.ExtenderName() + "=";

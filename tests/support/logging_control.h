@@ -18,8 +18,9 @@ struct NotificationLog {
 };
 
 // A factory for "Test.Logger" (an ordinary control) and "Test.Button" (one that acts
-// like a button). Each control answers InitProperties by giving its surface `keys` as
-// access keys when its name is listed in `access_keys` ("name=keys").
+// like a button), and the linked controls for classes not of "Test.". Each test control
+// answers InitProperties by giving its surface `keys` as access keys when its name is
+// listed in `access_keys` ("name=keys").
 runtime::ControlFactory LoggingFactory(std::shared_ptr<NotificationLog> log,
                                        std::vector<std::string> access_keys = {});
 

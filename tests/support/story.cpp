@@ -10,15 +10,11 @@
 #include <stdexcept>
 
 namespace sheenwork::testing {
-namespace {
-
-std::string WithData(std::string s) {
-    for (std::size_t at; (at = s.find("$DATA")) != std::string::npos;)
-        s.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
-    return s;
+std::string WithData(std::string text) {
+    for (std::size_t at; (at = text.find("$DATA")) != std::string::npos;)
+        text.replace(at, 5, SHEENWORK_TEST_DATA_DIR);
+    return text;
 }
-
-}  // namespace
 
 std::string Unescape(const std::string& text) {
     std::string out;
@@ -158,6 +154,30 @@ std::vector<std::filesystem::path> Stories(const std::string& folder,
          std::filesystem::directory_iterator(std::string(SHEENWORK_TEST_DATA_DIR) + "/" + folder))
         if (e.path().extension() == extension) out.push_back(e.path());
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::filesystem::path> HostStories(const std::vector<std::string>& classes,
+                                               const std::vector<std::string>& verbs) {
+    const auto among = [](const std::vector<std::string>& list, const std::string& word) {
+        return std::find(list.begin(), list.end(), word) != list.end();
+    };
+    std::vector<std::filesystem::path> out;
+    for (const auto& path : Stories()) {
+        bool first = classes.empty(), others = false;
+        for (const auto& line : ReadStory(path).setup) {
+            std::istringstream words(line);
+            std::string verb, name, cls;
+            words >> verb >> name >> cls;
+            if (verb == "control") {
+                first = first || cls == classes.front();
+                others = others || (!classes.empty() && !among(classes, cls));
+            } else if (!among({"form", "set", "default", "cancel"}, verb)) {
+                others = others || !among(verbs, verb);
+            }
+        }
+        if (first && !others) out.push_back(path);
+    }
     return out;
 }
 

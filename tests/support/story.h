@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,12 +42,20 @@ std::vector<std::pair<std::string, std::string>> Assignments(const std::string& 
 // itself).
 std::string Unescape(const std::string& text);
 
+// `text` with each "$DATA" made the tests' data folder.
+std::string WithData(std::string text);
+
 // Reads a story; "$DATA" stands for the tests' data folder.
 Story ReadStory(const std::filesystem::path& path);
 // The stories of tests/data/runtime (the files of another folder under tests/data ending
 // in `extension`), by name.
 std::vector<std::filesystem::path> Stories(const std::string& folder = "runtime",
                                            const std::string& extension = ".story");
+// The stories of tests/data/runtime a host can tell: every control of them of `classes`
+// (then one of its first class at least; any class when it is empty), and no set-up verb
+// beyond the form's, the controls' and the buttons' but `verbs`.
+std::vector<std::filesystem::path> HostStories(const std::vector<std::string>& classes,
+                                               const std::vector<std::string>& verbs);
 // A story's name as a test's name: its file name, "-" as "_".
 std::string StoryTestName(const std::filesystem::path& path);
 // The access keys the set-up gives logging controls ("name=keys").
@@ -96,15 +105,15 @@ runtime::Form& BuildStoryForm(runtime::Runtime& runtime, const Story& story,
 std::vector<std::string> ExpectedEvents(const Section& section);
 
 // Checks a section against what ran: each "pixel NAME X Y RRGGBB" line against
-// `pixel(name, x, y)`, each "fields NAME k=v ..." line against `field(name, k)` (unless
-// `field` is empty), each "popup L T R B [PICTURE]" or "popup none" line against what
-// `popup` (unless empty) makes of the words after "popup": the same words when the
-// visible popups are so, and its events, in order, against `events`. With the test
+// `pixel(name, x, y)` (nothing where there is no picture of NAME), each "fields NAME k=v ..." line
+// against `field(name, k)` (unless `field` is empty), each "popup L T R B [PICTURE]" or "popup
+// none" line against what `popup` (unless empty) makes of the words after "popup": the same words
+// when the visible popups are so, and its events, in order, against `events`. With the test
 // framework (support/story_play.cpp), apart from the rest, which the story hosts build without it.
 using Lookup = std::function<std::string(const std::string& name, const std::string& what)>;
-void ExpectSection(const Section& section, const std::vector<std::string>& events,
-                   const std::function<std::string(const std::string&, int, int)>& pixel,
-                   const Lookup& field,
-                   const std::function<std::string(const std::string&)>& popup = {});
+void ExpectSection(
+    const Section& section, const std::vector<std::string>& events,
+    const std::function<std::optional<gdi::ColorRef>(const std::string&, int, int)>& pixel,
+    const Lookup& field, const std::function<std::string(const std::string&)>& popup = {});
 
 }  // namespace sheenwork::testing

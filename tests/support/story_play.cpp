@@ -9,15 +9,16 @@
 #include <cstdio>
 #include <sstream>
 
+#include "support/data.h"
 #include "support/pictures.h"
 #include "support/story_log.h"
 
 namespace sheenwork::testing {
 
-void ExpectSection(const Section& section, const std::vector<std::string>& events,
-                   const std::function<std::string(const std::string&, int, int)>& pixel,
-                   const Lookup& field,
-                   const std::function<std::string(const std::string&)>& popup) {
+void ExpectSection(
+    const Section& section, const std::vector<std::string>& events,
+    const std::function<std::optional<gdi::ColorRef>(const std::string&, int, int)>& pixel,
+    const Lookup& field, const std::function<std::string(const std::string&)>& popup) {
     for (const auto& line : section.expected) {
         std::istringstream words(line);
         std::string first, name;
@@ -26,7 +27,10 @@ void ExpectSection(const Section& section, const std::vector<std::string>& event
             int x = 0, y = 0;
             std::string want;
             words >> x >> y >> want;
-            EXPECT_EQ(pixel(name, x, y), want) << line;
+            const auto got = pixel(name, x, y);
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%06X", got.value_or(0));
+            EXPECT_EQ(got ? hex : "no picture of " + name, want) << line;
         }
         if (first == "popup" && popup) {
             EXPECT_EQ(popup(line.substr(6)), line.substr(6)) << line;
@@ -43,19 +47,14 @@ runtime::Form& Linked::Load(const std::string& path, std::optional<gdi::Rect> at
                             std::optional<runtime::Size> size) {
     runtime::FormFile file = runtime::ReadFormFile(path);
     if (at) file.position = runtime::PositionOf(*at);
-    if (size || at) file.size = size.value_or(runtime::SizeOf(*at));
+    if (size) file.size = *size;
     return runtime::LoadForm(rt, file);
 }
 
-Headless::Headless(const Story& story, host::FontRef font,
-                   const std::function<std::unique_ptr<gdi::Gdi>(gdi::Gdi&)>& wrap) {
+Headless::Headless(const Story& story, host::FontRef font, const GdiWrap& wrap) {
     if (wrap) wrapped = wrap(*raster);
-    runtime = std::make_unique<runtime::Runtime>(
-        clock, wrapped ? *wrapped : *raster,
-        [logging = LoggingFactory(log, AccessKeys(story)), linked = runtime::LinkedControls()](
-            const std::string& cls, host::ControlSite& site) {
-            return cls.rfind("Test.", 0) == 0 ? logging(cls, site) : linked(cls, site);
-        });
+    runtime = std::make_unique<runtime::Runtime>(clock, wrapped ? *wrapped : *raster,
+                                                 LoggingFactory(log, AccessKeys(story)));
     const auto other = [this](runtime::Form& f, const std::string& verb, const std::string& name,
                               const std::string&) {
         if (verb == "paints")
@@ -66,6 +65,23 @@ Headless::Headless(const Story& story, host::FontRef font,
         return verb == "paints" || verb == "timer";
     };
     form = &BuildStoryForm(*runtime, story, other, std::move(font));
+}
+
+HostKey HostKeyOf(int vk) {
+    static const std::map<int, HostKey> named = [] {
+        std::map<int, HostKey> out;
+        for (const Row& row : ReadTable("input/host_keys.txt"))
+            out[std::stoi(row[0], nullptr, 0)] = {row[1], std::stoi(row[2], nullptr, 0), row[3]};
+        return out;
+    }();
+    if (const auto it = named.find(vk); it != named.end()) return it->second;
+    const bool letter = vk >= 'A' && vk <= 'Z', digit = vk >= '0' && vk <= '9';
+    const bool function = vk >= runtime::VK_F1 && vk < runtime::VK_F1 + 12;
+    if (!letter && !digit && !function)
+        throw std::runtime_error("no key of the hosts for virtual key " + std::to_string(vk));
+    const std::string name = function ? "F" + std::to_string(vk - runtime::VK_F1 + 1)
+                                      : std::string(1, static_cast<char>(vk));
+    return {letter ? std::string(1, static_cast<char>(vk - 'A' + 'a')) : name, vk, name};
 }
 
 std::string PopupKey(long hwnd, gdi::Rect r) {
@@ -189,13 +205,10 @@ void PlayStory(const Story& story, Headless& headless, StoryScreen& host, bool e
         }
         ExpectSection(
             story.sections[n], events ? said : ExpectedEvents(story.sections[n]),
-            [&](const std::string& name, int x, int y) -> std::string {
-                if (!controls.count(name)) return "no picture of " + name;
+            [&](const std::string& name, int x, int y) -> std::optional<gdi::ColorRef> {
+                if (!controls.count(name)) return std::nullopt;
                 const png::Image& c = controls.at(name);
-                char hex[16];
-                std::snprintf(hex, sizeof hex, "%06X",
-                              c.pixels[std::size_t(y * scale) * c.width + x * scale]);
-                return hex;
+                return c.pixels[std::size_t(y * scale) * c.width + x * scale];
             },
             host.field);
         const std::map<std::string, png::Image> got = host.Popups(popups);

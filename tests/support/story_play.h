@@ -23,13 +23,18 @@
 
 namespace sheenwork::testing {
 
+// The GDI a headless runtime draws with around the raster (the model of Wine's).
+using GdiWrap = std::function<std::unique_ptr<gdi::Gdi>(gdi::Gdi&)>;
+
 // A runtime of the linked controls (or those of `controls`) on a virtual clock, for the
-// headless picture beside a host.
+// headless picture beside a host, drawing with the raster or `wrap` around it.
 struct Linked {
-    explicit Linked(runtime::ControlFactory controls = runtime::LinkedControls())
-        : rt(clock, *gdi, std::move(controls)) {}
+    explicit Linked(runtime::ControlFactory controls = runtime::LinkedControls(),
+                    const GdiWrap& wrap = {})
+        : wrapped(wrap ? wrap(*gdi) : nullptr),
+          rt(clock, wrapped ? *wrapped : *gdi, std::move(controls)) {}
     runtime::VirtualClock clock;
-    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi();
+    std::unique_ptr<gdi::Gdi> gdi = gdi::MakeRasterGdi(), wrapped;
     runtime::Runtime rt;
     // A form file's form, at `at` and of `size` where they are given.
     runtime::Form& Load(const std::string& path, std::optional<gdi::Rect> at = {},
@@ -41,8 +46,7 @@ struct Linked {
 // button painters that log its repaints, "timer NAME" starts its hover timer. `wrap`,
 // when given, is the GDI the runtime draws with around the raster.
 struct Headless {
-    explicit Headless(const Story& story, host::FontRef font = nullptr,
-                      const std::function<std::unique_ptr<gdi::Gdi>(gdi::Gdi&)>& wrap = {});
+    explicit Headless(const Story& story, host::FontRef font = nullptr, const GdiWrap& wrap = {});
     RecordingServices services;
     runtime::VirtualClock clock;
     std::unique_ptr<gdi::Gdi> raster = gdi::MakeRasterGdi(), wrapped;
@@ -79,6 +83,16 @@ public:
     bool by_handle = false;      // popups are the runtime's own windows
     bool popups_on_form = true;  // popups show over the form's picture (a screen's)
 };
+
+// How the hosts type a virtual key (tests/data/input/host_keys.txt; letters, digits and
+// F1-F12 by their own names): the X key xdotool presses, the virtual key the window host
+// reports for it, and Qt's key (Qt::Key_ without the prefix). Throws for a key of none.
+struct HostKey {
+    std::string x;
+    int reported = 0;
+    std::string qt;
+};
+HostKey HostKeyOf(int vk);
 
 // A popup's key: its place, led by its handle when `hwnd` is not 0.
 std::string PopupKey(long hwnd, gdi::Rect r);

@@ -3,12 +3,10 @@
 // replayed on the container with xdotool give the same events, pixels and tooltips (the
 // real tooltips_class32) as headless.
 #include <sheenwork/runtime/controls.h>
-#include <sheenwork/runtime/form_file.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "desktop/replay.h"
 #include "support/data.h"
@@ -36,28 +34,14 @@ TEST(WindowsContainer, TheGalleryFormEqualsItsHeadlessRender) {
                       folder + "/toolbox.bmp");
         fs::copy_file(std::string(SHEENWORK_SOURCE_DIR) + "/tools/sheenwork/gallery.sfm",
                       folder + "/gallery.sfm");
-        std::vector<std::string> env = wine.Env();
-        Process host(
+        Host host(
+            display,
             {"wine", WindowsFile("sheenwork.exe"), "run", "C:\\gallery\\gallery.sfm", "--trace"},
-            env, 300);
-        const std::string shown = host.WaitFor(
-            [](const std::string& l) { return l.find(" form show ") != std::string::npos; },
-            kReadySeconds);
-        host.WaitFor([](const std::string& l) { return l.find(" ready") != std::string::npos; },
-                     60);
-        std::istringstream words(shown);
-        std::string t, f, s, name;
-        gdi::Rect at;
-        words >> t >> f >> s >> name >> at.left >> at.top >> at.right >> at.bottom;
-
+            wine.Env(), kReadySeconds);
+        const gdi::Rect at = host.ShownForm();
         // Headless through the model of Wine's two differences from Windows' GDI.
-        runtime::VirtualClock clock;
-        auto raster = gdi::MakeRasterGdi();
-        auto gdi = MakeWineModelGdi(*raster);
-        runtime::Runtime rt(clock, *gdi, runtime::LinkedControls());
-        runtime::FormFile file = runtime::ReadFormFile(folder + "/gallery.sfm");
-        file.position = runtime::PositionOf(at);
-        runtime::Form& form = runtime::LoadForm(rt, file);
+        Linked linked(runtime::LinkedControls(), MakeWineModelGdi);
+        runtime::Form& form = linked.Load(folder + "/gallery.sfm", at);
         ASSERT_EQ(at, form.ScreenRect());
         const png::Image headless = Magnified(form.Compose(), at.Width(), at.Height(), 1);
         const png::Image shot = Settled(display, at, headless);
@@ -66,26 +50,11 @@ TEST(WindowsContainer, TheGalleryFormEqualsItsHeadlessRender) {
         const std::string docs = std::string(SHEENWORK_SOURCE_DIR) + "/docs/windows-gallery.png";
         if (std::getenv("SHEENWORK_UPDATE_GOLDEN")) png::Write(docs, shot);
         EXPECT_EQ(png::Read(docs).pixels, shot.pixels) << "the README's screenshot is out of date";
-        host.Send("close");
-        EXPECT_EQ(host.Wait(), 0);
+        host.process().Send("close");
+        EXPECT_EQ(host.process().Wait(), 0);
     } catch (const std::exception& e) {
         FAIL() << e.what();
     }
-}
-
-// Stories the container tells: the window host's, with Sheenwork's buttons alone.
-std::vector<fs::path> ContainerStories() {
-    std::vector<fs::path> out;
-    for (const auto& p : Stories()) {
-        const Story story = ReadStory(p);
-        bool buttons_only = OnScreen(story);
-        for (const auto& line : story.setup)
-            if (line.rfind("control ", 0) == 0 &&
-                line.find(" Sheenwork.sheenButton ") == std::string::npos)
-                buttons_only = false;
-        if (buttons_only) out.push_back(p);
-    }
-    return out;
 }
 
 class WindowsStory : public ::testing::TestWithParam<fs::path> {};
@@ -111,7 +80,8 @@ TEST_P(WindowsStory, EventsPixelsAndTooltipsAsHeadless) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stories, WindowsStory, ::testing::ValuesIn(ContainerStories()),
+INSTANTIATE_TEST_SUITE_P(Stories, WindowsStory,
+                         ::testing::ValuesIn(HostStories({"Sheenwork.sheenButton"}, {})),
                          [](const auto& info) { return StoryTestName(info.param); });
 
 }  // namespace

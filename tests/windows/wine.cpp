@@ -18,27 +18,8 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kWineEnv = {"WINEDEBUG=-all",
                                            "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEARCH=win64"};
 
-std::vector<std::string> Lines(Process& p, int seconds) {
-    p.Drain(seconds);
-    std::vector<std::string> out;
-    for (std::string l : p.Lines()) {
-        if (!l.empty() && l.back() == '\r') l.pop_back();
-        out.push_back(l);
-    }
-    return out;
-}
-
 int Exec(const std::vector<std::string>& argv, const std::vector<std::string>& env, int seconds) {
-    Process p(argv, env, seconds, true);
-    p.Drain(seconds + 10);
-    return p.Wait();
-}
-
-void RequireWine() {
-    for (const char* tool : {"wine", "wineserver", "wineboot"})
-        if (Exec({"sh", "-c", std::string("command -v ") + tool + " >/dev/null"}, {}, 10) != 0)
-            throw std::runtime_error(std::string("the Windows tests need ") + tool +
-                                     " (Debian packages wine, wine64); `make deps` installs it");
+    return Process(argv, env, seconds, true).Finish(seconds + 10);
 }
 
 // The base prefix of this run: made by the first test that needs it, under a lock.
@@ -53,7 +34,8 @@ std::string BasePrefix() {
         ~Unlock() { close(fd); }
     } unlock{lock};
     if (fs::exists(base + "/ready")) return base;
-    RequireWine();
+    RequireTools({{"wine", "wine"}, {"wineserver", "wine"}, {"wineboot", "wine"}},
+                 "the Windows tests");
     fs::remove_all(base);
     fs::create_directories(base);
     std::vector<std::string> env = kWineEnv;
@@ -137,10 +119,8 @@ WinePrefix::Result WinePrefix::Run(const std::vector<std::string>& args, int sec
     std::vector<std::string> argv{"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
     Process p(argv, env_, seconds, true);
-    Result r;
-    r.lines = Lines(p, seconds + 10);
-    r.code = p.Wait();
-    return r;
+    const int code = p.Finish(seconds + 10);
+    return {code, p.Lines()};
 }
 
 std::vector<std::string> WinePrefix::Must(const std::vector<std::string>& args, int seconds) const {

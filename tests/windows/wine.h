@@ -32,7 +32,7 @@ public:
 
     struct Result {
         int code = 0;
-        std::vector<std::string> lines;  // standard output, carriage returns removed
+        std::vector<std::string> lines;  // standard output
     };
     // `wine` with `args` to its end, within `seconds`.
     Result Run(const std::vector<std::string>& args, int seconds = 120) const;
