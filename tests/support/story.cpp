@@ -164,8 +164,16 @@ std::vector<std::filesystem::path> HostStories(const std::vector<std::string>& c
     };
     std::vector<std::filesystem::path> out;
     for (const auto& path : Stories()) {
+        const Story story = ReadStory(path);
+        // A host replays the sections' scripts only: a story that sets properties between
+        // them belongs with the headless runtime's own stories.
+        for (const auto& section : story.sections)
+            if (!section.sets.empty())
+                throw std::runtime_error(path.string() + ": a section's set lines are carried " +
+                                         "out by the headless runtime only; the story belongs " +
+                                         "in runtime/headless");
         bool first = classes.empty(), others = false;
-        for (const auto& line : ReadStory(path).setup) {
+        for (const auto& line : story.setup) {
             std::istringstream words(line);
             std::string verb, name, cls;
             words >> verb >> name >> cls;
@@ -220,8 +228,9 @@ void BuildStory(const Story& story, StoryBuilder& builder) {
             for (std::string option; words >> option;) options.push_back(option);
             builder.Control(name, cls, {l, t, l + w, t + h}, options);
         } else if (verb == "set") {
-            for (const auto& [key, value] : Assignments(line.substr(line.find(name) + name.size())))
-                builder.Set(name, key, value, line);
+            std::string rest;
+            std::getline(words, rest);
+            for (const auto& [key, value] : Assignments(rest)) builder.Set(name, key, value, line);
         } else if (verb == "default") {
             builder.Default(name);
         } else if (verb == "cancel") {
@@ -236,10 +245,10 @@ void BuildStory(const Story& story, StoryBuilder& builder) {
 void SetLines(runtime::Form& form, const std::vector<std::string>& lines) {
     for (const auto& line : lines) {
         std::istringstream words(line.substr(4));
-        std::string name;
+        std::string name, rest;
         words >> name;
-        for (const auto& [key, value] : Assignments(line.substr(line.find(name) + name.size())))
-            SetOn(form, name, key, value, line);
+        std::getline(words, rest);
+        for (const auto& [key, value] : Assignments(rest)) SetOn(form, name, key, value, line);
     }
 }
 
