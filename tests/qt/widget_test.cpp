@@ -85,6 +85,8 @@ TEST(QtWidget, AboutAndTheErrorReportAreModalQtWindows) {
             texts << QString("%1x%2").arg(link->width()).arg(link->height());
             if (link->objectName().startsWith("cmdLink")) ++links, link->setValue(true);
         }
+        // Its OK has the focus, so that Enter or Space closes it.
+        EXPECT_EQ(modal->focusWidget(), modal->findChild<qt::Button*>("cmdOK"));
         if (auto* ok = modal->findChild<qt::Button*>("cmdOK")) ok->setValue(true);
         texts << (modal->isVisible() ? "open" : "closed");
         modal->close();
