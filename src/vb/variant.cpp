@@ -31,10 +31,11 @@ Double ParseNumber(const std::string& s) {
         // &H literals are Longs: &HFFFFFFFF is -1.
         return static_cast<Double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
     }
+    // strtod also reads "inf", "nan" and hexadecimal numbers, which are no numbers to VB.
+    if (t.find_first_not_of("0123456789+-.eE") != std::string::npos) Raise(kTypeMismatch);
     char* end = nullptr;
-    errno = 0;
     const double v = std::strtod(t.c_str(), &end);
-    if (end == t.c_str() || *end || std::isnan(v)) Raise(kTypeMismatch);
+    if (end == t.c_str() || *end) Raise(kTypeMismatch);
     if (std::isinf(v)) Raise(kErrOverflow);
     return v;
 }
