@@ -22,16 +22,17 @@ Double ParseNumber(const std::string& s) {
     const std::string t = s.substr(first, last - first + 1);
     if (t == "True" || t == "true" || t == "TRUE") return -1;
     if (t == "False" || t == "false" || t == "FALSE") return 0;
+    // The C conversions read more than VB does (blanks and a sign after "&H"; "inf", "nan"
+    // and hexadecimal numbers for strtod): only VB's own characters reach them.
     if (t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h')) {
-        char* end = nullptr;
+        if (t.find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos)
+            Raise(kTypeMismatch);
         errno = 0;
-        const unsigned long long v = std::strtoull(t.c_str() + 2, &end, 16);
-        if (*end) Raise(kTypeMismatch);
+        const unsigned long long v = std::strtoull(t.c_str() + 2, nullptr, 16);
         if (errno == ERANGE || v > 0xFFFFFFFFull) Raise(kErrOverflow);
         // &H literals are Longs: &HFFFFFFFF is -1.
         return static_cast<Double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
     }
-    // strtod also reads "inf", "nan" and hexadecimal numbers, which are no numbers to VB.
     if (t.find_first_not_of("0123456789+-.eE") != std::string::npos) Raise(kTypeMismatch);
     char* end = nullptr;
     const double v = std::strtod(t.c_str(), &end);
